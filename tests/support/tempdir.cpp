@@ -1,0 +1,30 @@
+#include "support/tempdir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+CTempDir::CTempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "vorrin-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  m_Path = pattern;
+}
+
+CTempDir::~CTempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(m_Path, ec);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void WriteWholeFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+}
