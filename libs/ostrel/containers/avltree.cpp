@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "ostrel/containers/objpool.h"
-#include "ostrel/system/memhooks.h"
+#include "ostrel/containers/nodesource.h"
 
 using TNode = CAvlBinaryTreeNode;
 
@@ -14,6 +13,11 @@ void ClearNode(void* node) { *static_cast<TNode*>(node) = TNode{}; }
 void ClearAllButData(void* node) {
   TNode* n = static_cast<TNode*>(node);
   *n = TNode{n->m_pData, 0, nullptr, nullptr, nullptr};
+}
+
+CObjPool* s_pNodePool = nullptr;
+CObjPool* NodePool() {
+  return xMakeNodePool(s_pNodePool, SysAllocNode, ClearNode, ClearAllButData);
 }
 
 // Rotations keep the balances right from their old values alone (a the rotated node, b its
@@ -102,7 +106,7 @@ void FreeSubtree(CObjPool* target, TNode* n) {
 
 TNode* CopySubtree(const TNode* src, bool& ok) {
   if (!src || !ok) return nullptr;
-  TNode* n = static_cast<TNode*>(xAllocNode(AvlNodePool, sizeof(TNode)));
+  TNode* n = static_cast<TNode*>(xAllocNode<NodePool>(sizeof(TNode)));
   if (!n) {
     ok = false;
     return nullptr;
@@ -114,12 +118,7 @@ TNode* CopySubtree(const TNode* src, bool& ok) {
 }
 }  // namespace
 
-// Never deleted, like the list-node pool: trees may outlive glb.
-CObjPool* AvlNodePool() {
-  static CObjPool* s_pPool = nullptr;
-  if (!s_pPool) s_pPool = xNewObjPool(0, XNONE32, 256, SysAllocNode, xSysFreeMemFunc, ClearNode, ClearAllButData);
-  return s_pPool;
-}
+CObjPool* AvlNodePool() { return NodePool(); }
 
 CAvlBinaryTree::CAvlBinaryTree(CAvlBinaryTree&& other) noexcept : m_pCompare(other.m_pCompare) {
   *this = std::move(other);
@@ -139,7 +138,7 @@ CAvlBinaryTree& CAvlBinaryTree::operator=(CAvlBinaryTree&& other) noexcept {
 // Iterative descent with the links on the way kept for the climb back: while a subtree grows,
 // its parent leans one more step to that side; a step back to 0 or one rebalancing ends it.
 int32_t CAvlBinaryTree::AddItem(void* data) {
-  TNode* node = static_cast<TNode*>(xAllocNode(AvlNodePool, sizeof(TNode)));
+  TNode* node = static_cast<TNode*>(xAllocNode<NodePool>(sizeof(TNode)));
   if (!node) return 0;
   *node = TNode{data, 0, nullptr, nullptr, m_pCompare};
   TNode** path[AVL_WALK_DEPTH];
@@ -169,7 +168,7 @@ int32_t CAvlBinaryTree::Remove(void* key) {
   RemoveAt(m_pRoot, key, m_pCompare, removed);
   if (!removed) return 0;
   Forget(removed);
-  xFreeNode(xNodeFreeTarget(AvlNodePool), removed);
+  xFreeNode(xNodeFreeTarget<NodePool>(), removed);
   return 1;
 }
 
@@ -180,7 +179,7 @@ void CAvlBinaryTree::Forget(const CAvlBinaryTreeNode* node) {
 }
 
 void CAvlBinaryTree::DeleteTree() {
-  if (m_pRoot) FreeSubtree(xNodeFreeTarget(AvlNodePool), m_pRoot);
+  if (m_pRoot) FreeSubtree(xNodeFreeTarget<NodePool>(), m_pRoot);
   m_pRoot = nullptr;
   m_pCursor = nullptr;
   m_WalkDepth = 0;
@@ -193,7 +192,7 @@ int32_t CAvlBinaryTree::Duplicate(const CAvlBinaryTree* other) {
   bool ok = true;
   TNode* root = CopySubtree(other->m_pRoot, ok);
   if (!ok) {
-    if (root) FreeSubtree(xNodeFreeTarget(AvlNodePool), root);
+    if (root) FreeSubtree(xNodeFreeTarget<NodePool>(), root);
     return 0;
   }
   m_pRoot = root;

@@ -55,7 +55,9 @@ class CAvlBinaryTree {
     PushLeftChain(m_pRoot);
   }
   int32_t FullTraversal_Exists() const { return m_WalkDepth > 0; }
-  void* FullTraversal_Get() const { return m_WalkDepth ? m_Walk[m_WalkDepth - 1]->m_pData : nullptr; }
+  void* FullTraversal_Get() const {
+    return m_WalkDepth ? m_Walk[m_WalkDepth - 1]->m_pData : nullptr;
+  }
   void FullTraversal_Next() {
     if (m_WalkDepth) PushLeftChain(m_Walk[--m_WalkDepth]->m_pRight);
   }

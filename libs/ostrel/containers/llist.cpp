@@ -3,29 +3,28 @@
 #include <algorithm>
 #include <utility>
 
-#include "ostrel/containers/objpool.h"
-#include "ostrel/system/memhooks.h"
+#include "ostrel/containers/nodesource.h"
 
 namespace {
 void* SysAllocNode() { return xSysAllocMemFunc(sizeof(CNode)); }
 void ClearNode(void* node) { *static_cast<CNode*>(node) = CNode{}; }
-}  // namespace
 
-// Never deleted: lists may outlive glb and static objects, and still give their nodes back.
-CObjPool* ListNodePool() {
-  static CObjPool* s_pPool = nullptr;
-  if (!s_pPool) s_pPool = xNewObjPool(0, XNONE32, 256, SysAllocNode, xSysFreeMemFunc, ClearNode, ClearNode);
-  return s_pPool;
-}
+CObjPool* s_pNodePool = nullptr;
+CObjPool* NodePool() { return xMakeNodePool(s_pNodePool, SysAllocNode, ClearNode, ClearNode); }
 
-CNode* CLList::NewNode(void* data) {
-  CNode* node = static_cast<CNode*>(xAllocNode(ListNodePool, sizeof(CNode)));
+// flag 0: a fresh node for data; otherwise data is a node that RemoveNode handed out.
+CNode* TakeNode(void* data, int32_t flag) {
+  if (flag) return static_cast<CNode*>(data);
+  CNode* node = static_cast<CNode*>(xAllocNode<NodePool>(sizeof(CNode)));
   if (node) *node = CNode{nullptr, nullptr, data};
   return node;
 }
+}  // namespace
+
+CObjPool* ListNodePool() { return NodePool(); }
 
 void CLList::FreeNode(CNode* node) {
-  if (node) xFreeNode(xNodeFreeTarget(ListNodePool), node);
+  if (node) xFreeNode(xNodeFreeTarget<NodePool>(), node);
 }
 
 CLList::CLList(CLList&& other) noexcept { *this = std::move(other); }
@@ -254,13 +253,12 @@ int16_t CLList::DeleteData() {
 }
 
 void CLList::FreeAll(bool withData) {
-  CObjPool* pool = m_pHead ? xNodeFreeTarget(ListNodePool) : nullptr;
+  CObjPool* pool = m_pHead ? xNodeFreeTarget<NodePool>() : nullptr;
   CNode* node = m_pHead;
   while (node) {
     CNode* next = node->m_pNext;
     if (withData && node->m_pData) xFree(node->m_pData);
-    *node = CNode{};
-    xFreeNode(pool, node);
+    xFreeNode(pool, node);  // a pooled node is cleared on its way back
     node = next;
   }
   m_NumNodes = 0;

@@ -16,7 +16,7 @@ struct CNode {
 inline constexpr int32_t LLIST_CURSOR_STACK_SIZE = 32;
 
 // The current number counts cursor moves rather than positions: First() sets 0, Last() sets the
-// node count, Next()/Prev() add and subtract one, and the inserts move it as listed per call.
+// node count, Next()/Prev() add and subtract one, and each insert moves it as noted there.
 class CLList {
  public:
   CLList() = default;
@@ -65,11 +65,13 @@ class CLList {
   int16_t Pop();
 
   // flag 0: data is the caller's pointer and a fresh node is taken. Non-zero: data is a node
-  // that RemoveNode returned, linked in as it is. 0 only when no node could be had.
-  int16_t InsertFirst(void* data, int32_t flag = 0);
-  int16_t InsertLast(void* data, int32_t flag = 0);
-  int16_t InsertBefore(void* data, int32_t flag = 0);
-  int16_t InsertAfter(void* data, int32_t flag = 0);
+  // that RemoveNode returned, linked in as it is. 0 only when no node could be had. Into an
+  // empty list the node also becomes the cursor. With no cursor on a non-empty list, Before and
+  // After insert at the end the cursor walked off.
+  int16_t InsertFirst(void* data, int32_t flag = 0);   // number + 1, even into an empty list
+  int16_t InsertLast(void* data, int32_t flag = 0);    // number kept
+  int16_t InsertBefore(void* data, int32_t flag = 0);  // cursor kept, number + 1
+  int16_t InsertAfter(void* data, int32_t flag = 0);   // cursor onto the node, number kept
   // 1 without inserting when data is already in the list, else the insert's result.
   int32_t IfNotInsertFirst(void* data);
   int32_t IfNotInsertLast(void* data);
@@ -104,11 +106,7 @@ class CLList {
     CNode* m_pNode;
   };
 
-  static CNode* NewNode(void* data);
   int16_t Find(void* data);
-  CNode* TakeNode(void* data, int32_t flag) {
-    return flag ? static_cast<CNode*>(data) : NewNode(data);
-  }
   void LinkOnly(CNode* node);
   void LinkHead(CNode* node);
   void LinkTail(CNode* node);

@@ -5,7 +5,6 @@
 #include "ostrel/containers/llist.h"
 #include "ostrel/system/clock.h"
 #include "ostrel/system/globals.h"
-#include "ostrel/system/memhooks.h"
 
 CObjPool::~CObjPool() { Release(); }
 
@@ -58,38 +57,6 @@ int32_t CObjPool::Init(int32_t minimum, uint32_t period, int32_t capacity, TObjP
   return 1;
 }
 
-int32_t CObjPool::Enqueue(void* obj) {
-  if (!m_pRing || !obj) return 0;
-  int32_t next = m_WriteIndex + 1 == m_Capacity ? 0 : m_WriteIndex + 1;
-  if (next == m_ReadIndex) return 0;
-  m_pRing[m_WriteIndex] = obj;
-  m_WriteIndex = next;
-  ++m_NumObjects;
-  return 1;
-}
-
-void* CObjPool::Dequeue() {
-  if (!m_pRing || m_ReadIndex == m_WriteIndex) return nullptr;
-  void* obj = m_pRing[m_ReadIndex];
-  m_pRing[m_ReadIndex] = nullptr;
-  m_ReadIndex = m_ReadIndex + 1 == m_Capacity ? 0 : m_ReadIndex + 1;
-  --m_NumObjects;
-  return obj;
-}
-
-void* CObjPool::Alloc() {
-  void* obj = Dequeue();
-  if (!obj && m_pAlloc) obj = m_pAlloc();
-  if (obj && m_pOnTake) m_pOnTake(obj);
-  return obj;
-}
-
-void CObjPool::Free(void* obj) {
-  if (!obj) return;
-  if (m_pOnReturn) m_pOnReturn(obj);
-  if (!Enqueue(obj)) ReleaseObj(obj);
-}
-
 int32_t CObjPool::Handler() {
   if (m_Minimum != 0 && m_NumObjects < m_Minimum && m_pAlloc) {
     if (void* obj = m_pAlloc(); obj && !Enqueue(obj)) ReleaseObj(obj);
@@ -113,23 +80,6 @@ CObjPool* xNewObjPool(int32_t minimum, uint32_t period, int32_t capacity, TObjPo
     pool = nullptr;
   }
   return pool;
-}
-
-void* xAllocNode(TNodePoolFunc getPool, size_t size) {
-  if (!glb || !glb->m_PoolFlag) return xSysAllocMemFunc(size);
-  CObjPool* pool = getPool();
-  return pool ? pool->Alloc() : nullptr;
-}
-
-CObjPool* xNodeFreeTarget(TNodePoolFunc getPool) {
-  return glb && glb->m_PoolFlag ? getPool() : nullptr;
-}
-
-void xFreeNode(CObjPool* target, void* node) {
-  if (target)
-    target->Free(node);
-  else
-    xSysFreeMemFunc(node);
 }
 
 namespace {

@@ -23,15 +23,39 @@ class CObjPool {
                TObjPoolReleaseFunc release, TObjPoolHookFunc onTake, TObjPoolHookFunc onReturn);
 
   // From the ring, else from the system allocator; null when neither has one.
-  void* Alloc();
+  void* Alloc() {
+    void* obj = Dequeue();
+    if (!obj && m_pAlloc) obj = m_pAlloc();
+    if (obj && m_pOnTake) m_pOnTake(obj);
+    return obj;
+  }
   // Into the ring, or to the system release when the ring is full.
-  void Free(void* obj);
+  void Free(void* obj) {
+    if (!obj) return;
+    if (m_pOnReturn) m_pOnReturn(obj);
+    if (!Enqueue(obj)) ReleaseObj(obj);
+  }
   // One step towards the minimum: grows by one object, or (trimming pools) drops one per period.
   int32_t Handler();
 
   // Raw ring operations; they keep the object count. 0 / null when full / empty.
-  int32_t Enqueue(void* obj);
-  void* Dequeue();
+  int32_t Enqueue(void* obj) {
+    if (!m_pRing || !obj) return 0;
+    int32_t next = m_WriteIndex + 1 == m_Capacity ? 0 : m_WriteIndex + 1;
+    if (next == m_ReadIndex) return 0;
+    m_pRing[m_WriteIndex] = obj;
+    m_WriteIndex = next;
+    ++m_NumObjects;
+    return 1;
+  }
+  void* Dequeue() {
+    if (!m_pRing || m_ReadIndex == m_WriteIndex) return nullptr;
+    void* obj = m_pRing[m_ReadIndex];
+    m_pRing[m_ReadIndex] = nullptr;
+    m_ReadIndex = m_ReadIndex + 1 == m_Capacity ? 0 : m_ReadIndex + 1;
+    --m_NumObjects;
+    return obj;
+  }
 
   int32_t GetNumObjects() const { return m_NumObjects; }
   int32_t GetCapacity() const { return m_Capacity; }
@@ -62,15 +86,6 @@ class CObjPool {
 CObjPool* xNewObjPool(int32_t minimum, uint32_t period, int32_t capacity, TObjPoolAllocFunc alloc,
                       TObjPoolReleaseFunc release, TObjPoolHookFunc onTake,
                       TObjPoolHookFunc onReturn);
-
-// Node memory of the containers: from the pool that getPool returns while glb's pool flag is set
-// (null when that pool cannot be made), else from the system heap. Pool objects are system
-// blocks too, so a node may go back through either path whatever the flag says by then.
-using TNodePoolFunc = CObjPool* (*)();
-void* xAllocNode(TNodePoolFunc getPool, size_t size);
-// Where nodes go back now: the pool, or null for the system heap.
-CObjPool* xNodeFreeTarget(TNodePoolFunc getPool);
-void xFreeNode(CObjPool* target, void* node);
 
 // The per-frame pool list in glb (made on first need). Registration needs glb; 1 on success.
 int32_t xRegisterFramePool(CObjPool* pool);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "nodemode.h"
+#include "ostrel/containers/objpool.h"
 
 namespace {
 
@@ -227,20 +228,41 @@ TEST_P(AvlTreeTest, MoveAndDestructionTakeTheNodes) {
 INSTANTIATE_NODE_MODES(AvlTreeTest);
 
 TEST(AvlTreeNodes, SurviveGlbGoingAway) {
-  SGlobals* saved = glb;
   int keys[400];
-  auto pooled = std::make_unique<SGlobals>(1);
-  glb = pooled.get();
+  CGlobalsScope pooled(1);
   CAvlBinaryTree tree(CompareInts);
   for (int i = 0; i < 400; ++i) {
     keys[i] = i;
     tree.AddItem(&keys[i]);
   }
   for (int i = 0; i < 300; ++i) tree.Remove(&keys[i]);  // 256 wait in the pool
-  glb = nullptr;
-  pooled.reset();
+  pooled.Drop();
   for (int i = 0; i < 50; ++i) tree.AddItem(&keys[i]);
-  glb = saved;
+}
+
+// Returned nodes wait in the pool with their data pointer only; taken again they are clear.
+TEST(AvlTreeNodes, PoolHooksClearTheNode) {
+  CGlobalsScope pooled(1);
+  ASSERT_NE(AvlNodePool(), nullptr);
+  CObjPool* pool = Drained(AvlNodePool());
+  int keys[3] = {1, 2, 3};
+  CAvlBinaryTree tree(CompareInts);
+  tree.AddItem(&keys[1]);
+  tree.AddItem(&keys[0]);
+  tree.AddItem(&keys[2]);
+  const CAvlBinaryTreeNode* root = tree.GetRoot();
+  ASSERT_EQ(tree.Remove(&keys[1]), 1);
+  EXPECT_EQ(pool->GetNumObjects(), 1);
+  EXPECT_EQ(root->m_pData, &keys[1]);
+  EXPECT_EQ(root->m_Balance, 0);
+  EXPECT_EQ(root->m_pLeft, nullptr);
+  EXPECT_EQ(root->m_pRight, nullptr);
+  EXPECT_EQ(root->m_pCompare, nullptr);
+  tree.AddItem(&keys[1]);
+  EXPECT_EQ(pool->GetNumObjects(), 0);
+  EXPECT_EQ(root->m_pCompare, &CompareInts);  // the same node, filled afresh
+  EXPECT_EQ(Walk(tree), (std::vector<int>{1, 2, 3}));
+  ExpectBalanced(tree);
 }
 
 }  // namespace

@@ -10,12 +10,12 @@
 #include "nodemode.h"
 #include "ostrel/containers/objpool.h"
 #include "ostrel/containers/stack.h"
-#include "ostrel/system/memhooks.h"
 
 namespace {
 
 static_assert(!std::is_copy_constructible_v<CLList> && !std::is_copy_assignable_v<CLList>);
-static_assert(std::is_nothrow_move_constructible_v<CLList> && std::is_nothrow_move_assignable_v<CLList>);
+static_assert(std::is_nothrow_move_constructible_v<CLList>);
+static_assert(std::is_nothrow_move_assignable_v<CLList>);
 static_assert(!std::is_copy_constructible_v<CStack>);
 
 // The data of every node from head to tail, without moving the cursor.
@@ -384,35 +384,27 @@ INSTANTIATE_NODE_MODES(LListTest);
 // Pool switching and glb going away while lists live: each node still goes back exactly once
 // (the address and leak checkers watch the sanitizer run).
 TEST(LListNodes, SurviveTheFlagAndGlbChanging) {
-  SGlobals* saved = glb;
-  auto pooled = std::make_unique<SGlobals>(1);
-  glb = pooled.get();
-  CLList early;
-  Fill(early, 300);
-  glb = nullptr;
-  pooled.reset();
-  CLList late;
-  Fill(late, 10);
-  early.Get(10);
-  early.Delete(1);
-  early.KillAll();
-
-  auto heap = std::make_unique<SGlobals>(0);
-  glb = heap.get();
+  CLList early, late;
+  {
+    CGlobalsScope pooled(1);
+    Fill(early, 300);
+    pooled.Drop();
+    Fill(late, 10);
+    early.Get(10);
+    early.Delete(1);
+    early.KillAll();
+  }
+  CGlobalsScope heap(0);
   Fill(early, 10);
-  heap->m_PoolFlag = 1;
+  heap.Get()->m_PoolFlag = 1;
   early.KillAll();
   late.KillAll();
-  glb = saved;
 }
 
 TEST(LListNodes, PooledNodeComesBackCleared) {
-  SGlobals* saved = glb;
-  SGlobals pooled(1);
-  glb = &pooled;
-  CObjPool* pool = ListNodePool();
-  ASSERT_NE(pool, nullptr);
-  while (void* obj = pool->Dequeue()) xSysFreeMemFunc(obj);
+  CGlobalsScope pooled(1);
+  ASSERT_NE(ListNodePool(), nullptr);
+  CObjPool* pool = Drained(ListNodePool());
 
   CLList list;
   Fill(list, 2);
@@ -432,7 +424,6 @@ TEST(LListNodes, PooledNodeComesBackCleared) {
   EXPECT_EQ(ReverseOrder(list), Order({2, 5}));
   list.KillAll();
   EXPECT_EQ(pool->GetNumObjects(), 2);
-  glb = saved;
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Runs a test with container nodes from the heap (no glb, or a glb with the pool flag off) or from
-// the process-wide node pools (a glb with the flag on). glb is restored afterwards.
+// glb for container tests: a scoped block, and a fixture that runs a test with nodes from the heap
+// (no glb, or a glb with the pool flag off) or from the node pools (a glb with the flag on).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 
 #include "ostrel/containers/objpool.h"
 #include "ostrel/system/globals.h"
+#include "ostrel/system/memhooks.h"
 
 enum class ENodeMode { NoGlobals, Heap, Pooled };
 
@@ -23,24 +24,57 @@ inline const char* NodeModeText(ENodeMode mode) {
 }
 inline void PrintTo(ENodeMode mode, std::ostream* os) { *os << NodeModeText(mode); }
 
+// Points glb at a fresh block (pool flag as given) until Drop or the end of the scope.
+class CGlobalsScope {
+ public:
+  explicit CGlobalsScope(int32_t poolFlag)
+      : m_pSaved(glb), m_pGlobals(std::make_unique<SGlobals>(poolFlag)) {
+    glb = m_pGlobals.get();
+  }
+  ~CGlobalsScope() {
+    Drop();
+    glb = m_pSaved;
+  }
+  CGlobalsScope(const CGlobalsScope&) = delete;
+  CGlobalsScope& operator=(const CGlobalsScope&) = delete;
+
+  // Deletes the block as a host does at exit; glb becomes null.
+  void Drop() {
+    if (m_pGlobals && glb == m_pGlobals.get()) {
+      xFreeFramePools();
+      glb = nullptr;
+    }
+    m_pGlobals.reset();
+  }
+  SGlobals* Get() const { return m_pGlobals.get(); }
+
+ private:
+  SGlobals* m_pSaved;
+  std::unique_ptr<SGlobals> m_pGlobals;
+};
+
+// Gives every waiting object back to the system: the next node returned is the next one taken.
+inline CObjPool* Drained(CObjPool* pool) {
+  while (void* obj = pool->Dequeue()) xSysFreeMemFunc(obj);
+  return pool;
+}
+
 class CNodeModeTest : public ::testing::TestWithParam<ENodeMode> {
  protected:
   void SetUp() override {
     m_pSaved = glb;
     glb = nullptr;
-    if (GetParam() != ENodeMode::NoGlobals) {
-      m_pGlobals = std::make_unique<SGlobals>(GetParam() == ENodeMode::Pooled ? 1 : 0);
-      glb = m_pGlobals.get();
-    }
+    if (GetParam() != ENodeMode::NoGlobals)
+      m_pScope = std::make_unique<CGlobalsScope>(GetParam() == ENodeMode::Pooled ? 1 : 0);
   }
   void TearDown() override {
-    if (glb && glb == m_pGlobals.get()) xFreeFramePools();
+    m_pScope.reset();
     glb = m_pSaved;
   }
 
  private:
   SGlobals* m_pSaved = nullptr;
-  std::unique_ptr<SGlobals> m_pGlobals;
+  std::unique_ptr<CGlobalsScope> m_pScope;
 };
 
 inline std::string NodeModeName(const ::testing::TestParamInfo<ENodeMode>& info) {

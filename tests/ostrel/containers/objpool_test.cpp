@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "nodemode.h"
 #include "ostrel/containers/llist.h"
-#include "ostrel/system/globals.h"
 #include "ostrel/system/memhooks.h"
 #include "support/testclock.h"
 
@@ -36,25 +36,17 @@ void CountReturn(void*) { ++g_Counts.returns; }
 
 class ObjPoolTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    g_Counts = SCounts{};
-    m_pSaved = glb;
-    glb = &m_Globals;
-  }
-  void TearDown() override {
-    xFreeFramePools();
-    glb = m_pSaved;
-  }
+  void SetUp() override { g_Counts = SCounts{}; }
   int32_t Init(CObjPool& pool, int32_t minimum, uint32_t period, int32_t capacity) {
     return pool.Init(minimum, period, capacity, CountAlloc, CountRelease, CountTake, CountReturn);
   }
   int32_t Registered() const {
-    return m_Globals.m_pFramePools ? m_Globals.m_pFramePools->GetNumNodes() : 0;
+    CLList* list = m_Globals.Get()->m_pFramePools;
+    return list ? list->GetNumNodes() : 0;
   }
 
   CTestClock m_Clock{5000};
-  SGlobals m_Globals{0};
-  SGlobals* m_pSaved = nullptr;
+  CGlobalsScope m_Globals{0};
 };
 
 TEST_F(ObjPoolTest, RingHoldsCapacityMinusOne) {
@@ -131,7 +123,8 @@ TEST_F(ObjPoolTest, InitFailures) {
   EXPECT_EQ(pool.Alloc(), nullptr);
   EXPECT_EQ(xNewObjPool(1, XNONE32, 4, CountAlloc, CountRelease, nullptr, nullptr), nullptr);
   g_Counts.failAlloc = false;
-  std::unique_ptr<CObjPool> made(xNewObjPool(1, XNONE32, 4, CountAlloc, CountRelease, nullptr, nullptr));
+  std::unique_ptr<CObjPool> made(
+      xNewObjPool(1, XNONE32, 4, CountAlloc, CountRelease, nullptr, nullptr));
   ASSERT_NE(made, nullptr);
   EXPECT_EQ(made->GetNumObjects(), 1);
 }
@@ -178,7 +171,7 @@ TEST_F(ObjPoolTest, TrimAcrossTheClockWrap) {
 
 TEST_F(ObjPoolTest, TrimmingPoolsRunOncePerFrame) {
   xRunFramePools();  // empty: makes the list
-  ASSERT_NE(m_Globals.m_pFramePools, nullptr);
+  ASSERT_NE(m_Globals.Get()->m_pFramePools, nullptr);
   {
     CObjPool never;
     ASSERT_EQ(Init(never, 0, XNONE32, 4), 1);
@@ -200,20 +193,28 @@ TEST_F(ObjPoolTest, TrimmingPoolsRunOncePerFrame) {
   EXPECT_EQ(Registered(), 0);
 }
 
+// A pool only ever leaves the list of the current glb: one that outlives the block it joined
+// (or meets another block) has nothing to leave.
 TEST_F(ObjPoolTest, PoolOutlivesTheGlobalsItJoined) {
-  auto pool = std::make_unique<CObjPool>();
-  ASSERT_EQ(Init(*pool, 0, 100, 4), 1);
-  EXPECT_EQ(Registered(), 1);
-  xFreeFramePools();
-  glb = nullptr;
-  xRunFramePools();
-  pool.reset();  // no list to leave
-  glb = &m_Globals;
+  auto first = std::make_unique<CObjPool>();
+  auto second = std::make_unique<CObjPool>();
+  {
+    CGlobalsScope host(0);
+    ASSERT_EQ(Init(*first, 0, 100, 4), 1);
+    ASSERT_EQ(Init(*second, 0, 100, 4), 1);
+    EXPECT_EQ(host.Get()->m_pFramePools->GetNumNodes(), 2);
+    host.Drop();
+    xRunFramePools();  // no glb: nothing to run
+    first.reset();
+  }
+  second.reset();  // glb is the fixture's block now
+  EXPECT_EQ(Registered(), 0);
 
-  CObjPool unregistered;  // no glb: works, but nothing drives it
+  SGlobals* outer = glb;
   glb = nullptr;
+  CObjPool unregistered;  // no glb: it works, but nothing drives it
   EXPECT_EQ(Init(unregistered, 0, 100, 4), 1);
-  glb = &m_Globals;
+  glb = outer;
   EXPECT_EQ(Registered(), 0);
 }
 
