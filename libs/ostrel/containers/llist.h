@@ -58,6 +58,9 @@ class CLList {
   // walk stopped.
   void* Get(int32_t n);
   int32_t GetNumNodes() const { return m_NumNodes; }
+  // The first node, for walks that must not move the cursor (dispatch lists whose receivers use
+  // the same list meanwhile).
+  CNode* HeadNode() const { return m_pHead; }
   int32_t GetCurrNodeNr() const { return m_CurrNodeNr; }
 
   // Save and restore the cursor; 32 levels.
