@@ -1,7 +1,6 @@
 #include "ostrel/files/file.h"
 
 #include <sys/types.h>
-#include <unistd.h>
 
 #include <cstdarg>
 #include <cstring>
@@ -145,11 +144,7 @@ int32_t CFile::SeekRaw(uint64_t pos) {
   return fseeko(m_pStream, static_cast<off_t>(pos), SEEK_SET) == 0 ? 1 : 0;
 }
 
-int32_t CFile::Truncate(uint32_t size) {
-  if (!m_pStream || fflush(m_pStream) != 0) return 0;
-  if (ftruncate(fileno(m_pStream), static_cast<off_t>(size)) != 0) return 0;
-  return SeekRaw(size);
-}
+int32_t CFile::Flush() { return m_pStream && fflush(m_pStream) == 0 ? 1 : 0; }
 
 int32_t CFile::GetPos(uint32_t* pos, int32_t mode) {
   if (!m_pStream || !pos) return 0;

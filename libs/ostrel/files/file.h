@@ -81,8 +81,8 @@ class CFile : public CFileBase {
   int32_t IsOpen() const { return m_pStream != nullptr; }
   // Positions on an absolute file offset; offsets beyond 2 GiB that Seek cannot express.
   int32_t SeekRaw(uint64_t pos);
-  // Cuts the file at an absolute size and positions there.
-  int32_t Truncate(uint32_t size);
+  // Pushes buffered writes to the file, so their failure shows now.
+  int32_t Flush();
 
  protected:
   FILE* m_pStream = nullptr;

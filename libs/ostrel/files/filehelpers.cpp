@@ -95,3 +95,16 @@ int32_t xCreateDirsForFile(const char* path) {
   }
   return 1;
 }
+
+int32_t xIsSafeRelativePath(const char* name) {
+  if (!name || !*name || name[0] == '/' || name[0] == '\\') return 0;
+  char first = static_cast<char>(name[0] | 0x20);
+  if (first >= 'a' && first <= 'z' && name[1] == ':') return 0;
+  for (const char* p = name; *p;) {
+    const char* end = p;
+    while (*end && *end != '/' && *end != '\\') ++end;
+    if (end - p == 2 && p[0] == '.' && p[1] == '.') return 0;
+    p = *end ? end + 1 : end;
+  }
+  return 1;
+}

@@ -19,3 +19,6 @@ int32_t xCalcFileCrc(const char* path, uint32_t* crc, uint32_t poly);
 // Creates every missing folder of the path's folder part, along the path as it is written
 // (an absolute path stays absolute, ".." is honoured); the working folder is never changed.
 int32_t xCreateDirsForFile(const char* path);
+// 1 for a name that stays below the folder it is put in: not empty, not absolute, no drive
+// prefix, no ".." component. Names from archives, lists and servers must pass it.
+int32_t xIsSafeRelativePath(const char* name);

@@ -197,3 +197,8 @@ int32_t PlatformSameFile(const char* a, const char* b) {
   if (stat(PlatformResolvePath(a).c_str(), &sa) != 0 || stat(PlatformResolvePath(b).c_str(), &sb) != 0) return 0;
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino ? 1 : 0;
 }
+
+int32_t PlatformTruncateFile(const char* path, uint64_t size) {
+  if (!path || size > static_cast<uint64_t>(INT64_MAX)) return 0;
+  return truncate(PlatformResolvePath(path).c_str(), static_cast<off_t>(size)) == 0 ? 1 : 0;
+}

@@ -36,3 +36,5 @@ int32_t PlatformPathExists(const char* path);
 // 1 for an existing regular file that may be written: not marked read-only (no owner write bit,
 // the Windows read-only attribute) and writable for this process.
 int32_t PlatformFileWritable(const char* path);
+// Cuts (or extends) a file to size bytes.
+int32_t PlatformTruncateFile(const char* path, uint64_t size);
