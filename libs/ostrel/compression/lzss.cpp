@@ -166,6 +166,26 @@ void CLzss::MaybeReport(uint32_t done, uint32_t total) {
 
 // ---- the tree ----
 
+namespace {
+// Bytes the two strings share, at most LZSS_LOOKAHEAD; eight at a time.
+inline int32_t CommonLength(const uint8_t* a, const uint8_t* b) {
+  static_assert(LZSS_LOOKAHEAD == 17);
+  for (int32_t i = 0; i < 16; i += 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a + i, 8);
+    std::memcpy(&y, b + i, 8);
+    if (uint64_t d = x ^ y) {
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+      return i + __builtin_ctzll(d) / 8;
+#else
+      return i + __builtin_clzll(d) / 8;
+#endif
+    }
+  }
+  return a[16] == b[16] ? 17 : 16;
+}
+}  // namespace
+
 void CLzss::SetWindow(int32_t pos, uint8_t c) {
   m_Window[pos] = c;
   if (pos < LZSS_LOOKAHEAD) m_Window[LZSS_WINDOW + pos] = c;
@@ -194,12 +214,8 @@ int32_t CLzss::AddString(int32_t node, int32_t* matchPos) {
   const uint8_t* a = m_Window + node;
   for (;;) {
     const uint8_t* b = m_Window + test;
-    int32_t i = 0;
-    int32_t delta = 0;
-    for (; i < LZSS_LOOKAHEAD; ++i) {
-      delta = a[i] - b[i];
-      if (delta) break;
-    }
+    int32_t i = CommonLength(a, b);
+    int32_t delta = i < LZSS_LOOKAHEAD ? a[i] - b[i] : 0;
     if (i >= best) {
       best = i;
       *matchPos = test;

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "ostrel/files/byteswap.h"
 #include "ostrel/files/file.h"
 #include "ostrel/files/filehelpers.h"
 #include "support/tempdir.h"
@@ -215,4 +217,27 @@ TEST_F(FileTest, WholeFileHelpers) {
   EXPECT_EQ(head, content.substr(0, 10));
   std::string tooMuch(content.size() + 1, '\0');
   EXPECT_EQ(xReadFile(Path("src").c_str(), tooMuch.data(), static_cast<uint32_t>(tooMuch.size())), 0);
+}
+
+TEST(ByteSwap, ReversesInPlace) {
+  uint16_t w = 0x1122;
+  uint32_t l = 0x11223344;
+  float f = 1.0f;  // 3F 80 00 00
+  double d = 2.0;  // 40 00 ... 00
+  XUWORD_SwapBytes(&w);
+  XULONG_SwapBytes(&l);
+  XFLOAT_SwapBytes(&f);
+  XDOUBLE_SwapBytes(&d);
+  EXPECT_EQ(w, 0x2211);
+  EXPECT_EQ(l, 0x44332211u);
+  uint32_t fb;
+  uint64_t db;
+  std::memcpy(&fb, &f, 4);
+  std::memcpy(&db, &d, 8);
+  EXPECT_EQ(fb, 0x0000803Fu);
+  EXPECT_EQ(db, 0x40ull);
+  XFLOAT_SwapBytes(&f);
+  XDOUBLE_SwapBytes(&d);
+  EXPECT_EQ(f, 1.0f);
+  EXPECT_EQ(d, 2.0);
 }
