@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "ostrel/base/paths.h"
-#include "ostrel/files/filediag.h"
+#include "ostrel/system/debug.h"
 #include "ostrel/files/filehelpers.h"
 #include "platform/files/resolver.h"
 
@@ -74,7 +74,7 @@ void CArchive::Rollback() {
       return;
     }
   }
-  xFilesDiag("CArchive::AddFile: cannot restore %s", m_Path.c_str());
+  xprintf("CArchive::AddFile: cannot restore %s", m_Path.c_str());
   m_Size = 0;
 }
 
@@ -92,7 +92,7 @@ int32_t CArchive::AddFile(const char* sourcePath, const char* nameInArchive, int
   if (compress) {
     CArchiveCodecBase* codec = Codec(m_CodecSwitch);
     if (!codec) {
-      xFilesDiag("CArchive::AddFile: no coder for %s", m_Path.c_str());
+      xprintf("CArchive::AddFile: no coder for %s", m_Path.c_str());
       return 0;
     }
     coded = codec->Pack(sourcePath, m_In.data(), size, m_Out);
@@ -140,7 +140,7 @@ int32_t CArchive::ExtractArchive(const char* archivePath, const char* targetFold
     if (!in.Read(name.data(), static_cast<uint32_t>(nameLen))) return 0;
     pos += static_cast<uint32_t>(nameLen);
     if (name.find('\0') != std::string::npos || !xIsSafeRelativePath(name.c_str())) {
-      xFilesDiag("CArchive::ExtractArchive: refused entry name %s", name.c_str());
+      xprintf("CArchive::ExtractArchive: refused entry name %s", name.c_str());
       return 0;
     }
     if (dataLen > size - pos || unpacked > ARCHIVE_MAX_ENTRY) return 0;
@@ -151,7 +151,7 @@ int32_t CArchive::ExtractArchive(const char* archivePath, const char* targetFold
     if (!stored) {
       if (!codec && !(codec = Codec(codecSwitch))) return 0;
       if (!codec->Unpack(data.data(), dataLen, unpacked, m_Out)) {
-        xFilesDiag("CArchive::ExtractArchive: entry %s is damaged", name.c_str());
+        xprintf("CArchive::ExtractArchive: entry %s is damaged", name.c_str());
         return 0;
       }
       data.swap(m_Out);

@@ -5,7 +5,7 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "ostrel/files/filediag.h"
+#include "ostrel/system/debug.h"
 #include "ostrel/files/filehelpers.h"
 #include "platform/files/resolver.h"
 
@@ -45,7 +45,7 @@ int32_t CFile::Open(const char* path, int32_t flags) {
     if (xCreateDirsForFile(path)) m_pStream = PlatformOpenFile(path, mode);
   }
   if (!m_pStream) {
-    xFilesDiag("CFile::Open: cannot open %s", path);
+    xprintf("CFile::Open: cannot open %s", path);
     return 0;
   }
   uint8_t declared = 0;

@@ -6,7 +6,7 @@
 
 #include "ostrel/files/crc.h"
 #include "ostrel/files/file.h"
-#include "ostrel/files/filediag.h"
+#include "ostrel/system/debug.h"
 #include "platform/files/resolver.h"
 
 namespace {
@@ -88,7 +88,7 @@ int32_t xCreateDirsForFile(const char* path) {
     if (comp.empty()) continue;
     prefix += comp;
     if (comp != "." && comp != ".." && !PlatformMakeFolder(prefix.c_str())) {
-      xFilesDiag("Unable to create dir %s. Errorcode: %ld", prefix.c_str(), static_cast<long>(errno));
+      xprintf("Unable to create dir %s. Errorcode: %ld", prefix.c_str(), static_cast<long>(errno));
       return 0;
     }
     prefix += '/';

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "ostrel/files/filediag.h"
+#include "ostrel/system/debug.h"
 
 CXIFF::~CXIFF() { CXIFF::Close(); }
 
@@ -24,7 +24,7 @@ int32_t CXIFF::Open(const char* path, int32_t flags) {
 
   if (flags & (XFILE_READ | XFILE_UPDATE)) {
     if (!FindChunk("XIFF", nullptr, 0)) {
-      xFilesDiag("CXIFF::Open: %s is no chunk file", path);
+      xprintf("CXIFF::Open: %s is no chunk file", path);
       return 0;
     }
     EnterChunk();

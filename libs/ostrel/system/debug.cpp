@@ -13,6 +13,7 @@
 
 #include "ostrel/base/xstring.h"
 #include "ostrel/system/globals.h"
+#include "platform/files/resolver.h"
 
 namespace {
 constexpr off_t kDebugFileLimit = 104857600;
@@ -140,7 +141,7 @@ void xDeleteDbgFiles() {
 
 void xGetDebugOptions(const char* fileName, TDebugOptionFunc callback) {
   if (!fileName) return;
-  FILE* file = std::fopen(fileName, "rb");
+  FILE* file = PlatformOpenFile(fileName, "rb");
   if (!file) return;
   std::string line;
   while (ReadOptionLine(file, line)) ParseOptionLine(line, callback);
