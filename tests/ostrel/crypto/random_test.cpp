@@ -128,22 +128,30 @@ class RandomTest : public ::testing::Test {
   SFakeService m_Service;
 };
 
+// Until a seeding with exactly the words it needs, a generator gives nothing.
+void ExpectSeedRules(CPseudoRNGBase& rng, int type, uint32_t needed) {
+  EXPECT_EQ(rng.GetType(), type);
+  EXPECT_EQ(rng.SeedsNeeded(), needed);
+  uint32_t out = 77;
+  EXPECT_EQ(rng.Rand(out), 0);
+  EXPECT_EQ(out, 77u);
+  const std::vector<uint32_t> seeds(needed + 1, 5489);
+  EXPECT_EQ(rng.Seed(seeds.data(), needed + 1), 0);
+  EXPECT_EQ(rng.Seed(seeds.data(), needed - 1), 0);
+  EXPECT_EQ(rng.Seed(nullptr, needed), 0);
+  EXPECT_EQ(rng.Rand(out), 0);
+}
+
 }  // namespace
 
 // ---- Generators -------------------------------------------------------------------------------
 
 TEST(MersenneTwister, ReferenceValueAndSeedRules) {
   CMersenneTwister mt;
-  EXPECT_EQ(mt.GetType(), 0);
-  EXPECT_EQ(mt.SeedsNeeded(), 1u);
-  uint32_t out = 77;
-  EXPECT_EQ(mt.Rand(out), 0);
-  EXPECT_EQ(out, 77u);
-  const uint32_t seeds[2] = {5489, 1};
-  EXPECT_EQ(mt.Seed(seeds, 2), 0);
-  EXPECT_EQ(mt.Seed(nullptr, 1), 0);
-  EXPECT_EQ(mt.Rand(out), 0);
-  ASSERT_EQ(mt.Seed(seeds, 1), 1);
+  ExpectSeedRules(mt, 0, 1);
+  const uint32_t seed = 5489;
+  uint32_t out;
+  ASSERT_EQ(mt.Seed(&seed, 1), 1);
   ASSERT_EQ(mt.Rand(out), 1);
   EXPECT_EQ(out, 3499211612u);
 }
@@ -182,14 +190,9 @@ TEST(MersenneTwister, ReseedingRestartsTheSequence) {
 
 TEST(BlowfishRNG, HandsOutTheSeedBlockThenItsEncryptions) {
   CBlowfishRNG rng;
-  EXPECT_EQ(rng.GetType(), 1);
-  EXPECT_EQ(rng.SeedsNeeded(), 16u);
-  uint32_t out = 5;
-  EXPECT_EQ(rng.Rand(out), 0);
-  EXPECT_EQ(rng.Seed(kSeeds, 15), 0);
-  EXPECT_EQ(rng.Seed(nullptr, 16), 0);
-  EXPECT_EQ(rng.Rand(out), 0);
+  ExpectSeedRules(rng, 1, 16);
   ASSERT_EQ(rng.Seed(kSeeds, 16), 1);
+  uint32_t out;
   std::vector<uint32_t> expected = ExpectedBlowfishStream(kSeeds, 21);
   EXPECT_EQ(expected[0], 0xDEADBEEFu);
   EXPECT_EQ(expected[1], 0x0BADF00Du);
