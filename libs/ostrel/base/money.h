@@ -14,7 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 
-class CString;
+#include "ostrel/base/cstring.h"
 
 // Sign byte of a negative value; 0 means not negative.
 inline constexpr uint8_t HFP_NEGATIVE = 156;

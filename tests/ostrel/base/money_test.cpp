@@ -6,14 +6,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "ostrel/base/cstring.h"
 #include "ostrel/base/money.h"
+#include "support/tables.h"
 #include "support/tempdir.h"
 
 using Money = CHugeFixedPoint<10, 10>;
@@ -39,39 +38,13 @@ double ParseDouble(const std::string& s) {
   return d;
 }
 
-std::string FromHex(const std::string& hex) {
-  std::string out;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2)
-    out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-  return out;
-}
-
-// The decimal-module table of tests/tools/money_oracle.py, one vector of fields per case.
-struct TOracle {
-  std::vector<std::vector<std::string>> cases;
-  TOracle() {
-    std::ifstream in(VORRIN_TEST_DATA_DIR "/money/oracle.txt", std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-      std::vector<std::string> fields;
-      std::stringstream ss(line);
-      std::string f;
-      while (std::getline(ss, f, '\t')) fields.push_back(f);
-      if (line.back() == '\t') fields.push_back("");
-      cases.push_back(fields);
-    }
-  }
-  std::vector<std::vector<std::string>> Of(const std::string& op) const {
-    std::vector<std::vector<std::string>> r;
-    for (auto& c : cases)
-      if (c[0] == op) r.push_back(c);
-    return r;
-  }
-};
-
-const TOracle& Oracle() {
-  static TOracle oracle;
-  return oracle;
+// The decimal-module table of tests/tools/money_oracle.py, the rows of one operation.
+std::vector<TTableRow> Oracle(const std::string& op) {
+  static const std::vector<TTableRow> all = ReadTable(VORRIN_TEST_DATA_DIR "/money/oracle.txt");
+  std::vector<TTableRow> rows;
+  for (auto& row : all)
+    if (row[0] == op) rows.push_back(row);
+  return rows;
 }
 
 }  // namespace
@@ -79,7 +52,7 @@ const TOracle& Oracle() {
 TEST(MoneyOracle, AddSubtractMultiply) {
   int n = 0;
   for (const char* op : {"add", "sub", "mul"}) {
-    for (auto& c : Oracle().Of(op)) {
+    for (auto& c : Oracle(op)) {
       Money a = M(c[1].c_str()), b = M(c[2].c_str());
       Money r = c[0] == "add" ? a + b : c[0] == "sub" ? a - b : a * b;
       EXPECT_EQ(Str(r), c[3]) << c[0] << " " << c[1] << " " << c[2];
@@ -98,7 +71,7 @@ TEST(MoneyOracle, AddSubtractMultiply) {
 
 TEST(MoneyOracle, Compare) {
   int n = 0;
-  for (auto& c : Oracle().Of("cmp")) {
+  for (auto& c : Oracle("cmp")) {
     Money a = M(c[1].c_str()), b = M(c[2].c_str());
     int want = std::stoi(c[3]);
     EXPECT_EQ(Money::Compare(a, b), want) << c[1] << " " << c[2];
@@ -115,7 +88,7 @@ TEST(MoneyOracle, Compare) {
 
 TEST(MoneyOracle, DivideByDouble) {
   int n = 0;
-  for (auto& c : Oracle().Of("div")) {
+  for (auto& c : Oracle("div")) {
     Money a = M(c[1].c_str());
     Money q = a / ParseDouble(c[2]);
     EXPECT_EQ(Str(q), c[3]) << c[1] << " / " << c[2];
@@ -127,7 +100,7 @@ TEST(MoneyOracle, DivideByDouble) {
 
 TEST(MoneyOracle, Translate) {
   int n = 0;
-  for (auto& c : Oracle().Of("tr")) {
+  for (auto& c : Oracle("tr")) {
     std::string text = FromHex(c[1]);
     Money m;
     m.m_Error = 0;
@@ -144,7 +117,7 @@ TEST(MoneyOracle, Translate) {
 
 TEST(MoneyOracle, FromDouble) {
   int n = 0;
-  for (auto& c : Oracle().Of("fd")) {
+  for (auto& c : Oracle("fd")) {
     Money m;
     EXPECT_EQ(m.FromDouble(ParseDouble(c[1])), std::stoi(c[2])) << c[1];
     EXPECT_EQ(Str(m), c[3]) << c[1];
@@ -155,7 +128,7 @@ TEST(MoneyOracle, FromDouble) {
 
 TEST(MoneyOracle, Print) {
   int n = 0;
-  for (auto& c : Oracle().Of("print")) {
+  for (auto& c : Oracle("print")) {
     Money m = M(c[1].c_str());
     int32_t iw = std::stoi(c[2]), dw = std::stoi(c[3]);
     EXPECT_EQ(Str(m, iw, dw), c[4]) << c[1] << " " << iw << " " << dw;
