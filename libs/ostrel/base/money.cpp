@@ -42,7 +42,6 @@ void xprintf(const char*, ...) {}
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-
 // Bounded writer for Print: remembers when the text did not fit.
 struct TTextOut {
   char* buffer;

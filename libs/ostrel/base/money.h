@@ -101,6 +101,18 @@ class CHugeFixedPoint {
   CHugeFixedPoint& operator/=(double b);
   CHugeFixedPoint operator/(double b) const { CHugeFixedPoint r(*this); return r /= b; }
 
+  // No silent cut of a double to a long: these have no defined meaning and do not compile.
+  CHugeFixedPoint& operator+=(double) = delete;
+  CHugeFixedPoint& operator-=(double) = delete;
+  CHugeFixedPoint operator+(double) const = delete;
+  CHugeFixedPoint operator-(double) const = delete;
+  bool operator<(double) const = delete;
+  bool operator<=(double) const = delete;
+  bool operator>(double) const = delete;
+  bool operator>=(double) const = delete;
+  bool operator==(double) const = delete;
+  bool operator!=(double) const = delete;
+
   bool operator<(const CHugeFixedPoint& b) const { return Compare(*this, b) < 0; }
   bool operator<=(const CHugeFixedPoint& b) const { return Compare(*this, b) <= 0; }
   bool operator>(const CHugeFixedPoint& b) const { return Compare(*this, b) > 0; }

@@ -188,6 +188,17 @@ TEST(Money, ArithmeticEdges) {
   }
 }
 
+// A double never turns into a long behind the caller's back (nor does a 64-bit long).
+template <class T, class V>
+concept AddsTo = requires(T m, V v) { m += v; };
+template <class T, class V>
+concept SubtractsFrom = requires(T m, V v) { m - v; };
+template <class T, class V>
+concept ComparesWith = requires(T m, V v) { m < v; m == v; };
+static_assert(!AddsTo<Money, double> && !AddsTo<Money, int64_t> && AddsTo<Money, int32_t>);
+static_assert(!SubtractsFrom<Money, double> && SubtractsFrom<Money, int32_t>);
+static_assert(!ComparesWith<Money, double> && ComparesWith<Money, int32_t>);
+
 TEST(Money, LongOperands) {
   Money m = M("10.25");
   EXPECT_EQ(Str(m + 5), "15.2500000000");
