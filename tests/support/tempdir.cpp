@@ -28,3 +28,12 @@ void WriteWholeFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(content.data(), static_cast<std::streamsize>(content.size()));
 }
+
+CWorkingDir::CWorkingDir(const std::string& path) : m_Old(std::filesystem::current_path().string()) {
+  std::filesystem::current_path(path);
+}
+
+CWorkingDir::~CWorkingDir() {
+  std::error_code ec;
+  std::filesystem::current_path(m_Old, ec);
+}

@@ -20,3 +20,15 @@ class CTempDir {
 // The whole content of a file, or an empty string when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& content);
+
+// Makes a folder the working folder for the life of the object.
+class CWorkingDir {
+ public:
+  explicit CWorkingDir(const std::string& path);
+  ~CWorkingDir();
+  CWorkingDir(const CWorkingDir&) = delete;
+  CWorkingDir& operator=(const CWorkingDir&) = delete;
+
+ private:
+  std::string m_Old;
+};

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "ostrel/system/debug.h"
+
 SGlobals* glb = nullptr;
 SSysGlobals* sglb = nullptr;
 void* ThisInstance = nullptr;
@@ -21,4 +23,6 @@ SGlobals::SGlobals(int32_t poolFlag) {
   std::strcpy(m_ApplicationName, "Noname");
   std::memcpy(m_ZigZag, kZigZag, sizeof(kZigZag));
   m_PoolFlag = poolFlag;
+  m_pStdDebugOut = xDefaultDbgStdOut;
+  m_pLevelDebugOut = xDefaultDbgLvlOut;
 }

@@ -1,0 +1,17 @@
+// The toolkit classes are not part of the runtime yet: the picture types, screens, window
+// manager, input devices and music player each arrive with their own component. Until a
+// component exists its objects are simply absent, which every caller already tolerates.
+#include "ostrel/system/runtimeobjects.h"
+
+int32_t xCreateToolkitLists() { return 1; }
+void xCreateToolkitWindows() {}
+void xFreeToolkitWindows() {}
+void xFreeToolkitLists() {}
+
+int32_t xCreateSystemObjects() { return 1; }
+void xProbeScreens() {}
+void xDeleteSystemObjects() {}
+
+void xCurrentScreenFlipPage() {}
+void xCurrentScreenClearBuffer() {}
+void xMusicTicker() {}

@@ -1,0 +1,27 @@
+// The toolkit objects that the process globals hold (picture types, screens, window manager,
+// stock controls, input devices, music). The frame loop creates, drives and frees them only
+// through these calls, so the graphics side can grow without touching the loop.
+#pragma once
+
+#include <cstdint>
+
+// Picture type list, screen list and window manager into glb; 0 when one cannot be made.
+int32_t xCreateToolkitLists();
+// Default window, stock static and stock button into glb.
+void xCreateToolkitWindows();
+// Frees what xCreateToolkitWindows made, in the order default window, static, button.
+void xFreeToolkitWindows();
+// Frees the screen list, the picture type list and the window manager, in that order.
+void xFreeToolkitLists();
+
+// The JPEG and BMP picture types, the two screens (into sglb) and the mouse and keyboard (into
+// glb); 0 when one of them is missing.
+int32_t xCreateSystemObjects();
+// Drops each screen that is not available; lets the others collect their video modes.
+void xProbeScreens();
+void xDeleteSystemObjects();
+
+// Per-pass work on the current screen and the music player (each does nothing without one).
+void xCurrentScreenFlipPage();
+void xCurrentScreenClearBuffer();
+void xMusicTicker();
