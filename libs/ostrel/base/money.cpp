@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ostrel/base/cstring.h"
+#include "ostrel/system/debug.h"
 
 namespace {
 
@@ -36,9 +37,6 @@ void SubtractMagnitude(uint8_t* r, const uint8_t* a, const uint8_t* b, int n) {
     r[k] = static_cast<uint8_t>(borrow ? s + 10 : s);
   }
 }
-
-// Diagnostics are silent in the shipped build.
-void xprintf(const char*, ...) {}
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 

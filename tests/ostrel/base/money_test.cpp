@@ -12,6 +12,7 @@
 
 #include "ostrel/base/cstring.h"
 #include "ostrel/base/money.h"
+#include "ostrel/system/debug.h"
 #include "support/tables.h"
 #include "support/tempdir.h"
 
@@ -263,6 +264,19 @@ TEST(Money, TranslateRefusesWhatIsNoNumber) {
   // Leading zeros beyond ten places are not digits that get lost.
   EXPECT_EQ(Str(M("000001234567890.5")), "1234567890.5000000000");
   EXPECT_EQ(Str(M("1.123456789012")), "1.1234567890");
+}
+
+TEST(Money, TranslateNamesTheOffendingCharacter) {
+  xSetDiagnostics(1);
+  testing::internal::CaptureStderr();
+  Money m;
+  EXPECT_EQ(Money::Translate("12a", m), 0);
+  std::string said = testing::internal::GetCapturedStderr();
+  xSetDiagnostics(0);
+  EXPECT_NE(said.find("CRITICAL ERROR: CHugeFixedPoint::Translate(): szBuf contains invalid "
+                      "characters (ASCII '97')!"),
+            std::string::npos)
+      << said;
 }
 
 TEST(Money, FromDoubleCases) {
