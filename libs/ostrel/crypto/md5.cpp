@@ -1,6 +1,10 @@
 #include "ostrel/crypto/md5.h"
 
 #include <cstring>
+#include <new>
+
+#include "ostrel/base/types.h"
+#include "ostrel/compression/uuencode.h"
 
 namespace {
 
@@ -94,6 +98,20 @@ int CMD5::DigestBase16(char* out, const void* data, size_t len) {
   }
   out[2 * DIGEST_SIZE] = 0;
   return 1;
+}
+
+char* CMD5::DigestUUEncode(const void* data, size_t len) {
+  uint8_t digest[DIGEST_SIZE];
+  if (!DigestBinary(digest, data, len)) return nullptr;
+  char* out = static_cast<char*>(::operator new(UU_SIZE, std::nothrow));
+  if (out == nullptr) return nullptr;
+  int32_t n = UUEncode(digest, out, DIGEST_SIZE, UU_SIZE - 1);
+  if (n < 0) {
+    xFree(out);
+    return nullptr;
+  }
+  out[n] = 0;
+  return out;
 }
 
 void CMD5::Transform(const uint8_t* block) {

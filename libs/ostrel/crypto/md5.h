@@ -8,6 +8,7 @@ class CMD5 {
  public:
   static constexpr int DIGEST_SIZE = 16;
   static constexpr int BASE16_SIZE = 33;  // 32 lowercase hexadecimal digits and a zero byte
+  static constexpr int UU_SIZE = 32;      // the block that DigestUUEncode hands out
 
   CMD5();
   virtual ~CMD5();
@@ -16,6 +17,10 @@ class CMD5 {
   // 0 for a null output, or null data with a length.
   int DigestBinary(uint8_t* out, const void* data, size_t len);
   int DigestBase16(char* out, const void* data, size_t len);
+  // A new UU_SIZE block: one UU line of the digest (length character, 24 characters, line feed)
+  // and a zero byte. The caller frees it with xFree. Null when no memory (or for null data with a
+  // length).
+  char* DigestUUEncode(const void* data, size_t len);
 
   // The same digest in pieces: Init, any number of Update, Final.
   void Init();

@@ -2,11 +2,15 @@
 #include <openssl/md5.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "ostrel/base/types.h"
 #include "ostrel/crypto/md5.h"
+#include "pyoracle.h"
 
 namespace {
 
@@ -81,4 +85,29 @@ TEST(MD5, RefusesNullBuffers) {
   EXPECT_EQ(md5.DigestBase16(nullptr, "a", 1), 0);
   ASSERT_EQ(md5.DigestBase16(text, nullptr, 0), 1);
   EXPECT_STREQ(text, "d41d8cd98f00b204e9800998ecf8427e");
+}
+
+TEST(MD5, DigestUUEncodeIsOneUULineOfTheDigest) {
+  std::mt19937 gen(3);
+  std::vector<std::string> inputs = {"", "abc", "message digest"};
+  for (size_t n : {1u, 55u, 64u, 1000u}) {
+    std::vector<uint8_t> bytes = RandomBytes(gen, n);
+    inputs.emplace_back(bytes.begin(), bytes.end());
+  }
+  std::ostringstream hex;
+  for (const std::string& s : inputs) {
+    for (unsigned char c : s) hex << "0123456789abcdef"[c >> 4] << "0123456789abcdef"[c & 15];
+    hex << '\n';
+  }
+  std::vector<std::string> expected = RunPythonTool("md5uu.py", hex.str());
+  ASSERT_EQ(expected.size(), inputs.size());
+  CMD5 md5;
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    char* uu = md5.DigestUUEncode(inputs[i].data(), inputs[i].size());
+    ASSERT_NE(uu, nullptr);
+    EXPECT_EQ(std::string(uu), expected[i] + "\n");
+    EXPECT_EQ(std::strlen(uu), 26u);  // length character, 24 characters, line feed
+    xFree(uu);
+  }
+  EXPECT_EQ(md5.DigestUUEncode(nullptr, 1), nullptr);
 }
