@@ -183,7 +183,12 @@ int xSysRand(uint32_t& out) {
   }
   if (s.client->Rand(out)) return 1;
   s.client->Exit();
-  return s.client->Init() && s.client->Rand(out);
+  if (s.client->Init() && s.client->Rand(out)) return 1;
+  // A service that cannot be reached again stays dead: every later draw would otherwise wait out
+  // its connection time-outs.
+  s.client->Exit();
+  s.linkStood = false;
+  return 0;
 }
 
 uint32_t xRand(uint32_t n, int* fromService, int) {
