@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ostrel/base/money.h"
 #include "ostrel/base/types.h"
 #include "ostrel/base/xstring.h"
 #include "ostrel/kcbl/kcbl.h"
 #include "ostrel/kcbl/kcblbuffer.h"
-#include "ostrel/kcbl/kcblmoney.h"
 #include "ostrel/kcbl/kcblnumbers.h"
 #include "ostrel/system/debug.h"
 
@@ -31,6 +31,11 @@ bool KeywordReadsBack(const char* k) {
   for (const char* p = k; *p; ++p)
     if (!kKeywordByte[static_cast<unsigned char>(*p)]) return false;
   return true;
+}
+
+// As the amount's own assignment from text: a text that is no amount leaves zero and the flag.
+void ParseMoney(const char* text, TKCBLMoney* amount) {
+  if (!TKCBLMoney::Translate(text, *amount)) amount->SetError(1);
 }
 
 constexpr uint64_t kMaxBlock = 0x7FFFFFF0u;
@@ -88,11 +93,11 @@ int32_t CKCBL::BuildItem(const char* keyword, const SKCBLWord* w, size_t n, bool
         break;
       case KMONEY: {
         if (!v.m_Ptr) return false;
-        const size_t need = xKCBLMoneyTextSize(m_MoneyPrecision);
+        const size_t need = TKCBLMoney::PrintSize(-1, m_MoneyPrecision);
         if (!b.Room(need)) return false;
-        const size_t got = xKCBLFormatMoney(*static_cast<const TKCBLMoney*>(v.m_Ptr), m_MoneyPrecision, b.At(), need);
-        b.Advance(got);
-        return b.Byte(0);
+        TKCBLMoney::Print(*static_cast<const TKCBLMoney*>(v.m_Ptr), b.At(), need, -1, m_MoneyPrecision);
+        b.Advance(std::strlen(b.At()) + 1);
+        return true;
       }
     }
     text[len++] = 0;
@@ -148,7 +153,7 @@ int32_t CKCBL::BuildItem(const char* keyword, const SKCBLWord* w, size_t n, bool
             case KLONGARRAY: elementTag = KLONG, one.m_Int = static_cast<const int32_t*>(p)[e]; break;
             case KULONGARRAY: elementTag = KULONG, one.m_Int = static_cast<const uint32_t*>(p)[e]; break;
             case KDOUBLEARRAY: elementTag = KDOUBLE, one.m_Double = static_cast<const double*>(p)[e]; break;
-            default: one.m_Ptr = xKCBLMoneyAt(static_cast<const TKCBLMoney*>(p), e); break;
+            default: one.m_Ptr = static_cast<const TKCBLMoney*>(p) + e; break;
           }
           ok = number(elementTag, one);
         }
@@ -279,7 +284,7 @@ int32_t CKCBL::GetBool(int32_t n, int32_t* value) { return xKCBLParseBool(GetStr
 int32_t CKCBL::GetMoney(int32_t n, TKCBLMoney* value) {
   const char* s = GetString(n);
   if (!s || !value) return 0;
-  xKCBLParseMoney(s, value);
+  ParseMoney(s, value);
   return 1;
 }
 
@@ -319,7 +324,7 @@ int32_t CKCBL::GetDoubleArray(int32_t n, double* values, int32_t count) {
 int32_t CKCBL::GetMoneyArray(int32_t n, TKCBLMoney* values, int32_t count) {
   const char* p = ArrayStart(n, count);
   if (!p || (!values && count)) return 0;
-  for (int32_t e = 0; e < count; ++e, p += std::strlen(p) + 1) xKCBLParseMoney(p, xKCBLMoneyAt(values, e));
+  for (int32_t e = 0; e < count; ++e, p += std::strlen(p) + 1) ParseMoney(p, values + e);
   return 1;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "kcbldump.h"
+#include "ostrel/base/money.h"
 #include "ostrel/kcbl/kcbl.h"
 
 namespace {
@@ -220,12 +221,15 @@ TEST(KcblRoundTrip, RandomTypedRecords) {
     uint32_t ulongs[8];
     int32_t bools[8];
     double doubles[8];
+    TKCBLMoney amounts[8];
     const int32_t n = static_cast<int32_t>(rng() % 9);
     for (int32_t i = 0; i < 8; ++i) {
       longs[i] = static_cast<int32_t>(rng());
       ulongs[i] = rng();
       bools[i] = static_cast<int32_t>(rng() % 3) - 1;
       doubles[i] = static_cast<double>(static_cast<int32_t>(rng())) / 1024.0;  // exact in 10 decimals
+      amounts[i] = TKCBLMoney(static_cast<int32_t>(rng()));
+      amounts[i] *= TKCBLMoney("0.0000001234");
     }
     const int32_t l = static_cast<int32_t>(rng());
     const uint32_t u = rng();
@@ -239,7 +243,7 @@ TEST(KcblRoundTrip, RandomTypedRecords) {
     ASSERT_EQ(k.NewChunk(KSTRING, "Record", KEND), 1);
     ASSERT_EQ(k.NewItem("v", KLONG, l, KULONG, u, KBOOL, bools[0], KDOUBLE, doubles[0], KSTRING, s.c_str(),
                         KLONGARRAY, n, longs, KULONGARRAY, n, ulongs, KBOOLARRAY, n, bools, KDOUBLEARRAY, n, doubles,
-                        KEND),
+                        KMONEY, &amounts[0], KMONEYARRAY, n, amounts, KEND),
               1);
     const std::string text = KcblExport(k);
     CKCBL r;
@@ -248,9 +252,11 @@ TEST(KcblRoundTrip, RandomTypedRecords) {
     int32_t l2 = 0, b2 = 0, longs2[8], bools2[8];
     uint32_t u2 = 0, ulongs2[8];
     double d2 = 0, doubles2[8];
+    TKCBLMoney m2, amounts2[8];
     char s2[64];
     ASSERT_EQ(r.GetItem("v", KLONG, &l2, KULONG, &u2, KBOOL, &b2, KDOUBLE, &d2, KSTRING, 63, s2, KLONGARRAY, n, longs2,
-                        KULONGARRAY, n, ulongs2, KBOOLARRAY, n, bools2, KDOUBLEARRAY, n, doubles2, KEND),
+                        KULONGARRAY, n, ulongs2, KBOOLARRAY, n, bools2, KDOUBLEARRAY, n, doubles2, KMONEY, &m2,
+                        KMONEYARRAY, n, amounts2, KEND),
               1)
         << text;
     EXPECT_EQ(l2, l);
@@ -258,11 +264,13 @@ TEST(KcblRoundTrip, RandomTypedRecords) {
     EXPECT_EQ(b2, bools[0] != 0);
     EXPECT_EQ(d2, doubles[0]);
     EXPECT_EQ(std::string(s2), s);
+    EXPECT_TRUE(m2 == amounts[0]);
     for (int32_t i = 0; i < n; ++i) {
       EXPECT_EQ(longs2[i], longs[i]);
       EXPECT_EQ(ulongs2[i], ulongs[i]);
       EXPECT_EQ(bools2[i], bools[i] != 0);
       EXPECT_EQ(doubles2[i], doubles[i]);
+      EXPECT_TRUE(amounts2[i] == amounts[i]);
     }
   }
 }

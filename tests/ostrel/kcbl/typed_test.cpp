@@ -9,6 +9,7 @@
 #include <string>
 
 #include "kcbldump.h"
+#include "ostrel/base/money.h"
 #include "ostrel/base/types.h"
 #include "ostrel/base/xstring.h"
 #include "ostrel/kcbl/kcbl.h"
@@ -373,4 +374,51 @@ TEST(KcblTyped, Precisions) {
   EXPECT_EQ(k.GetMoneyPrecision(), 10);
   k.SetMoneyPrecision(-1);
   EXPECT_EQ(k.GetMoneyPrecision(), 10);
+}
+
+TEST(KcblTyped, Money) {
+  const TKCBLMoney amount("12.5"), negative("-0.25");
+  CKCBL k;
+  ASSERT_EQ(k.NewItem("m", KMONEY, &amount, KMONEY, &negative, KEND), 1);
+  k.SetMoneyPrecision(2);
+  ASSERT_EQ(k.NewItem("m2", KMONEY, &amount, KEND), 1);
+  k.SetMoneyPrecision(0);
+  ASSERT_EQ(k.NewItem("m0", KMONEY, &amount, KEND), 1);
+  k.SetMoneyPrecision(-1);
+  const TKCBLMoney list[] = {TKCBLMoney(1), TKCBLMoney("-2.5"), TKCBLMoney("9999999999.9999999999")};
+  ASSERT_EQ(k.NewItem("ma", KMONEYARRAY, 3, list, KLONG, 1, KEND), 1);
+  EXPECT_EQ(k.NewItem("bad", KMONEY, static_cast<const TKCBLMoney*>(nullptr), KEND), 0);
+  const std::string text = ExportOf(k);
+  EXPECT_EQ(text,
+            "m = 12.5000000000, -0.2500000000\n"
+            "m2 = 12.50\n"
+            "m0 = 12\n"
+            "ma = { 1.0000000000, -2.5000000000, 9999999999.9999999999}, 1\n");
+
+  CKCBL r;
+  ASSERT_EQ(r.Import((text + "x = abc, {1.5, abc}\n").c_str(), -1), 1);
+  TKCBLMoney a, b;
+  ASSERT_EQ(r.GetItem("m", KMONEY, &a, KMONEY, &b, KEND), 1);
+  EXPECT_TRUE(a == amount);
+  EXPECT_TRUE(b == negative);
+  EXPECT_EQ(a.GetError(), 0);
+  TKCBLMoney got[3];
+  int32_t one = 0;
+  ASSERT_EQ(r.GetItem("ma", KMONEYARRAY, 3, got, KLONG, &one, KEND), 1);
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(got[i] == list[i]) << i;
+  EXPECT_EQ(r.GetItem("ma", KMONEYARRAY, 4, got, KEND), 0);
+  // A text that is no amount reads as zero with the error flag; the read itself succeeds.
+  ASSERT_EQ(r.FindItem("x"), 1);
+  TKCBLMoney bad("7");
+  EXPECT_EQ(r.GetMoney(0, &bad), 1);
+  EXPECT_EQ(bad.GetError(), 1);
+  EXPECT_TRUE(bad.IsZero());
+  EXPECT_EQ(r.GetMoney(5, &bad), 0);
+  EXPECT_EQ(r.GetMoney(0, nullptr), 0);
+  TKCBLMoney pair[2];
+  EXPECT_EQ(r.GetMoneyArray(1, pair, 2), 1);
+  EXPECT_EQ(pair[0].GetError(), 0);
+  EXPECT_TRUE(pair[0] == TKCBLMoney("1.5"));
+  EXPECT_EQ(pair[1].GetError(), 1);
+  EXPECT_EQ(r.GetMoneyArray(0, pair, 1), 0);  // not an array
 }
