@@ -20,8 +20,15 @@ CKCBL::CKCBL() {
 }
 
 CKCBL::~CKCBL() {
-  xKCBLClearChunk(&m_Top);
+  Clear();
   delete m_pWork;
+}
+
+void CKCBL::Clear() {
+  if (m_HeapItems) xKCBLClearChunk(&m_Top);
+  else xKCBLResetChunk(&m_Top);
+  m_Arena.Release();
+  m_HeapItems = false;
 }
 
 CKCBLBuffer& CKCBL::Work() {
@@ -207,7 +214,7 @@ int32_t CKCBL::KillItem() {
 }
 
 void CKCBL::Free() {
-  xKCBLClearChunk(&m_Top);
+  Clear();
   m_pCurChunk = &m_Top;
   m_ChunkStack.clear();
   m_HasData = 0;
@@ -248,8 +255,8 @@ int32_t CKCBL::Import(const char* text, int32_t length) {
       ok = 0;
       break;
     }
-    TKCBLKeyword* item = xKCBLNewKeyword(parts);
-    TKCBLChunk* sub = item && opens ? xKCBLNewChunk(chunk, item) : nullptr;
+    TKCBLKeyword* item = xKCBLNewKeyword(parts, &m_Arena);
+    TKCBLChunk* sub = item && opens ? xKCBLNewChunk(chunk, item, &m_Arena) : nullptr;
     if (!item || (opens && !sub)) {
       xKCBLFreeKeyword(item);
       ok = 0;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "ostrel/kcbl/kcblarena.h"
 #include "ostrel/kcbl/kcbltags.h"
 #include "ostrel/kcbl/kcbltree.h"
 
@@ -153,6 +154,8 @@ class CKCBL {
   TKCBLKeyword* InsertItem(const SKCBLItemParts& parts, TKCBLKeyword* after);
   // The current item's value n when it is an array of at least count elements.
   const char* ArrayStart(int32_t n, int32_t count);
+  // Empties the tree and gives its storage back.
+  void Clear();
   // Drops chunk-stack entries that lie in the sub-tree of chunk, which is about to go.
   void ForgetChunks(const TKCBLChunk* chunk);
   // The current item unless it is missing or the placeholder.
@@ -171,4 +174,8 @@ class CKCBL {
   int32_t m_DoublePrecision = -1;
   int32_t m_MoneyPrecision = 10;
   CKCBLBuffer* m_pWork = nullptr;
+  // Imported items live in the arena; items made one by one come from the heap, and while there
+  // are any, freeing walks the tree.
+  CKCBLArena m_Arena;
+  bool m_HeapItems = false;
 };

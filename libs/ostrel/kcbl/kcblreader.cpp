@@ -81,23 +81,28 @@ void CKCBLReader::CopyToLineEnd() {
 }
 
 bool CKCBLReader::ReadQuoted() {
-  ++m_p;
+  // Locals: stores through the char cursor could otherwise alias the members.
+  const unsigned char* p = m_p + 1;
+  const unsigned char* const end = m_End;
+  char* o = m_o;
+  bool ok = false;
   for (;;) {
-    const unsigned char* s = m_p;
-    while (m_p < m_End && !kQuoteStop[*m_p]) ++m_p;
-    std::memcpy(m_o, s, m_p - s);
-    m_o += m_p - s;
-    if (m_p == m_End) return false;
-    const unsigned char c = *m_p;
+    while (p < end && !kQuoteStop[*p]) *o++ = static_cast<char>(*p++);
+    if (p == end) break;
+    const unsigned char c = *p;
     if (c == '"') {
-      ++m_p;
-      return true;
+      ++p;
+      ok = true;
+      break;
     }
-    if (c != '\\' || m_p + 1 == m_End || IsLineEnd(m_p[1])) return false;  // a line end in quotes
-    const unsigned char e = m_p[1];
-    *m_o++ = static_cast<char>(e == 'n' ? '\n' : e == 't' ? '\t' : e == 'r' ? '\r' : e);
-    m_p += 2;
+    if (c != '\\' || p + 1 == end || IsLineEnd(p[1])) break;  // a line end in quotes
+    const unsigned char e = p[1];
+    *o++ = static_cast<char>(e == 'n' ? '\n' : e == 't' ? '\t' : e == 'r' ? '\r' : e);
+    p += 2;
   }
+  m_p = p;
+  m_o = o;
+  return ok;
 }
 
 // The raw text of a "[" line runs from behind its line end to the line that has "]" after at most
@@ -155,19 +160,27 @@ int32_t CKCBLReader::ReadLine(SKCBLItemParts* parts) {
     const unsigned char c = *m_p;
     switch (kClass[c]) {
       case kStore: {
-        const unsigned char* s = m_p;
-        do ++m_p;
-        while (m_p < m_End && kClass[*m_p] == kStore);
-        std::memcpy(m_o, s, m_p - s);
-        m_o += m_p - s;
-        lastSig = m_p[-1];
+        const unsigned char* p = m_p;
+        const unsigned char* const end = m_End;
+        char* o = m_o;
+        unsigned char b = c;
+        do {
+          *o++ = static_cast<char>(b);
+          ++p;
+        } while (p < end && kClass[b = *p] == kStore);
+        m_p = p;
+        m_o = o;
+        lastSig = p[-1];
         m_BracePending = false;
         m_ValueAny = m_ArrayAny = true;
         break;
       }
-      case kSpace:
-        ++m_p;
+      case kSpace: {
+        const unsigned char* p = m_p + 1;
+        while (p < m_End && IsBlank(*p)) ++p;
+        m_p = p;
         break;
+      }
       case kQuote:
         if (!ReadQuoted()) return 0;
         lastSig = '"';

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "ostrel/kcbl/kcblarena.h"
+
 namespace {
 // Item storage: header, value table, block, in one allocation.
 constexpr size_t kHeader = (sizeof(TKCBLKeyword) + alignof(SKCBLValue) - 1) / alignof(SKCBLValue) *
@@ -19,13 +21,13 @@ void FreeBelow(TKCBLChunk* root) {
         continue;
       }
       xKCBLUnlink(c, it);
-      ::operator delete(it);
+      if (!it->m_InArena) ::operator delete(it);
       continue;
     }
     if (c == root) return;
     TKCBLChunk* parent = c->m_pParent;
     c->m_pOwner->m_pChunk = nullptr;
-    delete c;
+    if (!c->m_InArena) delete c;
     c = parent;
   }
 }
@@ -37,13 +39,15 @@ const char* TKCBLKeyword::Element(uint32_t n, uint32_t e) const {
   return p;
 }
 
-TKCBLKeyword* xKCBLNewKeyword(const SKCBLItemParts& parts) {
+TKCBLKeyword* xKCBLNewKeyword(const SKCBLItemParts& parts, CKCBLArena* arena) {
   const uint64_t table = static_cast<uint64_t>(parts.m_NumStrings) * sizeof(SKCBLValue);
   const uint64_t total = kHeader + table + parts.m_Size;
   if (total > 0x7FFFFFFFu) return nullptr;
-  void* mem = ::operator new(static_cast<size_t>(total), std::nothrow);
+  const auto size = static_cast<size_t>(total);
+  void* mem = arena ? arena->Alloc(size) : ::operator new(size, std::nothrow);
   if (!mem) return nullptr;
   auto* item = static_cast<TKCBLKeyword*>(mem);
+  item->m_InArena = arena != nullptr;
   auto* base = static_cast<char*>(mem);
   item->m_pNext = item->m_pPrev = nullptr;
   item->m_pChunk = nullptr;
@@ -60,9 +64,9 @@ void xKCBLFreeKeyword(TKCBLKeyword* item) {
   if (!item) return;
   if (TKCBLChunk* sub = item->m_pChunk) {
     FreeBelow(sub);
-    delete sub;
+    if (!sub->m_InArena) delete sub;
   }
-  ::operator delete(item);
+  if (!item->m_InArena) ::operator delete(item);
 }
 
 void xKCBLInitChunk(TKCBLChunk* chunk, TKCBLChunk* parent, TKCBLKeyword* owner) {
@@ -75,21 +79,32 @@ void xKCBLInitChunk(TKCBLChunk* chunk, TKCBLChunk* parent, TKCBLKeyword* owner) 
   ph.m_pData = chunk->m_PlaceholderText;
   ph.m_NumStrings = 0;
   ph.m_Size = sizeof chunk->m_PlaceholderText;
+  ph.m_InArena = false;
   chunk->m_pLast = &ph;
   chunk->m_pCur = nullptr;
   chunk->m_pParent = parent;
   chunk->m_pOwner = owner;
   chunk->m_Depth = parent ? parent->m_Depth + 1 : 0;
+  chunk->m_InArena = false;
 }
 
-TKCBLChunk* xKCBLNewChunk(TKCBLChunk* parent, TKCBLKeyword* owner) {
-  auto* chunk = new (std::nothrow) TKCBLChunk;
-  if (chunk) xKCBLInitChunk(chunk, parent, owner);
+TKCBLChunk* xKCBLNewChunk(TKCBLChunk* parent, TKCBLKeyword* owner, CKCBLArena* arena) {
+  void* mem = arena ? arena->Alloc(sizeof(TKCBLChunk)) : nullptr;
+  auto* chunk = mem ? new (mem) TKCBLChunk : arena ? nullptr : new (std::nothrow) TKCBLChunk;
+  if (!chunk) return nullptr;
+  xKCBLInitChunk(chunk, parent, owner);
+  chunk->m_InArena = arena != nullptr;
   return chunk;
 }
 
 void xKCBLClearChunk(TKCBLChunk* chunk) {
   FreeBelow(chunk);
+  chunk->m_pCur = nullptr;
+}
+
+void xKCBLResetChunk(TKCBLChunk* chunk) {
+  chunk->m_Placeholder.m_pNext = nullptr;
+  chunk->m_pLast = &chunk->m_Placeholder;
   chunk->m_pCur = nullptr;
 }
 

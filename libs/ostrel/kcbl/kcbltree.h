@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+class CKCBLArena;
+
 // Value kinds; the numbers are those GetDataType reports.
 inline constexpr uint8_t KCBLV_COMMENT = 1;
 inline constexpr uint8_t KCBLV_TEXT = 2;
@@ -40,10 +42,17 @@ struct TKCBLKeyword {
   char* m_pData;         // the block; the keyword is its first text
   uint32_t m_NumStrings;
   uint32_t m_Size;       // bytes of the block
+  bool m_InArena;        // freed with its arena, not alone
 
   char* Keyword() const { return m_pData; }
   char* Value(uint32_t n) const { return n < m_NumStrings ? m_pData + m_pValues[n].m_Offset : nullptr; }
   uint8_t Kind(uint32_t n) const { return m_pValues[n].m_Kind; }
+  // Lengths without the NUL, from the offsets: every text ends with its NUL right before the
+  // next value or, for the last one, before the block's 0xFF.
+  uint32_t KeywordLength() const { return (m_NumStrings ? m_pValues[0].m_Offset : m_Size - 1) - 1; }
+  uint32_t TextLength(uint32_t n) const {
+    return (n + 1 < m_NumStrings ? m_pValues[n + 1].m_Offset : m_Size - 1) - m_pValues[n].m_Offset - 1;
+  }
   // Element e of array value n; the caller checks n and e against the counts.
   const char* Element(uint32_t n, uint32_t e) const;
 };
@@ -55,6 +64,7 @@ struct TKCBLChunk {
   TKCBLChunk* m_pParent;
   TKCBLKeyword* m_pOwner;      // the "{" item, null for the top chunk
   int32_t m_Depth;             // 0 for the top chunk
+  bool m_InArena;
   char m_PlaceholderText[sizeof KCBL_PLACEHOLDER + 1];
 
   TKCBLKeyword* First() const { return m_Placeholder.m_pNext; }
@@ -68,17 +78,20 @@ struct SKCBLItemParts {
   uint32_t m_NumStrings;
 };
 
-// One allocation holding a copy of the parts; null when memory runs out or sizes overflow.
-TKCBLKeyword* xKCBLNewKeyword(const SKCBLItemParts& parts);
-// Frees the item and every chunk and item below it, without recursion.
+// One allocation holding a copy of the parts, from the arena or, without one, from the heap;
+// null when memory runs out or sizes overflow.
+TKCBLKeyword* xKCBLNewKeyword(const SKCBLItemParts& parts, CKCBLArena* arena = nullptr);
+// Frees the item and every chunk and item below it that came from the heap, without recursion.
 void xKCBLFreeKeyword(TKCBLKeyword* item);
 
 // A new empty chunk under owner (null for none); null when memory runs out.
-TKCBLChunk* xKCBLNewChunk(TKCBLChunk* parent, TKCBLKeyword* owner);
+TKCBLChunk* xKCBLNewChunk(TKCBLChunk* parent, TKCBLKeyword* owner, CKCBLArena* arena = nullptr);
 // Makes an empty chunk of storage that the caller owns (the top chunk).
 void xKCBLInitChunk(TKCBLChunk* chunk, TKCBLChunk* parent, TKCBLKeyword* owner);
-// Frees every item of the chunk (and their sub-trees); the chunk itself stays, empty.
+// Frees every heap item of the chunk (and their sub-trees); the chunk itself stays, empty.
 void xKCBLClearChunk(TKCBLChunk* chunk);
+// Empties the chunk without a walk, when everything below it lives in an arena.
+void xKCBLResetChunk(TKCBLChunk* chunk);
 
 // Links item behind after (which is in chunk).
 void xKCBLLinkAfter(TKCBLChunk* chunk, TKCBLKeyword* after, TKCBLKeyword* item);

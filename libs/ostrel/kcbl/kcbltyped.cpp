@@ -197,6 +197,7 @@ TKCBLKeyword* CKCBL::InsertItem(const SKCBLItemParts& parts, TKCBLKeyword* after
   xKCBLLinkAfter(c, after, item);
   c->m_pCur = item;
   m_HasData = 1;
+  m_HeapItems = true;
   if (sub) m_pCurChunk = sub;
   return item;
 }

@@ -128,7 +128,7 @@ class CWriter {
     m_ItemStart = m_LineStart = m_Sink.Pos();
     m_Sink.Fill(' ', indent);
     const char* kw = it->Keyword();
-    m_Sink.Put(kw, std::strlen(kw));
+    m_Sink.Put(kw, it->KeywordLength());
     const uint32_t n = it->m_NumStrings;
     const bool raw = kw[0] == '[';
     if (raw && !RawReadsBack(it, indent)) return false;
@@ -147,7 +147,7 @@ class CWriter {
         const bool more = i + 1 < nv;
         if (more) m_Sink.Put(", ", 2);
         m_Sink.Put("\t\t", 2);
-        m_Sink.Put(v, std::strlen(v));
+        m_Sink.Put(v, it->TextLength(i));
         if (more) {
           m_Sink.Put('\n');
           m_LineStart = m_Sink.Pos();
@@ -160,7 +160,7 @@ class CWriter {
         Array(v + 1, it->m_pValues[i].m_Count);
         continue;
       }
-      const size_t len = std::strlen(v);
+      const size_t len = it->TextLength(i);
       const int64_t room = m_Max - static_cast<int64_t>(m_Sink.Pos() - m_ItemStart);
       // The raw-data header must stay bare, or the reader would not know the line.
       if (xKCBLBareText(v, len) && ((raw && i + 1 == nv) || static_cast<int64_t>(len) <= room))
@@ -171,7 +171,7 @@ class CWriter {
     if (raw) {
       const char* text = it->Value(n - 1);
       m_Sink.Put('\n');
-      m_Sink.Put(text, std::strlen(text));
+      m_Sink.Put(text, it->TextLength(n - 1));
       if (indent > 4) m_Sink.Fill(' ', indent - 4);
       m_Sink.Put(']');
     }
