@@ -170,8 +170,7 @@ class CKCBL {
   int32_t m_RestartMode = 1;
   char m_FloatFormat[8];
   char m_DoubleFormat[8];
-  int32_t m_FloatPrecision = -1;  // -1: the format's default
-  int32_t m_DoublePrecision = -1;
+  int32_t m_DoublePrecision = -1;  // -1: the format's default
   int32_t m_MoneyPrecision = 10;
   CKCBLBuffer* m_pWork = nullptr;
   // Imported items live in the arena; items made one by one come from the heap, and while there

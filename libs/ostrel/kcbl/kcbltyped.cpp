@@ -350,7 +350,6 @@ int32_t CKCBL::GetString(const char* keyword, char** text) {
 
 void CKCBL::SetFloatPrecision(int32_t n) {
   if (n > 10) n = 10;
-  m_FloatPrecision = n < 0 ? -1 : n;
   if (n < 0) std::strcpy(m_FloatFormat, "%f");
   else std::snprintf(m_FloatFormat, sizeof m_FloatFormat, "%%.%df", n);
 }

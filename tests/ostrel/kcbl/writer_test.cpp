@@ -78,6 +78,13 @@ TEST(KcblWriter, ItemsChunksCommentsArrays) {
             "[;\\x20a\\x20comment\\x20line]\n");
 }
 
+TEST(KcblWriter, KeywordsAreWrittenAsTheyAre) {
+  CKCBL k;
+  ASSERT_EQ(k.Import("\"a b\" = 1", -1), 1);
+  EXPECT_EQ(KcblExport(k), "a b = 1\n");
+  EXPECT_EQ(Reread(KcblExport(k)), "[ab] t(1)\n");
+}
+
 TEST(KcblWriter, ArrayElementsThatCannotStandBareAreQuoted) {
   CKCBL k;
   ASSERT_EQ(k.Import("k = {\"a b\", \"\", \"}\", x}", -1), 1);
