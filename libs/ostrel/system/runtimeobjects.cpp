@@ -1,7 +1,10 @@
-// The toolkit classes are not part of the runtime yet: the picture types, screens, window
-// manager, input devices and music player each arrive with their own component. Until a
-// component exists its objects are simply absent, which every caller already tolerates.
+// Most toolkit classes are not part of the runtime yet: the picture types, screens, window
+// manager and input devices each arrive with their own component. Until a component exists its
+// objects are simply absent, which every caller already tolerates.
 #include "ostrel/system/runtimeobjects.h"
+
+#include "ostrel/sound/milesmusic.h"
+#include "ostrel/system/globals.h"
 
 int32_t xCreateToolkitLists() { return 1; }
 void xCreateToolkitWindows() {}
@@ -14,4 +17,7 @@ void xDeleteSystemObjects() {}
 
 void xCurrentScreenFlipPage() {}
 void xCurrentScreenClearBuffer() {}
-void xMusicTicker() {}
+void xMusicTicker() {
+  if (sglb && sglb->m_pMusic) sglb->m_pMusic->Ticker();
+}
+int32_t xCurrentScreenActive() { return 1; }  // no screen yet

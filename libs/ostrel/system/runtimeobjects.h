@@ -25,3 +25,5 @@ void xDeleteSystemObjects();
 void xCurrentScreenFlipPage();
 void xCurrentScreenClearBuffer();
 void xMusicTicker();
+// The current screen's active flag: 0 while the program's window is inactive; 1 without a screen.
+int32_t xCurrentScreenActive();
