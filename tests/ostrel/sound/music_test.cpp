@@ -77,6 +77,7 @@ TEST_F(SilentMusic, LoadStartEndAndRewind) {
   EXPECT_EQ(music.GetMusicState(), MUSIC_STOPPED);
   EXPECT_EQ(music.Start(), 0);
   EXPECT_EQ(music.Load(m_Dir.File("none.mid").c_str()), 0);
+  EXPECT_EQ(music.Load(m_Dir.File("none.mid").c_str()), 0) << "a failed track is not the current one";
   EXPECT_EQ(music.Load(Track("set.dls", std::string("RIFF\x04\0\0\0DLS ", 12)).c_str()), 0);
   EXPECT_EQ(music.GetTrackName(), nullptr);
 

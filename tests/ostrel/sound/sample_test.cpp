@@ -63,6 +63,20 @@ TEST_F(SoundSample, StartingAPlayingSampleStartsACopy) {
   EXPECT_EQ(more.Start(), 1);
 }
 
+TEST_F(SoundSample, ASampleTakesOnlyItsOwnCopiesAlong) {
+  auto samples = Samples(8);
+  auto a = std::make_unique<CMilesSample>(m_Wave.c_str());
+  CMilesSample b(m_Wave.c_str());
+  for (CMilesSample* s : {a.get(), &b, a.get(), &b}) EXPECT_EQ(s->Start(), 1);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(samples[i]->Start(), 1) << i;
+  EXPECT_EQ(samples[6]->Start(), 0);
+  a.reset();  // a and its copy give back two voices; b's copy plays on
+  EXPECT_EQ(samples[6]->Start(), 1);
+  EXPECT_EQ(samples[7]->Start(), 1);
+  CMilesSample late(m_Wave.c_str());
+  EXPECT_EQ(late.Start(), 0);
+}
+
 TEST_F(SoundSample, VolumeAndPanKeepHalfOfTheirRange) {
   CMilesSample sample(m_Wave.c_str());
   EXPECT_EQ(sample.GetVolume(), 254);
