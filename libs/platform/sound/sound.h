@@ -1,6 +1,7 @@
 // The sound output behind one table of operations: sample voices, music (MIDI sequences and
 // MPEG streams) and the master volume, in the units the sound objects use (volumes 0..127, pans
-// 0 left, 64 centre, 127 right, loop count 0 for ever, positions in ms). A silent device stands
+// 0 left, 64 centre, 127 right, loop count 0 for ever, positions in ms). A loop count takes
+// effect when the voice or the music next starts. A silent device stands
 // in when no output exists; nothing then plays and everything reports its end at once, so no
 // caller ever waits on silence.
 #pragma once
