@@ -1,12 +1,23 @@
-// The toolkit classes are not part of the runtime yet: the picture types, screens, window
+// The picture type list is made here; the picture types themselves, the screens, window
 // manager, input devices and music player each arrive with their own component. Until a
 // component exists its objects are simply absent, which every caller already tolerates.
 #include "ostrel/system/runtimeobjects.h"
 
-int32_t xCreateToolkitLists() { return 1; }
+#include <new>
+
+#include "ostrel/graphics/pictype.h"
+#include "ostrel/system/globals.h"
+
+int32_t xCreateToolkitLists() {
+  glb->m_pPicTypeList = new (std::nothrow) CPicTypeList;
+  return glb->m_pPicTypeList != nullptr;
+}
 void xCreateToolkitWindows() {}
 void xFreeToolkitWindows() {}
-void xFreeToolkitLists() {}
+void xFreeToolkitLists() {
+  delete glb->m_pPicTypeList;
+  glb->m_pPicTypeList = nullptr;
+}
 
 int32_t xCreateSystemObjects() { return 1; }
 void xProbeScreens() {}
