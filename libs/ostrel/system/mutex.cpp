@@ -78,7 +78,7 @@ int CMutex::Wait(uint32_t ms) {
     if (left == 0) return 0;
     if (m_Local || m_Depth > 0) {
       // Another thread of this process owns it; its Release wakes us.
-      auto wait = left < 0 ? std::chrono::milliseconds(kNamedPollMs * 100) : std::chrono::milliseconds(left);
+      const auto wait = std::chrono::milliseconds(left < 0 ? 1000 : left);
       if (m_Freed.wait_for(lock, wait) == std::cv_status::timeout && left >= 0) return TakeLocked() ? 1 : 0;
     } else {
       lock.unlock();

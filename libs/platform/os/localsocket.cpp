@@ -73,7 +73,11 @@ int PlatformLocalListen(const char* path) {
     close(fd);
     return -1;
   }
-  ListenerFiles().push_back({fd, st.st_dev, st.st_ino});
+  // A descriptor number comes back once closed: an entry left by a listener closed without
+  // Unlisten must not stand for this one.
+  auto& files = ListenerFiles();
+  std::erase_if(files, [fd](const SListenerFile& f) { return f.fd == fd; });
+  files.push_back({fd, st.st_dev, st.st_ino});
   return fd;
 }
 

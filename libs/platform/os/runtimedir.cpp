@@ -16,10 +16,11 @@ bool IsFolder(const char* path) {
 }
 
 // Another user could have made the folder first and would then see (or replace) our objects.
-bool IsPrivateFolder(const std::string& path) {
+// Our own folder that others may enter is closed to them.
+bool MakePrivate(const std::string& path) {
   struct stat st;
-  if (lstat(path.c_str(), &st) != 0) return false;
-  return S_ISDIR(st.st_mode) && st.st_uid == getuid() && (st.st_mode & 077) == 0;
+  if (lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid()) return false;
+  return (st.st_mode & 077) == 0 || chmod(path.c_str(), 0700) == 0;
 }
 
 bool SafeChar(char c) {
@@ -35,7 +36,7 @@ std::string PlatformRuntimeFolder() {
 
   std::string path = "/tmp/vorrin-" + std::to_string(getuid());
   if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return {};
-  return IsPrivateFolder(path) ? path : std::string();
+  return MakePrivate(path) ? path : std::string();
 }
 
 std::string PlatformRuntimeObjectPath(const char* name, const char* suffix, size_t maxLength) {
