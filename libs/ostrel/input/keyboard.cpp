@@ -144,7 +144,13 @@ void CKeyboard::HandleKey(const TPlatformKey& key) {
     const bool leftKey = display->IsKeyDown(p.leftKey);
     const bool rightKey = display->IsKeyDown(p.rightKey);
     if (key.down) {
-      if (leftKey) {
+      // The side just pressed is the one down that was not yet; with both sides held already
+      // (auto-repeat) the left one, as before.
+      if (leftKey && !IsDown(p.left)) {
+        code = p.left;
+      } else if (rightKey && !IsDown(p.right)) {
+        code = p.right;
+      } else if (leftKey) {
         code = p.left;
       } else if (rightKey) {
         code = p.right;

@@ -185,7 +185,7 @@ void CMouse::SetFingerResourceId(uint16_t) {}
 intptr_t CMouse::WinMsgHandler(TWindowHandle, uint32_t message, uintptr_t wParam, intptr_t) {
   switch (message) {
     case XMSG_ACTIVATEAPP:
-      if (wParam && (m_Flags & (XMOUSE_NEEDDELTA | XMOUSE_OWNCURSOR))) PlatformDisplay()->WarpPointer(kCentreX, kCentreY);
+      if (wParam && (m_Flags & (XMOUSE_NEEDDELTA | XMOUSE_OWNCURSOR))) WarpToCentre();
       break;
     case XMSG_MOUSEMOVE:
       if (!m_SeenFirstMove) {
@@ -204,6 +204,15 @@ intptr_t CMouse::WinMsgHandler(TWindowHandle, uint32_t message, uintptr_t wParam
       break;
   }
   return 0;
+}
+
+void CMouse::WarpToCentre() {
+  // The centre of the window, where relative mode holds the pointer (the desktop's (320, 240) in
+  // full screen): a window elsewhere must not see the warp as a move.
+  CDisplayBackend* display = PlatformDisplay();
+  int32_t wx = 0, wy = 0, ww = 0, wh = 0;
+  display->GetWindowRect(wx, wy, ww, wh);
+  display->WarpPointer(wx + kCentreX, wy + kCentreY);
 }
 
 void CMouse::OnPointer(uintptr_t keyFlags) {

@@ -142,6 +142,7 @@ class CMouse : public CMouseBase, public CWinMsg, public CMsgSys, public CTimer 
 
  private:
   void OnPointer(uintptr_t keyFlags);
+  void WarpToCentre();
 
   EDisplayCursor m_Arrow = EDisplayCursor::Arrow;
   EDisplayCursor m_Finger = EDisplayCursor::Arrow;
