@@ -250,6 +250,33 @@ TEST_F(SdlDisplay, ClipboardRoundTripsInTheCodePage) {
   EXPECT_EQ(text, "na\xEFve ");
 }
 
+TEST_F(SdlDisplay, WindowPlaceSizeAndFullScreen) {
+  D().ShowWindow(true);
+  D().SetWindowPos(40, 30);
+  D().SetWindowSize(320, 200);
+  int32_t x = 0, y = 0, w = 0, h = 0;
+  D().GetWindowRect(x, y, w, h);
+  EXPECT_EQ(x, 40);
+  EXPECT_EQ(y, 30);
+  EXPECT_EQ(w, 320);
+  EXPECT_EQ(h, 200);
+  EXPECT_EQ(D().GetFrameMetrics().captionHeight, 0);  // SDL places the client area itself
+  int32_t dw = 0, dh = 0;
+  D().GetDesktopSize(dw, dh);
+  ASSERT_TRUE(D().SetFullScreen(EFullScreen::Desktop));
+  EXPECT_EQ(D().GetFullScreen(), EFullScreen::Desktop);
+  D().GetClientSize(w, h);
+  EXPECT_EQ(w, dw);
+  EXPECT_EQ(h, dh);
+  ASSERT_TRUE(D().SetFullScreen(EFullScreen::Off));
+  D().GetClientSize(w, h);
+  EXPECT_EQ(w, 320);
+  EXPECT_EQ(h, 200);
+  D().MinimizeWindow();
+  D().RestoreWindow();
+  EXPECT_FALSE(D().IsWindowMinimized());
+}
+
 TEST_F(SdlDisplay, WarpingMovesThePointerAndReportsTheMove) {
   D().ShowWindow(true);
   D().SetWindowSize(640, 480);

@@ -84,6 +84,7 @@ class CSdlDisplay : public CQueuedDisplay {
   SDL_Window* m_pWindow = nullptr;
   uint32_t m_Style = 0;
   EFullScreen m_FullScreen = EFullScreen::Off;
+  SDL_Rect m_Windowed{};  // the window's place before full screen
   SDL_Cursor* m_Cursors[3] = {};
   EDisplayCursor m_Cursor = EDisplayCursor::Arrow;
   TDisplayColour m_Palette[256] = {};
@@ -172,7 +173,13 @@ bool CSdlDisplay::SetFullScreen(EFullScreen mode) {
     SDL_SetWindowDisplayMode(m_pWindow, nullptr);  // the mode closest to the window's size
     flags = SDL_WINDOW_FULLSCREEN;
   }
+  if (m_FullScreen == EFullScreen::Off) GetWindowRect(m_Windowed.x, m_Windowed.y, m_Windowed.w, m_Windowed.h);
   if (SDL_SetWindowFullscreen(m_pWindow, flags) != 0) return false;
+  // Not every driver gives the window its place back.
+  if (mode == EFullScreen::Off && m_FullScreen != EFullScreen::Off) {
+    SDL_SetWindowSize(m_pWindow, m_Windowed.w, m_Windowed.h);
+    SDL_SetWindowPosition(m_pWindow, m_Windowed.x, m_Windowed.y);
+  }
   m_FullScreen = mode;
   return true;
 }
