@@ -29,7 +29,7 @@ class SoundOutput : public CRuntimeTest {
   std::vector<SFrame> Frames() const {
     const std::string bytes = ReadWholeFile(m_Output);
     std::vector<SFrame> frames(bytes.size() / sizeof(SFrame));
-    std::memcpy(frames.data(), bytes.data(), frames.size() * sizeof(SFrame));
+    if (!frames.empty()) std::memcpy(frames.data(), bytes.data(), frames.size() * sizeof(SFrame));
     return frames;
   }
 

@@ -61,7 +61,7 @@ std::vector<int16_t> DecodeWithSdl(const std::string& image) {
   if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(image.data(), static_cast<int>(image.size())), 1, &spec, &buffer, &length))
     return {};
   std::vector<int16_t> out(length / 2);
-  std::memcpy(out.data(), buffer, out.size() * 2);
+  if (!out.empty()) std::memcpy(out.data(), buffer, out.size() * 2);
   SDL_FreeWAV(buffer);
   return out;
 }
@@ -73,7 +73,7 @@ std::vector<int16_t> DecodeWithUs(const std::string& image, SWaveInfo& info) {
   std::vector<int16_t> out;
   if (SoundWaveInfo(wave, size, info) && info.format == WAVE_FORMAT_PCM && info.bits == 16) {
     out.resize(info.dataSize / 2);
-    std::memcpy(out.data(), static_cast<const char*>(wave) + info.dataOffset, out.size() * 2);
+    if (!out.empty()) std::memcpy(out.data(), static_cast<const char*>(wave) + info.dataOffset, out.size() * 2);
   }
   ::operator delete(wave);
   return out;
