@@ -3,13 +3,13 @@
 #include <dirent.h>
 
 #include <algorithm>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "ostrel/base/paths.h"
 #include "ostrel/base/types.h"
 #include "ostrel/base/xstring.h"
+#include "ostrel/crypto/random.h"
 #include "ostrel/sound/milesfile.h"
 #include "ostrel/sound/soundstate.h"
 #include "ostrel/system/clock.h"
@@ -24,12 +24,6 @@ constexpr uint32_t kJukeboxStepInterval = 2000;
 const char* const kTrackPatterns[] = {".mp3", ".mid", ".xmi"};
 
 TMusicFocusFunc g_FocusSource = nullptr;
-
-// A uniform draw below n.
-uint32_t DrawBelow(uint32_t n) {
-  static std::minstd_rand generator(xGetTime());
-  return std::uniform_int_distribution<uint32_t>(0, n - 1)(generator);
-}
 
 bool EndsWithNoCase(const std::string& name, const char* suffix) {
   const size_t n = xStrlen(suffix);
@@ -101,7 +95,7 @@ const char* CMilesMusic::PickTrack() {
   int32_t pick = 0;
   if (count > 1) {
     const bool avoid = m_LastPick >= 0 && m_LastPick < count;
-    pick = static_cast<int32_t>(DrawBelow(static_cast<uint32_t>(avoid ? count - 1 : count)));
+    pick = static_cast<int32_t>(xRand(static_cast<uint32_t>(avoid ? count - 1 : count)));
     if (avoid && pick >= m_LastPick) ++pick;
   }
   m_LastPick = pick;
