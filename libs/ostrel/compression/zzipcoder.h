@@ -97,6 +97,31 @@ class CZZipBitReader {
 };
 
 namespace zzipcoder {
+// x / total without a division, exact for x < 2^30 and totals up to ZZIP_CODER_MAX_TOTAL: the
+// error of the rounded-up reciprocal stays below 2^-14, less than 1 / total.
+class CReciprocals {
+ public:
+  CReciprocals() {
+    m_R[0] = 0;
+    for (uint32_t t = 1; t <= ZZIP_CODER_MAX_TOTAL; ++t) m_R[t] = (uint64_t{1} << 44) / t + 1;
+  }
+  uint32_t Divide(uint32_t x, uint32_t total) const { return Scale(x, Fraction(1, total)); }
+  // part / total as a fraction with 44 bits behind the point; Scale(range, it) is then exactly
+  // range * part / total, rounded down, for range * part < 2^30.
+  uint64_t Fraction(uint32_t part, uint32_t total) const { return part * m_R[total]; }
+  static uint32_t Scale(uint32_t range, uint64_t fraction) {
+    return static_cast<uint32_t>(static_cast<unsigned __int128>(range) * fraction >> 44);
+  }
+
+ private:
+  uint64_t m_R[ZZIP_CODER_MAX_TOTAL + 1];
+};
+
+inline const CReciprocals& Reciprocals() {
+  static const CReciprocals r;
+  return r;
+}
+
 inline constexpr uint32_t kHalf = 0x8000;
 inline constexpr uint32_t kFirstQuarter = 0x4000;
 

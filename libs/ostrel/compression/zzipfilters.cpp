@@ -41,15 +41,25 @@ void Calls(uint8_t* s, uint32_t n) {
   }
 }
 
-// Calls whose absolute target lands inside the block, as a share of its length: code shows many.
+// Calls whose absolute target lands inside the block: code shows many, other data next to none.
 bool LooksLikeX86(const uint8_t* s, uint32_t n) {
   uint32_t inside = 0;
-  for (uint32_t i = 0; i + 5 <= n; ++i) {
-    if (s[i] != 0xE8) continue;
-    const uint32_t target = Load32(s + i + 1) + i + 5;
-    if (target < n) ++inside;
+  for (const uint8_t* p = s; (p = static_cast<const uint8_t*>(std::memchr(p, 0xE8, s + n - p))) != nullptr; ++p) {
+    const uint32_t i = static_cast<uint32_t>(p - s);
+    if (i + 5 > n) break;
+    if (Load32(p + 1) + i + 5 < n) ++inside;
   }
-  return inside > n / 256;
+  return inside >= 32 && inside >= n / 4096;
+}
+
+// Text sorts best as it is; binary data sort better by what precedes them, so they are reversed.
+bool LooksLikeText(const uint8_t* s, uint32_t n) {
+  uint32_t text = 0;
+  for (uint32_t i = 0; i < n; ++i) {
+    const uint8_t c = s[i];
+    text += (c >= 0x20 && c != 0x7F) || c == '\t' || c == '\n' || c == '\r';
+  }
+  return text >= n - n / 10;
 }
 }  // namespace
 
@@ -59,7 +69,10 @@ uint16_t ZZipChooseFilters(const uint8_t* s, uint32_t n) {
   // Runs only pay when they shorten the block well; the sort handles short ones fine.
   const uint32_t runLen = ZZipRunsLength(s, n);
   if (runLen < n - n / 4) flags |= ZZIP_FLAG_RUNS;
-  if (LooksLikeX86(s, n)) flags |= ZZIP_MODE_CALLS << ZZIP_MODE_SHIFT;
+  if (LooksLikeX86(s, n))
+    flags |= ZZIP_MODE_CALLS << ZZIP_MODE_SHIFT;
+  else if (!LooksLikeText(s, n))
+    flags |= ZZIP_MODE_REVERSED << ZZIP_MODE_SHIFT;
   return flags;
 }
 

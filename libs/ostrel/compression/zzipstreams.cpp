@@ -46,38 +46,68 @@ class CSymbolModels {
   };
 
   SSplit Split(uint32_t range) const {
-    const uint32_t* c = m_Models[m_Model].count;
-    const uint32_t f[3] = {c[0] + 1, c[1] + 1, c[2] + 1};
-    const SOrder& o = kOrders[(f[0] < f[1]) << 3 | (f[0] < f[2]) << 2 | (f[1] < f[2]) << 1 | (f[2] < f[0])];
-    const uint32_t total = f[0] + f[1] + f[2];
-    return {o.top, o.mid, o.bottom, range * f[o.bottom] / total, range * (f[o.bottom] + f[o.mid]) / total};
+    const SModel& m = m_Models[m_Model];
+    return {m.top, m.mid, m.bottom, zzipcoder::CReciprocals::Scale(range, m.fracMid),
+            zzipcoder::CReciprocals::Scale(range, m.fracTop)};
   }
 
-  void Update(uint32_t sym) {
-    uint32_t* c = m_Models[m_Model].count;
-    if (!m_Run && sym == 0 && m_Model == 0) {
-      m_Run = true;
-      c[1] >>= 1;
-      c[2] >>= 1;
-      c[0] = (c[0] >> 1) + 3;
-    } else if (sym != 0) {
-      m_Run = false;
+  [[gnu::always_inline]] void Update(uint32_t sym) {
+    SModel& m = m_Models[m_Model];
+    // Worked on in registers: reading counts back right after storing one stalls the loads.
+    uint32_t c0 = m.count[0], c1 = m.count[1], c2 = m.count[2];
+    const bool zero = sym == 0;
+    const bool turnOn = !m_Run && zero && m_Model == 0;
+    m_Run = turnOn || (m_Run && zero);  // kept by zeros, ended by anything else
+    if (turnOn) {
+      c0 = (c0 >> 1) + 3;
+      c1 >>= 1;
+      c2 >>= 1;
     }
     const uint32_t limit = m_Run ? kRunLimit : kModelLimit[m_Model];
-    if (c[0] + c[1] + c[2] + 3 > limit) {
-      c[0] >>= 1;
-      c[1] >>= 1;
-      c[2] >>= 1;
+    if (c0 + c1 + c2 + 3 > limit) {
+      c0 >>= 1;
+      c1 >>= 1;
+      c2 >>= 1;
     }
-    c[sym] += 2;
+    c0 += zero ? 2 : 0;
+    c1 += sym == 1 ? 2 : 0;
+    c2 += sym == 2 ? 2 : 0;
+    m.count[0] = c0;
+    m.count[1] = c1;
+    m.count[2] = c2;
+    Prepare(m, c0 + 1, c1 + 1, c2 + 1);
     m_Context = sym + 3 * (m_Context % 9);
     m_Model = kContextModel[m_Context];
   }
 
  private:
+  // The counts, and what coding with them needs: the order of the symbols and the low ends of
+  // the middle and the top part as fractions of the interval.
   struct SModel {
     uint32_t count[3] = {0, 0, 0};
+    uint8_t top = 0, mid = 1, bottom = 2;
+    uint64_t fracMid = 0, fracTop = 0;
   };
+
+  void Prepare(SModel& m, uint32_t f0, uint32_t f1, uint32_t f2) const {
+    const SOrder& o = kOrders[(f0 < f1) << 3 | (f0 < f2) << 2 | (f1 < f2) << 1 | (f2 < f0)];
+    const uint32_t total = f0 + f1 + f2;
+    const uint32_t fBottom = o.bottom == 0 ? f0 : o.bottom == 1 ? f1 : f2;
+    const uint32_t fMid = o.mid == 0 ? f0 : o.mid == 1 ? f1 : f2;
+    m.top = o.top;
+    m.mid = o.mid;
+    m.bottom = o.bottom;
+    m.fracMid = m_Recip.Fraction(fBottom, total);
+    m.fracTop = m_Recip.Fraction(fBottom + fMid, total);
+  }
+
+ public:
+  CSymbolModels() {
+    for (SModel& m : m_Models) Prepare(m, 1, 1, 1);
+  }
+
+ private:
+  const zzipcoder::CReciprocals& m_Recip = zzipcoder::Reciprocals();
   SModel m_Models[14];
   uint32_t m_Context = 0;
   uint32_t m_Model = 0;
@@ -107,20 +137,26 @@ class CFreqModel {
     for (uint32_t i = 0; i < kSlots; ++i) m_Cum[i] = static_cast<int16_t>(i <= n ? i : kPad);
   }
   void Encode(CZZipEncoder& enc, uint32_t sym) {
-    enc.Encode(Cum(sym), Cum(sym + 1), Cum(m_N));
+    const uint32_t total = Cum(m_N), range = enc.Range();
+    enc.EncodeCut(Cut(range, Cum(sym), total), Cut(range, Cum(sym + 1), total));
     Update(sym);
   }
   uint32_t Decode(CZZipDecoder& dec) {
     const uint32_t total = Cum(m_N);
     const __m128i target = _mm_set1_epi16(static_cast<int16_t>(dec.Target(total)));
-    // The symbol is the number of cum[1..n-1] at or below the target.
-    uint32_t above = 0;
+    // The symbol is the number of cum[1..n-1] at or below the target: count the slots above it
+    // (each compare gives -1) and take them from the slots.
+    __m128i above = _mm_setzero_si128();
     for (uint32_t c = 0; c < m_Chunks; ++c) {
       const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(m_Cum) + c);
-      above += static_cast<uint32_t>(__builtin_popcount(_mm_movemask_epi8(_mm_cmpgt_epi16(v, target))));
+      above = _mm_sub_epi16(above, _mm_cmpgt_epi16(v, target));
     }
-    const uint32_t sym = m_Chunks * 8 - above / 2 - 1;
-    dec.Decode(Cum(sym), Cum(sym + 1), total);
+    above = _mm_add_epi16(above, _mm_srli_si128(above, 8));
+    above = _mm_add_epi16(above, _mm_srli_si128(above, 4));
+    above = _mm_add_epi16(above, _mm_srli_si128(above, 2));
+    const uint32_t sym = m_Chunks * 8 - static_cast<uint32_t>(_mm_cvtsi128_si32(above) & 0xFFFF) - 1;
+    const uint32_t range = dec.Range();
+    dec.DecodeCut(Cut(range, Cum(sym), total), Cut(range, Cum(sym + 1), total));
     Update(sym);
     return sym;
   }
@@ -130,6 +166,10 @@ class CFreqModel {
   static constexpr int16_t kPad = 0x7FFF;  // above any count: never at or below a target
 
   uint32_t Cum(uint32_t i) const { return static_cast<uint32_t>(m_Cum[i]); }
+  // range * cum / total, as the coder would compute it.
+  uint32_t Cut(uint32_t range, uint32_t cum, uint32_t total) const {
+    return zzipcoder::CReciprocals::Scale(range, m_Recip.Fraction(cum, total));
+  }
 
   void Update(uint32_t sym) {
     const __m128i inc = _mm_set1_epi16(static_cast<int16_t>(m_Inc));
@@ -155,6 +195,7 @@ class CFreqModel {
   }
 
   alignas(16) int16_t m_Cum[kSlots];
+  const zzipcoder::CReciprocals& m_Recip = zzipcoder::Reciprocals();
   uint32_t m_N = 0;
   uint32_t m_Chunks = 0;
   uint32_t m_Inc = 1;
@@ -239,13 +280,15 @@ bool ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_
     const uint32_t highCut = inTop ? symDec.Range() : inMid ? s.cutTop : s.cutMid;
     symDec.DecodeCut(lowCut, highCut);
     symbols.Update(sym);
-    uint32_t v = sym;
+    uint8_t c;
     if (sym == 2) {
       if (used++ == k) return false;
-      v = literals.Decode(litDec);
+      const uint32_t v = literals.Decode(litDec);
       if (v > 255) return false;
+      c = mtf.Decode(v);
+    } else {
+      c = mtf.Near(sym);
     }
-    const uint8_t c = mtf.Decode(v);
     out[i] = c;
     ++counts[c];
   }

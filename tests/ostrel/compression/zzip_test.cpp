@@ -159,6 +159,7 @@ TEST(ZZipTest, CompressorChoosesFiltersThatPay) {
   EXPECT_EQ(ZZipChooseFilters(TextBytes(50000, 1).data(), 50000), 0);
   EXPECT_EQ(ZZipChooseFilters(RepetitiveBytes(50000, 1).data(), 50000) & ZZIP_FLAG_RUNS, ZZIP_FLAG_RUNS);
   EXPECT_EQ(ZZipChooseFilters(CodeBytes(50000, 1).data(), 50000) & ZZIP_MODE_MASK, ZZIP_MODE_CALLS << ZZIP_MODE_SHIFT);
+  EXPECT_EQ(ZZipChooseFilters(RandomBytes(50000, 1).data(), 50000), ZZIP_MODE_REVERSED << ZZIP_MODE_SHIFT);
   EXPECT_EQ(ZZipChooseFilters(CodeBytes(3000, 1).data(), 3000), 0);  // too short to bother
 }
 
