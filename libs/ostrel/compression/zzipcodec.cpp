@@ -73,7 +73,9 @@ ECoded Code(uint8_t* block, uint32_t n, uint32_t check, int32_t filters, uint32_
   if (!streams) return ECoded::NoMemory;
   const uint8_t param = ZZipChooseParam(m, 0);
   SZZipStreams res;
-  if (!ZZipEncodeStreams(sorted.Get(), m, param, streams.Get(), n, streams.Get() + n, n, res)) return ECoded::NoGain;
+  const int32_t coded = ZZipEncodeStreams(sorted.Get(), m, param, streams.Get(), n, streams.Get() + n, n, res);
+  if (coded < 0) return ECoded::NoMemory;
+  if (coded == 0) return ECoded::NoGain;
   const uint64_t total = uint64_t{kCodedHead} + res.literalLen + res.symbolLen;
   if (total >= uint64_t{kStoredHead} + n) return ECoded::NoGain;
 
@@ -109,8 +111,8 @@ int32_t ExpandCoded(uint8_t* block, uint32_t len, uint32_t n, uint16_t flags) {
   TZZipArray<uint8_t> sorted(m);
   if (!sorted) return Fail(ZZIP_ERR_MEMORY);
   uint32_t counts[256];
-  if (!ZZipDecodeStreams(block + 27, a, block + 31 + a, b, m, k, param, sorted.Get(), counts))
-    return Fail(ZZIP_ERR_CHECK);
+  const int32_t decoded = ZZipDecodeStreams(block + 27, a, block + 31 + a, b, m, k, param, sorted.Get(), counts);
+  if (decoded <= 0) return Fail(decoded < 0 ? ZZIP_ERR_MEMORY : ZZIP_ERR_CHECK);
 
   // The packed streams are used up: the block is free for the output.
   TZZipArray<uint8_t> unsorted;
@@ -146,7 +148,7 @@ uint32_t ZZipBlockCodec::CheckValue(const uint8_t* data, uint32_t n) {
     acc ^= w;
   }
   uint8_t tail[8] = {};
-  std::memcpy(tail, data + i, n - i);
+  if (n > i) std::memcpy(tail, data + i, n - i);
   uint64_t w;
   std::memcpy(&w, tail, 8);
   acc ^= w;

@@ -66,7 +66,7 @@ class CZZipBitReader {
   CZZipBitReader(const uint8_t* in, size_t len) : m_p(in), m_pEnd(in + len) { Refill(); }
 
   // The next n (0..32) bits, the first as the most significant.
-  uint32_t Get(int n) {
+  [[gnu::always_inline]] uint32_t Get(int n) {
     if (m_Bits < n) Refill();
     const uint32_t v = static_cast<uint32_t>((m_Acc >> 1) >> (63 - n));
     m_Acc <<= n;
@@ -149,7 +149,7 @@ class CZZipEncoder {
     Rescale();
   }
   // Codes with ready cut points: the part from the interval's low + lowCut to low + highCut - 1.
-  void EncodeCut(uint32_t lowCut, uint32_t highCut) {
+  [[gnu::always_inline]] void EncodeCut(uint32_t lowCut, uint32_t highCut) {
     m_High = m_Low + highCut - 1;
     m_Low += lowCut;
     Rescale();
@@ -208,7 +208,7 @@ class CZZipDecoder {
     m_Low += range * cumLow / total;
     Rescale();
   }
-  void DecodeCut(uint32_t lowCut, uint32_t highCut) {
+  [[gnu::always_inline]] void DecodeCut(uint32_t lowCut, uint32_t highCut) {
     m_High = m_Low + highCut - 1;
     m_Low += lowCut;
     Rescale();
@@ -220,11 +220,13 @@ class CZZipDecoder {
     const int k = zzipcoder::CommonBits(m_Low, m_High);
     m_Low = (m_Low << k) & 0xFFFF;
     m_High = ((m_High << k) | ((1u << k) - 1)) & 0xFFFF;
-    m_Value = ((m_Value << k) & 0xFFFF) | m_In.Get(k);
     const int u = zzipcoder::StraddleBits(m_Low, m_High);
     m_Low = (m_Low << u) & 0x7FFF;
     m_High = ((m_High << u) & 0x7FFF) | 0x8000 | ((1u << u) - 1);
-    m_Value = (m_Value & 0x8000) | ((m_Value << u) & 0x7FFF) | m_In.Get(u);
+    // The new bits for both steps in one read: k behind the value, then u behind that.
+    const uint32_t bits = m_In.Get(k + u);
+    const uint32_t v = ((m_Value << k) & 0xFFFF) | bits >> u;
+    m_Value = (v & 0x8000) | ((v << u) & 0x7FFF) | (bits & ((1u << u) - 1));
   }
 
   CZZipBitReader m_In;

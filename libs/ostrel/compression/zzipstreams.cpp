@@ -6,6 +6,7 @@
 #include <array>
 
 #include "ostrel/compression/zzipcoder.h"
+#include "ostrel/compression/zzipmemory.h"
 #include "ostrel/compression/zzipmtf.h"
 
 namespace {
@@ -230,30 +231,34 @@ class CLiteralModels {
 constexpr uint32_t kOverflowCheck = 1u << 16;
 }  // namespace
 
-bool ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut, size_t literalRoom,
-                       uint8_t* symbolOut, size_t symbolRoom, SZZipStreams& result) {
-  CZZipBitWriter litBits(literalOut, literalRoom), symBits(symbolOut, symbolRoom);
-  CZZipEncoder litEnc(litBits), symEnc(symBits);
-  CSymbolModels symbols;
-  CLiteralModels literals(param);
+// The two streams share nothing but their order, so each pass below codes one symbol and one
+// literal per step: two independent chains of work that the processor overlaps.
+
+int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut, size_t literalRoom,
+                          uint8_t* symbolOut, size_t symbolRoom, SZZipStreams& result) {
+  TZZipArray<uint8_t> syms(m), lits(m);
+  if (!syms || !lits) return -1;
   CZZipMtf mtf;
   uint32_t k = 0;
   for (uint32_t i = 0; i < m; ++i) {
     const uint32_t v = mtf.Encode(block[i]);
-    const uint32_t sym = v < 2 ? v : 2;
+    syms[i] = static_cast<uint8_t>(v < 2 ? v : 2);
+    lits[k] = static_cast<uint8_t>(v);
+    k += v >= 2;
+  }
+
+  CZZipBitWriter litBits(literalOut, literalRoom), symBits(symbolOut, symbolRoom);
+  CZZipEncoder litEnc(litBits), symEnc(symBits);
+  CSymbolModels symbols;
+  CLiteralModels literals(param);
+  for (uint32_t i = 0; i < m; ++i) {
+    const uint32_t sym = syms[i];
     const CSymbolModels::SSplit s = symbols.Split(symEnc.Range());
-    if (sym == s.bottom)
-      symEnc.EncodeCut(0, s.cutMid);
-    else if (sym == s.mid)
-      symEnc.EncodeCut(s.cutMid, s.cutTop);
-    else
-      symEnc.EncodeCut(s.cutTop, symEnc.Range());
+    const bool top = sym == s.top, mid = sym == s.mid;
+    symEnc.EncodeCut(top ? s.cutTop : mid ? s.cutMid : 0, top ? symEnc.Range() : mid ? s.cutTop : s.cutMid);
     symbols.Update(sym);
-    if (sym == 2) {
-      literals.Encode(litEnc, v);
-      ++k;
-    }
-    if ((i & (kOverflowCheck - 1)) == 0 && (litBits.Overflow() || symBits.Overflow())) return false;
+    if (i < k) literals.Encode(litEnc, lits[i]);
+    if ((i & (kOverflowCheck - 1)) == 0 && (litBits.Overflow() || symBits.Overflow())) return 0;
   }
   litEnc.Finish();
   symEnc.Finish();
@@ -263,36 +268,41 @@ bool ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8_t*
   return !litBits.Overflow() && !symBits.Overflow();
 }
 
-bool ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
-                       uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]) {
+int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
+                          uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]) {
+  if (k > m) return 0;
+  TZZipArray<uint8_t> lits(k);
+  if (!lits) return -1;
   CZZipDecoder litDec(literalIn, literalLen), symDec(symbolIn, symbolLen);
   CSymbolModels symbols;
   CLiteralModels literals(param);
-  CZZipMtf mtf;
-  std::fill_n(counts, 256, 0);
-  uint32_t used = 0;
+  uint32_t twos = 0, outOfRange = 0;
   for (uint32_t i = 0; i < m; ++i) {
     const CSymbolModels::SSplit s = symbols.Split(symDec.Range());
     const uint32_t off = symDec.Offset();
     const bool inTop = off >= s.cutTop, inMid = off >= s.cutMid;
     const uint32_t sym = inTop ? s.top : inMid ? s.mid : s.bottom;
-    const uint32_t lowCut = inTop ? s.cutTop : inMid ? s.cutMid : 0;
-    const uint32_t highCut = inTop ? symDec.Range() : inMid ? s.cutTop : s.cutMid;
-    symDec.DecodeCut(lowCut, highCut);
+    symDec.DecodeCut(inTop ? s.cutTop : inMid ? s.cutMid : 0, inTop ? symDec.Range() : inMid ? s.cutTop : s.cutMid);
     symbols.Update(sym);
-    uint8_t c;
-    if (sym == 2) {
-      if (used++ == k) return false;
+    out[i] = static_cast<uint8_t>(sym);
+    twos += sym == 2;
+    if (i < k) {
       const uint32_t v = literals.Decode(litDec);
-      if (v > 255) return false;
-      c = mtf.Decode(v);
-    } else {
-      c = mtf.Near(sym);
+      outOfRange |= v >> 8;
+      lits[i] = static_cast<uint8_t>(v);
     }
+  }
+  if (twos != k || outOfRange) return 0;
+
+  CZZipMtf mtf;
+  std::fill_n(counts, 256, 0);
+  for (uint32_t i = 0, j = 0; i < m; ++i) {
+    const uint32_t sym = out[i];
+    const uint8_t c = sym == 2 ? mtf.Decode(lits[j++]) : mtf.Near(sym);
     out[i] = c;
     ++counts[c];
   }
-  return used == k;
+  return 1;
 }
 
 uint8_t ZZipChooseParam(uint32_t, uint32_t) { return 5 | 3 << 3 | 2 << 6; }

@@ -20,14 +20,15 @@ struct SZZipStreams {
   size_t symbolLen = 0;
 };
 
-// Codes the sorted block (m bytes). false when either stream does not fit its room.
-bool ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut, size_t literalRoom,
-                       uint8_t* symbolOut, size_t symbolRoom, SZZipStreams& result);
+// Codes the sorted block (m bytes). 1, 0 when either stream does not fit its room, -1 when no
+// work area could be had.
+int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut, size_t literalRoom,
+                          uint8_t* symbolOut, size_t symbolRoom, SZZipStreams& result);
 
-// Decodes m bytes of the sorted block into out and counts each byte value into counts. false
-// for a literal out of range or a literal count other than k.
-bool ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
-                       uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]);
+// Decodes m bytes of the sorted block into out and counts each byte value into counts. 1; 0 for
+// a literal out of range or a literal count other than k; -1 when no work area could be had.
+int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
+                          uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]);
 
 // The parameter the compressor uses for a sorted block of m bytes with k literals.
 uint8_t ZZipChooseParam(uint32_t m, uint32_t k);
