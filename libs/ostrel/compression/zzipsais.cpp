@@ -13,10 +13,21 @@ constexpr int32_t kAhead = 24;
 class CTypes {
  public:
   bool Init(int32_t n) { return m_Bits.Reset(static_cast<size_t>(n) / 64 + 1); }
-  void SetS(int32_t i) { m_Bits[i >> 6] |= uint64_t{1} << (i & 63); }
-  bool IsS(int32_t i) const { return m_Bits[i >> 6] >> (i & 63) & 1; }
-  bool IsLms(int32_t i) const { return i > 0 && IsS(i) && !IsS(i - 1); }
   uint64_t* Words() const { return m_Bits.Get(); }
+  // Calls fn(i) for every LMS position in ascending order, a word of types at a time.
+  template <class TFn>
+  void ForEachLms(int32_t n, TFn fn) const {
+    uint64_t carry = 1;  // position 0 is never LMS
+    for (int32_t w = 0; w <= (n - 1) >> 6; ++w) {
+      const uint64_t sBits = m_Bits[w];
+      uint64_t lms = sBits & ~(sBits << 1 | carry);
+      carry = sBits >> 63;
+      while (lms) {
+        fn(w * 64 + __builtin_ctzll(lms));
+        lms &= lms - 1;
+      }
+    }
+  }
 
  private:
   TZZipArray<uint64_t> m_Bits;
@@ -24,11 +35,17 @@ class CTypes {
 
 template <class T>
 void ClassifyTypes(const T* s, int32_t n, CTypes& t) {
-  std::fill_n(t.Words(), static_cast<size_t>(n) / 64 + 1, 0);
+  uint64_t* words = t.Words();
+  std::fill_n(words, static_cast<size_t>(n) / 64 + 1, 0);
   bool nextS = false;  // the last suffix is larger than the empty one after it
+  uint64_t word = 0;
   for (int32_t i = n - 2; i >= 0; --i) {
     nextS = s[i] < s[i + 1] || (s[i] == s[i + 1] && nextS);
-    if (nextS) t.SetS(i);
+    word |= uint64_t{nextS} << (i & 63);
+    if ((i & 63) == 0) {
+      words[i >> 6] = word;
+      word = 0;
+    }
   }
 }
 
@@ -99,8 +116,7 @@ bool Sais(const T* s, int32_t* sa, int32_t n, int32_t k) {
   // Stage 1: sort the LMS substrings by inducing from the LMS positions in any order.
   std::fill_n(sa, n, -1);
   std::copy_n(start.Get() + 1, k, b.Get());
-  for (int32_t i = 1; i < n; ++i)
-    if (t.IsLms(i)) sa[--b[s[i]]] = i;
+  t.ForEachLms(n, [&](int32_t i) { sa[--b[s[i]]] = i; });
   InduceL(s, sa, n, k, start.Get(), b.Get());
   InduceS<true>(s, sa, n, k, start.Get(), b.Get());
   const int32_t m = CollectLms(sa, n);
@@ -109,11 +125,11 @@ bool Sais(const T* s, int32_t* sa, int32_t n, int32_t k) {
   // it first holds the substring's length (through the next LMS position), then its name. The
   // last substring runs into the end of the text and equals no other; it keeps length 0.
   std::fill(sa + m, sa + n, 0);
-  for (int32_t i = n - 1, next = n; i > 0; --i) {
-    if (!t.IsLms(i)) continue;
-    if (next < n) sa[m + (i >> 1)] = next - i + 1;
-    next = i;
-  }
+  int32_t prevLms = -1;
+  t.ForEachLms(n, [&](int32_t i) {
+    if (prevLms >= 0) sa[m + (prevLms >> 1)] = i - prevLms + 1;
+    prevLms = i;
+  });
   int32_t names = 0;
   for (int32_t i = 0, prev = 0, prevLen = 0; i < m; ++i) {
     if (i + kAhead < m) {
@@ -138,8 +154,8 @@ bool Sais(const T* s, int32_t* sa, int32_t n, int32_t k) {
   } else {
     for (int32_t i = 0; i < m; ++i) sa[reduced[i]] = i;
   }
-  for (int32_t i = 1, j = 0; i < n; ++i)
-    if (t.IsLms(i)) reduced[j++] = i;
+  int32_t j = 0;
+  t.ForEachLms(n, [&](int32_t i) { reduced[j++] = i; });
   for (int32_t i = 0; i < m; ++i) {
     if (i + kAhead < m) __builtin_prefetch(reduced + sa[i + kAhead]);
     sa[i] = reduced[sa[i]];

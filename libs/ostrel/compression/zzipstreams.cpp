@@ -13,6 +13,13 @@ namespace {
 // ---- symbol stream ----
 
 constexpr uint8_t kContextModel[27] = {0, 1, 7, 2, 3, 8, 4, 10, 9, 2, 12, 11, 2, 3, 8, 5, 5, 9, 4, 7, 8, 4, 10, 9, 6, 6, 13};
+// The context after symbol s in context c (last + 3 x the one before + 9 x the one before that).
+constexpr auto kNextContext = [] {
+  std::array<uint8_t, 81> t{};
+  for (int c = 0; c < 27; ++c)
+    for (int s = 0; s < 3; ++s) t[c * 3 + s] = static_cast<uint8_t>(s + 3 * (c % 9));
+  return t;
+}();
 constexpr uint32_t kModelLimit[14] = {256, 96, 128, 128, 144, 144, 144, 144, 144, 144, 144, 128, 128, 256};
 constexpr uint32_t kRunLimit = 8192;
 
@@ -77,7 +84,7 @@ class CSymbolModels {
     m.count[1] = c1;
     m.count[2] = c2;
     Prepare(m, c0 + 1, c1 + 1, c2 + 1);
-    m_Context = sym + 3 * (m_Context % 9);
+    m_Context = kNextContext[m_Context * 3 + sym];
     m_Model = kContextModel[m_Context];
   }
 
