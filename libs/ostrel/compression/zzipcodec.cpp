@@ -42,8 +42,32 @@ uint16_t ModeOf(uint16_t flags) { return (flags & ZZIP_MODE_MASK) >> ZZIP_MODE_S
 
 enum class ECoded { Yes, NoGain, NoMemory };
 
+// Large blocks are first tried on a few samples spread over them: when none of the samples
+// shrinks noticeably the block is stored without sorting it whole (random or already packed data).
+constexpr uint32_t kSampleFrom = 1u << 20;
+constexpr uint32_t kSamples = 8;
+constexpr uint32_t kSampleLen = 32u << 10;
+
+bool SamplesShrink(const uint8_t* block, uint32_t n) {
+  TZZipArray<uint8_t> sorted(kSampleLen), coded(2 * kSampleLen);
+  if (!sorted || !coded) return true;  // cannot tell: code the block
+  const uint32_t room = kSampleLen - kSampleLen / 32;
+  for (uint32_t i = 0; i < kSamples; ++i) {
+    const uint8_t* sample = block + uint64_t{n - kSampleLen} * i / (kSamples - 1);
+    uint32_t primary = 0;
+    SZZipStreams res;
+    if (!ZZipBlockSort(sample, kSampleLen, sorted.Get(), &primary)) return true;
+    if (ZZipEncodeStreams(sorted.Get(), kSampleLen, ZZipChooseParam(kSampleLen, 0), coded.Get(), room,
+                          coded.Get() + room, room, res) != 0 &&
+        res.literalLen + res.symbolLen < room)
+      return true;
+  }
+  return false;
+}
+
 // Codes the block behind the header unless that would not make it shorter.
 ECoded Code(uint8_t* block, uint32_t n, uint32_t check, int32_t filters, uint32_t* packedLen) {
+  if (filters == ZZIP_FILTERS_AUTO && n >= kSampleFrom && !SamplesShrink(block, n)) return ECoded::NoGain;
   uint16_t flags = filters == ZZIP_FILTERS_AUTO ? ZZipChooseFilters(block, n)
                                                  : static_cast<uint16_t>(filters) & ZZIP_KNOWN_FLAGS;
   // The run filter lengthens runs of exactly 7; it is used only where it shortens the block.

@@ -183,8 +183,10 @@ class CFreqModel {
     const __m128i inc = _mm_set1_epi16(static_cast<int16_t>(m_Inc));
     const __m128i first = _mm_set1_epi16(static_cast<int16_t>(sym));  // lanes above it grow
     const __m128i last = _mm_set1_epi16(static_cast<int16_t>(m_N + 1));
-    __m128i lane = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
-    for (uint32_t c = 0; c < m_Chunks; ++c) {
+    // Chunks wholly at or below the symbol stay as they are.
+    const uint32_t from = (sym + 1) / 8;
+    __m128i lane = _mm_add_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7), _mm_set1_epi16(static_cast<int16_t>(from * 8)));
+    for (uint32_t c = from; c < m_Chunks; ++c) {
       __m128i* p = reinterpret_cast<__m128i*>(m_Cum) + c;
       const __m128i mask = _mm_and_si128(_mm_cmpgt_epi16(lane, first), _mm_cmplt_epi16(lane, last));
       _mm_store_si128(p, _mm_add_epi16(_mm_load_si128(p), _mm_and_si128(mask, inc)));

@@ -203,6 +203,16 @@ TEST(ZZipTest, SmallAndIncompressibleBlocksAreStored) {
   }
 }
 
+TEST(ZZipTest, LargeBlocksWithSomethingToPackAreCoded) {
+  // Large blocks are tried on samples first; a packable part must not be missed for the rest.
+  Bytes in = RandomBytes(2 << 20, 14);
+  const Bytes text = TextBytes(1 << 19, 15);
+  std::copy(text.begin(), text.end(), in.begin() + (1 << 20));
+  const Bytes packed = Pack(in);
+  EXPECT_LT(packed.size(), in.size() - text.size() / 2);
+  EXPECT_TRUE(Unpack(packed).data == in);
+}
+
 TEST(ZZipTest, CodedBlockLayout) {
   const Bytes in = TextBytes(20000, 2);
   const Bytes packed = Pack(in);
