@@ -18,7 +18,10 @@ class CDisplayBackend {
   virtual bool IsWindowOpen() const = 0;
   virtual void ShowWindow(bool visible) = 0;
   virtual bool IsWindowVisible() const = 0;
+  // Brings the window in front of the others with the input focus; a minimised one comes back.
   virtual void RaiseWindow() = 0;
+  virtual void MinimizeWindow() = 0;
+  virtual bool IsWindowMinimized() const = 0;
   virtual void SetTitle(const char* title) = 0;
 
   // Takes the next waiting message, already translated; false when none waits. Never blocks.

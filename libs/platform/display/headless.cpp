@@ -3,6 +3,7 @@
 bool CHeadlessDisplay::OpenWindow(const char* title, int32_t, int32_t, int32_t, int32_t) {
   m_Open = true;
   m_Visible = false;
+  m_Minimized = false;
   m_Title = title ? title : "";
   return true;
 }

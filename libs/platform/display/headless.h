@@ -14,7 +14,9 @@ class CHeadlessDisplay : public CDisplayBackend {
   bool IsWindowOpen() const override { return m_Open; }
   void ShowWindow(bool visible) override { m_Visible = visible; }
   bool IsWindowVisible() const override { return m_Visible; }
-  void RaiseWindow() override {}
+  void RaiseWindow() override { m_Minimized = false; }
+  void MinimizeWindow() override { m_Minimized = true; }
+  bool IsWindowMinimized() const override { return m_Minimized; }
   void SetTitle(const char* title) override { m_Title = title ? title : ""; }
   bool PeekMessage(TPlatformMessage& out) override;
   void PostMessage(const TPlatformMessage& message) override { m_Queue.push_back(message); }
@@ -26,6 +28,7 @@ class CHeadlessDisplay : public CDisplayBackend {
  private:
   bool m_Open = false;
   bool m_Visible = false;
+  bool m_Minimized = false;
   std::string m_Title;
   std::deque<TPlatformMessage> m_Queue;
 };
