@@ -1,19 +1,20 @@
-// The block copy behind xMemcpy's large copies: the streaming copy beside glibc's memcpy, at
-// the sizes xMemcpy hands to it (0x2C000 bytes and up).
+// The block copy behind xMemcpy's large copies (0x2C000 bytes and up): the copy the library
+// chose (ostrel) and the streaming line copy (ostrel_sse) beside glibc's memcpy, on two heap
+// blocks as a program has them.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "ostrel/base/fastmem.h"
+#include "ratioreporter.h"
 
 namespace {
-template <void* (*Copy)(void*, const void*, size_t)>
-void Run(benchmark::State& state) {
-  const auto n = static_cast<size_t>(state.range(0));
+void Run(benchmark::State& state, CFastMem::TCopyFunc copy, size_t n) {
   std::vector<char> src(n, 'x'), dst(n);
   for (auto _ : state) {
-    Copy(dst.data(), src.data(), n);
+    copy(dst.data(), src.data(), n);
     benchmark::DoNotOptimize(dst.data());
     benchmark::ClobberMemory();
   }
@@ -21,15 +22,19 @@ void Run(benchmark::State& state) {
 }
 
 void* Glibc(void* d, const void* s, size_t n) { return std::memcpy(d, s, n); }
-void* Streaming(void* d, const void* s, size_t n) { return CFastMem::memcpySSE(d, s, n); }
-void* Chosen(void* d, const void* s, size_t n) { return CFastMem::memcpy(d, s, n); }
-
-void Sizes(benchmark::internal::Benchmark* b) {
-  for (int64_t n : {0x2C000, 0x40000, 0x80000, 1 << 20, 8 << 20, 64 << 20}) b->Arg(n);
-}
 }  // namespace
 
-BENCHMARK(Run<Glibc>)->Name("memcpy/glibc")->Apply(Sizes);
-BENCHMARK(Run<Streaming>)->Name("memcpy/CFastMem::memcpySSE")->Apply(Sizes);
-BENCHMARK(Run<Chosen>)->Name("memcpy/CFastMem::memcpy")->Apply(Sizes);
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  for (size_t n : {size_t{0x2C000}, size_t{0x40000}, size_t{0x80000}, size_t{1} << 20, size_t{8} << 20,
+                   size_t{64} << 20}) {
+    const std::string name = "memcpy_" + std::to_string(n >> 10) + "K/";
+    benchmark::RegisterBenchmark((name + "glibc").c_str(), Run, Glibc, n);
+    benchmark::RegisterBenchmark((name + "ostrel").c_str(), Run, CFastMem::memcpy, n);
+    benchmark::RegisterBenchmark((name + "ostrel_sse").c_str(), Run, CFastMem::memcpySSE, n);
+  }
+  benchmark::Initialize(&argc, argv);
+  CRatioReporter reporter("glibc", "<= 1.0");
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

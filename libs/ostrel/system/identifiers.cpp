@@ -1,33 +1,18 @@
 #include "ostrel/system/identifiers.h"
 
-#include <sys/random.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "ostrel/crypto/random.h"
 #include "ostrel/system/globals.h"
 #include "platform/net/interfaces.h"
-
-// The generators belong to the random-number component. Until it is linked into the library the
-// identifiers draw from the system's random source instead.
-uint32_t xRand(uint32_t n, int* fromService, int) __attribute__((weak));
-uint32_t CLGCRand() __attribute__((weak));
 
 namespace {
 constexpr uint32_t kRandRange = 32768;
 char g_MachineIP[20];
-
-uint32_t SystemRandom() {
-  uint32_t r = 0;
-  while (getrandom(&r, sizeof r, 0) != static_cast<ssize_t>(sizeof r)) {
-  }
-  return r;
-}
-
-uint32_t Draw(uint32_t n) { return xRand ? xRand(n, nullptr, 0) : SystemRandom() % n; }
-uint32_t Fallback() { return CLGCRand ? CLGCRand() : SystemRandom(); }
 
 bool FlagInRange(int32_t n) { return glb && n >= 1 && n < GLOBAL_FLAG_COUNT; }
 }  // namespace
@@ -37,11 +22,11 @@ void xGetUID(uint32_t& a, uint32_t& b, uint32_t& c) {
     if (++glb->m_UidCounter == 0) ++glb->m_UidCounter;
     a = glb->m_UidCounter;
   } else {
-    do a = Draw(kRandRange);
+    do a = xRand(kRandRange);
     while (a == 0);
   }
   b = static_cast<uint32_t>(getpid());
-  const uint32_t r1 = Draw(kRandRange), r2 = Draw(kRandRange), r3 = Draw(kRandRange);
+  const uint32_t r1 = xRand(kRandRange), r2 = xRand(kRandRange), r3 = xRand(kRandRange);
   c = ((r1 + r2) << 10) + r3;
 }
 
@@ -49,10 +34,10 @@ int32_t xCreatePUID(char* buffer) {
   if (!buffer) return 0;
   std::memset(buffer, 0, XPUID_SIZE);
   int len = std::snprintf(buffer, XPUID_SIZE, "%s_%lu_", xGetMachineIP(), static_cast<unsigned long>(getpid()));
-  uint32_t r = Fallback();
+  uint32_t r = CLGCRand();
   while (len < XPUID_SIZE - 1) {
     if (r == 0) {  // used up: the next number
-      r = Fallback();
+      r = CLGCRand();
       continue;
     }
     buffer[len++] = static_cast<char>('0' + r % 10);

@@ -9,7 +9,8 @@
 namespace {
 int64_t HandleRequest(const TWindowRequest& request) {
   switch (request.m_Kind) {
-    case XWINREQ_RAISE:
+    case XWINREQ_RAISE:  // a minimised window comes back first: the player asked to see it
+      if (PlatformDisplay()->IsWindowMinimized()) PlatformDisplay()->RestoreWindow();
       PlatformDisplay()->RaiseWindow();
       return 1;
     case XWINREQ_MINIMISE:

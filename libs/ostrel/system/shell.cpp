@@ -15,6 +15,7 @@
 #include "ostrel/system/debug.h"
 #include "platform/files/folders.h"
 #include "platform/files/resolver.h"
+#include "platform/modules/modules.h"
 #include "platform/shell/cmdline.h"
 #include "platform/shell/desktopentry.h"
 #include "platform/shell/launcher.h"
@@ -38,14 +39,6 @@ bool IsAddress(const char* s) {
   return i >= 2 && s[i] == ':';
 }
 
-std::string ProgramFolder() {
-  char buf[4096];
-  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return "";
-  std::string path(buf, static_cast<size_t>(n));
-  return path.substr(0, path.rfind('/'));
-}
-
 // A regular file the kernel can start: executable, and a binary or a script with its
 // interpreter line (documents on Windows-formatted media carry the execute bit too).
 bool IsProgram(const std::string& path) {
@@ -64,7 +57,7 @@ bool IsProgram(const std::string& path) {
 std::string FindFile(const std::string& name) {
   std::string wanted = EndsWithNoCase(name, ".exe") ? name.substr(0, name.size() - 4) : name;
   std::vector<std::string> candidates{wanted};
-  if (!HasFolderPart(wanted)) candidates.push_back(ProgramFolder() + "/" + wanted);
+  if (!HasFolderPart(wanted)) candidates.push_back(PlatformProgramFolder() + "/" + wanted);
   for (const std::string& c : candidates) {
     std::string resolved = PlatformResolvePath(c.c_str());
     if (!resolved.empty() && PlatformPathExists(resolved.c_str())) return resolved;
@@ -183,7 +176,7 @@ eShortReturnFlags xCreteOrUpdate_ShortCut(const char* shortcut, const char* fold
   } else {
     entry.Parse("[Desktop Entry]\n");
     entry.Set("Version", "1.0");
-    entry.Set("Name", PlatformCp1252ToUtf8(ShortcutName(path)));
+    entry.Set("Name", PlatformUtf8FromCp1252(ShortcutName(path).c_str()));
     entry.Set("Type", "Application");
     entry.Set("Terminal", "false");
   }

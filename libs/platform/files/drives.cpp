@@ -93,7 +93,7 @@ std::string SystemLabel(const std::string& device) {
   while (dirent* e = readdir(d)) {
     if (e->d_name[0] == '.') continue;
     if (RealPath(std::string("/dev/disk/by-label/") + e->d_name) == dev) {
-      label = PlatformUtf8ToCp1252(UnescapeUdev(e->d_name));
+      label = PlatformCp1252FromUtf8(UnescapeUdev(e->d_name).c_str());
       break;
     }
   }

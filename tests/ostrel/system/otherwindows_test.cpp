@@ -14,7 +14,7 @@
 #include "platform/clock/clock.h"
 #include "platform/display/display.h"
 #include "platform/ipc/windowlink.h"
-#include "support/peerprocess.h"
+#include "spawnedchild.h"
 #include "support/runtimefixture.h"
 
 namespace {
@@ -42,7 +42,7 @@ class OtherWindows : public CRuntimeTest {
   void StartPeer(std::vector<std::string> extra = {}) {
     std::vector<std::string> args{"window", m_Peer, m_Own};
     args.insert(args.end(), extra.begin(), extra.end());
-    ASSERT_TRUE(m_Process.Start(CPeerProcess::Path("syspeer"), args));
+    ASSERT_TRUE(m_Process.StartProgram("sysservices_child", args));
     ASSERT_TRUE(m_Process.WaitFor("ready"));
   }
 
@@ -58,7 +58,7 @@ class OtherWindows : public CRuntimeTest {
   std::string m_Own = Title("Client");
   std::string m_Peer = Title("Installer");
   CClientSide m_Client;
-  CPeerProcess m_Process;
+  CSpawnedChild m_Process;
 };
 
 uint32_t g_SteppingNow = 0;
@@ -116,7 +116,7 @@ TEST_F(OtherWindows, FindRaiseAndMinimiseReachTheOtherProgram) {
 }
 
 TEST_F(OtherWindows, SendToAHungProgramGivesUpAfterTheTimeOut) {
-  ASSERT_TRUE(m_Process.Start(CPeerProcess::Path("syspeer"), {"hang", m_Peer}));
+  ASSERT_TRUE(m_Process.StartProgram("sysservices_child", {"hang", m_Peer}));
   ASSERT_TRUE(m_Process.WaitFor("ready"));
   EXPECT_EQ(xFindWindow(m_Peer.c_str()), 1);
   // Every reading of the clock moves it on by a quarter second.
@@ -133,7 +133,7 @@ TEST_F(OtherWindows, SendToAHungProgramGivesUpAfterTheTimeOut) {
 }
 
 TEST_F(OtherWindows, APeerThatDiesWhileWeWaitEndsTheWait) {
-  ASSERT_TRUE(m_Process.Start(CPeerProcess::Path("syspeer"), {"hang", m_Peer}));
+  ASSERT_TRUE(m_Process.StartProgram("sysservices_child", {"hang", m_Peer}));
   ASSERT_TRUE(m_Process.WaitFor("ready"));
   // A clock that never moves: only the peer's end can stop the wait.
   PlatformSetClock([] { return 5u; });

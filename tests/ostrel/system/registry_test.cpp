@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ostrel/system/registry.h"
-#include "support/peerprocess.h"
+#include "spawnedchild.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -22,9 +22,9 @@ class Registry : public ::testing::Test {
   std::string StoreFile(ERegistryRoot root) const { return PlatformRegistryFolder(root) + "/registry.txt"; }
 
   std::string Peer(const std::vector<std::string>& args) {
-    CPeerProcess p;
-    std::string line;
-    if (!p.Start(CPeerProcess::Path("syspeer"), args) || !p.ReadLine(line)) return "(no answer)";
+    CSpawnedChild p;
+    if (!p.StartProgram("sysservices_child", args)) return "(not started)";
+    const std::string line = p.ReadLine();
     EXPECT_EQ(p.Wait(), 0);
     return line;
   }
@@ -209,14 +209,11 @@ TEST_F(Registry, AProcessKilledInTheMiddleOfAWriteLeavesThePreviousContents) {
 
   // The peer may write files of at most 64 KiB; its 200 KB value kills it with SIGXFSZ while it
   // writes the registry, lock held.
-  CPeerProcess p;
-  ASSERT_TRUE(p.Start(CPeerProcess::Path("syspeer"), {"regbig", "Software\\Casino", "Big", "200000", "65536"}));
+  CSpawnedChild p;
+  ASSERT_TRUE(p.StartProgram("sysservices_child", {"regbig", "Software\\Casino", "Big", "200000", "65536"}));
   EXPECT_TRUE(p.WaitFor("writing"));
-  std::string line;
-  EXPECT_FALSE(p.ReadLine(line)) << line;
-  const int status = p.Wait();
-  ASSERT_TRUE(WIFSIGNALED(status));
-  EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
+  EXPECT_EQ(p.ReadLine(), "<eof>");
+  ASSERT_EQ(p.Wait(), 128 + SIGXFSZ);
 
   EXPECT_EQ(ReadWholeFile(StoreFile(XREG_CURRENT_USER)), before);
   EXPECT_EQ(Get(key, "Kept"), "before");
@@ -234,8 +231,8 @@ TEST_F(Registry, AProcessKilledInTheMiddleOfAWriteLeavesThePreviousContents) {
 TEST_F(Registry, TwoProgramsWritingAtOnceLoseNothing) {
   CRegKey key;
   ASSERT_EQ(key.Create(XREG_CURRENT_USER, "Software\\Busy"), 1);
-  CPeerProcess p;
-  ASSERT_TRUE(p.Start(CPeerProcess::Path("syspeer"), {"regmany", "Software\\Busy", "peer", "150"}));
+  CSpawnedChild p;
+  ASSERT_TRUE(p.StartProgram("sysservices_child", {"regmany", "Software\\Busy", "peer", "150"}));
   for (uint32_t i = 0; i < 150; ++i) ASSERT_EQ(key.SetNumber(("here" + std::to_string(i)).c_str(), i), 1);
   EXPECT_TRUE(p.WaitFor("done"));
   EXPECT_EQ(p.Wait(), 0);

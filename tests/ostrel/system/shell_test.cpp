@@ -10,10 +10,10 @@
 
 #include "ostrel/system/folders.h"
 #include "ostrel/system/shell.h"
+#include "platform/modules/modules.h"
 #include "platform/shell/cmdline.h"
 #include "platform/shell/desktopentry.h"
 #include "platform/shell/launchrecorder.h"
-#include "support/peerprocess.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -52,15 +52,15 @@ TEST(ExecuteFile, StartsARealProgramWithItsQuotedArguments) {
   CTempDir dir;
   const std::string out = dir.File("args.txt");
   const std::string params = "args \"" + out + R"(" "two words" a\\\"b $HOME;rm "it's")";
-  ASSERT_EQ(xExecuteFile(CPeerProcess::Path("syspeer").c_str(), params.c_str()), 0);
+  ASSERT_EQ(xExecuteFile((PlatformProgramFolder() + "/sysservices_child").c_str(), params.c_str()), 0);
   EXPECT_EQ(AwaitFile(out), "two words\na\\\"b\n$HOME;rm\nit's\n");
 }
 
 TEST(ExecuteFile, ExeNamesAreProgramsInTheWorkingFolder) {
   CTempDir dir;
-  std::filesystem::create_symlink(CPeerProcess::Path("syspeer"), dir.File("syspeer"));
+  std::filesystem::create_symlink(PlatformProgramFolder() + "/sysservices_child", dir.File("helper"));
   CWorkingDir here(dir.Path());
-  ASSERT_EQ(xExecuteFile("SysPeer.exe", "args out.txt 7"), 0);
+  ASSERT_EQ(xExecuteFile("Helper.exe", "args out.txt 7"), 0);
   EXPECT_EQ(AwaitFile(dir.File("out.txt")), "7\n");
   EXPECT_EQ(xExecuteFile("missing.exe", ""), -1);
   EXPECT_EQ(xExecuteFile("", ""), -1);

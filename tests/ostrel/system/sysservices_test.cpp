@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ostrel/base/types.h"
+#include "ostrel/crypto/random.h"
 #include "ostrel/system/globals.h"
 #include "ostrel/system/identifiers.h"
 #include "ostrel/system/processes.h"
@@ -47,6 +48,14 @@ std::string RunPython(const std::string& code) {
   char buf[256];
   while (pipe && std::fgets(buf, sizeof buf, pipe.get())) out += buf;
   return out;
+}
+
+// Raw values for xRand, one after the other.
+std::vector<uint32_t> g_Raw;
+size_t g_RawAt = 0;
+int RawSource(uint32_t& out) {
+  out = g_Raw[g_RawAt++ % g_Raw.size()];
+  return 1;
 }
 
 class WithGlobals : public ::testing::Test {
@@ -128,11 +137,15 @@ TEST(Process, IdsAndTheNewProcessCheck) {
 }
 
 TEST_F(WithGlobals, UidCountsFromOneAndSkipsZero) {
+  g_Raw = {5, 7, 32768 + 9};
+  g_RawAt = 0;
+  xSetRandSource(RawSource);
   uint32_t a = 0, b = 0, c = 0;
   xGetUID(a, b, c);
+  xSetRandSource(nullptr);
   EXPECT_EQ(a, 1u);
   EXPECT_EQ(b, static_cast<uint32_t>(getpid()));
-  EXPECT_LT(c, ((32767u + 32767u) << 10) + 32768u);
+  EXPECT_EQ(c, ((5u + 7u) << 10) + 9u);
   xGetUID(a, b, c);
   EXPECT_EQ(a, 2u);
   glb->m_UidCounter = 0xFFFFFFFFu;
@@ -140,7 +153,15 @@ TEST_F(WithGlobals, UidCountsFromOneAndSkipsZero) {
   EXPECT_EQ(a, 1u);
 }
 
-TEST(Uid, WithoutGlobalsTheCounterIsRandom) {
+TEST(Uid, WithoutGlobalsTheCounterIsRandomAndNeverZero) {
+  g_Raw = {0, 32768, 3 * 32768 + 17, 1, 2, 3};
+  g_RawAt = 0;
+  xSetRandSource(RawSource);
+  uint32_t a = 0, b = 0, c = 0;
+  xGetUID(a, b, c);
+  xSetRandSource(nullptr);
+  EXPECT_EQ(a, 17u) << "zeros are drawn again";
+  EXPECT_EQ(c, ((1u + 2u) << 10) + 3u);
   std::set<uint32_t> seen;
   for (int i = 0; i < 200; ++i) {
     uint32_t a = 0, b = 0, c = 0;
@@ -161,6 +182,13 @@ TEST(Puid, AddressProcessAndDigitsFillTheBuffer) {
   ASSERT_EQ(text.size(), 127u);
   EXPECT_EQ(text.substr(0, prefix.size()), prefix);
   EXPECT_EQ(text.find_first_not_of("0123456789", prefix.size()), std::string::npos);
+  // Digits come lowest first, number after number of the fallback generator.
+  uint32_t seeds[16] = {};
+  seeds[14] = 1234;
+  seeds[15] = 560;
+  ASSERT_EQ(xSeedLGCRand(seeds, 16), 1);
+  ASSERT_EQ(xCreatePUID(buf), 1);
+  EXPECT_EQ(std::string(buf).substr(prefix.size(), 7), "4321065");
   EXPECT_EQ(buf[XPUID_SIZE], 'Z') << "no byte past the 128";
   char other[XPUID_SIZE];
   xCreatePUID(other);
