@@ -1,6 +1,6 @@
-// The toolkit classes arrive each with its own component: the picture types, screens, window
-// manager and music player are not part of the runtime yet (the picture-type list is). Until a
-// component exists its objects are simply absent, which every caller already tolerates.
+// The toolkit classes arrive each with its own component: the picture types, screens and window
+// manager are not part of the runtime yet (the picture-type list is). Until a component exists
+// its objects are simply absent, which every caller already tolerates.
 #include "ostrel/system/runtimeobjects.h"
 
 #include <new>
@@ -8,6 +8,7 @@
 #include "ostrel/graphics/pictype.h"
 #include "ostrel/input/keyboard.h"
 #include "ostrel/input/mouse.h"
+#include "ostrel/sound/milesmusic.h"
 #include "ostrel/system/globals.h"
 #include "platform/display/display.h"
 
@@ -49,4 +50,7 @@ int32_t xWindowManagerSendMessage(int32_t, int32_t, int32_t, int32_t, void*) { r
 
 void xCurrentScreenFlipPage() {}
 void xCurrentScreenClearBuffer() {}
-void xMusicTicker() {}
+void xMusicTicker() {
+  if (sglb && sglb->m_pMusic) sglb->m_pMusic->Ticker();
+}
+int32_t xCurrentScreenActive() { return 1; }  // no screen yet
