@@ -1,10 +1,13 @@
-// The toolkit classes arrive each with its own component: the picture types, screens and window
-// manager are not part of the runtime yet (the picture-type list is). Until a component exists
-// its objects are simply absent, which every caller already tolerates.
+// The toolkit objects that the process globals hold. The screens are not part of the runtime yet:
+// until they are, their objects are simply absent, which every caller already tolerates.
 #include "ostrel/system/runtimeobjects.h"
 
 #include <new>
 
+#include "ostrel/controls/button.h"
+#include "ostrel/controls/static.h"
+#include "ostrel/dialogs/window.h"
+#include "ostrel/dialogs/winctrl.h"
 #include "ostrel/graphics/pictype.h"
 #include "ostrel/input/keyboard.h"
 #include "ostrel/input/mouse.h"
@@ -14,13 +17,32 @@
 
 int32_t xCreateToolkitLists() {
   glb->m_pPicTypeList = new (std::nothrow) CPicTypeList;
-  return glb->m_pPicTypeList != nullptr;
+  if (!glb->m_pPicTypeList) return 0;
+  glb->m_pWinCtrl = new (std::nothrow) CWinCtrl;
+  if (!glb->m_pWinCtrl) return 0;
+  return glb->m_pWinCtrl->Create();
 }
-void xCreateToolkitWindows() {}
-void xFreeToolkitWindows() {}
+
+void xCreateToolkitWindows() {
+  glb->m_pDefaultWindow = new (std::nothrow) CWindow;
+  glb->m_pStockStatic = new (std::nothrow) CStatic;
+  glb->m_pStockButton = new (std::nothrow) CButton;
+}
+
+void xFreeToolkitWindows() {
+  delete glb->m_pDefaultWindow;
+  glb->m_pDefaultWindow = nullptr;
+  delete glb->m_pStockStatic;
+  glb->m_pStockStatic = nullptr;
+  delete glb->m_pStockButton;
+  glb->m_pStockButton = nullptr;
+}
+
 void xFreeToolkitLists() {
   delete glb->m_pPicTypeList;
   glb->m_pPicTypeList = nullptr;
+  delete glb->m_pWinCtrl;
+  glb->m_pWinCtrl = nullptr;
 }
 
 int32_t xCreateSystemObjects() {
@@ -46,7 +68,10 @@ void xDeleteSystemObjects() {
 
 int32_t xCurrentScreenWindowKind() { return -1; }
 
-int32_t xWindowManagerSendMessage(int32_t, int32_t, int32_t, int32_t, void*) { return 0; }
+int32_t xWindowManagerSendMessage(int32_t message, int32_t windowId, int32_t controlId, int32_t value, void* user) {
+  CWinCtrl* wc = xWinCtrl();
+  return wc ? wc->SendMessage(message, windowId, controlId, value, user) : 0;
+}
 
 void xCurrentScreenFlipPage() {}
 void xCurrentScreenClearBuffer() {}
