@@ -115,13 +115,10 @@ int32_t CCommBase::HasCommNode(const CCommNode* node) const { return xCommInList
 
 int32_t CCommBase::RegisterCommNode(CCommNode* node) {
   if (!node || !m_AcceptNode) return 0;
+  if (HasCommNode(node)) return 1;
   SXPacket* packet = BuildPacket(PACKET_REGISTERCNODE, node->GetId(), node->GetName(), node->GetType(), 0,
                                  nullptr, 0);
   if (!packet) return 0;
-  if (HasCommNode(node)) {
-    xFree(packet);
-    return 1;
-  }
   if (!m_SendQue.InsertLast(packet)) {
     xFree(packet);
     return 0;
