@@ -28,10 +28,6 @@ uint32_t StatedSize(const SXPacket* packet) {
   return size;
 }
 
-bool SameName(const char* a, const char* b, uint32_t bLength) {
-  return a && b && std::strlen(a) == bLength && std::memcmp(a, b, bLength) == 0;
-}
-
 bool TypesPair(uint32_t asked, uint32_t known) {
   switch (asked) {
     case CNODE_ANY: return known == CNODE_ANY || known == CNODE_SERVER || known == CNODE_CLIENT;
@@ -238,7 +234,7 @@ int32_t CCommBase::HasOtherSideNode(const char* name, uint32_t nameLength, uint3
   if (!m_AcceptNode || !name) return 0;
   for (CNode* n = m_OtherSideNodes.HeadNode(); n; n = n->m_pNext) {
     const auto* entry = static_cast<SOtherSideNode*>(n->m_pData);
-    if (entry->m_NodeId == id && SameName(entry->m_pName, name, nameLength) && TypesPair(type, entry->m_NodeType))
+    if (entry->m_NodeId == id && xCommSameName(entry->m_pName, name, nameLength) && TypesPair(type, entry->m_NodeType))
       return 1;
   }
   return 0;
@@ -262,7 +258,10 @@ int32_t CCommBase::SendPacket(SXPacket* packet) {
 
 int32_t CCommBase::SendRawData(const void* data, uint32_t size) {
   if (!m_Connected || (m_OutAckMode && !m_OutAcked) || !m_AcceptRaw) return 0;
-  SXPacket* packet = BuildPacket(PACKET_RAWDATA, 0, nullptr, 0, 0, data, size);
+  return SendBuilt(BuildPacket(PACKET_RAWDATA, 0, nullptr, 0, 0, data, size));
+}
+
+int32_t CCommBase::SendBuilt(SXPacket* packet) {
   if (!packet) return 0;
   if (!SendPacket(packet)) {
     xFree(packet);
@@ -296,17 +295,10 @@ int32_t CCommBase::SendCommNodeData(const char* name, uint32_t id, uint32_t type
   bool standsHere = false;
   for (CNode* n = m_ThisSideNodes.HeadNode(); n && !standsHere; n = n->m_pNext) {
     const auto* node = static_cast<CCommNode*>(n->m_pData);
-    standsHere = node->GetId() == id && name && SameName(node->GetName(), name, static_cast<uint32_t>(std::strlen(name)));
+    standsHere = node->GetId() == id && name && xCommSameName(node->GetName(), name, static_cast<uint32_t>(std::strlen(name)));
   }
   if (!standsHere) return 0;
-  SXPacket* packet = BuildPacket(PACKET_CNODEDATA, id, name, type, sessionIndex, data, size);
-  if (!packet) return 0;
-  if (!SendPacket(packet)) {
-    xFree(packet);
-    return 0;
-  }
-  m_OutAcked = 0;
-  return 1;
+  return SendBuilt(BuildPacket(PACKET_CNODEDATA, id, name, type, sessionIndex, data, size));
 }
 
 int32_t CCommBase::RecvPacketFromRemote(SXPacket* packet) {
@@ -361,7 +353,7 @@ int32_t CCommBase::RecvNodeData(SXPacket* packet) {
   bool known = false;
   for (CNode* n = m_OtherSideNodes.HeadNode(); n && !known; n = n->m_pNext) {
     const auto* entry = static_cast<SOtherSideNode*>(n->m_pData);
-    known = entry->m_NodeId == id && SameName(entry->m_pName, name, nameSize);
+    known = entry->m_NodeId == id && xCommSameName(entry->m_pName, name, nameSize);
   }
   LogData(">RECV:Node data<", nullptr, 0);
   const int32_t routed = CommRouteNodeData(this, packet);
@@ -371,7 +363,7 @@ int32_t CCommBase::RecvNodeData(SXPacket* packet) {
   for (void* p : xCommSnapshot(&m_ThisSideNodes)) {
     if (!HasCommNode(static_cast<CCommNode*>(p))) continue;
     auto* local = static_cast<CCommNode*>(p);
-    const bool match = local->GetId() == id && SameName(local->GetName(), name, nameSize);
+    const bool match = local->GetId() == id && xCommSameName(local->GetName(), name, nameSize);
     if (match && local->RecvIncomingFromComm(packet) == 1) {
       accepted = true;
       LogData(">RECV:Node data\t- ACCEPT -<", local->GetName(), nameSize);

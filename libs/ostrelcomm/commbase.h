@@ -174,6 +174,8 @@ class CCommBase {
   int32_t RecvNodeData(SXPacket* packet);
   void FreeOtherSideNodes();
   void DetachFromNodes();
+  // Queues a freshly built packet (freed when refused) and clears the out-acked flag.
+  int32_t SendBuilt(SXPacket* packet);
   void WriteLog(const char* tag, CCommBase* from, const void* data, uint32_t size);
 };
 

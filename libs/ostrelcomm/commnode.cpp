@@ -29,10 +29,6 @@ const char* TypeText(uint32_t type) {
   }
 }
 
-bool SameName(const char* a, const char* b, uint32_t bLength) {
-  return a && b && std::strlen(a) == bLength && std::memcmp(a, b, bLength) == 0;
-}
-
 // The sender's type against the receiver's for delivery inside the process: a client reaches
 // every node but clients, a server every node but servers, and an ANY node reaches every node
 // unless it is private (exactly 1) and the receiver is not.
@@ -326,7 +322,7 @@ int32_t CCommNode::RecvIncomingFromComm(SXPacket* packet) {
   if (id != m_NodeId) return xCommError("CCommNode::RecvIncomingFromComm:idOut != nodeId");
   const char* name = node->GetNodeName();
   if (!name || !m_pName || !node->GetNodeNameSize(nameSize)) return 0;
-  if (!SameName(m_pName, name, nameSize)) return 1;
+  if (!xCommSameName(m_pName, name, nameSize)) return 1;
 
   uint8_t extractedType;
   uint32_t extractedId, senderType, session, dataSize;
@@ -334,7 +330,7 @@ int32_t CCommNode::RecvIncomingFromComm(SXPacket* packet) {
   void* data;
   if (!ExtractPacket(packet, extractedType, extractedId, extractedName, senderType, session, data, dataSize))
     return 0;
-  if (extractedType != PACKET_CNODEDATA || extractedId != m_NodeId || !SameName(m_pName, extractedName, nameSize)) {
+  if (extractedType != PACKET_CNODEDATA || extractedId != m_NodeId || !xCommSameName(m_pName, extractedName, nameSize)) {
     xFree(data);
     return 0;
   }

@@ -1,6 +1,7 @@
 #include "ostrelcomm/commtext.h"
 
 #include <cstdarg>
+#include <cstring>
 #include <new>
 
 #include "platform/files/resolver.h"
@@ -23,4 +24,8 @@ FILE* xCommOpenLog(const char* fileName) { return PlatformOpenFile(fileName, "ab
 
 void xCommLogBytes(FILE* f, const void* data, uint32_t size) {
   if (data && size) std::fwrite(data, 1, size, f);
+}
+
+bool xCommSameName(const char* a, const char* b, uint32_t bLength) {
+  return a && b && std::strlen(a) == bLength && std::memcmp(a, b, bLength) == 0;
 }

@@ -46,6 +46,18 @@ void CCommTest::TearDown() {
   sglb = nullptr;
 }
 
+SNode::SNode(uint32_t type, const char* name, uint32_t id, int32_t isPrivate) {
+  SetId(id);
+  SetName(name);
+  SetPrivate(isPrivate);
+  EXPECT_EQ(InitCommNode(type), 1);
+}
+
+int32_t Send(CCommNode& node, const std::string& text) {
+  if (!node.SendInit()) return 0;
+  return node.SendPacket(text.data(), static_cast<uint32_t>(text.size()));
+}
+
 template <class Base>
 int32_t CFakeLink<Base>::Connect() {
   this->m_Connected = 1;

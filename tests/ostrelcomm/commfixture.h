@@ -10,6 +10,7 @@
 
 #include "ostrel/system/globals.h"
 #include "ostrelcomm/commbase.h"
+#include "ostrelcomm/commnode.h"
 #include "ostrelcomm/packet.h"
 
 std::vector<uint8_t> FromHex(const std::string& hex);
@@ -24,6 +25,14 @@ class CCommTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 };
+
+// A node that is named, identified and started.
+struct SNode : CCommNode {
+  SNode(uint32_t type, const char* name = "Table", uint32_t id = 0, int32_t isPrivate = 1);
+};
+
+// SendInit and SendPacket with the text.
+int32_t Send(CCommNode& node, const std::string& text);
 
 // A link without a socket: connecting registers it, every handler call is counted, and the
 // packets it would write stay in its send queue for the test to read.

@@ -16,20 +16,6 @@ namespace {
 
 class LinkTest : public CCommTest {};
 
-struct SNode : CCommNode {
-  SNode(uint32_t type, const char* name = "Table", uint32_t id = 0, int32_t isPrivate = 1) {
-    SetId(id);
-    SetName(name);
-    SetPrivate(isPrivate);
-    EXPECT_EQ(InitCommNode(type), 1);
-  }
-};
-
-int32_t Send(CCommNode& node, const std::string& text) {
-  if (!node.SendInit()) return 0;
-  return node.SendPacket(text.data(), static_cast<uint32_t>(text.size()));
-}
-
 // The golden bytes of a node packet, spelled out field by field.
 std::string NodeHex(uint8_t type, uint32_t id, uint32_t session, uint32_t nodeType, const std::string& name,
                     const std::string& data) {

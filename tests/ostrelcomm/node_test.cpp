@@ -17,21 +17,6 @@ namespace {
 
 class NodeTest : public CCommTest {};
 
-// A node that is named, identified and started.
-struct SNode : CCommNode {
-  SNode(uint32_t type, const char* name = "Table", uint32_t id = 0, int32_t isPrivate = 1) {
-    SetId(id);
-    SetName(name);
-    SetPrivate(isPrivate);
-    EXPECT_EQ(InitCommNode(type), 1);
-  }
-};
-
-int32_t Send(CCommNode& node, const std::string& text) {
-  if (!node.SendInit()) return 0;
-  return node.SendPacket(text.data(), static_cast<uint32_t>(text.size()));
-}
-
 // The next waiting payload, taken and released.
 std::optional<std::string> Take(CCommNode& node) {
   if (!node.IsDataAvailable()) return std::nullopt;
