@@ -1,6 +1,11 @@
 #include "support/runtimefixture.h"
 
+#include "platform/display/headless.h"
+
 void CRuntimeTest::SetUp() {
+  // Headless whatever the machine offers, and fresh when several tests share the process.
+  PlatformHeadless()->Reset();
+  PlatformSetDisplay(PlatformHeadlessDisplay());
   glb = new SGlobals(1);
   sglb = new SSysGlobals;
   ASSERT_EQ(xCreateGlobals(), 1);
@@ -14,6 +19,7 @@ void CRuntimeTest::TearDown() {
   delete glb;
   sglb = nullptr;
   glb = nullptr;
+  PlatformSetDisplay(nullptr);
 }
 
 void CRuntimeTest::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {

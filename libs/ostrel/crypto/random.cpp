@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "ostrel/system/clock.h"
-#include "ostrel/system/namedpipebase.h"
+#include "ostrel/system/namedpipe.h"
 
 // ---- Mersenne Twister -------------------------------------------------------------------------
 
@@ -88,8 +88,8 @@ const char kServicePipe[] = "/tmp/PipeChoise";
 // stops asking it.
 constexpr int kMaxServiceRejects = 64;
 
-// No shared-memory channel exists on this platform yet, so the service is never found.
-CNamedPipeBase* SystemChannel() { return nullptr; }
+// The service listens on a local socket under its channel's name.
+CNamedPipeBase* SystemChannel() { return new CNamedPipe; }
 
 struct SRandState {
   std::unique_ptr<CBlowfishRNG> fallback;

@@ -1,16 +1,44 @@
-// The toolkit classes are not part of the runtime yet: the picture types, screens, window
-// manager, input devices and music player each arrive with their own component. Until a
-// component exists its objects are simply absent, which every caller already tolerates.
+// The toolkit classes arrive each with its own component: the picture types, screens, window
+// manager and music player are not part of the runtime yet. Until a component exists its objects
+// are simply absent, which every caller already tolerates.
 #include "ostrel/system/runtimeobjects.h"
+
+#include <new>
+
+#include "ostrel/input/keyboard.h"
+#include "ostrel/input/mouse.h"
+#include "ostrel/system/globals.h"
+#include "platform/display/display.h"
 
 int32_t xCreateToolkitLists() { return 1; }
 void xCreateToolkitWindows() {}
 void xFreeToolkitWindows() {}
 void xFreeToolkitLists() {}
 
-int32_t xCreateSystemObjects() { return 1; }
+int32_t xCreateSystemObjects() {
+  if (!glb) return 0;
+  // The input devices look at the display as they are made.
+  PlatformChooseDisplay();
+  if (!glb->m_pMouse) glb->m_pMouse = new (std::nothrow) CMouse;
+  if (!glb->m_pKeyboard) glb->m_pKeyboard = new (std::nothrow) CKeyboard;
+  return glb->m_pMouse && glb->m_pKeyboard ? 1 : 0;
+}
+
 void xProbeScreens() {}
-void xDeleteSystemObjects() {}
+
+void xDeleteSystemObjects() {
+  if (glb) {
+    delete glb->m_pMouse;
+    glb->m_pMouse = nullptr;
+    delete glb->m_pKeyboard;
+    glb->m_pKeyboard = nullptr;
+  }
+  PlatformReleaseDisplay();
+}
+
+int32_t xCurrentScreenWindowKind() { return -1; }
+
+int32_t xWindowManagerSendMessage(int32_t, int32_t, int32_t, int32_t, void*) { return 0; }
 
 void xCurrentScreenFlipPage() {}
 void xCurrentScreenClearBuffer() {}

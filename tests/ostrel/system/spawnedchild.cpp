@@ -1,0 +1,106 @@
+#include "spawnedchild.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+
+#include <cerrno>
+
+#include "platform/modules/modules.h"
+
+extern char** environ;
+
+CSpawnedChild::~CSpawnedChild() {
+  CloseInput();
+  if (m_Pid > 0) Kill(SIGKILL);
+  if (m_Out >= 0) close(m_Out);
+}
+
+bool CSpawnedChild::Start(const std::vector<std::string>& args) {
+  // Orders to a child that died must fail, not end the test.
+  signal(SIGPIPE, SIG_IGN);
+  int in[2], out[2];
+  if (pipe2(in, O_CLOEXEC) != 0) return false;
+  if (pipe2(out, O_CLOEXEC) != 0) {
+    close(in[0]);
+    close(in[1]);
+    return false;
+  }
+  const std::string program = PlatformProgramFolder() + "/osobjects_child";
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  int r = posix_spawn(&m_Pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(in[0]);
+  close(out[1]);
+  if (r != 0) {
+    m_Pid = -1;
+    close(in[1]);
+    close(out[0]);
+    return false;
+  }
+  m_In = in[1];
+  m_Out = out[0];
+  return true;
+}
+
+std::string CSpawnedChild::ReadLine() {
+  for (;;) {
+    size_t nl = m_Buffer.find('\n');
+    if (nl != std::string::npos) {
+      std::string line = m_Buffer.substr(0, nl);
+      m_Buffer.erase(0, nl + 1);
+      return line;
+    }
+    char buf[256];
+    ssize_t n = m_Out >= 0 ? read(m_Out, buf, sizeof buf) : 0;
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return "<eof>";
+    m_Buffer.append(buf, static_cast<size_t>(n));
+  }
+}
+
+void CSpawnedChild::WriteLine(const std::string& line) {
+  if (m_In < 0) return;
+  std::string text = line + "\n";
+  const char* p = text.data();
+  size_t left = text.size();
+  while (left > 0) {
+    ssize_t n = write(m_In, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+}
+
+void CSpawnedChild::CloseInput() {
+  if (m_In >= 0) close(m_In);
+  m_In = -1;
+}
+
+void CSpawnedChild::Kill(int signal) {
+  if (m_Pid <= 0) return;
+  kill(m_Pid, signal);
+  Wait();
+}
+
+int CSpawnedChild::Wait() {
+  if (m_Pid <= 0) return -1;
+  int status = 0;
+  while (waitpid(m_Pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  m_Pid = -1;
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return -1;
+}
