@@ -1,19 +1,27 @@
-// The toolkit classes arrive each with its own component: the picture types, screens, window
-// manager and music player are not part of the runtime yet. Until a component exists its objects
-// are simply absent, which every caller already tolerates.
+// The toolkit classes arrive each with its own component: the picture types, screens and window
+// manager are not part of the runtime yet (the picture-type list is). Until a component exists
+// its objects are simply absent, which every caller already tolerates.
 #include "ostrel/system/runtimeobjects.h"
 
 #include <new>
 
+#include "ostrel/graphics/pictype.h"
 #include "ostrel/input/keyboard.h"
 #include "ostrel/input/mouse.h"
+#include "ostrel/sound/milesmusic.h"
 #include "ostrel/system/globals.h"
 #include "platform/display/display.h"
 
-int32_t xCreateToolkitLists() { return 1; }
+int32_t xCreateToolkitLists() {
+  glb->m_pPicTypeList = new (std::nothrow) CPicTypeList;
+  return glb->m_pPicTypeList != nullptr;
+}
 void xCreateToolkitWindows() {}
 void xFreeToolkitWindows() {}
-void xFreeToolkitLists() {}
+void xFreeToolkitLists() {
+  delete glb->m_pPicTypeList;
+  glb->m_pPicTypeList = nullptr;
+}
 
 int32_t xCreateSystemObjects() {
   if (!glb) return 0;
@@ -42,4 +50,7 @@ int32_t xWindowManagerSendMessage(int32_t, int32_t, int32_t, int32_t, void*) { r
 
 void xCurrentScreenFlipPage() {}
 void xCurrentScreenClearBuffer() {}
-void xMusicTicker() {}
+void xMusicTicker() {
+  if (sglb && sglb->m_pMusic) sglb->m_pMusic->Ticker();
+}
+int32_t xCurrentScreenActive() { return 1; }  // no screen yet
