@@ -190,7 +190,35 @@ int32_t CCommNode::HasCommObject(const CCommBase* link) const { return xCommInLi
 int32_t CCommNode::SendInit() {
   if (!m_Initialised || m_SendOpen) return 0;
   m_SendOpen = 1;
+  Free();
   return 1;
+}
+
+int32_t CCommNode::SendKCBLPacket() { return SendKCBLPacket(this); }
+
+// The text is exported into its length plus one byte for the NUL, and the length alone is sent.
+int32_t CCommNode::SendKCBLPacket(CKCBL* record) {
+  if (!m_SendOpen) return 0;
+  if (!record || !m_Initialised) {
+    if (record) record->Free();
+    CloseSend();
+    return 0;
+  }
+  int32_t length = -1;
+  char* text = nullptr;
+  if (record->ExportSize(&length) && length >= 0)
+    text = static_cast<char*>(::operator new(static_cast<size_t>(length) + 1, std::nothrow));
+  if (!text || !record->Export(text, length + 1, &length, 0) || length < 0) {
+    xFree(text);
+    record->Free();
+    CloseSend();
+    return xCommError("CCommNode::SendKCBLPacket: Unable to export the record (objectname:%s)", GetObjName());
+  }
+  const int32_t sent = SendPacket(text, static_cast<uint32_t>(length));
+  xFree(text);
+  record->Free();
+  if (!sent) CloseSend();
+  return sent;
 }
 
 int32_t CCommNode::SendPacket(const void* data, uint32_t size) {
@@ -264,6 +292,51 @@ int32_t CCommNode::IsDataAvailable() const {
   const SCommNodePacket* first = FirstWaiting();
   if (!first) return 0;
   return m_Snoop ? first->m_Seen : 1;
+}
+
+int32_t CCommNode::ImportRecord(const SCommNodePacket& packet) {
+  m_RecvKCBL.Free();
+  // Every payload is NUL-terminated and the length bounds the read as well.
+  if (packet.m_Size > INT32_MAX ||
+      !m_RecvKCBL.Import(reinterpret_cast<const char*>(packet.m_pData), static_cast<int32_t>(packet.m_Size))) {
+    m_RecvKCBL.Free();
+    return 0;
+  }
+  m_RecvKCBL.MainChunk();
+  m_RecvKCBL.FirstItem();
+  return 1;
+}
+
+int32_t CCommNode::RecvKCBLPacket() {
+  m_RecvKCBL.Free();
+  if (!MayTake()) return 0;
+  SCommNodePacket* entry = TakeFirst();
+  if (!entry) return 0;
+  const int32_t ok = ImportRecord(*entry);
+  xFree(entry->m_pData);
+  delete entry;
+  m_RecordHeld = ok;
+  return ok;
+}
+
+void CCommNode::RecvKCBLFree() {
+  m_RecordHeld = 0;
+  m_RecvKCBL.Free();
+}
+
+int32_t CCommNode::SnoopRecvKCBLPacket() {
+  // A record the owner holds is not overwritten.
+  if (!m_Snoop || m_RecordHeld || !MayTake()) return 0;
+  SCommNodePacket* first = FirstWaiting();
+  if (!first) return 0;
+  first->m_Seen = 1;
+  return ImportRecord(*first);
+}
+
+void CCommNode::SnoopFreeKCBL() {
+  if (!m_Snoop) return;
+  m_RecordHeld = 0;
+  m_RecvKCBL.Free();
 }
 
 int32_t CCommNode::RecvPacket(void*& data, uint32_t& size) {

@@ -2,11 +2,16 @@
 // and server) form a conversation: what one sends reaches the other, first inside the process and
 // then over every connected link the sender stands on. Received packets wait in the node's queue
 // until the owner takes them.
+//
+// The node is itself the outgoing KCBL record: the owner calls SendInit, builds the record with
+// the KCBL operations on the node and sends it with SendKCBLPacket. A received record is read into
+// m_RecvKCBL by RecvKCBLPacket and released with RecvKCBLFree.
 #pragma once
 
 #include <cstdint>
 
 #include "ostrel/containers/llist.h"
+#include "ostrel/kcbl/kcbl.h"
 #include "ostrelcomm/packet.h"
 
 class CCommBase;
@@ -23,7 +28,7 @@ struct SCommNodePacket {
   uint8_t m_Seen;
 };
 
-class CCommNode {
+class CCommNode : public CKCBL {
  public:
   CCommNode();
   virtual ~CCommNode();
@@ -81,14 +86,26 @@ class CCommNode {
   int32_t DeleteCommObject(CCommBase* link);
   int32_t HasCommObject(const CCommBase* link) const;
 
+  // The incoming record, filled by RecvKCBLPacket.
+  CKCBL m_RecvKCBL;
+
   // ---- sending: SendInit, then the record or the block ----
+  // Opens a send and clears the outgoing record.
   int32_t SendInit();
+  // Exports the record and sends the text; the record is freed and the send closed whatever the
+  // outcome.
+  int32_t SendKCBLPacket();
+  int32_t SendKCBLPacket(CKCBL* record);
   // Sends an exported text or byte block: to matching nodes of the process, then on every
   // connected link. A failure leaves the send open.
   int32_t SendPacket(const void* data, uint32_t size);
 
   // ---- receiving ----
   int32_t IsDataAvailable() const;
+  // Takes the first waiting packet and reads it, no further than its size, into m_RecvKCBL, with
+  // the cursor on the first item. The record is then held until RecvKCBLFree.
+  int32_t RecvKCBLPacket();
+  void RecvKCBLFree();
   // Hands the first waiting block (freed by the caller with xFree; a NUL follows its size bytes).
   int32_t RecvPacket(void*& data, uint32_t& size);
   void RecvFree() { m_RecordHeld = 0; }
@@ -97,6 +114,9 @@ class CCommNode {
   // ---- snooping: a second reader that sees each packet before the owner ----
   void SnoopSetSnooping(int32_t flag) { m_Snoop = flag; }
   int32_t SnoopIsDataAvailable() const;
+  // Reads the first waiting packet into m_RecvKCBL without taking it, and marks it seen.
+  int32_t SnoopRecvKCBLPacket();
+  void SnoopFreeKCBL();
   int32_t SnoopRecvPacket(void*& data, uint32_t& size);
   void SnoopFree();
   int32_t SnoopDeletePacket();
@@ -110,6 +130,8 @@ class CCommNode {
   // Unlinks the first waiting packet and hands it over.
   SCommNodePacket* TakeFirst();
   void FreeWaiting();
+  // Reads a payload into m_RecvKCBL with the cursor on its first item.
+  int32_t ImportRecord(const SCommNodePacket& packet);
   int32_t MayTake() const { return !m_InAckMode || m_InAcked; }
   void CloseSend() { m_SendOpen = 0; }
   void Log(const char* tag, const void* data, uint32_t size);

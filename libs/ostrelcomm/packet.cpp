@@ -3,7 +3,6 @@
 #include <cstring>
 #include <new>
 
-#include "ostrel/base/byteorder.h"
 #include "ostrel/base/types.h"
 
 static_assert(sizeof(SXPacket) == PACKET_HEADER_SIZE);
@@ -40,17 +39,6 @@ void xSetMaxPacketSize(uint32_t size) {
 uint32_t xGetMaxPacketSize() { return g_MaxPacketSize; }
 
 // ---- header ----
-
-uint32_t SXPacket::ReadU32(uint32_t offset) const {
-  uint32_t v;
-  std::memcpy(&v, Bytes() + offset, sizeof v);
-  return XULONG_FromStdToProc(v);
-}
-
-void SXPacket::WriteU32(uint32_t offset, uint32_t value) {
-  const uint32_t v = XULONG_FromProcToStd(value);
-  std::memcpy(Bytes() + offset, &v, sizeof v);
-}
 
 void SXPacket::SXPacket_Init() {
   std::memset(Bytes(), 0, 8);
@@ -311,12 +299,12 @@ int32_t ExtractPacket(const SXPacket* packet, uint8_t& packetType, uint32_t& nod
   }
   if (!IsNodePacketType(type) || size < PACKET_NODE_HEADER_SIZE) return 0;
   const auto* node = static_cast<const SXPacketCNode*>(packet);
-  uint32_t id, ntype, nameSize, session;
-  if (!node->GetNodeId(id)) return 0;
-  nodeId = id;
-  if (!node->GetNodeType(ntype) || !node->GetNodeNameSize(nameSize)) return 0;
-  if (uint64_t{size} < uint64_t{nameSize} + PACKET_NODE_HEADER_SIZE) return 0;
-  if (!node->GetNodeSessionIndex(session)) return 0;
+  // One validation answers for every field read below.
+  if (!node->ValidateNodeHeader()) return 0;
+  nodeId = node->RawNodeId();
+  const uint32_t ntype = node->RawNodeType();
+  const uint32_t nameSize = node->RawNameSize();
+  const uint32_t session = node->RawSessionIndex();
   const uint32_t payload = size - nameSize - PACKET_NODE_HEADER_SIZE;
   void* copy = CopyPayload(bytes + PACKET_NODE_HEADER_SIZE + nameSize, payload);
   if (!copy) return 0;

@@ -60,8 +60,18 @@ struct SXPacket {
  protected:
   const uint8_t* Bytes() const { return reinterpret_cast<const uint8_t*>(this); }
   uint8_t* Bytes() { return reinterpret_cast<uint8_t*>(this); }
-  uint32_t ReadU32(uint32_t offset) const;
-  void WriteU32(uint32_t offset, uint32_t value);
+  // Most significant byte first on every host: the standard byte order of files and packets.
+  uint32_t ReadU32(uint32_t offset) const {
+    const uint8_t* p = Bytes() + offset;
+    return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+  }
+  void WriteU32(uint32_t offset, uint32_t value) {
+    uint8_t* p = Bytes() + offset;
+    p[0] = static_cast<uint8_t>(value >> 24);
+    p[1] = static_cast<uint8_t>(value >> 16);
+    p[2] = static_cast<uint8_t>(value >> 8);
+    p[3] = static_cast<uint8_t>(value);
+  }
   // The stated size without validation.
   uint32_t RawSize() const { return ReadU32(8); }
 
@@ -93,6 +103,12 @@ struct SXPacketCNode : SXPacket {
   void SetNodeNameSize(uint32_t size) { WriteU32(24, size); }
   // Copies the name and its NUL only when its length equals the stored name size.
   void SetNodeName(const char* name);
+
+  // The fields without validation, for a reader that has validated the node header once.
+  uint32_t RawNodeId() const { return ReadU32(12); }
+  uint32_t RawSessionIndex() const { return ReadU32(16); }
+  uint32_t RawNodeType() const { return ReadU32(20); }
+  uint32_t RawNameSize() const { return ReadU32(24); }
 };
 
 // Protocol packets (type 5): byte 12 is the protocol type.

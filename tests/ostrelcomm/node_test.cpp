@@ -465,3 +465,134 @@ TEST_F(NodeTest, LogRecordsEventsWhenSwitchedOn) {
   EXPECT_EQ(clientLog.find("payload"), std::string::npos) << "the first send was before its log was on";
   EXPECT_NE(clientLog.find("Node type: CLIENT"), std::string::npos);
 }
+
+// ---- KCBL records ----
+
+namespace {
+std::string ExportText(CKCBL& record) {
+  int32_t length = 0;
+  record.ExportSize(&length);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  record.Export(text.data(), length + 1, &length, 0);
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+// A packet for the server node "Table" carrying exactly these payload bytes.
+void Deliver(CCommNode& to, const std::string& payload) {
+  SXPacket* p = BuildPacket(PACKET_CNODEDATA, 0, "Table", CNODE_CLIENT, 0, payload.data(),
+                            static_cast<uint32_t>(payload.size()));
+  ASSERT_EQ(to.RecvIncomingFromComm(p), 1);
+  xFree(p);
+}
+}  // namespace
+
+TEST_F(NodeTest, RecordTravelsAsItsExportedTextAndIsFreed) {
+  SNode client(CNODE_CLIENT);
+  SNode server(CNODE_SERVER);
+  EXPECT_EQ(client.SendKCBLPacket(), 0) << "no open send";
+  ASSERT_EQ(client.SendInit(), 1);
+  client.NewItem("Login", KSTRING, "player one", KLONG, -5, KEND);
+  client.NewItem("CIN", KULONG, 4000000000u, KEND);
+  CKCBL copy;
+  copy.NewItem("Login", KSTRING, "player one", KLONG, -5, KEND);
+  copy.NewItem("CIN", KULONG, 4000000000u, KEND);
+  const std::string text = ExportText(copy);
+  ASSERT_EQ(client.SendKCBLPacket(), 1);
+  EXPECT_EQ(client.FirstItem(), 0) << "the outgoing record is cleared";
+
+  void* data;
+  uint32_t size;
+  ASSERT_EQ(server.IsDataAvailable(), 1);
+  ASSERT_EQ(server.RecvPacket(data, size), 1);
+  EXPECT_EQ(std::string(static_cast<char*>(data), size), text) << "exactly the text, without its NUL";
+  xFree(data);
+  server.RecvFree();
+}
+
+TEST_F(NodeTest, ReceivedRecordIsHeldUntilFreed) {
+  SNode client(CNODE_CLIENT);
+  SNode server(CNODE_SERVER);
+  for (int32_t n : {1, 2}) {
+    ASSERT_EQ(client.SendInit(), 1);
+    client.NewItem("Seat", KLONG, n, KEND);
+    ASSERT_EQ(client.SendKCBLPacket(), 1);
+  }
+  ASSERT_EQ(server.RecvKCBLPacket(), 1);
+  int32_t seat = 0;
+  EXPECT_EQ(server.m_RecvKCBL.GetItem(nullptr, KLONG, &seat, KEND), 1) << "the cursor stands on the first item";
+  EXPECT_EQ(seat, 1);
+  EXPECT_EQ(server.IsDataAvailable(), 0);
+  server.RecvKCBLFree();
+  EXPECT_EQ(server.m_RecvKCBL.FirstItem(), 0);
+  ASSERT_EQ(server.IsDataAvailable(), 1);
+  ASSERT_EQ(server.RecvKCBLPacket(), 1);
+  EXPECT_EQ(server.m_RecvKCBL.GetItem("Seat", KLONG, &seat, KEND), 1);
+  EXPECT_EQ(seat, 2);
+  server.RecvKCBLFree();
+  EXPECT_EQ(server.RecvKCBLPacket(), 0);
+}
+
+TEST_F(NodeTest, SendingAnotherRecordFreesIt) {
+  SNode client(CNODE_CLIENT);
+  SNode server(CNODE_SERVER);
+  CKCBL record;
+  record.NewItem("Chat", KSTRING, "hi", KEND);
+  EXPECT_EQ(client.SendKCBLPacket(&record), 0);
+  ASSERT_EQ(client.SendInit(), 1);
+  ASSERT_EQ(client.SendKCBLPacket(&record), 1);
+  EXPECT_EQ(record.FirstItem(), 0);
+  ASSERT_EQ(server.RecvKCBLPacket(), 1);
+  EXPECT_EQ(server.m_RecvKCBL.FindItem("Chat"), 1);
+  server.RecvKCBLFree();
+}
+
+TEST_F(NodeTest, UnterminatedPayloadImportsSafely) {
+  SNode server(CNODE_SERVER);
+  // No line end and no NUL: the payload runs to the very end of the packet.
+  Deliver(server, "Name = abc");
+  ASSERT_EQ(server.RecvKCBLPacket(), 1);
+  char* name = nullptr;
+  ASSERT_EQ(server.m_RecvKCBL.GetString("Name", &name), 1);
+  EXPECT_STREQ(name, "abc");
+  xFree(name);
+  server.RecvKCBLFree();
+  // A NUL inside the payload ends the text there.
+  Deliver(server, std::string("A = 1\n\0B = 2\n", 13));
+  ASSERT_EQ(server.RecvKCBLPacket(), 1);
+  EXPECT_EQ(server.m_RecvKCBL.FindItem("A"), 1);
+  EXPECT_EQ(server.m_RecvKCBL.FindItem("B"), 0);
+  server.RecvKCBLFree();
+}
+
+TEST_F(NodeTest, MalformedRecordIsDroppedAndNothingHeld) {
+  SNode server(CNODE_SERVER);
+  Deliver(server, "Good = 1\nBad\x01 = 2\n");
+  Deliver(server, "Next = 3\n");
+  EXPECT_EQ(server.RecvKCBLPacket(), 0);
+  EXPECT_EQ(server.m_RecvKCBL.FirstItem(), 0);
+  EXPECT_EQ(server.IsDataAvailable(), 1) << "the malformed packet is gone and nothing is held";
+  ASSERT_EQ(server.RecvKCBLPacket(), 1);
+  EXPECT_EQ(server.m_RecvKCBL.FindItem("Next"), 1);
+}
+
+TEST_F(NodeTest, SnoopingRecords) {
+  SNode client(CNODE_CLIENT);
+  SNode server(CNODE_SERVER);
+  server.SnoopSetSnooping(1);
+  ASSERT_EQ(client.SendInit(), 1);
+  client.NewItem("Bet", KLONG, 10, KEND);
+  ASSERT_EQ(client.SendKCBLPacket(), 1);
+  EXPECT_EQ(server.SnoopIsDataAvailable(), 1);
+  EXPECT_EQ(server.IsDataAvailable(), 0);
+  ASSERT_EQ(server.SnoopRecvKCBLPacket(), 1);
+  EXPECT_EQ(server.m_RecvKCBL.FindItem("Bet"), 1);
+  EXPECT_EQ(server.SnoopIsDataAvailable(), 0);
+  EXPECT_EQ(server.IsDataAvailable(), 1);
+  server.SnoopFreeKCBL();
+  EXPECT_EQ(server.m_RecvKCBL.FirstItem(), 0);
+  ASSERT_EQ(server.RecvKCBLPacket(), 1);
+  EXPECT_EQ(server.m_RecvKCBL.FindItem("Bet"), 1);
+  EXPECT_EQ(server.SnoopRecvKCBLPacket(), 0) << "the owner's record is not overwritten";
+  server.RecvKCBLFree();
+}
