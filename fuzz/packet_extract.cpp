@@ -1,6 +1,7 @@
 // Packets arrive from peers. The framing hands on a block exactly as long as its header states, so
 // a stated size beyond the input is cut to the input's length. Every getter and the extraction run
-// on it, then a link takes it as the far side's packet and hands node data to a local node.
+// on it, then a link takes it as the far side's packet and hands node data to a local node, which
+// reads the payload as a block or as a KCBL record.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -113,10 +114,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   void* got;
   uint32_t gotSize;
   while (world->m_Link.RecvRawData(got, gotSize)) xFree(got);
-  while (world->m_Node.IsDataAvailable() && world->m_Node.RecvPacket(got, gotSize)) {
-    if (static_cast<uint8_t*>(got)[gotSize] != 0) abort();
-    xFree(got);
-    world->m_Node.RecvFree();
+  // The payload is read either as a block or as a KCBL record (the odd split-index byte chooses).
+  const bool asRecord = data[5] & 1;
+  while (world->m_Node.IsDataAvailable()) {
+    if (asRecord) {
+      world->m_Node.RecvKCBLPacket();
+      world->m_Node.m_RecvKCBL.FindItem("RequestTime");
+      world->m_Node.RecvKCBLFree();
+    } else if (world->m_Node.RecvPacket(got, gotSize)) {
+      if (static_cast<uint8_t*>(got)[gotSize] != 0) abort();
+      xFree(got);
+      world->m_Node.RecvFree();
+    }
   }
   // Far-side announcements pile up across inputs; start afresh now and then.
   if (++world->m_Runs % 4096 == 0) {
