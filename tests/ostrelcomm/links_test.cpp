@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,8 @@
 #include "ostrel/system/frameloop.h"
 #include "ostrelcomm/commlib.h"
 #include "ostrelcomm/commnode.h"
+#include "ostrelcomm/version.h"
+#include "ostrel/system/debug.h"
 #include "commfixture.h"
 #include "support/testclock.h"
 
@@ -422,4 +425,16 @@ TEST_F(LinkTest, NewLinkLearnsTheFarSideNodesOfTheOthers) {
   closed.SetAcceptNodeRoutingFromOtherComm(0);
   ASSERT_EQ(closed.Connect(), 1);
   EXPECT_TRUE(closed.TakeSent().empty());
+}
+
+TEST(CommVersion, BannerNamesTheLibraryAndItsBuild) {
+  xSetDiagnostics(1);
+  testing::internal::CaptureStderr();
+  xShowVersionInfoOstrelcomm();
+  const std::string out = testing::internal::GetCapturedStderr();
+  xSetDiagnostics(0);
+  // The build's date and time as the compiler spells them: "Jul  2 2003, 12:32:08".
+  EXPECT_TRUE(std::regex_match(
+      out, std::regex(R"(Version Info: OstrelComm v3\.0 \([A-Z][a-z]{2} [ 123]\d \d{4}, \d\d:\d\d:\d\d\)\n)")))
+      << out;
 }
