@@ -2,7 +2,7 @@
 // the server node takes it, reads it and frees it. Measured against the same record written as
 // JSON with RapidJSON, handed over through a queue of strings and parsed again. Then the text cost
 // alone: export and import of a ten-item login record against RapidJSON's writer and parser.
-// Prints each kcbl/rapidjson time ratio at the end.
+// Prints each ours/rapidjson time ratio at the end.
 #include <benchmark/benchmark.h>
 #include <rapidjson/document.h>
 #include <rapidjson/stringbuffer.h>
@@ -10,7 +10,6 @@
 
 #include <cstdio>
 #include <deque>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -19,6 +18,7 @@
 #include "ostrelcomm/commlib.h"
 #include "ostrelcomm/commnode.h"
 #include "ostrelcomm/packet.h"
+#include "ratioreporter.h"
 
 namespace {
 
@@ -161,40 +161,17 @@ void ExportImportJson(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(bytes));
 }
 
-// Console output plus, at the end, each "<case>/kcbl" time over its "<case>/rapidjson" time.
-class CRatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) m_Times[run.benchmark_name()] = run.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    std::printf("\nratio kcbl/rapidjson (time per record, lower is better):\n");
-    for (const auto& [name, time] : m_Times) {
-      const size_t slash = name.find('/');
-      if (slash == std::string::npos || name.substr(slash + 1) != "kcbl") continue;
-      auto base = m_Times.find(name.substr(0, slash) + "/rapidjson");
-      if (base != m_Times.end() && base->second > 0)
-        std::printf("  %-24s %.2f\n", name.substr(0, slash).c_str(), time / base->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> m_Times;
-};
-
 }  // namespace
 
-BENCHMARK(DeliverKcbl)->Name("Deliver_SmallRecord/kcbl");
+BENCHMARK(DeliverKcbl)->Name("Deliver_SmallRecord/ostrel");
 BENCHMARK(DeliverJson)->Name("Deliver_SmallRecord/rapidjson");
-BENCHMARK(ExportImportKcbl)->Name("ExportImport_Login/kcbl");
+BENCHMARK(ExportImportKcbl)->Name("ExportImport_Login/ostrel");
 BENCHMARK(ExportImportJson)->Name("ExportImport_Login/rapidjson");
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  CRatioReporter reporter;
+  CRatioReporter reporter("rapidjson", "<= 2");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

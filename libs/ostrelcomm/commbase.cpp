@@ -153,7 +153,7 @@ void CCommBase::ForgetCommNode(CCommNode* node) {
 }
 
 void CCommBase::DetachFromNodes() {
-  for (void* p : xCommSnapshot(&m_ThisSideNodes))
+  for (void* p : CCommSnapshot(&m_ThisSideNodes))
     if (HasCommNode(static_cast<CCommNode*>(p))) ForgetCommNode(static_cast<CCommNode*>(p));
   m_ThisSideNodes.KillAll();
 }
@@ -206,7 +206,7 @@ void CCommBase::RemoveOtherSideNode(const SXPacketCNode* packet) {
 }
 
 void CCommBase::FreeOtherSideNodes() {
-  for (void* p : xCommSnapshot(&m_OtherSideNodes)) {
+  for (void* p : CCommSnapshot(&m_OtherSideNodes)) {
     auto* entry = static_cast<SOtherSideNode*>(p);
     xFree(entry->m_pName);
     delete entry;
@@ -217,7 +217,7 @@ void CCommBase::FreeOtherSideNodes() {
 int32_t CCommBase::SendOtherSideNodes(CCommBase* target) {
   if (!target) return 0;
   if (!m_Connected) return 1;
-  for (void* p : xCommSnapshot(&m_OtherSideNodes)) {
+  for (void* p : CCommSnapshot(&m_OtherSideNodes)) {
     const auto* entry = static_cast<SOtherSideNode*>(p);
     SXPacket* packet = BuildPacket(PACKET_REGISTERCNODE, entry->m_NodeId, entry->m_pName, entry->m_NodeType, 0,
                                    nullptr, 0);
@@ -360,7 +360,7 @@ int32_t CCommBase::RecvNodeData(SXPacket* packet) {
   if (!known && !routed) return 0;
   bool accepted = false;
   // A node's receive hook may exit nodes, which leaves this list meanwhile.
-  for (void* p : xCommSnapshot(&m_ThisSideNodes)) {
+  for (void* p : CCommSnapshot(&m_ThisSideNodes)) {
     if (!HasCommNode(static_cast<CCommNode*>(p))) continue;
     auto* local = static_cast<CCommNode*>(p);
     const bool match = local->GetId() == id && xCommSameName(local->GetName(), name, nameSize);

@@ -69,12 +69,9 @@ SClientLists ClientLists() {
 }
 
 // Every client link, local first, as a snapshot.
-std::vector<void*> ClientLinks() {
+CCommSnapshot ClientLinks() {
   const SClientLists lists = ClientLists();
-  std::vector<void*> links = xCommSnapshot(lists.m_pLocal);
-  const std::vector<void*> remote = xCommSnapshot(lists.m_pRemote);
-  links.insert(links.end(), remote.begin(), remote.end());
-  return links;
+  return CCommSnapshot(lists.m_pLocal, lists.m_pRemote);
 }
 
 bool StillClientLink(void* link) {
@@ -89,7 +86,7 @@ int32_t ForEachNodeOn(CCommBase* link, bool registering) {
   if (!link || !glb) return 0;
   CLList* nodes = xCommNodeList(0);
   if (!nodes) return 1;
-  for (void* p : xCommSnapshot(nodes)) {
+  for (void* p : CCommSnapshot(nodes)) {
     if (!xCommInList(nodes, p)) continue;
     auto* node = static_cast<CCommNode*>(p);
     if (registering) {
@@ -178,7 +175,7 @@ void CommDefaultLoadDataCallback() {
   // A handler that fails disconnects its link, which leaves the registry during the walk.
   for (CLList* list : {lists.m_pLocal, lists.m_pRemote}) {
     const bool local = list == lists.m_pLocal;
-    for (void* p : xCommSnapshot(list)) {
+    for (void* p : CCommSnapshot(list)) {
       if (!xCommInList(list, p)) continue;
       auto* link = static_cast<CCommBase*>(p);
       if (!link->IsConnected() || link->NonBlockedHandler()) continue;
@@ -290,12 +287,16 @@ CLList* xCommNodeList(int32_t create) {
   return glb->m_pNodeList;
 }
 
-std::vector<void*> xCommSnapshot(CLList* list) {
-  std::vector<void*> items;
-  if (!list) return items;
-  items.reserve(static_cast<size_t>(list->GetNumNodes()));
-  for (CNode* n = list->HeadNode(); n; n = n->m_pNext) items.push_back(n->m_pData);
-  return items;
+CCommSnapshot::CCommSnapshot(const CLList* list, const CLList* more) {
+  const size_t total = static_cast<size_t>((list ? list->GetNumNodes() : 0) + (more ? more->GetNumNodes() : 0));
+  if (total > kInline) {
+    m_Heap.resize(total);
+    m_pItems = m_Heap.data();
+  }
+  for (const CLList* l : {list, more}) {
+    if (!l) continue;
+    for (CNode* n = l->HeadNode(); n && m_Count < total; n = n->m_pNext) m_pItems[m_Count++] = n->m_pData;
+  }
 }
 
 int32_t xCommInList(const CLList* list, const void* data) {

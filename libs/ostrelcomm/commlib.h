@@ -61,7 +61,22 @@ CLList* xCommNodeList(int32_t create);
 
 // Registry walks that call out to links, hooks or nodes work on a copy of the list and check
 // before each call that the entry is still listed, so one removed meanwhile is never touched.
-std::vector<void*> xCommSnapshot(CLList* list);
+// The copy of a short list stays on the stack.
+class CCommSnapshot {
+ public:
+  explicit CCommSnapshot(const CLList* list, const CLList* more = nullptr);
+  CCommSnapshot(const CCommSnapshot&) = delete;
+  CCommSnapshot& operator=(const CCommSnapshot&) = delete;
+  void* const* begin() const { return m_pItems; }
+  void* const* end() const { return m_pItems + m_Count; }
+
+ private:
+  static constexpr size_t kInline = 16;
+  void* m_Inline[kInline];
+  std::vector<void*> m_Heap;
+  void** m_pItems = m_Inline;
+  size_t m_Count = 0;
+};
 // 1 when data stands in the list; the list's cursor is not moved.
 int32_t xCommInList(const CLList* list, const void* data);
 // Removes data from the list; 1 when it was there.

@@ -167,7 +167,7 @@ void CCommNode::ExitCommNode() {
 // registered, so that no link keeps a pointer to this node.
 void CCommNode::LeaveLinks() {
   CommUnregisterNodeFromComms(this);
-  for (void* p : xCommSnapshot(&m_CommList)) {
+  for (void* p : CCommSnapshot(&m_CommList)) {
     if (!xCommInList(&m_CommList, p)) continue;
     auto* link = static_cast<CCommBase*>(p);
     link->UnregisterCommNode(this);
@@ -243,7 +243,7 @@ void CCommNode::DeliverInProcess(const void* data, uint32_t size) {
   CLList* nodes = xCommNodeList(0);
   SXPacket* packet = nullptr;
   // Receive hooks may exit nodes while the walk goes on.
-  for (void* p : xCommSnapshot(nodes)) {
+  for (void* p : CCommSnapshot(nodes)) {
     if (p == this || !xCommInList(nodes, p)) continue;
     auto* other = static_cast<CCommNode*>(p);
     if (other->GetId() != m_NodeId || !m_pName || !other->GetName() || std::strcmp(other->GetName(), m_pName) != 0)
@@ -257,7 +257,7 @@ void CCommNode::DeliverInProcess(const void* data, uint32_t size) {
 }
 
 int32_t CCommNode::SendOnLinks(const void* data, uint32_t size) {
-  for (void* p : xCommSnapshot(&m_CommList)) {
+  for (void* p : CCommSnapshot(&m_CommList)) {
     if (!xCommInList(&m_CommList, p)) continue;
     auto* link = static_cast<CCommBase*>(p);
     if (m_Private && !link->IsPrivate()) continue;

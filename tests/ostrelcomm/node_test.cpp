@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ostrel/base/types.h"
 #include "ostrel/containers/llist.h"
@@ -89,6 +90,14 @@ TEST_F(NodeTest, OnlyEqualIdAndExactNameMeet) {
   ASSERT_EQ(Send(server, "a"), 1);
   EXPECT_EQ(Take(client), "a");
   EXPECT_EQ(Take(secondClient), "a");
+}
+
+TEST_F(NodeTest, ManyListenersAllReceive) {
+  SNode client(CNODE_CLIENT);
+  std::vector<std::unique_ptr<SNode>> servers;
+  for (int i = 0; i < 40; ++i) servers.push_back(std::make_unique<SNode>(CNODE_SERVER));
+  ASSERT_EQ(Send(client, "all"), 1);
+  for (auto& server : servers) EXPECT_EQ(Take(*server), "all");
 }
 
 TEST_F(NodeTest, QueueKeepsOrder) {
