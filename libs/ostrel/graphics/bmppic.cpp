@@ -1,5 +1,6 @@
 #include "ostrel/graphics/bmppic.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -119,36 +120,45 @@ int32_t CBMPPic::ReadPlain(CBitmapBase* bitmap, int32_t fileBytes) {
 }
 
 int32_t CBMPPic::ReadRLE8(CBitmapBase* bitmap) {
+  // Writers run rows into their padding and end the top row with an end of line: pixels that
+  // fall outside the picture are dropped, never written.
   const int32_t width = bitmap->m_Width;
-  int32_t row = bitmap->m_Height - 1, col = 0;  // row -1: past the top, only the end may follow
+  int32_t row = bitmap->m_Height - 1, col = 0;  // row -1: above the top
+  auto put = [&](int32_t n, const uint8_t* from, uint8_t value) {
+    if (row >= 0 && col < width) {
+      const int32_t m = std::min(n, width - col);
+      uint8_t* to = Row(bitmap, row) + col;
+      if (from) std::memcpy(to, from, static_cast<size_t>(m));
+      else std::memset(to, value, static_cast<size_t>(m));
+    }
+    col = std::min(col + n, width);
+  };
   for (;;) {
     uint8_t pair[2];
     if (!Read(pair, 2)) return 0;
     if (pair[0]) {
-      if (row < 0 || pair[0] > width - col) return 0;
-      std::memset(Row(bitmap, row) + col, pair[1], pair[0]);
-      col += pair[0];
+      put(pair[0], nullptr, pair[1]);
       continue;
     }
     switch (pair[1]) {
       case 0:  // end of line
-        if (row < 0) return 0;
-        --row;
+        row = std::max(row - 1, -1);
         col = 0;
         break;
       case 1:  // end of bitmap
         return 1;
       case 2: {  // delta: right and up
         uint8_t d[2];
-        if (!Read(d, 2) || d[0] > width - col || d[1] > row) return 0;
-        col += d[0];
-        row -= d[1];
+        if (!Read(d, 2)) return 0;
+        col = std::min(col + d[0], width);
+        row = std::max(row - d[1], -1);
         break;
       }
       default: {  // absolute run, padded to a word
         const int32_t n = pair[1];
-        if (row < 0 || n > width - col || !Read(Row(bitmap, row) + col, n)) return 0;
-        col += n;
+        if (n > static_cast<int32_t>(Remaining())) return 0;
+        put(n, m_pImage + m_Pos, 0);
+        m_Pos += static_cast<uint32_t>(n);
         if ((n & 1) && !Seek(1, PIC_SEEK_CUR)) return 0;
         break;
       }
