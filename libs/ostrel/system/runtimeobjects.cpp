@@ -1,6 +1,6 @@
-// The toolkit classes arrive each with its own component: the screens, window manager and music
-// player are not part of the runtime yet. Until a
-// component exists its objects are simply absent, which every caller already tolerates.
+// The toolkit classes arrive each with its own component: the screens and window manager are not
+// part of the runtime yet. Until a component exists its objects are simply absent, which every
+// caller already tolerates.
 #include "ostrel/system/runtimeobjects.h"
 
 #include <new>
@@ -10,6 +10,7 @@
 #include "ostrel/graphics/pictype.h"
 #include "ostrel/input/keyboard.h"
 #include "ostrel/input/mouse.h"
+#include "ostrel/sound/milesmusic.h"
 #include "ostrel/system/globals.h"
 #include "platform/display/display.h"
 
@@ -60,4 +61,7 @@ int32_t xWindowManagerSendMessage(int32_t, int32_t, int32_t, int32_t, void*) { r
 
 void xCurrentScreenFlipPage() {}
 void xCurrentScreenClearBuffer() {}
-void xMusicTicker() {}
+void xMusicTicker() {
+  if (sglb && sglb->m_pMusic) sglb->m_pMusic->Ticker();
+}
+int32_t xCurrentScreenActive() { return 1; }  // no screen yet

@@ -31,3 +31,5 @@ int32_t xWindowManagerSendMessage(int32_t message, int32_t windowId, int32_t con
 void xCurrentScreenFlipPage();
 void xCurrentScreenClearBuffer();
 void xMusicTicker();
+// The current screen's active flag: 0 while the program's window is inactive; 1 without a screen.
+int32_t xCurrentScreenActive();
