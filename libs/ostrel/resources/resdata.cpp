@@ -105,14 +105,23 @@ int32_t CResData::Load(const char* fileName) {
   if (!file.Open(fileName, XFILE_READ)) return 0;
   uint32_t size = 0;
   if (!file.GetSize(&size) || size > kMaxScriptSize) return 0;
-  const int32_t scrambled = xIsFileCrypt(&file);
+  std::unique_ptr<uint8_t[]> image(new (std::nothrow) uint8_t[size ? size : 1]);
+  if (!image) return 0;
+  if (size && !file.Read(image.get(), size)) return 0;
+  file.Close();
+  return LoadImage(image.get(), size);
+}
+
+int32_t CResData::LoadImage(const uint8_t* data, uint32_t size) {
+  Free();
+  if ((!data && size) || size > kMaxScriptSize) return 0;
   std::unique_ptr<char[]> text(new (std::nothrow) char[static_cast<size_t>(size) + 1]);
   if (!text) return 0;
-  if (size && !file.Read(text.get(), size)) return 0;
-  file.Close();
+  if (size) std::memcpy(text.get(), data, size);
   text[size] = '\0';
   uint32_t length = size;
-  if (scrambled) {
+  if (xIsCrypt(text.get(), size)) {
+    // The marker and the byte before it are not part of the text.
     xDecrypt(text.get(), size);
     length = size >= kScrambledTail ? size - kScrambledTail : 0;
     text[length] = '\0';

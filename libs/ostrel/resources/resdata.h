@@ -36,6 +36,8 @@ class CResData : public CKCBL {
 
   // The same from text in memory, without unscrambling (length -1: up to the NUL).
   int32_t Import(const char* text, int32_t length = -1);
+  // A whole script file as it lies on disk (plain or scrambled), from memory.
+  int32_t LoadImage(const uint8_t* data, uint32_t size);
 
   // Lookups by id (first match) and by name.
   const char* GetResName(int32_t id) const;
