@@ -17,15 +17,14 @@ int32_t CControlContainer::Create(int32_t id, const char*, int32_t x, int32_t y,
   return 1;
 }
 
-void CControlContainer::AddToWindow(CControlBase* child, bool wasInWindow) {
-  int32_t x = 0, y = 0;
+void CControlContainer::AddToWindow(CControlBase* child) {
+  // The child keeps its place against the container, which stands in the client area already;
+  // AddCntrl moves a control into the client area, so the child is moved back by as much first.
+  m_pParent->RemoveCntrl(child);
+  int32_t x = 0, y = 0, dx = 0, dy = 0;
   child->GetPos(x, y);
-  // AddCntrl moves a control into the client area; one already there is moved back first.
-  if (wasInWindow) {
-    int32_t dx = 0, dy = 0;
-    m_pParent->ClientOffset(dx, dy);
-    child->SetPos(x - dx, y - dy);
-  }
+  m_pParent->ClientOffset(dx, dy);
+  child->SetPos(x - dx, y - dy);
   m_pParent->AddCntrl(child, ADDCNTRL_LAST);
 }
 
@@ -36,10 +35,7 @@ int32_t CControlContainer::Add(CControlBase* child) {
   child->GetPos(x, y);
   child->SetPos(x + m_X, y + m_Y);
   // The container stands in client coordinates already: so does the child.
-  if (m_pParent) {
-    m_pParent->RemoveCntrl(child);
-    AddToWindow(child, true);
-  }
+  if (m_pParent) AddToWindow(child);
   return 1;
 }
 
@@ -54,7 +50,7 @@ int32_t CControlContainer::Remove(CControlBase* child) {
 int32_t CControlContainer::SetParent(int32_t windowId, CWindowBase* window) {
   CControlBase::SetParent(windowId, window);
   if (!window) return 1;
-  for (CControlBase* child : m_Children) AddToWindow(child, window->RemoveCntrl(child) != 0);
+  for (CControlBase* child : m_Children) AddToWindow(child);
   return 1;
 }
 

@@ -25,7 +25,7 @@ class CControlContainer : public CControlBase {
   int32_t GuiMsgHandler(int32_t msg, int32_t a, int32_t b, int32_t c, void* d) override;
 
  private:
-  // Into the window after the container, keeping its place in client coordinates.
-  void AddToWindow(CControlBase* child, bool wasInWindow);
+  // Into the window after the container, keeping its place against the container.
+  void AddToWindow(CControlBase* child);
   std::vector<CControlBase*> m_Children;
 };

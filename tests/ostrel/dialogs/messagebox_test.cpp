@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "ostrel/controls/button.h"
+#include "ostrel/dialogs/messagebox.h"
+#include "ostrel/dialogs/window.h"
+#include "ostrel/dialogs/winctrl.h"
+#include "ostrel/input/keyboard.h"
+#include "ostrel/system/frameloop.h"
+#include "ostrel/system/globals.h"
+#include "ostrel/system/timers.h"
+#include "platform/display/messages.h"
+#include "support/guiharness.h"
+
+namespace {
+// Acts once from inside the box's loop, on the first timer tick.
+class CAnswer : public CTimer {
+ public:
+  explicit CAnswer(std::function<void()> act) : m_Act(std::move(act)) { AddTimer(5); }
+  void TimerHandler(uint32_t) override {
+    if (m_Done) return;
+    m_Done = true;
+    m_Act();
+  }
+  std::function<void()> m_Act;
+  bool m_Done = false;
+};
+
+class MessageBox : public CGuiTest {
+ protected:
+  void SetUp() override {
+    CGuiTest::SetUp();
+    // The loop's pacing sleeps on the test clock, so the answering timers come due.
+    SetMinimumFrameTime(10);
+  }
+};
+}  // namespace
+
+TEST_F(MessageBox, OkGivesOneTheCloseBoxZero) {
+  CWindowBase* seen = nullptr;
+  uint32_t flags = 0;
+  CAnswer ok([&] {
+    seen = xWinCtrl()->GetWindowAt(0);
+    flags = seen->GetFlags();
+    xWinCtrl()->SendMessage(GUIMSG_COMMAND, 0, 1, 0, nullptr);
+  });
+  EXPECT_EQ(xMessageBox("Caption", "Text", 0), 1);
+  EXPECT_EQ(seen, glb->m_pDefaultWindow);
+  const uint32_t wanted = XWIN_TITLEBAR | XWIN_FRAME | XWIN_MODAL | XWIN_DRAG | XWIN_CENTER | XWIN_BORDER;
+  EXPECT_EQ(flags & wanted, wanted);
+  EXPECT_EQ(WC().NumWindows(), 0);
+  CAnswer close([] { xWinCtrl()->SendMessage(GUIMSG_COMMAND, 0, XCNTRL_CLOSE, 0, nullptr); });
+  EXPECT_EQ(xMessageBox("Caption", "Text", 0), 0);
+  EXPECT_EQ(WC().NumWindows(), 0);
+}
+
+TEST_F(MessageBox, EnterOnTheOkButtonAnswers) {
+  // The box's OK button takes Enter as its hot key; the key reaches it through its window.
+  CAnswer enter([] {
+    CWindowBase* box = xWinCtrl()->GetWindowAt(0);
+    TQueueChar down{13, 1}, up{13, 0};
+    box->GuiMsgHandler(GUIMSG_KEY, 0, 0, 0, &down);
+    box->GuiMsgHandler(GUIMSG_KEY, 0, 0, 0, &up);
+  });
+  EXPECT_EQ(xMessageBox("Question", "Go on?", 0), 1);
+}
+
+TEST_F(MessageBox, AQuitEndsTheBoxAndASecondBoxIsRefused) {
+  int32_t nested = -1;
+  CAnswer inner([&] { nested = xMessageBox("Second", "Refused", 0); });
+  CAnswer quit([] { CRuntimeTest::Post(XMSG_QUIT, 3); });
+  EXPECT_EQ(xMessageBox("First", "Quit ends me", 0), 0);
+  EXPECT_EQ(nested, 0);
+  EXPECT_EQ(WC().NumWindows(), 0);
+}
+
+TEST_F(MessageBox, TheBoxSitsInFrontOfTheProgramsWindows) {
+  CWindow other;
+  other.Create(7, "Other", 0, 0, 100, 100, XWIN_MODAL);
+  WC().AddWindow(&other, &Record, nullptr);
+  int32_t front = -1, count = 0;
+  CAnswer look([&] {
+    front = xWinCtrl()->GetWindowAt(0) == glb->m_pDefaultWindow ? 1 : 0;
+    count = xWinCtrl()->NumWindows();
+    xWinCtrl()->SendMessage(GUIMSG_COMMAND, 0, 1, 0, nullptr);
+  });
+  EXPECT_EQ(xMessageBox("On top", "Text", 0), 1);
+  EXPECT_EQ(front, 1);
+  EXPECT_EQ(count, 2);
+  EXPECT_EQ(WC().NumWindows(), 1);
+  EXPECT_TRUE(other.IsActive());
+}
+
+TEST_F(MessageBox, SizesComeFromTheDefaultFont) {
+  // Without a font every text measures 0 by 0: the smallest box.
+  int32_t w = 0, h = 0;
+  xMessageBoxSize("Hi", "Yes", &w, &h);
+  EXPECT_EQ(w, 100);
+  EXPECT_EQ(h, 65);
+}
