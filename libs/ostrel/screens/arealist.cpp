@@ -3,39 +3,43 @@
 #include <algorithm>
 
 namespace {
-// |right - left| * |bottom - top| in 64 bits: rectangles come from callers and may be large.
-int64_t Area(const CRect& r) {
-  return (static_cast<int64_t>(r.right) - r.left < 0 ? static_cast<int64_t>(r.left) - r.right
-                                                      : static_cast<int64_t>(r.right) - r.left) *
-         (static_cast<int64_t>(r.bottom) - r.top < 0 ? static_cast<int64_t>(r.top) - r.bottom
-                                                      : static_cast<int64_t>(r.bottom) - r.top);
+int64_t Span(int32_t a, int32_t b) {
+  const int64_t d = static_cast<int64_t>(b) - a;
+  return d < 0 ? -d : d;
 }
 
-CRect Normalised(const CRect& r) {
-  CRect n(r);
-  n.Normalize();
-  return n;
-}
+// |right - left| * |bottom - top| in 64 bits: rectangles come from callers and may be large.
+int64_t Area(int32_t l, int32_t t, int32_t r, int32_t b) { return Span(l, r) * Span(t, b); }
 }  // namespace
 
 CRect CAreaList::Merge(int32_t page, const CRect& r, bool equalityTest, bool& duplicate) {
   duplicate = false;
-  CRect added = Normalised(r);
+  CRect added(r);
+  added.Normalize();
   if (!ValidPage(page)) return added;
+  // The walk runs over every add of every frame: plain fields, no calls.
+  int32_t l = added.left, t = added.top, rt = added.right, b = added.bottom;
+  int64_t area = Area(l, t, rt, b);
   for (int32_t i = 0; i < m_Count[page]; ++i) {
     CRect& entry = m_Areas[page][i];
-    if (equalityTest && entry.IsEqual(&added)) {
+    if (equalityTest && entry.left == l && entry.top == t && entry.right == rt && entry.bottom == b) {
       duplicate = true;
-      return added;
+      break;
     }
-    // Computed by hand: the stored entry must stay as it is (a killed one is not normalised).
-    const CRect u(std::min(entry.left, added.left), std::min(entry.top, added.top), std::max(entry.right, added.right),
-                  std::max(entry.bottom, added.bottom));
-    if (Area(u) - Area(entry) - Area(added) < 0) {
+    // The stored entry stays as it is (a killed one is not normalised).
+    const int32_t ul = std::min(entry.left, l), ut = std::min(entry.top, t), ur = std::max(entry.right, rt),
+                  ub = std::max(entry.bottom, b);
+    const int64_t unionArea = Area(ul, ut, ur, ub);
+    if (unionArea - Area(entry.left, entry.top, entry.right, entry.bottom) - area < 0) {
       entry.Set(AREA_KILLED_LEFT, AREA_KILLED_TOP, AREA_KILLED_RIGHT, AREA_KILLED_BOTTOM);
-      added = u;
+      l = ul;
+      t = ut;
+      rt = ur;
+      b = ub;
+      area = unionArea;
     }
   }
+  added.Set(l, t, rt, b);
   return added;
 }
 
