@@ -129,6 +129,27 @@ TEST_F(Frame, ValidateHandsShadowAreasOnAndEmptiesThem) {
   EXPECT_EQ(S().ClearAreas().Count(0), 1);
 }
 
+TEST_F(Frame, KilledEntriesReachNoCopy) {
+  S().AddClearArea(0, 0, 10, 10);
+  S().AddClearArea(3, 0, 10, 10);  // swallows the first: one live entry, one killed
+  ASSERT_EQ(S().ClearAreas().Count(0), 2);
+  S().ClearBuffer();
+  ASSERT_EQ(S().ShadowAreas().Count(0), 1);
+  EXPECT_TRUE(S().ShadowAreas().Get(0, 0).IsEqual(&static_cast<const CRect&>(CRect(0, 0, 10, 10))));
+}
+
+TEST_F(Frame, NarrowClipAtTheFlipStillPresentsAllChanges) {
+  CBitmap pic;
+  Paint(pic, 8, 8, [](int32_t, int32_t) { return TRGBA(200, 0, 0); });
+  S().DrawBitmapScreen(&pic, 0, 0, 30, 30, -1, -1, 0, 0);
+  S().SetClip(0, 0, 5, 5);  // left behind by some drawing
+  S().FlipPage();
+  EXPECT_EQ(FirstPresentedMismatch(), -1);
+  S().ClearBuffer();
+  S().FlipPage();
+  EXPECT_EQ(FirstPresentedMismatch(), -1);
+}
+
 TEST_F(Frame, PersistentAreasWithoutABufferRestoreNothing) {
   S().SetPersistent(0);
   S().FillRect(0, 0, kW, kH, TRGBA(5, 5, 5));
