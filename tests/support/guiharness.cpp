@@ -2,6 +2,9 @@
 
 #include "ostrel/dialogs/winctrl.h"
 #include "ostrel/input/mouse.h"
+#include "ostrel/screens/dibscreen.h"
+#include "ostrel/system/winmsg.h"
+#include "platform/display/pixels.h"
 #include "ostrel/system/globals.h"
 #include "ostrel/system/msgsys.h"
 #include "platform/display/headless.h"
@@ -74,3 +77,23 @@ void CGuiTest::Key(uint32_t virtualKey) {
 
 CWinCtrl& CGuiTest::WC() { return *xWinCtrl(); }
 CHeadlessDisplay& CGuiTest::Display() { return *PlatformHeadless(); }
+
+void CGuiTest::StartScreen(int32_t width, int32_t height) {
+  CDibScreen* screen = sglb->m_pDibScreen;
+  ASSERT_NE(screen, nullptr);
+  ASSERT_EQ(screen->AddWindowVideoMode(width, height, 24, -1), 1);
+  ASSERT_EQ(screen->InitModeRez(width, height, 24, VMODE_WINDOW), 1);
+  glb->m_pCurrentScreen = screen;
+  ASSERT_EQ(screen->SetScreenWindowProperties(0, -1, -1), 1);
+  TPlatformMessage m;
+  while (PlatformDisplay()->PeekMessage(m)) SystemWindowProc(sglb->m_hMainWnd, m.message, m.wParam, m.lParam);
+}
+
+uint32_t CGuiTest::ScreenPixel(int32_t x, int32_t y) {
+  CScreenBase* screen = glb->m_pCurrentScreen;
+  const SVmode* mode = screen->GetActiveMode();
+  uint32_t out = 0;
+  PlatformPixelsToXrgb(screen->LockScreenBuffer() + static_cast<int64_t>(y) * mode->Pitch + x * 3, EPixelFormat::Bgr24,
+                       nullptr, 1, &out);
+  return out;
+}

@@ -1,36 +1,106 @@
-// Screens and fonts are not part of the runtime yet: until they are, the toolkit draws nothing
-// and measures every text as empty.
+// Fonts are not part of the runtime yet: until they are, every text measures as empty and draws
+// nothing.
 #include "ostrel/controls/guidraw.h"
 
-void xGuiAddShadowArea(int32_t, int32_t, int32_t, int32_t) {}
-void xGuiAddClearAreaGui(int32_t, int32_t, int32_t, int32_t) {}
-void xGuiAddClearArea(int32_t, int32_t, int32_t, int32_t) {}
-int32_t xGuiPushClip() { return 0; }
-int32_t xGuiPopClip() { return 0; }
-void xGuiSetClip(const CRect&) {}
-void xGuiSetSubClip(const CRect&) {}
-void xGuiDrawBitmap(CBitmap*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
-void xGuiFillRect(int32_t, int32_t, int32_t, int32_t, const TRGBA&) {}
-void xGuiFillRectAlpha(int32_t, int32_t, int32_t, int32_t, int32_t) {}
-void xGuiDrawLine(int32_t, int32_t, int32_t, int32_t, const TRGBA&) {}
+#include "ostrel/screens/screenbase.h"
+#include "ostrel/screens/vmode.h"
+#include "ostrel/system/globals.h"
+
+namespace {
+CScreenBase* Screen() { return glb ? glb->m_pCurrentScreen : nullptr; }
+// The screen, when it has a mode to draw in.
+CScreenBase* Drawing() {
+  CScreenBase* s = Screen();
+  return s && s->GetActiveMode() ? s : nullptr;
+}
+}  // namespace
+
+void xGuiAddShadowArea(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  if (CScreenBase* s = Drawing()) s->AddShadowArea(x1, y1, x2, y2);
+}
+void xGuiAddClearAreaGui(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  if (CScreenBase* s = Drawing()) s->AddClearAreaGui(x1, y1, x2, y2);
+}
+void xGuiAddClearArea(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  if (CScreenBase* s = Drawing()) s->AddClearArea(x1, y1, x2, y2);
+}
+
+int32_t xGuiPushClip() {
+  CScreenBase* s = Drawing();
+  return s ? s->PushClip() : 0;
+}
+int32_t xGuiPopClip() {
+  CScreenBase* s = Drawing();
+  return s ? s->PopClip() : 0;
+}
+void xGuiSetClip(const CRect& r) {
+  if (CScreenBase* s = Drawing()) s->SetClip(r.left, r.top, r.right, r.bottom);
+}
+void xGuiSetSubClip(const CRect& r) {
+  if (CScreenBase* s = Drawing()) s->SetSubClip(r.left, r.top, r.right, r.bottom);
+}
+
+void xGuiDrawBitmap(CBitmap* bitmap, int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY, int32_t width,
+                    int32_t height, int32_t mode) {
+  CScreenBase* s = Drawing();
+  if (s && bitmap) s->DrawBitmapScreenGui(bitmap, srcX, srcY, dstX, dstY, width, height, mode, 0);
+}
+void xGuiFillRect(int32_t x, int32_t y, int32_t width, int32_t height, const TRGBA& colour) {
+  if (CScreenBase* s = Drawing()) s->FillRect(x, y, width, height, colour);
+}
+void xGuiFillRectAlpha(int32_t x, int32_t y, int32_t width, int32_t height, int32_t percent) {
+  if (CScreenBase* s = Drawing()) s->FillRectAlpha(x, y, width, height, percent);
+}
+void xGuiDrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const TRGBA& colour) {
+  if (CScreenBase* s = Drawing()) s->DrawLine(x1, y1, x2, y2, colour);
+}
+
 int32_t xGuiScreenSize(int32_t* width, int32_t* height) {
-  if (width) *width = 0;
-  if (height) *height = 0;
-  return 0;
+  const CScreenBase* s = Drawing();
+  const SVmode* mode = s ? s->GetActiveMode() : nullptr;
+  if (width) *width = mode ? mode->Width : 0;
+  if (height) *height = mode ? mode->Height : 0;
+  return mode ? 1 : 0;
 }
-int32_t xGuiScreenIndexed() { return 0; }
-const CPalette* xGuiScreenPalette() { return nullptr; }
-void xGuiSetPalette(const CPalette*) {}
-int32_t xGuiDrawMode() { return 0; }
-void xGuiScreenValidate() {}
-int32_t xGuiMakeScreenBitmap(CBitmap*) { return 0; }
-int32_t xGuiMakeScreenFormat(CBitmap*, int32_t) { return 0; }
+int32_t xGuiScreenIndexed() {
+  const CScreenBase* s = Drawing();
+  return s && s->GetActiveMode()->Indexed ? 1 : 0;
+}
+const CPalette* xGuiScreenPalette() {
+  CScreenBase* s = Screen();
+  return s ? s->GetPalette() : nullptr;
+}
+void xGuiSetPalette(const CPalette* palette) {
+  if (CScreenBase* s = Screen(); s && palette) s->SetPalette(palette);
+}
+int32_t xGuiDrawMode() {
+  const CScreenBase* s = Screen();
+  return s ? s->GetCurrentPage() : 0;
+}
+void xGuiScreenValidate() {
+  if (CScreenBase* s = Drawing()) s->Validate();
+}
+int32_t xGuiMakeScreenBitmap(CBitmap* bitmap) {
+  CScreenBase* s = Drawing();
+  return s && bitmap ? s->MakeScreenBitmap(bitmap, 1) : 0;
+}
+int32_t xGuiMakeScreenFormat(CBitmap* bitmap, int32_t flag) {
+  CScreenBase* s = Drawing();
+  return s && bitmap ? s->MakeScreenFormat(bitmap, flag) : 0;
+}
 int32_t xGuiGetScreenPos(int32_t* x, int32_t* y) {
-  if (x) *x = 0;
-  if (y) *y = 0;
-  return 0;
+  CScreenBase* s = Screen();
+  if (!s) {
+    if (x) *x = 0;
+    if (y) *y = 0;
+    return 0;
+  }
+  return s->GetScreenPos(x, y, nullptr, nullptr);
 }
-void xGuiSetScreenPos(int32_t, int32_t) {}
+void xGuiSetScreenPos(int32_t x, int32_t y) {
+  if (CScreenBase* s = Screen()) s->SetScreenPos(x, y);
+}
+
 CFont* xGuiLoadFont(const char*) { return nullptr; }
 void xGuiDeleteFont(CFont*) {}
 int32_t xGuiTextSize(CFont*, const char*, int32_t, int32_t, int32_t) { return 0; }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 #include "ostrel/controls/button.h"
 #include "ostrel/dialogs/messagebox.h"
@@ -10,7 +11,10 @@
 #include "ostrel/system/frameloop.h"
 #include "ostrel/system/globals.h"
 #include "ostrel/system/timers.h"
+#include "platform/display/keys.h"
 #include "platform/display/messages.h"
+#include "platform/display/headless.h"
+#include "ostrel/dialogs/titlebar.h"
 #include "support/guiharness.h"
 
 namespace {
@@ -25,6 +29,17 @@ class CAnswer : public CTimer {
   }
   std::function<void()> m_Act;
   bool m_Done = false;
+};
+
+// Runs one step a timer tick from inside the box's loop.
+class CScript : public CTimer {
+ public:
+  explicit CScript(std::vector<std::function<void()>> steps) : m_Steps(std::move(steps)) { AddTimer(5); }
+  void TimerHandler(uint32_t) override {
+    if (m_Next < m_Steps.size()) m_Steps[m_Next++]();
+  }
+  std::vector<std::function<void()>> m_Steps;
+  size_t m_Next = 0;
 };
 
 class MessageBox : public CGuiTest {
@@ -64,6 +79,30 @@ TEST_F(MessageBox, EnterOnTheOkButtonAnswers) {
     box->GuiMsgHandler(GUIMSG_KEY, 0, 0, 0, &up);
   });
   EXPECT_EQ(xMessageBox("Question", "Go on?", 0), 1);
+}
+
+TEST_F(MessageBox, OnAScreenTheKeyboardAndTheMouseAnswer) {
+  StartScreen(320, 240);
+  {
+    CScript typing({[] { Display().QueueKey(XVK_RETURN, true); }, [] { Display().QueueKey(XVK_RETURN, false); }});
+    EXPECT_EQ(xMessageBox("Keys", "Enter answers", 0), 1);
+  }
+  // Centred: 100 by 65 on 320 by 240. The close box is clicked with the mouse.
+  int32_t x = 0, y = 0, cx = 0, cy = 0;
+  CScript clicking({[&] {
+                      CWindow* box = glb->m_pDefaultWindow;
+                      box->GetPos(x, y);
+                      CRect area;
+                      box->GetTitlebar()->GetCloseBox()->GetMouseArea(&area);
+                      cx = x + area.left + 5;
+                      cy = y + area.top + 5;
+                      Display().QueueMouseMove(cx, cy);
+                    },
+                    [&] { Display().QueueMouseButton(XMOUSE_LEFT, true, cx, cy); },
+                    [&] { Display().QueueMouseButton(XMOUSE_LEFT, false, cx, cy); }});
+  EXPECT_EQ(xMessageBox("Mouse", "The close box", XWIN_CLOSE), 0);
+  EXPECT_EQ(x, 110);
+  EXPECT_EQ(y, 87);
 }
 
 TEST_F(MessageBox, AQuitEndsTheBoxAndASecondBoxIsRefused) {
