@@ -1,10 +1,12 @@
-// The toolkit classes arrive each with its own component: the picture types, screens and window
-// manager are not part of the runtime yet (the picture-type list is). Until a component exists
-// its objects are simply absent, which every caller already tolerates.
+// The toolkit classes arrive each with its own component: the screens and window manager are not
+// part of the runtime yet. Until a component exists its objects are simply absent, which every
+// caller already tolerates.
 #include "ostrel/system/runtimeobjects.h"
 
 #include <new>
 
+#include "ostrel/graphics/bmppic.h"
+#include "ostrel/graphics/jpgpic.h"
 #include "ostrel/graphics/pictype.h"
 #include "ostrel/input/keyboard.h"
 #include "ostrel/input/mouse.h"
@@ -24,17 +26,26 @@ void xFreeToolkitLists() {
 }
 
 int32_t xCreateSystemObjects() {
-  if (!glb) return 0;
+  if (!glb || !sglb) return 0;
+  // Each type registers itself; the JPEG type comes first in the list.
+  if (!sglb->m_pJPGPic) sglb->m_pJPGPic = new (std::nothrow) CJPGPic;
+  if (!sglb->m_pBMPPic) sglb->m_pBMPPic = new (std::nothrow) CBMPPic;
   // The input devices look at the display as they are made.
   PlatformChooseDisplay();
   if (!glb->m_pMouse) glb->m_pMouse = new (std::nothrow) CMouse;
   if (!glb->m_pKeyboard) glb->m_pKeyboard = new (std::nothrow) CKeyboard;
-  return glb->m_pMouse && glb->m_pKeyboard ? 1 : 0;
+  return sglb->m_pJPGPic && sglb->m_pBMPPic && glb->m_pMouse && glb->m_pKeyboard ? 1 : 0;
 }
 
 void xProbeScreens() {}
 
 void xDeleteSystemObjects() {
+  if (sglb) {
+    delete sglb->m_pJPGPic;
+    sglb->m_pJPGPic = nullptr;
+    delete sglb->m_pBMPPic;
+    sglb->m_pBMPPic = nullptr;
+  }
   if (glb) {
     delete glb->m_pMouse;
     glb->m_pMouse = nullptr;

@@ -1,4 +1,4 @@
-// The helper program of the operating-system object tests (tests/helpers/osobjects_child.cpp),
+// A helper program of the system tests (tests/helpers/<name>.cpp, built beside the test program),
 // started as a real second process with pipes on its stdin and stdout.
 #pragma once
 
@@ -15,9 +15,13 @@ class CSpawnedChild {
   CSpawnedChild(const CSpawnedChild&) = delete;
   CSpawnedChild& operator=(const CSpawnedChild&) = delete;
 
+  // The operating-system objects' helper, osobjects_child.
   bool Start(const std::vector<std::string>& args);
+  bool StartProgram(const std::string& name, const std::vector<std::string>& args);
   // The next line it printed, without the line feed; "<eof>" when it closed its output.
   std::string ReadLine();
+  // Reads lines up to one equal to want; false when the output ends first.
+  bool WaitFor(const std::string& want);
   void WriteLine(const std::string& line);
   // Closes its stdin, which ends the modes that wait for orders.
   void CloseInput();
@@ -25,6 +29,7 @@ class CSpawnedChild {
   void Kill(int signal);
   // Waits for the end; the exit code, or 128 + the signal.
   int Wait();
+  pid_t Pid() const { return m_Pid; }
 
  private:
   pid_t m_Pid = -1;
