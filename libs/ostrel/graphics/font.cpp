@@ -54,6 +54,15 @@ CFont::~CFont() { Free(); }
 void CFont::ClearChars() {
   std::memset(m_Chars, 0, sizeof m_Chars);
   m_Height = m_Spacing = m_LineAdvance = 0;
+  m_AdvanceStale = true;
+}
+
+void CFont::MakeAdvances() {
+  for (int32_t c = 0; c < 256; ++c)
+    m_Advance[c] = c < FONT_CODES && m_Chars[c].type == FONT_CHAR
+                       ? m_Chars[c].width + m_Spacing
+                       : -1;
+  m_AdvanceStale = false;
 }
 
 int32_t CFont::Free() {
@@ -98,6 +107,7 @@ int32_t CFont::Load(const char* fileName, int16_t) {
     const uint8_t* r = letters.get() + i * kRecordBytes;
     m_Chars[i] = {Word(r), Word(r + 2), Word(r + 4), r[6], r[7]};
   }
+  m_AdvanceStale = true;
   m_pPicture = new (std::nothrow) CBitmap;
   m_Loaded = 1;  // the picture is ours from here on
   if (!m_pPicture || !PlausibleBmp(bmp.get(), bmpSize) ||
@@ -143,6 +153,7 @@ int32_t CFont::SetFont(CBitmap* picture, const TCharData* chars, int16_t firstCo
       if (chars->width == 0xFFFF) break;
       m_Chars[code] = {chars->x, chars->y, chars->width, FONT_CHAR, 0};
     }
+  m_AdvanceStale = true;
   SetDefaults();
   return MakeDefaultColor();
 }
@@ -159,6 +170,7 @@ int32_t CFont::SetBasic(uint8_t code, uint8_t type, uint8_t amount) {
   if (code >= FONT_CODES || amount == FONT_AMOUNT_NEXT) return 0;
   m_Chars[code].type = type;
   m_Chars[code].amount = amount;
+  m_AdvanceStale = true;
   if (type == FONT_NEWLINE) m_LineAdvance = amount;
   return 1;
 }
@@ -167,6 +179,7 @@ int32_t CFont::SetCtrlCode(uint8_t code, uint8_t type) {
   if (code >= FONT_CODES) return 0;
   m_Chars[code].type = type;
   m_Chars[code].amount = FONT_AMOUNT_NEXT;
+  m_AdvanceStale = true;
   return 1;
 }
 

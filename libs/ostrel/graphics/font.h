@@ -116,6 +116,7 @@ class CFont {
 
   // Clears the records and the three header words.
   void ClearChars();
+  void MakeAdvances();
   void SetDefaults();
   // Every cell inside the picture; 0 when one is not.
   int32_t CellsInsidePicture() const;
@@ -133,6 +134,10 @@ class CFont {
   uint16_t m_Spacing = 0;
   uint16_t m_LineAdvance = 0;
   TFontChar m_Chars[FONT_CODES];
+  // Width + spacing of each ordinary character, -1 for every other code (255 included); made
+  // again before a layout whenever a record changed.
+  int32_t m_Advance[256];
+  bool m_AdvanceStale = true;
   CBitmap* m_pPicture = nullptr;  // owned when m_Loaded
   std::unique_ptr<CFontColor> m_pDefault;
   std::vector<std::unique_ptr<CFontColor>> m_Colors;

@@ -1,6 +1,7 @@
 // One coloured copy of a font's picture: the area the cells cover, in the screen's format. Text
-// is drawn from it with the colour key; into targets of the copy's own format it draws from the
-// runs of non-key pixels of each cell, which is what a keyed blit of the cell writes.
+// is drawn from it with the colour key. Into targets of the copy's own format it draws what a
+// keyed blit of the cell writes, faster: whole cells as blends under a mask of their non-key
+// bytes, cut ones from the runs of non-key pixels of each row.
 #pragma once
 
 #include <cstdint>
@@ -11,33 +12,56 @@
 
 class CFontColor {
  public:
-  int16_t m_Left = 0, m_Top = 0;  // of the area in the font picture
-  CBitmap m_Bitmap;
-  TRGBA m_Colour{0, 0, 0, 0};
+  // A target made ready for the glyphs of one text.
+  struct STarget {
+    CBitmapBase* bitmap;
+    uint8_t* pixels;
+    int32_t pitch;
+    CRect clip;     // inside the pixels
+    bool sameFormat;
+  };
 
   // chars and height are the owning font's; the copy reads the cells from them.
   CFontColor(const TFontChar* chars, int32_t height) : m_pChars(chars), m_CharHeight(height) {}
   CFontColor(const CFontColor&) = delete;
   CFontColor& operator=(const CFontColor&) = delete;
 
-  // Draws w by h pixels of the cell of code at (x, y) into target with colour-key transparency,
-  // inside the target's clip rectangle.
-  void DrawGlyph(CBitmapBase* target, uint8_t code, int32_t x, int32_t y, int32_t w, int32_t h);
-  // The runs are made again on the next draw (the pixels changed).
-  void Forget() { m_RunsMade = false; }
+  // Marks the target changed.
+  STarget Prepare(CBitmapBase* target);
+  // Draws w by h pixels of the cell of code at (x, y) with colour-key transparency, inside the
+  // target's clip rectangle.
+  void DrawGlyph(const STarget& target, uint8_t code, int32_t x, int32_t y, int32_t w, int32_t h);
+
+  int16_t m_Left = 0, m_Top = 0;  // of the area in the font picture
+  CBitmap m_Bitmap;
+  TRGBA m_Colour{0, 0, 0, 0};
 
  private:
   struct TRun {
     uint16_t row, start, length;
   };
+  // The box of a cell's non-key pixels and their masks, one byte per pixel byte.
+  struct TInk {
+    uint32_t at;  // into m_Masks; kNoMasks: the cell lies (partly) outside the copy
+    uint16_t left, top, width, height;
+  };
+  static constexpr uint32_t kNoMasks = 0xFFFFFFFFu;
+  static constexpr uint32_t kNotMade = 0xFFFFFFFEu;
+
   // Finds the non-key runs of every cell; false when the copy's depth has none to offer.
   bool MakeRuns();
+  // The ink of one cell, made on its first draw.
+  const TInk& MakeInk(uint8_t code);
   bool SameFormat(const CBitmapBase& target) const;
+  bool Opaque(const uint8_t* pixel) const;
+  void DrawRuns(const STarget& t, uint8_t code, int32_t x, int32_t y, int32_t w, int32_t h);
 
   const TFontChar* m_pChars;
   int32_t m_CharHeight;
-  std::vector<TRun> m_Runs;
-  uint32_t m_First[FONT_CODES + 1] = {};  // runs of code c: m_First[c] .. m_First[c + 1]
   bool m_RunsMade = false;
   bool m_HasRuns = false;
+  std::vector<TRun> m_Runs;
+  uint32_t m_First[FONT_CODES + 1] = {};  // runs of code c: m_First[c] .. m_First[c + 1]
+  std::vector<uint8_t> m_Masks;  // per ink row: 0xFF under each non-key byte
+  TInk m_Ink[FONT_CODES];
 };

@@ -29,7 +29,7 @@ struct SMeasureSink {
 
 struct SBitmapSink {
   CFontColor* copy;
-  CBitmapBase* target;
+  CFontColor::STarget target;
   void Glyph(uint8_t code, int32_t x, int32_t y, int32_t w, int32_t h) {
     copy->DrawGlyph(target, code, x, y, w, h);
   }
@@ -130,6 +130,13 @@ template <class Sink>
 int32_t CTextLayout<Sink>::MeasureWord(int32_t i, int32_t* end) const {
   int32_t x = 0, extent = 0;
   for (;;) {
+    const int32_t advance = m_Font.m_Advance[m_Text[i]];
+    if (advance >= 0) {  // the common case: an ordinary character
+      x += advance;
+      extent = std::max(extent, x);
+      ++i;
+      continue;
+    }
     const SStep s = Decode(i);
     if (s.kind == EStep::End || s.kind == EStep::NewLine || s.kind == EStep::Space) break;
     if (s.kind == EStep::Char) {
@@ -147,18 +154,22 @@ int32_t CTextLayout<Sink>::MeasureWord(int32_t i, int32_t* end) const {
 template <class Sink>
 void CTextLayout<Sink>::PlaceWord(int32_t i, int32_t end, int32_t rightEdge) {
   const int32_t h = m_Font.m_Height;
-  const int32_t boxBottom = m_BoundedH ? m_Y + m_Height : INT32_MAX;
+  const int64_t boxBottom = m_BoundedH ? int64_t{m_Y} + m_Height : INT32_MAX;
+  int32_t cutH = static_cast<int32_t>(std::min<int64_t>(h, boxBottom - m_PenY));
   while (i < end) {
-    const SStep s = Decode(i);
-    if (s.kind == EStep::Char) {
-      const int32_t w = m_Font.m_Chars[s.code].width;
-      const int32_t cutW = std::min(w, rightEdge - m_PenX);
-      const int32_t cutH = static_cast<int32_t>(std::min<int64_t>(h, int64_t{boxBottom} - m_PenY));
-      if (cutW > 0 && cutH > 0) m_Sink.Glyph(s.code, m_PenX, m_PenY, cutW, cutH);
+    const uint8_t code = m_Text[i];
+    const int32_t advance = m_Font.m_Advance[code];
+    if (advance >= 0) {
+      const int32_t cutW = std::min<int32_t>(m_Font.m_Chars[code].width, rightEdge - m_PenX);
+      if (cutW > 0 && cutH > 0) m_Sink.Glyph(code, m_PenX, m_PenY, cutW, cutH);
       m_Bottom = std::max(m_Bottom, m_PenY + h);
-      m_PenX += w + m_Font.m_Spacing;
+      m_PenX += advance;
       m_WordExtent = std::max(m_WordExtent, m_PenX - m_LineOrigin);
-    } else if (s.kind == EStep::Move) {
+      ++i;
+      continue;
+    }
+    const SStep s = Decode(i);
+    if (s.kind == EStep::Move) {
       switch (m_Font.m_Chars[s.code].type) {
         case FONT_UP:
           m_PenY -= s.amount;
@@ -170,6 +181,7 @@ void CTextLayout<Sink>::PlaceWord(int32_t i, int32_t end, int32_t rightEdge) {
           m_PenX -= s.amount;
           break;
       }
+      cutH = static_cast<int32_t>(std::min<int64_t>(h, boxBottom - m_PenY));
     }
     i = s.next;
   }
@@ -267,6 +279,7 @@ int32_t CFont::Layout(const char* text, int32_t x, int32_t y, int32_t width, int
                       int32_t flags, int32_t wantLine, CFontColor* copy, CBitmapBase* target,
                       TTextInfo* info, int32_t* found) {
   const auto* t = reinterpret_cast<const uint8_t*>(text);
+  if (m_AdvanceStale) MakeAdvances();
   const auto finish = [&](const auto& layout) {
     if (found) *found = layout.m_Found;
     const uint16_t w = Clamp16(layout.m_TextWidth), h = Clamp16(layout.TextHeight());
@@ -287,7 +300,8 @@ int32_t CFont::Layout(const char* text, int32_t x, int32_t y, int32_t width, int
     return finish(l);
   }
   if (target) {
-    CTextLayout<SBitmapSink> l(*this, t, x, y, width, height, flags, wantLine, {copy, target});
+    CTextLayout<SBitmapSink> l(*this, t, x, y, width, height, flags, wantLine,
+                               {copy, copy->Prepare(target)});
     l.Run();
     return finish(l);
   }
