@@ -16,7 +16,7 @@ namespace {
 constexpr uint8_t kVersion = 1;
 constexpr uint32_t kRecordBytes = 8;
 // A font picture is a few hundred pixels each way; anything near this is no font.
-constexpr int64_t kMaxPicturePixels = int64_t{1} << 24;
+constexpr int64_t kMaxPicturePixels = int64_t{1} << 22;
 
 // Reads one chunk's data whole: at the chunk's name inside the current chunk.
 bool ReadChunk(CXIFF& f, const char* name, uint32_t fileSize, std::unique_ptr<uint8_t[]>& data,

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "ostrel/graphics/bitmap.h"
+#include "ostrel/graphics/bitmapfont.h"
 #include "ostrel/graphics/bmppic.h"
 #include "ostrel/graphics/font.h"
 #include "ostrel/graphics/pictype.h"
+#include "ostrel/kcbl/kcbl.h"
 #include "ostrel/system/globals.h"
 #include "support/png.h"
 #include "support/runtimefixture.h"
@@ -190,6 +193,36 @@ TEST_F(FontFile, NeedsTheBmpType) {
   EXPECT_EQ(font.Load(path.c_str()), 1);
 }
 
+// The fuzz target's seeds, made by tests/tools/make_xbf_seeds.py: pictures of 8 bits, plain and
+// run-length coded, and of 24 bits (grey read from blue) load; the broken ones do not.
+TEST_F(FontFile, FuzzSeeds) {
+  const std::string dir = std::string(VORRIN_TEST_DATA_DIR) + "/../../fuzz/corpus/xbf_load/";
+  const struct {
+    const char* name;
+    int32_t loads;
+  } seeds[] = {{"valid.xbf", 1},        {"rle_picture.xbf", 1},   {"rgb_picture.xbf", 1},
+               {"version2.xbf", 0},     {"short_letters.xbf", 0}, {"cell_outside.xbf", 0},
+               {"big_endian.xbf", 0},   {"picture_cut.xbf", 0}};
+  CBitmap first;
+  for (const auto& seed : seeds) {
+    SCOPED_TRACE(seed.name);
+    CFont font;
+    EXPECT_EQ(font.Load((dir + seed.name).c_str()), seed.loads);
+    if (!seed.loads) continue;
+    // Every picture kind gives the same drawing.
+    CBitmap target;
+    ASSERT_TRUE(target.CreateRGB(40, 8, 24, 8, 8, 8, 16, 8, 0, 0));
+    const TRGBA colour(90, 180, 255);
+    EXPECT_EQ(font.Text(&target, "AB\x01\x03" "CD", 0, 0, 40, 8, &colour, nullptr, 0), 5 << 16 | 23);
+    if (!first.m_pData) {
+      ASSERT_TRUE(first.CreateRGB(40, 8, 24, 8, 8, 8, 16, 8, 0, 0));
+      first.Blt(&target, 0, 0, 0, 0, -1, -1, BLT_MODE_COPY, 0, 0);
+      continue;
+    }
+    EXPECT_EQ(std::memcmp(first.m_pData, target.m_pData, size_t(first.m_Pitch) * first.m_Height), 0);
+  }
+}
+
 // The generated fonts -------------------------------------------------------------------------
 
 std::string Stock(const std::string& name) { return std::string(VORRIN_DIST_DIR) + "/fonts/" + name; }
@@ -267,6 +300,87 @@ TEST_F(FontFile, GoldenParagraph) {
     WritePng(out, actual);
     ADD_FAILURE() << "the text differs from " << golden << "; this run drew " << out;
   }
+}
+
+}  // namespace
+
+// Bitmap fonts of resource scripts --------------------------------------------------------------
+
+namespace {
+
+// Digits 0-9 in 4 x 5 cells at x = 4k, grey 10 (k + 1), their last column background; "+" and
+// "-" in 3 x 5 cells at x = 40 and 43, grey 200 and 210.
+std::string DigitsBmp() {
+  const int w = 46, h = 5;
+  std::vector<uint8_t> px(w * h, 0);
+  for (int y = 0; y < h; ++y) {
+    for (int k = 0; k < 10; ++k)
+      for (int x = 0; x < 3; ++x) px[y * w + 4 * k + x] = static_cast<uint8_t>(10 * (k + 1));
+    for (int x = 0; x < 3; ++x) {
+      px[y * w + 40 + x] = 200;
+      px[y * w + 43 + x] = 210;
+    }
+  }
+  px[0] = 0;  // the colour key
+  return Bmp(w, h, px);
+}
+
+class BitmapFont : public FontFile {
+ protected:
+  int32_t Create(CBitmapFont& font, const std::string& item) {
+    WriteWholeFile(m_Dir.File("digits.bmp"), DigitsBmp());
+    const std::string script = "{ = Other\n    Digits = nothing\n}\n{ = Data\n" + item + "\n}\n";
+    EXPECT_EQ(m_Script.Import(script.c_str(), -1), 1);
+    m_Script.MainChunk();
+    return font.Create("Digits", &m_Script, 7);
+  }
+  std::string Picture() { return "\"" + m_Dir.File("digits.bmp") + "\""; }
+  CKCBL m_Script;
+};
+
+TEST_F(BitmapFont, PrintsFromItsSets) {
+  CBitmapFont font;
+  ASSERT_EQ(Create(font, "Digits = " + Picture() + ", 1, 3, 0123456789, -1, 0, 4, \"+-\", 40, 0, 3"), 1);
+  EXPECT_EQ(font.NumSets(), 2);
+  EXPECT_EQ(font.GetPrintOrientation(), 7u);
+  CBitmap target;
+  ASSERT_TRUE(target.CreateRGB(30, 20, 24, 8, 8, 8, 16, 8, 0, 0));
+  // "1" at x 2, "x" skipped, "2" at 2 + 4 + 1, new line 3 + 1 lower, "-" at 2.
+  EXPECT_EQ(font.Print(&target, {2, 3}, 1, "1x2\n-"), 1);
+  const struct {
+    int x, y, grey;
+  } probes[] = {{2, 3, 20}, {4, 6, 20}, {5, 3, 0}, {6, 3, 0}, {7, 3, 30}, {9, 7, 30},
+                {10, 3, 0}, {2, 8, 210}, {4, 11, 210}, {5, 8, 0}, {2, 12, 0}, {1, 3, 0}};
+  for (const auto& p : probes) {
+    TRGBA c;
+    target.GetPixel(p.x, p.y, &c);
+    EXPECT_EQ(c.r, p.grey) << p.x << "," << p.y;
+  }
+  font.SetPrintOrientation(2);
+  EXPECT_EQ(font.GetPrintOrientation(), 2u);
+  EXPECT_EQ(font.Destroy(), 1);
+  EXPECT_EQ(font.NumSets(), 0);
+  EXPECT_EQ(font.Print(&target, {0, 0}, 0, "1"), 0);
+}
+
+TEST_F(BitmapFont, IncompleteItemsFail) {
+  const std::string cases[] = {
+      "Other = " + Picture() + ", 1, 3",                  // no item of that name
+      "Digits = " + Picture() + ", 1",                    // no line spacing
+      "Digits = " + Picture() + ", 1, 3, 01, x, 0, 4",    // x not a number
+      "Digits = \"missing.bmp\", 1, 3, 01, -1, 0, 4",     // no picture
+  };
+  for (const std::string& item : cases) {
+    SCOPED_TRACE(item);
+    CBitmapFont font;
+    EXPECT_EQ(Create(font, item), 0);
+    EXPECT_EQ(font.NumSets(), 0);
+  }
+  CBitmapFont font;
+  EXPECT_EQ(font.Create("Digits", nullptr, 0), 0);
+  CKCBL noData;
+  ASSERT_EQ(noData.Import("Digits = a, 1, 2\n", -1), 1);
+  EXPECT_EQ(font.Create("Digits", &noData, 0), 0);
 }
 
 }  // namespace
