@@ -58,8 +58,9 @@ void CFont::ClearChars() {
 }
 
 void CFont::MakeAdvances() {
+  // The terminator ends the text whatever its record says.
   for (int32_t c = 0; c < 256; ++c)
-    m_Advance[c] = c < FONT_CODES && m_Chars[c].type == FONT_CHAR
+    m_Advance[c] = c > 0 && c < FONT_CODES && m_Chars[c].type == FONT_CHAR
                        ? m_Chars[c].width + m_Spacing
                        : -1;
   m_AdvanceStale = false;

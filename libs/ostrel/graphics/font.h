@@ -134,7 +134,7 @@ class CFont {
   uint16_t m_Spacing = 0;
   uint16_t m_LineAdvance = 0;
   TFontChar m_Chars[FONT_CODES];
-  // Width + spacing of each ordinary character, -1 for every other code (255 included); made
+  // Width + spacing of each ordinary character, -1 for every other code (0 and 255 included); made
   // again before a layout whenever a record changed.
   int32_t m_Advance[256];
   bool m_AdvanceStale = true;

@@ -160,7 +160,8 @@ void CTextLayout<Sink>::PlaceWord(int32_t i, int32_t end, int32_t rightEdge) {
     const uint8_t code = m_Text[i];
     const int32_t advance = m_Font.m_Advance[code];
     if (advance >= 0) {
-      const int32_t cutW = std::min<int32_t>(m_Font.m_Chars[code].width, rightEdge - m_PenX);
+      const auto cutW = static_cast<int32_t>(
+          std::min<int64_t>(m_Font.m_Chars[code].width, int64_t{rightEdge} - m_PenX));
       if (cutW > 0 && cutH > 0) m_Sink.Glyph(code, m_PenX, m_PenY, cutW, cutH);
       m_Bottom = std::max(m_Bottom, m_PenY + h);
       m_PenX += advance;

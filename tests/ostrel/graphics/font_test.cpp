@@ -187,6 +187,17 @@ TEST_F(FontTest, ControlCodeAtTheEndStopsThere) {
   EXPECT_EQ(info.lastIndex, 2);
 }
 
+TEST_F(FontTest, TerminatorEndsTheTextWhateverItsRecord) {
+  ASSERT_EQ(m_Font.SetBasic(0, FONT_CHAR, 0), 1);
+  const std::string text = "AB";
+  std::vector<char> heap(text.begin(), text.end());
+  heap.push_back(0);
+  EXPECT_EQ(Size(heap.data()), Packed(17, kH));
+  CBitmap target;
+  ASSERT_TRUE(target.CreateRGB(40, 20, 24, 8, 8, 8, 16, 8, 0, 0));
+  EXPECT_EQ(m_Font.Text(&target, heap.data(), 0, 0, 40, 20, nullptr, nullptr, 0), Packed(17, kH));
+}
+
 struct SLineCase {
   const char* text;
   int width, flags, line;
