@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "ostrel/screens/screenbase.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -66,16 +68,16 @@ void BlendBlock(uint8_t* d, int32_t dPitch, const uint8_t* s, int32_t sPitch, co
 }
 }  // namespace
 
-bool CFontColor::SameFormat(const CBitmapBase& t) const {
+bool CFontColor::SameFormat(int32_t bits, int32_t bytesPerPixel, const TPixelFormat& f) const {
   const CBitmap& b = m_Bitmap;
-  if (t.m_BitsPerPixel != b.m_BitsPerPixel || t.m_BytesPerPixel != b.m_BytesPerPixel) return false;
-  switch (b.m_BitsPerPixel) {
+  if (bits != b.m_BitsPerPixel || bytesPerPixel != b.m_BytesPerPixel) return false;
+  switch (bits) {
     case 8:
-      return t.m_BytesPerPixel == 1;
+      return bytesPerPixel == 1;
     case 16:
-      return t.Format() == b.Format();
+      return f == b.Format();
     case 24:
-      return t.Format().SameBytePlaces(b.Format());
+      return f.SameBytePlaces(b.Format());
     default:
       return false;
   }
@@ -152,18 +154,41 @@ const CFontColor::TInk& CFontColor::MakeInk(uint8_t code) {
   return ink;
 }
 
+void CFontColor::MakeRunsOnce() {
+  if (m_RunsMade) return;
+  m_HasRuns = MakeRuns();
+  m_RunsMade = true;
+}
+
 CFontColor::STarget CFontColor::Prepare(CBitmapBase* target) {
-  if (!m_RunsMade) {
-    m_HasRuns = MakeRuns();
-    m_RunsMade = true;
-  }
+  MakeRunsOnce();
   STarget t;
   t.bitmap = target;
+  t.screen = nullptr;
   const TPixelBuffer d = target->Buffer(&t.clip);
   t.pixels = d.Pixels;
   t.pitch = d.Pitch;
-  t.sameFormat = m_HasRuns && t.pixels && SameFormat(*target);
+  t.sameFormat = m_HasRuns && t.pixels &&
+                 SameFormat(target->m_BitsPerPixel, target->m_BytesPerPixel, target->Format());
   target->m_Changed = 1;
+  return t;
+}
+
+CFontColor::STarget CFontColor::Prepare(CScreenBase* screen) {
+  MakeRunsOnce();
+  STarget t;
+  t.bitmap = nullptr;
+  t.screen = screen;
+  const SVmode* m = screen->GetActiveMode();
+  t.pixels = m ? screen->LockScreenBuffer() : nullptr;
+  t.pitch = m ? m->Pitch : 0;
+  const CRect whole = screen->WholeScreen();
+  t.clip = screen->GetClip();
+  t.clip.Normalize();
+  t.clip.Set(std::max(t.clip.left, whole.left), std::max(t.clip.top, whole.top),
+             std::min(t.clip.right, whole.right), std::min(t.clip.bottom, whole.bottom));
+  if (!t.pixels || screen->IsClipEmpty()) t.clip.Set(0, 0, -1, -1);
+  t.sameFormat = m_HasRuns && t.pixels && SameFormat(m->BitsPerPixel, m->BytesPerPixel, m->Format());
   return t;
 }
 
@@ -172,7 +197,10 @@ void CFontColor::DrawGlyph(const STarget& t, uint8_t code, int32_t x, int32_t y,
   if (w <= 0 || h <= 0 || code >= FONT_CODES) return;
   const TFontChar& c = m_pChars[code];
   if (!t.sameFormat) {
-    t.bitmap->Blt(&m_Bitmap, c.x - m_Left, c.y - m_Top, x, y, w, h, BLT_MODE_KEY, 0, 0);
+    if (t.bitmap)
+      t.bitmap->Blt(&m_Bitmap, c.x - m_Left, c.y - m_Top, x, y, w, h, BLT_MODE_KEY, 0, 0);
+    else if (t.clip.left <= t.clip.right)
+      t.screen->DrawBitmapScreenGui(&m_Bitmap, c.x - m_Left, c.y - m_Top, x, y, w, h, BLT_MODE_KEY, 0);
     return;
   }
   // Ink that neither the cut width nor the clip touches is blended row by row under its mask;

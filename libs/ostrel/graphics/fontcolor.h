@@ -10,14 +10,17 @@
 #include "ostrel/graphics/bitmap.h"
 #include "ostrel/graphics/font.h"
 
+class CScreenBase;
+
 class CFontColor {
  public:
-  // A target made ready for the glyphs of one text.
+  // A bitmap or the screen buffer, made ready for the glyphs of one text.
   struct STarget {
-    CBitmapBase* bitmap;
+    CBitmapBase* bitmap;  // or null for the screen
+    CScreenBase* screen;
     uint8_t* pixels;
     int32_t pitch;
-    CRect clip;     // inside the pixels
+    CRect clip;  // inside the pixels; empty when nothing may be drawn
     bool sameFormat;
   };
 
@@ -28,8 +31,10 @@ class CFontColor {
 
   // Marks the target changed.
   STarget Prepare(CBitmapBase* target);
+  // The screen buffer inside the screen's clip; the caller releases the buffer afterwards.
+  STarget Prepare(CScreenBase* screen);
   // Draws w by h pixels of the cell of code at (x, y) with colour-key transparency, inside the
-  // target's clip rectangle.
+  // target's clip rectangle. Screens get no clear area here.
   void DrawGlyph(const STarget& target, uint8_t code, int32_t x, int32_t y, int32_t w, int32_t h);
 
   int16_t m_Left = 0, m_Top = 0;  // of the area in the font picture
@@ -52,7 +57,8 @@ class CFontColor {
   bool MakeRuns();
   // The ink of one cell, made on its first draw.
   const TInk& MakeInk(uint8_t code);
-  bool SameFormat(const CBitmapBase& target) const;
+  bool SameFormat(int32_t bits, int32_t bytesPerPixel, const TPixelFormat& format) const;
+  void MakeRunsOnce();
   bool Opaque(const uint8_t* pixel) const;
   void DrawRuns(const STarget& t, uint8_t code, int32_t x, int32_t y, int32_t w, int32_t h);
 

@@ -11,6 +11,7 @@
 #include "ostrel/graphics/font.h"
 #include "ostrel/graphics/fontcolor.h"
 #include "ostrel/graphics/fontscreen.h"
+#include "ostrel/screens/screenbase.h"
 
 namespace {
 
@@ -23,8 +24,10 @@ struct SStep {
   int32_t next;  // index of the element after this one
 };
 
+// A sink takes each glyph to draw (its cut size) and hears when a line is done.
 struct SMeasureSink {
   void Glyph(uint8_t, int32_t, int32_t, int32_t, int32_t) {}
+  void LineDone() {}
 };
 
 struct SBitmapSink {
@@ -33,14 +36,31 @@ struct SBitmapSink {
   void Glyph(uint8_t code, int32_t x, int32_t y, int32_t w, int32_t h) {
     copy->DrawGlyph(target, code, x, y, w, h);
   }
+  void LineDone() {}
 };
 
+// Glyphs go into the screen buffer; each line's drawn box becomes one clear area. (Cell by cell
+// the area list would fill up on a paragraph and turn the whole screen into one area.)
 struct SScreenSink {
   CFontColor* copy;
-  const TFontChar* chars;
+  CFontColor::STarget target;
+  CRect line{0, 0, -1, -1};
   void Glyph(uint8_t code, int32_t x, int32_t y, int32_t w, int32_t h) {
-    const TFontChar& c = chars[code];
-    xFontDrawOnScreen(&copy->m_Bitmap, c.x - copy->m_Left, c.y - copy->m_Top, x, y, w, h);
+    copy->DrawGlyph(target, code, x, y, w, h);
+    const CRect& c = target.clip;
+    const CRect drawn(std::max(x, c.left), std::max(y, c.top), std::min(x + w - 1, c.right),
+                      std::min(y + h - 1, c.bottom));
+    if (drawn.left > drawn.right || drawn.top > drawn.bottom) return;
+    if (line.left > line.right) {
+      line = drawn;
+      return;
+    }
+    line.Set(std::min(line.left, drawn.left), std::min(line.top, drawn.top),
+             std::max(line.right, drawn.right), std::max(line.bottom, drawn.bottom));
+  }
+  void LineDone() {
+    if (line.left <= line.right) target.screen->AddClearArea(line.left, line.top, line.right, line.bottom);
+    line.Set(0, 0, -1, -1);
   }
 };
 
@@ -217,6 +237,7 @@ void CTextLayout<Sink>::EndLine(int32_t lastIndex, bool withTrailing) {
   w = std::clamp(w, 0, 0xFFFF);
   m_TextWidth = std::max(m_TextWidth, w);
   m_LastLineWidth = w;
+  m_Sink.LineDone();
   if (m_Line == m_WantLine) {
     m_Found = true;
     m_FirstIndex = m_LineFirst;
@@ -306,8 +327,12 @@ int32_t CFont::Layout(const char* text, int32_t x, int32_t y, int32_t width, int
     l.Run();
     return finish(l);
   }
-  CTextLayout<SScreenSink> l(*this, t, x, y, width, height, flags, wantLine, {copy, m_Chars});
+  CScreenBase* screen = xFontScreen();
+  if (!screen) return -1;
+  CTextLayout<SScreenSink> l(*this, t, x, y, width, height, flags, wantLine,
+                             {copy, copy->Prepare(screen)});
   l.Run();
+  screen->ReleaseScreenBuffer();
   return finish(l);
 }
 
@@ -319,7 +344,11 @@ int32_t CFont::Text(CBitmapBase* target, const char* text, int16_t x, int16_t y,
   }
   if (!m_pDefault) return -1;
   int32_t screenW = 0, screenH = 0;
-  if (!target && !xFontScreenSize(&screenW, &screenH)) return -1;
+  if (!target) {
+    CScreenBase* screen = xFontScreen();
+    if (!screen) return -1;
+    screen->GetScreenPos(nullptr, nullptr, &screenW, &screenH);
+  }
   CFontColor* copy = m_pDefault.get();
   if (colour && CreateColor(colour)) copy = FindColor(*colour);
   int32_t w = static_cast<uint16_t>(width), h = static_cast<uint16_t>(height);

@@ -1,8 +1,22 @@
-// The screens arrive with their own component; until then no screen is ever current.
 #include "ostrel/graphics/fontscreen.h"
 
-int32_t xFontHasScreen() { return 0; }
-int32_t xFontScreenSize(int32_t*, int32_t*) { return 0; }
-int32_t xFontMakeScreenFormat(CBitmap*) { return 1; }
-int32_t xFontMakeColorForScreen(CBitmap*) { return 1; }
-int32_t xFontDrawOnScreen(CBitmap*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) { return 0; }
+#include "ostrel/graphics/bitmap.h"
+#include "ostrel/screens/screenbase.h"
+#include "ostrel/system/globals.h"
+
+CScreenBase* xFontScreen() {
+  CScreenBase* s = glb ? glb->m_pCurrentScreen : nullptr;
+  return s && s->GetActiveMode() ? s : nullptr;
+}
+
+int32_t xFontMakeScreenFormat(CBitmap* bitmap) {
+  CScreenBase* s = xFontScreen();
+  return s ? s->MakeScreenFormat(bitmap, 0) : 1;
+}
+
+int32_t xFontMakeColorForScreen(CBitmap* bitmap) {
+  CScreenBase* s = xFontScreen();
+  if (!s) return 1;
+  if (s->GetActiveMode()->Indexed) return bitmap->ConvertIndex(-1, -1, 8, s->GetPalette(), 0);
+  return s->MakeScreenBitmap(bitmap, 0) || s->MakeScreenFormat(bitmap, 0) ? 1 : 0;
+}
