@@ -1,6 +1,7 @@
 #include "ostrel/controls/bevel.h"
 #include "ostrel/controls/controlbase.h"
 #include "ostrel/controls/guidraw.h"
+#include "ostrel/graphics/font.h"
 #include "ostrel/input/keyboard.h"
 
 void CControlBase::FillFace(int32_t sx, int32_t sy, const TCntrlColor* set, bool darken) {
@@ -31,10 +32,10 @@ void CControlBase::DrawCntrlText(const CRect& area, bool singleLine) {
   const int32_t w = area.right - area.left + 1;
   const int32_t h = area.bottom - area.top + 1;
   if (w <= 0 || h <= 0) return;
-  int32_t flags = singleLine ? XTEXT_SINGLELINE : 0;
-  if (m_Flags & CNTRL_CENTERH) flags |= XTEXT_CENTERH;
-  if (m_Flags & CNTRL_CENTERV) flags |= XTEXT_CENTERV;
-  if (m_Flags & CNTRL_RIGHTJUSTIFIED) flags |= XTEXT_RIGHT;
+  int32_t flags = singleLine ? TEXT_SINGLELINE : 0;
+  if (m_Flags & CNTRL_CENTERH) flags |= TEXT_CENTER;
+  if (m_Flags & CNTRL_CENTERV) flags |= TEXT_VCENTER;
+  if (m_Flags & CNTRL_RIGHTJUSTIFIED) flags |= TEXT_RIGHT;
   xGuiPushClip();
   xGuiSetSubClip(area);
   xGuiDrawText(m_Look.m_pFont, text, area.left, area.top, w, h, &m_Look.m_TextColor, flags);

@@ -1,6 +1,9 @@
-// Fonts are not part of the runtime yet: until they are, every text measures as empty and draws
-// nothing.
 #include "ostrel/controls/guidraw.h"
+
+#include <algorithm>
+#include <new>
+
+#include "ostrel/graphics/font.h"
 
 #include "ostrel/screens/screenbase.h"
 #include "ostrel/screens/vmode.h"
@@ -101,8 +104,31 @@ void xGuiSetScreenPos(int32_t x, int32_t y) {
   if (CScreenBase* s = Screen()) s->SetScreenPos(x, y);
 }
 
-CFont* xGuiLoadFont(const char*) { return nullptr; }
-void xGuiDeleteFont(CFont*) {}
-int32_t xGuiTextSize(CFont*, const char*, int32_t, int32_t, int32_t) { return 0; }
-int32_t xGuiDrawText(CFont*, const char*, int32_t, int32_t, int32_t, int32_t, const TRGBA*, int32_t) { return 0; }
-int32_t xGuiFontColor(CFont*, const TRGBA&) { return 0; }
+namespace {
+int16_t Short(int32_t v) { return static_cast<int16_t>(std::clamp<int32_t>(v, -32768, 32767)); }
+}  // namespace
+
+CFont* xGuiLoadFont(const char* fileName) {
+  auto* font = new (std::nothrow) CFont;
+  if (font && !font->Load(fileName)) {
+    delete font;
+    return nullptr;
+  }
+  return font;
+}
+
+void xGuiDeleteFont(CFont* font) { delete font; }
+
+int32_t xGuiTextSize(CFont* font, const char* text, int32_t width, int32_t height, int32_t flags) {
+  if (!font || !text) return 0;
+  return font->GetTextSize(text, static_cast<int16_t>(width), static_cast<int16_t>(height), flags);
+}
+
+int32_t xGuiDrawText(CFont* font, const char* text, int32_t x, int32_t y, int32_t width, int32_t height,
+                     const TRGBA* colour, int32_t flags) {
+  if (!font || !text || !Drawing()) return 0;
+  if (colour) font->CreateColor(colour);
+  return font->Text(nullptr, text, Short(x), Short(y), Short(width), Short(height), colour, nullptr, flags);
+}
+
+int32_t xGuiFontColor(CFont* font, const TRGBA& colour) { return font ? font->CreateColor(&colour) : 0; }

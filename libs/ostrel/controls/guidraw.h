@@ -52,18 +52,11 @@ void xGuiSetScreenPos(int32_t x, int32_t y);
 // Fonts.
 CFont* xGuiLoadFont(const char* fileName);
 void xGuiDeleteFont(CFont* font);
-// (height << 16) | width of the text laid out in the box; flags as the font's.
+// (height << 16) | width of the text laid out in the box (65535: unbounded); flags as the
+// font's (TEXT_ of graphics/font.h).
 int32_t xGuiTextSize(CFont* font, const char* text, int32_t width, int32_t height, int32_t flags);
 // Draws onto the screen; the result as xGuiTextSize, -1 on failure.
 int32_t xGuiDrawText(CFont* font, const char* text, int32_t x, int32_t y, int32_t width, int32_t height,
                      const TRGBA* colour, int32_t flags);
 // Makes the font's copy for the colour.
 int32_t xGuiFontColor(CFont* font, const TRGBA& colour);
-
-// Text layout flags of the fonts.
-enum : int32_t {
-  XTEXT_SINGLELINE = 0x1,
-  XTEXT_CENTERH = 0x2,
-  XTEXT_CENTERV = 0x4,
-  XTEXT_RIGHT = 0x8,
-};

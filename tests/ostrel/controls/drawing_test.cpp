@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "ostrel/controls/button.h"
+#include "ostrel/controls/guidraw.h"
 #include "ostrel/controls/progress.h"
 #include "ostrel/controls/static.h"
 #include "ostrel/dialogs/window.h"
@@ -104,4 +107,40 @@ TEST_F(Drawing, AMovedWindowIsDrawnAtItsNewPlace) {
   EXPECT_EQ(ScreenPixel(120, 120), 0xBEBEBEu);
   EXPECT_EQ(ScreenPixel(110, 105), 0x202020u);  // sunken: the top ring in entry 3
   EXPECT_EQ(ScreenPixel(110, 105 + 29), 0xFAFAFAu);
+}
+
+TEST_F(Drawing, TextIsDrawnWithTheFontAndItsColour) {
+  CFont* font = xGuiLoadFont((std::string(VORRIN_TEST_DATA_DIR) + "/resources/test.xbf").c_str());
+  ASSERT_NE(font, nullptr);
+  // The test font's characters are solid cells 6 wide and 10 high, 1 pixel apart.
+  CStatic label;
+  label.Create("AB", 10, 10, 60, 20, 0);
+  label.SetFont(font, nullptr);
+  label.SetTextColor(TRGBA(10, 200, 30, 0));
+  CButton button;
+  button.Create(101, "OK", 10, 40, 40, 20, 0, CNTRL_EXTRUDED | CNTRL_CENTERH | CNTRL_CENTERV);
+  button.SetFont(font, nullptr);
+  m_Window.AddCntrl(&label, ADDCNTRL_LAST);
+  m_Window.AddCntrl(&button, ADDCNTRL_LAST);
+  Show();
+  // The static's text starts one pixel inside it and one further right: at (32, 31).
+  EXPECT_EQ(ScreenPixel(31, 33), 0xBEBEBEu);
+  EXPECT_EQ(ScreenPixel(32, 31), 0x0AC81Eu);
+  EXPECT_EQ(ScreenPixel(37, 40), 0x0AC81Eu);
+  EXPECT_EQ(ScreenPixel(38, 35), 0xBEBEBEu);  // between the two cells
+  EXPECT_EQ(ScreenPixel(39, 35), 0x0AC81Eu);
+  // The button's "OK" (13 wide with the gap, 10 high) centred inside its bevel, in white.
+  const int32_t left = 30 + 1 + (38 - 14) / 2, top = 60 + 1 + (18 - 10) / 2;
+  EXPECT_EQ(ScreenPixel(left + 1, top + 1), 0xFFFFFFu);
+  EXPECT_EQ(ScreenPixel(left + 1, top - 1), 0xBEBEBEu);
+  // Pressed, the text moves one pixel right and down.
+  MoveTo(45, 65);
+  Press(45, 65);
+  Frame();
+  EXPECT_EQ(button.GetState(), XGUI_PRESSED);
+  EXPECT_EQ(ScreenPixel(left + 1, top + 10), 0xFFFFFFu);
+  Release(45, 65);
+  label.SetFont(nullptr, nullptr);
+  button.SetFont(nullptr, nullptr);
+  xGuiDeleteFont(font);
 }

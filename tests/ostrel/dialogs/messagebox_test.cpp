@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "ostrel/controls/button.h"
+#include "ostrel/controls/guidraw.h"
 #include "ostrel/dialogs/messagebox.h"
 #include "ostrel/dialogs/window.h"
 #include "ostrel/dialogs/winctrl.h"
@@ -137,4 +139,43 @@ TEST_F(MessageBox, SizesComeFromTheDefaultFont) {
   xMessageBoxSize("Hi", "Yes", &w, &h);
   EXPECT_EQ(w, 100);
   EXPECT_EQ(h, 65);
+  // The test font: 7 pixels a character, lines 10 high and 12 apart.
+  CFont* font = xGuiLoadFont((std::string(VORRIN_TEST_DATA_DIR) + "/resources/test.xbf").c_str());
+  ASSERT_NE(font, nullptr);
+  WC().SetDefaultFont(font);
+  struct SCase {
+    std::string caption, text;
+    int32_t width, height;
+  };
+  const std::string lines60 = [] {
+    std::string t;
+    for (int i = 0; i < 60; ++i) t += "line\n";
+    return t;
+  }();
+  for (const SCase& t : {SCase{"Hi", "Yes", 100, 75},                                // one short word
+                         SCase{"A caption of 20 char", "Yes", 20 * 7 + 20, 75},        // the caption is wider
+                         SCase{"Wide", std::string(286, 'W'), 630, 75},                // 2002 pixels
+                         SCase{"Edge", std::string(88, 'W'), 88 * 7 + 20, 75},        // 636: under 640 stays
+                         SCase{"Edge", std::string(89, 'W'), 630, 75},                 // 643
+                         SCase{"Tall", lines60, 100, 470},                             // 60 lines
+                         SCase{"Two", "a\nb", 100, 12 + 10 + 65}}) {
+    xMessageBoxSize(t.caption.c_str(), t.text.c_str(), &w, &h);
+    EXPECT_EQ(w, t.width) << t.caption;
+    EXPECT_EQ(h, t.height) << t.caption;
+  }
+  // The OK button: "OK" plus 40 by "OK" plus 6, centred, 25 above the bottom.
+  int32_t bw = 0, bh = 0, bx = 0, by = 0;
+  CScript look({[&] {
+    CButton* ok = glb->m_pStockButton;
+    ok->GetSize(bw, bh);
+    ok->GetPos(bx, by);
+    xWinCtrl()->SendMessage(GUIMSG_COMMAND, 0, 1, 0, nullptr);
+  }});
+  EXPECT_EQ(xMessageBox("Hi", "Yes", 0), 1);
+  EXPECT_EQ(bw, 14 + 40);
+  EXPECT_EQ(bh, 10 + 6);
+  EXPECT_EQ(bx, (100 - 54) / 2 + 2);                     // inside the bordered frame's bevel
+  EXPECT_EQ(by, 75 - 16 - 25 + TITLEBAR_HEIGHT + 2);
+  WC().SetDefaultFont(nullptr);
+  xGuiDeleteFont(font);
 }

@@ -5,6 +5,7 @@
 
 #include "ostrel/dialogs/winctrl.h"
 #include "ostrel/graphics/bitmap.h"
+#include "ostrel/graphics/font.h"
 #include "ostrel/resources/resdata.h"
 #include "support/runtimefixture.h"
 #include "support/tempdir.h"
@@ -61,6 +62,10 @@ std::string Digest(CResData& res) {
     }
     out += "\n";
   }
+  for (const char* font : {"main", "SECOND"}) {
+    CFont* f = res.GetFont(font);
+    out += f ? std::to_string(f->GetTextSize("OK go", 100, 100, 0)) + "\n" : "no font\n";
+  }
   TCntrlAnim* spin = res.GetAnimByName("spin");
   out += spin ? std::to_string(spin->NumFrames()) + "/" + std::to_string(spin->m_Delay) : "no anim";
   return out;
@@ -94,6 +99,23 @@ TEST_F(ResData, TheTestScriptLoadsEverySection) {
   EXPECT_EQ(res.GetResValue(300), 42);
   EXPECT_EQ(res.GetResValue(301), -7);
   EXPECT_EQ(res.GetResValue(302), 0);
+}
+
+TEST_F(ResData, FontsAreLoadedAndFoundWithoutRegardToCase) {
+  CResData res;
+  ASSERT_EQ(res.Load("test.xrs"), 1);
+  CFont* main = res.GetFont("MAIN");
+  ASSERT_NE(main, nullptr);
+  EXPECT_NE(res.GetFont("Second"), main);
+  EXPECT_EQ(res.GetFont("Third"), nullptr);
+  // The test font: cells 6 wide, 1 pixel apart, 10 high.
+  EXPECT_EQ(main->GetTextSize("OK", 100, 100, 0), (10 << 16) | 14);
+  // "Fonts" stays in the keyword data; the Defaults' font is this one.
+  EXPECT_EQ(res.EnterChunk("Fonts"), 1);
+  EXPECT_EQ(xWinCtrl()->GetDefaultFont(), main);
+  ASSERT_EQ(res.EnterDataChunk(), 1);
+  ASSERT_EQ(res.FindItem("Greeting"), 1);
+  EXPECT_EQ(res.GetFont(0), nullptr);  // "Hello from Data" names no font
 }
 
 TEST_F(ResData, BitmapsAreCutFromTheirPicturesAndSheets) {
