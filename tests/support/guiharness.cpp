@@ -78,11 +78,11 @@ void CGuiTest::Key(uint32_t virtualKey) {
 CWinCtrl& CGuiTest::WC() { return *xWinCtrl(); }
 CHeadlessDisplay& CGuiTest::Display() { return *PlatformHeadless(); }
 
-void CGuiTest::StartScreen(int32_t width, int32_t height) {
+void CGuiTest::StartScreen(int32_t width, int32_t height, int32_t bits) {
   CDibScreen* screen = sglb->m_pDibScreen;
   ASSERT_NE(screen, nullptr);
-  ASSERT_EQ(screen->AddWindowVideoMode(width, height, 24, -1), 1);
-  ASSERT_EQ(screen->InitModeRez(width, height, 24, VMODE_WINDOW), 1);
+  ASSERT_EQ(screen->AddWindowVideoMode(width, height, bits, -1), 1);
+  ASSERT_EQ(screen->InitModeRez(width, height, bits, VMODE_WINDOW), 1);
   glb->m_pCurrentScreen = screen;
   ASSERT_EQ(screen->SetScreenWindowProperties(0, -1, -1), 1);
   TPlatformMessage m;

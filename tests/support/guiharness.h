@@ -41,9 +41,9 @@ class CGuiTest : public CRuntimeTest {
   static CWinCtrl& WC();
   static CHeadlessDisplay& Display();
 
-  // A 24-bit window mode of the windowed screen as the current screen: from then on each frame
-  // draws the windows and the screen routes the input.
-  static void StartScreen(int32_t width, int32_t height);
+  // A window mode of the windowed screen as the current screen: from then on each frame draws
+  // the windows and the screen routes the input.
+  static void StartScreen(int32_t width, int32_t height, int32_t bits = 24);
   // 0x00RRGGBB of a pixel of the screen buffer (24-bit modes).
   static uint32_t ScreenPixel(int32_t x, int32_t y);
 };

@@ -515,6 +515,25 @@ void CWinCtrl::RemapDefaults() {
     if (b) xGuiMakeScreenFormat(b, 1);
 }
 
+void CWinCtrl::ForgetDefault(const void* object) {
+  if (!object) return;
+  auto sets = [&](TCntrlColor** group, int32_t first, int32_t second, int32_t third, int32_t fourth) {
+    const int32_t builtIn[4] = {first, second, third, fourth};
+    for (int32_t i = 0; i < 4; ++i)
+      if (group[i] == object) group[i] = &m_BuiltIn[builtIn[i]];
+  };
+  sets(m_pButtonColors, 0, 1, 2, 3);
+  sets(m_pFrameColors, 4, 4, 4, 4);
+  sets(m_pTitlebarColors, 5, 6, 6, 5);
+  sets(m_pFourthColors, 7, 7, 7, 7);
+  if (m_pDefaultFont == object) m_pDefaultFont = nullptr;
+  if (m_pDefaultCaret == object) m_pDefaultCaret = nullptr;
+  if (m_pDefaultCheck == object) m_pDefaultCheck = nullptr;
+  for (CBitmap** group : {m_pClose, m_pDrop, m_pArrowUp, m_pArrowDown})
+    for (int32_t i = 0; i < 4; ++i)
+      if (group[i] == object) group[i] = nullptr;
+}
+
 void CWinCtrl::SetTemplate(int32_t kind, CControlBase* control) {
   if (kind >= 0 && kind < GUITEMPLATE_COUNT) m_pTemplates[kind] = control;
 }

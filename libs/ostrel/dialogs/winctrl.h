@@ -96,6 +96,9 @@ class CWinCtrl : public CMsgSys {
   static void MakeCol(int32_t r, int32_t g, int32_t b, int32_t a, TRGBA& colour);
   // Every default bitmap converted to the screen's format.
   void RemapDefaults();
+  // An object that goes away (a resource script's font, bitmap or colour set) stops being a
+  // default: colour sets fall back to the built-in ones, fonts and bitmaps to none.
+  void ForgetDefault(const void* object);
 
   TCntrlColor* const* GetDefaultFrame() const { return m_pFrameColors; }
   TCntrlColor* const* GetDefaultTitlebar() const { return m_pTitlebarColors; }

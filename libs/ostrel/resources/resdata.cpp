@@ -82,6 +82,12 @@ void CResData::Free() {
 }
 
 void CResData::FreeLists() {
+  // The window manager may hold some of these as its defaults.
+  if (CWinCtrl* wc = xWinCtrl()) {
+    for (SFont& f : m_Fonts) wc->ForgetDefault(f.m_pFont);
+    for (TBitmapRes& b : m_Bitmaps) wc->ForgetDefault(b.m_pBitmap);
+    for (SCntrlColor& c : m_CntrlColors) wc->ForgetDefault(c.m_pSet.get());
+  }
   m_Defines.clear();
   for (SString& s : m_Strings) xFree(s.m_pText);
   m_Strings.clear();

@@ -7,7 +7,10 @@
 #include "ostrel/graphics/bitmap.h"
 #include "ostrel/graphics/font.h"
 #include "ostrel/resources/resdata.h"
-#include "support/runtimefixture.h"
+#include "ostrel/graphics/palette.h"
+#include "ostrel/screens/screenbase.h"
+#include "ostrel/system/globals.h"
+#include "support/guiharness.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -28,7 +31,7 @@ TRGBA PixelOf(const CBitmap* b, int x, int y) {
   return c;
 }
 
-class ResData : public CRuntimeTest {
+class ResData : public CGuiTest {
  protected:
   CWorkingDir m_Here{kDataDir};
 };
@@ -330,4 +333,31 @@ TEST_F(ResData, FlagListsAndKeyNamesOfTheCurrentItem) {
       EXPECT_EQ(key, want[n]) << n;
     }
   }
+}
+
+TEST_F(ResData, OnAPaletteScreenThePaletteSectionSetsTheScreensPalette) {
+  StartScreen(320, 240, 8);
+  CResData res;
+  ASSERT_EQ(res.Load("test.xrs"), 1);
+  const CPalette* palette = glb->m_pCurrentScreen->GetPalette();
+  EXPECT_STREQ(palette->GetName(), "pal8");
+  EXPECT_EQ(palette->Entry(5), TRGBA(5, 250, 3, palette->Entry(5).a));
+  // Bitmaps are made for the screen of the moment: 8 bits here.
+  EXPECT_EQ(res.GetBm("Corner", nullptr, nullptr)->m_BitsPerPixel, 8);
+}
+
+TEST_F(ResData, FreedScriptsStopBeingTheWindowManagersDefaults) {
+  CWinCtrl* wc = xWinCtrl();
+  TCntrlColor* builtInButton = wc->GetDefaultButton()[1];
+  {
+    CResData res;
+    ASSERT_EQ(res.Load("test.xrs"), 1);
+    ASSERT_NE(wc->GetDefaultFont(), nullptr);
+    ASSERT_NE(wc->GetDefaultButton()[1], builtInButton);
+  }
+  EXPECT_EQ(wc->GetDefaultFont(), nullptr);
+  EXPECT_EQ(wc->GetDefaultClose()[0], nullptr);
+  EXPECT_EQ(wc->GetDefaultCaret(), nullptr);
+  EXPECT_EQ(wc->GetDefaultButton()[1], builtInButton);
+  wc->RemapDefaults();  // touches nothing that is gone
 }
