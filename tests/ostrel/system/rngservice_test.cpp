@@ -7,7 +7,7 @@
 
 #include "ostrel/crypto/random.h"
 #include "ostrel/system/namedpipe.h"
-#include "spawnedchild.h"
+#include "support/spawnedchild.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -48,7 +48,7 @@ class RandomService : public ::testing::Test {
   }
 
   CTempDir m_Dir;
-  CSpawnedChild m_Service;
+  CSpawnedChild m_Service{"osobjects_child"};
 };
 
 TEST_F(RandomService, DrawsComeFromTheServiceUntilItIsGone) {

@@ -1,4 +1,4 @@
-#include "spawnedchild.h"
+#include "support/spawnedchild.h"
 
 #include <signal.h>
 #include <spawn.h>
@@ -8,10 +8,13 @@
 #include <fcntl.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "platform/modules/modules.h"
 
 extern char** environ;
+
+CSpawnedChild::CSpawnedChild(std::string program) : m_Program(std::move(program)) {}
 
 CSpawnedChild::~CSpawnedChild() {
   CloseInput();
@@ -29,7 +32,7 @@ bool CSpawnedChild::Start(const std::vector<std::string>& args) {
     close(in[1]);
     return false;
   }
-  const std::string program = PlatformProgramFolder() + "/osobjects_child";
+  const std::string program = PlatformProgramFolder() + "/" + m_Program;
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);

@@ -1,5 +1,5 @@
-// The helper program of the operating-system object tests (tests/helpers/osobjects_child.cpp),
-// started as a real second process with pipes on its stdin and stdout.
+// A helper program of the tests (tests/helpers/), found beside the test program and started as a
+// real second process with pipes on its stdin and stdout.
 #pragma once
 
 #include <sys/types.h>
@@ -9,7 +9,8 @@
 
 class CSpawnedChild {
  public:
-  CSpawnedChild() = default;
+  // program: the helper's file name, such as "osobjects_child".
+  explicit CSpawnedChild(std::string program);
   // Kills a child that still runs.
   ~CSpawnedChild();
   CSpawnedChild(const CSpawnedChild&) = delete;
@@ -27,6 +28,7 @@ class CSpawnedChild {
   int Wait();
 
  private:
+  std::string m_Program;
   pid_t m_Pid = -1;
   int m_In = -1;
   int m_Out = -1;
