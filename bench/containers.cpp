@@ -5,9 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <list>
-#include <map>
 #include <memory>
 #include <numeric>
 #include <random>
@@ -18,6 +16,7 @@
 #include "ostrel/containers/avltree.h"
 #include "ostrel/containers/llist.h"
 #include "ostrel/system/globals.h"
+#include "ratioreporter.h"
 
 namespace {
 
@@ -205,33 +204,6 @@ void StdSetWalk(benchmark::State& state) {
   }
 }
 
-// Console output plus, at the end, each "<case>/ostrel_*" time over its "<case>/std" time.
-class CRatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) m_Times[run.benchmark_name()] = run.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    std::printf("\nratio ours/std (lower is better, goal <= 1.5):\n");
-    for (const auto& [name, time] : m_Times) {
-      // "<case>/ostrel_<mode>[_<aggregate>]" against "<case>/std[_<aggregate>]".
-      size_t slash = name.find('/');
-      if (slash == std::string::npos || name.compare(slash + 1, 7, "ostrel_") != 0) continue;
-      size_t modeEnd = name.find('_', slash + 8);
-      std::string aggregate = modeEnd == std::string::npos ? "" : name.substr(modeEnd);
-      if (!aggregate.empty() && aggregate != "_mean" && aggregate != "_median") continue;
-      auto base = m_Times.find(name.substr(0, slash) + "/std" + aggregate);
-      if (base != m_Times.end() && base->second > 0)
-        std::printf("  %-34s %.2f\n", name.c_str(), time / base->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> m_Times;
-};
-
 void Register() {
   struct SCase {
     const char* name;
@@ -260,7 +232,7 @@ int main(int argc, char** argv) {
   Register();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  CRatioReporter reporter;
+  CRatioReporter reporter("std", "<= 1.5");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

@@ -1,5 +1,5 @@
 #include "ostrelcomm/version.h"
 
-#include "ostrel/system/debug.h"
+#include "ostrel/system/versions.h"
 
-void xShowVersionInfoOstrelcomm() { xprintf("%s (%s, %s)\n", "Version Info: OstrelComm v3.0", __DATE__, __TIME__); }
+void xShowVersionInfoOstrelcomm() { xShowVersionInfo("Version Info: OstrelComm v3.0", __DATE__ ", " __TIME__); }

@@ -8,13 +8,10 @@
 #include <fcntl.h>
 
 #include <cerrno>
-#include <utility>
 
 #include "platform/modules/modules.h"
 
 extern char** environ;
-
-CSpawnedChild::CSpawnedChild(std::string program) : m_Program(std::move(program)) {}
 
 CSpawnedChild::~CSpawnedChild() {
   CloseInput();
@@ -22,7 +19,9 @@ CSpawnedChild::~CSpawnedChild() {
   if (m_Out >= 0) close(m_Out);
 }
 
-bool CSpawnedChild::Start(const std::vector<std::string>& args) {
+bool CSpawnedChild::Start(const std::vector<std::string>& args) { return StartProgram("osobjects_child", args); }
+
+bool CSpawnedChild::StartProgram(const std::string& name, const std::vector<std::string>& args) {
   // Orders to a child that died must fail, not end the test.
   signal(SIGPIPE, SIG_IGN);
   int in[2], out[2];
@@ -32,7 +31,7 @@ bool CSpawnedChild::Start(const std::vector<std::string>& args) {
     close(in[1]);
     return false;
   }
-  const std::string program = PlatformProgramFolder() + "/" + m_Program;
+  const std::string program = PlatformProgramFolder() + "/" + name;
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
@@ -70,6 +69,12 @@ std::string CSpawnedChild::ReadLine() {
     if (n <= 0) return "<eof>";
     m_Buffer.append(buf, static_cast<size_t>(n));
   }
+}
+
+bool CSpawnedChild::WaitFor(const std::string& want) {
+  for (std::string line = ReadLine(); line != "<eof>"; line = ReadLine())
+    if (line == want) return true;
+  return false;
 }
 
 void CSpawnedChild::WriteLine(const std::string& line) {

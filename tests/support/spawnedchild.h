@@ -1,5 +1,5 @@
-// A helper program of the tests (tests/helpers/), found beside the test program and started as a
-// real second process with pipes on its stdin and stdout.
+// A helper program of the tests (tests/helpers/<name>.cpp, built beside the test program),
+// started as a real second process with pipes on its stdin and stdout.
 #pragma once
 
 #include <sys/types.h>
@@ -9,16 +9,19 @@
 
 class CSpawnedChild {
  public:
-  // program: the helper's file name, such as "osobjects_child".
-  explicit CSpawnedChild(std::string program);
+  CSpawnedChild() = default;
   // Kills a child that still runs.
   ~CSpawnedChild();
   CSpawnedChild(const CSpawnedChild&) = delete;
   CSpawnedChild& operator=(const CSpawnedChild&) = delete;
 
+  // The operating-system objects' helper, osobjects_child.
   bool Start(const std::vector<std::string>& args);
+  bool StartProgram(const std::string& name, const std::vector<std::string>& args);
   // The next line it printed, without the line feed; "<eof>" when it closed its output.
   std::string ReadLine();
+  // Reads lines up to one equal to want; false when the output ends first.
+  bool WaitFor(const std::string& want);
   void WriteLine(const std::string& line);
   // Closes its stdin, which ends the modes that wait for orders.
   void CloseInput();
@@ -26,9 +29,9 @@ class CSpawnedChild {
   void Kill(int signal);
   // Waits for the end; the exit code, or 128 + the signal.
   int Wait();
+  pid_t Pid() const { return m_Pid; }
 
  private:
-  std::string m_Program;
   pid_t m_Pid = -1;
   int m_In = -1;
   int m_Out = -1;

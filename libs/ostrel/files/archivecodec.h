@@ -25,7 +25,7 @@ class CArchiveCodecBase {
 
 // A new coder (ARCHIVE_CODEC_*), or null when that coder is not available.
 CArchiveCodecBase* xNewArchiveCodec(int32_t codec);
-// The block compressor's coder; null until the block compressor is built in.
+// The block compressor's coder (CZZip), used for every archive not named "*.zpk".
 CArchiveCodecBase* xNewBlockArchiveCodec();
 // ARCHIVE_CODEC_LZSS for an extension "zpk" in any case, else ARCHIVE_CODEC_BLOCK.
 int32_t xArchiveCodecOf(const char* archivePath);

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "ostrel/base/xstring.h"
+#include "ostrel/sound/miles.h"
 #include "ostrel/system/globals.h"
 #include "platform/files/resolver.h"
 
@@ -82,6 +83,8 @@ void ApplyOption(const std::string& key, const std::string& value, TDebugOptionF
     if (glb) glb->m_DebugScreen = IsOn(value) ? 1 : 0;
   } else if (xStricmp(key.c_str(), "debugflag") == 0) {
     xStartStdDebug(IsOn(value) ? 1 : 0);
+  } else if (xStricmp(key.c_str(), "nosound") == 0) {
+    xSetNoSound(IsOn(value) ? 1 : 0);
   } else if (xStricmp(key.c_str(), "debuglevel") == 0) {
     int32_t level;
     if (DebugLevelByName(value, level)) xSetDebugLevel(level);

@@ -4,6 +4,7 @@
 
 #include "ostrel/containers/objpool.h"
 #include "ostrel/system/clock.h"
+#include "ostrel/system/otherwindows.h"
 #include "ostrel/system/runtimeobjects.h"
 #include "ostrel/system/timers.h"
 #include "ostrel/system/winmsg.h"
@@ -16,6 +17,7 @@ constexpr uint32_t kLoadDataStampMs = 100;
 
 // Returns true when the pass must end at once with the quit code.
 bool PumpWindowMessages(int32_t& quitCode) {
+  xServeWindowLink();  // messages other programs sent, and wait for, go first
   TPlatformMessage m;
   while (PlatformDisplay()->PeekMessage(m)) {
     if (m.message == XMSG_QUIT) {

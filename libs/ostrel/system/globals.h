@@ -81,6 +81,20 @@ struct SGlobals {
   CLList* m_pFramePools;
   CObjPool* m_pTreeNodePool;
   TWaitOrSocketsFunc m_pWaitOrSocketsCallback;
+  // The communication library's registries (lists of pointers it does not own); it creates and
+  // frees them in its start-up and close-down. Registered links:
+  CLList* m_pLocalClientCommList;
+  CLList* m_pLocalServerCommList;
+  CLList* m_pRemoteClientCommList;
+  CLList* m_pRemoteServerCommList;
+  // Links and servers between their Startup and Closedown, walked by the socket wait:
+  CLList* m_pStartedLocalClientList;
+  CLList* m_pStartedRemoteClientList;
+  CLList* m_pStartedLocalServerList;
+  CLList* m_pStartedRemoteServerList;
+  // The forwarding proxy's connections and servers:
+  CLList* m_pProxyConnectionList;
+  CLList* m_pProxyServerList;
 };
 
 struct SSysGlobals {

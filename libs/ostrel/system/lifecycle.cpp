@@ -7,6 +7,7 @@
 #include "ostrel/system/frameloop.h"
 #include "ostrel/system/memhooks.h"
 #include "ostrel/system/msgsys.h"
+#include "ostrel/system/otherwindows.h"
 #include "ostrel/system/runtimeobjects.h"
 #include "ostrel/system/timers.h"
 #include "ostrel/system/winmsg.h"
@@ -57,6 +58,9 @@ int32_t xInit() {
   CDisplayBackend* display = PlatformDisplay();
   if (!display->OpenWindow(GetApplicationName(), 0, 0, 1, 1)) return 0;
   sglb->m_hMainWnd = display;
+  // Other programs find the window by its title. When another program has the title already,
+  // that one stays the window they find.
+  xOpenWindowLink(GetApplicationName());
   // The window's drawing context is the window itself; screens present through the backend.
   sglb->m_hDC = display;
   xProbeScreens();
@@ -67,6 +71,7 @@ int32_t xInit() {
 void xExit() {
   if (!sglb) return;
   sglb->m_SocketStartCount = 0;
+  xCloseWindowLink();
   if (sglb->m_hMainWnd) PlatformDisplay()->CloseWindow();
   sglb->m_hMainWnd = nullptr;
   sglb->m_hDC = nullptr;

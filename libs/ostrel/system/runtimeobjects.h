@@ -21,7 +21,15 @@ int32_t xCreateSystemObjects();
 void xProbeScreens();
 void xDeleteSystemObjects();
 
+// The window kind of the current screen's active mode (0 exclusive full screen, 1 window, 2 window
+// over the whole desktop); -1 without a current screen or mode.
+int32_t xCurrentScreenWindowKind();
+// Hands a GUI message to the window manager (its SendMessage); 0 when there is none.
+int32_t xWindowManagerSendMessage(int32_t message, int32_t windowId, int32_t controlId, int32_t value, void* user);
+
 // Per-pass work on the current screen and the music player (each does nothing without one).
 void xCurrentScreenFlipPage();
 void xCurrentScreenClearBuffer();
 void xMusicTicker();
+// The current screen's active flag: 0 while the program's window is inactive; 1 without a screen.
+int32_t xCurrentScreenActive();

@@ -2,8 +2,12 @@
 
 #include <system_error>
 
+namespace {
+bool IsCurrentThread(const std::atomic<std::thread::id>& id) { return id.load() == std::this_thread::get_id(); }
+}  // namespace
+
 CThread::~CThread() {
-  if (m_Thread.joinable() && m_Thread.get_id() == std::this_thread::get_id()) {
+  if (IsCurrentThread(m_WorkerId)) {
     // Deleted by its own worker: nothing can wait for the end, so let it finish alone.
     m_Running.store(0);
     m_Thread.detach();
@@ -14,10 +18,8 @@ CThread::~CThread() {
 
 int CThread::Start(int) {
   if (m_Running.load()) return 1;
-  if (m_Thread.joinable()) {
-    if (m_Thread.get_id() == std::this_thread::get_id()) return 0;
-    m_Thread.join();
-  }
+  if (IsCurrentThread(m_WorkerId)) return 0;
+  if (m_Thread.joinable()) m_Thread.join();
   m_Running.store(1);
   try {
     m_Thread = std::thread(&CThread::Run, this);
@@ -29,8 +31,8 @@ int CThread::Start(int) {
 }
 
 int CThread::Stop() {
+  if (IsCurrentThread(m_WorkerId)) return 0;
   if (!m_Thread.joinable()) return 1;
-  if (m_Thread.get_id() == std::this_thread::get_id()) return 0;
   m_Running.store(0);
   try {
     m_Thread.join();
@@ -41,6 +43,7 @@ int CThread::Stop() {
 }
 
 void CThread::Run() {
+  m_WorkerId.store(std::this_thread::get_id());
   while (m_Running.load()) {
     if (!ThreadCallback(nullptr)) {
       m_Running.store(0);

@@ -45,6 +45,9 @@ class CThread : public CThreadBase {
   void Run();
 
   std::thread m_Thread;
+  // Set by the worker itself as it starts: the worker may call Stop before Start has finished
+  // storing m_Thread, so m_Thread cannot tell it apart.
+  std::atomic<std::thread::id> m_WorkerId{};
   std::atomic<int> m_Running{0};
   std::atomic<int> m_ExitCode{0};
 };

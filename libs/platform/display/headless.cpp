@@ -1,21 +1,262 @@
 #include "platform/display/headless.h"
 
-bool CHeadlessDisplay::OpenWindow(const char* title, int32_t, int32_t, int32_t, int32_t) {
+#include <algorithm>
+
+#include "platform/display/pixels.h"
+
+namespace {
+constexpr int32_t kDefaultDesktopWidth = 1280;
+constexpr int32_t kDefaultDesktopHeight = 1024;
+constexpr int32_t kDefaultDesktopDepth = 32;
+// Bounds a surface a test could ask for by accident (a negative size read as huge, say).
+constexpr int32_t kMaxSurfaceSide = 16384;
+
+int32_t ClampSide(int32_t v) { return std::clamp(v, 0, kMaxSurfaceSide); }
+}  // namespace
+
+void CHeadlessDisplay::Reset() {
+  ResetInput();
+  m_Open = false;
+  m_Visible = false;
+  m_Minimized = false;
+  m_Title.clear();
+  m_Style = 0;
+  m_Metrics = {};
+  m_X = m_Y = m_Width = m_Height = 0;
+  m_FullScreen = EFullScreen::Off;
+  m_SavedX = m_SavedY = m_SavedWidth = m_SavedHeight = 0;
+  m_DesktopWidth = m_SavedDesktopWidth = kDefaultDesktopWidth;
+  m_DesktopHeight = m_SavedDesktopHeight = kDefaultDesktopHeight;
+  m_DesktopDepth = kDefaultDesktopDepth;
+  for (int i = 0; i < 256; ++i) m_Palette[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(i), static_cast<uint8_t>(i)};
+  m_Surface.clear();
+  m_SurfaceWidth = m_SurfaceHeight = 0;
+  ClearPresented();
+  m_PresentFails = false;
+  m_MousePresent = true;
+  for (bool& a : m_CursorAvailable) a = true;
+  m_Cursor = EDisplayCursor::Arrow;
+  m_PointerShown = true;
+  m_HasClipboard = false;
+  m_Clipboard.clear();
+  m_RaiseCount = 0;
+}
+
+bool CHeadlessDisplay::OpenWindow(const char* title, int32_t x, int32_t y, int32_t width, int32_t height) {
   m_Open = true;
   m_Visible = false;
+  m_Minimized = false;
   m_Title = title ? title : "";
+  m_Style = 0;
+  m_FullScreen = EFullScreen::Off;
+  m_X = x;
+  m_Y = y;
+  m_Width = ClampSide(width);
+  m_Height = ClampSide(height);
+  ResizeSurface();
   return true;
 }
 
 void CHeadlessDisplay::CloseWindow() {
   m_Open = false;
   m_Visible = false;
-  m_Queue.clear();
+  m_Minimized = false;
+  ClearQueue();
+  m_Surface.clear();
+  m_SurfaceWidth = m_SurfaceHeight = 0;
 }
 
-bool CHeadlessDisplay::PeekMessage(TPlatformMessage& out) {
-  if (m_Queue.empty()) return false;
-  out = m_Queue.front();
-  m_Queue.pop_front();
+void CHeadlessDisplay::QueueSize(uint32_t kind) {
+  int32_t w = 0, h = 0;
+  GetClientSize(w, h);
+  PostMessage({XMSG_SIZE, kind, kind == XSIZE_MINIMIZED ? 0 : XMakePointParam(w, h)});
+}
+
+void CHeadlessDisplay::MinimizeWindow() {
+  if (!m_Open || m_Minimized) return;
+  m_Minimized = true;
+  QueueSize(XSIZE_MINIMIZED);
+}
+
+void CHeadlessDisplay::RestoreWindow() {
+  if (!m_Open || !m_Minimized) return;
+  m_Minimized = false;
+  QueueSize(XSIZE_RESTORED);
+}
+
+void CHeadlessDisplay::FrameInsets(int32_t& left, int32_t& top, int32_t& right, int32_t& bottom) const {
+  left = top = right = bottom = 0;
+  const bool caption = (m_Style & XWS_CAPTION) != 0;
+  const bool sizing = (m_Style & XWS_SIZEFRAME) != 0;
+  if (m_FullScreen != EFullScreen::Off || (!caption && !sizing)) return;
+  const int32_t fx = sizing ? m_Metrics.sizingFrameWidth : m_Metrics.fixedFrameWidth;
+  const int32_t fy = sizing ? m_Metrics.sizingFrameHeight : m_Metrics.fixedFrameHeight;
+  left = right = fx;
+  top = fy + (caption ? m_Metrics.captionHeight : 0);
+  bottom = fy;
+}
+
+void CHeadlessDisplay::ClientOrigin(int32_t& x, int32_t& y) const {
+  int32_t l, t, r, b;
+  FrameInsets(l, t, r, b);
+  x = m_X + l;
+  y = m_Y + t;
+}
+
+void CHeadlessDisplay::GetClientSize(int32_t& width, int32_t& height) const {
+  int32_t l, t, r, b;
+  FrameInsets(l, t, r, b);
+  width = std::max(0, m_Width - l - r);
+  height = std::max(0, m_Height - t - b);
+}
+
+void CHeadlessDisplay::ResizeSurface() {
+  int32_t w = 0, h = 0;
+  GetClientSize(w, h);
+  if (w == m_SurfaceWidth && h == m_SurfaceHeight) return;
+  m_SurfaceWidth = w;
+  m_SurfaceHeight = h;
+  m_Surface.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
+}
+
+void CHeadlessDisplay::SetWindowStyle(uint32_t style) {
+  m_Style = style;
+  ResizeSurface();
+}
+
+void CHeadlessDisplay::SetWindowPos(int32_t x, int32_t y) {
+  m_X = x;
+  m_Y = y;
+}
+
+void CHeadlessDisplay::SetWindowSize(int32_t width, int32_t height) {
+  width = ClampSide(width);
+  height = ClampSide(height);
+  if (width == m_Width && height == m_Height) return;
+  m_Width = width;
+  m_Height = height;
+  ResizeSurface();
+  if (m_Open) QueueSize(XSIZE_RESTORED);
+}
+
+void CHeadlessDisplay::GetWindowRect(int32_t& x, int32_t& y, int32_t& width, int32_t& height) const {
+  x = m_X;
+  y = m_Y;
+  width = m_Width;
+  height = m_Height;
+}
+
+bool CHeadlessDisplay::SetFullScreen(EFullScreen mode) {
+  if (!m_Open) return false;
+  if (mode == m_FullScreen) return true;
+  if (m_FullScreen == EFullScreen::Off) {
+    m_SavedX = m_X;
+    m_SavedY = m_Y;
+    m_SavedWidth = m_Width;
+    m_SavedHeight = m_Height;
+    m_SavedDesktopWidth = m_DesktopWidth;
+    m_SavedDesktopHeight = m_DesktopHeight;
+  }
+  int32_t w = m_SavedWidth, h = m_SavedHeight;
+  m_DesktopWidth = m_SavedDesktopWidth;
+  m_DesktopHeight = m_SavedDesktopHeight;
+  m_FullScreen = mode;
+  switch (mode) {
+    case EFullScreen::Off:
+      m_X = m_SavedX;
+      m_Y = m_SavedY;
+      break;
+    case EFullScreen::Desktop:
+      m_X = m_Y = 0;
+      w = m_DesktopWidth;
+      h = m_DesktopHeight;
+      break;
+    case EFullScreen::Exclusive:
+      // The display takes the window's size.
+      m_X = m_Y = 0;
+      m_DesktopWidth = w;
+      m_DesktopHeight = h;
+      break;
+  }
+  m_Width = ClampSide(w);
+  m_Height = ClampSide(h);
+  ResizeSurface();
+  QueueSize(XSIZE_RESTORED);
+  return true;
+}
+
+void CHeadlessDisplay::GetDesktopSize(int32_t& width, int32_t& height) const {
+  width = m_DesktopWidth;
+  height = m_DesktopHeight;
+}
+
+void CHeadlessDisplay::SetDesktop(int32_t width, int32_t height, int32_t depth) {
+  m_DesktopWidth = m_SavedDesktopWidth = width;
+  m_DesktopHeight = m_SavedDesktopHeight = height;
+  m_DesktopDepth = depth;
+}
+
+void CHeadlessDisplay::SetPalette(int32_t first, int32_t count, const TDisplayColour* colours) {
+  if (!colours || first < 0 || count < 0) return;
+  for (int32_t i = 0; i < count && first + i < 256; ++i) m_Palette[first + i] = colours[i];
+}
+
+bool CHeadlessDisplay::Present(const TDisplayFramebuffer& fb, const TDisplayRect* rects, int32_t count, int32_t dstX,
+                               int32_t dstY) {
+  ++m_PresentCount;
+  if (!m_Open || m_PresentFails || !PlatformFramebufferUsable(fb) || (count > 0 && !rects)) return false;
+  const int32_t bpp = PlatformBytesPerPixel(fb.format);
+  for (int32_t i = 0; i < count; ++i) {
+    TDisplayRect r;
+    if (!PlatformClipPresentRect(fb, rects[i], dstX, dstY, m_SurfaceWidth, m_SurfaceHeight, r)) continue;
+    for (int32_t row = 0; row < r.height; ++row) {
+      const uint8_t* src = fb.pixels + static_cast<int64_t>(r.y + row) * fb.pitch + static_cast<int64_t>(r.x) * bpp;
+      uint32_t* dst = m_Surface.data() + static_cast<size_t>(r.y + row + dstY) * m_SurfaceWidth + (r.x + dstX);
+      PlatformPixelsToXrgb(src, fb.format, m_Palette, r.width, dst);
+    }
+    m_Presented.push_back({r.x + dstX, r.y + dstY, r.width, r.height});
+  }
+  return true;
+}
+
+void CHeadlessDisplay::ClearPresented() {
+  m_Presented.clear();
+  m_PresentCount = 0;
+}
+
+uint32_t CHeadlessDisplay::Pixel(int32_t x, int32_t y) const {
+  if (x < 0 || y < 0 || x >= m_SurfaceWidth || y >= m_SurfaceHeight) return 0;
+  return m_Surface[static_cast<size_t>(y) * m_SurfaceWidth + x];
+}
+
+bool CHeadlessDisplay::HasSystemCursor(EDisplayCursor cursor) const {
+  const auto i = static_cast<int32_t>(cursor);
+  return i >= 0 && i < 3 && m_CursorAvailable[i];
+}
+
+void CHeadlessDisplay::SetCursorAvailable(EDisplayCursor cursor, bool available) {
+  const auto i = static_cast<int32_t>(cursor);
+  if (i >= 0 && i < 3) m_CursorAvailable[i] = available;
+}
+
+void CHeadlessDisplay::WarpPointer(int32_t x, int32_t y) {
+  SetPointer(x, y);
+  int32_t ox = 0, oy = 0, w = 0, h = 0;
+  ClientOrigin(ox, oy);
+  GetClientSize(w, h);
+  const int32_t cx = x - ox, cy = y - oy;
+  if (m_Open && cx >= 0 && cy >= 0 && cx < w && cy < h) QueueMouseMove(cx, cy);
+}
+
+bool CHeadlessDisplay::SetClipboardText(const char* text) {
+  if (!text) return false;
+  m_Clipboard = text;
+  m_HasClipboard = true;
+  return true;
+}
+
+bool CHeadlessDisplay::GetClipboardText(std::string& text) {
+  if (!m_HasClipboard) return false;
+  text = m_Clipboard;
   return true;
 }

@@ -34,7 +34,7 @@ class NamedMutex : public ::testing::Test {
   void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
 
   static std::string Probe(const char* name) {
-    CSpawnedChild child("osobjects_child");
+    CSpawnedChild child;
     if (!child.Start({"mutex-probe", name})) return "no child";
     return child.ReadLine();
   }
@@ -44,7 +44,7 @@ class NamedMutex : public ::testing::Test {
 };
 
 TEST_F(NamedMutex, AnotherProcessSeesTheHeldMutexUntilItsHolderIsKilled) {
-  CSpawnedChild holder("osobjects_child");
+  CSpawnedChild holder;
   ASSERT_TRUE(holder.Start({"mutex-hold", "Casino.Instance"}));
   ASSERT_EQ(holder.ReadLine(), "held 1");
 

@@ -58,7 +58,7 @@ class NamedPipe : public ::testing::Test {
   }
 
   CTempDir m_Dir;
-  CSpawnedChild m_Server{"osobjects_child"};
+  CSpawnedChild m_Server;
   CNamedPipe m_Client;
 };
 
@@ -116,7 +116,7 @@ TEST_F(NamedPipe, AServerAnswersAClientProcess) {
   CNamedPipe server;
   ASSERT_EQ(server.Create(path.c_str(), 60000), 1);
   EXPECT_EQ(server.Write("early", 5), 0);  // nobody asked
-  CSpawnedChild client("osobjects_child");
+  CSpawnedChild client;
   ASSERT_TRUE(client.Start({"pipe-ask", path, "3"}));
   ASSERT_EQ(server.ClientReading(), 1);
   EXPECT_EQ(server.Write(Pattern(1021).data(), 1021), 0);

@@ -48,7 +48,7 @@ class RandomService : public ::testing::Test {
   }
 
   CTempDir m_Dir;
-  CSpawnedChild m_Service{"osobjects_child"};
+  CSpawnedChild m_Service;
 };
 
 TEST_F(RandomService, DrawsComeFromTheServiceUntilItIsGone) {

@@ -1,0 +1,16 @@
+// The block sort (Burrows-Wheeler transform) over a suffix array, and its inverse.
+//
+// The sorted block of s[0..n) is the last column of the sorted rotations of s plus an end mark
+// that sorts first, with the end mark itself left out; the primary index (1..n) is the row whose
+// last column held it, the row of the whole text.
+#pragma once
+
+#include <cstdint>
+
+// out receives n bytes; *primary the primary index. false when no work area could be had.
+bool ZZipBlockSort(const uint8_t* s, uint32_t n, uint8_t* out, uint32_t* primary);
+
+// Rebuilds n bytes from the sorted block l. counts[c] must hold the number of bytes c in l. Any
+// primary index in 1..n gives some output and touches nothing outside the blocks; false when no
+// work area could be had or the index is out of range.
+bool ZZipBlockUnsort(const uint8_t* l, uint32_t n, uint32_t primary, const uint32_t counts[256], uint8_t* out);

@@ -1,0 +1,236 @@
+// The 16-bit integer arithmetic coder: the interval [low, high] within 0..65535 is narrowed per
+// symbol and rescaled whenever it lies in one half (a bit goes out) or straddles the middle within
+// 16384..49151 (the bit is deferred). Bits are packed least significant first within each byte.
+//
+// Frequencies must total at most 16383, so that every symbol keeps a non-empty interval.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+inline constexpr uint32_t ZZIP_CODER_MAX_TOTAL = 16383;
+
+namespace zzipbits {
+// Reverses the bits within each byte of v.
+inline uint64_t ReverseEachByte(uint64_t v) {
+  v = (v >> 1 & 0x5555555555555555ull) | (v & 0x5555555555555555ull) << 1;
+  v = (v >> 2 & 0x3333333333333333ull) | (v & 0x3333333333333333ull) << 2;
+  return (v >> 4 & 0x0F0F0F0F0F0F0F0Full) | (v & 0x0F0F0F0F0F0F0F0Full) << 4;
+}
+}  // namespace zzipbits
+
+// Writes bits first-to-last; more than the room is counted but not stored.
+class CZZipBitWriter {
+ public:
+  CZZipBitWriter(uint8_t* out, size_t room) : m_pOut(out), m_Room(room) {}
+
+  // The n (at most 32) low bits of v, most significant first.
+  void Put(uint32_t v, int n) {
+    m_Acc = m_Acc << n | v;
+    m_Bits += n;
+    if (m_Bits >= 32) Drain();
+  }
+  // n copies of one bit.
+  void PutRun(uint32_t bit, uint32_t n) {
+    for (; n >= 24; n -= 24) Put(bit ? 0xFFFFFF : 0, 24);
+    if (n) Put(bit ? (1u << n) - 1 : 0, static_cast<int>(n));
+  }
+  // Pads the last byte with zero bits; the number of bytes written.
+  size_t Finish() {
+    if (m_Bits & 7) Put(0, 8 - (m_Bits & 7));
+    while (m_Bits) Emit(static_cast<uint8_t>(m_Acc >> (m_Bits -= 8)));
+    return m_Len;
+  }
+  bool Overflow() const { return m_Len > m_Room; }
+
+ private:
+  void Drain() {
+    while (m_Bits >= 8) Emit(static_cast<uint8_t>(m_Acc >> (m_Bits -= 8)));
+  }
+  void Emit(uint8_t b) {
+    if (m_Len < m_Room) m_pOut[m_Len] = static_cast<uint8_t>(zzipbits::ReverseEachByte(b));
+    ++m_Len;
+  }
+
+  uint8_t* m_pOut;
+  size_t m_Room;
+  size_t m_Len = 0;
+  uint64_t m_Acc = 0;
+  int m_Bits = 0;
+};
+
+// Reads bits first-to-last; past the end of the input every bit is 0.
+class CZZipBitReader {
+ public:
+  CZZipBitReader(const uint8_t* in, size_t len) : m_p(in), m_pEnd(in + len) { Refill(); }
+
+  // The next n (0..32) bits, the first as the most significant.
+  [[gnu::always_inline]] uint32_t Get(int n) {
+    if (m_Bits < n) Refill();
+    const uint32_t v = static_cast<uint32_t>((m_Acc >> 1) >> (63 - n));
+    m_Acc <<= n;
+    m_Bits -= n;
+    return v;
+  }
+
+ private:
+  void Refill() {
+    if (m_pEnd - m_p >= 8) {
+      uint64_t v;
+      std::memcpy(&v, m_p, 8);
+      m_Acc |= __builtin_bswap64(zzipbits::ReverseEachByte(v)) >> m_Bits;
+      m_p += (63 - m_Bits) >> 3;
+      m_Bits |= 56;
+      return;
+    }
+    for (; m_Bits <= 56; m_Bits += 8) {
+      const uint64_t b = m_p < m_pEnd ? zzipbits::ReverseEachByte(*m_p++) : 0;
+      m_Acc |= b << (56 - m_Bits);
+    }
+  }
+
+  const uint8_t* m_p;
+  const uint8_t* m_pEnd;
+  uint64_t m_Acc = 0;
+  int m_Bits = 0;
+};
+
+namespace zzipcoder {
+// x / total without a division, exact for x < 2^30 and totals up to ZZIP_CODER_MAX_TOTAL: the
+// error of the rounded-up reciprocal stays below 2^-14, less than 1 / total.
+class CReciprocals {
+ public:
+  CReciprocals() {
+    m_R[0] = 0;
+    for (uint32_t t = 1; t <= ZZIP_CODER_MAX_TOTAL; ++t) m_R[t] = (uint64_t{1} << 44) / t + 1;
+  }
+  uint32_t Divide(uint32_t x, uint32_t total) const { return Scale(x, Fraction(1, total)); }
+  // part / total as a fraction with 44 bits behind the point; Scale(range, it) is then exactly
+  // range * part / total, rounded down, for range * part < 2^30.
+  uint64_t Fraction(uint32_t part, uint32_t total) const { return part * m_R[total]; }
+  static uint32_t Scale(uint32_t range, uint64_t fraction) {
+    return static_cast<uint32_t>(static_cast<unsigned __int128>(range) * fraction >> 44);
+  }
+
+ private:
+  uint64_t m_R[ZZIP_CODER_MAX_TOTAL + 1];
+};
+
+inline const CReciprocals& Reciprocals() {
+  static const CReciprocals r;
+  return r;
+}
+
+inline constexpr uint32_t kHalf = 0x8000;
+inline constexpr uint32_t kFirstQuarter = 0x4000;
+
+// The common leading bits of low and high (0..16) and, behind them, the number of straddling
+// bits (low 01..., high 10...) that the rescaling removes.
+inline int CommonBits(uint32_t low, uint32_t high) {
+  const uint32_t diff = (low ^ high) & 0xFFFF;
+  return diff ? __builtin_clz(diff) - 16 : 16;
+}
+inline int StraddleBits(uint32_t low, uint32_t high) {
+  const uint32_t x = (low & ~high & 0x7FFF) << 17;
+  return __builtin_clz(~x);
+}
+}  // namespace zzipcoder
+
+class CZZipEncoder {
+ public:
+  explicit CZZipEncoder(CZZipBitWriter& out) : m_Out(out) {}
+
+  // Codes the part [cumLow, cumHigh) of total.
+  void Encode(uint32_t cumLow, uint32_t cumHigh, uint32_t total) {
+    const uint32_t range = m_High - m_Low + 1;
+    m_High = m_Low + range * cumHigh / total - 1;
+    m_Low += range * cumLow / total;
+    Rescale();
+  }
+  // Codes with ready cut points: the part from the interval's low + lowCut to low + highCut - 1.
+  [[gnu::always_inline]] void EncodeCut(uint32_t lowCut, uint32_t highCut) {
+    m_High = m_Low + highCut - 1;
+    m_Low += lowCut;
+    Rescale();
+  }
+  uint32_t Range() const { return m_High - m_Low + 1; }
+  // Two bits that pin the final interval; the decoder reads zeros after them.
+  void Finish() {
+    ++m_Pending;
+    PutWithPending(m_Low >= zzipcoder::kFirstQuarter, 1);
+  }
+
+ private:
+  [[gnu::always_inline]] void Rescale() {
+    const int k = zzipcoder::CommonBits(m_Low, m_High);
+    if (k) {
+      PutWithPending(m_Low >> (16 - k), k);
+      m_Low = (m_Low << k) & 0xFFFF;
+      m_High = ((m_High << k) | ((1u << k) - 1)) & 0xFFFF;
+    }
+    const int u = zzipcoder::StraddleBits(m_Low, m_High);
+    if (u) {
+      m_Pending += static_cast<uint32_t>(u);
+      m_Low = (m_Low << u) & 0x7FFF;
+      m_High = ((m_High << u) & 0x7FFF) | 0x8000 | ((1u << u) - 1);
+    }
+  }
+  // k bits of v; the deferred bits, each the opposite of the first, follow the first.
+  void PutWithPending(uint32_t v, int k) {
+    const uint32_t first = v >> (k - 1) & 1;
+    m_Out.Put(first, 1);
+    if (m_Pending) {
+      m_Out.PutRun(first ^ 1, m_Pending);
+      m_Pending = 0;
+    }
+    if (k > 1) m_Out.Put(v & ((1u << (k - 1)) - 1), k - 1);
+  }
+
+  CZZipBitWriter& m_Out;
+  uint32_t m_Low = 0;
+  uint32_t m_High = 0xFFFF;
+  uint32_t m_Pending = 0;
+};
+
+class CZZipDecoder {
+ public:
+  CZZipDecoder(const uint8_t* in, size_t len) : m_In(in, len) { m_Value = m_In.Get(16); }
+
+  uint32_t Range() const { return m_High - m_Low + 1; }
+  // Where the code value lies, as a count of total.
+  uint32_t Target(uint32_t total) const { return ((m_Value - m_Low + 1) * total - 1) / Range(); }
+  // Offset of the code value from the interval's low end, for cut-point decoding.
+  uint32_t Offset() const { return m_Value - m_Low; }
+  void Decode(uint32_t cumLow, uint32_t cumHigh, uint32_t total) {
+    const uint32_t range = Range();
+    m_High = m_Low + range * cumHigh / total - 1;
+    m_Low += range * cumLow / total;
+    Rescale();
+  }
+  [[gnu::always_inline]] void DecodeCut(uint32_t lowCut, uint32_t highCut) {
+    m_High = m_Low + highCut - 1;
+    m_Low += lowCut;
+    Rescale();
+  }
+
+ private:
+  // Without branches: shifts by 0 leave everything as it is.
+  [[gnu::always_inline]] void Rescale() {
+    const int k = zzipcoder::CommonBits(m_Low, m_High);
+    m_Low = (m_Low << k) & 0xFFFF;
+    m_High = ((m_High << k) | ((1u << k) - 1)) & 0xFFFF;
+    const int u = zzipcoder::StraddleBits(m_Low, m_High);
+    m_Low = (m_Low << u) & 0x7FFF;
+    m_High = ((m_High << u) & 0x7FFF) | 0x8000 | ((1u << u) - 1);
+    // The new bits for both steps in one read: k behind the value, then u behind that.
+    const uint32_t bits = m_In.Get(k + u);
+    const uint32_t v = ((m_Value << k) & 0xFFFF) | bits >> u;
+    m_Value = (v & 0x8000) | ((v << u) & 0x7FFF) | (bits & ((1u << u) - 1));
+  }
+
+  CZZipBitReader m_In;
+  uint32_t m_Low = 0;
+  uint32_t m_High = 0xFFFF;
+  uint32_t m_Value;
+};

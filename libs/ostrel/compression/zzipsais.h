@@ -1,0 +1,8 @@
+// Suffix sorting by induced sorting (SA-IS): linear time, a few bytes of work area per symbol.
+#pragma once
+
+#include <cstdint>
+
+// sa receives the start of every suffix of s[0..n) in ascending order; the end of the text sorts
+// before every byte. false when no work area could be had.
+bool ZZipSuffixArray(const uint8_t* s, int32_t* sa, int32_t n);

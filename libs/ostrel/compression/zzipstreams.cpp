@@ -1,0 +1,317 @@
+#include "ostrel/compression/zzipstreams.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <array>
+
+#include "ostrel/compression/zzipcoder.h"
+#include "ostrel/compression/zzipmemory.h"
+#include "ostrel/compression/zzipmtf.h"
+
+namespace {
+// ---- symbol stream ----
+
+constexpr uint8_t kContextModel[27] = {0, 1, 7, 2, 3, 8, 4, 10, 9, 2, 12, 11, 2, 3, 8, 5, 5, 9, 4, 7, 8, 4, 10, 9, 6, 6, 13};
+// The context after symbol s in context c (last + 3 x the one before + 9 x the one before that).
+constexpr auto kNextContext = [] {
+  std::array<uint8_t, 81> t{};
+  for (int c = 0; c < 27; ++c)
+    for (int s = 0; s < 3; ++s) t[c * 3 + s] = static_cast<uint8_t>(s + 3 * (c % 9));
+  return t;
+}();
+constexpr uint32_t kModelLimit[14] = {256, 96, 128, 128, 144, 144, 144, 144, 144, 144, 144, 128, 128, 256};
+constexpr uint32_t kRunLimit = 8192;
+
+// The order of the three symbols from the top of the interval down, by their frequencies: the
+// larger first, ties as the format has them.
+struct SOrder {
+  uint8_t top, mid, bottom;
+};
+
+constexpr SOrder OrderOf(bool f0LtF1, bool f0LtF2, bool f1LtF2, bool f2LtF0) {
+  if (f0LtF1) {
+    if (f0LtF2) return f1LtF2 ? SOrder{2, 1, 0} : SOrder{1, 2, 0};
+    return {1, 0, 2};
+  }
+  if (f1LtF2) return f2LtF0 ? SOrder{0, 2, 1} : SOrder{2, 0, 1};
+  return {0, 1, 2};
+}
+
+constexpr auto kOrders = [] {
+  std::array<SOrder, 16> t{};
+  for (int i = 0; i < 16; ++i) t[i] = OrderOf(i & 8, i & 4, i & 2, i & 1);
+  return t;
+}();
+
+class CSymbolModels {
+ public:
+  // The three symbols from the top of the interval down, and the two cut points (the low ends of
+  // the middle and the top part) for an interval of the given range.
+  struct SSplit {
+    uint8_t top, mid, bottom;
+    uint32_t cutMid, cutTop;
+  };
+
+  SSplit Split(uint32_t range) const {
+    const SModel& m = m_Models[m_Model];
+    return {m.top, m.mid, m.bottom, zzipcoder::CReciprocals::Scale(range, m.fracMid),
+            zzipcoder::CReciprocals::Scale(range, m.fracTop)};
+  }
+
+  [[gnu::always_inline]] void Update(uint32_t sym) {
+    SModel& m = m_Models[m_Model];
+    // Worked on in registers: reading counts back right after storing one stalls the loads.
+    uint32_t c0 = m.count[0], c1 = m.count[1], c2 = m.count[2];
+    const bool zero = sym == 0;
+    const bool turnOn = !m_Run && zero && m_Model == 0;
+    m_Run = turnOn || (m_Run && zero);  // kept by zeros, ended by anything else
+    if (turnOn) {
+      c0 = (c0 >> 1) + 3;
+      c1 >>= 1;
+      c2 >>= 1;
+    }
+    const uint32_t limit = m_Run ? kRunLimit : kModelLimit[m_Model];
+    if (c0 + c1 + c2 + 3 > limit) {
+      c0 >>= 1;
+      c1 >>= 1;
+      c2 >>= 1;
+    }
+    c0 += zero ? 2 : 0;
+    c1 += sym == 1 ? 2 : 0;
+    c2 += sym == 2 ? 2 : 0;
+    m.count[0] = c0;
+    m.count[1] = c1;
+    m.count[2] = c2;
+    Prepare(m, c0 + 1, c1 + 1, c2 + 1);
+    m_Context = kNextContext[m_Context * 3 + sym];
+    m_Model = kContextModel[m_Context];
+  }
+
+ private:
+  // The counts, and what coding with them needs: the order of the symbols and the low ends of
+  // the middle and the top part as fractions of the interval.
+  struct SModel {
+    uint32_t count[3] = {0, 0, 0};
+    uint8_t top = 0, mid = 1, bottom = 2;
+    uint64_t fracMid = 0, fracTop = 0;
+  };
+
+  void Prepare(SModel& m, uint32_t f0, uint32_t f1, uint32_t f2) const {
+    const SOrder& o = kOrders[(f0 < f1) << 3 | (f0 < f2) << 2 | (f1 < f2) << 1 | (f2 < f0)];
+    const uint32_t total = f0 + f1 + f2;
+    const uint32_t fBottom = o.bottom == 0 ? f0 : o.bottom == 1 ? f1 : f2;
+    const uint32_t fMid = o.mid == 0 ? f0 : o.mid == 1 ? f1 : f2;
+    m.top = o.top;
+    m.mid = o.mid;
+    m.bottom = o.bottom;
+    m.fracMid = m_Recip.Fraction(fBottom, total);
+    m.fracTop = m_Recip.Fraction(fBottom + fMid, total);
+  }
+
+ public:
+  CSymbolModels() {
+    for (SModel& m : m_Models) Prepare(m, 1, 1, 1);
+  }
+
+ private:
+  const zzipcoder::CReciprocals& m_Recip = zzipcoder::Reciprocals();
+  SModel m_Models[14];
+  uint32_t m_Context = 0;
+  uint32_t m_Model = 0;
+  bool m_Run = true;
+};
+
+// ---- literal stream ----
+
+struct SLiteralParam {
+  uint32_t bucketInc, offsetInc, limit;
+};
+
+SLiteralParam ParamOf(uint8_t param) {
+  return {1u << (param & 7), 1u << (param >> 3 & 7), 1024u << (param >> 6)};
+}
+
+// An adaptive frequency model of up to 128 symbols, kept as cumulative counts (cum[s] is the total
+// below symbol s, cum[n] the whole), eight to a vector, so that finding and updating a symbol
+// takes no branch per symbol.
+class CFreqModel {
+ public:
+  void Init(uint32_t n, uint32_t inc, uint32_t limit) {
+    m_N = n;
+    m_Inc = inc;
+    m_Limit = limit;
+    m_Chunks = (n + 1 + 7) / 8;
+    for (uint32_t i = 0; i < kSlots; ++i) m_Cum[i] = static_cast<int16_t>(i <= n ? i : kPad);
+  }
+  void Encode(CZZipEncoder& enc, uint32_t sym) {
+    const uint32_t total = Cum(m_N), range = enc.Range();
+    enc.EncodeCut(Cut(range, Cum(sym), total), Cut(range, Cum(sym + 1), total));
+    Update(sym);
+  }
+  uint32_t Decode(CZZipDecoder& dec) {
+    const uint32_t total = Cum(m_N);
+    const __m128i target = _mm_set1_epi16(static_cast<int16_t>(dec.Target(total)));
+    // The symbol is the number of cum[1..n-1] at or below the target: count the slots above it
+    // (each compare gives -1) and take them from the slots.
+    __m128i above = _mm_setzero_si128();
+    for (uint32_t c = 0; c < m_Chunks; ++c) {
+      const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(m_Cum) + c);
+      above = _mm_sub_epi16(above, _mm_cmpgt_epi16(v, target));
+    }
+    above = _mm_add_epi16(above, _mm_srli_si128(above, 8));
+    above = _mm_add_epi16(above, _mm_srli_si128(above, 4));
+    above = _mm_add_epi16(above, _mm_srli_si128(above, 2));
+    const uint32_t sym = m_Chunks * 8 - static_cast<uint32_t>(_mm_cvtsi128_si32(above) & 0xFFFF) - 1;
+    const uint32_t range = dec.Range();
+    dec.DecodeCut(Cut(range, Cum(sym), total), Cut(range, Cum(sym + 1), total));
+    Update(sym);
+    return sym;
+  }
+
+ private:
+  static constexpr uint32_t kSlots = 136;
+  static constexpr int16_t kPad = 0x7FFF;  // above any count: never at or below a target
+
+  uint32_t Cum(uint32_t i) const { return static_cast<uint32_t>(m_Cum[i]); }
+  // range * cum / total, as the coder would compute it.
+  uint32_t Cut(uint32_t range, uint32_t cum, uint32_t total) const {
+    return zzipcoder::CReciprocals::Scale(range, m_Recip.Fraction(cum, total));
+  }
+
+  void Update(uint32_t sym) {
+    const __m128i inc = _mm_set1_epi16(static_cast<int16_t>(m_Inc));
+    const __m128i first = _mm_set1_epi16(static_cast<int16_t>(sym));  // lanes above it grow
+    const __m128i last = _mm_set1_epi16(static_cast<int16_t>(m_N + 1));
+    // Chunks wholly at or below the symbol stay as they are.
+    const uint32_t from = (sym + 1) / 8;
+    __m128i lane = _mm_add_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7), _mm_set1_epi16(static_cast<int16_t>(from * 8)));
+    for (uint32_t c = from; c < m_Chunks; ++c) {
+      __m128i* p = reinterpret_cast<__m128i*>(m_Cum) + c;
+      const __m128i mask = _mm_and_si128(_mm_cmpgt_epi16(lane, first), _mm_cmplt_epi16(lane, last));
+      _mm_store_si128(p, _mm_add_epi16(_mm_load_si128(p), _mm_and_si128(mask, inc)));
+      lane = _mm_add_epi16(lane, _mm_set1_epi16(8));
+    }
+    if (Cum(m_N) > m_Limit) Halve();
+  }
+  void Halve() {
+    uint32_t below = 0, prev = 0;
+    for (uint32_t i = 1; i <= m_N; ++i) {
+      const uint32_t f = Cum(i) - prev;
+      prev = Cum(i);
+      below += (f + 1) >> 1;
+      m_Cum[i] = static_cast<int16_t>(below);
+    }
+  }
+
+  alignas(16) int16_t m_Cum[kSlots];
+  const zzipcoder::CReciprocals& m_Recip = zzipcoder::Reciprocals();
+  uint32_t m_N = 0;
+  uint32_t m_Chunks = 0;
+  uint32_t m_Inc = 1;
+  uint32_t m_Limit = 1024;
+};
+
+class CLiteralModels {
+ public:
+  explicit CLiteralModels(uint8_t param) {
+    const SLiteralParam p = ParamOf(param);
+    m_Bucket.Init(8, p.bucketInc, p.limit);
+    for (uint32_t b = 1; b < 8; ++b) m_Offset[b].Init(1u << b, p.offsetInc, p.limit);
+  }
+  void Encode(CZZipEncoder& enc, uint32_t v) {
+    const uint32_t x = v - 1;  // (v - 2) + 1 = 2^b + r
+    const uint32_t b = 31 - static_cast<uint32_t>(__builtin_clz(x));
+    m_Bucket.Encode(enc, b);
+    if (b) m_Offset[b].Encode(enc, x - (1u << b));
+  }
+  // The value, or 256 or more when the stream names one out of range.
+  uint32_t Decode(CZZipDecoder& dec) {
+    const uint32_t b = m_Bucket.Decode(dec);
+    const uint32_t r = b ? m_Offset[b].Decode(dec) : 0;
+    return (1u << b) + r + 1;
+  }
+
+ private:
+  CFreqModel m_Bucket;
+  CFreqModel m_Offset[8];
+};
+
+constexpr uint32_t kOverflowCheck = 1u << 16;
+}  // namespace
+
+// The two streams share nothing but their order, so each pass below codes one symbol and one
+// literal per step: two independent chains of work that the processor overlaps.
+
+int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut, size_t literalRoom,
+                          uint8_t* symbolOut, size_t symbolRoom, SZZipStreams& result) {
+  TZZipArray<uint8_t> syms(m), lits(m);
+  if (!syms || !lits) return -1;
+  CZZipMtf mtf;
+  uint32_t k = 0;
+  for (uint32_t i = 0; i < m; ++i) {
+    const uint32_t v = mtf.Encode(block[i]);
+    syms[i] = static_cast<uint8_t>(v < 2 ? v : 2);
+    lits[k] = static_cast<uint8_t>(v);
+    k += v >= 2;
+  }
+
+  CZZipBitWriter litBits(literalOut, literalRoom), symBits(symbolOut, symbolRoom);
+  CZZipEncoder litEnc(litBits), symEnc(symBits);
+  CSymbolModels symbols;
+  CLiteralModels literals(param);
+  for (uint32_t i = 0; i < m; ++i) {
+    const uint32_t sym = syms[i];
+    const CSymbolModels::SSplit s = symbols.Split(symEnc.Range());
+    const bool top = sym == s.top, mid = sym == s.mid;
+    symEnc.EncodeCut(top ? s.cutTop : mid ? s.cutMid : 0, top ? symEnc.Range() : mid ? s.cutTop : s.cutMid);
+    symbols.Update(sym);
+    if (i < k) literals.Encode(litEnc, lits[i]);
+    if ((i & (kOverflowCheck - 1)) == 0 && (litBits.Overflow() || symBits.Overflow())) return 0;
+  }
+  litEnc.Finish();
+  symEnc.Finish();
+  result.literals = k;
+  result.literalLen = litBits.Finish();
+  result.symbolLen = symBits.Finish();
+  return !litBits.Overflow() && !symBits.Overflow();
+}
+
+int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
+                          uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]) {
+  if (k > m) return 0;
+  TZZipArray<uint8_t> lits(k);
+  if (!lits) return -1;
+  CZZipDecoder litDec(literalIn, literalLen), symDec(symbolIn, symbolLen);
+  CSymbolModels symbols;
+  CLiteralModels literals(param);
+  uint32_t twos = 0, outOfRange = 0;
+  for (uint32_t i = 0; i < m; ++i) {
+    const CSymbolModels::SSplit s = symbols.Split(symDec.Range());
+    const uint32_t off = symDec.Offset();
+    const bool inTop = off >= s.cutTop, inMid = off >= s.cutMid;
+    const uint32_t sym = inTop ? s.top : inMid ? s.mid : s.bottom;
+    symDec.DecodeCut(inTop ? s.cutTop : inMid ? s.cutMid : 0, inTop ? symDec.Range() : inMid ? s.cutTop : s.cutMid);
+    symbols.Update(sym);
+    out[i] = static_cast<uint8_t>(sym);
+    twos += sym == 2;
+    if (i < k) {
+      const uint32_t v = literals.Decode(litDec);
+      outOfRange |= v >> 8;
+      lits[i] = static_cast<uint8_t>(v);
+    }
+  }
+  if (twos != k || outOfRange) return 0;
+
+  CZZipMtf mtf;
+  std::fill_n(counts, 256, 0);
+  for (uint32_t i = 0, j = 0; i < m; ++i) {
+    const uint32_t sym = out[i];
+    const uint8_t c = sym == 2 ? mtf.Decode(lits[j++]) : mtf.Near(sym);
+    out[i] = c;
+    ++counts[c];
+  }
+  return 1;
+}
+
+uint8_t ZZipChooseParam(uint32_t, uint32_t) { return 5 | 3 << 3 | 2 << 6; }

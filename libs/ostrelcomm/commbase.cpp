@@ -1,0 +1,475 @@
+#include "ostrelcomm/commbase.h"
+
+#include <cstring>
+#include <new>
+
+#include "ostrel/base/types.h"
+#include "ostrel/base/xstring.h"
+#include "ostrel/system/clock.h"
+#include "ostrel/system/globals.h"
+#include "ostrelcomm/commlib.h"
+#include "ostrelcomm/commnode.h"
+#include "ostrelcomm/commtext.h"
+#include "ostrelcomm/packet.h"
+
+namespace {
+
+constexpr char kDefaultObjName[] = "default comm object";
+constexpr char kDefaultLogName[] = "comm.log";
+constexpr char kStars[] = "********************************************";  // 44
+
+int32_t PassPacket(SXPacket*, SXPacketCNode*, int32_t&) { return 1; }
+
+SXPacketCNode* AsNode(SXPacket* packet) { return static_cast<SXPacketCNode*>(packet); }
+
+uint32_t StatedSize(const SXPacket* packet) {
+  uint32_t size = 0;
+  packet->GetPacketSize(size);
+  return size;
+}
+
+bool TypesPair(uint32_t asked, uint32_t known) {
+  switch (asked) {
+    case CNODE_ANY: return known == CNODE_ANY || known == CNODE_SERVER || known == CNODE_CLIENT;
+    case CNODE_CLIENT: return known == CNODE_ANY || known == CNODE_SERVER;
+    case CNODE_SERVER: return known == CNODE_ANY || known == CNODE_CLIENT;
+    default: return false;
+  }
+}
+
+// Replaces a heap text; on failure the field is left cleared.
+int32_t ReplaceText(char*& field, char* text) {
+  xFree(field);
+  field = text;
+  return text != nullptr;
+}
+
+}  // namespace
+
+CCommBase::CCommBase()
+    : m_pObjName(xStrdup(kDefaultObjName)),
+      m_pLogFileName(xStrdup(kDefaultLogName)),
+      m_pSendHook(PassPacket),
+      m_pRecvHook(PassPacket) {}
+
+CCommBase::~CCommBase() {
+  if (glb) {
+    for (CLList* list : {glb->m_pLocalClientCommList, glb->m_pRemoteClientCommList,
+                         glb->m_pStartedLocalClientList, glb->m_pStartedRemoteClientList})
+      xCommRemoveFromList(list, this);
+  }
+  Cleanup();
+  xFree(m_pObjName);
+  xFree(m_pLogFileName);
+}
+
+CCommRemoteClientBase::~CCommRemoteClientBase() { xFree(m_pRemoteHost); }
+
+// ---- configuration ----
+
+void CCommBase::SetPacketTypes(int32_t acceptRaw, int32_t acceptNode) {
+  m_AcceptRaw = acceptRaw;
+  m_AcceptNode = acceptNode;
+}
+
+void CCommBase::SetPacketCallbackSend(TCommPacketHook hook) { m_pSendHook = hook ? hook : PassPacket; }
+void CCommBase::SetPacketCallbackRecv(TCommPacketHook hook) { m_pRecvHook = hook ? hook : PassPacket; }
+
+int32_t CCommBase::SetObjName(const char* name) {
+  if (!ReplaceText(m_pObjName, xStrdup(name ? name : kDefaultObjName)))
+    return xCommError("CCommBase::SetObjName: Unable to allocate memory");
+  return 1;
+}
+
+int32_t CCommBase::SetObjName(const char* base, const char* suffix) {
+  if (!ReplaceText(m_pObjName, xCommFormatName("%s%s", base ? base : "", suffix ? suffix : "")))
+    return xCommError("CCommBase::SetObjName: Unable to allocate memory");
+  return 1;
+}
+
+int32_t CCommBase::SetObjName(const char* base, uint32_t n) {
+  if (!ReplaceText(m_pObjName, xCommFormatName("%s%u", base ? base : "", n)))
+    return xCommError("CCommBase::SetObjName: Unable to allocate memory");
+  return 1;
+}
+
+int32_t CCommBase::SetObjName(const char* base, const char* suffix, uint32_t n) {
+  if (!ReplaceText(m_pObjName, xCommFormatName("%s%s%u", base ? base : "", suffix ? suffix : "", n)))
+    return xCommError("CCommBase::SetObjName: Unable to allocate memory");
+  return 1;
+}
+
+int32_t CCommBase::SetLogFileName(const char* name) {
+  if (!ReplaceText(m_pLogFileName, xStrdup(name ? name : kDefaultLogName)))
+    return xCommError("CCommBase::SetLogFileName: Unable to allocate memory");
+  return 1;
+}
+
+// ---- this-side nodes ----
+
+int32_t CCommBase::HasCommNode(const CCommNode* node) const { return xCommInList(&m_ThisSideNodes, node); }
+
+int32_t CCommBase::RegisterCommNode(CCommNode* node) {
+  if (!node || !m_AcceptNode) return 0;
+  if (HasCommNode(node)) return 1;
+  SXPacket* packet = BuildPacket(PACKET_REGISTERCNODE, node->GetId(), node->GetName(), node->GetType(), 0,
+                                 nullptr, 0);
+  if (!packet) return 0;
+  if (!m_SendQue.InsertLast(packet)) {
+    xFree(packet);
+    return 0;
+  }
+  LogData(">Add commnode to comm (thissidenode)<", node->GetName(), static_cast<uint32_t>(std::strlen(node->GetName() ? node->GetName() : "")));
+  if (m_ThisSideNodes.InsertLast(node)) {
+    LogData(">Sending packet (register comm node)<", packet, StatedSize(packet));
+    if (node->AddCommObject(this)) return 1;
+    xCommRemoveFromList(&m_ThisSideNodes, node);
+  }
+  xCommRemoveFromList(&m_SendQue, packet);
+  xFree(packet);
+  return 0;
+}
+
+int32_t CCommBase::UnregisterCommNode(CCommNode* node) {
+  if (!node || !m_AcceptNode) return 0;
+  if (!HasCommNode(node)) return 0;
+  // Without memory for the packet the far side is not told, but the node still leaves, so that
+  // neither side keeps a pointer to the other.
+  SXPacket* packet = BuildPacket(PACKET_UNREGISTERCNODE, node->GetId(), node->GetName(), node->GetType(), 0,
+                                 nullptr, 0);
+  if (packet && !m_SendQue.InsertLast(packet)) {
+    xFree(packet);
+    packet = nullptr;
+  }
+  if (packet) LogData(">Sending packet (unregister comm node)<", packet, StatedSize(packet));
+  ForgetCommNode(node);
+  LogData(">Remove commNode fromcomm (thissidenode)<", nullptr, 0);
+  return 1;
+}
+
+void CCommBase::ForgetCommNode(CCommNode* node) {
+  node->DeleteCommObject(this);
+  xCommRemoveFromList(&m_ThisSideNodes, node);
+}
+
+void CCommBase::DetachFromNodes() {
+  for (void* p : CCommSnapshot(&m_ThisSideNodes))
+    if (HasCommNode(static_cast<CCommNode*>(p))) ForgetCommNode(static_cast<CCommNode*>(p));
+  m_ThisSideNodes.KillAll();
+}
+
+// ---- other-side nodes ----
+
+SOtherSideNode* CCommBase::FindOtherSideNode(uint32_t id, uint32_t type, const char* name, uint32_t nameSize,
+                                             int32_t ignoreCase) {
+  for (CNode* n = m_OtherSideNodes.HeadNode(); n; n = n->m_pNext) {
+    auto* entry = static_cast<SOtherSideNode*>(n->m_pData);
+    if (entry->m_NodeId != id || entry->m_NodeType != type) continue;
+    if (std::strlen(entry->m_pName) != nameSize) continue;
+    if (ignoreCase ? xStrnicmp(entry->m_pName, name, nameSize) == 0
+                   : std::memcmp(entry->m_pName, name, nameSize) == 0)
+      return entry;
+  }
+  return nullptr;
+}
+
+int32_t CCommBase::AddOtherSideNode(const SXPacketCNode* packet) {
+  uint32_t id, type, nameSize;
+  if (!packet->GetNodeId(id) || !packet->GetNodeType(type) || !packet->GetNodeNameSize(nameSize)) return 0;
+  const char* name = packet->GetNodeName();
+  if (!name) return 0;
+  if (SOtherSideNode* entry = FindOtherSideNode(id, type, name, nameSize, 1)) {
+    ++entry->m_RefCount;
+    return 1;
+  }
+  auto* entry = new (std::nothrow) SOtherSideNode{id, type, xStrndup(name, nameSize), 1};
+  if (!entry || !entry->m_pName || !m_OtherSideNodes.InsertLast(entry)) {
+    if (entry) xFree(entry->m_pName);
+    delete entry;
+    return 0;
+  }
+  LogData(">Add commnode to comm (othersidenode)<", name, nameSize);
+  LogData(">RECV:Comm node register<", nullptr, 0);
+  return 1;
+}
+
+void CCommBase::RemoveOtherSideNode(const SXPacketCNode* packet) {
+  uint32_t id, type, nameSize;
+  if (!packet->GetNodeId(id) || !packet->GetNodeType(type) || !packet->GetNodeNameSize(nameSize)) return;
+  const char* name = packet->GetNodeName();
+  if (!name) return;
+  SOtherSideNode* entry = FindOtherSideNode(id, type, name, nameSize, 0);
+  if (!entry || --entry->m_RefCount) return;
+  xCommRemoveFromList(&m_OtherSideNodes, entry);
+  xFree(entry->m_pName);
+  delete entry;
+}
+
+void CCommBase::FreeOtherSideNodes() {
+  for (void* p : CCommSnapshot(&m_OtherSideNodes)) {
+    auto* entry = static_cast<SOtherSideNode*>(p);
+    xFree(entry->m_pName);
+    delete entry;
+  }
+  m_OtherSideNodes.KillAll();
+}
+
+int32_t CCommBase::SendOtherSideNodes(CCommBase* target) {
+  if (!target) return 0;
+  if (!m_Connected) return 1;
+  for (void* p : CCommSnapshot(&m_OtherSideNodes)) {
+    const auto* entry = static_cast<SOtherSideNode*>(p);
+    SXPacket* packet = BuildPacket(PACKET_REGISTERCNODE, entry->m_NodeId, entry->m_pName, entry->m_NodeType, 0,
+                                   nullptr, 0);
+    if (!packet) return 0;
+    if (!target->SendPacket(packet)) {
+      xFree(packet);
+      return 0;
+    }
+  }
+  return 1;
+}
+
+int32_t CCommBase::HasOtherSideNode(const char* name, uint32_t nameLength, uint32_t id, uint32_t type) {
+  if (!m_AcceptNode || !name) return 0;
+  for (CNode* n = m_OtherSideNodes.HeadNode(); n; n = n->m_pNext) {
+    const auto* entry = static_cast<SOtherSideNode*>(n->m_pData);
+    if (entry->m_NodeId == id && xCommSameName(entry->m_pName, name, nameLength) && TypesPair(type, entry->m_NodeType))
+      return 1;
+  }
+  return 0;
+}
+
+// ---- data ----
+
+int32_t CCommBase::SendPacket(SXPacket* packet) {
+  if (!m_Connected || !packet) return 0;
+  int32_t deliver = 1;
+  if (!m_pSendHook(packet, AsNode(packet), deliver)) return 0;
+  if (!deliver) {
+    xFree(packet);
+    return 1;
+  }
+  if (!m_AcceptNode && !m_AcceptRaw) return 0;
+  if (!SendQueAdd(packet)) return 0;
+  LogData(">Sending packet<", packet, StatedSize(packet));
+  return 1;
+}
+
+int32_t CCommBase::SendRawData(const void* data, uint32_t size) {
+  if (!m_Connected || (m_OutAckMode && !m_OutAcked) || !m_AcceptRaw) return 0;
+  return SendBuilt(BuildPacket(PACKET_RAWDATA, 0, nullptr, 0, 0, data, size));
+}
+
+int32_t CCommBase::SendBuilt(SXPacket* packet) {
+  if (!packet) return 0;
+  if (!SendPacket(packet)) {
+    xFree(packet);
+    return 0;
+  }
+  m_OutAcked = 0;
+  return 1;
+}
+
+int32_t CCommBase::RecvRawData(void*& data, uint32_t& size) {
+  for (CNode* n = m_RecvQue.HeadNode(); n; n = n->m_pNext) {
+    auto* packet = static_cast<SXPacket*>(n->m_pData);
+    uint8_t type;
+    if (!packet->GetPacketType(type)) return 0;
+    if (type != PACKET_RAWDATA) continue;
+    uint8_t t;
+    uint32_t id, nodeType, session;
+    const char* name;
+    if (!ExtractPacket(packet, t, id, name, nodeType, session, data, size)) return 0;
+    xCommRemoveFromList(&m_RecvQue, packet);
+    xFree(packet);
+    return 1;
+  }
+  return 0;
+}
+
+int32_t CCommBase::SendCommNodeData(const char* name, uint32_t id, uint32_t type, uint32_t sessionIndex,
+                                    const void* data, uint32_t size) {
+  if (!m_Connected) return 0;
+  if (!m_AcceptNode) return 1;
+  bool standsHere = false;
+  for (CNode* n = m_ThisSideNodes.HeadNode(); n && !standsHere; n = n->m_pNext) {
+    const auto* node = static_cast<CCommNode*>(n->m_pData);
+    standsHere = node->GetId() == id && name && xCommSameName(node->GetName(), name, static_cast<uint32_t>(std::strlen(name)));
+  }
+  if (!standsHere) return 0;
+  return SendBuilt(BuildPacket(PACKET_CNODEDATA, id, name, type, sessionIndex, data, size));
+}
+
+int32_t CCommBase::RecvPacketFromRemote(SXPacket* packet) {
+  if (!packet) return 0;
+  uint8_t type;
+  if (!packet->GetPacketType(type)) {
+    xFree(packet);
+    return 0;
+  }
+  int32_t deliver = 1;
+  if (!m_pRecvHook(packet, AsNode(packet), deliver)) {
+    xFree(packet);
+    return 0;
+  }
+  if (!deliver) {
+    xFree(packet);
+    return 1;
+  }
+  int32_t result = 0;
+  if (type == PACKET_REGISTERCNODE && m_AcceptNode) {
+    result = AddOtherSideNode(AsNode(packet));
+    if (result) CommRouteRegisterPacket(this, packet);
+  } else if (type == PACKET_UNREGISTERCNODE && m_AcceptNode) {
+    RemoveOtherSideNode(AsNode(packet));
+    result = 1;
+  } else if (type == PACKET_RAWDATA && m_AcceptRaw) {
+    if (m_InAckMode && !m_InAcked) {
+      xFree(packet);
+      return 0;
+    }
+    if (m_RecvQue.InsertLast(packet)) {
+      m_InAcked = 0;
+      LogData(">RECV:RawData<", nullptr, 0);
+      return 1;
+    }
+  } else if (type == PACKET_CNODEDATA && m_AcceptNode) {
+    result = RecvNodeData(packet);
+  }
+  xFree(packet);
+  return result;
+}
+
+// A node-data packet from the far side: routed on, then handed to the local nodes of its id and
+// name (whatever their type; the node applies its own session rule). The packet stays the caller's.
+int32_t CCommBase::RecvNodeData(SXPacket* packet) {
+  if (m_InAckMode && !m_InAcked) return 0;
+  const SXPacketCNode* node = AsNode(packet);
+  uint32_t id, nameSize;
+  if (!node->GetNodeId(id) || !node->GetNodeNameSize(nameSize)) return 0;
+  const char* name = node->GetNodeName();
+  if (!name) return 0;
+  bool known = false;
+  for (CNode* n = m_OtherSideNodes.HeadNode(); n && !known; n = n->m_pNext) {
+    const auto* entry = static_cast<SOtherSideNode*>(n->m_pData);
+    known = entry->m_NodeId == id && xCommSameName(entry->m_pName, name, nameSize);
+  }
+  LogData(">RECV:Node data<", nullptr, 0);
+  const int32_t routed = CommRouteNodeData(this, packet);
+  if (!known && !routed) return 0;
+  bool accepted = false;
+  // A node's receive hook may exit nodes, which leaves this list meanwhile.
+  for (void* p : CCommSnapshot(&m_ThisSideNodes)) {
+    if (!HasCommNode(static_cast<CCommNode*>(p))) continue;
+    auto* local = static_cast<CCommNode*>(p);
+    const bool match = local->GetId() == id && xCommSameName(local->GetName(), name, nameSize);
+    if (match && local->RecvIncomingFromComm(packet) == 1) {
+      accepted = true;
+      LogData(">RECV:Node data\t- ACCEPT -<", local->GetName(), nameSize);
+    } else {
+      const char* localName = local->GetName() ? local->GetName() : "";
+      LogData(">RECV:Node data\t- DENY -<", localName, static_cast<uint32_t>(std::strlen(localName)));
+    }
+  }
+  if (!accepted) LogData(">RECV:Node data\t- NOT SENT TO ANY NODE -<", nullptr, 0);
+  m_InAcked = 0;
+  return 1;
+}
+
+void CCommBase::Cleanup() {
+  DetachFromNodes();
+  FreeOtherSideNodes();
+  m_SendQue.KillAllData();
+  m_RecvQue.KillAllData();
+}
+
+int32_t CCommBase::SendQueAdd(SXPacket* packet) { return packet && m_SendQue.InsertLast(packet) ? 1 : 0; }
+
+int32_t CCommBase::SendQueDelete() {
+  void* packet = m_SendQue.Get();
+  if (!packet) return 0;
+  m_SendQue.Delete(1);
+  xFree(packet);
+  return 1;
+}
+
+int32_t CCommBase::RecvQueDelete() {
+  void* packet = m_RecvQue.Get();
+  if (!packet) return 0;
+  m_RecvQue.Delete(1);
+  xFree(packet);
+  return 1;
+}
+
+// ---- log ----
+
+void CCommBase::WriteLog(const char* tag, CCommBase* from, const void* data, uint32_t size) {
+  if (!m_Log) return;
+  FILE* f = xCommOpenLog(m_pLogFileName ? m_pLogFileName : kDefaultLogName);
+  if (!f) return;
+  std::fprintf(f, "%s\n%s\n%s", kStars, kStars, tag ? tag : "");
+  if (from) {
+    std::fprintf(f, " | From object: %s | From class: %s | To object(this): %s | To class(this): %s\n",
+                 from->GetObjName(), from->GetClassNameA(), GetObjName(), GetClassNameA());
+  } else {
+    std::fprintf(f, " | Object name: %s | Class name: %s\n", m_pObjName ? m_pObjName : "No object name",
+                 GetClassNameA());
+  }
+  std::fprintf(f, "Timestamp: %u  |  Address: %lu\n", xGetTime(),
+               static_cast<unsigned long>(reinterpret_cast<uintptr_t>(this)));
+  if (data) {
+    std::fputs("*********\n", f);
+    xCommLogBytes(f, data, size);
+    std::fputs("\n*********\n", f);
+  }
+  std::fprintf(f, "%s\n%s\n\n", kStars, kStars);
+  std::fclose(f);
+}
+
+void CCommBase::LogData(const char* tag, const void* data, uint32_t size) { WriteLog(tag, nullptr, data, size); }
+
+void CCommBase::LogRoute(CCommBase* from, const char* tag, const void* packet, uint32_t size) {
+  WriteLog(tag, from, packet, size);
+}
+
+// ---- registration of the link itself ----
+
+int32_t CCommBase::RegisterClient(CLList* list, int32_t remote) {
+  if (!list || !list->IfNotInsertLast(this)) return 0;
+  if (!(remote ? AddRemoteCommToCommNode(this) : AddLocalCommToCommNode(this))) return 0;
+  LogData(">Register<", nullptr, 0);
+  return CommAnnounceOtherSideNodes(this);
+}
+
+int32_t CCommBase::UnRegisterClient(CLList* list, int32_t remote) {
+  LogData(">UnRegister<", nullptr, 0);
+  if (remote)
+    RemoveRemoteCommFromCommNode(this);
+  else
+    RemoveLocalCommFromCommNode(this);
+  return xCommRemoveFromList(list, this);
+}
+
+int32_t CCommLocalClientBase::RegisterLocalClient() {
+  return RegisterClient(glb ? glb->m_pLocalClientCommList : nullptr, 0);
+}
+
+int32_t CCommLocalClientBase::UnRegisterLocalClient() {
+  return UnRegisterClient(glb ? glb->m_pLocalClientCommList : nullptr, 0);
+}
+
+int32_t CCommRemoteClientBase::RegisterRemoteClient() {
+  return RegisterClient(glb ? glb->m_pRemoteClientCommList : nullptr, 1);
+}
+
+int32_t CCommRemoteClientBase::UnRegisterRemoteClient() {
+  return UnRegisterClient(glb ? glb->m_pRemoteClientCommList : nullptr, 1);
+}
+
+int32_t CCommRemoteClientBase::SetRemoteLocation(const char* host, uint32_t port) {
+  m_RemotePort = port;
+  if (!ReplaceText(m_pRemoteHost, xStrdup(host ? host : "")))
+    return xCommError("CCommRemoteClientBase::SetRemoteLocation: Unable to allocate memory");
+  return 1;
+}

@@ -1,0 +1,17 @@
+// Framebuffer pixels to the 0x00RRGGBB words that window surfaces hold, shared by the backends.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/display/display.h"
+
+int32_t PlatformBytesPerPixel(EPixelFormat format);
+// A framebuffer that can be read: pixels present, sizes above 0, rows long enough.
+bool PlatformFramebufferUsable(const TDisplayFramebuffer& fb);
+// One row of count pixels; the palette is read for Indexed8 only.
+void PlatformPixelsToXrgb(const uint8_t* src, EPixelFormat format, const TDisplayColour* palette, int32_t count,
+                          uint32_t* dst);
+// The part of rect (framebuffer coordinates) that lies inside the framebuffer and, moved by
+// (dstX, dstY), inside a target of targetWidth by targetHeight; false when nothing is left.
+bool PlatformClipPresentRect(const TDisplayFramebuffer& fb, const TDisplayRect& rect, int32_t dstX, int32_t dstY,
+                             int32_t targetWidth, int32_t targetHeight, TDisplayRect& out);

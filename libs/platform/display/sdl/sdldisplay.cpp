@@ -1,0 +1,393 @@
+#include "platform/display/sdl/sdldisplay.h"
+
+#include <SDL.h>
+
+#include <new>
+#include <vector>
+
+#include "platform/display/pixels.h"
+#include "platform/display/sdl/sdlkeys.h"
+#include "platform/display/translator.h"
+#include "platform/text/cp1252.h"
+
+namespace {
+class CSdlDisplay : public CQueuedDisplay {
+ public:
+  CSdlDisplay();
+  ~CSdlDisplay() override;
+  const char* Name() const override { return "sdl"; }
+
+  bool OpenWindow(const char* title, int32_t x, int32_t y, int32_t width, int32_t height) override;
+  void CloseWindow() override;
+  bool IsWindowOpen() const override { return m_pWindow != nullptr; }
+  void ShowWindow(bool visible) override;
+  bool IsWindowVisible() const override { return HasFlag(SDL_WINDOW_SHOWN); }
+  void RaiseWindow() override {
+    if (m_pWindow) SDL_RaiseWindow(m_pWindow);
+  }
+  void SetTitle(const char* title) override;
+  void MinimizeWindow() override {
+    if (m_pWindow) SDL_MinimizeWindow(m_pWindow);
+  }
+  void RestoreWindow() override {
+    if (m_pWindow) SDL_RestoreWindow(m_pWindow);
+  }
+  bool IsWindowMinimized() const override { return HasFlag(SDL_WINDOW_MINIMIZED); }
+
+  void SetWindowStyle(uint32_t style) override;
+  uint32_t GetWindowStyle() const override { return m_Style; }
+  // SDL places and sizes the client area; the frame is the desktop's business.
+  TFrameMetrics GetFrameMetrics() const override { return {}; }
+  void SetWindowPos(int32_t x, int32_t y) override {
+    if (m_pWindow) SDL_SetWindowPosition(m_pWindow, x, y);
+  }
+  void SetWindowSize(int32_t width, int32_t height) override {
+    if (m_pWindow && width > 0 && height > 0) SDL_SetWindowSize(m_pWindow, width, height);
+  }
+  void GetWindowRect(int32_t& x, int32_t& y, int32_t& width, int32_t& height) const override;
+  void GetClientSize(int32_t& width, int32_t& height) const override;
+  bool SetFullScreen(EFullScreen mode) override;
+  EFullScreen GetFullScreen() const override { return m_FullScreen; }
+
+  void GetDesktopSize(int32_t& width, int32_t& height) const override;
+  int32_t GetDesktopDepth() const override;
+
+  void SetPalette(int32_t first, int32_t count, const TDisplayColour* colours) override;
+  bool Present(const TDisplayFramebuffer& fb, const TDisplayRect* rects, int32_t count, int32_t dstX,
+               int32_t dstY) override;
+
+  bool HasMouse() const override { return true; }
+  bool HasSystemCursor(EDisplayCursor cursor) const override { return Cursor(cursor) != nullptr; }
+  void SetSystemCursor(EDisplayCursor cursor) override;
+  EDisplayCursor GetSystemCursor() const override { return m_Cursor; }
+  void ShowPointer(bool visible) override { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+  bool IsPointerShown() const override { return SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE; }
+  void WarpPointer(int32_t x, int32_t y) override;
+
+  bool SetClipboardText(const char* text) override;
+  bool GetClipboardText(std::string& text) override;
+
+  SDL_Window* Window() const { return m_pWindow; }
+
+ protected:
+  void PumpEvents() override;
+  void ClientOrigin(int32_t& x, int32_t& y) const override;
+
+ private:
+  bool HasFlag(uint32_t flag) const { return m_pWindow && (SDL_GetWindowFlags(m_pWindow) & flag) != 0; }
+  SDL_Cursor* Cursor(EDisplayCursor cursor) const;
+  int DisplayIndex() const;
+  void QueueSdlKey(const SDL_KeyboardEvent& e, const SDL_Event* next, bool& tookNext);
+  void QueueWindowEvent(const SDL_WindowEvent& e);
+  void QueueSize(uint32_t kind);
+
+  SDL_Window* m_pWindow = nullptr;
+  uint32_t m_Style = 0;
+  EFullScreen m_FullScreen = EFullScreen::Off;
+  SDL_Rect m_Windowed{};  // the window's place before full screen
+  SDL_Cursor* m_Cursors[3] = {};
+  EDisplayCursor m_Cursor = EDisplayCursor::Arrow;
+  TDisplayColour m_Palette[256] = {};
+  std::vector<uint32_t> m_Staging;
+  std::vector<SDL_Rect> m_Shown;
+};
+
+CSdlDisplay::CSdlDisplay() {
+  static constexpr SDL_SystemCursor kKinds[3] = {SDL_SYSTEM_CURSOR_ARROW, SDL_SYSTEM_CURSOR_HAND,
+                                                 SDL_SYSTEM_CURSOR_IBEAM};
+  for (int i = 0; i < 3; ++i) m_Cursors[i] = SDL_CreateSystemCursor(kKinds[i]);
+  for (int i = 0; i < 256; ++i) m_Palette[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(i), static_cast<uint8_t>(i)};
+}
+
+CSdlDisplay::~CSdlDisplay() {
+  CloseWindow();
+  for (SDL_Cursor*& c : m_Cursors) {
+    if (c) SDL_FreeCursor(c);
+    c = nullptr;
+  }
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool CSdlDisplay::OpenWindow(const char* title, int32_t x, int32_t y, int32_t width, int32_t height) {
+  CloseWindow();
+  const std::string utf8 = PlatformUtf8FromCp1252(title);
+  m_pWindow = SDL_CreateWindow(utf8.c_str(), x, y, width > 0 ? width : 1, height > 0 ? height : 1,
+                               SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+  if (!m_pWindow) return false;
+  m_Style = 0;
+  m_FullScreen = EFullScreen::Off;
+  SDL_StartTextInput();
+  return true;
+}
+
+void CSdlDisplay::CloseWindow() {
+  if (!m_pWindow) return;
+  SDL_StopTextInput();
+  SDL_DestroyWindow(m_pWindow);
+  m_pWindow = nullptr;
+  ClearQueue();
+}
+
+void CSdlDisplay::ShowWindow(bool visible) {
+  if (!m_pWindow) return;
+  if (visible) {
+    SDL_ShowWindow(m_pWindow);
+  } else {
+    SDL_HideWindow(m_pWindow);
+  }
+}
+
+void CSdlDisplay::SetTitle(const char* title) {
+  if (m_pWindow) SDL_SetWindowTitle(m_pWindow, PlatformUtf8FromCp1252(title).c_str());
+}
+
+void CSdlDisplay::SetWindowStyle(uint32_t style) {
+  m_Style = style;
+  if (!m_pWindow) return;
+  SDL_SetWindowBordered(m_pWindow, (style & (XWS_CAPTION | XWS_SIZEFRAME)) ? SDL_TRUE : SDL_FALSE);
+  SDL_SetWindowResizable(m_pWindow, (style & XWS_SIZEFRAME) ? SDL_TRUE : SDL_FALSE);
+}
+
+void CSdlDisplay::GetWindowRect(int32_t& x, int32_t& y, int32_t& width, int32_t& height) const {
+  x = y = width = height = 0;
+  if (!m_pWindow) return;
+  SDL_GetWindowPosition(m_pWindow, &x, &y);
+  SDL_GetWindowSize(m_pWindow, &width, &height);
+}
+
+void CSdlDisplay::GetClientSize(int32_t& width, int32_t& height) const {
+  width = height = 0;
+  if (m_pWindow) SDL_GetWindowSize(m_pWindow, &width, &height);
+}
+
+void CSdlDisplay::ClientOrigin(int32_t& x, int32_t& y) const {
+  x = y = 0;
+  if (m_pWindow) SDL_GetWindowPosition(m_pWindow, &x, &y);
+}
+
+bool CSdlDisplay::SetFullScreen(EFullScreen mode) {
+  if (!m_pWindow) return false;
+  uint32_t flags = 0;
+  if (mode == EFullScreen::Desktop) flags = SDL_WINDOW_FULLSCREEN_DESKTOP;
+  if (mode == EFullScreen::Exclusive) {
+    SDL_SetWindowDisplayMode(m_pWindow, nullptr);  // the mode closest to the window's size
+    flags = SDL_WINDOW_FULLSCREEN;
+  }
+  if (m_FullScreen == EFullScreen::Off) GetWindowRect(m_Windowed.x, m_Windowed.y, m_Windowed.w, m_Windowed.h);
+  if (SDL_SetWindowFullscreen(m_pWindow, flags) != 0) return false;
+  // Not every driver gives the window its place back.
+  if (mode == EFullScreen::Off && m_FullScreen != EFullScreen::Off) {
+    SDL_SetWindowSize(m_pWindow, m_Windowed.w, m_Windowed.h);
+    SDL_SetWindowPosition(m_pWindow, m_Windowed.x, m_Windowed.y);
+  }
+  m_FullScreen = mode;
+  return true;
+}
+
+int CSdlDisplay::DisplayIndex() const {
+  const int index = m_pWindow ? SDL_GetWindowDisplayIndex(m_pWindow) : 0;
+  return index < 0 ? 0 : index;
+}
+
+void CSdlDisplay::GetDesktopSize(int32_t& width, int32_t& height) const {
+  SDL_DisplayMode mode{};
+  width = height = 0;
+  if (SDL_GetDesktopDisplayMode(DisplayIndex(), &mode) != 0) return;
+  width = mode.w;
+  height = mode.h;
+}
+
+int32_t CSdlDisplay::GetDesktopDepth() const {
+  SDL_DisplayMode mode{};
+  if (SDL_GetDesktopDisplayMode(DisplayIndex(), &mode) != 0) return 0;
+  // SDL counts 8-8-8 in four bytes as 24 bits; the desktop calls it 32.
+  if (SDL_BYTESPERPIXEL(mode.format) == 4) return 32;
+  return static_cast<int32_t>(SDL_BITSPERPIXEL(mode.format));
+}
+
+void CSdlDisplay::SetPalette(int32_t first, int32_t count, const TDisplayColour* colours) {
+  if (!colours || first < 0 || count < 0) return;
+  for (int32_t i = 0; i < count && first + i < 256; ++i) m_Palette[first + i] = colours[i];
+}
+
+bool CSdlDisplay::Present(const TDisplayFramebuffer& fb, const TDisplayRect* rects, int32_t count, int32_t dstX,
+                          int32_t dstY) {
+  if (!m_pWindow || !PlatformFramebufferUsable(fb) || (count > 0 && !rects)) return false;
+  SDL_Surface* surface = SDL_GetWindowSurface(m_pWindow);
+  if (!surface) return false;
+  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
+  const uint32_t format = surface->format->format;
+  const bool direct = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+  const uint32_t opaque = format == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000u : 0;
+  const int32_t bpp = PlatformBytesPerPixel(fb.format);
+  bool ok = true;
+  m_Shown.clear();
+  for (int32_t i = 0; i < count && ok; ++i) {
+    TDisplayRect r;
+    if (!PlatformClipPresentRect(fb, rects[i], dstX, dstY, surface->w, surface->h, r)) continue;
+    auto* target = static_cast<uint8_t*>(surface->pixels) + static_cast<int64_t>(r.y + dstY) * surface->pitch +
+                   static_cast<int64_t>(r.x + dstX) * surface->format->BytesPerPixel;
+    const uint8_t* src = fb.pixels + static_cast<int64_t>(r.y) * fb.pitch + static_cast<int64_t>(r.x) * bpp;
+    if (direct) {
+      for (int32_t row = 0; row < r.height; ++row) {
+        auto* dst = reinterpret_cast<uint32_t*>(target + static_cast<int64_t>(row) * surface->pitch);
+        PlatformPixelsToXrgb(src + static_cast<int64_t>(row) * fb.pitch, fb.format, m_Palette, r.width, dst);
+        if (opaque) {
+          for (int32_t k = 0; k < r.width; ++k) dst[k] |= opaque;
+        }
+      }
+    } else {
+      m_Staging.resize(static_cast<size_t>(r.width) * static_cast<size_t>(r.height));
+      for (int32_t row = 0; row < r.height; ++row) {
+        PlatformPixelsToXrgb(src + static_cast<int64_t>(row) * fb.pitch, fb.format, m_Palette, r.width,
+                             m_Staging.data() + static_cast<size_t>(row) * r.width);
+      }
+      ok = SDL_ConvertPixels(r.width, r.height, SDL_PIXELFORMAT_RGB888, m_Staging.data(), r.width * 4, format, target,
+                             surface->pitch) == 0;
+    }
+    m_Shown.push_back({r.x + dstX, r.y + dstY, r.width, r.height});
+  }
+  if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  if (ok && !m_Shown.empty()) {
+    ok = SDL_UpdateWindowSurfaceRects(m_pWindow, m_Shown.data(), static_cast<int>(m_Shown.size())) == 0;
+  }
+  return ok;
+}
+
+SDL_Cursor* CSdlDisplay::Cursor(EDisplayCursor cursor) const {
+  const auto i = static_cast<int32_t>(cursor);
+  return i >= 0 && i < 3 ? m_Cursors[i] : nullptr;
+}
+
+void CSdlDisplay::SetSystemCursor(EDisplayCursor cursor) {
+  m_Cursor = cursor;
+  if (SDL_Cursor* c = Cursor(cursor)) SDL_SetCursor(c);
+}
+
+void CSdlDisplay::WarpPointer(int32_t x, int32_t y) {
+  SetPointer(x, y);
+  if (!m_pWindow) return;
+  int32_t ox = 0, oy = 0;
+  ClientOrigin(ox, oy);
+  // SDL reports the move that the warp causes, as the desktop did.
+  SDL_WarpMouseInWindow(m_pWindow, x - ox, y - oy);
+}
+
+bool CSdlDisplay::SetClipboardText(const char* text) {
+  if (!text) return false;
+  return SDL_SetClipboardText(PlatformUtf8FromCp1252(text).c_str()) == 0;
+}
+
+bool CSdlDisplay::GetClipboardText(std::string& text) {
+  if (!SDL_HasClipboardText()) return false;
+  char* utf8 = SDL_GetClipboardText();
+  if (!utf8) return false;
+  text = PlatformCp1252FromUtf8(utf8);
+  SDL_free(utf8);
+  return true;
+}
+
+void CSdlDisplay::QueueSdlKey(const SDL_KeyboardEvent& e, const SDL_Event* next, bool& tookNext) {
+  tookNext = false;
+  const uint32_t vk = SdlVirtualKey(e.keysym);
+  const bool down = e.state == SDL_PRESSED;
+  TRawKey key{vk, down};
+  key.repeat = e.repeat != 0;
+  key.text = down ? 0 : XKEYTEXT_ASPRESSED;
+  key.capsLock = (e.keysym.mod & KMOD_CAPS) ? 1 : 0;
+  key.numLock = (e.keysym.mod & KMOD_NUM) ? 1 : 0;
+  // The text a press types arrives right behind it; the press takes it as its character (the last
+  // one when a dead key makes two).
+  if (down && next && next->type == SDL_TEXTINPUT) {
+    const std::string text = PlatformCp1252FromUtf8(next->text.text);
+    if (!text.empty()) key.text = static_cast<uint8_t>(text.back());
+    tookNext = true;
+  }
+  if (vk) {
+    QueueKey(key);
+  } else if (tookNext) {
+    const std::string text = PlatformCp1252FromUtf8(next->text.text);
+    QueueText(text.data(), text.size());
+  }
+}
+
+void CSdlDisplay::QueueSize(uint32_t kind) {
+  int32_t w = 0, h = 0;
+  GetClientSize(w, h);
+  PostMessage({XMSG_SIZE, kind, kind == XSIZE_MINIMIZED ? 0 : XMakePointParam(w, h)});
+}
+
+void CSdlDisplay::QueueWindowEvent(const SDL_WindowEvent& e) {
+  switch (e.event) {
+    case SDL_WINDOWEVENT_CLOSE: PostMessage({XMSG_CLOSE, 0, 0}); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: PostMessage({XMSG_ACTIVATEAPP, 1, 0}); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: PostMessage({XMSG_ACTIVATEAPP, 0, 0}); break;
+    case SDL_WINDOWEVENT_EXPOSED: PostMessage({XMSG_PAINT, 0, 0}); break;
+    case SDL_WINDOWEVENT_MINIMIZED: QueueSize(XSIZE_MINIMIZED); break;
+    case SDL_WINDOWEVENT_RESTORED: QueueSize(XSIZE_RESTORED); break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      QueueSize(HasFlag(SDL_WINDOW_MAXIMIZED) ? XSIZE_MAXIMIZED : XSIZE_RESTORED);
+      break;
+    default: break;
+  }
+}
+
+void CSdlDisplay::PumpEvents() {
+  std::vector<SDL_Event> events;
+  SDL_Event ev;
+  while (SDL_PollEvent(&ev)) events.push_back(ev);
+  for (size_t i = 0; i < events.size(); ++i) {
+    const SDL_Event& e = events[i];
+    switch (e.type) {
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        bool tookNext = false;
+        QueueSdlKey(e.key, i + 1 < events.size() ? &events[i + 1] : nullptr, tookNext);
+        if (tookNext) ++i;
+        break;
+      }
+      case SDL_TEXTINPUT: {
+        const std::string text = PlatformCp1252FromUtf8(e.text.text);
+        QueueText(text.data(), text.size());
+        break;
+      }
+      case SDL_MOUSEMOTION: QueueMouseMove(e.motion.x, e.motion.y); break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        const int32_t button = e.button.button == SDL_BUTTON_LEFT    ? XMOUSE_LEFT
+                               : e.button.button == SDL_BUTTON_RIGHT ? XMOUSE_RIGHT
+                               : e.button.button == SDL_BUTTON_MIDDLE ? XMOUSE_MIDDLE
+                                                                      : -1;
+        if (button >= 0) QueueMouseButton(button, e.type == SDL_MOUSEBUTTONDOWN, e.button.x, e.button.y);
+        break;
+      }
+      case SDL_MOUSEWHEEL: {
+        int32_t notches = e.wheel.y;
+        if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
+        int32_t px = 0, py = 0, ox = 0, oy = 0;
+        GetPointerPos(px, py);
+        ClientOrigin(ox, oy);
+        if (notches) QueueMouseWheel(notches, px - ox, py - oy);
+        break;
+      }
+      case SDL_WINDOWEVENT: QueueWindowEvent(e.window); break;
+      default: break;  // SDL_QUIT too: closing arrives as the window's own close event
+    }
+  }
+}
+}  // namespace
+
+CDisplayBackend* PlatformCreateSdlDisplay() {
+  // Signals keep their ordinary meaning; a click that activates the window also counts.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+  auto* display = new (std::nothrow) CSdlDisplay;
+  if (!display) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  return display;
+}
+
+SDL_Window* PlatformSdlWindow(CDisplayBackend* backend) {
+  auto* sdl = dynamic_cast<CSdlDisplay*>(backend);
+  return sdl ? sdl->Window() : nullptr;
+}

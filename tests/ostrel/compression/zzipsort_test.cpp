@@ -1,0 +1,121 @@
+// The suffix sort, the block sort and its inverse, against plain sorting.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ostrel/compression/zzipbwt.h"
+#include "ostrel/compression/zzipsais.h"
+
+namespace {
+using Bytes = std::vector<uint8_t>;
+
+Bytes B(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+std::vector<int32_t> NaiveSuffixArray(const Bytes& s) {
+  std::vector<int32_t> sa(s.size());
+  std::iota(sa.begin(), sa.end(), 0);
+  std::sort(sa.begin(), sa.end(), [&](int32_t a, int32_t b) {
+    return std::lexicographical_compare(s.begin() + a, s.end(), s.begin() + b, s.end());
+  });
+  return sa;
+}
+
+// Inputs that stress the recursion: repeats, runs, periodic and Fibonacci words, small alphabets.
+std::vector<Bytes> Samples() {
+  std::vector<Bytes> all = {B(""), B("a"), B("ab"), B("ba"), B("aaaa"), B("banana"), B("mississippi"),
+                            B("abracadabra"), B("abababababab"), B("zyxwvutsrqponm")};
+  std::string fib = "a", prev = "b";
+  for (int i = 0; i < 12; ++i) {
+    std::string next = fib + prev;
+    prev = fib;
+    fib = next;
+  }
+  all.push_back(B(fib));
+  all.push_back(Bytes(1000, 0));
+  all.push_back(Bytes(1000, 255));
+  std::mt19937 rng(7);
+  for (int alphabet : {1, 2, 3, 4, 26, 256}) {
+    for (int len : {5, 17, 64, 300, 2000}) {
+      Bytes s(static_cast<size_t>(len));
+      for (auto& c : s) c = static_cast<uint8_t>(rng() % static_cast<unsigned>(alphabet));
+      all.push_back(s);
+    }
+  }
+  for (int period : {2, 3, 7, 100}) {
+    Bytes s(3000);
+    for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<uint8_t>("abcdefg"[i % 7] + i % static_cast<size_t>(period));
+    all.push_back(s);
+  }
+  return all;
+}
+
+Bytes NaiveBlockSort(const Bytes& s, uint32_t* primary) {
+  // Rows are the suffixes of s plus the end mark; the last column is the byte before each.
+  const std::vector<int32_t> sa = NaiveSuffixArray(s);
+  Bytes out;
+  if (!s.empty()) out.push_back(s.back());
+  for (size_t i = 0; i < sa.size(); ++i) {
+    if (sa[i] == 0)
+      *primary = static_cast<uint32_t>(i + 1);
+    else
+      out.push_back(s[static_cast<size_t>(sa[i] - 1)]);
+  }
+  return out;
+}
+
+Bytes Unsort(const Bytes& l, uint32_t primary) {
+  uint32_t counts[256] = {};
+  for (uint8_t c : l) ++counts[c];
+  Bytes out(l.size());
+  EXPECT_TRUE(ZZipBlockUnsort(l.data(), static_cast<uint32_t>(l.size()), primary, counts, out.data()));
+  return out;
+}
+}  // namespace
+
+TEST(ZZipSortTest, SuffixArrayMatchesPlainSorting) {
+  for (const Bytes& s : Samples()) {
+    std::vector<int32_t> sa(s.size());
+    ASSERT_TRUE(ZZipSuffixArray(s.data(), sa.data(), static_cast<int32_t>(s.size())));
+    EXPECT_EQ(sa, NaiveSuffixArray(s)) << std::string(s.begin(), s.end()).substr(0, 40);
+  }
+}
+
+TEST(ZZipSortTest, BlockSortOfBanana) {
+  // Rotations of "banana$" sorted: $banana a$banan ana$ban anana$b banana$ na$bana nana$ba.
+  const Bytes s = B("banana");
+  Bytes out(s.size());
+  uint32_t primary = 0;
+  ASSERT_TRUE(ZZipBlockSort(s.data(), 6, out.data(), &primary));
+  EXPECT_EQ(std::string(out.begin(), out.end()), "annbaa");
+  EXPECT_EQ(primary, 4u);
+  EXPECT_EQ(Unsort(out, primary), s);
+}
+
+TEST(ZZipSortTest, BlockSortRoundTrips) {
+  for (const Bytes& s : Samples()) {
+    if (s.empty()) continue;
+    Bytes out(s.size());
+    uint32_t primary = 0, want = 0;
+    ASSERT_TRUE(ZZipBlockSort(s.data(), static_cast<uint32_t>(s.size()), out.data(), &primary));
+    EXPECT_EQ(out, NaiveBlockSort(s, &want));
+    EXPECT_EQ(primary, want);
+    EXPECT_EQ(Unsort(out, primary), s);
+  }
+}
+
+TEST(ZZipSortTest, UnsortRefusesBadIndexAndCountsButSurvivesAnyValidIndex) {
+  const Bytes l = B("annbaa");
+  uint32_t counts[256] = {};
+  for (uint8_t c : l) ++counts[c];
+  Bytes out(l.size());
+  EXPECT_FALSE(ZZipBlockUnsort(l.data(), 6, 0, counts, out.data()));
+  EXPECT_FALSE(ZZipBlockUnsort(l.data(), 6, 7, counts, out.data()));
+  ++counts['x'];
+  EXPECT_FALSE(ZZipBlockUnsort(l.data(), 6, 4, counts, out.data()));
+  --counts['x'];
+  for (uint32_t p = 1; p <= 6; ++p) EXPECT_TRUE(ZZipBlockUnsort(l.data(), 6, p, counts, out.data()));
+}
