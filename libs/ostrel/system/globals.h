@@ -95,6 +95,8 @@ struct SGlobals {
   // The forwarding proxy's connections and servers:
   CLList* m_pProxyConnectionList;
   CLList* m_pProxyServerList;
+  // Entries of the communication library's socket wait, when pools are switched on.
+  CObjPool* m_pSockWaitPool;
 };
 
 struct SSysGlobals {
