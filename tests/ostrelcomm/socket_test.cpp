@@ -20,68 +20,13 @@
 #include "ostrel/containers/llist.h"
 #include "ostrel/system/globals.h"
 #include "ostrelcomm/proxyrules.h"
+#include "rawpeer.h"
 #include "support/tempdir.h"
 #include "support/testclock.h"
 
 namespace {
 
-constexpr uint32_t kLoopback = 0x7F000001u;
-
-// A plain listening socket on 127.0.0.1 at a port the system picks.
-int RawListen(uint16_t& port) {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_addr.s_addr = htonl(kLoopback);
-  socklen_t length = sizeof sa;
-  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || listen(fd, 8) != 0 ||
-      getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &length) != 0) {
-    ADD_FAILURE() << "cannot listen: " << std::strerror(errno);
-    return -1;
-  }
-  port = ntohs(sa.sin_port);
-  return fd;
-}
-
-int RawAccept(int listener) {
-  pollfd p{listener, POLLIN, 0};
-  if (poll(&p, 1, 10000) != 1) return -1;
-  return accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-}
-
-int RawConnect(uint16_t port) {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_port = htons(port);
-  sa.sin_addr.s_addr = htonl(kLoopback);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-std::string RawRead(int fd, size_t size) {
-  std::string out;
-  while (out.size() < size) {
-    pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, 10000) != 1) break;
-    char buffer[65536];
-    ssize_t n = recv(fd, buffer, std::min(sizeof buffer, size - out.size()), 0);
-    if (n <= 0) break;
-    out.append(buffer, static_cast<size_t>(n));
-  }
-  return out;
-}
-
-// A port nobody listens on: bound once and given back.
-uint16_t ClosedPort() {
-  uint16_t port = 0;
-  int fd = RawListen(port);
-  close(fd);
-  return port;
-}
+constexpr uint32_t kLoopback = kLoopbackIp;
 
 class SocketTest : public ::testing::Test {
  protected:
