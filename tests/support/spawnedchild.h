@@ -20,6 +20,8 @@ class CSpawnedChild {
   bool StartProgram(const std::string& name, const std::vector<std::string>& args);
   // The next line it printed, without the line feed; "<eof>" when it closed its output.
   std::string ReadLine();
+  // The same without blocking for more than ms (-1: for ever); false when no whole line came.
+  bool TryReadLine(std::string& line, int ms);
   // Reads lines up to one equal to want; false when the output ends first.
   bool WaitFor(const std::string& want);
   void WriteLine(const std::string& line);
