@@ -14,6 +14,7 @@
 #include "ostrelcomm/commbase.h"
 #include "ostrelcomm/commnode.h"
 #include "ostrelcomm/packet.h"
+#include "ostrelcomm/packetcache.h"
 #include "ostrelcomm/socketwait.h"
 
 namespace {
@@ -163,6 +164,7 @@ void CommBaseExit() {
   DestroyGroup(kStartedLists);
   DestroyGroup(kProxyLists);
   xFreeSockWaitPool();
+  xCommFreePacketBlocks();
 }
 
 // ---- keep-alive ----

@@ -11,11 +11,12 @@
 #include "ostrel/system/globals.h"
 #include "ostrelcomm/commlib.h"
 #include "ostrelcomm/packet.h"
+#include "ostrelcomm/packetcache.h"
 #include "ostrelcomm/proxyrules.h"
 
 namespace {
 
-uint8_t* NewBlock(uint32_t size) { return static_cast<uint8_t*>(::operator new(size, std::nothrow)); }
+uint8_t* NewBlock(uint32_t size) { return static_cast<uint8_t*>(xCommAllocPacketBlock(size)); }
 
 void ReplaceText(char*& field, char* text) {
   xFree(field);
@@ -172,9 +173,11 @@ int32_t CCommTcpClient<Base>::NeedProcessing() const {
          this->m_SendQue.GetNumNodes();
 }
 
+// Packets already handed to the socket but not yet begun count too, so that a caller waiting for
+// the socket to take more does not stall with them.
 template <class Base>
 int32_t CCommTcpClient<Base>::NeedWrite() const {
-  return m_WriteState == COMM_WRITE_PACKET || this->m_SendQue.GetNumNodes();
+  return m_WriteState == COMM_WRITE_PACKET || this->m_SendQue.GetNumNodes() || this->m_SocketOutList.GetNumNodes();
 }
 
 template <class Base>
@@ -197,7 +200,7 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
   if (m_ReadState < COMM_READ_IDLE || m_ReadState > COMM_READ_PACKET ||
       (m_WriteState != COMM_WRITE_IDLE && m_WriteState != COMM_WRITE_PACKET))
     return FramingFailed("invalid framing state");
-  if (!this->m_Connected || !xCheckConnectionUp(m_Socket, this->m_Connected, &m_Crypt))
+  if (!this->m_Connected || (m_StepsThisCall++ == 0 && !xCheckConnectionUp(m_Socket, this->m_Connected, &m_Crypt)))
     return FramingFailed("the connection is down");
 
   if (m_ReadState == COMM_READ_IDLE) {
@@ -223,9 +226,9 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
     }
   }
 
-  uint8_t* readBuffer = m_ReadState == COMM_READ_HEADER ? m_Header : m_pReadBuffer;
+  uint8_t* readBuffer = m_ReadDry ? nullptr : m_ReadState == COMM_READ_HEADER ? m_Header : m_pReadBuffer;
   const uint32_t readTarget = static_cast<uint32_t>(std::min<uint64_t>(m_ReadSize, uint64_t{m_ReadFill} + COMM_MAX_TRANSFER));
-  const void* writeBuffer = m_WriteState == COMM_WRITE_PACKET ? m_pWriteBuffer : nullptr;
+  const void* writeBuffer = m_WriteState == COMM_WRITE_PACKET && !m_WriteFull ? m_pWriteBuffer : nullptr;
   const uint32_t writeTarget =
       writeBuffer ? static_cast<uint32_t>(std::min<uint64_t>(m_WriteSize, uint64_t{m_WriteFill} + COMM_MAX_TRANSFER)) : 0;
   const uint32_t readBefore = m_ReadFill, writeBefore = m_WriteFill;
@@ -237,6 +240,8 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
   if (!moved) return FramingFailed("the socket failed");
   if (!this->m_Connected || m_Socket < 0) return FramingFailed("the peer closed the connection");
   if (m_ReadFill > readBefore && m_WriteFill > writeBefore) again = 1;
+  if (readBuffer && m_ReadFill == readBefore) m_ReadDry = 1;
+  if (writeBuffer && m_WriteFill == writeBefore) m_WriteFull = 1;
 
   if (m_ReadState == COMM_READ_HEADER && m_ReadFill == PACKET_HEADER_SIZE) {
     const auto* header = reinterpret_cast<const SXPacket*>(m_Header);
@@ -250,7 +255,7 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
     again = 1;
   }
   if (m_WriteState == COMM_WRITE_PACKET && m_WriteFill == m_WriteSize) {
-    xFree(m_pWriteBuffer);
+    xCommReleasePacketBlock(m_pWriteBuffer, m_WriteSize);
     m_pWriteBuffer = nullptr;
     m_WriteFill = m_WriteSize = 0;
     m_WriteState = COMM_WRITE_IDLE;
@@ -271,6 +276,7 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
 template <class Base>
 int32_t CCommTcpClient<Base>::DoHandler(int32_t mode, int32_t timeout) {
   if (!m_StartCount || !this->m_Connected) return 0;
+  m_StepsThisCall = m_ReadDry = m_WriteFull = 0;
   int32_t result = this->SendHandler();
   int32_t again = 1;
   for (int32_t i = 0; result && again && i < COMM_MAX_FRAMING_STEPS; ++i) result = FramingStep(mode, timeout, again);
@@ -297,6 +303,7 @@ int32_t CCommTcpClient<Base>::AdoptSocket(int& acceptedSocket, const char* calle
   // The link owns the socket from here; the server must not close it behind the link's back.
   m_Socket = acceptedSocket;
   acceptedSocket = -1;
+  m_Crypt.m_ModeSocket = -1;
   this->m_Connected = 1;
   ResetFraming();
   EmptyQues();

@@ -103,6 +103,11 @@ class CCommTcpClient : public Base {
   int32_t m_ReadState = COMM_READ_IDLE;
   int32_t m_StartCount = 0;
   SCryptData m_Crypt;
+  // Within one handler call: framing steps taken, and directions in which the socket had nothing
+  // to give or take (not tried again in that call).
+  int32_t m_StepsThisCall = 0;
+  int32_t m_ReadDry = 0;
+  int32_t m_WriteFull = 0;
   // The forwarding proxy (remote links only; none for loopback ones).
   char* m_pProxyHost = nullptr;
   uint16_t m_ProxyPort = 0;

@@ -71,6 +71,7 @@ void CloseFailed(int& sock, int& connected, SCryptData* crypt) {
   xCloseSocket(sock);
   connected = 0;
   if (!crypt) return;
+  crypt->m_ModeSocket = -1;
   DropFilter(crypt);
   if (crypt->m_Kind == SOCKET_CRYPT_TLS) {
     DropTlsConnection(crypt);
@@ -386,6 +387,8 @@ int32_t xConnectSocket(const char* host, uint32_t port, const char* proxyHost, u
   }
   if (address) *address = sa;
   sock = fd;
+  crypt->m_ModeSocket = fd;
+  crypt->m_ModeNonBlocking = 1;
   return 1;
 }
 
@@ -410,6 +413,7 @@ int32_t xDisconnectSocket(int& sock, int& connected, SCryptData* crypt) {
   connected = 0;
   if (crypt->m_Kind == SOCKET_CRYPT_TLS && crypt->m_pTls) SSL_shutdown(crypt->m_pTls);
   DropTlsConnection(crypt);
+  crypt->m_ModeSocket = -1;
   shutdown(sock, SHUT_RDWR);
   const int r = close(sock);
   sock = -1;
@@ -436,6 +440,8 @@ void xCloseSocketSimple(int& sock) {
 
 int32_t SetSocketBlockingMode(int& sock, int& connected, int32_t nonBlocking, SCryptData* crypt) {
   if (!Started(crypt) || sock < 0) return 0;
+  nonBlocking = nonBlocking != 0;
+  if (crypt->m_ModeSocket == sock && crypt->m_ModeNonBlocking == nonBlocking) return 1;
   const int flags = fcntl(sock, F_GETFL);
   const int wanted = nonBlocking ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK);
   if (flags < 0 || (wanted != flags && fcntl(sock, F_SETFL, wanted) != 0)) {
@@ -443,6 +449,8 @@ int32_t SetSocketBlockingMode(int& sock, int& connected, int32_t nonBlocking, SC
     CloseFailed(sock, connected, crypt);
     return 0;
   }
+  crypt->m_ModeSocket = sock;
+  crypt->m_ModeNonBlocking = nonBlocking;
   return 1;
 }
 

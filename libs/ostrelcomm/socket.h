@@ -56,6 +56,9 @@ struct SCryptData {
   ssl_ctx_st* m_pTlsContext = nullptr;
   ssl_st* m_pTls = nullptr;
   int32_t m_Spare = 0;
+  // The blocking mode last set on this socket, so that the per-step switch costs no system call.
+  int m_ModeSocket = -1;
+  int32_t m_ModeNonBlocking = 0;
 };
 
 // One entry of the socket wait.

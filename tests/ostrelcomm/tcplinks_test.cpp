@@ -25,7 +25,9 @@ namespace {
 class TcpLinkTest : public CCommTest {
  protected:
   void TearDown() override {
+    // What the frame loop made on its own when the links ran it while waiting.
     xDeleteTimerEntries(glb->m_pActiveTimers, glb->m_pPendingTimers);
+    xFreeFramePools();
     CCommTest::TearDown();
   }
 };

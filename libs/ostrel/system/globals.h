@@ -97,6 +97,8 @@ struct SGlobals {
   CLList* m_pProxyServerList;
   // Entries of the communication library's socket wait, when pools are switched on.
   CObjPool* m_pSockWaitPool;
+  // Large packet blocks the communication library keeps for reuse.
+  struct SPacketBlockCache* m_pPacketBlockCache;
 };
 
 struct SSysGlobals {
