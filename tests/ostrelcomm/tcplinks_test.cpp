@@ -1,5 +1,6 @@
 // TCP links in one process: pairs of real links on 127.0.0.1, and links facing plain peers that
 // write the byte stream by hand.
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -619,7 +620,15 @@ TEST_F(TcpLinkTest, SocketWaitSleepsWithoutLinks) {
 }
 
 TEST_F(TcpLinkTest, SocketWaitReturnsOnDataAndServicesTheLink) {
+  // More than 1024 descriptors open, so the link's socket lies beyond what select could watch.
+  std::vector<int> filler;
+  while (filler.size() < 1100) {
+    const int fd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) GTEST_SKIP() << "cannot open enough descriptors";
+    filler.push_back(fd);
+  }
   SRawFacing facing;
+  EXPECT_GT(facing.m_Link.GetSocket(), 1024);
   CCommRemoteServer idle;  // a running server takes part in the wait too
   idle.SetPortA(0);
   ASSERT_TRUE(idle.Startup() && idle.StartListen() && idle.NonBlockedStartListenHandler());
@@ -627,6 +636,7 @@ TEST_F(TcpLinkTest, SocketWaitReturnsOnDataAndServicesTheLink) {
   // With a limit of ten minutes only the data can end the wait.
   xWaitTimeOrSockets(600000);
   EXPECT_EQ(TakeRaw(facing.m_Link), "wake up");
+  for (int fd : filler) close(fd);
 }
 
 TEST_F(TcpLinkTest, SocketWaitEntriesComeFromThePoolWhenPoolsAreOn) {
