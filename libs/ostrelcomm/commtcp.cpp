@@ -349,6 +349,7 @@ CCommRemoteClient::~CCommRemoteClient() {
 }
 
 int32_t CCommRemoteClient::SetProxy(const char* host, uint32_t port) {
+  if (port > 65535) return xCommError("CCommRemoteClient::SetProxy: port %u is invalid", port);
   m_ProxyPort = static_cast<uint16_t>(port);
   ReplaceText(m_pProxyHost, host ? xStrdup(host) : nullptr);
   if (host && !m_pProxyHost) return xCommError("CCommRemoteClient::SetProxy: Unable to allocate memory");

@@ -195,7 +195,8 @@ class CCommRemoteClient : public CCommTcpClient<CCommRemoteClientBase> {
     return 1;
   }
   int32_t GetEncryption() const { return m_Encryption; }
-  // Go through the forwarding proxy at host and port; 0 when out of memory.
+  // Go through the forwarding proxy at host and port (a null host: directly); 0 for a port above
+  // 65535 or when out of memory.
   int32_t SetProxy(const char* host, uint32_t port);
   int32_t GetClientLocationFromProxyFlag() const { return m_ClientLocationFlag; }
   // Where the proxy's client comes from, as the proxy told; 0 (and the empty host) when it did not.

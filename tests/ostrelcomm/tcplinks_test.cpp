@@ -215,6 +215,8 @@ TEST_F(TcpLinkTest, PortLimits) {
   EXPECT_EQ(link.Connect(), 1);
   EXPECT_EQ(link.Disconnect(), 1);
 
+  EXPECT_EQ(link.SetProxy("127.0.0.1", 70000), 0);
+
   CCommRemoteServer server;
   server.SetPortA(70000);
   ASSERT_EQ(server.Startup(), 1);
