@@ -12,6 +12,7 @@
 #include "ostrelcomm/commnode.h"
 #include "ostrelcomm/commtext.h"
 #include "ostrelcomm/packet.h"
+#include "ostrelcomm/packetcache.h"
 
 namespace {
 
@@ -354,7 +355,8 @@ int32_t CCommBase::RecvPacketFromRemote(SXPacket* packet) {
   } else if (type == PACKET_CNODEDATA && m_AcceptNode) {
     result = RecvNodeData(packet);
   }
-  xFree(packet);
+  // A large block read from the socket serves the next large packet.
+  xCommReleasePacketBlock(packet, StatedSize(packet));
   return result;
 }
 

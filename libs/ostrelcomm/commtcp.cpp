@@ -239,7 +239,11 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
                                    m_WriteFill, writeTarget, &m_Crypt);
   if (!moved) return FramingFailed("the socket failed");
   if (!this->m_Connected || m_Socket < 0) return FramingFailed("the peer closed the connection");
-  if (m_ReadFill > readBefore && m_WriteFill > writeBefore) again = 1;
+  // While bytes flow, another step follows at once, up to a budget per call that keeps one busy
+  // link from holding up the frame.
+  const uint64_t flowed = uint64_t{m_ReadFill - readBefore} + (m_WriteFill - writeBefore);
+  m_BytesThisCall += flowed;
+  if (flowed && m_BytesThisCall < COMM_CALL_BUDGET) again = 1;
   if (readBuffer && m_ReadFill == readBefore) m_ReadDry = 1;
   if (writeBuffer && m_WriteFill == writeBefore) m_WriteFull = 1;
 
@@ -277,6 +281,7 @@ template <class Base>
 int32_t CCommTcpClient<Base>::DoHandler(int32_t mode, int32_t timeout) {
   if (!m_StartCount || !this->m_Connected) return 0;
   m_StepsThisCall = m_ReadDry = m_WriteFull = 0;
+  m_BytesThisCall = 0;
   int32_t result = this->SendHandler();
   int32_t again = 1;
   for (int32_t i = 0; result && again && i < COMM_MAX_FRAMING_STEPS; ++i) result = FramingStep(mode, timeout, again);

@@ -20,6 +20,8 @@ inline constexpr uint32_t COMM_LOCAL_ADDRESS = 0x7F000001u;  // 127.0.0.1
 // The most one transfer of the framing asks for.
 inline constexpr uint32_t COMM_MAX_TRANSFER = 1024000;
 inline constexpr int32_t COMM_MAX_FRAMING_STEPS = 256;
+// The bytes one handler call moves before it leaves the rest to the next call.
+inline constexpr uint64_t COMM_CALL_BUDGET = 4ull * COMM_MAX_TRANSFER;
 // How long an adopted connection may take to tell where the proxy's client comes from.
 inline constexpr uint32_t COMM_PROXY_LOCATION_MS = 15000;
 
@@ -108,6 +110,7 @@ class CCommTcpClient : public Base {
   int32_t m_StepsThisCall = 0;
   int32_t m_ReadDry = 0;
   int32_t m_WriteFull = 0;
+  uint64_t m_BytesThisCall = 0;
   // The forwarding proxy (remote links only; none for loopback ones).
   char* m_pProxyHost = nullptr;
   uint16_t m_ProxyPort = 0;
