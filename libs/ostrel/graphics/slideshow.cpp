@@ -197,7 +197,8 @@ void CSlideShow::AssignEffects() {
 }
 
 bool CSlideShow::MakeWorkBitmaps() {
-  if (m_Width < 1 || m_Height < 1) return false;
+  // A control without an area shows nothing; there is nothing to make for it.
+  if (m_Width < 1 || m_Height < 1) return true;
   if (m_WorkA.m_pData && m_WorkB.m_pData) return true;
   CScreenBase* screen = glb ? glb->m_pCurrentScreen : nullptr;
   for (CBitmap* work : {&m_WorkA, &m_WorkB}) {
@@ -401,6 +402,10 @@ void CSlideShow::StopEffectTimer() {
 void CSlideShow::EffectStep() {
   const TSlideEffect& effect = *m_pCurrent->m_pEffect;
   const int32_t w = m_Width, h = m_Height;
+  if (!m_WorkA.m_pData || !m_WorkB.m_pData) {
+    m_Step += m_Direction;
+    return;
+  }
   m_WorkA.Blt(m_pCurrent->m_pBitmap, 0, 0, 0, 0, w, h, BLT_MODE_COPY, 0, 0);
   if (effect.m_pMask && effect.m_FramesPerRow > 0) {
     // The frame's corner in 64 bits: a frame past the mask's end draws nothing.

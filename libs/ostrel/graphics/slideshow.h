@@ -111,6 +111,7 @@ class CSlideShow : public CTimer {
   bool ReadEffects(CResData& res);
   bool ReadSlides(CResData& res);
   void AssignEffects();
+  // The two pictures of the control's size that transitions are made in; false without memory.
   bool MakeWorkBitmaps();
   // The slide after entry, wrapping; null in an empty show.
   TSlideEntry* NextOf(const TSlideEntry* entry) const;

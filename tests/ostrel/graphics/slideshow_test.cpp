@@ -418,3 +418,14 @@ TEST_F(SlideShow, EffectsOfOddValuesStillEnd) {
   Run(50);
   EXPECT_EQ(m_Trace.back().substr(m_Trace.back().find(' ')), " (hidden)");
 }
+
+TEST_F(SlideShow, AControlWithoutAreaStillPlaysItsTimes) {
+  m_Control.SetSize(0, 0);
+  MaskedShow(1, 5, 10);
+  EXPECT_EQ(m_Show.GetWorkBitmap().m_pData, nullptr);
+  m_Show.Start();
+  Run(100);
+  ASSERT_EQ(g_Calls.size(), 1u);  // the frames pass without drawing
+  EXPECT_EQ(g_Calls[0].time, 51u);
+  EXPECT_EQ(m_Control.GetLook().m_pBitmaps[LOOK_NORMAL], nullptr);
+}
