@@ -117,6 +117,7 @@ int32_t CDxScreen::InitMode() {
   display->ShowWindow(true);
   display->SetWindowStyle(0);
   bool ok = display->SetFullScreen(EFullScreen::Desktop);
+  m_HoldsDisplay = ok;
   for (CBitmap& page : m_Pages) {
     if (!ok) break;
     ok = wanted.Indexed ? page.CreateIndex(wanted.Width, wanted.Height, 8, &m_Palette, 0)
@@ -155,7 +156,8 @@ int32_t CDxScreen::ExitMode() {
   // Every registration: no message may reach a screen without a mode.
   UnRegisterWinMsgAll(this);
   xRemoveMsgHandlers(this);
-  if (m_pActiveMode) {
+  // Also after a start that failed half way: the desktop gets its display back either way.
+  if (m_HoldsDisplay) {
     CDisplayBackend* display = PlatformDisplay();
     display->SetFullScreen(EFullScreen::Off);
     display->ShowPointer(true);
@@ -163,6 +165,7 @@ int32_t CDxScreen::ExitMode() {
       mouse->SetMouseScale(0, 0, 0, 0);
       mouse->SetMouseAdd(0, 0);
     }
+    m_HoldsDisplay = false;
   }
   ReleasePages();
   BaseExitMode();
@@ -173,6 +176,15 @@ void CDxScreen::SetPlacement(EDxPlacement placement) {
   m_Placement = placement;
   if (!m_pActiveMode) return;
   PlacePicture();
+  RepaintFront();
+}
+
+void CDxScreen::RepaintFront() {
+  // A lost page is shown once it is back, not before.
+  if (m_FrontLost) {
+    ValidateFrontBuffer();
+    return;
+  }
   FillBorders();
   ShowPage(FrontPage());
 }
@@ -230,11 +242,12 @@ int32_t CDxScreen::SetFlipScreen(int32_t on) {
 }
 
 int32_t CDxScreen::SetPalette(const CPalette* palette) {
-  if (!m_pActiveMode || !m_pActiveMode->Indexed) return 1;
   const int32_t done = CScreenBase::SetPalette(palette);
-  for (int32_t i = 0; i < PALETTE_SIZE; ++i) {
-    const TRGBA& c = m_Palette.m_Entries[i];
-    m_Colours[i] = {c.r, c.g, c.b};
+  if (done && m_pActiveMode && m_pActiveMode->Indexed) {
+    for (int32_t i = 0; i < PALETTE_SIZE; ++i) {
+      const TRGBA& c = m_Palette.m_Entries[i];
+      m_Colours[i] = {c.r, c.g, c.b};
+    }
   }
   return done;
 }
@@ -353,18 +366,12 @@ intptr_t CDxScreen::WinMsgHandler(TWindowHandle, uint32_t message, uintptr_t wPa
     case XMSG_SIZE:
       if (wParam == XSIZE_MINIMIZED) return 0;
       PlacePicture();
-      FillBorders();
-      ShowPage(FrontPage());
+      RepaintFront();
       return 0;
     case XMSG_PAINT:
     case XMSG_ERASEBKGND:
       // The desktop drew over the window: the shown page again, black around it.
-      if (m_FrontLost) {
-        ValidateFrontBuffer();
-      } else {
-        FillBorders();
-        ShowPage(FrontPage());
-      }
+      RepaintFront();
       return message == XMSG_ERASEBKGND ? 1 : 0;
     default:
       return 0;

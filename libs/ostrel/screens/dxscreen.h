@@ -100,10 +100,13 @@ class CDxScreen : public CScreenBase, public CWinMsg, public CMsgSys {
   // Where the picture goes for the window's present size; tells the mouse.
   void PlacePicture();
   bool FillBorders();
+  // The shown page and the black around it again (brought back first when lost).
+  void RepaintFront();
   bool ShowPage(CBitmap& page);
   void ReleasePages();
 
   int32_t m_Available = 0;
+  bool m_HoldsDisplay = false;  // the window was made full screen by this screen
   EDxPlacement m_Placement = DXPLACE_SCALED;
   CBitmap m_Pages[2];
   int32_t m_FrontLost = 0;

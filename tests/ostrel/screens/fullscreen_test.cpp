@@ -396,6 +396,9 @@ TEST_F(FullScreen, SwitchingAwayAndBackBringsThePersistentPictureBackOnBothPages
 TEST_F(FullScreen, APageThatCannotComeBackKeepsTheFlipFailing) {
   Start(640, 480, 24);
   ASSERT_EQ(S().SetPersistentMode(1), 1);
+  CBitmap back;
+  Solid(back, 640, 480, TRGBA(0, 90, 90));
+  S().DrawBitmapPersistent(&back, 0, 0, 0, 0, -1, -1, 0, 0);
   Post(XMSG_ACTIVATEAPP, 0);
   Pump();
   // Active again while the window is still down: nothing can be drawn or shown.
@@ -405,7 +408,11 @@ TEST_F(FullScreen, APageThatCannotComeBackKeepsTheFlipFailing) {
   EXPECT_EQ(S().LockScreenBuffer(), nullptr);
   S().ClearBuffer();  // restores nothing, harms nothing
   D().RestoreWindow();
-  EXPECT_EQ(S().FlipPage(), 1);  // retried at each flip: both pages are back
+  Pump();  // the window's return repaints it: the shown page comes back first
+  EXPECT_EQ(S().IsFrontLost(), 0);
+  EXPECT_EQ(S().IsBackLost(), 1);
+  EXPECT_EQ(Shown(1, 1), 0x005A5Au);
+  EXPECT_EQ(S().FlipPage(), 1);  // retried at each flip: the back page is back too
   EXPECT_EQ(S().IsFrontLost(), 0);
   EXPECT_EQ(S().IsBackLost(), 0);
   EXPECT_NE(S().LockScreenBuffer(), nullptr);
@@ -495,5 +502,15 @@ TEST_F(FullScreen, InitFailsWithoutAModeOrAWindow) {
   EXPECT_EQ(S().InitMode(), 0);  // the display refuses full screen
   EXPECT_EQ(S().GetActiveMode(), nullptr);
   EXPECT_EQ(S().ModeFirst(), 0);  // the failure ended the mode, list and all
+}
+
+TEST_F(FullScreen, AStartThatFailsHalfWayGivesTheDesktopBack) {
+  S().ExitMode();
+  D().SetDesktop(30000, 30000, 32);  // pages of this size cannot be had
+  ASSERT_EQ(S().GetVideoModes(), 1);
+  EXPECT_EQ(S().InitModeRez(30000, 30000, 24, VMODE_FULLSCREEN), 0);
+  EXPECT_EQ(D().GetFullScreen(), EFullScreen::Off);
+  EXPECT_TRUE(D().IsPointerShown());
+  EXPECT_EQ(S().GetActiveMode(), nullptr);
 }
 }  // namespace
