@@ -6,6 +6,7 @@
 
 class CButton : public CControlBase {
  public:
+  using CControlBase::Create;
   // Bevel 1, the default button look (or the registered template's), not held.
   int32_t Create(int32_t id, const char* text, int32_t x, int32_t y, int32_t width, int32_t height, int16_t hotKey,
                  uint32_t flags);
@@ -27,6 +28,7 @@ class CButton : public CControlBase {
 
 class CDragbutton : public CButton {
  public:
+  using CButton::Create;
   int32_t Create(int32_t id, const char* text, int32_t x, int32_t y, int32_t width, int32_t height, int16_t hotKey,
                  uint32_t flags);
   int32_t GuiMsgHandler(int32_t msg, int32_t a, int32_t b, int32_t c, void* d) override;

@@ -8,6 +8,7 @@
 
 class CControlContainer : public CControlBase {
  public:
+  using CControlBase::Create;
   // The text is not kept.
   int32_t Create(int32_t id, const char* text, int32_t x, int32_t y, int32_t width, int32_t height, int16_t hotKey,
                  uint32_t flags);

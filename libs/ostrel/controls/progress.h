@@ -5,6 +5,7 @@
 
 class CProgress : public CControlBase {
  public:
+  using CControlBase::Create;
   // Bevel 1, value 0, range 0 to 100.
   int32_t Create(int32_t id, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags);
   int32_t SetRange(int32_t first, int32_t second) {

@@ -5,6 +5,7 @@
 
 class CStatic : public CControlBase {
  public:
+  using CControlBase::Create;
   // Id 1004 (a dialog sets its own), bevel 1, no hot key.
   int32_t Create(const char* text, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags);
   int32_t SetDefault() override;

@@ -5,6 +5,7 @@
 
 class CURL : public CButton {
  public:
+  using CButton::Create;
   CURL() = default;
   ~CURL() override;
 

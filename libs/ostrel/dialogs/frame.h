@@ -7,6 +7,7 @@
 
 class CFrame : public CControlBase {
  public:
+  using CControlBase::Create;
   // Id 1003, bevel 2, at the window's origin with the window's size; places the window's title
   // bar inside it.
   int32_t Create(const char* text, int32_t width, int32_t height, CWindowBase* window);

@@ -9,6 +9,7 @@ class CStatic;
 
 class CTitlebar : public CControlBase {
  public:
+  using CControlBase::Create;
   CTitlebar() = default;
   ~CTitlebar() override;
 

@@ -13,6 +13,7 @@
 #include "ostrel/dialogs/winctrl.h"
 #include "ostrel/input/keyboard.h"
 #include "ostrel/system/msgsys.h"
+#include "platform/display/headless.h"
 #include "platform/display/keys.h"
 #include "support/guiharness.h"
 
@@ -412,4 +413,24 @@ TEST_F(WindowManager, AWindowDeletedWhileRegisteredLeavesTheList) {
   delete b;
   EXPECT_EQ(w.NumCntrls(), 0);
   EXPECT_EQ(w.GetFocus(), nullptr);
+}
+
+TEST_F(WindowManager, DraggingASystemWindowMovesTheProgramsWindow) {
+  StartScreen(320, 240);
+  int32_t sx = 0, sy = 0, sw = 0, sh = 0;
+  Display().SetWindowPos(200, 100);
+  Display().GetWindowRect(sx, sy, sw, sh);
+  CWindow* w = Add('S', XWIN_TITLEBAR | XWIN_DRAG | XWIN_SYSTEMWINDOW);
+  w->SetPos(10, 10);
+  MoveTo(20, 15);
+  Press(20, 15);
+  MoveTo(50, 35);
+  int32_t x = 0, y = 0, nx = 0, ny = 0;
+  w->GetPos(x, y);
+  EXPECT_EQ(x, 10);  // the picture stays
+  EXPECT_EQ(y, 10);
+  Display().GetWindowRect(nx, ny, sw, sh);
+  EXPECT_EQ(nx - sx, 30);
+  EXPECT_EQ(ny - sy, 20);
+  Release(50, 35);
 }
