@@ -179,6 +179,7 @@ int32_t CSlideShow::AddEffect(CBitmap* mask, int32_t framesPerRow, int32_t steps
 
 int32_t CSlideShow::AddEntry(uint32_t firstMin, uint32_t firstMax, uint32_t secondMin, uint32_t secondMax,
                              CBitmap* picture, int32_t effect) {
+  if (!picture) return 0;
   auto* entry = new (std::nothrow) TSlideEntry{1, firstMin, firstMax, picture, secondMin, secondMax, effect, nullptr};
   if (!entry) return 0;
   m_Entries.emplace_back(entry);
@@ -406,6 +407,8 @@ void CSlideShow::EffectStep() {
     m_Step += m_Direction;
     return;
   }
+  // A picture smaller than the control leaves the rest uncovered by anything: the key colour.
+  m_WorkA.Fill(&kGreen);
   m_WorkA.Blt(m_pCurrent->m_pBitmap, 0, 0, 0, 0, w, h, BLT_MODE_COPY, 0, 0);
   if (effect.m_pMask && effect.m_FramesPerRow > 0) {
     // The frame's corner in 64 bits: a frame past the mask's end draws nothing.

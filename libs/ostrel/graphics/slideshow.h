@@ -58,7 +58,7 @@ class CSlideShow : public CTimer {
   // A show of the program's own: the control only; slides and effects are added.
   int32_t CreateForControl(CControlBase* control, int32_t oneShot, TSlideShowCallback callback, void* user);
   // Appends a slide that owns its picture; the first slide added to an empty show becomes the
-  // current one. 0 when memory is short.
+  // current one. 0 without a picture or when memory is short.
   int32_t AddEntry(uint32_t firstMin, uint32_t firstMax, uint32_t secondMin, uint32_t secondMax, CBitmap* picture,
                    int32_t effect);
   // Appends an effect (the mask stays the caller's); its index, -1 when memory is short.

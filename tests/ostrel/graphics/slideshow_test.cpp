@@ -405,6 +405,9 @@ TEST_F(SlideShow, EffectsOfOddValuesStillEnd) {
   ASSERT_EQ(g_Calls.size(), 1u);
   EXPECT_EQ(g_Calls[0].time, 3u);
 
+  EXPECT_EQ(m_Show.AddEntry(5, 5, 10, 10, nullptr, 0), 0);
+  EXPECT_EQ(m_Show.GetNumOfSlides(), 1);
+
   // Frames past the mask's end leave the picture uncovered.
   ASSERT_EQ(m_Show.AddEntry(5, 5, 10, 10, Picture(TRGBA(0, 0, 255)), 1), 1);
   m_Show.Goto(1);
@@ -428,4 +431,18 @@ TEST_F(SlideShow, AControlWithoutAreaStillPlaysItsTimes) {
   ASSERT_EQ(g_Calls.size(), 1u);  // the frames pass without drawing
   EXPECT_EQ(g_Calls[0].time, 51u);
   EXPECT_EQ(m_Control.GetLook().m_pBitmaps[LOOK_NORMAL], nullptr);
+}
+
+TEST_F(SlideShow, APictureSmallerThanTheControlLeavesTheRestKeyed) {
+  MakeMask();
+  ASSERT_EQ(m_Show.CreateForControl(&m_Control, 1, &OnTransition, &m_T0), 1);
+  ASSERT_EQ(m_Show.AddEffect(&m_Mask, 2, 3, 10), 0);
+  auto* small = new CBitmap;
+  ASSERT_EQ(small->CreateRGB(2, 1, 24, 8, 8, 8, 16, 8, 0, 0), 1);
+  const TRGBA red(255, 0, 0);
+  small->Fill(&red);
+  ASSERT_EQ(m_Show.AddEntry(5, 5, 10, 10, small, 0), 1);
+  m_Show.Start();
+  Run(60);
+  EXPECT_EQ(m_Trace, (TTrace{"1 -", "11 gggg keyed", "21 grgg keyed"}));  // the rest never shows
 }
