@@ -7,6 +7,7 @@
 void CRuntimeTest::SetUp() {
   // Headless whatever the machine offers, and fresh when several tests share the process.
   PlatformHeadless()->Reset();
+  ConfigureDisplay(*PlatformHeadless());
   PlatformSetDisplay(PlatformHeadlessDisplay());
   // No test reaches a real sound device; one that wants SDL's disk output chooses it first.
   setenv("SDL_AUDIODRIVER", "dummy", 0);

@@ -8,11 +8,15 @@
 #include "platform/display/display.h"
 #include "support/testclock.h"
 
+class CHeadlessDisplay;
+
 class CRuntimeTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
 
+  // Called on the freshly reset headless display before the runtime starts.
+  virtual void ConfigureDisplay(CHeadlessDisplay&) {}
   // Posts a message to the main window's queue as the display would.
   static void Post(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
 

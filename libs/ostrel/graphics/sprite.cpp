@@ -89,8 +89,19 @@ int32_t CSprite::Create(CBitmap* bitmap, const TPoint* frames, int32_t frameWidt
 
 void CSprite::Free() {
   if (m_OnBus) {
-    // A frame drawn and not yet put back would stay on the screen for good.
-    if (Screen()) Restore(CurrentPage());
+    // A frame drawn and not yet put back would stay on the screen for good. One on another page
+    // (a screen whose pages are real buffers) cannot be reached now: that page gets it back from
+    // the persistent picture at its next clear.
+    if (CScreenBase* screen = Screen()) {
+      SPage& current = CurrentPage();
+      Restore(current);
+      for (SPage& page : m_Pages) {
+        if (&page == &current || !page.m_Drawn) continue;
+        const CRect& r = page.m_DrawnRect;
+        screen->AddClearAreaGui(r.left, r.top, r.left + r.right - 1, r.top + r.bottom - 1);
+        page.m_Drawn = 0;
+      }
+    }
     // Every entry, whatever flag 64 says now: it may have changed since the registration.
     xRemoveMsgHandlers(this);
     m_OnBus = false;

@@ -1,5 +1,7 @@
 #include "ostrel/input/mouse.h"
 
+#include <algorithm>
+
 #include "ostrel/input/cursorsprite.h"
 #include "ostrel/system/runtimeobjects.h"
 
@@ -145,6 +147,26 @@ int32_t CMouseBase::GetDeltaHandler(int32_t* id) {
   return newId;
 }
 
+void CMouseBase::SetMouseScale(int32_t pictureWidth, int32_t pictureHeight, int32_t shownWidth,
+                               int32_t shownHeight) {
+  const bool on = pictureWidth > 0 && pictureHeight > 0 && shownWidth > 0 && shownHeight > 0;
+  m_PictureWidth = on ? pictureWidth : 0;
+  m_PictureHeight = on ? pictureHeight : 0;
+  m_ShownWidth = on ? shownWidth : 0;
+  m_ShownHeight = on ? shownHeight : 0;
+}
+
+void CMouseBase::WindowToPicture(int32_t wx, int32_t wy, int32_t& x, int32_t& y) const {
+  x = wx - m_AddX;
+  y = wy - m_AddY;
+  if (m_PictureWidth == 0) return;
+  // The pointer may stand on the border around the picture; the picture's edge is nearest.
+  const int64_t sx = static_cast<int64_t>(x) * m_PictureWidth / m_ShownWidth;
+  const int64_t sy = static_cast<int64_t>(y) * m_PictureHeight / m_ShownHeight;
+  x = static_cast<int32_t>(std::clamp<int64_t>(sx, 0, m_PictureWidth - 1));
+  y = static_cast<int32_t>(std::clamp<int64_t>(sy, 0, m_PictureHeight - 1));
+}
+
 CMouse::CMouse() {
   static constexpr uint32_t kMessages[] = {XMSG_MOUSEMOVE, XMSG_LBUTTONDOWN, XMSG_LBUTTONUP,  XMSG_RBUTTONDOWN,
                                            XMSG_RBUTTONUP, XMSG_ACTIVATEAPP, XMSG_SETCURSOR};
@@ -233,8 +255,7 @@ void CMouse::OnPointer(uintptr_t keyFlags) {
       display->WarpPointer(wx + kCentreX, wy + kCentreY);
     }
   } else {
-    m_X = cx - m_AddX - wx;
-    m_Y = cy - m_AddY - wy;
+    WindowToPicture(cx - wx, cy - wy, m_X, m_Y);
   }
 
   static constexpr uintptr_t kKeyFlag[3] = {XMK_LBUTTON, XMK_RBUTTON, XMK_MBUTTON};
@@ -254,7 +275,12 @@ void CMouse::OnPointer(uintptr_t keyFlags) {
 
 void CMouse::TimerHandler(uint32_t) {
   if (!(m_Flags & XMOUSE_OWNCURSOR)) return;
-  PlatformDisplay()->GetPointerPos(m_X, m_Y);
+  // Where the pointer stands on the picture, as the mouse messages see it.
+  const CDisplayBackend* display = PlatformDisplay();
+  int32_t cx = 0, cy = 0, wx = 0, wy = 0, ww = 0, wh = 0;
+  display->GetPointerPos(cx, cy);
+  display->GetWindowRect(wx, wy, ww, wh);
+  WindowToPicture(cx - wx, cy - wy, m_X, m_Y);
   if (TMouseCursor* c = FindCursor(m_CurrentCursor)) c->m_pSprite->SetPosition(m_X, m_Y);
   if (m_pUpdate) m_pUpdate(m_X, m_Y, static_cast<int32_t>(m_Buttons));
 }

@@ -90,6 +90,10 @@ class CMouseBase {
     m_AddX = x;
     m_AddY = y;
   }
+  // The picture of pictureWidth by pictureHeight shown stretched to shownWidth by shownHeight
+  // from the mouse offset on (the full-screen screen sets it): positions are mapped back into the
+  // picture and kept inside it. Any size below 1 ends the mapping.
+  void SetMouseScale(int32_t pictureWidth, int32_t pictureHeight, int32_t shownWidth, int32_t shownHeight);
   void SetUpdateCallback(TMouseUpdateFunc callback) { m_pUpdate = callback; }
   void IsFullScreen(int32_t on) { SetFlag(XMOUSE_OWNCURSOR, on); }
   void NeedDelta(int32_t on) { SetFlag(XMOUSE_NEEDDELTA, on); }
@@ -100,6 +104,9 @@ class CMouseBase {
  protected:
   void SetFlag(uint32_t flag, int32_t on) { m_Flags = on ? (m_Flags | flag) : (m_Flags & ~flag); }
   TMouseCursor* FindCursor(uint32_t id);
+  // A pointer position seen from the window's corner as a picture position: the mouse offset
+  // taken off and, with a scale, mapped into the picture.
+  void WindowToPicture(int32_t wx, int32_t wy, int32_t& x, int32_t& y) const;
   void FreeCursorRecord(TMouseCursor& c);
 
   std::vector<TMouseCursor> m_Cursors;
@@ -118,6 +125,8 @@ class CMouseBase {
   uint32_t m_Flags = 0;
   int32_t m_AddX = 0;
   int32_t m_AddY = 0;
+  int32_t m_PictureWidth = 0, m_PictureHeight = 0;  // 0: no scale
+  int32_t m_ShownWidth = 0, m_ShownHeight = 0;
   int32_t m_CursorSet = 0;
   TMouseUpdateFunc m_pUpdate = nullptr;
 };

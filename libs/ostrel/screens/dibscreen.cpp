@@ -6,7 +6,7 @@
 #include <new>
 
 #include "ostrel/graphics/bitmap.h"
-#include "ostrel/screens/drawtarget.h"
+#include "ostrel/screens/screenpresent.h"
 #include "ostrel/system/runtimeobjects.h"
 #include "platform/display/display.h"
 
@@ -48,15 +48,6 @@ SVmode MakeMode(int32_t width, int32_t height, int32_t bits, int32_t kind, int32
   return m;
 }
 
-EPixelFormat DisplayFormat(const SVmode& m) {
-  if (m.BytesPerPixel == 1) return EPixelFormat::Indexed8;
-  if (m.BytesPerPixel == 2) return m.GreenBits == 6 ? EPixelFormat::Rgb565 : EPixelFormat::Rgb555;
-  return EPixelFormat::Bgr24;
-}
-
-TDisplayRect DisplayRect(const CRect& r) {
-  return {r.left, r.top, r.right - r.left + 1, r.bottom - r.top + 1};
-}
 }  // namespace
 
 CDibScreen::CDibScreen() = default;
@@ -110,24 +101,12 @@ int32_t CDibScreen::InitMode() {
   delete m_pColourIndex;
   m_pColourIndex = block;
 
-  // Buffers of an earlier mode are made again at the new size.
-  struct SKept {
-    EBuffer which;
-    bool had;
-    int32_t mode;
-  } kept[] = {{BUFFER_PERSISTENT, m_pPersistent != nullptr, m_PersistentMode},
-              {BUFFER_BACKGROUND, m_pBackground != nullptr, m_BackgroundMode},
-              {BUFFER_ALPHA, m_pAlpha != nullptr, m_AlphaMode}};
-  for (const SKept& k : kept) SetBuffer(k.which, 0);
   SVmode active = wanted;
   active.Pitch = m_Dib.GetPitch();
-  SetActiveMode(&active);
-  if (!m_pActiveMode) {
+  if (!StartActiveMode(active)) {
     ReleaseModeObjects();
     return 0;
   }
-  for (const SKept& k : kept)
-    if (k.had && SetBuffer(k.which, 1)) BufferModeField(k.which) = k.mode;
 
   static constexpr uint32_t kMessages[] = {XMSG_ACTIVATEAPP,     XMSG_PAINT, XMSG_QUERYNEWPALETTE,
                                            XMSG_PALETTECHANGED,  XMSG_SIZE,  XMSG_SYSCOMMAND};
@@ -176,15 +155,6 @@ int32_t CDibScreen::SetFlipScreen(int32_t on) {
   return 1;
 }
 
-int32_t CDibScreen::SetPalette(const CPalette* palette) {
-  const int32_t done = CScreenBase::SetPalette(palette);
-  if (done && m_pActiveMode && m_pActiveMode->Indexed) {
-    m_Palette.m_FirstIndex = 0;
-    m_Palette.m_LastIndex = 255;
-  }
-  return done;
-}
-
 int32_t CDibScreen::SetSystemPalette() {
   if (!m_pActiveMode || !m_pActiveMode->Indexed) return 1;
   delete m_pDibPal;
@@ -203,81 +173,7 @@ int32_t CDibScreen::SetSystemPalette() {
   return 1;
 }
 
-int32_t CDibScreen::MakeScreenBitmap(CBitmap* bitmap, int32_t flag) {
-  if (!bitmap) return 0;
-  MakeScreenFormat(bitmap, flag);
-  bitmap->m_ScreenSurface = 1;
-  return 1;
-}
-
 // ---- drawing ----
-
-int32_t CDibScreen::DrawBitmapScreen(CBitmap* bitmap, int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY,
-                                     int32_t width, int32_t height, int32_t mode, int32_t) {
-  if (!bitmap || !m_pActiveMode) return 0;
-  CRect drawn;
-  if (!m_ClipEmpty && BlitToScreen(bitmap, srcX, srcY, dstX, dstY, width, height, mode, m_Clip, &drawn))
-    AddClearArea(drawn.left, drawn.top, drawn.right, drawn.bottom);
-  return 1;
-}
-
-int32_t CDibScreen::DrawBitmapScreenGui(CBitmap* bitmap, int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY,
-                                        int32_t width, int32_t height, int32_t mode, int32_t) {
-  if (!bitmap || !m_pActiveMode) return 0;
-  if (!m_ClipEmpty) BlitToScreen(bitmap, srcX, srcY, dstX, dstY, width, height, mode, m_Clip, nullptr);
-  return 1;
-}
-
-int32_t CDibScreen::DrawSpriteScreen(CBitmap* bitmap, int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY,
-                                     int32_t width, int32_t height, int32_t mode, int32_t) {
-  if (!bitmap || !m_pActiveMode) return 0;
-  CRect drawn;
-  if (!m_ClipEmpty && BlitToScreen(bitmap, srcX, srcY, dstX, dstY, width, height, mode, m_Clip, &drawn))
-    AddLayerArea(drawn);
-  return 1;
-}
-
-int32_t CDibScreen::UpdateSpriteRestore(int32_t x, int32_t y, int32_t width, int32_t height, int32_t, int32_t,
-                                        CBitmap* bitmap) {
-  if (!bitmap || !m_pActiveMode) return 0;
-  BlitFromScreen(bitmap, x, y, width, height);
-  return 1;
-}
-
-int32_t CDibScreen::RestoreSpriteScreen(CBitmap* bitmap, int32_t x, int32_t y, int32_t width, int32_t height) {
-  if (!bitmap || !m_pActiveMode) return 0;
-  // The whole screen, whatever the clip: a saved picture goes back wherever it was taken.
-  CRect drawn;
-  if (BlitToScreen(bitmap, 0, 0, x, y, width, height, 0, WholeScreen(), &drawn)) AddLayerArea(drawn);
-  return 1;
-}
-
-int32_t CDibScreen::DrawPolygonScreen(CRect*& out) {
-  TDrawTarget t;
-  if (!ScreenTarget(t)) return 0;
-  CRect drawn;
-  const int32_t done = DrawPolygonInto(t, &drawn);
-  ReleaseScreenBuffer();
-  if (!done) return 0;
-  AddClearArea(drawn.left, drawn.top, drawn.right + 1, drawn.bottom + 1);
-  if (out) {
-    *out = drawn;
-    out->Normalize();
-  }
-  return 1;
-}
-
-int32_t CDibScreen::DrawShadowPolygonScreen(CRect*& out) {
-  TDrawTarget t;
-  if (!ScreenTarget(t)) return 0;
-  CRect drawn;
-  const int32_t done = DrawShadowPolygonInto(t, &drawn);
-  ReleaseScreenBuffer();
-  if (!done) return 0;
-  AddClearArea(drawn.left, drawn.top, drawn.right + 2, drawn.bottom + 2);
-  if (out) *out = drawn;
-  return 1;
-}
 
 int32_t CDibScreen::AddClearAreaGui(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   return AddClearArea(x1, y1, x2, y2);
@@ -292,19 +188,17 @@ bool CDibScreen::PresentLayerAreas() {
   // Cut to the screen, not to the clip: whatever changed anywhere must reach the window.
   m_LayerAreas.ForEach(m_Page, [&](const CRect& area) {
     CRect r, a(area), w(whole);
-    if (r.Intersect(&a, &w)) rects[count++] = DisplayRect(r);
+    if (r.Intersect(&a, &w)) rects[count++] = xDisplayRect(r);
   });
   if (count == 0) return true;
-  const TDisplayFramebuffer fb{m_Dib.GetBits(), m_pActiveMode->Pitch, m_pActiveMode->Width, m_pActiveMode->Height,
-                               DisplayFormat(*m_pActiveMode)};
+  const TDisplayFramebuffer fb = xDisplayFramebuffer(m_Dib.GetBits(), *m_pActiveMode);
   return PlatformDisplay()->Present(fb, rects, count, m_OffsetX, m_OffsetY);
 }
 
 bool CDibScreen::PresentAll() {
   if (!m_pActiveMode || !m_Dib.GetBits()) return false;
-  const TDisplayFramebuffer fb{m_Dib.GetBits(), m_pActiveMode->Pitch, m_pActiveMode->Width, m_pActiveMode->Height,
-                               DisplayFormat(*m_pActiveMode)};
-  const TDisplayRect all = DisplayRect(WholeScreen());
+  const TDisplayFramebuffer fb = xDisplayFramebuffer(m_Dib.GetBits(), *m_pActiveMode);
+  const TDisplayRect all = xDisplayRect(WholeScreen());
   return PlatformDisplay()->Present(fb, &all, 1, m_OffsetX, m_OffsetY);
 }
 
@@ -324,33 +218,16 @@ int32_t CDibScreen::FlipPage() {
 
 int32_t CDibScreen::ClearBuffer() {
   xSendMsg(XMSG_BUS_CLEAR, 0, 0);
-  auto restore = [&](const CRect& r) {
-    ASA(r.left, r.top, r.right, r.bottom);
-    AddLayerArea(r);
-    RestoreFromPersistent(r);
-  };
-  m_PersistentAreas.ForEach(m_Page, restore);
-  m_ClearAreas.ForEach(m_Page, restore);
-  m_PersistentAreas.Clear(m_Page);
-  m_ClearAreas.Clear(m_Page);
+  RestoreClearAreas();
   return 1;
 }
 
 int32_t CDibScreen::Validate() {
-  m_ClearAreas.ForEach(m_Page, [&](const CRect& r) { ASA(r.left, r.top, r.right, r.bottom); });
-  for (int32_t i = 0; i < m_ShadowAreas.Count(m_Page); ++i) {
-    CRect area = m_ShadowAreas.Get(m_Page, i);
-    if (CAreaList::IsKilled(area)) continue;
-    if (xWindowManagerValidateArea(&area, i)) AddLayerArea(area);
-  }
-  m_ShadowAreas.Clear(m_Page);
+  OfferShadowAreas();
   return 1;
 }
 
 int32_t CDibScreen::MsgHandler(uint32_t message, TMsgParam, TMsgParam) {
-  if (message == XMSG_BUS_DRAW && m_GreyRequest) {
-    ScreenToPersistentGray();
-    m_GreyRequest = 0;
-  }
+  if (message == XMSG_BUS_DRAW) MakePendingGrey();
   return 1;
 }

@@ -49,22 +49,8 @@ class CDibScreen : public CScreenBase, public CWinMsg, public CMsgSys {
   int32_t ScreenAvailable() override { return 1; }
   int32_t GetDepth() override;
   int32_t SetFlipScreen(int32_t on) override;
-  int32_t SetPalette(const CPalette* palette) override;
   int32_t SetSystemPalette() override;
-  int32_t MakeScreenBitmap(CBitmap* bitmap, int32_t flag) override;
   int32_t MakeScreenTexture(CBitmap*, int32_t) override { return 0; }
-
-  int32_t DrawBitmapScreen(CBitmap* bitmap, int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY, int32_t width,
-                           int32_t height, int32_t mode, int32_t alpha) override;
-  int32_t DrawBitmapScreenGui(CBitmap* bitmap, int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY, int32_t width,
-                              int32_t height, int32_t mode, int32_t alpha) override;
-  int32_t DrawSpriteScreen(CBitmap* bitmap, int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY, int32_t width,
-                           int32_t height, int32_t mode, int32_t alpha) override;
-  int32_t RestoreSpriteScreen(CBitmap* bitmap, int32_t x, int32_t y, int32_t width, int32_t height) override;
-  int32_t UpdateSpriteRestore(int32_t x, int32_t y, int32_t width, int32_t height, int32_t spare, int32_t flag,
-                              CBitmap* bitmap) override;
-  int32_t DrawPolygonScreen(CRect*& out) override;
-  int32_t DrawShadowPolygonScreen(CRect*& out) override;
 
   // The background buffer is not copied back on this screen.
   int32_t UpdateFromBackgroundToPersistent(int32_t, int32_t, int32_t, int32_t) override { return 0; }
@@ -98,6 +84,7 @@ class CDibScreen : public CScreenBase, public CWinMsg, public CMsgSys {
 
  private:
   void AddLayerArea(const CRect& r) { m_LayerAreas.Add(m_Page, r, WholeScreen(), true); }
+  void NoteScreenChange(const CRect& r) override { AddLayerArea(r); }
   // Presents the page's layer areas; false when the display refused.
   bool PresentLayerAreas();
   bool PresentAll();

@@ -75,6 +75,46 @@ void CScreenBase::RestoreFromPersistent(const CRect& area) {
                WholeScreen(), nullptr);
 }
 
+int32_t CScreenBase::DrawBitmapScreen(CBitmap* bitmap, int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY,
+                                      int32_t width, int32_t height, int32_t mode, int32_t) {
+  if (!bitmap || !m_pActiveMode) return 0;
+  CRect drawn;
+  if (!m_ClipEmpty && BlitToScreen(bitmap, srcX, srcY, dstX, dstY, width, height, mode, m_Clip, &drawn))
+    AddClearArea(drawn.left, drawn.top, drawn.right, drawn.bottom);
+  return 1;
+}
+
+int32_t CScreenBase::DrawBitmapScreenGui(CBitmap* bitmap, int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY,
+                                         int32_t width, int32_t height, int32_t mode, int32_t) {
+  if (!bitmap || !m_pActiveMode) return 0;
+  if (!m_ClipEmpty) BlitToScreen(bitmap, srcX, srcY, dstX, dstY, width, height, mode, m_Clip, nullptr);
+  return 1;
+}
+
+int32_t CScreenBase::DrawSpriteScreen(CBitmap* bitmap, int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY,
+                                      int32_t width, int32_t height, int32_t mode, int32_t) {
+  if (!bitmap || !m_pActiveMode) return 0;
+  CRect drawn;
+  if (!m_ClipEmpty && BlitToScreen(bitmap, srcX, srcY, dstX, dstY, width, height, mode, m_Clip, &drawn))
+    NoteScreenChange(drawn);
+  return 1;
+}
+
+int32_t CScreenBase::UpdateSpriteRestore(int32_t x, int32_t y, int32_t width, int32_t height, int32_t, int32_t,
+                                         CBitmap* bitmap) {
+  if (!bitmap || !m_pActiveMode) return 0;
+  BlitFromScreen(bitmap, x, y, width, height);
+  return 1;
+}
+
+int32_t CScreenBase::RestoreSpriteScreen(CBitmap* bitmap, int32_t x, int32_t y, int32_t width, int32_t height) {
+  if (!bitmap || !m_pActiveMode) return 0;
+  // The whole screen, whatever the clip: a saved picture goes back wherever it was taken.
+  CRect drawn;
+  if (BlitToScreen(bitmap, 0, 0, x, y, width, height, 0, WholeScreen(), &drawn)) NoteScreenChange(drawn);
+  return 1;
+}
+
 int32_t CScreenBase::DrawBitmapPersistent(CBitmap* bitmap, int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY,
                                           int32_t width, int32_t height, int32_t mode, int32_t) {
   if (m_PersistentMode != 1 || !HasPixels(m_pPersistent) || !HasPixels(bitmap) || m_ClipEmpty) return 0;

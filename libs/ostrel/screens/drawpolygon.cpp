@@ -292,3 +292,30 @@ int32_t CScreenBase::DrawShadowPolygonPersistent(CRect*& out) {
 int32_t CScreenBase::DrawShadowPolygonBitmap(CBitmap* bitmap, CRect*& out) {
   return PolygonIntoBitmap(bitmap, out, true, false);
 }
+
+int32_t CScreenBase::DrawPolygonScreen(CRect*& out) {
+  TDrawTarget t;
+  if (!ScreenTarget(t)) return 0;
+  CRect drawn;
+  const int32_t done = DrawPolygonInto(t, &drawn);
+  ReleaseScreenBuffer();
+  if (!done) return 0;
+  AddClearArea(drawn.left, drawn.top, drawn.right + 1, drawn.bottom + 1);
+  if (out) {
+    *out = drawn;
+    out->Normalize();
+  }
+  return 1;
+}
+
+int32_t CScreenBase::DrawShadowPolygonScreen(CRect*& out) {
+  TDrawTarget t;
+  if (!ScreenTarget(t)) return 0;
+  CRect drawn;
+  const int32_t done = DrawShadowPolygonInto(t, &drawn);
+  ReleaseScreenBuffer();
+  if (!done) return 0;
+  AddClearArea(drawn.left, drawn.top, drawn.right + 2, drawn.bottom + 2);
+  if (out) *out = drawn;
+  return 1;
+}

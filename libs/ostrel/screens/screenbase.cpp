@@ -99,6 +99,46 @@ void CScreenBase::BaseExitMode() {
   m_Modes.KillAll();
 }
 
+int32_t CScreenBase::StartActiveMode(const SVmode& mode) {
+  struct SKept {
+    EBuffer which;
+    bool had;
+    int32_t mode;
+  } kept[] = {{BUFFER_PERSISTENT, m_pPersistent != nullptr, m_PersistentMode},
+              {BUFFER_BACKGROUND, m_pBackground != nullptr, m_BackgroundMode},
+              {BUFFER_ALPHA, m_pAlpha != nullptr, m_AlphaMode}};
+  for (const SKept& k : kept) SetBuffer(k.which, 0);
+  SetActiveMode(&mode);
+  if (!m_pActiveMode) return 0;
+  for (const SKept& k : kept)
+    if (k.had && SetBuffer(k.which, 1)) BufferModeField(k.which) = k.mode;
+  return 1;
+}
+
+// ---- the frame ----
+
+void CScreenBase::RestoreClearAreas() {
+  auto restore = [&](const CRect& r) {
+    ASA(r.left, r.top, r.right, r.bottom);
+    NoteScreenChange(r);
+    RestoreFromPersistent(r);
+  };
+  m_PersistentAreas.ForEach(m_Page, restore);
+  m_ClearAreas.ForEach(m_Page, restore);
+  m_PersistentAreas.Clear(m_Page);
+  m_ClearAreas.Clear(m_Page);
+}
+
+void CScreenBase::OfferShadowAreas() {
+  m_ClearAreas.ForEach(m_Page, [&](const CRect& r) { ASA(r.left, r.top, r.right, r.bottom); });
+  for (int32_t i = 0; i < m_ShadowAreas.Count(m_Page); ++i) {
+    CRect area = m_ShadowAreas.Get(m_Page, i);
+    if (CAreaList::IsKilled(area)) continue;
+    if (xWindowManagerValidateArea(&area, i)) NoteScreenChange(area);
+  }
+  m_ShadowAreas.Clear(m_Page);
+}
+
 // ---- flags ----
 
 int32_t CScreenBase::Activate() {
@@ -128,6 +168,13 @@ int32_t CScreenBase::MakeScreenFormat(CBitmap* bitmap, int32_t flag) {
                                : bitmap->ConvertRGB(-1, -1, m.BitsPerPixel, m.RedBits, m.GreenBits, m.BlueBits,
                                                     m.RedShift, m.GreenShift, m.BlueShift, flag);
   return ok ? 1 : 0;
+}
+
+int32_t CScreenBase::MakeScreenBitmap(CBitmap* bitmap, int32_t flag) {
+  if (!bitmap) return 0;
+  MakeScreenFormat(bitmap, flag);
+  bitmap->m_ScreenSurface = 1;
+  return 1;
 }
 
 // ---- polygon state ----
@@ -310,6 +357,8 @@ int32_t CScreenBase::SetPalette(const CPalette* palette) {
   if (!palette) return 0;
   if (!m_pActiveMode || !m_pActiveMode->Indexed) return 1;
   if (palette != &m_Palette) m_Palette.Clone(palette);
+  m_Palette.m_FirstIndex = 0;
+  m_Palette.m_LastIndex = 255;
   xDiscardInverseTable();
   xWindowManagerRemapDefaults();
   return 1;

@@ -74,24 +74,28 @@ class CScreenBase {
 
   // Converts the bitmap in place to the active mode's pixel format.
   virtual int32_t MakeScreenFormat(CBitmap* bitmap, int32_t flag);
-  virtual int32_t MakeScreenBitmap(CBitmap* bitmap, int32_t flag) = 0;
+  // The same, the bitmap then marked as made for the screen: drawing it is the software copy.
+  virtual int32_t MakeScreenBitmap(CBitmap* bitmap, int32_t flag);
   virtual int32_t MakeScreenTexture(CBitmap* bitmap, int32_t flag) = 0;
   // Bitmap drawing. Width and height -1 take the bitmap's; mode is the pixel workers' draw mode.
+  // Into the screen buffer inside the clip, marking the drawn clear area.
   virtual int32_t DrawBitmapScreen(CBitmap* bitmap, int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY,
-                                   int32_t width, int32_t height, int32_t mode, int32_t alpha) = 0;
+                                   int32_t width, int32_t height, int32_t mode, int32_t alpha);
   // Into the persistent buffer (persistent mode only), clipped by the bitmap's and the screen's
   // clip; marks the persistent clear area.
   virtual int32_t DrawBitmapPersistent(CBitmap* bitmap, int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY,
                                        int32_t width, int32_t height, int32_t mode, int32_t alpha);
   // The source rectangle stretched onto the destination rectangle (nearest pixel).
   virtual int32_t DrawBitmapPersistentScale(CBitmap* bitmap, CRect* src, CRect* dst, int32_t mode);
+  // The same without any area; the windows mark their own.
   virtual int32_t DrawBitmapScreenGui(CBitmap* bitmap, int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY,
-                                      int32_t width, int32_t height, int32_t mode, int32_t alpha) = 0;
+                                      int32_t width, int32_t height, int32_t mode, int32_t alpha);
+  // Sprites: drawn inside the clip, put back anywhere on the screen, saved from the screen.
   virtual int32_t DrawSpriteScreen(CBitmap* bitmap, int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY,
-                                   int32_t width, int32_t height, int32_t mode, int32_t alpha) = 0;
-  virtual int32_t RestoreSpriteScreen(CBitmap* bitmap, int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+                                   int32_t width, int32_t height, int32_t mode, int32_t alpha);
+  virtual int32_t RestoreSpriteScreen(CBitmap* bitmap, int32_t x, int32_t y, int32_t width, int32_t height);
   virtual int32_t UpdateSpriteRestore(int32_t x, int32_t y, int32_t width, int32_t height, int32_t spare,
-                                      int32_t flag, CBitmap* bitmap) = 0;
+                                      int32_t flag, CBitmap* bitmap);
 
   // Polygons: vertices in half pixels, texture coordinates in 16.16 fixed point.
   virtual int32_t SetTexture(CBitmap* texture);
@@ -101,11 +105,12 @@ class CScreenBase {
                              int32_t y2, float z2, int32_t x3, int32_t y3, float z3);
   // The filter value switches 2 by 2 supersampling on; the mode value is only kept.
   virtual int32_t SetPolygonMode(int32_t mode, int32_t filter);
-  // Each gives the drawn rectangle back through out when out is not null; 1 when drawn.
-  virtual int32_t DrawPolygonScreen(CRect*& out) = 0;
+  // Each gives the drawn rectangle back through out when out is not null; 1 when drawn. The
+  // screen variants mark the drawn clear area.
+  virtual int32_t DrawPolygonScreen(CRect*& out);
   virtual int32_t DrawPolygonPersistent(CRect*& out);
   virtual int32_t DrawPolygonBitmap(CBitmap* bitmap, CRect*& out);
-  virtual int32_t DrawShadowPolygonScreen(CRect*& out) = 0;
+  virtual int32_t DrawShadowPolygonScreen(CRect*& out);
   virtual int32_t DrawShadowPolygonPersistent(CRect*& out);
   virtual int32_t DrawShadowPolygonBitmap(CBitmap* bitmap, CRect*& out);
   // Edge tables of the polygon at screen resolution; box gets the bounding box. 0 when nothing
@@ -167,6 +172,7 @@ class CScreenBase {
   virtual int32_t SetSubClip(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
   virtual int32_t PushClip();
   virtual int32_t PopClip();
+  // Indexed modes only: the palette is copied as the screen's, with the range 0 to 255.
   virtual int32_t SetPalette(const CPalette* palette);
   virtual CPalette* GetPalette();
   virtual int32_t GetScreenPos(int32_t* x, int32_t* y, int32_t* width, int32_t* height);
@@ -188,6 +194,12 @@ class CScreenBase {
   }
   // The screen buffer at about half brightness, in grey, into the persistent buffer.
   int32_t ScreenToPersistentGray();
+  // The grey copy when one was asked for (on bus message 2).
+  void MakePendingGrey() {
+    if (!m_GreyRequest) return;
+    ScreenToPersistentGray();
+    m_GreyRequest = 0;
+  }
 
   // State for the frame, the window manager and sprites.
   const CRect& GetClip() const { return m_Clip; }
@@ -214,6 +226,18 @@ class CScreenBase {
   // The base clean-up of ExitMode: no mode, no buffers, page 0, empty clear lists and clip
   // stack, the mode list freed.
   void BaseExitMode();
+  // A rectangle of the screen buffer changed without a clear area to tell (sprites, restored
+  // areas, areas the windows redrew). The windowed screen presents it at the next flip.
+  virtual void NoteScreenChange(const CRect&) {}
+  // The active mode becomes mode; buffers of an earlier mode are made again at its size, keeping
+  // their modes. 0 without memory (no active mode then).
+  int32_t StartActiveMode(const SVmode& mode);
+  // The frame's common parts. The page's persistent and then ordinary clear areas: each becomes a
+  // shadow area and is restored from the persistent buffer; both lists of the page are emptied.
+  void RestoreClearAreas();
+  // The page's clear areas become shadow areas, each shadow area is offered to the window
+  // manager, and the page's shadow list is emptied.
+  void OfferShadowAreas();
   // Appends a copy; 0 without memory.
   int32_t AppendMode(const SVmode& mode);
   void RemoveLastMode();

@@ -16,6 +16,7 @@
 #include "ostrel/input/keyboard.h"
 #include "ostrel/input/mouse.h"
 #include "ostrel/screens/dibscreen.h"
+#include "ostrel/screens/dxscreen.h"
 #include "ostrel/screens/screenlist.h"
 #include "ostrel/sound/milesmusic.h"
 #include "ostrel/system/globals.h"
@@ -60,24 +61,37 @@ int32_t xCreateSystemObjects() {
   if (!sglb->m_pBMPPic) sglb->m_pBMPPic = new (std::nothrow) CBMPPic;
   // The input devices look at the display as they are made.
   PlatformChooseDisplay();
-  // The screen registers itself in the screen list.
+  // Each screen registers itself in the screen list, the windowed one first; the full-screen one
+  // leaves it again when the display has no full-screen video.
   if (!sglb->m_pDibScreen) sglb->m_pDibScreen = new (std::nothrow) CDibScreen;
+  if (!sglb->m_pDxScreen) sglb->m_pDxScreen = new (std::nothrow) CDxScreen;
   xSetCursorPictures(xSpriteCursorPictures());
   if (!glb->m_pMouse) glb->m_pMouse = new (std::nothrow) CMouse;
   if (!glb->m_pKeyboard) glb->m_pKeyboard = new (std::nothrow) CKeyboard;
-  return sglb->m_pJPGPic && sglb->m_pBMPPic && sglb->m_pDibScreen && glb->m_pMouse && glb->m_pKeyboard ? 1 : 0;
+  return sglb->m_pJPGPic && sglb->m_pBMPPic && sglb->m_pDibScreen && sglb->m_pDxScreen && glb->m_pMouse &&
+                 glb->m_pKeyboard
+             ? 1
+             : 0;
 }
+
+namespace {
+// An available screen collects its modes; another is deleted (leaving the screen list as it goes).
+template <class TScreen>
+void ProbeScreen(TScreen*& field) {
+  if (!field) return;
+  if (field->ScreenAvailable()) {
+    field->GetVideoModes();
+  } else {
+    delete field;
+    field = nullptr;
+  }
+}
+}  // namespace
 
 void xProbeScreens() {
   if (!sglb) return;
-  if (CDibScreen* screen = sglb->m_pDibScreen) {
-    if (screen->ScreenAvailable()) {
-      screen->GetVideoModes();
-    } else {
-      delete screen;  // leaves the screen list as it goes
-      sglb->m_pDibScreen = nullptr;
-    }
-  }
+  ProbeScreen(sglb->m_pDxScreen);
+  ProbeScreen(sglb->m_pDibScreen);
 }
 
 void xDeleteSystemObjects() {
@@ -86,7 +100,9 @@ void xDeleteSystemObjects() {
     sglb->m_pJPGPic = nullptr;
     delete sglb->m_pBMPPic;
     sglb->m_pBMPPic = nullptr;
-    delete sglb->m_pDibScreen;  // clears the current screen when it was this one
+    delete sglb->m_pDxScreen;  // each clears the current screen when it was this one
+    sglb->m_pDxScreen = nullptr;
+    delete sglb->m_pDibScreen;
     sglb->m_pDibScreen = nullptr;
   }
   if (glb) {

@@ -19,7 +19,8 @@ void xFreeToolkitLists();
 // The JPEG and BMP picture types, the two screens (into sglb) and the mouse and keyboard (into
 // glb); 0 when one of them is missing.
 int32_t xCreateSystemObjects();
-// Drops each screen that is not available; lets the others collect their video modes.
+// Drops each screen that is not available (the full-screen one first, then the windowed one); lets
+// the others collect their video modes.
 void xProbeScreens();
 void xDeleteSystemObjects();
 

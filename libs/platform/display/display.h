@@ -114,6 +114,15 @@ class CDisplayBackend {
   // take it; nothing is shown then.
   virtual bool Present(const TDisplayFramebuffer& fb, const TDisplayRect* rects, int32_t count, int32_t dstX,
                        int32_t dstY) = 0;
+  // The whole framebuffer stretched onto target (client coordinates, nearest pixel): each
+  // rectangle of the framebuffer is shown where it lands in target, clipped to the client area.
+  // A target of the framebuffer's own size is Present at its corner. False as Present.
+  virtual bool PresentScaled(const TDisplayFramebuffer& fb, const TDisplayRect* rects, int32_t count,
+                             const TDisplayRect& target) = 0;
+  // Fills a rectangle of the client area with one colour and shows it; false without a window.
+  virtual bool FillClient(const TDisplayRect& rect, TDisplayColour colour) = 0;
+  // Whether a full-screen picture can be had at all (the full-screen screen is offered then).
+  virtual bool HasFullScreenVideo() const = 0;
 
   virtual bool HasMouse() const = 0;
   // False when the desktop has no cursor of that kind.

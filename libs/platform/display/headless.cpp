@@ -33,6 +33,7 @@ void CHeadlessDisplay::Reset() {
   m_SurfaceWidth = m_SurfaceHeight = 0;
   ClearPresented();
   m_PresentFails = false;
+  m_FullScreenVideo = false;
   m_MousePresent = true;
   for (bool& a : m_CursorAvailable) a = true;
   m_Cursor = EDisplayCursor::Arrow;
@@ -216,6 +217,36 @@ bool CHeadlessDisplay::Present(const TDisplayFramebuffer& fb, const TDisplayRect
     }
     m_Presented.push_back({r.x + dstX, r.y + dstY, r.width, r.height});
   }
+  return true;
+}
+
+bool CHeadlessDisplay::PresentScaled(const TDisplayFramebuffer& fb, const TDisplayRect* rects, int32_t count,
+                                     const TDisplayRect& target) {
+  if (target.width == fb.width && target.height == fb.height) return Present(fb, rects, count, target.x, target.y);
+  ++m_PresentCount;
+  if (!m_Open || m_PresentFails || !PlatformFramebufferUsable(fb) || (count > 0 && !rects)) return false;
+  for (int32_t i = 0; i < count; ++i) {
+    TDisplayRect r;
+    if (!PlatformScaleRect(fb, rects[i], target, m_SurfaceWidth, m_SurfaceHeight, r)) continue;
+    PlatformStretchToXrgb(fb, m_Palette, target, r, m_Stretched);
+    for (int32_t row = 0; row < r.height; ++row)
+      std::copy_n(m_Stretched.data() + static_cast<size_t>(row) * r.width, r.width,
+                  m_Surface.data() + static_cast<size_t>(r.y + row) * m_SurfaceWidth + r.x);
+    m_Presented.push_back(r);
+  }
+  return true;
+}
+
+bool CHeadlessDisplay::FillClient(const TDisplayRect& rect, TDisplayColour colour) {
+  if (!m_Open) return false;
+  const int32_t x0 = std::max(rect.x, 0), y0 = std::max(rect.y, 0);
+  const int32_t x1 = static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(rect.x) + rect.width, m_SurfaceWidth));
+  const int32_t y1 = static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(rect.y) + rect.height, m_SurfaceHeight));
+  if (x0 >= x1 || y0 >= y1) return true;
+  const uint32_t word = (static_cast<uint32_t>(colour.red) << 16) | (colour.green << 8) | colour.blue;
+  for (int32_t y = y0; y < y1; ++y)
+    std::fill_n(m_Surface.data() + static_cast<size_t>(y) * m_SurfaceWidth + x0, x1 - x0, word);
+  m_Presented.push_back({x0, y0, x1 - x0, y1 - y0});
   return true;
 }
 

@@ -39,6 +39,10 @@ class CHeadlessDisplay : public CQueuedDisplay {
   void SetPalette(int32_t first, int32_t count, const TDisplayColour* colours) override;
   bool Present(const TDisplayFramebuffer& fb, const TDisplayRect* rects, int32_t count, int32_t dstX,
                int32_t dstY) override;
+  bool PresentScaled(const TDisplayFramebuffer& fb, const TDisplayRect* rects, int32_t count,
+                     const TDisplayRect& target) override;
+  bool FillClient(const TDisplayRect& rect, TDisplayColour colour) override;
+  bool HasFullScreenVideo() const override { return m_FullScreenVideo; }
 
   bool HasMouse() const override { return m_MousePresent; }
   bool HasSystemCursor(EDisplayCursor cursor) const override;
@@ -52,8 +56,10 @@ class CHeadlessDisplay : public CQueuedDisplay {
   bool GetClipboardText(std::string& text) override;
 
   // Test controls. Reset returns to a closed window, a 1280 by 1024 desktop of depth 32, no frame
-  // metrics, every cursor available, a mouse, an empty clipboard and nothing queued or held.
+  // metrics, every cursor available, a mouse, no full-screen video, an empty clipboard and nothing
+  // queued or held.
   void Reset();
+  void SetFullScreenVideo(bool available) { m_FullScreenVideo = available; }
   void SetDesktop(int32_t width, int32_t height, int32_t depth);
   void SetFrameMetrics(const TFrameMetrics& metrics) { m_Metrics = metrics; }
   void SetCursorAvailable(EDisplayCursor cursor, bool available);
@@ -101,6 +107,8 @@ class CHeadlessDisplay : public CQueuedDisplay {
   std::vector<TDisplayRect> m_Presented;
   int32_t m_PresentCount = 0;
   bool m_PresentFails = false;
+  bool m_FullScreenVideo = false;
+  std::vector<uint32_t> m_Stretched;
   bool m_MousePresent = true;
   bool m_CursorAvailable[3] = {true, true, true};
   EDisplayCursor m_Cursor = EDisplayCursor::Arrow;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/display/display.h"
 
@@ -15,3 +16,14 @@ void PlatformPixelsToXrgb(const uint8_t* src, EPixelFormat format, const TDispla
 // (dstX, dstY), inside a target of targetWidth by targetHeight; false when nothing is left.
 bool PlatformClipPresentRect(const TDisplayFramebuffer& fb, const TDisplayRect& rect, int32_t dstX, int32_t dstY,
                              int32_t targetWidth, int32_t targetHeight, TDisplayRect& out);
+
+// Where the framebuffer rectangle rect lands when the whole framebuffer is stretched onto target
+// (nearest pixel: client pixel x shows framebuffer column (x - target.x) * fb.width /
+// target.width), cut to the target and to a client area of clientWidth by clientHeight; false
+// when nothing is left.
+bool PlatformScaleRect(const TDisplayFramebuffer& fb, const TDisplayRect& rect, const TDisplayRect& target,
+                       int32_t clientWidth, int32_t clientHeight, TDisplayRect& out);
+// The client rectangle out (from PlatformScaleRect) as 0x00RRGGBB words, rows out.width apart,
+// into pixels (resized to fit). Each framebuffer row it needs is converted once.
+void PlatformStretchToXrgb(const TDisplayFramebuffer& fb, const TDisplayColour* palette, const TDisplayRect& target,
+                           const TDisplayRect& out, std::vector<uint32_t>& pixels);

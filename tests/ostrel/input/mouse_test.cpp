@@ -112,6 +112,34 @@ TEST_F(Mouse, StartsInTheMiddleAndIgnoresTheFirstMove) {
   EXPECT_EQ(State(), (std::vector<int32_t>{-20, 700, 0}));
 }
 
+TEST_F(Mouse, AStretchedPictureMapsThePointerBackIntoIt) {
+  Wake();
+  // A 320 by 240 picture shown twice as large from (40, 20) on.
+  M().SetMouseAdd(40, 20);
+  M().SetMouseScale(320, 240, 640, 480);
+  M().IsFullScreen(1);
+  struct SCase {
+    int32_t clientX, clientY, x, y;
+  } const cases[] = {
+      {40, 20, 0, 0},          {41, 21, 0, 0},      {42, 23, 1, 1},     {679, 499, 319, 239},
+      {0, 0, 0, 0},            {700, 600, 319, 239},  // on the black border: the nearest edge
+  };
+  for (const SCase& c : cases) {
+    SCOPED_TRACE(c.clientX);
+    d().QueueMouseMove(c.clientX, c.clientY);
+    xHandler();
+    EXPECT_EQ(State(), (std::vector<int32_t>{c.x, c.y, 0}));
+    // The follow timer of own cursors agrees with the messages.
+    M().SetPos(-1, -1);
+    M().TimerHandler(20);
+    EXPECT_EQ(State(), (std::vector<int32_t>{c.x, c.y, 0}));
+  }
+  M().SetMouseScale(0, 0, 0, 0);
+  d().QueueMouseMove(700, 600);
+  xHandler();
+  EXPECT_EQ(State(), (std::vector<int32_t>{660, 580, 0}));
+}
+
 TEST_F(Mouse, PressedAndReleasedBitsAreReportedOnce) {
   Wake();
   M().SetUpdateCallback(&OnUpdate);
@@ -254,9 +282,10 @@ TEST_F(Mouse, OwnCursorsAreSpritesSwitchedById) {
   EXPECT_FLOAT_EQ(g_Made[0]->m_Delay, 0.25f);
   M().StopAnim();
   EXPECT_FALSE(g_Made[0]->m_Running);
-  // The timer of full-screen use moves the current cursor to the pointer.
+  // The timer of full-screen use moves the current cursor to the pointer, seen from the window
+  // as the mouse messages see it.
   M().SetUpdateCallback(&OnUpdate);
-  d().WarpPointer(12, 13);
+  d().WarpPointer(112, 63);
   M().TimerHandler(20);
   EXPECT_EQ(g_Made[0]->m_X, 12);
   EXPECT_EQ(g_Made[0]->m_Y, 13);

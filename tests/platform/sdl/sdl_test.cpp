@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "ostrel/graphics/bitmap.h"
 #include "ostrel/input/keyboard.h"
+#include "ostrel/screens/dxscreen.h"
+#include "ostrel/screens/screenlist.h"
 #include "ostrel/system/frameloop.h"
 #include "ostrel/system/sysservices.h"
 #include "ostrel/system/winmsg.h"
@@ -298,4 +301,80 @@ TEST_F(SdlDisplay, WarpingMovesThePointerAndReportsTheMove) {
   D().ShowPointer(true);
   D().SetSystemCursor(EDisplayCursor::Hand);
   EXPECT_EQ(D().GetSystemCursor(), EDisplayCursor::Hand);
+}
+
+TEST_F(SdlDisplay, StretchedPicturesAndFillsReachTheSurface) {
+  D().ShowWindow(true);
+  D().SetWindowSize(16, 8);
+  // Two pixels, red and blue, shown four times as wide and twice as high from (2, 1) on.
+  const uint8_t bgr24[6] = {0, 0, 255, 255, 0, 0};
+  const TDisplayFramebuffer fb{bgr24, 6, 2, 1, EPixelFormat::Bgr24};
+  const TDisplayRect whole{0, 0, 2, 1};
+  ASSERT_TRUE(D().FillClient({0, 0, 16, 8}, {0, 255, 0}));
+  ASSERT_TRUE(D().PresentScaled(fb, &whole, 1, {2, 1, 8, 2}));
+  SDL_Surface* s = SDL_GetWindowSurface(m_pWindow);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(SurfacePixel(s, 1, 1), 0x00FF00u);
+  EXPECT_EQ(SurfacePixel(s, 2, 1), 0xFF0000u);
+  EXPECT_EQ(SurfacePixel(s, 5, 2), 0xFF0000u);
+  EXPECT_EQ(SurfacePixel(s, 6, 2), 0x0000FFu);
+  EXPECT_EQ(SurfacePixel(s, 9, 1), 0x0000FFu);
+  EXPECT_EQ(SurfacePixel(s, 10, 1), 0x00FF00u);
+  EXPECT_EQ(SurfacePixel(s, 6, 3), 0x00FF00u);
+}
+
+// The full-screen screen is offered on SDL's video and runs a mode on the dummy driver.
+TEST_F(SdlDisplay, FullScreenScreenRunsAMode) {
+  CDxScreen* screen = sglb->m_pDxScreen;
+  ASSERT_NE(screen, nullptr);
+  EXPECT_EQ(glb->m_pScreenList->NumTypes(), 2);
+  int32_t desktopWidth = 0, desktopHeight = 0, modes = 0;
+  bool own = false;
+  D().GetDesktopSize(desktopWidth, desktopHeight);
+  for (screen->ModeFirst(); screen->ModeExists(); screen->ModeNext(), ++modes)
+    own = own || (screen->ModeGet()->Width == desktopWidth && screen->ModeGet()->Height == desktopHeight);
+  EXPECT_TRUE(own);
+  EXPECT_EQ(modes % 3, 0);
+
+  glb->m_pCurrentScreen = screen;
+  screen->SetPlacement(DXPLACE_CENTRED);
+  ASSERT_EQ(screen->InitModeRez(640, 480, 24, VMODE_FULLSCREEN), 1);
+  EXPECT_NE(SDL_GetWindowFlags(m_pWindow) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+  const TDisplayRect t = screen->GetTarget();
+  int32_t clientWidth = 0, clientHeight = 0;
+  D().GetClientSize(clientWidth, clientHeight);
+  EXPECT_EQ(t.x, (clientWidth - 640) / 2);
+  EXPECT_EQ(t.y, (clientHeight - 480) / 2);
+
+  CBitmap pic;
+  ASSERT_EQ(pic.CreateRGB(640, 480, 24, 8, 8, 8, 16, 8, 0, 0), 1);
+  const TRGBA orange(255, 128, 0);
+  pic.Fill(&orange);
+  screen->DrawBitmapScreen(&pic, 0, 0, 0, 0, -1, -1, 0, 0);
+  ASSERT_EQ(screen->FlipPage(), 1);
+  SDL_Surface* s = SDL_GetWindowSurface(m_pWindow);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(SurfacePixel(s, t.x, t.y), 0xFF8000u);
+  EXPECT_EQ(SurfacePixel(s, t.x + 639, t.y + 479), 0xFF8000u);
+  if (t.x > 0) {
+    EXPECT_EQ(SurfacePixel(s, t.x - 1, t.y), 0u);  // black around it
+  }
+
+  // Switching away and back.
+  SDL_Event e{};
+  e.type = SDL_WINDOWEVENT;
+  e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+  Push(e);
+  TPlatformMessage m;
+  while (D().PeekMessage(m)) SystemWindowProc(sglb->m_hMainWnd, m.message, m.wParam, m.lParam);
+  EXPECT_EQ(screen->GetActive(), 0);
+  EXPECT_EQ(screen->FlipPage(), 0);
+  e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+  Push(e);
+  while (D().PeekMessage(m)) SystemWindowProc(sglb->m_hMainWnd, m.message, m.wParam, m.lParam);
+  EXPECT_EQ(screen->GetActive(), 1);
+  EXPECT_EQ(screen->FlipPage(), 1);
+
+  EXPECT_EQ(screen->ExitMode(), 1);
+  EXPECT_EQ(SDL_GetWindowFlags(m_pWindow) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
 }

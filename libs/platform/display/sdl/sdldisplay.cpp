@@ -55,6 +55,10 @@ class CSdlDisplay : public CQueuedDisplay {
   void SetPalette(int32_t first, int32_t count, const TDisplayColour* colours) override;
   bool Present(const TDisplayFramebuffer& fb, const TDisplayRect* rects, int32_t count, int32_t dstX,
                int32_t dstY) override;
+  bool PresentScaled(const TDisplayFramebuffer& fb, const TDisplayRect* rects, int32_t count,
+                     const TDisplayRect& target) override;
+  bool FillClient(const TDisplayRect& rect, TDisplayColour colour) override;
+  bool HasFullScreenVideo() const override { return true; }
 
   bool HasMouse() const override { return true; }
   bool HasSystemCursor(EDisplayCursor cursor) const override { return Cursor(cursor) != nullptr; }
@@ -80,6 +84,12 @@ class CSdlDisplay : public CQueuedDisplay {
   void QueueSdlKey(const SDL_KeyboardEvent& e, const SDL_Event* next, bool& tookNext);
   void QueueWindowEvent(const SDL_WindowEvent& e);
   void QueueSize(uint32_t kind);
+  // Runs draw(surface) on the locked window surface, then shows the rectangles it noted in
+  // m_Shown; false when there is no surface or draw failed.
+  template <class Fn>
+  bool DrawOnSurface(Fn&& draw);
+  // Rows of 0x00RRGGBB words, rect.width apart, into the surface at the rectangle.
+  static bool WriteXrgb(SDL_Surface* surface, const TDisplayRect& rect, const uint32_t* words);
 
   SDL_Window* m_pWindow = nullptr;
   uint32_t m_Style = 0;
@@ -210,48 +220,115 @@ void CSdlDisplay::SetPalette(int32_t first, int32_t count, const TDisplayColour*
   for (int32_t i = 0; i < count && first + i < 256; ++i) m_Palette[first + i] = colours[i];
 }
 
-bool CSdlDisplay::Present(const TDisplayFramebuffer& fb, const TDisplayRect* rects, int32_t count, int32_t dstX,
-                          int32_t dstY) {
-  if (!m_pWindow || !PlatformFramebufferUsable(fb) || (count > 0 && !rects)) return false;
+template <class Fn>
+bool CSdlDisplay::DrawOnSurface(Fn&& draw) {
+  if (!m_pWindow) return false;
   SDL_Surface* surface = SDL_GetWindowSurface(m_pWindow);
   if (!surface) return false;
   if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
-  const uint32_t format = surface->format->format;
-  const bool direct = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
-  const uint32_t opaque = format == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000u : 0;
-  const int32_t bpp = PlatformBytesPerPixel(fb.format);
-  bool ok = true;
   m_Shown.clear();
-  for (int32_t i = 0; i < count && ok; ++i) {
-    TDisplayRect r;
-    if (!PlatformClipPresentRect(fb, rects[i], dstX, dstY, surface->w, surface->h, r)) continue;
-    auto* target = static_cast<uint8_t*>(surface->pixels) + static_cast<int64_t>(r.y + dstY) * surface->pitch +
-                   static_cast<int64_t>(r.x + dstX) * surface->format->BytesPerPixel;
-    const uint8_t* src = fb.pixels + static_cast<int64_t>(r.y) * fb.pitch + static_cast<int64_t>(r.x) * bpp;
-    if (direct) {
-      for (int32_t row = 0; row < r.height; ++row) {
-        auto* dst = reinterpret_cast<uint32_t*>(target + static_cast<int64_t>(row) * surface->pitch);
-        PlatformPixelsToXrgb(src + static_cast<int64_t>(row) * fb.pitch, fb.format, m_Palette, r.width, dst);
-        if (opaque) {
-          for (int32_t k = 0; k < r.width; ++k) dst[k] |= opaque;
-        }
-      }
-    } else {
-      m_Staging.resize(static_cast<size_t>(r.width) * static_cast<size_t>(r.height));
-      for (int32_t row = 0; row < r.height; ++row) {
-        PlatformPixelsToXrgb(src + static_cast<int64_t>(row) * fb.pitch, fb.format, m_Palette, r.width,
-                             m_Staging.data() + static_cast<size_t>(row) * r.width);
-      }
-      ok = SDL_ConvertPixels(r.width, r.height, SDL_PIXELFORMAT_RGB888, m_Staging.data(), r.width * 4, format, target,
-                             surface->pitch) == 0;
-    }
-    m_Shown.push_back({r.x + dstX, r.y + dstY, r.width, r.height});
-  }
+  bool ok = draw(surface);
   if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
   if (ok && !m_Shown.empty()) {
     ok = SDL_UpdateWindowSurfaceRects(m_pWindow, m_Shown.data(), static_cast<int>(m_Shown.size())) == 0;
   }
   return ok;
+}
+
+namespace {
+bool DirectFormat(const SDL_Surface* surface) {
+  const uint32_t format = surface->format->format;
+  return format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+}
+
+uint32_t OpaqueBits(const SDL_Surface* surface) {
+  return surface->format->format == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000u : 0;
+}
+
+uint8_t* SurfaceAt(SDL_Surface* surface, int32_t x, int32_t y) {
+  return static_cast<uint8_t*>(surface->pixels) + static_cast<int64_t>(y) * surface->pitch +
+         static_cast<int64_t>(x) * surface->format->BytesPerPixel;
+}
+}  // namespace
+
+bool CSdlDisplay::WriteXrgb(SDL_Surface* surface, const TDisplayRect& rect, const uint32_t* words) {
+  uint8_t* target = SurfaceAt(surface, rect.x, rect.y);
+  if (!DirectFormat(surface)) {
+    return SDL_ConvertPixels(rect.width, rect.height, SDL_PIXELFORMAT_RGB888, words, rect.width * 4,
+                             surface->format->format, target, surface->pitch) == 0;
+  }
+  const uint32_t opaque = OpaqueBits(surface);
+  for (int32_t row = 0; row < rect.height; ++row) {
+    auto* dst = reinterpret_cast<uint32_t*>(target + static_cast<int64_t>(row) * surface->pitch);
+    const uint32_t* src = words + static_cast<size_t>(row) * rect.width;
+    for (int32_t k = 0; k < rect.width; ++k) dst[k] = src[k] | opaque;
+  }
+  return true;
+}
+
+bool CSdlDisplay::Present(const TDisplayFramebuffer& fb, const TDisplayRect* rects, int32_t count, int32_t dstX,
+                          int32_t dstY) {
+  if (!PlatformFramebufferUsable(fb) || (count > 0 && !rects)) return false;
+  return DrawOnSurface([&](SDL_Surface* surface) {
+    const bool direct = DirectFormat(surface);
+    const uint32_t opaque = OpaqueBits(surface);
+    const int32_t bpp = PlatformBytesPerPixel(fb.format);
+    for (int32_t i = 0; i < count; ++i) {
+      TDisplayRect r;
+      if (!PlatformClipPresentRect(fb, rects[i], dstX, dstY, surface->w, surface->h, r)) continue;
+      const uint8_t* src = fb.pixels + static_cast<int64_t>(r.y) * fb.pitch + static_cast<int64_t>(r.x) * bpp;
+      const TDisplayRect shown{r.x + dstX, r.y + dstY, r.width, r.height};
+      if (direct) {
+        // Straight into the surface, with no staging copy.
+        uint8_t* target = SurfaceAt(surface, shown.x, shown.y);
+        for (int32_t row = 0; row < r.height; ++row) {
+          auto* dst = reinterpret_cast<uint32_t*>(target + static_cast<int64_t>(row) * surface->pitch);
+          PlatformPixelsToXrgb(src + static_cast<int64_t>(row) * fb.pitch, fb.format, m_Palette, r.width, dst);
+          if (opaque) {
+            for (int32_t k = 0; k < r.width; ++k) dst[k] |= opaque;
+          }
+        }
+      } else {
+        m_Staging.resize(static_cast<size_t>(r.width) * static_cast<size_t>(r.height));
+        for (int32_t row = 0; row < r.height; ++row) {
+          PlatformPixelsToXrgb(src + static_cast<int64_t>(row) * fb.pitch, fb.format, m_Palette, r.width,
+                               m_Staging.data() + static_cast<size_t>(row) * r.width);
+        }
+        if (!WriteXrgb(surface, shown, m_Staging.data())) return false;
+      }
+      m_Shown.push_back({shown.x, shown.y, shown.width, shown.height});
+    }
+    return true;
+  });
+}
+
+bool CSdlDisplay::PresentScaled(const TDisplayFramebuffer& fb, const TDisplayRect* rects, int32_t count,
+                                const TDisplayRect& target) {
+  if (target.width == fb.width && target.height == fb.height) return Present(fb, rects, count, target.x, target.y);
+  if (!PlatformFramebufferUsable(fb) || (count > 0 && !rects)) return false;
+  return DrawOnSurface([&](SDL_Surface* surface) {
+    for (int32_t i = 0; i < count; ++i) {
+      TDisplayRect r;
+      if (!PlatformScaleRect(fb, rects[i], target, surface->w, surface->h, r)) continue;
+      PlatformStretchToXrgb(fb, m_Palette, target, r, m_Staging);
+      if (!WriteXrgb(surface, r, m_Staging.data())) return false;
+      m_Shown.push_back({r.x, r.y, r.width, r.height});
+    }
+    return true;
+  });
+}
+
+bool CSdlDisplay::FillClient(const TDisplayRect& rect, TDisplayColour colour) {
+  return DrawOnSurface([&](SDL_Surface* surface) {
+    SDL_Rect r{rect.x, rect.y, rect.width, rect.height};
+    SDL_Rect all{0, 0, surface->w, surface->h}, cut;
+    if (!SDL_IntersectRect(&r, &all, &cut)) return true;
+    m_Staging.assign(static_cast<size_t>(cut.w) * static_cast<size_t>(cut.h),
+                     (static_cast<uint32_t>(colour.red) << 16) | (colour.green << 8) | colour.blue);
+    if (!WriteXrgb(surface, {cut.x, cut.y, cut.w, cut.h}, m_Staging.data())) return false;
+    m_Shown.push_back(cut);
+    return true;
+  });
 }
 
 SDL_Cursor* CSdlDisplay::Cursor(EDisplayCursor cursor) const {
