@@ -2,6 +2,10 @@
 JOBS ?= $(shell nproc)
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
+# Preprocessor mode: a hit needs identical preprocessed text. Direct mode, with checkouts sharing
+# one cache under relative paths, was seen to hand one checkout an object built from another's
+# headers.
+export CCACHE_NODIRECT := 1
 CMAKE_GEN := -G Ninja
 
 .PHONY: deps build test asan bench fuzz fuzz-build run clean
