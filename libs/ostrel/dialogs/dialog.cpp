@@ -74,10 +74,24 @@ bool ReadRect(CResData* res, int32_t first, int32_t r[4]) {
 }
 }  // namespace
 
-CDialog::~CDialog() { Destroy(); }
+CDialog::~CDialog() {
+  // Without the globals Destroy leaves everything; the records are still ours to free.
+  if (!Destroy()) FreeRecords();
+}
+
+void CDialog::FreeRecords() {
+  for (TGuiCtrl* record : m_Records) {
+    delete record->m_pCntrl;
+    delete record;
+  }
+  m_Records.clear();
+  m_Cursor = 0;
+}
 
 int32_t CDialog::Create(CResData* res, int32_t id, TWinCallback callback, int32_t flags, void* user) {
   if (!res) return 0;
+  // Building again starts from nothing: the records of an earlier build would be found first.
+  if (!m_Records.empty() || GetTitlebar() || GetFrame() || (xWinCtrl() && xWinCtrl()->IsRegistered(this))) Destroy();
   const char* name = res->GetResName(id);
   if (!name) {
     xprintf("CDialog::Create: Unknown id: %ld.", static_cast<long>(id));
@@ -100,19 +114,7 @@ int32_t CDialog::Create(CResData* res, int32_t id, TWinCallback callback, int32_
   const char* caption = res->GetString(0);
   CWindow::Create(id, caption ? caption : "", r[0], r[1], r[2], r[3], winFlags);
 
-  bool ok = ReadTitlebarAndFrame(res) != 0;
-  if (ok) {
-    res->FirstItem();
-    while (ok && res->ItemExists()) {
-      // A reader may move the cursor within this chunk; come back to the item being walked.
-      TKCBLKeyword* item = res->GetCurKeyword();
-      if (!res->IsComment()) ok = GetCntrl(res, nullptr) != 0;
-      if (!ok) break;
-      res->FirstItem();
-      while (res->ItemExists() && res->GetCurKeyword() != item) res->NextItem(0);
-      res->NextItem(0);
-    }
-  }
+  bool ok = ReadTitlebarAndFrame(res) && ReadChildren(res, nullptr);
   res->ExitChunk();
   if (!ok) {
     CWindow::Destroy();
@@ -237,15 +239,12 @@ int32_t CDialog::GetCntrl(CResData* res, CControlBase* parent) {
 }
 
 int32_t CDialog::ReadChildren(CResData* res, CControlBase* parent) {
-  res->FirstItem();
-  while (res->ItemExists()) {
-    TKCBLKeyword* item = res->GetCurKeyword();
+  // Readers enter and leave sub-chunks only, so this chunk's cursor stays where it is.
+  for (int32_t more = res->FirstItem(); more; more = res->NextItem(0)) {
     const char* kw = res->GetKeyword();
-    if (!res->IsComment() && kw && xStricmp(kw, "Create") != 0 && xStricmp(kw, "CreateStatic") != 0)
-      if (!GetCntrl(res, parent)) return 0;
-    res->FirstItem();
-    while (res->ItemExists() && res->GetCurKeyword() != item) res->NextItem(0);
-    res->NextItem(0);
+    if (res->IsComment() || !kw) continue;
+    if (parent && xStricmp(kw, "Create") == 0) continue;
+    if (!GetCntrl(res, parent)) return 0;
   }
   return 1;
 }
@@ -422,12 +421,7 @@ int32_t CDialog::Destroy() {
   if (!glb) return 0;
   if (CWinCtrl* wc = xWinCtrl(); wc && wc->IsRegistered(this)) wc->RemoveWindow(static_cast<CWindowBase*>(this));
   CWindow::Destroy();
-  for (TGuiCtrl* record : m_Records) {
-    delete record->m_pCntrl;
-    delete record;
-  }
-  m_Records.clear();
-  m_Cursor = 0;
+  FreeRecords();
   return 1;
 }
 

@@ -59,6 +59,7 @@ class CDialog : public CWindow {
   int32_t ReadChildren(CResData* res, CControlBase* parent);
   int32_t ReadTitlebarAndFrame(CResData* res);
   TGuiCtrl* FindGuiCtrl(int32_t id) const;
+  void FreeRecords();
   void Place(TGuiCtrl* record, CControlBase* parent);
 
   std::vector<TGuiCtrl*> m_Records;

@@ -277,3 +277,25 @@ TEST_F(Dialog, EnterFiresOkAndTheCloseBoxReportsThroughTheCallback) {
   EXPECT_EQ(EventsOf(GUIMSG_COMMAND), (std::vector<std::pair<int32_t, int32_t>>{{500, XCNTRL_CLOSE}}));
 }
 }  // namespace
+
+namespace {
+TEST_F(Dialog, AFailedBuildKeepsItsEarlierRecordsUntilTheNextBuild) {
+  ASSERT_EQ(Build(Script("  { = Button, IDC_OK\n    Create = \"OK\", 0, 0, 10, 10, NULL, 0\n  }\n"
+                         "  { = Progress, IDC_BAR\n  }\n")),
+            0);
+  EXPECT_EQ(m_Dialog.NumGuiCtrls(), 1);
+  EXPECT_NE(m_Dialog.GetCtrl(101), nullptr);
+  EXPECT_EQ(WC().IsRegistered(&m_Dialog), 0);
+  CResData good;
+  ASSERT_EQ(good.Import(Script("  { = ControlContainer, IDC_BOX\n    Create = \"\", 10, 10, 60, 40, NULL, 0\n"
+                               "    CreateStatic = IDC_LABEL, \"In\", 1, 1, 20, 10, 0\n  }\n")
+                            .c_str()),
+            1);
+  ASSERT_EQ(m_Dialog.Create(&good, 500, Record, 0, nullptr), 1);
+  EXPECT_EQ(m_Dialog.NumGuiCtrls(), 2);
+  EXPECT_EQ(m_Dialog.GetCtrl(101), nullptr);
+  auto* box = static_cast<CControlContainer*>(m_Dialog.GetCtrl(104));
+  ASSERT_EQ(box->GetChildIterator().size(), 1u);
+  EXPECT_EQ(box->GetChildIterator()[0], m_Dialog.GetCtrl(108));
+}
+}  // namespace
