@@ -299,3 +299,30 @@ TEST_F(Dialog, AFailedBuildKeepsItsEarlierRecordsUntilTheNextBuild) {
   EXPECT_EQ(box->GetChildIterator()[0], m_Dialog.GetCtrl(108));
 }
 }  // namespace
+
+namespace {
+TEST_F(Dialog, RecordsAddedByTheCallerAndTheCursorLookups) {
+  ASSERT_EQ(Build(Script("  { = Button, IDC_OK\n    Create = \"OK\", 0, 0, 10, 10, NULL, 0\n  }\n")), 1);
+  auto* extra = new CStatic;
+  extra->Create("extra", 0, 0, 10, 10, 0);
+  auto* record = new TGuiCtrl{GUICTRL_STATIC, -1, extra};
+  EXPECT_EQ(m_Dialog.AddGuiCtrl(record, ADDCNTRL_FIRST), 1);
+  EXPECT_EQ(m_Dialog.NumCntrls(), 2);
+  // -1 takes the record at the cursor when its id is -1, else searches as any id.
+  m_Dialog.First();
+  EXPECT_EQ(m_Dialog.GetGuiCtrl(-1), record);
+  EXPECT_EQ(m_Dialog.GetCtrl(-1), extra);
+  m_Dialog.Next();
+  EXPECT_EQ(m_Dialog.GetGuiCtrl(-1)->m_Id, 101);
+  EXPECT_EQ(m_Dialog.GetCtrl(-1), extra);
+  EXPECT_EQ(m_Dialog.SetText(101, "Go"), 1);
+  EXPECT_STREQ(m_Dialog.GetTextBuffer(101, 0), "Go");
+  // Taken out, not deleted.
+  EXPECT_EQ(m_Dialog.RemoveGuiCntrl(record), 1);
+  EXPECT_EQ(m_Dialog.NumGuiCtrls(), 1);
+  EXPECT_EQ(m_Dialog.NumCntrls(), 1);
+  EXPECT_EQ(m_Dialog.GetCtrl(-1), nullptr);
+  delete extra;
+  delete record;
+}
+}  // namespace
