@@ -1,0 +1,67 @@
+// A window whose title bar, frame and controls come from a "{ Window NAME }" section of a loaded
+// resource script. The dialog owns its control records and their controls and reports what
+// happens in it through the callback it registers with the window manager.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "ostrel/controls/guitypes.h"
+#include "ostrel/dialogs/window.h"
+
+class CResData;
+class CControlBase;
+
+// Record type codes of the control kinds.
+enum : int32_t {
+  GUICTRL_STATIC = 0,
+  GUICTRL_BUTTON = 1,
+  GUICTRL_PROGRESS = 2,
+  GUICTRL_URL = 13,
+  GUICTRL_CONTAINER = 15,
+};
+
+// Create flag: build the dialog hidden.
+inline constexpr int32_t DIALOG_HIDDEN = 1;
+
+class CDialog : public CWindow {
+ public:
+  CDialog() = default;
+  ~CDialog() override;
+
+  // 1 when the section of that id was read whole and the dialog registered; 0 otherwise, with
+  // no window left registered.
+  int32_t Create(CResData* res, int32_t id, TWinCallback callback, int32_t flags, void* user);
+  // 0 while the process globals are absent.
+  int32_t Destroy() override;
+
+  CControlBase* GetCtrl(int32_t id);
+  TGuiCtrl* GetGuiCtrl(int32_t id);
+  int32_t First();
+  int32_t Exists();
+  int32_t Next();
+  TGuiCtrl* CurrentGuiCtrl() { return m_Cursor < m_Records.size() ? m_Records[m_Cursor] : nullptr; }
+  int32_t SetText(int32_t id, const char* text);
+  char* GetTextBuffer(int32_t id, int32_t validate);
+  int32_t GetTextBufferSize(int32_t id);
+  // The progress bar's value, clamped to its range.
+  int32_t SetValue(int32_t id, int32_t value);
+  int32_t AddGuiCtrl(TGuiCtrl* record, int32_t addFlags);
+  int32_t RemoveGuiCntrl(TGuiCtrl* record);
+  int32_t NumGuiCtrls() const { return static_cast<int32_t>(m_Records.size()); }
+
+ private:
+  // One item of the current chunk: 1 made a control (or nothing to make), 0 an error.
+  // parent is the container that takes the control instead of the window.
+  int32_t GetCntrl(CResData* res, CControlBase* parent);
+  int32_t ReadControl(CResData* res, int32_t type, const char* name, CControlBase* control);
+  int32_t GetCommon(CResData* res, CControlBase* control, const char* name, const char* kind);
+  int32_t ReadChildren(CResData* res, CControlBase* parent);
+  int32_t ReadTitlebarAndFrame(CResData* res);
+  TGuiCtrl* FindGuiCtrl(int32_t id) const;
+  void FreeRecords();
+  void Place(TGuiCtrl* record, CControlBase* parent);
+
+  std::vector<TGuiCtrl*> m_Records;
+  size_t m_Cursor = 0;
+};
