@@ -385,6 +385,7 @@ int32_t CHTTPClient::StateSendRequest() {
     if (built != 1) return HTTP_FAIL(built);
     m_RequestSent = 0;
     m_LastSendTime = now;
+    m_Progress.Start();  // every attempt counts its file from nothing
   }
   const uint32_t before = m_RequestSent;
   uint32_t noRead = 0;
