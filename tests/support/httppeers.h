@@ -10,7 +10,7 @@
 
 #include "support/tempdir.h"
 
-// A server program run as a child process, its output going to a file.
+// A server program run as a child process, its output and errors going to a file.
 class CPeerProcess {
  public:
   CPeerProcess() = default;
