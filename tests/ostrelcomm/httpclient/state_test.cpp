@@ -152,3 +152,22 @@ TEST_F(StateTest, NotesLoginsAndLogs) {
   EXPECT_GE(appLines.size(), 2u);
   EXPECT_NE(appLines[1].find("[CHTTPClient::StateConnect] --- Connecting to: 127.0.0.1:"), std::string::npos);
 }
+
+TEST_F(StateTest, ReconnectAndDisconnectOnRequest) {
+  CSilentServer server(8);
+  ASSERT_EQ(m_Client.Connect("127.0.0.1", server.Port()), 1);
+  EXPECT_EQ(m_Client.Reconnect(), 0);  // nothing allowed before a first connection
+  EXPECT_EQ(m_Client.GetLastErrorCode(), DOWNLOAD_ERR_RECONNECTS);
+  ASSERT_EQ(m_Client.Connect("127.0.0.1", server.Port()), 1);
+  ASSERT_EQ(Run(0, 1000), ERun::Idle);
+  EXPECT_EQ(m_Client.GetReconnectAllowance(), HTTP_RECONNECT_ALLOWANCE);
+  EXPECT_EQ(m_Client.Reconnect(), 1);
+  EXPECT_EQ(m_Client.GetReconnectAllowance(), HTTP_RECONNECT_ALLOWANCE - 1);
+  EXPECT_EQ(m_Client.GetState(), HTTPSTATE_CONNECTING);
+  ASSERT_EQ(Run(0, 1000), ERun::Idle);
+  EXPECT_EQ(m_Client.Disconnect(), 1);
+  EXPECT_EQ(m_Client.GetState(), HTTPSTATE_NOCONNECTION);
+  EXPECT_EQ(m_Client.Update(), 1);  // with a server named, it connects again
+  EXPECT_EQ(m_Client.GetState(), HTTPSTATE_CONNECT);
+  EXPECT_EQ(LogCount("Reconnecting to: 127.0.0.1:"), 1);
+}
