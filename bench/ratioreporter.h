@@ -1,5 +1,6 @@
 // Console output plus, at the end, the time of each "<case>/ostrel[_<mode>]" over the time of
-// "<case>/<baseline>", a repetition's "_mean" or "_median" matched on both sides.
+// "<case>/<baseline>", a repetition's "_mean" or "_median" matched on both sides; one table per
+// baseline.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -12,21 +13,25 @@
 
 class CRatioReporter : public benchmark::ConsoleReporter {
  public:
-  CRatioReporter(std::string baseline, std::string goal)
-      : m_Baseline(std::move(baseline)), m_Goal(std::move(goal)) {}
+  CRatioReporter(std::string baseline, std::string goal) {
+    AddBaseline(std::move(baseline), std::move(goal));
+  }
+  void AddBaseline(std::string baseline, std::string goal) {
+    m_Baselines.emplace_back(std::move(baseline), std::move(goal));
+  }
 
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      // Cases timed on the wall clock carry "/real_time" on both sides; it is not part of the case.
-      std::string name = run.benchmark_name();
-      if (const size_t at = name.find("/real_time"); at != std::string::npos) name.erase(at, 10);
-      m_Times[name] = run.GetAdjustedRealTime();
-    }
+    for (const Run& run : runs) m_Times[run.benchmark_name()] = run.GetAdjustedRealTime();
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    std::printf("\nratio ours/%s (lower is better, goal %s):\n", m_Baseline.c_str(), m_Goal.c_str());
+    for (const auto& [baseline, goal] : m_Baselines) PrintRatios(baseline, goal);
+  }
+
+ private:
+  void PrintRatios(const std::string& baseline, const std::string& goal) const {
+    std::printf("\nratio ours/%s (lower is better, goal %s):\n", baseline.c_str(), goal.c_str());
     for (const auto& [name, time] : m_Times) {
       const size_t slash = name.find('/');
       if (slash == std::string::npos || name.compare(slash + 1, 6, "ostrel") != 0) continue;
@@ -36,13 +41,16 @@ class CRatioReporter : public benchmark::ConsoleReporter {
             name.compare(name.size() - std::char_traits<char>::length(a), std::string::npos, a) == 0)
           aggregate = a;
       if (aggregate == "_stddev" || aggregate == "_cv") continue;
-      auto base = m_Times.find(name.substr(0, slash + 1) + m_Baseline + aggregate);
+      // Benchmarks timed by the wall clock carry "/real_time" on both sides.
+      const std::string bare = name.substr(0, name.size() - aggregate.size());
+      const char* timing =
+          bare.size() > 10 && bare.compare(bare.size() - 10, 10, "/real_time") == 0 ? "/real_time" : "";
+      auto base = m_Times.find(name.substr(0, slash + 1) + baseline + timing + aggregate);
       if (base != m_Times.end() && base->second > 0)
         std::printf("  %-34s %.2f\n", name.c_str(), time / base->second);
     }
   }
 
- private:
-  std::string m_Baseline, m_Goal;
+  std::vector<std::pair<std::string, std::string>> m_Baselines;
   std::map<std::string, double> m_Times;
 };

@@ -360,9 +360,8 @@ TEST_F(Bitmaps, ConvertIndexOfOtherDepthsKeepsTheFill) {
 }
 
 TEST_F(Bitmaps, LoadThroughThePictureType) {
-  CFakePic fake;
   ASSERT_NE(glb->m_pPicTypeList, nullptr);
-  ASSERT_EQ(glb->m_pPicTypeList->Register(&fake), 1);
+  CFakePic fake;  // registers itself behind the JPEG and BMP types
   CBitmap b;
   ASSERT_EQ(b.CreateIndex(9, 9, 8, nullptr, 0), 1);
   EXPECT_EQ(b.Load("pics/card.FAKE", 0), 1);
@@ -377,11 +376,11 @@ TEST_F(Bitmaps, LoadThroughThePictureType) {
   EXPECT_EQ(b.Load("card", 0), 0);
   EXPECT_EQ(glb->m_pPicTypeList->GetType("x.fake"), &fake);
   EXPECT_EQ(glb->m_pPicTypeList->GetType("x"), nullptr);
-  glb->m_pPicTypeList->First();
+  glb->m_pPicTypeList->Last();
   const char *ext = nullptr, *desc = nullptr;
   EXPECT_EQ(glb->m_pPicTypeList->GetDesc(&ext, &desc), &fake);
   EXPECT_STREQ(desc, "Fake");
-  EXPECT_EQ(glb->m_pPicTypeList->NumTypes(), 1);
+  EXPECT_EQ(glb->m_pPicTypeList->NumTypes(), 3);
   glb->m_pPicTypeList->UnregisterAll();
   EXPECT_EQ(glb->m_pPicTypeList->NumTypes(), 0);
 }
