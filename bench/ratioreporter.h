@@ -22,7 +22,12 @@ class CRatioReporter : public benchmark::ConsoleReporter {
 
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) m_Times[run.benchmark_name()] = run.GetAdjustedRealTime();
+    for (const Run& run : runs) {
+      // Cases timed on the wall clock carry "/real_time" on both sides; it is not part of the case.
+      std::string name = run.benchmark_name();
+      if (const size_t at = name.find("/real_time"); at != std::string::npos) name.erase(at, 10);
+      m_Times[name] = run.GetAdjustedRealTime();
+    }
   }
   void Finalize() override {
     ConsoleReporter::Finalize();

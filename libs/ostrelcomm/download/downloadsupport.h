@@ -1,0 +1,49 @@
+// Pieces the download clients share: log texts, transfer figures and the local file a download
+// writes into.
+#pragma once
+
+#include <cstdarg>
+#include <cstdint>
+#include <string>
+
+#include "ostrel/files/file.h"
+
+// printf-style formatting into a text of whatever length it needs.
+std::string xFormatText(const char* format, va_list args);
+
+// Bytes per second for bytes moved in ms milliseconds; 0 ms counts as 1, and the result stops
+// at INT32_MAX.
+int32_t xDownloadSpeed(uint64_t bytes, uint32_t ms);
+
+// Bytes moved and the speed since Start, on the system clock.
+class CDownloadProgress {
+ public:
+  void Start();
+  void Add(uint32_t bytes);
+  uint32_t GetBytes() const { return m_Bytes; }
+  int32_t GetSpeed() const { return m_Speed; }
+  uint32_t GetStartTime() const { return m_StartTime; }
+  uint32_t GetElapsed() const;
+
+ private:
+  uint32_t m_StartTime = 0;
+  uint32_t m_Bytes = 0;
+  int32_t m_Speed = 0;
+};
+
+// The local file of one download: made anew, or continued where an earlier download stopped.
+class CDownloadFile {
+ public:
+  // Deletes any file of that name and creates an empty one, with the folders it needs.
+  int32_t Create(const char* name);
+  // Continues an existing file at position: the file must hold at least position bytes; what
+  // lies behind position is cut off, so the file never keeps stale bytes past the new end.
+  int32_t Resume(const char* name, uint32_t position);
+  int32_t Write(const void* data, uint32_t size);
+  // 1 when everything written reached the file.
+  int32_t Close();
+  int32_t IsOpen() const { return m_File.IsOpen(); }
+
+ private:
+  CFile m_File;
+};
