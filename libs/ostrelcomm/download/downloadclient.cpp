@@ -12,6 +12,7 @@
 #include "ostrel/files/filehelpers.h"
 #include "ostrel/system/clock.h"
 #include "ostrelcomm/download/downloadsupport.h"
+#include "ostrelcomm/download/ftpclient.h"
 #include "ostrelcomm/httpclient/httpclient.h"
 
 namespace {
@@ -45,7 +46,6 @@ constexpr SErrorText kErrorTexts[] = {
 int32_t g_LogOn = 0;
 // The log's clock starts when the library is loaded.
 const uint32_t g_LoadTime = xGetTime();
-CDownloadClient::TMaker g_FtpMaker = nullptr;
 
 int32_t ReplaceText(char*& slot, const char* text) {
   xFree(slot);
@@ -127,7 +127,6 @@ void CDownloadClient::LogEnable() { g_LogOn = 1; }
 void CDownloadClient::LogDisable() { g_LogOn = 0; }
 void CDownloadClient::SetLogSwitch(int32_t on) { g_LogOn = on ? 1 : 0; }
 int32_t CDownloadClient::GetLogSwitch() { return g_LogOn; }
-void CDownloadClient::SetFtpMaker(TMaker maker) { g_FtpMaker = maker; }
 
 CDownloadClient* CDownloadClient::New(int32_t type) {
   CDownloadClient* client = nullptr;
@@ -136,7 +135,7 @@ CDownloadClient* CDownloadClient::New(int32_t type) {
     client = new (std::nothrow) CHTTPClient;
   } else if (type == DOWNLOAD_TYPE_FTP) {
     LogString("Creating new CFTPClient");
-    client = g_FtpMaker ? g_FtpMaker() : nullptr;
+    client = new (std::nothrow) CFtpClient;
   } else {
     LogString("Unknown protocol encountered");
   }

@@ -146,10 +146,6 @@ class CDownloadClient {
   static void SetLogSwitch(int32_t on);
   static int32_t GetLogSwitch();
 
-  using TMaker = CDownloadClient* (*)();
-  // The FTP client lives in its own component and hands the factory its maker.
-  static void SetFtpMaker(TMaker maker);
-
  protected:
   uint32_t m_ConnectTimeout = DOWNLOAD_DEFAULT_TIMEOUT_MS;
   uint32_t m_DataTimeout = DOWNLOAD_DEFAULT_TIMEOUT_MS;

@@ -8,6 +8,11 @@
 
 #include "ostrel/files/file.h"
 
+// What one step of a download may read: it stops at whichever comes first, so the frame loop keeps
+// its pace while a file arrives at close to the link's speed.
+inline constexpr uint32_t DOWNLOAD_STEP_TIME_BUDGET_MS = 12;
+inline constexpr uint32_t DOWNLOAD_STEP_BYTE_BUDGET = 64u << 20;
+
 // printf-style formatting into a text of whatever length it needs.
 std::string xFormatText(const char* format, va_list args);
 

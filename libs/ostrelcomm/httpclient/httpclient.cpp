@@ -560,7 +560,7 @@ int32_t CHTTPClient::StateReadBody() {
       }
     }
     if (m_BodyReader.IsDone()) return FinishBody();
-    if (readThisStep >= HTTP_STEP_BYTE_BUDGET || xTimeDiff(stepStart, xGetTime()) >= HTTP_STEP_TIME_BUDGET_MS) break;
+    if (readThisStep >= DOWNLOAD_STEP_BYTE_BUDGET || xTimeDiff(stepStart, xGetTime()) >= DOWNLOAD_STEP_TIME_BUDGET_MS) break;
     const int32_t n = Receive();
     if (n == DOWNLOAD_ERR_DISCONNECTED) {
       if (m_BodyReader.Closed()) return FinishBody();

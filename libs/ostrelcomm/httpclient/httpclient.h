@@ -28,10 +28,6 @@ inline constexpr int32_t HTTPSTATE_REFUSED = 12;
 // Reconnects allowed for one request; a finished file gives them back.
 inline constexpr int32_t HTTP_RECONNECT_ALLOWANCE = 2;
 inline constexpr uint32_t HTTP_RECEIVE_BUFFER_SIZE = 65536;
-// What one step may read of a body: it stops at whichever comes first, so the frame loop keeps its
-// pace while a file arrives at close to the link's speed.
-inline constexpr uint32_t HTTP_STEP_TIME_BUDGET_MS = 12;
-inline constexpr uint32_t HTTP_STEP_BYTE_BUDGET = 64u << 20;
 // An error reply's body is read off up to this size so the connection can carry on; a larger one
 // ends the connection instead.
 inline constexpr uint32_t HTTP_MAX_DISCARDED_BODY = 65536;

@@ -9,6 +9,7 @@
 
 #include "ostrel/base/types.h"
 #include "ostrelcomm/download/downloadsupport.h"
+#include "ostrelcomm/download/ftpclient.h"
 #include "ostrelcomm/httpclient/httpclient.h"
 #include "support/tempdir.h"
 #include "support/testclock.h"
@@ -184,13 +185,6 @@ TEST(DownloadConnect, UrlGivesHostAndPort) {
 }
 
 TEST_F(DownloadLog, FactoryMakesClientsByTypeAndScheme) {
-  static int s_Made = 0;
-  CDownloadClient::SetFtpMaker(nullptr);
-  EXPECT_EQ(CDownloadClient::New(DOWNLOAD_TYPE_FTP), nullptr);  // no FTP client in this program
-  CDownloadClient::SetFtpMaker([]() -> CDownloadClient* {
-    ++s_Made;
-    return new CBasePortClient;
-  });
   struct {
     const char* url;
     bool http;
@@ -201,22 +195,21 @@ TEST_F(DownloadLog, FactoryMakesClientsByTypeAndScheme) {
       {"https://host", false, false},
   };
   for (const auto& c : cases) {
-    const int before = s_Made;
     CDownloadClient* client = CDownloadClient::New(c.url);
     EXPECT_EQ(client != nullptr, c.http || c.ftp) << c.url;
-    EXPECT_EQ(s_Made - before, c.ftp ? 1 : 0) << c.url;
-    if (c.http) {
-      EXPECT_EQ(client->DefaultPort(), 80) << c.url;
+    EXPECT_EQ(dynamic_cast<CHTTPClient*>(client) != nullptr, c.http) << c.url;
+    EXPECT_EQ(dynamic_cast<CFtpClient*>(client) != nullptr, c.ftp) << c.url;
+    if (client) {
+      EXPECT_EQ(client->DefaultPort(), c.http ? 80 : 21) << c.url;
     }
     delete client;
   }
   EXPECT_EQ(CDownloadClient::New(2), nullptr);
   EXPECT_EQ(CDownloadClient::New(-1), nullptr);
-  CDownloadClient::SetFtpMaker(nullptr);
   const auto texts = LogTexts(Log());
   auto count = [&texts](const std::string& t) { return std::count(texts.begin(), texts.end(), t); };
   EXPECT_EQ(count("Creating new CHTTPClient"), 2);
-  EXPECT_EQ(count("Creating new CFTPClient"), 4);
+  EXPECT_EQ(count("Creating new CFTPClient"), 3);
   EXPECT_EQ(count("Unknown protocol encountered"), 4);
 }
 

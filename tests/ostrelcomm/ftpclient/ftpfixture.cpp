@@ -1,0 +1,88 @@
+#include "ftpfixture.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "ostrel/base/types.h"
+
+void FtpClientTest::SetUp() {
+  m_Client.LogEnable();
+  ASSERT_EQ(m_Client.Startup(), 1);
+  m_Client.SetBlockingConnectOff();
+}
+
+void FtpClientTest::ConnectTo(uint16_t port) {
+  ASSERT_EQ(m_Client.Connect("127.0.0.1", port), 1) << ErrorText();
+}
+
+EFtpRun FtpClientTest::Run(uint32_t advanceMs, int maxSteps) {
+  for (int i = 0; i < maxSteps; ++i) {
+    if (!m_Client.Update()) return EFtpRun::Failed;
+    if (m_Client.IsWaitingForUserCommands() && !m_Client.IsUserCommands()) return EFtpRun::Idle;
+    m_Clock.Advance(advanceMs);
+    // The servers run in other processes: give them a moment between frames.
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  return EFtpRun::Stuck;
+}
+
+bool FtpClientTest::RunTo(int32_t state, uint32_t advanceMs, int maxSteps) {
+  for (int i = 0; i < maxSteps; ++i) {
+    if (m_Client.GetState() == state) return true;
+    if (!m_Client.Update()) return false;
+    m_Clock.Advance(advanceMs);
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  return m_Client.GetState() == state;
+}
+
+std::vector<SFtpNote> FtpClientTest::TakeNotes() {
+  std::vector<SFtpNote> notes;
+  while (m_Client.IsDownloadedNote()) {
+    SFtpNote note{};
+    char* local = nullptr;
+    char* remote = nullptr;
+    if (!m_Client.GetDownloadedNote(note.m_Time, note.m_HasSize, note.m_Size, local, remote)) break;
+    note.m_Local = local;
+    note.m_Remote = remote;
+    xFree(local);
+    xFree(remote);
+    notes.push_back(note);
+  }
+  return notes;
+}
+
+int FtpClientTest::FullLogCount(const std::string& text) const {
+  const std::string log = FullLog();
+  int count = 0;
+  for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++count;
+  return count;
+}
+
+bool FtpClientTest::Fetch(const std::string& remote, const std::string& content, uint32_t advanceMs) {
+  if (!m_Client.RetrieveFile(Local(remote).c_str(), remote.c_str())) return false;
+  if (Run(advanceMs) != EFtpRun::Idle) return false;
+  return ReadWholeFile(Local(remote)) == content;
+}
+
+uint16_t DeadLoopbackPort() { return FreeLoopbackPort(); }
+
+CSilentListener::CSilentListener() {
+  m_Socket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof sa;
+  if (m_Socket >= 0 && bind(m_Socket, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0 &&
+      listen(m_Socket, 8) == 0 && getsockname(m_Socket, reinterpret_cast<sockaddr*>(&sa), &length) == 0)
+    m_Port = ntohs(sa.sin_port);
+}
+
+CSilentListener::~CSilentListener() {
+  if (m_Socket >= 0) close(m_Socket);
+}
