@@ -1,0 +1,288 @@
+#include "cryptopeer.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <openssl/evp.h>
+#include <openssl/provider.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+void SetNonBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK); }
+
+std::vector<char*> Argv(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  return argv;
+}
+
+}  // namespace
+
+// ---- reference cipher ----
+
+struct CRefBlowfishCbc::SImpl {
+  EVP_CIPHER_CTX* m_pContext = nullptr;
+  EVP_CIPHER* m_pCipher = nullptr;
+};
+
+CRefBlowfishCbc::CRefBlowfishCbc(const uint8_t* key, size_t keySize, bool encrypt) : m_p(new SImpl) {
+  // Blowfish lives in the legacy provider; the default one stays for everything else.
+  static OSSL_PROVIDER* legacy = OSSL_PROVIDER_load(nullptr, "legacy");
+  static OSSL_PROVIDER* deflt = OSSL_PROVIDER_load(nullptr, "default");
+  if (!legacy || !deflt) throw std::runtime_error("the legacy provider is missing");
+  m_p->m_pCipher = EVP_CIPHER_fetch(nullptr, "BF-CBC", nullptr);
+  m_p->m_pContext = EVP_CIPHER_CTX_new();
+  const uint8_t iv[8] = {};
+  if (!m_p->m_pCipher || !m_p->m_pContext ||
+      EVP_CipherInit_ex2(m_p->m_pContext, m_p->m_pCipher, nullptr, nullptr, encrypt ? 1 : 0, nullptr) != 1 ||
+      EVP_CIPHER_CTX_set_key_length(m_p->m_pContext, static_cast<int>(keySize)) != 1 ||
+      EVP_CipherInit_ex2(m_p->m_pContext, nullptr, key, iv, encrypt ? 1 : 0, nullptr) != 1 ||
+      EVP_CIPHER_CTX_set_padding(m_p->m_pContext, 0) != 1)
+    throw std::runtime_error("BF-CBC cannot be set up");
+}
+
+CRefBlowfishCbc::~CRefBlowfishCbc() {
+  EVP_CIPHER_CTX_free(m_p->m_pContext);
+  EVP_CIPHER_free(m_p->m_pCipher);
+}
+
+Bytes CRefBlowfishCbc::Run(const Bytes& data) {
+  Bytes out(data.size() + 8);
+  int length = 0;
+  if (EVP_CipherUpdate(m_p->m_pContext, out.data(), &length, data.data(), static_cast<int>(data.size())) != 1)
+    throw std::runtime_error("BF-CBC failed");
+  out.resize(static_cast<size_t>(length));
+  return out;
+}
+
+// ---- sockets ----
+
+SSocketPair::SSocketPair() {
+  if (socketpair(AF_UNIX, SOCK_STREAM, 0, fd) != 0) throw std::runtime_error("socketpair");
+  SetNonBlocking(fd[0]);
+  SetNonBlocking(fd[1]);
+}
+
+SSocketPair::~SSocketPair() {
+  Close(0);
+  Close(1);
+}
+
+void SSocketPair::Close(int side) {
+  if (fd[side] >= 0) close(fd[side]);
+  fd[side] = -1;
+}
+
+void SSocketPair::SetSmallBuffers() {
+  const int size = 4096;
+  for (int s : fd) {
+    setsockopt(s, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
+    setsockopt(s, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+  }
+}
+
+void WriteAll(int fd, const void* data, size_t size) {
+  const auto* p = static_cast<const uint8_t*>(data);
+  while (size) {
+    const ssize_t n = send(fd, p, size, MSG_NOSIGNAL);
+    if (n > 0) {
+      p += n;
+      size -= static_cast<size_t>(n);
+    } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+      pollfd w{fd, POLLOUT, 0};
+      poll(&w, 1, 1000);
+    } else {
+      throw std::runtime_error("WriteAll failed");
+    }
+  }
+}
+
+void WriteAll(int fd, const Bytes& data) { WriteAll(fd, data.data(), data.size()); }
+
+Bytes ReadAvailable(int fd) {
+  Bytes out;
+  uint8_t buffer[65536];
+  for (;;) {
+    const ssize_t n = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (n <= 0) break;
+    out.insert(out.end(), buffer, buffer + n);
+  }
+  return out;
+}
+
+Bytes ReadExactly(int fd, size_t size, int ms) {
+  Bytes out;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (out.size() < size && std::chrono::steady_clock::now() < end) {
+    uint8_t buffer[65536];
+    const ssize_t n = recv(fd, buffer, std::min(sizeof buffer, size - out.size()), MSG_DONTWAIT);
+    if (n > 0) {
+      out.insert(out.end(), buffer, buffer + n);
+    } else if (n == 0) {
+      break;
+    } else {
+      pollfd r{fd, POLLIN, 0};
+      poll(&r, 1, 50);
+    }
+  }
+  return out;
+}
+
+uint16_t FreeLoopbackPort() {
+  const int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof a;
+  bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  getsockname(s, reinterpret_cast<sockaddr*>(&a), &length);
+  close(s);
+  return ntohs(a.sin_port);
+}
+
+int ConnectLoopback(uint16_t port, int ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    if (connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return s;
+    close(s);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return -1;
+}
+
+// ---- programs ----
+
+int RunProgram(const std::vector<std::string>& args) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid;
+  auto argv = Argv(args);
+  const int r = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (r != 0) return -1;
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+CPeerProcess::~CPeerProcess() {
+  if (m_Pid > 0) Kill(SIGKILL);
+  if (m_In >= 0) close(m_In);
+  if (m_Out >= 0) close(m_Out);
+}
+
+bool CPeerProcess::Start(const std::vector<std::string>& args) {
+  // A peer that dies while the test writes to it must not take the test with it.
+  signal(SIGPIPE, SIG_IGN);
+  int in[2], out[2];
+  if (pipe2(in, O_CLOEXEC) != 0) return false;
+  if (pipe2(out, O_CLOEXEC) != 0) return false;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  auto argv = Argv(args);
+  const int r = posix_spawnp(&m_Pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(in[0]);
+  close(out[1]);
+  m_In = in[1];
+  m_Out = out[0];
+  SetNonBlocking(m_Out);
+  if (r != 0) m_Pid = -1;
+  return r == 0;
+}
+
+void CPeerProcess::Write(const Bytes& data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = write(m_In, data.data() + done, data.size() - done);
+    if (n <= 0) {
+      if (n < 0 && errno == EINTR) continue;
+      throw std::runtime_error("writing to the peer failed");
+    }
+    done += static_cast<size_t>(n);
+  }
+}
+
+void CPeerProcess::CloseInput() {
+  if (m_In >= 0) close(m_In);
+  m_In = -1;
+}
+
+const Bytes& CPeerProcess::Output(size_t size, int ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (m_Output.size() < size && std::chrono::steady_clock::now() < end) {
+    uint8_t buffer[65536];
+    const ssize_t n = read(m_Out, buffer, sizeof buffer);
+    if (n > 0) {
+      m_Output.insert(m_Output.end(), buffer, buffer + n);
+    } else if (n == 0) {
+      break;
+    } else {
+      pollfd r{m_Out, POLLIN, 0};
+      poll(&r, 1, 50);
+    }
+  }
+  return m_Output;
+}
+
+void CPeerProcess::Kill(int signal) {
+  if (m_Pid <= 0) return;
+  kill(m_Pid, signal);
+  Wait();
+}
+
+int CPeerProcess::Wait() {
+  if (m_Pid <= 0) return -1;
+  int status = 0;
+  while (waitpid(m_Pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  m_Pid = -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// ---- certificates ----
+
+CTestCertificate::CTestCertificate() {
+  const std::vector<std::string> ec = {"-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1"};
+  std::vector<std::string> req = {"openssl", "req", "-x509", "-nodes", "-keyout", Key(), "-out", Certificate(),
+                                   "-subj", "/CN=localhost", "-days", "2"};
+  req.insert(req.begin() + 3, ec.begin(), ec.end());
+  m_Made = RunProgram(req) == 0 &&
+           RunProgram({"openssl", "genpkey", "-algorithm", "EC", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                       "-out", OtherKey()}) == 0;
+}
+
+std::string CTestCertificate::EncryptedKey(const std::string& passPhrase) {
+  const std::string path = m_Dir.File("encrypted" + std::to_string(++m_Encrypted) + ".pem");
+  if (RunProgram({"openssl", "pkey", "-in", Key(), "-aes128", "-passout", "pass:" + passPhrase, "-out", path}) != 0)
+    return "";
+  return path;
+}

@@ -1,0 +1,99 @@
+// What the tests of the enciphered links check against: OpenSSL's own Blowfish-CBC (through its
+// legacy provider), the openssl program as a TLS peer, throwaway certificates made by it, and
+// socket pairs to run both ends of a link in one process.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/tempdir.h"
+
+using Bytes = std::vector<uint8_t>;
+
+// Blowfish-CBC with a zero IV and no padding; the chain runs on from one call to the next.
+class CRefBlowfishCbc {
+ public:
+  CRefBlowfishCbc(const uint8_t* key, size_t keySize, bool encrypt);
+  ~CRefBlowfishCbc();
+  CRefBlowfishCbc(const CRefBlowfishCbc&) = delete;
+  CRefBlowfishCbc& operator=(const CRefBlowfishCbc&) = delete;
+  // data.size() must be a multiple of 8.
+  Bytes Run(const Bytes& data);
+
+ private:
+  struct SImpl;
+  std::unique_ptr<SImpl> m_p;
+};
+
+// A connected pair of non-blocking stream sockets; both closed at the end.
+struct SSocketPair {
+  SSocketPair();
+  ~SSocketPair();
+  SSocketPair(const SSocketPair&) = delete;
+  SSocketPair& operator=(const SSocketPair&) = delete;
+  void Close(int side);
+  // Shrinks both buffers so that writes stop early.
+  void SetSmallBuffers();
+  int fd[2] = {-1, -1};
+};
+
+// Writes all of it (waiting as needed).
+void WriteAll(int fd, const void* data, size_t size);
+void WriteAll(int fd, const Bytes& data);
+// Whatever can be read now, without waiting.
+Bytes ReadAvailable(int fd);
+// Exactly size bytes, waiting at most ms for them; fewer when they do not come.
+Bytes ReadExactly(int fd, size_t size, int ms = 5000);
+
+// Runs a program (looked up on PATH) to its end with its output dropped; the exit code.
+int RunProgram(const std::vector<std::string>& args);
+
+// A program running beside the test with pipes on its standard input and output.
+class CPeerProcess {
+ public:
+  CPeerProcess() = default;
+  ~CPeerProcess();
+  CPeerProcess(const CPeerProcess&) = delete;
+  CPeerProcess& operator=(const CPeerProcess&) = delete;
+  bool Start(const std::vector<std::string>& args);
+  void Write(const Bytes& data);
+  void CloseInput();
+  // Its output so far, waiting until at least size bytes came or ms passed.
+  const Bytes& Output(size_t size, int ms = 10000);
+  void Kill(int signal);
+  // The exit code, or 128 + the signal.
+  int Wait();
+
+ private:
+  pid_t m_Pid = -1;
+  int m_In = -1;
+  int m_Out = -1;
+  Bytes m_Output;
+};
+
+// A self-signed certificate and its key for "localhost", made by openssl, plus a second key that
+// does not belong to it and the key again under a pass phrase.
+class CTestCertificate {
+ public:
+  CTestCertificate();
+  bool Made() const { return m_Made; }
+  std::string Certificate() const { return m_Dir.File("cert.pem"); }
+  std::string Key() const { return m_Dir.File("key.pem"); }
+  std::string OtherKey() const { return m_Dir.File("other.pem"); }
+  // The key enciphered under the pass phrase.
+  std::string EncryptedKey(const std::string& passPhrase);
+
+ private:
+  CTempDir m_Dir;
+  bool m_Made = false;
+  int m_Encrypted = 0;
+};
+
+// A port on 127.0.0.1 that nobody listened on a moment ago.
+uint16_t FreeLoopbackPort();
+// Connects to 127.0.0.1:port until it works or ms pass; the (blocking) socket or -1.
+int ConnectLoopback(uint16_t port, int ms = 10000);
