@@ -3,6 +3,8 @@
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 
+#include <signal.h>
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -70,6 +72,8 @@ int32_t xTlsInit() {
     ReportErrors("xTlsInit");
     return 0;
   }
+  // OpenSSL writes to the socket with write(), and alerts go out to peers that are already gone.
+  signal(SIGPIPE, SIG_IGN);
   g_Initialised = true;
   return 1;
 }
