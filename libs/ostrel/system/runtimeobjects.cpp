@@ -1,6 +1,6 @@
-// The toolkit classes arrive each with its own component: the screens and window manager are not
-// part of the runtime yet. Until a component exists its objects are simply absent, which every
-// caller already tolerates.
+// The toolkit classes arrive each with its own component: the window manager is not part of the
+// runtime yet. Until a component exists its objects are simply absent, which every caller already
+// tolerates.
 #include "ostrel/system/runtimeobjects.h"
 
 #include <new>
@@ -8,19 +8,26 @@
 #include "ostrel/graphics/bmppic.h"
 #include "ostrel/graphics/jpgpic.h"
 #include "ostrel/graphics/pictype.h"
+#include "ostrel/graphics/sprite.h"
+#include "ostrel/input/cursorsprite.h"
 #include "ostrel/input/keyboard.h"
 #include "ostrel/input/mouse.h"
+#include "ostrel/screens/dibscreen.h"
+#include "ostrel/screens/screenlist.h"
 #include "ostrel/sound/milesmusic.h"
 #include "ostrel/system/globals.h"
 #include "platform/display/display.h"
 
 int32_t xCreateToolkitLists() {
   glb->m_pPicTypeList = new (std::nothrow) CPicTypeList;
-  return glb->m_pPicTypeList != nullptr;
+  glb->m_pScreenList = new (std::nothrow) CScreenBaseList;
+  return glb->m_pPicTypeList && glb->m_pScreenList;
 }
 void xCreateToolkitWindows() {}
 void xFreeToolkitWindows() {}
 void xFreeToolkitLists() {
+  delete glb->m_pScreenList;
+  glb->m_pScreenList = nullptr;
   delete glb->m_pPicTypeList;
   glb->m_pPicTypeList = nullptr;
 }
@@ -32,12 +39,25 @@ int32_t xCreateSystemObjects() {
   if (!sglb->m_pBMPPic) sglb->m_pBMPPic = new (std::nothrow) CBMPPic;
   // The input devices look at the display as they are made.
   PlatformChooseDisplay();
+  // The screen registers itself in the screen list.
+  if (!sglb->m_pDibScreen) sglb->m_pDibScreen = new (std::nothrow) CDibScreen;
+  xSetCursorPictures(xSpriteCursorPictures());
   if (!glb->m_pMouse) glb->m_pMouse = new (std::nothrow) CMouse;
   if (!glb->m_pKeyboard) glb->m_pKeyboard = new (std::nothrow) CKeyboard;
-  return sglb->m_pJPGPic && sglb->m_pBMPPic && glb->m_pMouse && glb->m_pKeyboard ? 1 : 0;
+  return sglb->m_pJPGPic && sglb->m_pBMPPic && sglb->m_pDibScreen && glb->m_pMouse && glb->m_pKeyboard ? 1 : 0;
 }
 
-void xProbeScreens() {}
+void xProbeScreens() {
+  if (!sglb) return;
+  if (CDibScreen* screen = sglb->m_pDibScreen) {
+    if (screen->ScreenAvailable()) {
+      screen->GetVideoModes();
+    } else {
+      delete screen;  // leaves the screen list as it goes
+      sglb->m_pDibScreen = nullptr;
+    }
+  }
+}
 
 void xDeleteSystemObjects() {
   if (sglb) {
@@ -45,6 +65,8 @@ void xDeleteSystemObjects() {
     sglb->m_pJPGPic = nullptr;
     delete sglb->m_pBMPPic;
     sglb->m_pBMPPic = nullptr;
+    delete sglb->m_pDibScreen;  // clears the current screen when it was this one
+    sglb->m_pDibScreen = nullptr;
   }
   if (glb) {
     delete glb->m_pMouse;
@@ -52,16 +74,31 @@ void xDeleteSystemObjects() {
     delete glb->m_pKeyboard;
     glb->m_pKeyboard = nullptr;
   }
+  xSetCursorPictures(nullptr);
   PlatformReleaseDisplay();
 }
 
-int32_t xCurrentScreenWindowKind() { return -1; }
+int32_t xCurrentScreenWindowKind() {
+  const CScreenBase* screen = glb ? glb->m_pCurrentScreen : nullptr;
+  const SVmode* mode = screen ? screen->GetActiveMode() : nullptr;
+  return mode ? mode->WindowKind : -1;
+}
 
 int32_t xWindowManagerSendMessage(int32_t, int32_t, int32_t, int32_t, void*) { return 0; }
+int32_t xWindowManagerValidateArea(CRect*, int32_t) { return 0; }
+void xWindowManagerValidateAll() {}
+void xWindowManagerRemapDefaults() {}
 
-void xCurrentScreenFlipPage() {}
-void xCurrentScreenClearBuffer() {}
+void xCurrentScreenFlipPage() {
+  if (glb && glb->m_pCurrentScreen) glb->m_pCurrentScreen->FlipPage();
+}
+void xCurrentScreenClearBuffer() {
+  if (glb && glb->m_pCurrentScreen) glb->m_pCurrentScreen->ClearBuffer();
+}
 void xMusicTicker() {
   if (sglb && sglb->m_pMusic) sglb->m_pMusic->Ticker();
 }
-int32_t xCurrentScreenActive() { return 1; }  // no screen yet
+int32_t xCurrentScreenActive() {
+  CScreenBase* screen = glb ? glb->m_pCurrentScreen : nullptr;
+  return screen ? screen->GetActive() : 1;
+}

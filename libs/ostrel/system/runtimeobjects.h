@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+class CRect;
+
 // Picture type list, screen list and window manager into glb; 0 when one cannot be made.
 int32_t xCreateToolkitLists();
 // Default window, stock static and stock button into glb.
@@ -26,6 +28,13 @@ void xDeleteSystemObjects();
 int32_t xCurrentScreenWindowKind();
 // Hands a GUI message to the window manager (its SendMessage); 0 when there is none.
 int32_t xWindowManagerSendMessage(int32_t message, int32_t windowId, int32_t controlId, int32_t value, void* user);
+// The window manager redraws what of its windows lies in the area (its Validate(area, index));
+// 1 when it drew something, 0 when it did not or there is none.
+int32_t xWindowManagerValidateArea(CRect* area, int32_t index);
+// The window manager redraws all its windows (its Validate()).
+void xWindowManagerValidateAll();
+// The window manager brings its default looks to the screen's new palette (its RemapDefaults).
+void xWindowManagerRemapDefaults();
 
 // Per-pass work on the current screen and the music player (each does nothing without one).
 void xCurrentScreenFlipPage();

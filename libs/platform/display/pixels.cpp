@@ -1,6 +1,8 @@
 #include "platform/display/pixels.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 namespace {
 inline uint32_t Expand5(uint32_t v) { return (v << 3) | (v >> 2); }
@@ -45,9 +47,20 @@ void PlatformPixelsToXrgb(const uint8_t* src, EPixelFormat format, const TDispla
         dst[i] = Xrgb(Expand5((p >> 11) & 31), Expand6((p >> 5) & 63), Expand5(p & 31));
       }
       break;
-    case EPixelFormat::Bgr24:
-      for (int32_t i = 0; i < count; ++i) dst[i] = Xrgb(src[3 * i + 2], src[3 * i + 1], src[3 * i]);
+    case EPixelFormat::Bgr24: {
+      int32_t i = 0;
+      if constexpr (std::endian::native == std::endian::little) {
+        // Blue, green, red read as one word are already 0x00RRGGBB once the next pixel's byte is
+        // masked off; the last pixel has no next byte to read.
+        for (; i + 1 < count; ++i) {
+          uint32_t v;
+          std::memcpy(&v, src + 3 * i, sizeof v);
+          dst[i] = v & 0xFFFFFFu;
+        }
+      }
+      for (; i < count; ++i) dst[i] = Xrgb(src[3 * i + 2], src[3 * i + 1], src[3 * i]);
       break;
+    }
   }
 }
 

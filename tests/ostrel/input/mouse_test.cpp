@@ -229,7 +229,8 @@ TEST_F(Mouse, InitWithoutAMouseFails) {
 }
 
 TEST_F(Mouse, OwnCursorsAreSpritesSwitchedById) {
-  EXPECT_EQ(M().AllocCursor(Picture(0), nullptr, 16, 16, 1, 2), 0u);  // no sprites yet
+  xSetCursorPictures(nullptr);
+  EXPECT_EQ(M().AllocCursor(Picture(0), nullptr, 16, 16, 1, 2), 0u);  // no sprites
   xSetCursorPictures(&kPictures);
   M().IsFullScreen(1);
   EXPECT_EQ(M().AllocCursor(static_cast<CBitmap*>(nullptr), nullptr, 16, 16, 0, 0), 0u);
