@@ -41,7 +41,11 @@ class CRatioReporter : public benchmark::ConsoleReporter {
             name.compare(name.size() - std::char_traits<char>::length(a), std::string::npos, a) == 0)
           aggregate = a;
       if (aggregate == "_stddev" || aggregate == "_cv") continue;
-      auto base = m_Times.find(name.substr(0, slash + 1) + baseline + aggregate);
+      // Benchmarks timed by the wall clock carry "/real_time" on both sides.
+      const std::string bare = name.substr(0, name.size() - aggregate.size());
+      const char* timing =
+          bare.size() > 10 && bare.compare(bare.size() - 10, 10, "/real_time") == 0 ? "/real_time" : "";
+      auto base = m_Times.find(name.substr(0, slash + 1) + baseline + timing + aggregate);
       if (base != m_Times.end() && base->second > 0)
         std::printf("  %-34s %.2f\n", name.c_str(), time / base->second);
     }

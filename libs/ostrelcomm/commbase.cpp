@@ -7,16 +7,20 @@
 #include "ostrel/base/xstring.h"
 #include "ostrel/system/clock.h"
 #include "ostrel/system/globals.h"
+#include "ostrel/system/timers.h"
 #include "ostrelcomm/commlib.h"
 #include "ostrelcomm/commnode.h"
 #include "ostrelcomm/commtext.h"
 #include "ostrelcomm/packet.h"
+#include "ostrelcomm/packetcache.h"
 
 namespace {
 
 constexpr char kDefaultObjName[] = "default comm object";
 constexpr char kDefaultLogName[] = "comm.log";
 constexpr char kStars[] = "********************************************";  // 44
+constexpr char kDefaultServerName[] = "default commserver object";
+constexpr uint32_t kPingPeriod = 1000;
 
 int32_t PassPacket(SXPacket*, SXPacketCNode*, int32_t&) { return 1; }
 
@@ -46,6 +50,21 @@ int32_t ReplaceText(char*& field, char* text) {
 
 }  // namespace
 
+class CCommPingTimer : public CTimer {
+ public:
+  explicit CCommPingTimer(CCommBase* link) : m_pLink(link) {}
+  void TimerHandler(uint32_t) override {
+    // A time-out is only reported; the link stays as it is.
+    int32_t timedOut = 0;
+    if (m_pLink->PingHandler(timedOut)) return;
+    RemoveTimer(kPingPeriod);
+    m_pLink->m_PingTimerActive = 0;
+  }
+
+ private:
+  CCommBase* m_pLink;
+};
+
 CCommBase::CCommBase()
     : m_pObjName(xStrdup(kDefaultObjName)),
       m_pLogFileName(xStrdup(kDefaultLogName)),
@@ -59,6 +78,7 @@ CCommBase::~CCommBase() {
       xCommRemoveFromList(list, this);
   }
   Cleanup();
+  delete m_pPingTimer;
   xFree(m_pObjName);
   xFree(m_pLogFileName);
 }
@@ -160,15 +180,13 @@ void CCommBase::DetachFromNodes() {
 
 // ---- other-side nodes ----
 
-SOtherSideNode* CCommBase::FindOtherSideNode(uint32_t id, uint32_t type, const char* name, uint32_t nameSize,
-                                             int32_t ignoreCase) {
+// Far-side names compare without regard to case, for registering and unregistering alike.
+SOtherSideNode* CCommBase::FindOtherSideNode(uint32_t id, uint32_t type, const char* name, uint32_t nameSize) {
   for (CNode* n = m_OtherSideNodes.HeadNode(); n; n = n->m_pNext) {
     auto* entry = static_cast<SOtherSideNode*>(n->m_pData);
     if (entry->m_NodeId != id || entry->m_NodeType != type) continue;
     if (std::strlen(entry->m_pName) != nameSize) continue;
-    if (ignoreCase ? xStrnicmp(entry->m_pName, name, nameSize) == 0
-                   : std::memcmp(entry->m_pName, name, nameSize) == 0)
-      return entry;
+    if (xStrnicmp(entry->m_pName, name, nameSize) == 0) return entry;
   }
   return nullptr;
 }
@@ -178,7 +196,7 @@ int32_t CCommBase::AddOtherSideNode(const SXPacketCNode* packet) {
   if (!packet->GetNodeId(id) || !packet->GetNodeType(type) || !packet->GetNodeNameSize(nameSize)) return 0;
   const char* name = packet->GetNodeName();
   if (!name) return 0;
-  if (SOtherSideNode* entry = FindOtherSideNode(id, type, name, nameSize, 1)) {
+  if (SOtherSideNode* entry = FindOtherSideNode(id, type, name, nameSize)) {
     ++entry->m_RefCount;
     return 1;
   }
@@ -198,7 +216,7 @@ void CCommBase::RemoveOtherSideNode(const SXPacketCNode* packet) {
   if (!packet->GetNodeId(id) || !packet->GetNodeType(type) || !packet->GetNodeNameSize(nameSize)) return;
   const char* name = packet->GetNodeName();
   if (!name) return;
-  SOtherSideNode* entry = FindOtherSideNode(id, type, name, nameSize, 0);
+  SOtherSideNode* entry = FindOtherSideNode(id, type, name, nameSize);
   if (!entry || --entry->m_RefCount) return;
   xCommRemoveFromList(&m_OtherSideNodes, entry);
   xFree(entry->m_pName);
@@ -337,7 +355,8 @@ int32_t CCommBase::RecvPacketFromRemote(SXPacket* packet) {
   } else if (type == PACKET_CNODEDATA && m_AcceptNode) {
     result = RecvNodeData(packet);
   }
-  xFree(packet);
+  // A large block read from the socket serves the next large packet.
+  xCommReleasePacketBlock(packet, StatedSize(packet));
   return result;
 }
 
@@ -382,6 +401,8 @@ void CCommBase::Cleanup() {
   FreeOtherSideNodes();
   m_SendQue.KillAllData();
   m_RecvQue.KillAllData();
+  m_SocketOutList.KillAllData();
+  m_SocketInList.KillAllData();
 }
 
 int32_t CCommBase::SendQueAdd(SXPacket* packet) { return packet && m_SendQue.InsertLast(packet) ? 1 : 0; }
@@ -473,3 +494,199 @@ int32_t CCommRemoteClientBase::SetRemoteLocation(const char* host, uint32_t port
     return xCommError("CCommRemoteClientBase::SetRemoteLocation: Unable to allocate memory");
   return 1;
 }
+
+// ---- the socket side ----
+
+int32_t CCommBase::SendHandler() {
+  while (CNode* n = m_SendQue.HeadNode()) {
+    void* packet = n->m_pData;
+    if (!m_SocketOutList.InsertLast(packet))
+      return xCommError("CCommBase::SendHandler: Unable to insert listitem (classname: %s objectname: %s)",
+                        GetClassNameA(), GetObjName());
+    xCommRemoveFromList(&m_SendQue, packet);
+  }
+  return 1;
+}
+
+bool CCommBase::PingStepTakes(const SXPacket* packet) const {
+  uint32_t size = 0;
+  if (!m_PingTimerActive || !packet->GetPacketSize(size) || size < PACKET_PROTOCOL_SIZE) return false;
+  const uint8_t protocol = static_cast<const SXPacketProtocolHeader*>(packet)->GetProtocolType();
+  return (protocol == PROTOCOL_PING && m_AnswerPings) || (protocol == PROTOCOL_PINGANSWER && m_SendPings);
+}
+
+int32_t CCommBase::RecvHandler() {
+  CNode* n = m_SocketInList.HeadNode();
+  while (n) {
+    auto* packet = static_cast<SXPacket*>(n->m_pData);
+    CNode* next = n->m_pNext;
+    uint8_t type;
+    if (!packet->GetPacketType(type))
+      return xCommError("CCommBase::RecvHandler: GetPacketType failed (classname: %s objectname: %s)",
+                        GetClassNameA(), GetObjName());
+    if (type == PACKET_PROTOCOL && PingStepTakes(packet)) {
+      n = next;
+      continue;
+    }
+    xCommRemoveFromList(&m_SocketInList, packet);
+    if (type == PACKET_PROTOCOL || type == PACKET_SPLIT) {
+      if (type == PACKET_SPLIT)
+        xCommError("CCommBase::RecvHandler: a split packet cannot be joined and is dropped (classname: %s objectname: %s)",
+                   GetClassNameA(), GetObjName());
+      xFree(packet);
+      n = next;
+      continue;
+    }
+    if (!RecvPacketFromRemote(packet))
+      return xCommError("CCommBase::RecvHandler: RecvPacketFromRemote failed (classname: %s objectname: %s)",
+                        GetClassNameA(), GetObjName());
+    // Delivery may have run hooks that touched the list; start again from its head.
+    n = m_SocketInList.HeadNode();
+  }
+  return 1;
+}
+
+// ---- ping ----
+
+void CCommBase::StartPingTimer() {
+  if (m_pPingTimer) return;
+  m_pPingTimer = new (std::nothrow) CCommPingTimer(this);
+  if (m_pPingTimer && m_pPingTimer->AddTimer(kPingPeriod)) m_PingTimerActive = 1;
+}
+
+void CCommBase::SetPingClient(uint8_t flag) {
+  m_AnswerPings = flag;
+  if (flag) StartPingTimer();
+}
+
+void CCommBase::SetPingServer(uint32_t flag) {
+  m_SendPings = flag != 0;
+  if (flag) StartPingTimer();
+}
+
+int32_t CCommBase::QueueProtocolPacket(uint8_t protocolType) {
+  SXPacket* packet = BuildProtocolPacket(protocolType);
+  if (!packet) return 0;
+  if (!m_SocketOutList.InsertFirst(packet)) {
+    xFree(packet);
+    return 0;
+  }
+  return 1;
+}
+
+int32_t CCommBase::PingHandler(int32_t& timedOut) {
+  timedOut = 0;
+  if (!m_AnswerPings && !m_SendPings) return 1;
+  if (!m_Connected) return 0;
+  int32_t pings = 0, answers = 0;
+  for (void* p : CCommSnapshot(&m_SocketInList)) {
+    auto* packet = static_cast<SXPacket*>(p);
+    uint8_t type;
+    uint32_t size;
+    if (!packet->GetPacketType(type) || !packet->GetPacketSize(size)) return 0;
+    if (type != PACKET_PROTOCOL || size < PACKET_PROTOCOL_SIZE) continue;
+    const uint8_t protocol = static_cast<SXPacketProtocolHeader*>(packet)->GetProtocolType();
+    if (protocol == PROTOCOL_PING && m_AnswerPings)
+      ++pings;
+    else if (protocol == PROTOCOL_PINGANSWER && m_SendPings)
+      ++answers;
+    else
+      continue;
+    xCommRemoveFromList(&m_SocketInList, packet);
+    xFree(packet);
+  }
+  if (pings) {
+    for (int32_t i = 0; i < pings; ++i)
+      if (!QueueProtocolPacket(PROTOCOL_PINGANSWER)) return 0;
+    NonBlockedHandler();
+  }
+  if (m_SendPings) {
+    if (answers) m_AwaitingAnswer = 0;
+    const uint32_t now = xGetTime();
+    if (m_Connected && (!m_PingSent || (xTimeDiff(m_LastPingTime, now) >= m_PingInterval && !m_AwaitingAnswer))) {
+      if (!QueueProtocolPacket(PROTOCOL_PING)) return 0;
+      m_PingSent = 1;
+      m_AwaitingAnswer = 1;
+      m_LastPingTime = now;
+      NonBlockedHandler();
+    }
+    if (m_AwaitingAnswer && xTimeDiff(m_LastPingTime, xGetTime()) >= m_PingTimeout) timedOut = 1;
+  }
+  return 1;
+}
+
+// ---- servers ----
+
+CCommBaseServer::CCommBaseServer() : m_pObjName(xStrdup(kDefaultServerName)), m_pCallback(nullptr) {
+  SetCallbackFunction(nullptr, nullptr, 0);
+}
+
+CCommBaseServer::~CCommBaseServer() { xFree(m_pObjName); }
+
+int32_t CCommBaseServer::SetObjName(const char* name) {
+  if (!ReplaceText(m_pObjName, xStrdup(name ? name : kDefaultObjName)))
+    return xCommError("CCommBaseServer::SetObjName: Unable to allocate memory");
+  return 1;
+}
+
+int32_t CCommBaseServer::SetObjName(const char* base, const char* suffix) {
+  if (!ReplaceText(m_pObjName, xCommFormatName("%s%s", base ? base : "", suffix ? suffix : "")))
+    return xCommError("CCommBaseServer::SetObjName: Unable to allocate memory");
+  return 1;
+}
+
+int32_t CCommBaseServer::SetObjName(const char* base, uint32_t n) {
+  if (!ReplaceText(m_pObjName, xCommFormatName("%s%u", base ? base : "", n)))
+    return xCommError("CCommBaseServer::SetObjName: Unable to allocate memory");
+  return 1;
+}
+
+int32_t CCommBaseServer::SetObjName(const char* base, const char* suffix, uint32_t n) {
+  if (!ReplaceText(m_pObjName, xCommFormatName("%s%s%u", base ? base : "", suffix ? suffix : "", n)))
+    return xCommError("CCommBaseServer::SetObjName: Unable to allocate memory");
+  return 1;
+}
+
+void CCommBaseServer::SetCallbackFunction(TCommAcceptCallback callback, void* user, int32_t value) {
+  m_pCallback = callback ? callback : [](CCommBaseServer*, void*, int32_t) -> int32_t { return 0; };
+  m_pCallbackUser = user;
+  m_CallbackValue = value;
+}
+
+int32_t CCommBaseServer::ExecuteCallback() { return m_Running ? m_pCallback(this, m_pCallbackUser, m_CallbackValue) : 0; }
+
+namespace {
+
+CLList* ServerList(bool local) {
+  if (!glb) return nullptr;
+  return local ? glb->m_pLocalServerCommList : glb->m_pRemoteServerCommList;
+}
+
+CLList* StartedServerList(bool local) {
+  if (!glb) return nullptr;
+  return local ? glb->m_pStartedLocalServerList : glb->m_pStartedRemoteServerList;
+}
+
+void LeaveServerLists(CCommBaseServer* server, bool local) {
+  xCommRemoveFromList(ServerList(local), server);
+  xCommRemoveFromList(StartedServerList(local), server);
+}
+
+}  // namespace
+
+CCommLocalServerBase::~CCommLocalServerBase() { LeaveServerLists(this, true); }
+CCommRemoteServerBase::~CCommRemoteServerBase() { LeaveServerLists(this, false); }
+
+int32_t CCommLocalServerBase::RegisterLocalServer() {
+  CLList* list = ServerList(true);
+  return list && list->IfNotInsertLast(this) ? 1 : 0;
+}
+
+int32_t CCommLocalServerBase::UnRegisterLocalServer() { return xCommRemoveFromList(ServerList(true), this); }
+
+int32_t CCommRemoteServerBase::RegisterRemoteServer() {
+  CLList* list = ServerList(false);
+  return list && list->IfNotInsertLast(this) ? 1 : 0;
+}
+
+int32_t CCommRemoteServerBase::UnRegisterRemoteServer() { return xCommRemoveFromList(ServerList(false), this); }

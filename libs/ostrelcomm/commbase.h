@@ -13,6 +13,7 @@
 #include "ostrel/containers/llist.h"
 
 class CCommNode;
+class CCommPingTimer;
 class CCommRemoteServerBase;
 struct SXPacket;
 struct SXPacketCNode;
@@ -135,6 +136,31 @@ class CCommBase {
   int32_t NumSendQuePackets() const { return m_SendQue.GetNumNodes(); }
   int32_t NumRecvQuePackets() const { return m_RecvQue.GetNumNodes(); }
 
+  // ---- the socket side (driven by the concrete link's handler) ----
+  // Moves the send queue, in order, behind the packets already handed to the socket.
+  int32_t SendHandler();
+  // Hands the packets read from the socket to RecvPacketFromRemote. Ping packets wait for the
+  // ping step only while this link pings; other protocol packets and split pieces (which nothing
+  // builds) are dropped, so no packet of the far side can stall or fill the list.
+  int32_t RecvHandler();
+  int32_t NumSocketOutPackets() const { return m_SocketOutList.GetNumNodes(); }
+  int32_t NumSocketInPackets() const { return m_SocketInList.GetNumNodes(); }
+
+  // ---- ping (a 1000 ms object timer, made when a role is first switched on) ----
+  // Answer the far side's pings.
+  void SetPingClient(uint8_t flag);
+  // Send pings every interval and watch for answers.
+  void SetPingServer(uint32_t flag);
+  void SetPingInterval(uint32_t ms) { m_PingInterval = ms; }
+  void SetPingTimeout(uint32_t ms) { m_PingTimeout = ms; }
+  uint8_t GetPingClient() const { return m_AnswerPings; }
+  uint8_t GetPingServer() const { return m_SendPings; }
+  // 1 while the ping timer is registered (a failed ping step ends it for this link).
+  int32_t PingTimerActive() const { return m_PingTimerActive; }
+  // One ping step; timedOut is 1 while an answer is overdue. 0 when not connected or out of
+  // memory, which ends the ping timer.
+  int32_t PingHandler(int32_t& timedOut);
+
   // ---- log ("comm.log") ----
   void LogData(const char* tag, const void* data, uint32_t size);
   void LogRoute(CCommBase* from, const char* tag, const void* packet, uint32_t size);
@@ -165,10 +191,28 @@ class CCommBase {
   uint8_t m_NeverRouteFromServer = 0;
   TCommPacketHook m_pSendHook;
   TCommPacketHook m_pRecvHook;
+  // Packets handed to the socket (owned), and complete packets read from it (owned).
+  CLList m_SocketOutList;
+  CLList m_SocketInList;
+  uint32_t m_LastPingTime = 0;
+  uint8_t m_PingSent = 0;
+  uint8_t m_AwaitingAnswer = 0;
+  uint32_t m_PingInterval = 15000;
+  uint32_t m_PingTimeout = 30000;
+  uint8_t m_AnswerPings = 0;
+  uint8_t m_SendPings = 0;
+  CCommPingTimer* m_pPingTimer = nullptr;
+  int32_t m_PingTimerActive = 0;
 
  private:
-  SOtherSideNode* FindOtherSideNode(uint32_t id, uint32_t type, const char* name, uint32_t nameSize,
-                                    int32_t ignoreCase);
+  friend class CCommPingTimer;
+  void StartPingTimer();
+  // Puts a ping or ping answer in front of the socket out-list; 0 when out of memory.
+  int32_t QueueProtocolPacket(uint8_t protocolType);
+  // 1 when the packet is a protocol packet that this link's ping step takes.
+  bool PingStepTakes(const SXPacket* packet) const;
+
+  SOtherSideNode* FindOtherSideNode(uint32_t id, uint32_t type, const char* name, uint32_t nameSize);
   int32_t AddOtherSideNode(const SXPacketCNode* packet);
   void RemoveOtherSideNode(const SXPacketCNode* packet);
   int32_t RecvNodeData(SXPacket* packet);
@@ -227,4 +271,87 @@ class CCommRemoteClientBase : public CCommBase {
  protected:
   char* m_pRemoteHost = nullptr;
   uint32_t m_RemotePort = 0;
+};
+
+class CCommBaseServer;
+// Called for each accepted connection with the server, the user pointer and value given to
+// SetCallbackFunction; 0 has the connection closed.
+using TCommAcceptCallback = int32_t (*)(CCommBaseServer* server, void* user, int32_t value);
+
+// What listening links share: the object name and the accept callback.
+class CCommBaseServer {
+ public:
+  CCommBaseServer();
+  virtual ~CCommBaseServer();
+  CCommBaseServer(const CCommBaseServer&) = delete;
+  CCommBaseServer& operator=(const CCommBaseServer&) = delete;
+  virtual const char* GetClassNameA() = 0;
+
+  // A null name gives "default comm object"; 0 when out of memory.
+  int32_t SetObjName(const char* name);
+  int32_t SetObjName(const char* base, const char* suffix);
+  int32_t SetObjName(const char* base, uint32_t n);
+  int32_t SetObjName(const char* base, const char* suffix, uint32_t n);
+  const char* GetObjName() const { return m_pObjName ? m_pObjName : ""; }
+
+  // A null callback restores the default, which refuses every connection.
+  void SetCallbackFunction(TCommAcceptCallback callback, void* user, int32_t value);
+  // The callback's result while the server runs; 0 when it does not.
+  int32_t ExecuteCallback();
+  int32_t IsRunning() const { return m_Running; }
+  // 1 always; the port to listen on (0: one the system picks; after listening, the port taken).
+  int32_t SetPortA(uint32_t port) {
+    m_Port = port;
+    return 1;
+  }
+  uint32_t GetPortA() const { return m_Port; }
+
+ protected:
+  uint32_t m_Port = 0;
+  char* m_pObjName = nullptr;
+  TCommAcceptCallback m_pCallback;
+  void* m_pCallbackUser = nullptr;
+  int32_t m_CallbackValue = 0;
+  int32_t m_Running = 0;
+};
+
+// A loopback server (127.0.0.1).
+class CCommLocalServerBase : public CCommBaseServer {
+ public:
+  // Leaves the registries.
+  ~CCommLocalServerBase() override;
+  const char* GetClassNameA() override { return "CCommLocalServerBase"; }
+  virtual int32_t Startup() = 0;
+  virtual int32_t Closedown() = 0;
+  virtual int32_t StartListen() = 0;
+  virtual int32_t StopListen() = 0;
+  virtual int32_t BlockedStartListenHandler(int32_t timeout) = 0;
+  virtual int32_t NonBlockedStartListenHandler() = 0;
+  virtual int32_t BlockedHandler(int32_t timeout) = 0;
+  virtual int32_t NonBlockedHandler() = 0;
+
+  int32_t LocalServerRunning() const { return m_Running; }
+  int32_t RegisterLocalServer();
+  int32_t UnRegisterLocalServer();
+};
+
+// A server for other hosts.
+class CCommRemoteServerBase : public CCommBaseServer {
+ public:
+  ~CCommRemoteServerBase() override;
+  const char* GetClassNameA() override { return "CCommRemoteServerBase"; }
+  virtual int32_t Startup() = 0;
+  virtual int32_t Closedown() = 0;
+  virtual int32_t StartListen() = 0;
+  virtual int32_t StopListen() = 0;
+  virtual int32_t BlockedStartListenHandler(int32_t timeout) = 0;
+  virtual int32_t NonBlockedStartListenHandler() = 0;
+  virtual int32_t BlockedHandler(int32_t timeout) = 0;
+  virtual int32_t NonBlockedHandler() = 0;
+  virtual int32_t SetEncryption(int32_t flag, const char* certificateFile, const char* keyFile) = 0;
+  virtual int32_t GetEncryptionFlag() = 0;
+
+  int32_t RemoteServerRunning() const { return m_Running; }
+  int32_t RegisterRemoteServer();
+  int32_t UnRegisterRemoteServer();
 };

@@ -14,6 +14,8 @@
 #include "ostrelcomm/commbase.h"
 #include "ostrelcomm/commnode.h"
 #include "ostrelcomm/packet.h"
+#include "ostrelcomm/packetcache.h"
+#include "ostrelcomm/socketwait.h"
 
 namespace {
 
@@ -138,6 +140,7 @@ int32_t xCommStartup(SGlobals* g, SSysGlobals* s) {
   // Refused once the TLS library has allocated; it then keeps its own allocator, consistently.
   CRYPTO_set_mem_functions(TlsAlloc, TlsRealloc, TlsFree);
   SetLoadDataCallback(CommDefaultLoadDataCallback);
+  SetWaitTimeOrSocketsCallback(xWaitTimeOrSockets);
   return CommBaseStartup();
 }
 
@@ -160,6 +163,8 @@ void CommBaseExit() {
   DestroyGroup(kLinkLists);
   DestroyGroup(kStartedLists);
   DestroyGroup(kProxyLists);
+  xFreeSockWaitPool();
+  xCommFreePacketBlocks();
 }
 
 // ---- keep-alive ----
@@ -190,7 +195,11 @@ void CommDefaultLoadDataCallback() {
 
 // ---- nodes on links ----
 
-int32_t AddLocalCommToCommNode(CCommBase* link) { return ForEachNodeOn(link, true); }
+// Like the remote variant, a loopback link that takes no nodes is passed over rather than failed.
+int32_t AddLocalCommToCommNode(CCommBase* link) {
+  if (!link) return 0;
+  return link->AcceptNodes() ? ForEachNodeOn(link, true) : 1;
+}
 
 int32_t AddRemoteCommToCommNode(CCommBase* link) {
   if (!link) return 0;

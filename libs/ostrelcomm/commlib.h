@@ -29,8 +29,8 @@ void CommBaseExit();
 // disconnects those whose handler fails.
 void CommDefaultLoadDataCallback();
 
-// Register (or unregister) every node of the node registry on the link. The remote variants act
-// only on links that accept nodes.
+// Register (or unregister) every node of the node registry on the link. Registration passes over
+// links that take no nodes; the remote unregistration too.
 int32_t AddLocalCommToCommNode(CCommBase* link);
 int32_t AddRemoteCommToCommNode(CCommBase* link);
 int32_t RemoveLocalCommFromCommNode(CCommBase* link);

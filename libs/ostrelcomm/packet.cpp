@@ -4,6 +4,7 @@
 #include <new>
 
 #include "ostrel/base/types.h"
+#include "ostrelcomm/packetcache.h"
 
 static_assert(sizeof(SXPacket) == PACKET_HEADER_SIZE);
 
@@ -27,7 +28,7 @@ bool IsNodeType(uint32_t type) { return type >= CNODE_ANY && type <= CNODE_CLIEN
 
 uint8_t* NewBlock(uint64_t size) {
   if (size > UINT32_MAX) return nullptr;
-  return static_cast<uint8_t*>(::operator new(static_cast<size_t>(size), std::nothrow));
+  return static_cast<uint8_t*>(xCommAllocPacketBlock(size));
 }
 
 }  // namespace

@@ -187,12 +187,14 @@ TEST_F(LinkTest, LinkThatConnectsLaterRegistersExistingNodes) {
   EXPECT_EQ(first.HasCommObject(&link), 0);
 }
 
-TEST_F(LinkTest, LocalLinkThatRefusesNodesCannotRegisterWhileNodesExist) {
+TEST_F(LinkTest, LinksThatRefuseNodesRegisterWithoutThem) {
   CFakeLocalLink empty(0);
   EXPECT_EQ(empty.Connect(), 1);
   SNode node(CNODE_CLIENT);
   CFakeLocalLink refusing(0);
-  EXPECT_EQ(refusing.Connect(), 0);
+  EXPECT_EQ(refusing.Connect(), 1);
+  EXPECT_EQ(refusing.ThisSideNodes_First(), 0);
+  EXPECT_TRUE(refusing.TakeSent().empty());
   CFakeRemoteLink remote(0);
   EXPECT_EQ(remote.Connect(), 1);
 }
@@ -303,7 +305,8 @@ TEST_F(LinkTest, FarSideAnnouncementsAreCounted) {
   EXPECT_EQ(Arrive(link, PACKET_UNREGISTERCNODE, 3, "Lobby", CNODE_SERVER), 1);
   ASSERT_EQ(link.OtherSideNodes_First(), 1);
   EXPECT_EQ(link.OtherSideNodes_Get()->m_RefCount, 1u);
-  EXPECT_EQ(Arrive(link, PACKET_UNREGISTERCNODE, 3, "Lobby", CNODE_SERVER), 1);
+  // Unregistering matches names as registering does, without regard to case.
+  EXPECT_EQ(Arrive(link, PACKET_UNREGISTERCNODE, 3, "LOBBY", CNODE_SERVER), 1);
   EXPECT_EQ(link.OtherSideNodes_First(), 0);
   EXPECT_EQ(Arrive(link, PACKET_UNREGISTERCNODE, 3, "Lobby", CNODE_SERVER), 1) << "unknown: still 1";
 }

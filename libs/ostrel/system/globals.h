@@ -95,6 +95,10 @@ struct SGlobals {
   // The forwarding proxy's connections and servers:
   CLList* m_pProxyConnectionList;
   CLList* m_pProxyServerList;
+  // Entries of the communication library's socket wait, when pools are switched on.
+  CObjPool* m_pSockWaitPool;
+  // Large packet blocks the communication library keeps for reuse.
+  struct SPacketBlockCache* m_pPacketBlockCache;
 };
 
 struct SSysGlobals {

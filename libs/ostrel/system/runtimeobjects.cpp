@@ -1,10 +1,13 @@
-// The toolkit classes arrive each with its own component: the window manager is not part of the
-// runtime yet. Until a component exists its objects are simply absent, which every caller already
-// tolerates.
+// The toolkit objects that the process globals hold: picture types, screens, the window manager
+// with its default window and stock controls, the input devices and the music player.
 #include "ostrel/system/runtimeobjects.h"
 
 #include <new>
 
+#include "ostrel/controls/button.h"
+#include "ostrel/controls/static.h"
+#include "ostrel/dialogs/window.h"
+#include "ostrel/dialogs/winctrl.h"
 #include "ostrel/graphics/bmppic.h"
 #include "ostrel/graphics/jpgpic.h"
 #include "ostrel/graphics/pictype.h"
@@ -21,15 +24,33 @@
 int32_t xCreateToolkitLists() {
   glb->m_pPicTypeList = new (std::nothrow) CPicTypeList;
   glb->m_pScreenList = new (std::nothrow) CScreenBaseList;
-  return glb->m_pPicTypeList && glb->m_pScreenList;
+  glb->m_pWinCtrl = new (std::nothrow) CWinCtrl;
+  if (!glb->m_pPicTypeList || !glb->m_pScreenList || !glb->m_pWinCtrl) return 0;
+  return glb->m_pWinCtrl->Create();
 }
-void xCreateToolkitWindows() {}
-void xFreeToolkitWindows() {}
+
+void xCreateToolkitWindows() {
+  glb->m_pDefaultWindow = new (std::nothrow) CWindow;
+  glb->m_pStockStatic = new (std::nothrow) CStatic;
+  glb->m_pStockButton = new (std::nothrow) CButton;
+}
+
+void xFreeToolkitWindows() {
+  delete glb->m_pDefaultWindow;
+  glb->m_pDefaultWindow = nullptr;
+  delete glb->m_pStockStatic;
+  glb->m_pStockStatic = nullptr;
+  delete glb->m_pStockButton;
+  glb->m_pStockButton = nullptr;
+}
+
 void xFreeToolkitLists() {
   delete glb->m_pScreenList;
   glb->m_pScreenList = nullptr;
   delete glb->m_pPicTypeList;
   glb->m_pPicTypeList = nullptr;
+  delete glb->m_pWinCtrl;
+  glb->m_pWinCtrl = nullptr;
 }
 
 int32_t xCreateSystemObjects() {
@@ -84,10 +105,23 @@ int32_t xCurrentScreenWindowKind() {
   return mode ? mode->WindowKind : -1;
 }
 
-int32_t xWindowManagerSendMessage(int32_t, int32_t, int32_t, int32_t, void*) { return 0; }
-int32_t xWindowManagerValidateArea(CRect*, int32_t) { return 0; }
-void xWindowManagerValidateAll() {}
-void xWindowManagerRemapDefaults() {}
+int32_t xWindowManagerSendMessage(int32_t message, int32_t windowId, int32_t controlId, int32_t value, void* user) {
+  CWinCtrl* wc = xWinCtrl();
+  return wc ? wc->SendMessage(message, windowId, controlId, value, user) : 0;
+}
+
+int32_t xWindowManagerValidateArea(CRect* area, int32_t index) {
+  CWinCtrl* wc = xWinCtrl();
+  return wc ? wc->Validate(area, index) : 0;
+}
+
+void xWindowManagerValidateAll() {
+  if (CWinCtrl* wc = xWinCtrl()) wc->Validate();
+}
+
+void xWindowManagerRemapDefaults() {
+  if (CWinCtrl* wc = xWinCtrl()) wc->RemapDefaults();
+}
 
 void xCurrentScreenFlipPage() {
   if (glb && glb->m_pCurrentScreen) glb->m_pCurrentScreen->FlipPage();

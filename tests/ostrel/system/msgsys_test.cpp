@@ -55,19 +55,20 @@ TEST_F(MessageBus, ExactTripleRegistersOnce) {
 }
 
 TEST_F(MessageBus, RemovalByPriorityOrAnyPriority) {
+  // Message 7: the window manager keeps its own receivers on 2 and 3.
   CNamedReceiver a("a");
-  xRegisterMsgHandler(&a, 2, 5);
-  xRegisterMsgHandler(&a, 2, 7);
-  xRemoveMsgHandler(&a, 2, 6);  // no such entry
-  xSendMsg(2, 0, 0);
+  xRegisterMsgHandler(&a, 7, 5);
+  xRegisterMsgHandler(&a, 7, 7);
+  xRemoveMsgHandler(&a, 7, 6);  // no such entry
+  xSendMsg(7, 0, 0);
   EXPECT_EQ(g_Calls.size(), 2u);
-  xRemoveMsgHandler(&a, 2, -1);  // one entry, whatever its priority
+  xRemoveMsgHandler(&a, 7, -1);  // one entry, whatever its priority
   g_Calls.clear();
-  xSendMsg(2, 0, 0);
+  xSendMsg(7, 0, 0);
   EXPECT_EQ(g_Calls.size(), 1u);
   xRemoveMsgHandlers(&a);
   g_Calls.clear();
-  EXPECT_EQ(xSendMsg(2, 0, 0), 0);
+  EXPECT_EQ(xSendMsg(7, 0, 0), 0);
 }
 
 TEST_F(MessageBus, ReceiversMayChangeTheBusWhileItDelivers) {
@@ -93,7 +94,7 @@ TEST_F(MessageBus, ReceiversMayChangeTheBusWhileItDelivers) {
 TEST_F(MessageBus, DestroyedReceiversLeaveTheBus) {
   {
     CNamedReceiver scoped("scoped");
-    xRegisterMsgHandler(&scoped, 2, 0);
+    xRegisterMsgHandler(&scoped, 7, 0);
   }
-  EXPECT_EQ(xSendMsg(2, 0, 0), 0);
+  EXPECT_EQ(xSendMsg(7, 0, 0), 0);
 }

@@ -10,7 +10,7 @@
 
 #include "ostrel/system/mutex.h"
 #include "platform/os/runtimedir.h"
-#include "spawnedchild.h"
+#include "support/spawnedchild.h"
 #include "support/tempdir.h"
 #include "support/testclock.h"
 

@@ -9,7 +9,7 @@
 
 #include "ostrel/system/namedpipe.h"
 #include "platform/os/localsocket.h"
-#include "spawnedchild.h"
+#include "support/spawnedchild.h"
 #include "support/tempdir.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "platform/clock/clock.h"
 #include "platform/display/display.h"
 #include "platform/ipc/windowlink.h"
-#include "spawnedchild.h"
+#include "support/spawnedchild.h"
 #include "support/runtimefixture.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ostrel/system/registry.h"
-#include "spawnedchild.h"
+#include "support/spawnedchild.h"
 #include "support/tempdir.h"
 
 namespace {

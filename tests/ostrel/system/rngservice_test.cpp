@@ -7,7 +7,7 @@
 
 #include "ostrel/crypto/random.h"
 #include "ostrel/system/namedpipe.h"
-#include "spawnedchild.h"
+#include "support/spawnedchild.h"
 #include "support/tempdir.h"
 
 namespace {

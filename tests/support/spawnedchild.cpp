@@ -1,4 +1,4 @@
-#include "spawnedchild.h"
+#include "support/spawnedchild.h"
 
 #include <signal.h>
 #include <spawn.h>
@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <fcntl.h>
+#include <poll.h>
 
 #include <cerrno>
 
@@ -56,17 +57,31 @@ bool CSpawnedChild::StartProgram(const std::string& name, const std::vector<std:
 }
 
 std::string CSpawnedChild::ReadLine() {
+  std::string line;
+  while (!TryReadLine(line, -1)) {
+  }
+  return line;
+}
+
+bool CSpawnedChild::TryReadLine(std::string& line, int ms) {
   for (;;) {
     size_t nl = m_Buffer.find('\n');
     if (nl != std::string::npos) {
-      std::string line = m_Buffer.substr(0, nl);
+      line = m_Buffer.substr(0, nl);
       m_Buffer.erase(0, nl + 1);
-      return line;
+      return true;
+    }
+    if (m_Out >= 0 && ms >= 0) {
+      pollfd p{m_Out, POLLIN, 0};
+      if (poll(&p, 1, ms) == 0) return false;
     }
     char buf[256];
     ssize_t n = m_Out >= 0 ? read(m_Out, buf, sizeof buf) : 0;
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return "<eof>";
+    if (n <= 0) {
+      line = "<eof>";
+      return true;
+    }
     m_Buffer.append(buf, static_cast<size_t>(n));
   }
 }

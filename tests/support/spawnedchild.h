@@ -1,4 +1,4 @@
-// A helper program of the system tests (tests/helpers/<name>.cpp, built beside the test program),
+// A helper program of the tests (tests/helpers/<name>.cpp, built beside the test program),
 // started as a real second process with pipes on its stdin and stdout.
 #pragma once
 
@@ -20,6 +20,8 @@ class CSpawnedChild {
   bool StartProgram(const std::string& name, const std::vector<std::string>& args);
   // The next line it printed, without the line feed; "<eof>" when it closed its output.
   std::string ReadLine();
+  // The same without blocking for more than ms (-1: for ever); false when no whole line came.
+  bool TryReadLine(std::string& line, int ms);
   // Reads lines up to one equal to want; false when the output ends first.
   bool WaitFor(const std::string& want);
   void WriteLine(const std::string& line);

@@ -1,0 +1,15 @@
+// The bevels drawn around controls, at (x, y) with the control's size.
+#pragma once
+
+#include <cstdint>
+
+struct TCntrlColor;
+
+// Raised (buttons, title bars, frames): top and left in entry 1, bottom and right in entry 3,
+// corner diagonals top-left 4, bottom-right 6, the other two 5; with outline a one-pixel ring
+// in entry 0 just outside.
+void xDrawRaisedBevel(int32_t x, int32_t y, int32_t width, int32_t height, int32_t bevel, const TCntrlColor* set,
+                      bool outline);
+// Sunken (statics, progress bars, edits): top and left in entry 3, bottom and right in entry 1,
+// corner diagonals top-left 6, bottom-right 4, the other two 5.
+void xDrawSunkenBevel(int32_t x, int32_t y, int32_t width, int32_t height, int32_t bevel, const TCntrlColor* set);

@@ -1,0 +1,559 @@
+#include "ostrelcomm/commtcp.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "ostrel/base/types.h"
+#include "ostrel/base/xstring.h"
+#include "ostrel/system/clock.h"
+#include "ostrel/system/frameloop.h"
+#include "ostrel/system/globals.h"
+#include "ostrelcomm/commlib.h"
+#include "ostrelcomm/packet.h"
+#include "ostrelcomm/packetcache.h"
+#include "ostrelcomm/proxyrules.h"
+
+namespace {
+
+uint8_t* NewBlock(uint32_t size) { return static_cast<uint8_t*>(xCommAllocPacketBlock(size)); }
+
+void ReplaceText(char*& field, char* text) {
+  xFree(field);
+  field = text;
+}
+
+}  // namespace
+
+// ---- clients ----
+
+template <class Base>
+CCommTcpClient<Base>::~CCommTcpClient() {
+  Closedown();
+  xFree(m_pProxyHost);
+}
+
+template <class Base>
+CLList* CCommTcpClient<Base>::StartedList() const {
+  if (!glb) return nullptr;
+  return kRemote ? glb->m_pStartedRemoteClientList : glb->m_pStartedLocalClientList;
+}
+
+template <class Base>
+int32_t CCommTcpClient<Base>::Register() {
+  if constexpr (kRemote)
+    return this->RegisterRemoteClient();
+  else
+    return this->RegisterLocalClient();
+}
+
+template <class Base>
+int32_t CCommTcpClient<Base>::Unregister() {
+  if constexpr (kRemote)
+    return this->UnRegisterRemoteClient();
+  else
+    return this->UnRegisterLocalClient();
+}
+
+template <class Base>
+void CCommTcpClient<Base>::ResetFraming() {
+  xFree(m_pReadBuffer);
+  m_pReadBuffer = nullptr;
+  xFree(m_pWriteBuffer);
+  m_pWriteBuffer = nullptr;
+  m_ReadFill = m_ReadSize = m_WriteFill = m_WriteSize = 0;
+  m_ReadState = COMM_READ_IDLE;
+  m_WriteState = COMM_WRITE_IDLE;
+}
+
+template <class Base>
+int32_t CCommTcpClient<Base>::Startup() {
+  if (m_StartCount) return 1;
+  int32_t count = 0;
+  if (!xStartupSockets(count, 1, &m_Crypt))
+    return xCommError("%s::Startup: xStartupSockets returned FALSE (classname: %s objectname: %s)",
+                      this->GetClassNameA(), this->GetClassNameA(), this->GetObjName());
+  this->LogData(">Startup<", nullptr, 0);
+  CLList* started = StartedList();
+  if (!started || !started->IfNotInsertLast(this)) {
+    xClosedownSockets(count, &m_Crypt);
+    return xCommError("%s::Startup: Unable to enter the started list (classname: %s objectname: %s)",
+                      this->GetClassNameA(), this->GetClassNameA(), this->GetObjName());
+  }
+  m_StartCount = count;
+  return 1;
+}
+
+template <class Base>
+int32_t CCommTcpClient<Base>::Closedown() {
+  ResetFraming();
+  if (m_StartCount) Disconnect();
+  xCloseSocket(m_Socket);
+  this->m_Connected = 0;
+  xCommRemoveFromList(StartedList(), this);
+  if (m_StartCount) {
+    xClosedownSockets(m_StartCount, &m_Crypt);
+    this->LogData(">Closedown<", nullptr, 0);
+  }
+  m_StartCount = 0;
+  return 1;
+}
+
+template <class Base>
+int32_t CCommTcpClient<Base>::OpenConnection(const char* host, uint32_t port, const char* proxyHost,
+                                             uint32_t proxyPort) {
+  ResetFraming();
+  if (!m_StartCount) return 0;
+  if (this->m_Connected) Disconnect();
+  if (port > 65535 || (proxyHost && *proxyHost && proxyPort > 65535))
+    return xCommError("CCommRemoteServer::Connect: port is invalid (>65525) (classname: %s objectname: %s)",
+                      this->GetClassNameA(), this->GetObjName());
+  return xConnectSocket(host, port, proxyHost, proxyPort, m_Socket, &m_PeerAddress, &m_Crypt);
+}
+
+template <class Base>
+int32_t CCommTcpClient<Base>::ConnectInit() {
+  if (!Register()) return 0;
+  this->LogData(">ConnectInit<", nullptr, 0);
+  return 1;
+}
+
+template <class Base>
+int32_t CCommTcpClient<Base>::ConnectExit() {
+  int connected = this->m_Connected;
+  xDisconnectSocket(m_Socket, connected, &m_Crypt);
+  xCloseSocket(m_Socket);
+  this->m_Connected = 0;
+  ResetFraming();
+  Unregister();
+  this->LogData(">ConnectExit<", nullptr, 0);
+  return 1;
+}
+
+template <class Base>
+int32_t CCommTcpClient<Base>::Disconnect() {
+  ResetFraming();
+  if (m_StartCount && this->m_Connected) return ConnectExit();
+  xCloseSocket(m_Socket);
+  return 1;
+}
+
+template <class Base>
+int32_t CCommTcpClient<Base>::ConnectStep(int32_t blocked, int32_t timeout) {
+  if (!m_StartCount || m_Socket < 0 || this->m_Connected) return 0;
+  // The target goes into the proxy's location header; a direct connection needs no name here.
+  const char* host = "127.0.0.1";
+  uint32_t port = 0;
+  if constexpr (kRemote) {
+    host = this->m_pRemoteHost;
+    port = this->m_RemotePort;
+  }
+  const int32_t r = blocked ? xBlockedConnectHandler(host, port, m_pProxyHost, m_ProxyPort, m_Socket, this->m_Connected,
+                                                     timeout, &m_Crypt)
+                            : xNonBlockedConnectHandler(host, port, m_pProxyHost, m_ProxyPort, m_Socket,
+                                                        this->m_Connected, &m_Crypt);
+  if (!r) return 0;
+  if (this->m_Connected && !ConnectInit()) {
+    ConnectExit();
+    return 0;
+  }
+  return 1;
+}
+
+template <class Base>
+int32_t CCommTcpClient<Base>::IsFlushed() {
+  if (kRemote && !this->m_Connected) return 1;
+  return !m_pWriteBuffer && m_WriteState == COMM_WRITE_IDLE && this->m_SendQue.GetNumNodes() == 0 &&
+         this->m_SocketOutList.GetNumNodes() == 0;
+}
+
+template <class Base>
+int32_t CCommTcpClient<Base>::NeedProcessing() const {
+  return (m_ReadState != COMM_READ_IDLE && m_ReadFill > 0) || m_pWriteBuffer || this->m_RecvQue.GetNumNodes() ||
+         this->m_SendQue.GetNumNodes();
+}
+
+// Packets already handed to the socket but not yet begun count too, so that a caller waiting for
+// the socket to take more does not stall with them.
+template <class Base>
+int32_t CCommTcpClient<Base>::NeedWrite() const {
+  return m_WriteState == COMM_WRITE_PACKET || this->m_SendQue.GetNumNodes() || this->m_SocketOutList.GetNumNodes();
+}
+
+template <class Base>
+void CCommTcpClient<Base>::EmptyQues() {
+  this->m_RecvQue.KillAllData();
+  this->m_SendQue.KillAllData();
+}
+
+template <class Base>
+int32_t CCommTcpClient<Base>::FramingFailed(const char* what) {
+  xCloseSocket(m_Socket);
+  this->m_Connected = 0;
+  return xCommError("%s::Handler: %s (classname: %s objectname: %s)", this->GetClassNameA(), what,
+                    this->GetClassNameA(), this->GetObjName());
+}
+
+template <class Base>
+int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int32_t& again) {
+  again = 0;
+  if (m_ReadState < COMM_READ_IDLE || m_ReadState > COMM_READ_PACKET ||
+      (m_WriteState != COMM_WRITE_IDLE && m_WriteState != COMM_WRITE_PACKET))
+    return FramingFailed("invalid framing state");
+  if (!this->m_Connected || (m_StepsThisCall++ == 0 && !xCheckConnectionUp(m_Socket, this->m_Connected, &m_Crypt)))
+    return FramingFailed("the connection is down");
+
+  if (m_ReadState == COMM_READ_IDLE) {
+    if (m_pReadBuffer) return FramingFailed("a read buffer is held while idle");
+    m_ReadFill = 0;
+    m_ReadSize = PACKET_HEADER_SIZE;
+    m_ReadState = COMM_READ_HEADER;
+    again = 1;
+  }
+  if (m_WriteState == COMM_WRITE_IDLE) {
+    if (m_pWriteBuffer) return FramingFailed("a write buffer is held while idle");
+    if (CNode* n = this->m_SocketOutList.HeadNode()) {
+      auto* packet = static_cast<SXPacket*>(n->m_pData);
+      xCommRemoveFromList(&this->m_SocketOutList, packet);
+      if (!packet->GetPacketSize(m_WriteSize)) {
+        xFree(packet);
+        return FramingFailed("an invalid packet was queued");
+      }
+      m_pWriteBuffer = packet;
+      m_WriteFill = 0;
+      m_WriteState = COMM_WRITE_PACKET;
+      again = 1;
+    }
+  }
+
+  uint8_t* readBuffer = m_ReadDry ? nullptr : m_ReadState == COMM_READ_HEADER ? m_Header : m_pReadBuffer;
+  const uint32_t readTarget = static_cast<uint32_t>(std::min<uint64_t>(m_ReadSize, uint64_t{m_ReadFill} + COMM_MAX_TRANSFER));
+  const void* writeBuffer = m_WriteState == COMM_WRITE_PACKET && !m_WriteFull ? m_pWriteBuffer : nullptr;
+  const uint32_t writeTarget =
+      writeBuffer ? static_cast<uint32_t>(std::min<uint64_t>(m_WriteSize, uint64_t{m_WriteFill} + COMM_MAX_TRANSFER)) : 0;
+  const uint32_t readBefore = m_ReadFill, writeBefore = m_WriteFill;
+  const int32_t moved =
+      blocked ? xBlockedHandler(m_Socket, this->m_Connected, readBuffer, m_ReadFill, readTarget, writeBuffer, m_WriteFill,
+                                writeTarget, &m_Crypt, timeout)
+              : xNonBlockedHandler(m_Socket, this->m_Connected, readBuffer, m_ReadFill, readTarget, writeBuffer,
+                                   m_WriteFill, writeTarget, &m_Crypt);
+  if (!moved) return FramingFailed("the socket failed");
+  if (!this->m_Connected || m_Socket < 0) return FramingFailed("the peer closed the connection");
+  // While bytes flow, another step follows at once, up to a budget per call that keeps one busy
+  // link from holding up the frame.
+  const uint64_t flowed = uint64_t{m_ReadFill - readBefore} + (m_WriteFill - writeBefore);
+  m_BytesThisCall += flowed;
+  if (flowed && m_BytesThisCall < COMM_CALL_BUDGET) again = 1;
+  if (readBuffer && m_ReadFill == readBefore) m_ReadDry = 1;
+  if (writeBuffer && m_WriteFill == writeBefore) m_WriteFull = 1;
+
+  if (m_ReadState == COMM_READ_HEADER && m_ReadFill == PACKET_HEADER_SIZE) {
+    const auto* header = reinterpret_cast<const SXPacket*>(m_Header);
+    uint32_t size = 0;
+    if (!header->ValidateHeader() || !header->GetPacketSize(size)) return FramingFailed("invalid packet header");
+    m_pReadBuffer = NewBlock(size);
+    if (!m_pReadBuffer) return FramingFailed("no memory for a packet");
+    std::memcpy(m_pReadBuffer, m_Header, PACKET_HEADER_SIZE);
+    m_ReadSize = size;
+    m_ReadState = COMM_READ_PACKET;
+    again = 1;
+  }
+  if (m_WriteState == COMM_WRITE_PACKET && m_WriteFill == m_WriteSize) {
+    xCommReleasePacketBlock(m_pWriteBuffer, m_WriteSize);
+    m_pWriteBuffer = nullptr;
+    m_WriteFill = m_WriteSize = 0;
+    m_WriteState = COMM_WRITE_IDLE;
+    again = 1;
+  }
+  if (m_ReadState == COMM_READ_PACKET && m_ReadFill == m_ReadSize) {
+    auto* packet = reinterpret_cast<SXPacket*>(m_pReadBuffer);
+    if (!packet->ValidateHeader()) return FramingFailed("invalid packet");
+    if (!this->m_SocketInList.InsertLast(packet)) return FramingFailed("no memory for the in-list");
+    m_pReadBuffer = nullptr;
+    m_ReadFill = m_ReadSize = 0;
+    m_ReadState = COMM_READ_IDLE;
+    again = 1;
+  }
+  return 1;
+}
+
+template <class Base>
+int32_t CCommTcpClient<Base>::DoHandler(int32_t mode, int32_t timeout) {
+  if (!m_StartCount || !this->m_Connected) return 0;
+  m_StepsThisCall = m_ReadDry = m_WriteFull = 0;
+  m_BytesThisCall = 0;
+  int32_t result = this->SendHandler();
+  int32_t again = 1;
+  for (int32_t i = 0; result && again && i < COMM_MAX_FRAMING_STEPS; ++i) result = FramingStep(mode, timeout, again);
+  const int32_t received = this->RecvHandler();
+  if (received && result) return result;
+  // A loopback link ends only with its socket; a packet it refuses leaves it connected.
+  if (!kRemote && this->m_Connected) return 0;
+  ConnectExit();
+  return 0;
+}
+
+template <class Base>
+int32_t CCommTcpClient<Base>::AdoptSocket(int& acceptedSocket, const char* caller) {
+  if (!m_StartCount)
+    return xCommError("%s: startupCode is zero, this object is not initialized (classname: %s objectname: %s)", caller,
+                      this->GetClassNameA(), this->GetObjName());
+  if (this->m_Connected)
+    return xCommError("%s: connected is TRUE,  this object is already connected (classname: %s objectname: %s)", caller,
+                      this->GetClassNameA(), this->GetObjName());
+  if (acceptedSocket < 0)
+    return xCommError("%s: the server holds no accepted connection (classname: %s objectname: %s)", caller,
+                      this->GetClassNameA(), this->GetObjName());
+  xCloseSocket(m_Socket);
+  // The link owns the socket from here; the server must not close it behind the link's back.
+  m_Socket = acceptedSocket;
+  acceptedSocket = -1;
+  m_Crypt.m_ModeSocket = -1;
+  this->m_Connected = 1;
+  ResetFraming();
+  EmptyQues();
+  return 1;
+}
+
+template class CCommTcpClient<CCommLocalClientBase>;
+template class CCommTcpClient<CCommRemoteClientBase>;
+
+// ---- the loopback client ----
+
+CCommLocalClient::~CCommLocalClient() { Closedown(); }
+
+int32_t CCommLocalClient::Connect() {
+  if (!m_StartCount || m_Connected) {
+    ResetFraming();
+    return 0;
+  }
+  return OpenConnection("127.0.0.1", m_Port, nullptr, 0);
+}
+
+int32_t CCommLocalClient::SetConnectFromServer(CCommLocalServerBase* server) {
+  static const char kCaller[] = "CCommLocalClient::SetConnectFromServer";
+  auto* tcp = dynamic_cast<CCommLocalServer*>(server);
+  if (!tcp) return xCommError("%s: no loopback server (classname: %s objectname: %s)", kCaller, GetClassNameA(), GetObjName());
+  int accepted = tcp->TakeConnectedSocket();
+  const int32_t adopted = AdoptSocket(accepted, kCaller);
+  xCloseSocket(accepted);
+  if (!adopted) return 0;
+  if (!ConnectInit()) {
+    xCommError("%s: ConnectInit failed (classname: %s objectname: %s)", kCaller, GetClassNameA(), GetObjName());
+    ConnectExit();
+    return 0;
+  }
+  return 1;
+}
+
+// ---- the remote client ----
+
+CCommRemoteClient::~CCommRemoteClient() {
+  Closedown();
+  xFree(m_pClientHost);
+}
+
+int32_t CCommRemoteClient::SetProxy(const char* host, uint32_t port) {
+  if (port > 65535) return xCommError("CCommRemoteClient::SetProxy: port %u is invalid", port);
+  m_ProxyPort = static_cast<uint16_t>(port);
+  ReplaceText(m_pProxyHost, host ? xStrdup(host) : nullptr);
+  if (host && !m_pProxyHost) return xCommError("CCommRemoteClient::SetProxy: Unable to allocate memory");
+  return 1;
+}
+
+int32_t CCommRemoteClient::GetClientLocationFromProxy(const char*& host, uint16_t& port) const {
+  host = m_pClientHost ? m_pClientHost : "";
+  port = m_ClientPort;
+  return m_ClientLocationFlag;
+}
+
+int32_t CCommRemoteClient::Connect() {
+  if (!m_StartCount) {
+    ResetFraming();
+    return 0;
+  }
+  if (m_Encryption)
+    // TLS client contexts come from the TLS layer; a link asked for TLS never falls back to plain.
+    return xCommError("CCommRemoteClient::Connect: xSetClientEncryption returned FALSE (classname: %s objectname: %s)",
+                      GetClassNameA(), GetObjName());
+  return OpenConnection(m_pRemoteHost, m_RemotePort, m_pProxyHost, m_ProxyPort);
+}
+
+// Reads the location header by which the proxy names its client: in steps, with the frame loop
+// run between them, for at most COMM_PROXY_LOCATION_MS on the core clock.
+int32_t CCommRemoteClient::ReadClientLocation() {
+  static const char kCaller[] = "CCommRemoteClient::SetConnectFromServer";
+  CProxyLocation location;
+  uint32_t fill = 0, none = 0;
+  const uint32_t start = xGetTime();
+  const char* failure = nullptr;
+  while (!failure && fill < PROXY_LOCATION_SIZE) {
+    if (!m_Connected || m_Socket < 0) {
+      failure = "Not connected.";
+    } else if (!xNonBlockedHandler(m_Socket, m_Connected, location.GetData(), fill, PROXY_LOCATION_SIZE, nullptr, none,
+                                   0, &m_Crypt)) {
+      failure = "xNonBlockedHandler failed.";
+    } else if (!m_Connected || m_Socket < 0) {
+      failure = "socket disconnected.";
+    } else if (fill < PROXY_LOCATION_SIZE) {
+      if (xTimeDiff(start, xGetTime()) >= COMM_PROXY_LOCATION_MS)
+        failure = "Timeout when trying to get client ip/port from proxyserver.";
+      else if (glb)
+        xHandler();
+      xSleep(1);
+    }
+  }
+  char* host = nullptr;
+  uint16_t port = 0;
+  if (!failure && !location.HeaderOk()) failure = "Trying to get client ip/port from proxyserver: Header is invalid.";
+  if (!failure && !location.GetLocation(host, port)) failure = "GetLocation failed.";
+  if (failure) {
+    xCloseSocket(m_Socket);
+    m_Connected = 0;
+    return xCommError("%s: %s (classname: %s objectname: %s)", kCaller, failure, GetClassNameA(), GetObjName());
+  }
+  ReplaceText(m_pClientHost, host);
+  m_ClientPort = port;
+  m_ClientLocationFlag = 1;
+  return 1;
+}
+
+int32_t CCommRemoteClient::SetConnectFromServer(CCommRemoteServerBase* server) {
+  static const char kCaller[] = "CCommRemoteClient::SetConnectFromServer";
+  auto* tcp = dynamic_cast<CCommRemoteServer*>(server);
+  if (!tcp) return xCommError("%s: no remote server (classname: %s objectname: %s)", kCaller, GetClassNameA(), GetObjName());
+  int accepted = tcp->TakeConnectedSocket();
+  const int32_t adopted = AdoptSocket(accepted, kCaller);
+  xCloseSocket(accepted);
+  if (!adopted) return 0;
+  m_ClientLocationFlag = 0;
+  m_ClientPort = 0;
+  ReplaceText(m_pClientHost, nullptr);
+  auto fail = [&](const char* what) {
+    xCloseSocket(m_Socket);
+    m_Connected = 0;
+    return xCommError("%s: %s (classname: %s objectname: %s)", kCaller, what, GetClassNameA(), GetObjName());
+  };
+  // TLS server sockets are made by the TLS layer; without it the connection is refused.
+  if (tcp->GetEncryptionFlag()) return fail("Unable to get encryption data from server object.");
+  if (tcp->GetClientLocationFromProxy() && !ReadClientLocation()) return 0;
+  if (!ConnectInit()) {
+    xCommError("%s: ConnectInit failed (classname: %s objectname: %s)", kCaller, GetClassNameA(), GetObjName());
+    ConnectExit();
+    return 0;
+  }
+  return 1;
+}
+
+// ---- servers ----
+
+template <class Base>
+CCommTcpServer<Base>::~CCommTcpServer() {
+  Closedown();
+}
+
+template <class Base>
+int32_t CCommTcpServer<Base>::Startup() {
+  if (m_StartCount) return 1;
+  int32_t registered = 0;
+  if constexpr (kLocal)
+    registered = this->RegisterLocalServer();
+  else
+    registered = this->RegisterRemoteServer();
+  if (!registered)
+    return xCommError("%s::Startup: Unable to enter the server list (objectname: %s)", this->GetClassNameA(),
+                      this->GetObjName());
+  int32_t count = 0;
+  CLList* started = glb ? (kLocal ? glb->m_pStartedLocalServerList : glb->m_pStartedRemoteServerList) : nullptr;
+  if (!xStartupSockets(count, 0, &m_Crypt) || !started || !started->IfNotInsertLast(this)) {
+    xClosedownSockets(count, &m_Crypt);
+    if constexpr (kLocal)
+      this->UnRegisterLocalServer();
+    else
+      this->UnRegisterRemoteServer();
+    return xCommError("%s::Startup: xStartupSockets returned FALSE (objectname: %s)", this->GetClassNameA(),
+                      this->GetObjName());
+  }
+  m_StartCount = count;
+  return 1;
+}
+
+template <class Base>
+int32_t CCommTcpServer<Base>::Closedown() {
+  StopListen();
+  xCloseSocket(m_AcceptedSocket);
+  if (glb) xCommRemoveFromList(kLocal ? glb->m_pStartedLocalServerList : glb->m_pStartedRemoteServerList, this);
+  if constexpr (kLocal)
+    this->UnRegisterLocalServer();
+  else
+    this->UnRegisterRemoteServer();
+  if (m_StartCount) xClosedownSockets(m_StartCount, &m_Crypt);
+  m_StartCount = 0;
+  return 1;
+}
+
+template <class Base>
+int32_t CCommTcpServer<Base>::StartListen() {
+  if (!m_StartCount) return 0;
+  if (this->m_Port > 65535)
+    return xCommError("CCommRemoteServer::StartListen: port is invalid (>65525) (classname: %s objectname: %s)",
+                      this->GetClassNameA(), this->GetObjName());
+  if (!xStartListenSocket(this->m_Port, m_ListenSocket, &m_Address, &m_Crypt, kLocal ? COMM_LOCAL_ADDRESS : 0))
+    return xCommError("%s::StartListen: %s (objectname: %s)", this->GetClassNameA(), xGetSocketErrorText(),
+                      this->GetObjName());
+  this->m_Port = ntohs(m_Address.sin_port);
+  return 1;
+}
+
+template <class Base>
+int32_t CCommTcpServer<Base>::StopListen() {
+  int running = this->m_Running;
+  if (m_StartCount) xStopListenSocket(m_ListenSocket, running, &m_Crypt);
+  xCloseSocket(m_ListenSocket);
+  this->m_Running = 0;
+  return 1;
+}
+
+template <class Base>
+int32_t CCommTcpServer<Base>::BlockedStartListenHandler(int32_t timeout) {
+  (void)timeout;
+  if (!m_StartCount || m_ListenSocket < 0) return 0;
+  this->m_Running = 1;
+  return 1;
+}
+
+template <class Base>
+int32_t CCommTcpServer<Base>::AcceptStep(int32_t waitMs) {
+  if (!m_StartCount || !this->m_Running || m_ListenSocket < 0) return 0;
+  int running = this->m_Running, accepted = 0;
+  const int32_t r = waitMs > 0 ? xBlockedListenHandler(m_ListenSocket, m_AcceptedSocket, &m_AcceptedAddress, running,
+                                                       accepted, waitMs, &m_Crypt)
+                               : xNonBlockedListenHandler(m_ListenSocket, m_AcceptedSocket, &m_AcceptedAddress,
+                                                          running, accepted, &m_Crypt);
+  this->m_Running = running;
+  if (!r) return 0;
+  // A connection that the callback refused, or that no link adopted, is not left open.
+  if (accepted) this->ExecuteCallback();
+  xCloseSocket(m_AcceptedSocket);
+  return 1;
+}
+
+template class CCommTcpServer<CCommLocalServerBase>;
+template class CCommTcpServer<CCommRemoteServerBase>;
+
+CCommLocalServer::~CCommLocalServer() { Closedown(); }
+
+CCommRemoteServer::~CCommRemoteServer() {
+  Closedown();
+  xFree(m_pCertificate);
+  xFree(m_pPrivateKey);
+}
+
+int32_t CCommRemoteServer::SetEncryption(int32_t flag, const char* certificateFile, const char* keyFile) {
+  m_Encryption = flag;
+  ReplaceText(m_pCertificate, certificateFile ? xStrdup(certificateFile) : nullptr);
+  ReplaceText(m_pPrivateKey, keyFile ? xStrdup(keyFile) : nullptr);
+  if ((certificateFile && !m_pCertificate) || (keyFile && !m_pPrivateKey))
+    return xCommError("CCommRemoteServer::SetEncryption: Unable to allocate memory");
+  return 1;
+}
