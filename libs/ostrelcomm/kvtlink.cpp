@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "ostrel/crypto/blowfish.h"
 #include "ostrel/system/clock.h"
@@ -68,17 +69,37 @@ void xKvtDecipherCbc(const CBlowfish& cipher, uint32_t chain[2], uint8_t* data, 
   }
 }
 
-CKvtLink::CKvtLink(int32_t server, int32_t mode, int32_t enabled) : m_StartTime(xGetTime()) {
-  Restart(server, mode, enabled);
+int32_t xSetClientKVTEncryption(SCryptData* crypt, int32_t enable) {
+  if (!crypt || !crypt->m_Started) return 0;
+  crypt->m_KvtMode = 0;
+  auto* link = new (std::nothrow) CKvtLink(0, 1, enable);
+  if (!link) return xCommError("xSetClientKVTEncryption: out of memory");
+  delete crypt->m_pKvtLink;
+  crypt->m_pKvtLink = link;
+  crypt->m_KvtFlag = 0;
+  return 1;
 }
+
+int32_t xSetServerKVTEncryption(SCryptData* crypt, int32_t mode) {
+  if (!crypt || !crypt->m_Started) return 0;
+  auto* link = new (std::nothrow) CKvtLink(1, mode, 1);
+  if (!link) return xCommError("xSetServerKVTEncryption: out of memory");
+  crypt->m_KvtMode = mode;
+  delete crypt->m_pKvtLink;
+  crypt->m_pKvtLink = link;
+  crypt->m_KvtFlag = 0;
+  return 1;
+}
+
+CKvtLink::CKvtLink(int32_t server, int32_t mode, int32_t enabled)
+    : m_State(server ? KVT_SERVER_START : KVT_CLIENT_START),
+      m_StartTime(xGetTime()),
+      m_Enabled(enabled),
+      m_Mode(mode) {}
 
 CKvtLink::~CKvtLink() { std::memset(m_SessionKey, 0, sizeof m_SessionKey); }
 
-void CKvtLink::Restart(int32_t server, int32_t mode, int32_t enabled) {
-  m_State = server ? KVT_SERVER_START : KVT_CLIENT_START;
-  m_Mode = mode;
-  m_Enabled = enabled;
-}
+void CKvtLink::OnConnected() { m_StartTime = xGetTime(); }
 
 int32_t CKvtLink::IsFinished() const {
   return m_State == KVT_NONE || (m_State == KVT_FINISHED && m_HandshakeOutSent == m_HandshakeOutSize);

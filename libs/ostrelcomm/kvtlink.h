@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "ostrelcomm/socket.h"
+
 class CBlowfish;
 
 inline constexpr uint32_t KVT_MARKER_SIZE = 16;
@@ -42,46 +44,51 @@ enum EKvtState : int32_t {
 void xKvtEncipherCbc(const CBlowfish& cipher, uint32_t chain[2], uint8_t* data, uint32_t size);
 void xKvtDecipherCbc(const CBlowfish& cipher, uint32_t chain[2], uint8_t* data, uint32_t size);
 
-// One KVT link object per socket. Every call takes the socket (a non-blocking stream socket);
-// the object keeps no socket of its own.
-class CKvtLink {
+// Switches the client side of the KVT link on (or off) for the socket's next connection: a fresh
+// client link object, enabled as asked; the KVT mode is cleared. 0 without a started SCryptData.
+int32_t xSetClientKVTEncryption(SCryptData* crypt, int32_t enable);
+// The server side: stores the mode (1 grants the link, any other value answers with the NACK
+// marker) for accepted sockets and gives the socket a fresh server link object. 0 without a
+// started SCryptData.
+int32_t xSetServerKVTEncryption(SCryptData* crypt, int32_t mode);
+
+// One KVT link object per socket, owned by its SCryptData. Every call takes the socket (a
+// non-blocking stream socket); the object keeps no socket of its own.
+class CKvtLink : public CSocketFilter {
  public:
   // server 0: client side, state 1; server 1: server side, state 4 with the mode (1 grants the
   // link). The handshake window starts now.
   CKvtLink(int32_t server, int32_t mode, int32_t enabled);
-  virtual ~CKvtLink();
+  ~CKvtLink() override;
   CKvtLink(const CKvtLink&) = delete;
   CKvtLink& operator=(const CKvtLink&) = delete;
 
-  // Back to the start of the handshake on the given side (the set-up functions).
-  void Restart(int32_t server, int32_t mode, int32_t enabled);
-
   // One handshake step: 0 to go on (IsFinished tells whether it is done), -1 on a socket error or
   // a peer that closed.
-  virtual int32_t Handshake(int sock);
-  virtual int32_t IsFinished() const;
+  int32_t Handshake(int sock) override;
+  int32_t IsFinished() const override;
   // After the handshake: 1 when the link carries the stream, 0 when it stays plain.
-  virtual int32_t IsEnabled() const { return m_Enabled; }
+  int32_t IsEnabled() const override { return m_Enabled; }
   // Sends one frame of up to KVT_MAX_PAYLOAD bytes of the data: the payload length once the
   // whole frame is out, -2 while part of it is still unsent (call again with the same data), -1
   // on a socket error.
-  virtual int32_t Write(int sock, const void* data, uint32_t size);
+  int32_t Write(int sock, const void* data, uint32_t size) override;
   // Plain bytes copied, -2 when none are ready, 0 when the peer closed, -1 on a socket error or a
   // frame header that cannot be right.
-  virtual int32_t Read(int sock, void* buffer, uint32_t size);
+  int32_t Read(int sock, void* buffer, uint32_t size) override;
   // 1 while deciphered bytes wait to be read, so a wait on the socket must not block.
-  virtual int32_t HasPending() const { return m_PlainPos < m_PlainEnd; }
+  int32_t HasPending() const override { return m_PlainPos < m_PlainEnd; }
+  // An object made before its connection existed gets its whole window from the connection on.
+  void OnConnected() override;
 
   int32_t GetState() const { return m_State; }
   int32_t GetMode() const { return m_Mode; }
   // The session key once keyed (tests and diagnostics); null before.
   const uint8_t* GetSessionKey() const { return m_pCipher ? m_SessionKey : nullptr; }
 
- protected:
-  // The session key the server sends; 0 when no key can be had.
-  virtual int32_t MakeSessionKey(uint8_t key[KVT_KEY_SIZE]);
-
  private:
+  // The session key the server sends; 0 when no key can be had.
+  int32_t MakeSessionKey(uint8_t key[KVT_KEY_SIZE]);
   // Sends what is left of the handshake bytes; 0 on a socket error.
   int32_t FlushHandshake(int sock);
   void QueueHandshake(const uint8_t* data, uint32_t size);

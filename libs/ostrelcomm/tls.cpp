@@ -10,7 +10,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ostrel/base/types.h"
+#include "ostrel/base/xstring.h"
 #include "ostrelcomm/commlib.h"
+#include "ostrelcomm/kvtlink.h"
+#include "ostrelcomm/socket.h"
 
 namespace {
 
@@ -155,6 +159,63 @@ void xTlsShutdown(ssl_st* connection) {
   if (SSL_is_init_finished(connection)) SSL_shutdown(connection);
   ERR_clear_error();
 }
+
+// ---- TLS on a socket's SCryptData ----
+
+namespace {
+
+void DropTls(SCryptData* crypt) {
+  xTlsFreeConnection(crypt->m_pTls);
+  crypt->m_pTls = nullptr;
+  xTlsFreeContext(crypt->m_pTlsContext);
+  crypt->m_pTlsContext = nullptr;
+}
+
+int32_t CopyName(char*& slot, const char* name) {
+  char* copy = name ? xStrdup(name) : nullptr;
+  if (name && !copy) return 0;
+  xFree(slot);
+  slot = copy;
+  return 1;
+}
+
+}  // namespace
+
+int32_t xSetEncryption(SCryptData* crypt, const char* certificateFile, const char* keyFile, int32_t server) {
+  if (!crypt || !crypt->m_Started) return 0;
+  crypt->m_Kind = SOCKET_CRYPT_TLS;
+  if (server ? (!certificateFile || !keyFile) : (certificateFile || keyFile))
+    return xCommError("xSetEncryption: a %s takes %s", server ? "server" : "client",
+                      server ? "a certificate file and a key file" : "no files");
+  if (!CopyName(crypt->m_pCertificateFile, certificateFile) || !CopyName(crypt->m_pKeyFile, keyFile))
+    return xCommError("xSetEncryption: out of memory");
+  DropTls(crypt);
+  crypt->m_pTlsContext = xTlsCreateContext(server, certificateFile, keyFile, "xSetEncryption");
+  return crypt->m_pTlsContext ? 1 : 0;
+}
+
+int32_t xSetClientEncryption(SCryptData* crypt) { return xSetEncryption(crypt, nullptr, nullptr, 0); }
+
+int32_t xSetServerEncryption(SCryptData* crypt, const char* certificateFile, const char* keyFile) {
+  return xSetEncryption(crypt, certificateFile, keyFile, 1);
+}
+
+void xClearEncryption(SCryptData* crypt) {
+  if (!crypt) return;
+  DropTls(crypt);
+  CopyName(crypt->m_pCertificateFile, nullptr);
+  CopyName(crypt->m_pKeyFile, nullptr);
+  crypt->m_Kind = 0;
+}
+
+int32_t xMakeGivenServerSocketEncrypted(int sock, const char* certificateFile, const char* keyFile, SCryptData* crypt) {
+  if (sock < 0 || !xSetServerEncryption(crypt, certificateFile, keyFile)) return 0;
+  if (crypt->m_KvtMode && !xSetServerKVTEncryption(crypt, crypt->m_KvtMode)) return 0;
+  crypt->m_pTls = xTlsCreateConnection(crypt->m_pTlsContext, sock, 1);
+  return crypt->m_pTls ? 1 : 0;
+}
+
+const char* xGetSocketCipherName(const SCryptData* crypt) { return xTlsCipherName(crypt ? crypt->m_pTls : nullptr); }
 
 int32_t xSetCertPassword(const char* password) {
   if (!password || std::strlen(password) >= TLS_MAX_PASSWORD) return 0;

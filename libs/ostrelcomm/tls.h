@@ -8,6 +8,7 @@
 
 struct ssl_ctx_st;
 struct ssl_st;
+struct SCryptData;
 
 // Results of a transfer besides the count of bytes moved (0: nothing now, try again later with the
 // same buffer and size).
@@ -44,6 +45,21 @@ int32_t xTlsHasPending(const ssl_st* connection);
 const char* xTlsCipherName(const ssl_st* connection);
 // Sends the close notice (once; does not wait for the peer's).
 void xTlsShutdown(ssl_st* connection);
+
+// ---- TLS on a socket's SCryptData ----
+// Marks the SCryptData for TLS and gives it a fresh context: a client names neither file, a server
+// both (copied into the SCryptData). 0 when the SCryptData is missing or not started, on the wrong
+// files, or when the context cannot be made.
+int32_t xSetEncryption(SCryptData* crypt, const char* certificateFile, const char* keyFile, int32_t server);
+int32_t xSetClientEncryption(SCryptData* crypt);
+int32_t xSetServerEncryption(SCryptData* crypt, const char* certificateFile, const char* keyFile);
+// Back to plain: frees the TLS connection, the context and the file names.
+void xClearEncryption(SCryptData* crypt);
+// Makes an accepted socket a TLS server socket (in accept state), first giving it the KVT link's
+// server object when the KVT mode is set. 0 on failure.
+int32_t xMakeGivenServerSocketEncrypted(int sock, const char* certificateFile, const char* keyFile, SCryptData* crypt);
+// The cipher of the socket's TLS connection, "(NONE)" when there is none or it is not up yet.
+const char* xGetSocketCipherName(const SCryptData* crypt);
 
 // Stores a copy of a pass phrase shorter than TLS_MAX_PASSWORD characters for encrypted private
 // keys; longer ones are ignored. Returns 1 when stored.
