@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -18,6 +19,8 @@
 #include <chrono>
 #include <stdexcept>
 #include <thread>
+
+#include "rawpeer.h"
 
 extern char** environ;
 
@@ -144,33 +147,134 @@ Bytes ReadExactly(int fd, size_t size, int ms) {
   return out;
 }
 
-uint16_t FreeLoopbackPort() {
-  const int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof a;
-  bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  getsockname(s, reinterpret_cast<sockaddr*>(&a), &length);
-  close(s);
-  return ntohs(a.sin_port);
-}
-
-int ConnectLoopback(uint16_t port, int ms) {
+bool WaitForListener(uint16_t port, int ms) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   while (std::chrono::steady_clock::now() < end) {
+    // Binding fails once a listener holds the port; no connection is used up to find out.
     const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     a.sin_port = htons(port);
-    if (connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return s;
+    const bool taken = bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 && errno == EADDRINUSE;
     close(s);
+    if (taken) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  return -1;
+  return false;
 }
 
+// ---- relay ----
+
+struct CSegmentRelay::SImpl {
+  int m_Listener = -1;
+  uint16_t m_Target = 0;
+  size_t m_Segment = 1;
+  int m_Stop[2] = {-1, -1};
+  std::thread m_Thread;
+  std::mutex m_Lock;
+  Bytes m_Upstream;
+
+  void Run();
+};
+
+CSegmentRelay::CSegmentRelay(uint16_t target, size_t segment) : m_p(new SImpl) {
+  m_p->m_Target = target;
+  m_p->m_Segment = segment;
+  m_p->m_Listener = RawListen(m_Port);
+  if (pipe2(m_p->m_Stop, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+  m_p->m_Thread = std::thread([this] { m_p->Run(); });
+}
+
+CSegmentRelay::~CSegmentRelay() {
+  const char stop = 1;
+  if (write(m_p->m_Stop[1], &stop, 1) != 1) std::abort();
+  m_p->m_Thread.join();
+  close(m_p->m_Stop[0]);
+  close(m_p->m_Stop[1]);
+  if (m_p->m_Listener >= 0) close(m_p->m_Listener);
+}
+
+Bytes CSegmentRelay::Upstream() {
+  std::lock_guard<std::mutex> lock(m_p->m_Lock);
+  return m_p->m_Upstream;
+}
+
+void CSegmentRelay::SImpl::Run() {
+  pollfd wait[2] = {{m_Listener, POLLIN, 0}, {m_Stop[0], POLLIN, 0}};
+  if (poll(wait, 2, 60000) <= 0 || !(wait[0].revents & POLLIN)) return;
+  int fd[2] = {accept4(m_Listener, nullptr, nullptr, SOCK_CLOEXEC), RawConnect(m_Target)};
+  if (fd[0] < 0 || fd[1] < 0) {
+    for (int f : fd)
+      if (f >= 0) close(f);
+    return;
+  }
+  const int on = 1;
+  for (int f : fd) {
+    setsockopt(f, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    SetNonBlocking(f);
+  }
+  // Direction d carries bytes read from fd[d] to fd[1 - d].
+  Bytes pending[2];
+  size_t sent[2] = {0, 0};
+  bool ended[2] = {false, false}, passedOn[2] = {false, false};
+  constexpr size_t kWindow = 1 << 18;
+  bool failed = false;
+  for (;;) {
+    pollfd p[3] = {{fd[0], 0, 0}, {fd[1], 0, 0}, {m_Stop[0], POLLIN, 0}};
+    for (int d = 0; d < 2; ++d) {
+      if (!ended[d] && pending[d].size() - sent[d] < kWindow) p[d].events |= POLLIN;
+      if (sent[d] < pending[d].size()) p[1 - d].events |= POLLOUT;
+    }
+    if (poll(p, 3, 1000) < 0 && errno != EINTR) break;
+    if (p[2].revents) break;
+    for (int d = 0; d < 2 && !failed; ++d) {
+      if (!ended[d] && (p[d].revents & (POLLIN | POLLHUP | POLLERR))) {
+        uint8_t buffer[65536];
+        const ssize_t n = recv(fd[d], buffer, sizeof buffer, 0);
+        if (n > 0) {
+          pending[d].insert(pending[d].end(), buffer, buffer + n);
+          if (d == 0) {
+            std::lock_guard<std::mutex> lock(m_Lock);
+            m_Upstream.insert(m_Upstream.end(), buffer, buffer + n);
+          }
+        } else if (n == 0) {
+          ended[d] = true;
+        } else if (errno != EAGAIN && errno != EINTR) {
+          failed = true;
+        }
+      }
+      // One send per segment, so that each goes out as a segment of its own.
+      while (!failed && sent[d] < pending[d].size()) {
+        const size_t size = std::min(m_Segment, pending[d].size() - sent[d]);
+        const ssize_t n = send(fd[1 - d], pending[d].data() + sent[d], size, MSG_NOSIGNAL);
+        if (n > 0) {
+          sent[d] += static_cast<size_t>(n);
+        } else {
+          if (errno != EAGAIN && errno != EINTR) failed = true;
+          break;
+        }
+      }
+      if (sent[d] == pending[d].size()) {
+        pending[d].clear();
+        sent[d] = 0;
+        if (ended[d] && !passedOn[d]) {
+          shutdown(fd[1 - d], SHUT_WR);
+          passedOn[d] = true;
+        }
+      }
+    }
+    if (failed || (passedOn[0] && passedOn[1])) break;
+  }
+  for (int f : fd) {
+    // An error on one side resets the other rather than ending it in order.
+    if (failed) {
+      const linger reset{1, 0};
+      setsockopt(f, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    }
+    close(f);
+  }
+}
 // ---- programs ----
 
 int RunProgram(const std::vector<std::string>& args) {

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -93,7 +95,24 @@ class CTestCertificate {
   int m_Encrypted = 0;
 };
 
-// A port on 127.0.0.1 that nobody listened on a moment ago.
-uint16_t FreeLoopbackPort();
-// Connects to 127.0.0.1:port until it works or ms pass; the (blocking) socket or -1.
-int ConnectLoopback(uint16_t port, int ms = 10000);
+// Waits until something listens on 127.0.0.1:port (without connecting to it), at most ms.
+bool WaitForListener(uint16_t port, int ms = 10000);
+
+// A TCP relay on 127.0.0.1 in a thread of its own: takes one connection and joins it to the
+// target port, passing every byte on in segments of the given size (1: one byte per segment).
+// An orderly end on one side is passed on as such; a reset or error drops both.
+class CSegmentRelay {
+ public:
+  CSegmentRelay(uint16_t target, size_t segment = 1);
+  ~CSegmentRelay();
+  CSegmentRelay(const CSegmentRelay&) = delete;
+  CSegmentRelay& operator=(const CSegmentRelay&) = delete;
+  uint16_t Port() const { return m_Port; }
+  // Everything that went from the connecting side to the target so far.
+  Bytes Upstream();
+
+ private:
+  struct SImpl;
+  std::unique_ptr<SImpl> m_p;
+  uint16_t m_Port = 0;
+};
