@@ -4,12 +4,11 @@
 // same cipher and the same bytes, enciphered and deciphered once (TLS: the negotiated AES-256-GCM;
 // KVT: Blowfish-CBC, through the legacy provider), as `openssl speed -evp` measures it. Last, the
 // KVT link's own Blowfish-CBC beside OpenSSL's. Prints the ratios at the end.
+#include <benchmark/benchmark.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/provider.h>
 #include <openssl/x509.h>
-
-#include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -55,7 +54,8 @@ struct SCertificate {
     X509_gmtime_adj(X509_getm_notAfter(x), 86400);
     X509_set_pubkey(x, pkey);
     X509_NAME* name = X509_get_subject_name(x);
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("localhost"), -1, -1, 0);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("localhost"), -1, -1,
+                               0);
     X509_set_issuer_name(x, name);
     X509_sign(x, pkey, EVP_sha256());
     FILE* f = std::fopen(cert.c_str(), "w");

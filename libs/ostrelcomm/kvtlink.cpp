@@ -1,8 +1,7 @@
 #include "ostrelcomm/kvtlink.h"
 
-#include <sys/socket.h>
-
 #include <openssl/rand.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -281,8 +280,7 @@ int32_t CKvtLink::Write(int sock, const void* data, uint32_t size) {
     xKvtEncipherCbc(*m_pCipher, m_SendChain, frame, m_FrameSize);
   }
   while (m_FrameSent < m_FrameSize) {
-    const ssize_t n =
-        send(sock, m_pFrame.get() + m_FrameSent, m_FrameSize - m_FrameSent, MSG_NOSIGNAL | MSG_DONTWAIT);
+    const ssize_t n = send(sock, m_pFrame.get() + m_FrameSent, m_FrameSize - m_FrameSent, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n > 0) {
       m_FrameSent += static_cast<uint32_t>(n);
       continue;

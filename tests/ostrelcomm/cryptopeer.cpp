@@ -4,15 +4,11 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <openssl/evp.h>
 #include <openssl/provider.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -21,19 +17,11 @@
 #include <thread>
 
 #include "rawpeer.h"
-
-extern char** environ;
+#include "support/spawnedchild.h"
 
 namespace {
 
 void SetNonBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK); }
-
-std::vector<char*> Argv(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  return argv;
-}
 
 }  // namespace
 
@@ -278,110 +266,22 @@ void CSegmentRelay::SImpl::Run() {
 // ---- programs ----
 
 int RunProgram(const std::vector<std::string>& args) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid;
-  auto argv = Argv(args);
-  const int r = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (r != 0) return -1;
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-CPeerProcess::~CPeerProcess() {
-  if (m_Pid > 0) Kill(SIGKILL);
-  if (m_In >= 0) close(m_In);
-  if (m_Out >= 0) close(m_Out);
-}
-
-bool CPeerProcess::Start(const std::vector<std::string>& args) {
-  // A peer that dies while the test writes to it must not take the test with it.
-  signal(SIGPIPE, SIG_IGN);
-  int in[2], out[2];
-  if (pipe2(in, O_CLOEXEC) != 0) return false;
-  if (pipe2(out, O_CLOEXEC) != 0) return false;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  auto argv = Argv(args);
-  const int r = posix_spawnp(&m_Pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(in[0]);
-  close(out[1]);
-  m_In = in[1];
-  m_Out = out[0];
-  SetNonBlocking(m_Out);
-  if (r != 0) m_Pid = -1;
-  return r == 0;
-}
-
-void CPeerProcess::Write(const Bytes& data) {
-  size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = write(m_In, data.data() + done, data.size() - done);
-    if (n <= 0) {
-      if (n < 0 && errno == EINTR) continue;
-      throw std::runtime_error("writing to the peer failed");
-    }
-    done += static_cast<size_t>(n);
-  }
-}
-
-void CPeerProcess::CloseInput() {
-  if (m_In >= 0) close(m_In);
-  m_In = -1;
-}
-
-const Bytes& CPeerProcess::Output(size_t size, int ms) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (m_Output.size() < size && std::chrono::steady_clock::now() < end) {
-    uint8_t buffer[65536];
-    const ssize_t n = read(m_Out, buffer, sizeof buffer);
-    if (n > 0) {
-      m_Output.insert(m_Output.end(), buffer, buffer + n);
-    } else if (n == 0) {
-      break;
-    } else {
-      pollfd r{m_Out, POLLIN, 0};
-      poll(&r, 1, 50);
-    }
-  }
-  return m_Output;
-}
-
-void CPeerProcess::Kill(int signal) {
-  if (m_Pid <= 0) return;
-  kill(m_Pid, signal);
-  Wait();
-}
-
-int CPeerProcess::Wait() {
-  if (m_Pid <= 0) return -1;
-  int status = 0;
-  while (waitpid(m_Pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  m_Pid = -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  CSpawnedChild child;
+  if (args.empty() || !child.StartSystemProgram(args[0], std::vector<std::string>(args.begin() + 1, args.end())))
+    return -1;
+  child.CloseInput();
+  return child.Wait();
 }
 
 // ---- certificates ----
 
 CTestCertificate::CTestCertificate() {
   const std::vector<std::string> ec = {"-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1"};
-  std::vector<std::string> req = {"openssl", "req", "-x509", "-nodes", "-keyout", Key(), "-out", Certificate(),
-                                   "-subj", "/CN=localhost", "-days", "2"};
+  std::vector<std::string> req = {"openssl", "req",         "-x509", "-nodes",        "-keyout", Key(),
+                                  "-out",    Certificate(), "-subj", "/CN=localhost", "-days",   "2"};
   req.insert(req.begin() + 3, ec.begin(), ec.end());
-  m_Made = RunProgram(req) == 0 &&
-           RunProgram({"openssl", "genpkey", "-algorithm", "EC", "-pkeyopt", "ec_paramgen_curve:prime256v1",
-                       "-out", OtherKey()}) == 0;
+  m_Made = RunProgram(req) == 0 && RunProgram({"openssl", "genpkey", "-algorithm", "EC", "-pkeyopt",
+                                               "ec_paramgen_curve:prime256v1", "-out", OtherKey()}) == 0;
 }
 
 std::string CTestCertificate::EncryptedKey(const std::string& passPhrase) {

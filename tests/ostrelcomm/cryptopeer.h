@@ -3,13 +3,11 @@
 // socket pairs to run both ends of a link in one process.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/tempdir.h"
@@ -53,29 +51,6 @@ Bytes ReadExactly(int fd, size_t size, int ms = 5000);
 
 // Runs a program (looked up on PATH) to its end with its output dropped; the exit code.
 int RunProgram(const std::vector<std::string>& args);
-
-// A program running beside the test with pipes on its standard input and output.
-class CPeerProcess {
- public:
-  CPeerProcess() = default;
-  ~CPeerProcess();
-  CPeerProcess(const CPeerProcess&) = delete;
-  CPeerProcess& operator=(const CPeerProcess&) = delete;
-  bool Start(const std::vector<std::string>& args);
-  void Write(const Bytes& data);
-  void CloseInput();
-  // Its output so far, waiting until at least size bytes came or ms passed.
-  const Bytes& Output(size_t size, int ms = 10000);
-  void Kill(int signal);
-  // The exit code, or 128 + the signal.
-  int Wait();
-
- private:
-  pid_t m_Pid = -1;
-  int m_In = -1;
-  int m_Out = -1;
-  Bytes m_Output;
-};
 
 // A self-signed certificate and its key for "localhost", made by openssl, plus a second key that
 // does not belong to it and the key again under a pass phrase.

@@ -1,5 +1,6 @@
-#include <gtest/gtest.h>
+#include "ostrelcomm/kvtlink.h"
 
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 
 #include <cstring>
@@ -8,7 +9,6 @@
 #include "commfixture.h"
 #include "cryptopeer.h"
 #include "ostrel/crypto/blowfish.h"
-#include "ostrelcomm/kvtlink.h"
 #include "support/testclock.h"
 
 namespace {
@@ -44,7 +44,9 @@ Bytes PlainFrame(const Bytes& payload, uint32_t pad) {
   f.insert(f.end(), pad, 0);
   return f;
 }
-Bytes PlainFrame(const Bytes& payload) { return PlainFrame(payload, KvtPadCount(static_cast<uint32_t>(payload.size()))); }
+Bytes PlainFrame(const Bytes& payload) {
+  return PlainFrame(payload, KvtPadCount(static_cast<uint32_t>(payload.size())));
+}
 
 // The server link at fd[0], a raw client at fd[1] that asks for the link; the session key.
 Bytes HandshakeWithRawClient(CKvtLink& server, SSocketPair& pair) {

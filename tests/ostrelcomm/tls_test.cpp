@@ -1,6 +1,7 @@
-#include <gtest/gtest.h>
+#include "ostrelcomm/tls.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <random>
@@ -8,7 +9,6 @@
 
 #include "commfixture.h"
 #include "cryptopeer.h"
-#include "ostrelcomm/tls.h"
 
 namespace {
 
