@@ -13,6 +13,7 @@
 #include "ostrelcomm/packet.h"
 #include "ostrelcomm/packetcache.h"
 #include "ostrelcomm/proxyrules.h"
+#include "ostrelcomm/tls.h"
 
 namespace {
 
@@ -372,10 +373,16 @@ int32_t CCommRemoteClient::Connect() {
     ResetFraming();
     return 0;
   }
-  if (m_Encryption)
-    // TLS client contexts come from the TLS layer; a link asked for TLS never falls back to plain.
-    return xCommError("CCommRemoteClient::Connect: xSetClientEncryption returned FALSE (classname: %s objectname: %s)",
-                      GetClassNameA(), GetObjName());
+  // The old connection goes first, so that its TLS session still closes properly.
+  if (m_Connected) Disconnect();
+  if (m_Encryption) {
+    // A link asked for TLS never falls back to plain.
+    if (!xSetClientEncryption(&m_Crypt))
+      return xCommError("CCommRemoteClient::Connect: xSetClientEncryption returned FALSE (classname: %s objectname: %s)",
+                        GetClassNameA(), GetObjName());
+  } else if (m_Crypt.m_Kind == SOCKET_CRYPT_TLS) {
+    xClearEncryption(&m_Crypt);
+  }
   return OpenConnection(m_pRemoteHost, m_RemotePort, m_pProxyHost, m_ProxyPort);
 }
 
@@ -426,6 +433,12 @@ int32_t CCommRemoteClient::SetConnectFromServer(CCommRemoteServerBase* server) {
   const int32_t adopted = AdoptSocket(accepted, kCaller);
   xCloseSocket(accepted);
   if (!adopted) return 0;
+  // The KVT link's server side made at the accept goes with the socket.
+  if (CSocketFilter* filter = tcp->TakeConnectedFilter()) {
+    delete m_Crypt.m_pKvtLink;
+    m_Crypt.m_pKvtLink = filter;
+    m_Crypt.m_KvtFlag = 0;
+  }
   m_ClientLocationFlag = 0;
   m_ClientPort = 0;
   ReplaceText(m_pClientHost, nullptr);
@@ -434,8 +447,9 @@ int32_t CCommRemoteClient::SetConnectFromServer(CCommRemoteServerBase* server) {
     m_Connected = 0;
     return xCommError("%s: %s (classname: %s objectname: %s)", kCaller, what, GetClassNameA(), GetObjName());
   };
-  // TLS server sockets are made by the TLS layer; without it the connection is refused.
-  if (tcp->GetEncryptionFlag()) return fail("Unable to get encryption data from server object.");
+  if (tcp->GetEncryptionFlag() &&
+      !xMakeGivenServerSocketEncrypted(m_Socket, tcp->GetCertificate(), tcp->GetPrivateKey(), &m_Crypt))
+    return fail("Unable to get encryption data from server object.");
   if (tcp->GetClientLocationFromProxy() && !ReadClientLocation()) return 0;
   if (!ConnectInit()) {
     xCommError("%s: ConnectInit failed (classname: %s objectname: %s)", kCaller, GetClassNameA(), GetObjName());

@@ -72,6 +72,9 @@ class CCommTcpClient : public Base {
   void EmptyQues();
   int32_t GetReadState() const { return m_ReadState; }
   int32_t GetWriteState() const { return m_WriteState; }
+  // The socket's encryption state (TLS, the KVT link), for its set-up functions.
+  SCryptData* GetCryptData() { return &m_Crypt; }
+  const SCryptData* GetCryptData() const { return &m_Crypt; }
 
  protected:
   static constexpr bool kRemote = std::is_base_of_v<CCommRemoteClientBase, Base>;
@@ -144,6 +147,15 @@ class CCommTcpServer : public Base {
     m_AcceptedSocket = -1;
     return sock;
   }
+  // Hands over the KVT link object made for the accepted socket (none: null).
+  CSocketFilter* TakeConnectedFilter() {
+    CSocketFilter* filter = m_Crypt.m_pKvtLink;
+    m_Crypt.m_pKvtLink = nullptr;
+    return filter;
+  }
+  // The listening socket's encryption state: a KVT mode set here gives every accepted socket the
+  // KVT link's server side.
+  SCryptData* GetCryptData() { return &m_Crypt; }
   int GetListenSocket() const { return m_ListenSocket; }
   // The address of the last accepted connection.
   const sockaddr_in& GetConnectedAddress() const { return m_AcceptedAddress; }

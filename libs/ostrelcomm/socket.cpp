@@ -9,12 +9,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <openssl/ssl.h>
-
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -25,7 +24,9 @@
 #include "ostrel/system/frameloop.h"
 #include "ostrel/system/globals.h"
 #include "ostrel/system/startuplog.h"
+#include "ostrelcomm/kvtlink.h"
 #include "ostrelcomm/proxyrules.h"
+#include "ostrelcomm/tls.h"
 
 namespace {
 
@@ -56,12 +57,12 @@ void DropFilter(SCryptData* crypt) {
 }
 
 void DropTlsConnection(SCryptData* crypt) {
-  if (crypt->m_pTls) SSL_free(crypt->m_pTls);
+  xTlsFreeConnection(crypt->m_pTls);
   crypt->m_pTls = nullptr;
 }
 
 void DropTlsContext(SCryptData* crypt) {
-  if (crypt->m_pTlsContext) SSL_CTX_free(crypt->m_pTlsContext);
+  xTlsFreeContext(crypt->m_pTlsContext);
   crypt->m_pTlsContext = nullptr;
 }
 
@@ -103,22 +104,25 @@ void RunFrameBetweenSteps() {
 }
 
 // ---- TLS ----
-// Attaching a TLS connection and moving bytes through it belong to the TLS layer; without it a
-// socket marked for TLS is refused rather than carried in plain text.
+// A socket marked for TLS without a context is refused rather than carried in plain text.
 int32_t TlsAttach(SCryptData* crypt, int sock, int32_t acceptState) {
-  (void)crypt;
-  (void)sock;
-  Report("xSocketLayer: TLS %s requested but TLS is not available", acceptState ? "accept" : "connect");
-  return 0;
+  DropTlsConnection(crypt);
+  crypt->m_pTls = xTlsCreateConnection(crypt->m_pTlsContext, sock, acceptState);
+  if (!crypt->m_pTls) {
+    Report("xSocketLayer: no TLS connection for the %s socket", acceptState ? "accepted" : "connected");
+    return 0;
+  }
+  xprintf("xSocketLayer: TLS %s state, cipher %s\n", acceptState ? "accept" : "connect",
+          xTlsCipherName(crypt->m_pTls));
+  return 1;
 }
 
-int32_t TlsTransfer(SCryptData* crypt, int sock, void* data, uint32_t size, int32_t write) {
-  (void)crypt;
-  (void)sock;
-  (void)data;
-  (void)size;
-  (void)write;
-  return -1;
+// Bytes moved (0: none now), -2 when the peer ended the TLS session, -1 on failure.
+int32_t TlsTransfer(SCryptData* crypt, void* data, uint32_t size, int32_t write) {
+  const int32_t n = write ? xTlsWrite(crypt->m_pTls, data, size) : xTlsRead(crypt->m_pTls, data, size);
+  if (n == TLS_PEER_CLOSED) return -2;
+  if (n < 0) Report("xSocketHandler: TLS %s failed", write ? "write" : "read");
+  return n < 0 ? -1 : n;
 }
 
 // ---- one transfer in each direction ----
@@ -139,9 +143,10 @@ int32_t WriteSome(int& sock, int& connected, const uint8_t* data, uint32_t size,
     return n;
   }
   if (UsesTls(crypt)) {
-    const int32_t n = TlsTransfer(crypt, sock, const_cast<uint8_t*>(data), size, 1);
+    // A peer that ended the session shows at the read; the write moved nothing.
+    const int32_t n = TlsTransfer(crypt, const_cast<uint8_t*>(data), size, 1);
     if (n < 0) CloseFailed(sock, connected, crypt);
-    return n;
+    return n == -2 ? 0 : n;
   }
   const ssize_t n = send(sock, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
   if (n >= 0) return static_cast<int32_t>(n);
@@ -169,7 +174,7 @@ int32_t ReadSome(int& sock, int& connected, uint8_t* buffer, uint32_t size, SCry
     return n;
   }
   if (UsesTls(crypt)) {
-    const int32_t n = TlsTransfer(crypt, sock, buffer, size, 0);
+    const int32_t n = TlsTransfer(crypt, buffer, size, 0);
     if (n < 0) CloseFailed(sock, connected, crypt);
     return n;
   }
@@ -249,9 +254,10 @@ int32_t ConnectStep(const char* host, uint32_t port, const char* proxyHost, int&
     CloseFailed(sock, connected, crypt);
     return 0;
   }
-  // Through a proxy the header goes out in plain; the KVT link's client object (which stays plain
-  // unless the client side was switched on) is made here too.
+  // Through a proxy the header goes out in plain. The KVT link runs only when the client side was
+  // switched on (xSetClientKVTEncryption); its handshake follows the header.
   if (proxyHost && *proxyHost && !SendProxyHeader(host, port, sock, connected, crypt, waitMs)) return 0;
+  if (crypt->m_pKvtLink) crypt->m_pKvtLink->OnConnected();
 
   const int on = 1;
   setsockopt(sock, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
@@ -323,6 +329,12 @@ SCryptData::~SCryptData() {
 }
 
 const char* xGetSocketErrorText() { return g_ErrorText; }
+
+int32_t xSocketHasPending(const SCryptData* crypt) {
+  if (!crypt) return 0;
+  if (crypt->m_KvtFlag && crypt->m_pKvtLink) return crypt->m_pKvtLink->HasPending();
+  return crypt->m_Kind == SOCKET_CRYPT_TLS ? xTlsHasPending(crypt->m_pTls) : 0;
+}
 
 // ---- start and stop ----
 
@@ -411,7 +423,7 @@ int32_t xDisconnectSocket(int& sock, int& connected, SCryptData* crypt) {
   if (!Started(crypt)) return 0;
   if (sock < 0) return 1;
   connected = 0;
-  if (crypt->m_Kind == SOCKET_CRYPT_TLS && crypt->m_pTls) SSL_shutdown(crypt->m_pTls);
+  if (crypt->m_Kind == SOCKET_CRYPT_TLS) xTlsShutdown(crypt->m_pTls);
   DropTlsConnection(crypt);
   crypt->m_ModeSocket = -1;
   shutdown(sock, SHUT_RDWR);
@@ -497,6 +509,8 @@ int32_t xSocketHandler(int& sock, int& connected, void* readBuffer, uint32_t& re
         WriteSome(sock, connected, static_cast<const uint8_t*>(writeBuffer) + writeFill, writeTarget - writeFill, crypt);
     if (n < 0) return 0;
     writeFill += static_cast<uint32_t>(n);
+    // The peer ended the session: the link is down, not failed.
+    if (sock < 0) return 1;
   }
   if (readBuffer && readFill < readTarget) {
     const int32_t n = ReadSome(sock, connected, static_cast<uint8_t*>(readBuffer) + readFill, readTarget - readFill, crypt);
@@ -611,7 +625,15 @@ int32_t xAcceptIncomingConnection(int listenSock, int& acceptedSock, sockaddr_in
     return 0;
   }
   acceptedSock = fd;
-  // With a KVT mode set, the KVT link's server object for this socket is made here.
+  if (crypt->m_KvtMode) {
+    DropFilter(crypt);
+    crypt->m_pKvtLink = new (std::nothrow) CKvtLink(1, crypt->m_KvtMode, 1);
+    if (!crypt->m_pKvtLink) {
+      Report("xAcceptIncomingConnection: out of memory");
+      xCloseSocket(acceptedSock);
+      return 0;
+    }
+  }
   if (crypt->m_Kind == SOCKET_CRYPT_TLS && !TlsAttach(crypt, fd, 1)) {
     int ignored = 0;
     CloseFailed(acceptedSock, ignored, crypt);

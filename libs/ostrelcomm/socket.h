@@ -33,6 +33,10 @@ class CSocketFilter {
   virtual int32_t Write(int sock, const void* data, uint32_t size) = 0;
   // Plain bytes copied, -2 when none are ready, 0 when the peer closed, -1 on error.
   virtual int32_t Read(int sock, void* buffer, uint32_t size) = 0;
+  // 1 while bytes wait inside the filter, so a wait on the socket must not block.
+  virtual int32_t HasPending() const { return 0; }
+  // The socket's connection is up (connected or accepted): the handshake's clock starts now.
+  virtual void OnConnected() {}
 };
 
 inline constexpr int32_t SOCKET_CRYPT_TLS = 1;
@@ -166,6 +170,10 @@ uint32_t xSocketGetAddr(const char* host, SCryptData* crypt);
 int32_t xGetEphemeralPortRange(uint16_t& low, uint16_t& high);
 // Where that range is read from (tests); null restores the kernel's file.
 void xSetEphemeralPortRangeFile(const char* path);
+
+// 1 when TLS or the KVT link holds received bytes that the next read hands out without the socket
+// turning readable.
+int32_t xSocketHasPending(const SCryptData* crypt);
 
 // The text of the layer's last error ("" when none).
 const char* xGetSocketErrorText();

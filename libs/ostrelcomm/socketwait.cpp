@@ -40,11 +40,14 @@ void Add(CLList& entries, int sock, void* owner, int32_t kind) {
   if (!entries.InsertLast(entry)) xFreeSockWait(entry);
 }
 
+// pending becomes true when a link's TLS or KVT layer holds bytes that no poll would show.
 template <class Client>
-void AddClients(CLList& entries, CLList* started, int32_t kind) {
+void AddClients(CLList& entries, CLList* started, int32_t kind, bool& pending) {
   for (CNode* n = started ? started->HeadNode() : nullptr; n; n = n->m_pNext) {
     auto* link = static_cast<Client*>(n->m_pData);
-    if (link->IsConnected()) Add(entries, link->GetSocket(), link, kind);
+    if (!link->IsConnected()) continue;
+    Add(entries, link->GetSocket(), link, kind);
+    if (link->GetSocket() >= 0 && xSocketHasPending(link->GetCryptData())) pending = true;
   }
 }
 
@@ -83,12 +86,13 @@ void xWaitTimeOrSockets(int32_t ms) {
     return;
   }
   CLList entries;
-  AddClients<CLocalTcp>(entries, glb->m_pStartedLocalClientList, SOCKWAIT_LOCAL_CLIENT);
-  AddClients<CRemoteTcp>(entries, glb->m_pStartedRemoteClientList, SOCKWAIT_REMOTE_CLIENT);
+  bool pending = false;
+  AddClients<CLocalTcp>(entries, glb->m_pStartedLocalClientList, SOCKWAIT_LOCAL_CLIENT, pending);
+  AddClients<CRemoteTcp>(entries, glb->m_pStartedRemoteClientList, SOCKWAIT_REMOTE_CLIENT, pending);
   AddServers<CCommTcpServer<CCommLocalServerBase>>(entries, glb->m_pStartedLocalServerList, SOCKWAIT_LOCAL_SERVER);
   AddServers<CCommTcpServer<CCommRemoteServerBase>>(entries, glb->m_pStartedRemoteServerList, SOCKWAIT_REMOTE_SERVER);
   // The forwarding proxy's connections and servers join the wait here once the proxy is built.
-  xWaitTimeOrSocketsLowLevel(ms, &entries);
+  xWaitTimeOrSocketsLowLevel(pending ? 0 : ms, &entries);
 
   for (int32_t pass = 0; pass < kHandlerPasses; ++pass) {
     for (CNode* n = entries.HeadNode(); n; n = n->m_pNext) {

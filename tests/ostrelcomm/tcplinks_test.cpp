@@ -240,15 +240,6 @@ TEST_F(TcpLinkTest, HandlersOfLinksNeverConnected) {
   EXPECT_EQ(local.NeedWrite(), 0);
 }
 
-TEST_F(TcpLinkTest, EncryptedLinksRefuseToRunInPlain) {
-  CCommRemoteClient link;
-  link.SetRemoteLocation("127.0.0.1", 6001);
-  ASSERT_EQ(link.Startup(), 1);
-  EXPECT_EQ(link.SetEncryption(1), 1);
-  EXPECT_EQ(link.Connect(), 0);
-  EXPECT_EQ(link.GetSocket(), -1);
-}
-
 TEST_F(TcpLinkTest, ConnectingToAClosedPortEndsNotConnected) {
   CCommLocalClient link;
   link.SetPortA(ClosedPort());

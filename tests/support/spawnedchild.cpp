@@ -9,6 +9,7 @@
 #include <poll.h>
 
 #include <cerrno>
+#include <chrono>
 
 #include "platform/modules/modules.h"
 
@@ -23,6 +24,14 @@ CSpawnedChild::~CSpawnedChild() {
 bool CSpawnedChild::Start(const std::vector<std::string>& args) { return StartProgram("osobjects_child", args); }
 
 bool CSpawnedChild::StartProgram(const std::string& name, const std::vector<std::string>& args) {
+  return Spawn(PlatformProgramFolder() + "/" + name, args, false);
+}
+
+bool CSpawnedChild::StartSystemProgram(const std::string& name, const std::vector<std::string>& args) {
+  return Spawn(name, args, true);
+}
+
+bool CSpawnedChild::Spawn(const std::string& program, const std::vector<std::string>& args, bool systemProgram) {
   // Orders to a child that died must fail, not end the test.
   signal(SIGPIPE, SIG_IGN);
   int in[2], out[2];
@@ -32,7 +41,6 @@ bool CSpawnedChild::StartProgram(const std::string& name, const std::vector<std:
     close(in[1]);
     return false;
   }
-  const std::string program = PlatformProgramFolder() + "/" + name;
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
@@ -41,7 +49,9 @@ bool CSpawnedChild::StartProgram(const std::string& name, const std::vector<std:
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, in[0], 0);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  int r = posix_spawn(&m_Pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  if (systemProgram) posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  int r = systemProgram ? posix_spawnp(&m_Pid, program.c_str(), &actions, nullptr, argv.data(), environ)
+                        : posix_spawn(&m_Pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(in[0]);
   close(out[1]);
@@ -92,18 +102,37 @@ bool CSpawnedChild::WaitFor(const std::string& want) {
   return false;
 }
 
-void CSpawnedChild::WriteLine(const std::string& line) {
-  if (m_In < 0) return;
-  std::string text = line + "\n";
-  const char* p = text.data();
-  size_t left = text.size();
+void CSpawnedChild::WriteLine(const std::string& line) { Write(line + "\n"); }
+
+bool CSpawnedChild::Write(const std::string& bytes) {
+  if (m_In < 0) return false;
+  const char* p = bytes.data();
+  size_t left = bytes.size();
   while (left > 0) {
     ssize_t n = write(m_In, p, left);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
+    if (n <= 0) return false;
     p += n;
     left -= static_cast<size_t>(n);
   }
+  return true;
+}
+
+std::string CSpawnedChild::ReadBytes(size_t size, int ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (m_Buffer.size() < size && m_Out >= 0) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    pollfd p{m_Out, POLLIN, 0};
+    if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) == 0) break;
+    char buf[65536];
+    ssize_t n = read(m_Out, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    m_Buffer.append(buf, static_cast<size_t>(n));
+  }
+  std::string bytes = m_Buffer.substr(0, size);
+  m_Buffer.erase(0, bytes.size());
+  return bytes;
 }
 
 void CSpawnedChild::CloseInput() {
