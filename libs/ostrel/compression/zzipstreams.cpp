@@ -243,7 +243,7 @@ constexpr uint32_t kOverflowCheck = 1u << 16;
 // The two streams share nothing but their order, so each pass below codes one symbol and one
 // literal per step: two independent chains of work that the processor overlaps.
 
-int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut, size_t literalRoom,
+__attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut, size_t literalRoom,
                           uint8_t* symbolOut, size_t symbolRoom, SZZipStreams& result) {
   TZZipArray<uint8_t> syms(m), lits(m);
   if (!syms || !lits) return -1;
@@ -277,7 +277,7 @@ int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8
   return !litBits.Overflow() && !symBits.Overflow();
 }
 
-int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
+__attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
                           uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]) {
   if (k > m) return 0;
   TZZipArray<uint8_t> lits(k);
