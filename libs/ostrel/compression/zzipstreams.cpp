@@ -280,11 +280,17 @@ __attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t ZZipEncodeSt
 __attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
                           uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]) {
   if (k > m) return 0;
-  TZZipArray<uint8_t> lits(k);
+  // Literal i is decoded in step i, and the move-to-front step of a symbol 2 takes literal j,
+  // j being the number of 2s before it: never one not yet decoded. A damaged stream may hold more
+  // 2s than literals; those take the spare entry at k, and the count is checked at the end.
+  TZZipArray<uint8_t> lits(size_t{k} + 1);
   if (!lits) return -1;
+  lits[k] = 2;
   CZZipDecoder litDec(literalIn, literalLen), symDec(symbolIn, symbolLen);
   CSymbolModels symbols;
   CLiteralModels literals(param);
+  CZZipMtf mtf;
+  std::fill_n(counts, 256, 0);
   uint32_t twos = 0, outOfRange = 0;
   for (uint32_t i = 0; i < m; ++i) {
     const CSymbolModels::SSplit s = symbols.Split(symDec.Range());
@@ -293,25 +299,16 @@ __attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t ZZipDecodeSt
     const uint32_t sym = inTop ? s.top : inMid ? s.mid : s.bottom;
     symDec.DecodeCut(inTop ? s.cutTop : inMid ? s.cutMid : 0, inTop ? symDec.Range() : inMid ? s.cutTop : s.cutMid);
     symbols.Update(sym);
-    out[i] = static_cast<uint8_t>(sym);
-    twos += sym == 2;
     if (i < k) {
       const uint32_t v = literals.Decode(litDec);
       outOfRange |= v >> 8;
       lits[i] = static_cast<uint8_t>(v);
     }
-  }
-  if (twos != k || outOfRange) return 0;
-
-  CZZipMtf mtf;
-  std::fill_n(counts, 256, 0);
-  for (uint32_t i = 0, j = 0; i < m; ++i) {
-    const uint32_t sym = out[i];
-    const uint8_t c = sym == 2 ? mtf.Decode(lits[j++]) : mtf.Near(sym);
+    const uint8_t c = sym == 2 ? mtf.Decode(lits[std::min(twos++, k)]) : mtf.Near(sym);
     out[i] = c;
     ++counts[c];
   }
-  return 1;
+  return twos == k && !outOfRange;
 }
 
 uint8_t ZZipChooseParam(uint32_t, uint32_t) { return 5 | 3 << 3 | 2 << 6; }
