@@ -245,28 +245,23 @@ constexpr uint32_t kOverflowCheck = 1u << 16;
 
 __attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut, size_t literalRoom,
                           uint8_t* symbolOut, size_t symbolRoom, SZZipStreams& result) {
-  TZZipArray<uint8_t> syms(m), lits(m);
-  if (!syms || !lits) return -1;
-  CZZipMtf mtf;
-  uint32_t k = 0;
-  for (uint32_t i = 0; i < m; ++i) {
-    const uint32_t v = mtf.Encode(block[i]);
-    syms[i] = static_cast<uint8_t>(v < 2 ? v : 2);
-    lits[k] = static_cast<uint8_t>(v);
-    k += v >= 2;
-  }
-
   CZZipBitWriter litBits(literalOut, literalRoom), symBits(symbolOut, symbolRoom);
   CZZipEncoder litEnc(litBits), symEnc(symBits);
   CSymbolModels symbols;
   CLiteralModels literals(param);
+  CZZipMtf mtf;
+  uint32_t k = 0;
   for (uint32_t i = 0; i < m; ++i) {
-    const uint32_t sym = syms[i];
+    const uint32_t v = mtf.Encode(block[i]);
+    const uint32_t sym = v < 2 ? v : 2;
     const CSymbolModels::SSplit s = symbols.Split(symEnc.Range());
     const bool top = sym == s.top, mid = sym == s.mid;
     symEnc.EncodeCut(top ? s.cutTop : mid ? s.cutMid : 0, top ? symEnc.Range() : mid ? s.cutTop : s.cutMid);
     symbols.Update(sym);
-    if (i < k) literals.Encode(litEnc, lits[i]);
+    if (v >= 2) {
+      literals.Encode(litEnc, v);
+      ++k;
+    }
     if ((i & (kOverflowCheck - 1)) == 0 && (litBits.Overflow() || symBits.Overflow())) return 0;
   }
   litEnc.Finish();
