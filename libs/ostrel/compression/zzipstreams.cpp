@@ -142,15 +142,16 @@ class CFreqModel {
     m_Inc = inc;
     m_Limit = limit;
     m_Chunks = (n + 1 + 7) / 8;
+    m_Total = n;
     for (uint32_t i = 0; i < kSlots; ++i) m_Cum[i] = static_cast<int16_t>(i <= n ? i : kPad);
   }
   void Encode(CZZipEncoder& enc, uint32_t sym) {
-    const uint32_t total = Cum(m_N), range = enc.Range();
+    const uint32_t total = m_Total, range = enc.Range();
     enc.EncodeCut(Cut(range, Cum(sym), total), Cut(range, Cum(sym + 1), total));
     Update(sym);
   }
   uint32_t Decode(CZZipDecoder& dec) {
-    const uint32_t total = Cum(m_N);
+    const uint32_t total = m_Total;
     const __m128i target = _mm_set1_epi16(static_cast<int16_t>(dec.Target(total)));
     // The symbol is the number of cum[1..n-1] at or below the target: count the slots above it
     // (each compare gives -1) and take them from the slots.
@@ -192,7 +193,8 @@ class CFreqModel {
       _mm_store_si128(p, _mm_add_epi16(_mm_load_si128(p), _mm_and_si128(mask, inc)));
       lane = _mm_add_epi16(lane, _mm_set1_epi16(8));
     }
-    if (Cum(m_N) > m_Limit) Halve();
+    m_Total += m_Inc;
+    if (m_Total > m_Limit) Halve();
   }
   void Halve() {
     uint32_t below = 0, prev = 0;
@@ -202,11 +204,13 @@ class CFreqModel {
       below += (f + 1) >> 1;
       m_Cum[i] = static_cast<int16_t>(below);
     }
+    m_Total = below;
   }
 
   alignas(16) int16_t m_Cum[kSlots];
   const zzipcoder::CReciprocals& m_Recip = zzipcoder::Reciprocals();
   uint32_t m_N = 0;
+  uint32_t m_Total = 0;  // cum[n], kept apart: reading it back from the vectors just stored stalls
   uint32_t m_Chunks = 0;
   uint32_t m_Inc = 1;
   uint32_t m_Limit = 1024;
