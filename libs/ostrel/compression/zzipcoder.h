@@ -162,19 +162,30 @@ class CZZipEncoder {
   }
 
  private:
+  // Without branches for the usual case: which bits go out is as unpredictable as the data.
   [[gnu::always_inline]] void Rescale() {
     const int k = zzipcoder::CommonBits(m_Low, m_High);
-    if (k) {
+    if (m_Pending > kFewPending && k) [[unlikely]] {
       PutWithPending(m_Low >> (16 - k), k);
-      m_Low = (m_Low << k) & 0xFFFF;
-      m_High = ((m_High << k) | ((1u << k) - 1)) & 0xFFFF;
+    } else {
+      // k bits go out: the first, the deferred bits (each its opposite), the other k - 1. For
+      // k = 0 nothing does, and the deferred bits wait.
+      // (More than kFewPending deferred bits come here only with k = 0: the mask keeps the shifts
+      // in range, and what they make is not put out.)
+      const uint32_t some = 0u - (k != 0), rest = static_cast<uint32_t>(k) - (some & 1);
+      const uint32_t pending = m_Pending & kFewPending;
+      const uint32_t first = m_Low >> 15, deferred = (1u << pending) - 1;
+      const uint32_t lead = first << pending | (deferred & (first - 1));
+      const uint32_t bits = lead << rest | ((m_Low << 1) & 0xFFFF) >> (16 - rest);
+      m_Out.Put(bits & some, static_cast<int>((rest + 1 + pending) & some));
+      m_Pending &= ~some;
     }
+    m_Low = (m_Low << k) & 0xFFFF;
+    m_High = ((m_High << k) | ((1u << k) - 1)) & 0xFFFF;
     const int u = zzipcoder::StraddleBits(m_Low, m_High);
-    if (u) {
-      m_Pending += static_cast<uint32_t>(u);
-      m_Low = (m_Low << u) & 0x7FFF;
-      m_High = ((m_High << u) & 0x7FFF) | 0x8000 | ((1u << u) - 1);
-    }
+    m_Pending += static_cast<uint32_t>(u);
+    m_Low = (m_Low << u) & 0x7FFF;
+    m_High = ((m_High << u) & 0x7FFF) | 0x8000 | ((1u << u) - 1);
   }
   // k bits of v; the deferred bits, each the opposite of the first, follow the first.
   void PutWithPending(uint32_t v, int k) {
@@ -186,6 +197,10 @@ class CZZipEncoder {
     }
     if (k > 1) m_Out.Put(v & ((1u << (k - 1)) - 1), k - 1);
   }
+
+  // Up to this many deferred bits go out with the others in one piece of at most 32 bits; one
+  // less than a power of two, so that it serves as a mask too.
+  static constexpr uint32_t kFewPending = 15;
 
   CZZipBitWriter& m_Out;
   uint32_t m_Low = 0;
