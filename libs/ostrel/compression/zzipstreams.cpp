@@ -132,65 +132,71 @@ SLiteralParam ParamOf(uint8_t param) {
   return {1u << (param & 7), 1u << (param >> 3 & 7), 1024u << (param >> 6)};
 }
 
-// An adaptive frequency model of up to 128 symbols, kept as cumulative counts (cum[s] is the total
-// below symbol s, cum[n] the whole), eight to a vector, so that finding and updating a symbol
-// takes no branch per symbol.
+// An adaptive frequency model of up to 128 symbols, kept as cumulative counts: cum[s] is the
+// total below symbol s, cum[0] = 0 and cum[n] the whole. cum[1..n] lie eight to a vector, so that
+// finding and updating a symbol takes no branch per symbol; V is the number of vectors the
+// model's n takes, which the caller names so that the loops have a fixed length.
 class CFreqModel {
  public:
   void Init(uint32_t n, uint32_t inc, uint32_t limit) {
     m_N = n;
     m_Inc = inc;
     m_Limit = limit;
-    m_Chunks = (n + 1 + 7) / 8;
     m_Total = n;
-    for (uint32_t i = 0; i < kSlots; ++i) m_Cum[i] = static_cast<int16_t>(i <= n ? i : kPad);
+    for (uint32_t i = 0; i <= kMaxSymbols; ++i) Cum()[i] = static_cast<int16_t>(i <= n ? i : kPad);
   }
-  void Encode(CZZipEncoder& enc, uint32_t sym) {
+
+  template <uint32_t V>
+  [[gnu::always_inline]] uint32_t Code(CZZipEncoder& enc, uint32_t sym) {
     const uint32_t total = m_Total, range = enc.Range();
-    enc.EncodeCut(Cut(range, Cum(sym), total), Cut(range, Cum(sym + 1), total));
-    Update(sym);
+    enc.EncodeCut(Cut(range, CumAt(sym), total), Cut(range, CumAt(sym + 1), total));
+    Update<V>(sym);
+    return sym;
   }
-  uint32_t Decode(CZZipDecoder& dec) {
+
+  template <uint32_t V>
+  [[gnu::always_inline]] uint32_t Code(CZZipDecoder& dec) {
     const uint32_t total = m_Total;
     const __m128i target = _mm_set1_epi16(static_cast<int16_t>(dec.Target(total)));
-    // The symbol is the number of cum[1..n-1] at or below the target: count the slots above it
-    // (each compare gives -1) and take them from the slots.
-    __m128i above = _mm_setzero_si128();
-    for (uint32_t c = 0; c < m_Chunks; ++c) {
-      const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(m_Cum) + c);
-      above = _mm_sub_epi16(above, _mm_cmpgt_epi16(v, target));
-    }
-    above = _mm_add_epi16(above, _mm_srli_si128(above, 8));
-    above = _mm_add_epi16(above, _mm_srli_si128(above, 4));
-    above = _mm_add_epi16(above, _mm_srli_si128(above, 2));
-    const uint32_t sym = m_Chunks * 8 - static_cast<uint32_t>(_mm_cvtsi128_si32(above) & 0xFFFF) - 1;
+    // The symbol is the number of cum[1..n-1] at or below the target; cum[n] and the padding
+    // behind it lie above. Count the lanes above it (each compare gives -1), in two sums so
+    // that the adds do not wait on each other.
+    __m128i above[2] = {_mm_setzero_si128(), _mm_setzero_si128()};
+    for (uint32_t v = 0; v < V; ++v) above[v & 1] = _mm_sub_epi16(above[v & 1], _mm_cmpgt_epi16(Vector(v), target));
+    // Each lane holds at most 16: add the bytes of each half, then the halves.
+    const __m128i sums = _mm_sad_epu8(_mm_add_epi16(above[0], above[1]), _mm_setzero_si128());
+    const uint32_t sym = V * 8 - static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_add_epi64(sums, _mm_srli_si128(sums, 8))));
     const uint32_t range = dec.Range();
-    dec.DecodeCut(Cut(range, Cum(sym), total), Cut(range, Cum(sym + 1), total));
-    Update(sym);
+    dec.DecodeCut(Cut(range, CumAt(sym), total), Cut(range, CumAt(sym + 1), total));
+    Update<V>(sym);
     return sym;
   }
 
  private:
-  static constexpr uint32_t kSlots = 136;
+  static constexpr uint32_t kMaxSymbols = 128;
   static constexpr int16_t kPad = 0x7FFF;  // above any count: never at or below a target
 
-  uint32_t Cum(uint32_t i) const { return static_cast<uint32_t>(m_Cum[i]); }
+  // cum[1] starts a vector.
+  int16_t* Cum() { return m_Slots + 7; }
+  uint32_t CumAt(uint32_t i) { return static_cast<uint32_t>(Cum()[i]); }
+  __m128i* VectorAt(uint32_t v) { return reinterpret_cast<__m128i*>(m_Slots + 8) + v; }
+  __m128i Vector(uint32_t v) { return _mm_load_si128(VectorAt(v)); }
+
   // range * cum / total, as the coder would compute it.
   uint32_t Cut(uint32_t range, uint32_t cum, uint32_t total) const {
     return zzipcoder::CReciprocals::Scale(range, m_Recip.Fraction(cum, total));
   }
 
-  void Update(uint32_t sym) {
+  template <uint32_t V>
+  [[gnu::always_inline]] void Update(uint32_t sym) {
+    // cum[i] grows for sym < i <= n, that is lane i - 1 from sym up to n - 1.
     const __m128i inc = _mm_set1_epi16(static_cast<int16_t>(m_Inc));
-    const __m128i first = _mm_set1_epi16(static_cast<int16_t>(sym));  // lanes above it grow
-    const __m128i last = _mm_set1_epi16(static_cast<int16_t>(m_N + 1));
-    // Chunks wholly at or below the symbol stay as they are.
-    const uint32_t from = (sym + 1) / 8;
-    __m128i lane = _mm_add_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7), _mm_set1_epi16(static_cast<int16_t>(from * 8)));
-    for (uint32_t c = from; c < m_Chunks; ++c) {
-      __m128i* p = reinterpret_cast<__m128i*>(m_Cum) + c;
-      const __m128i mask = _mm_and_si128(_mm_cmpgt_epi16(lane, first), _mm_cmplt_epi16(lane, last));
-      _mm_store_si128(p, _mm_add_epi16(_mm_load_si128(p), _mm_and_si128(mask, inc)));
+    const __m128i below = _mm_set1_epi16(static_cast<int16_t>(sym - 1));
+    const __m128i end = _mm_set1_epi16(static_cast<int16_t>(m_N));
+    __m128i lane = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
+    for (uint32_t v = 0; v < V; ++v) {
+      const __m128i grows = _mm_and_si128(_mm_cmpgt_epi16(lane, below), _mm_cmplt_epi16(lane, end));
+      _mm_store_si128(VectorAt(v), _mm_add_epi16(Vector(v), _mm_and_si128(grows, inc)));
       lane = _mm_add_epi16(lane, _mm_set1_epi16(8));
     }
     m_Total += m_Inc;
@@ -199,23 +205,24 @@ class CFreqModel {
   void Halve() {
     uint32_t below = 0, prev = 0;
     for (uint32_t i = 1; i <= m_N; ++i) {
-      const uint32_t f = Cum(i) - prev;
-      prev = Cum(i);
+      const uint32_t f = CumAt(i) - prev;
+      prev = CumAt(i);
       below += (f + 1) >> 1;
-      m_Cum[i] = static_cast<int16_t>(below);
+      Cum()[i] = static_cast<int16_t>(below);
     }
     m_Total = below;
   }
 
-  alignas(16) int16_t m_Cum[kSlots];
+  alignas(16) int16_t m_Slots[8 + kMaxSymbols];
   const zzipcoder::CReciprocals& m_Recip = zzipcoder::Reciprocals();
   uint32_t m_N = 0;
   uint32_t m_Total = 0;  // cum[n], kept apart: reading it back from the vectors just stored stalls
-  uint32_t m_Chunks = 0;
   uint32_t m_Inc = 1;
   uint32_t m_Limit = 1024;
 };
 
+// A literal v is coded as v - 2 = (2^b - 1) + r: the bucket b, then (for b > 0) the offset r
+// with the model of bucket b.
 class CLiteralModels {
  public:
   explicit CLiteralModels(uint8_t param) {
@@ -223,20 +230,34 @@ class CLiteralModels {
     m_Bucket.Init(8, p.bucketInc, p.limit);
     for (uint32_t b = 1; b < 8; ++b) m_Offset[b].Init(1u << b, p.offsetInc, p.limit);
   }
-  void Encode(CZZipEncoder& enc, uint32_t v) {
+  [[gnu::always_inline]] void Encode(CZZipEncoder& enc, uint32_t v) {
     const uint32_t x = v - 1;  // (v - 2) + 1 = 2^b + r
     const uint32_t b = 31 - static_cast<uint32_t>(__builtin_clz(x));
-    m_Bucket.Encode(enc, b);
-    if (b) m_Offset[b].Encode(enc, x - (1u << b));
+    m_Bucket.Code<1>(enc, b);
+    CodeOffset(b, enc, x - (1u << b));
   }
   // The value, or 256 or more when the stream names one out of range.
-  uint32_t Decode(CZZipDecoder& dec) {
-    const uint32_t b = m_Bucket.Decode(dec);
-    const uint32_t r = b ? m_Offset[b].Decode(dec) : 0;
-    return (1u << b) + r + 1;
+  [[gnu::always_inline]] uint32_t Decode(CZZipDecoder& dec) {
+    const uint32_t b = m_Bucket.Code<1>(dec);
+    return (1u << b) + CodeOffset(b, dec) + 1;
   }
 
  private:
+  // Codes the offset in bucket b (nothing for bucket 0) with the loops sized for it; the offset.
+  template <class TCoder, class... TOffset>
+  [[gnu::always_inline]] uint32_t CodeOffset(uint32_t b, TCoder& coder, TOffset... r) {
+    switch (b) {
+      case 1: return m_Offset[1].Code<1>(coder, r...);
+      case 2: return m_Offset[2].Code<1>(coder, r...);
+      case 3: return m_Offset[3].Code<1>(coder, r...);
+      case 4: return m_Offset[4].Code<2>(coder, r...);
+      case 5: return m_Offset[5].Code<4>(coder, r...);
+      case 6: return m_Offset[6].Code<8>(coder, r...);
+      case 7: return m_Offset[7].Code<16>(coder, r...);
+      default: return 0;
+    }
+  }
+
   CFreqModel m_Bucket;
   CFreqModel m_Offset[8];
 };
