@@ -57,6 +57,16 @@ void BucketStarts(const T* s, int32_t n, int32_t k, int32_t* start) {
   for (int32_t c = 0; c < k; ++c) start[c + 1] += start[c];
 }
 
+// Large alphabets (the reduced texts of the recursion) have bucket arrays too large for the
+// cache: the bucket of the suffix at j is asked for ahead, once its symbol has come in (the text
+// itself is asked for further ahead still).
+template <class T>
+void PrefetchBucket(const T* s, int32_t j, const int32_t* b) {
+  if constexpr (sizeof(T) > 1) {
+    if (j >= 0) __builtin_prefetch(b + s[j]);
+  }
+}
+
 // L-type suffixes from the seeds in sa, left to right. j = sa[i] - 1 is L-type exactly when
 // s[j] >= s[j + 1], since the only entries here are L-type or LMS.
 template <class T>
@@ -64,10 +74,11 @@ void InduceL(const T* s, int32_t* sa, int32_t n, int32_t k, const int32_t* start
   std::copy_n(start, k, b);
   sa[b[s[n - 1]]++] = n - 1;
   for (int32_t i = 0; i < n; ++i) {
-    if (i + kAhead < n) {
-      const int32_t ahead = sa[i + kAhead];
+    if (i + 2 * kAhead < n) {
+      const int32_t ahead = sa[i + 2 * kAhead];
       if (ahead > 0) __builtin_prefetch(s + ahead - 1);
     }
+    if (i + kAhead < n) PrefetchBucket(s, sa[i + kAhead] - 1, b);
     const int32_t j = sa[i] - 1;
     if (j >= 0 && s[j] >= s[j + 1]) sa[b[s[j]]++] = j;
   }
@@ -80,10 +91,11 @@ template <bool markLms, class T>
 void InduceS(const T* s, int32_t* sa, int32_t n, int32_t k, const int32_t* start, int32_t* b) {
   std::copy_n(start + 1, k, b);
   for (int32_t i = n - 1; i >= 0; --i) {
-    if (i >= kAhead) {
-      const int32_t ahead = sa[i - kAhead];
+    if (i >= 2 * kAhead) {
+      const int32_t ahead = sa[i - 2 * kAhead];
       if (ahead > 0) __builtin_prefetch(s + ahead - 1);
     }
+    if (i >= kAhead) PrefetchBucket(s, sa[i - kAhead] - 1, b);
     const int32_t j = sa[i] - 1;
     if (j < 0) continue;
     const T c0 = s[j], c1 = s[j + 1];
