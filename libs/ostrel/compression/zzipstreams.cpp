@@ -26,7 +26,7 @@ constexpr uint32_t kRunLimit = 8192;
 // The order of the three symbols from the top of the interval down, by their frequencies: the
 // larger first, ties as the format has them.
 struct SOrder {
-  uint8_t top, mid, bottom;
+  uint8_t top, mid, bottom, unused = 0;  // four bytes: copied as one word
 };
 
 constexpr SOrder OrderOf(bool f0LtF1, bool f0LtF2, bool f1LtF2, bool f2LtF0) {
@@ -55,7 +55,7 @@ class CSymbolModels {
 
   SSplit Split(uint32_t range) const {
     const SModel& m = m_Models[m_Model];
-    return {m.top, m.mid, m.bottom, zzipcoder::CReciprocals::Scale(range, m.fracMid),
+    return {m.order.top, m.order.mid, m.order.bottom, zzipcoder::CReciprocals::Scale(range, m.fracMid),
             zzipcoder::CReciprocals::Scale(range, m.fracTop)};
   }
 
@@ -93,18 +93,16 @@ class CSymbolModels {
   // the middle and the top part as fractions of the interval.
   struct SModel {
     uint32_t count[3] = {0, 0, 0};
-    uint8_t top = 0, mid = 1, bottom = 2;
+    SOrder order = {0, 1, 2};
     uint64_t fracMid = 0, fracTop = 0;
   };
 
   void Prepare(SModel& m, uint32_t f0, uint32_t f1, uint32_t f2) const {
     const SOrder& o = kOrders[(f0 < f1) << 3 | (f0 < f2) << 2 | (f1 < f2) << 1 | (f2 < f0)];
     const uint32_t total = f0 + f1 + f2;
-    const uint32_t fBottom = o.bottom == 0 ? f0 : o.bottom == 1 ? f1 : f2;
-    const uint32_t fMid = o.mid == 0 ? f0 : o.mid == 1 ? f1 : f2;
-    m.top = o.top;
-    m.mid = o.mid;
-    m.bottom = o.bottom;
+    const uint32_t f[3] = {f0, f1, f2};
+    const uint32_t fBottom = f[o.bottom], fMid = f[o.mid];
+    m.order = o;
     m.fracMid = m_Recip.Fraction(fBottom, total);
     m.fracTop = m_Recip.Fraction(fBottom + fMid, total);
   }
