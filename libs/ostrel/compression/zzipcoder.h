@@ -213,22 +213,24 @@ class CZZipEncoder {
 
 class CZZipDecoder {
  public:
-  CZZipDecoder(const uint8_t* in, size_t len) : m_In(in, len) { m_Value = m_In.Get(16); }
+  CZZipDecoder(const uint8_t* in, size_t len) : m_In(in, len) { m_Offset = m_In.Get(16); }
 
   uint32_t Range() const { return 0x10000 - m_Above - m_Low; }
   // Where the code value lies, as a count of total.
-  uint32_t Target(uint32_t total) const { return ((m_Value - m_Low + 1) * total - 1) / Range(); }
+  uint32_t Target(uint32_t total) const { return ((m_Offset + 1) * total - 1) / Range(); }
   // Offset of the code value from the interval's low end, for cut-point decoding.
-  uint32_t Offset() const { return m_Value - m_Low; }
+  uint32_t Offset() const { return m_Offset; }
   void Decode(uint32_t cumLow, uint32_t cumHigh, uint32_t total) {
     const uint32_t range = Range();
     m_Above = 0x10000 - m_Low - range * cumHigh / total;
     m_Low += range * cumLow / total;
+    m_Offset -= range * cumLow / total;
     Rescale();
   }
   [[gnu::always_inline]] void DecodeCut(uint32_t lowCut, uint32_t highCut) {
     m_Above = 0x10000 - m_Low - highCut;
     m_Low += lowCut;
+    m_Offset -= lowCut;
     Rescale();
   }
 
@@ -241,14 +243,13 @@ class CZZipDecoder {
     const int u = zzipcoder::StraddleBits(m_Low, m_Above);
     m_Low = (m_Low << u) & 0x7FFF;
     m_Above = (m_Above << u) & 0x7FFF;
-    // The new bits for both steps in one read: k behind the value, then u behind that.
-    const uint32_t bits = m_In.Get(k + u);
-    const uint32_t v = ((m_Value << k) & 0xFFFF) | bits >> u;
-    m_Value = (v & 0x8000) | ((v << u) & 0x7FFF) | (bits & ((1u << u) - 1));
+    // The code value lies within the interval whatever bits came in, so its offset from the low
+    // end only ever doubles, taking a new bit, at each of the k + u steps.
+    m_Offset = m_Offset << (k + u) | m_In.Get(k + u);
   }
 
   CZZipBitReader m_In;
   uint32_t m_Low = 0;
   uint32_t m_Above = 0;
-  uint32_t m_Value;
+  uint32_t m_Offset;  // of the code value from low
 };
