@@ -1,6 +1,7 @@
 // The block compressor's front end and container: round trips, the packed layout, limits, damage.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -188,6 +189,14 @@ TEST(ZZipTest, RunFilterAndCallFilterByHand) {
   EXPECT_EQ(Le32(calls, 1), 0x12000000u);
   ZZipCallsDecode(calls.data(), 32);
   EXPECT_EQ(calls, code);
+
+  // Reversal, around the lengths where it turns whole words.
+  for (size_t n = 0; n <= 40; ++n) {
+    Bytes b = RandomBytes(n, static_cast<unsigned>(n)), want = b;
+    std::reverse(want.begin(), want.end());
+    ZZipReverse(b.data(), static_cast<uint32_t>(n));
+    EXPECT_EQ(b, want) << n;
+  }
 }
 
 TEST(ZZipTest, SmallAndIncompressibleBlocksAreStored) {
