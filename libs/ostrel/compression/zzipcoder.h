@@ -45,8 +45,16 @@ class CZZipBitWriter {
   bool Overflow() const { return m_Len > m_Room; }
 
  private:
+  // The first 32 of the 32 to 63 bits held go out as four bytes in one piece.
   void Drain() {
-    while (m_Bits >= 8) Emit(static_cast<uint8_t>(m_Acc >> (m_Bits -= 8)));
+    const uint32_t w = static_cast<uint32_t>(m_Acc >> (m_Bits -= 32));
+    if (m_Room - m_Len < 4 || m_Len > m_Room) {
+      for (int shift = 24; shift >= 0; shift -= 8) Emit(static_cast<uint8_t>(w >> shift));
+      return;
+    }
+    const uint32_t bytes = static_cast<uint32_t>(zzipbits::ReverseEachByte(__builtin_bswap32(w)));
+    std::memcpy(m_pOut + m_Len, &bytes, 4);
+    m_Len += 4;
   }
   void Emit(uint8_t b) {
     if (m_Len < m_Room) m_pOut[m_Len] = static_cast<uint8_t>(zzipbits::ReverseEachByte(b));
