@@ -261,13 +261,13 @@ class CLiteralModels {
 };
 
 constexpr uint32_t kOverflowCheck = 1u << 16;
-}  // namespace
 
 // The two streams share nothing but their order, so each pass below codes one symbol and one
 // literal per step: two independent chains of work that the processor overlaps.
 
-__attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut, size_t literalRoom,
-                          uint8_t* symbolOut, size_t symbolRoom, SZZipStreams& result) {
+[[gnu::always_inline]] inline int32_t EncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut,
+                                                   size_t literalRoom, uint8_t* symbolOut, size_t symbolRoom,
+                                                   SZZipStreams& result) {
   CZZipBitWriter litBits(literalOut, literalRoom), symBits(symbolOut, symbolRoom);
   CZZipEncoder litEnc(litBits), symEnc(symBits);
   CSymbolModels symbols;
@@ -295,8 +295,9 @@ __attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t ZZipEncodeSt
   return !litBits.Overflow() && !symBits.Overflow();
 }
 
-__attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
-                          uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]) {
+[[gnu::always_inline]] inline int32_t DecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn,
+                                                   size_t symbolLen, uint32_t m, uint32_t k, uint8_t param, uint8_t* out,
+                                                   uint32_t counts[256]) {
   if (k > m) return 0;
   // Literal i is decoded in step i, and the move-to-front step of a symbol 2 takes literal j,
   // j being the number of 2s before it: never one not yet decoded. A damaged stream may hold more
@@ -327,6 +328,46 @@ __attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t ZZipDecodeSt
     ++counts[c];
   }
   return twos == k && !outOfRange;
+}
+
+// Each coder is built twice: for any x86-64, and as clones of which the loader takes the one for
+// x86-64-v3 where the processor has it (its shifts and bit counts are shorter). Tests can keep
+// to the first build, which the machines they run on would not take.
+bool g_PlainOnly = false;
+
+int32_t EncodePlain(const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut, size_t literalRoom,
+                    uint8_t* symbolOut, size_t symbolRoom, SZZipStreams& result) {
+  return EncodeStreams(block, m, param, literalOut, literalRoom, symbolOut, symbolRoom, result);
+}
+__attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t EncodeCloned(
+    const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut, size_t literalRoom, uint8_t* symbolOut,
+    size_t symbolRoom, SZZipStreams& result) {
+  return EncodeStreams(block, m, param, literalOut, literalRoom, symbolOut, symbolRoom, result);
+}
+
+int32_t DecodePlain(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen, uint32_t m,
+                    uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]) {
+  return DecodeStreams(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
+}
+__attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t DecodeCloned(
+    const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen, uint32_t m, uint32_t k,
+    uint8_t param, uint8_t* out, uint32_t counts[256]) {
+  return DecodeStreams(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
+}
+}  // namespace
+
+void ZZipKeepToPlainX86(bool keep) { g_PlainOnly = keep; }
+
+int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut, size_t literalRoom,
+                          uint8_t* symbolOut, size_t symbolRoom, SZZipStreams& result) {
+  return (g_PlainOnly ? EncodePlain : EncodeCloned)(block, m, param, literalOut, literalRoom, symbolOut, symbolRoom,
+                                                     result);
+}
+
+int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
+                          uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]) {
+  return (g_PlainOnly ? DecodePlain : DecodeCloned)(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out,
+                                                     counts);
 }
 
 uint8_t ZZipChooseParam(uint32_t, uint32_t) { return 5 | 3 << 3 | 2 << 6; }
