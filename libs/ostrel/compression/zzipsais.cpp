@@ -1,7 +1,6 @@
 #include "ostrel/compression/zzipsais.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "ostrel/compression/zzipmemory.h"
 
@@ -105,6 +104,15 @@ void InduceS(const T* s, int32_t* sa, int32_t n, int32_t k, const int32_t* start
   }
 }
 
+// Whether a[0, len) and b[0, len) are equal. Most substrings are short: a call of memcmp for
+// each would cost more than the comparing.
+template <class T>
+bool SameSymbols(const T* a, const T* b, int32_t len) {
+  for (int32_t i = 0; i < len; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
 // Moves the marked LMS suffixes, in their order, to the front; returns their count.
 int32_t CollectLms(int32_t* sa, int32_t n) {
   int32_t m = 0;
@@ -151,7 +159,7 @@ bool Sais(const T* s, int32_t* sa, int32_t n, int32_t k) {
     }
     const int32_t p = sa[i];
     const int32_t len = sa[m + (p >> 1)];
-    if (len == 0 || len != prevLen || std::memcmp(s + p, s + prev, len * sizeof(T)) != 0) ++names;
+    if (len == 0 || len != prevLen || !SameSymbols(s + p, s + prev, len)) ++names;
     prev = p;
     prevLen = len;
     sa[m + (p >> 1)] = names;  // one more than the name: empty slots hold 0
