@@ -23,7 +23,7 @@ namespace {
 // they take at most n steps, whatever the block holds.
 
 constexpr uint32_t kLanes = 32;  // pieces walked at once: enough cache misses in flight
-constexpr uint32_t kChunk = 256;
+constexpr uint32_t kChunk = 128;
 constexpr uint32_t kUnplaced = ~0u;
 
 template <class TEntry>
@@ -31,7 +31,9 @@ class CInverse {
  public:
   CInverse(const TEntry* next, uint32_t n, uint32_t primary) : m_pNext(next), m_N(n), m_Primary(primary) {
     const int bits = std::bit_width(n);
-    m_Shift = bits > 20 ? 12 : bits > 8 ? bits - 8 : 0;  // a few hundred pieces or more
+    // Pieces of about a thousand rows on large blocks: many more than lanes, so that all stay busy
+    // nearly to the end.
+    m_Shift = bits > 18 ? 10 : bits > 8 ? bits - 8 : 0;
     m_Mask = (1u << m_Shift) - 1;
     m_Pieces = (n >> m_Shift) + 1;
     // Each piece wastes at most the rest of its last chunk and one chunk taken eagerly.
