@@ -160,10 +160,12 @@ class CFreqModel {
     // behind it lie above. Count the lanes above it (each compare gives -1), in two sums so
     // that the adds do not wait on each other.
     __m128i above[2] = {_mm_setzero_si128(), _mm_setzero_si128()};
-    for (uint32_t v = 0; v < V; ++v) above[v & 1] = _mm_sub_epi16(above[v & 1], _mm_cmpgt_epi16(Vector(v), target));
+    for (uint32_t v = 0; v < V; ++v)
+      above[v & 1] = _mm_sub_epi16(above[v & 1], _mm_cmpgt_epi16(Vector(v), target));
     // Each lane holds at most 16: add the bytes of each half, then the halves.
     const __m128i sums = _mm_sad_epu8(_mm_add_epi16(above[0], above[1]), _mm_setzero_si128());
-    const uint32_t sym = V * 8 - static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_add_epi64(sums, _mm_srli_si128(sums, 8))));
+    const uint32_t sym =
+        V * 8 - static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_add_epi64(sums, _mm_srli_si128(sums, 8))));
     const uint32_t range = dec.Range();
     dec.DecodeCut(Cut(range, CumAt(sym), total), Cut(range, CumAt(sym + 1), total));
     Update<V>(sym);
@@ -262,12 +264,13 @@ class CLiteralModels {
 
 constexpr uint32_t kOverflowCheck = 1u << 16;
 
-// The two streams share nothing but their order, so each pass below codes one symbol and one
-// literal per step: two independent chains of work that the processor overlaps.
+// The two streams share nothing but their order: the encoder codes each literal as its byte
+// comes, the decoder decodes literal i in step i, ahead of its use, so that the two chains of
+// work overlap. The move-to-front step runs in the same loop.
 
-[[gnu::always_inline]] inline int32_t EncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut,
-                                                   size_t literalRoom, uint8_t* symbolOut, size_t symbolRoom,
-                                                   SZZipStreams& result) {
+[[gnu::always_inline]] inline int32_t EncodeStreams(const uint8_t* block, uint32_t m, uint8_t param,
+                                                   uint8_t* literalOut, size_t literalRoom, uint8_t* symbolOut,
+                                                   size_t symbolRoom, SZZipStreams& result) {
   CZZipBitWriter litBits(literalOut, literalRoom), symBits(symbolOut, symbolRoom);
   CZZipEncoder litEnc(litBits), symEnc(symBits);
   CSymbolModels symbols;
@@ -295,9 +298,9 @@ constexpr uint32_t kOverflowCheck = 1u << 16;
   return !litBits.Overflow() && !symBits.Overflow();
 }
 
-[[gnu::always_inline]] inline int32_t DecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn,
-                                                   size_t symbolLen, uint32_t m, uint32_t k, uint8_t param, uint8_t* out,
-                                                   uint32_t counts[256]) {
+[[gnu::always_inline]] inline int32_t DecodeStreams(const uint8_t* literalIn, size_t literalLen,
+                                                   const uint8_t* symbolIn, size_t symbolLen, uint32_t m, uint32_t k,
+                                                   uint8_t param, uint8_t* out, uint32_t counts[256]) {
   if (k > m) return 0;
   // Literal i is decoded in step i, and the move-to-front step of a symbol 2 takes literal j,
   // j being the number of 2s before it: never one not yet decoded. A damaged stream may hold more

@@ -75,7 +75,8 @@ Bytes Records(size_t n, unsigned seed) {
     float f = static_cast<float>(rng() % 1000) / 8.0f;
     uint32_t bits;
     std::memcpy(&bits, &f, 4);
-    const uint32_t fields[] = {i * 3, static_cast<uint32_t>(rng() % 300), bits, 0x41000000u | static_cast<uint32_t>(rng() % 5)};
+    const uint32_t fields[] = {i * 3, static_cast<uint32_t>(rng() % 300), bits,
+                               0x41000000u | static_cast<uint32_t>(rng() % 5)};
     for (uint32_t v : fields)
       for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(v >> (8 * k)));
   }
