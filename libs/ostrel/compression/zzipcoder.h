@@ -45,8 +45,16 @@ class CZZipBitWriter {
   bool Overflow() const { return m_Len > m_Room; }
 
  private:
+  // The first 32 of the 32 to 63 bits held go out as four bytes in one piece.
   void Drain() {
-    while (m_Bits >= 8) Emit(static_cast<uint8_t>(m_Acc >> (m_Bits -= 8)));
+    const uint32_t w = static_cast<uint32_t>(m_Acc >> (m_Bits -= 32));
+    if (m_Room - m_Len < 4 || m_Len > m_Room) {
+      for (int shift = 24; shift >= 0; shift -= 8) Emit(static_cast<uint8_t>(w >> shift));
+      return;
+    }
+    const uint32_t bytes = static_cast<uint32_t>(zzipbits::ReverseEachByte(__builtin_bswap32(w)));
+    std::memcpy(m_pOut + m_Len, &bytes, 4);
+    m_Len += 4;
   }
   void Emit(uint8_t b) {
     if (m_Len < m_Room) m_pOut[m_Len] = static_cast<uint8_t>(zzipbits::ReverseEachByte(b));
@@ -125,14 +133,17 @@ inline const CReciprocals& Reciprocals() {
 inline constexpr uint32_t kHalf = 0x8000;
 inline constexpr uint32_t kFirstQuarter = 0x4000;
 
+// The coders keep the interval [low, high] as low and above = 0xFFFF - high: rescaling then
+// shifts zeros into both, where high would take ones.
+//
 // The common leading bits of low and high (0..16) and, behind them, the number of straddling
 // bits (low 01..., high 10...) that the rescaling removes.
-inline int CommonBits(uint32_t low, uint32_t high) {
-  const uint32_t diff = (low ^ high) & 0xFFFF;
+inline int CommonBits(uint32_t low, uint32_t above) {
+  const uint32_t diff = ~(low ^ above) & 0xFFFF;
   return diff ? __builtin_clz(diff) - 16 : 16;
 }
-inline int StraddleBits(uint32_t low, uint32_t high) {
-  const uint32_t x = (low & ~high & 0x7FFF) << 17;
+inline int StraddleBits(uint32_t low, uint32_t above) {
+  const uint32_t x = (low & above & 0x7FFF) << 17;
   return __builtin_clz(~x);
 }
 }  // namespace zzipcoder
@@ -143,18 +154,18 @@ class CZZipEncoder {
 
   // Codes the part [cumLow, cumHigh) of total.
   void Encode(uint32_t cumLow, uint32_t cumHigh, uint32_t total) {
-    const uint32_t range = m_High - m_Low + 1;
-    m_High = m_Low + range * cumHigh / total - 1;
+    const uint32_t range = Range();
+    m_Above = 0x10000 - m_Low - range * cumHigh / total;
     m_Low += range * cumLow / total;
     Rescale();
   }
   // Codes with ready cut points: the part from the interval's low + lowCut to low + highCut - 1.
   [[gnu::always_inline]] void EncodeCut(uint32_t lowCut, uint32_t highCut) {
-    m_High = m_Low + highCut - 1;
+    m_Above = 0x10000 - m_Low - highCut;
     m_Low += lowCut;
     Rescale();
   }
-  uint32_t Range() const { return m_High - m_Low + 1; }
+  uint32_t Range() const { return 0x10000 - m_Above - m_Low; }
   // Two bits that pin the final interval; the decoder reads zeros after them.
   void Finish() {
     ++m_Pending;
@@ -162,19 +173,30 @@ class CZZipEncoder {
   }
 
  private:
+  // Without branches for the usual case: which bits go out is as unpredictable as the data.
   [[gnu::always_inline]] void Rescale() {
-    const int k = zzipcoder::CommonBits(m_Low, m_High);
-    if (k) {
+    const int k = zzipcoder::CommonBits(m_Low, m_Above);
+    if (m_Pending > kFewPending && k) [[unlikely]] {
       PutWithPending(m_Low >> (16 - k), k);
-      m_Low = (m_Low << k) & 0xFFFF;
-      m_High = ((m_High << k) | ((1u << k) - 1)) & 0xFFFF;
+    } else {
+      // k bits go out: the first, the deferred bits (each its opposite), the other k - 1. For
+      // k = 0 nothing does, and the deferred bits wait.
+      // (More than kFewPending deferred bits come here only with k = 0: the mask keeps the shifts
+      // in range, and what they make is not put out.)
+      const uint32_t some = 0u - (k != 0), rest = static_cast<uint32_t>(k) - (some & 1);
+      const uint32_t pending = m_Pending & kFewPending;
+      const uint32_t first = m_Low >> 15, deferred = (1u << pending) - 1;
+      const uint32_t lead = first << pending | (deferred & (first - 1));
+      const uint32_t bits = lead << rest | ((m_Low << 1) & 0xFFFF) >> (16 - rest);
+      m_Out.Put(bits & some, static_cast<int>((rest + 1 + pending) & some));
+      m_Pending &= ~some;
     }
-    const int u = zzipcoder::StraddleBits(m_Low, m_High);
-    if (u) {
-      m_Pending += static_cast<uint32_t>(u);
-      m_Low = (m_Low << u) & 0x7FFF;
-      m_High = ((m_High << u) & 0x7FFF) | 0x8000 | ((1u << u) - 1);
-    }
+    m_Low = (m_Low << k) & 0xFFFF;
+    m_Above = (m_Above << k) & 0xFFFF;
+    const int u = zzipcoder::StraddleBits(m_Low, m_Above);
+    m_Pending += static_cast<uint32_t>(u);
+    m_Low = (m_Low << u) & 0x7FFF;
+    m_Above = (m_Above << u) & 0x7FFF;
   }
   // k bits of v; the deferred bits, each the opposite of the first, follow the first.
   void PutWithPending(uint32_t v, int k) {
@@ -187,50 +209,55 @@ class CZZipEncoder {
     if (k > 1) m_Out.Put(v & ((1u << (k - 1)) - 1), k - 1);
   }
 
+  // Up to this many deferred bits go out with the others in one piece of at most 32 bits; one
+  // less than a power of two, so that it serves as a mask too.
+  static constexpr uint32_t kFewPending = 15;
+
   CZZipBitWriter& m_Out;
   uint32_t m_Low = 0;
-  uint32_t m_High = 0xFFFF;
+  uint32_t m_Above = 0;
   uint32_t m_Pending = 0;
 };
 
 class CZZipDecoder {
  public:
-  CZZipDecoder(const uint8_t* in, size_t len) : m_In(in, len) { m_Value = m_In.Get(16); }
+  CZZipDecoder(const uint8_t* in, size_t len) : m_In(in, len) { m_Offset = m_In.Get(16); }
 
-  uint32_t Range() const { return m_High - m_Low + 1; }
+  uint32_t Range() const { return 0x10000 - m_Above - m_Low; }
   // Where the code value lies, as a count of total.
-  uint32_t Target(uint32_t total) const { return ((m_Value - m_Low + 1) * total - 1) / Range(); }
+  uint32_t Target(uint32_t total) const { return ((m_Offset + 1) * total - 1) / Range(); }
   // Offset of the code value from the interval's low end, for cut-point decoding.
-  uint32_t Offset() const { return m_Value - m_Low; }
+  uint32_t Offset() const { return m_Offset; }
   void Decode(uint32_t cumLow, uint32_t cumHigh, uint32_t total) {
     const uint32_t range = Range();
-    m_High = m_Low + range * cumHigh / total - 1;
+    m_Above = 0x10000 - m_Low - range * cumHigh / total;
     m_Low += range * cumLow / total;
+    m_Offset -= range * cumLow / total;
     Rescale();
   }
   [[gnu::always_inline]] void DecodeCut(uint32_t lowCut, uint32_t highCut) {
-    m_High = m_Low + highCut - 1;
+    m_Above = 0x10000 - m_Low - highCut;
     m_Low += lowCut;
+    m_Offset -= lowCut;
     Rescale();
   }
 
  private:
   // Without branches: shifts by 0 leave everything as it is.
   [[gnu::always_inline]] void Rescale() {
-    const int k = zzipcoder::CommonBits(m_Low, m_High);
+    const int k = zzipcoder::CommonBits(m_Low, m_Above);
     m_Low = (m_Low << k) & 0xFFFF;
-    m_High = ((m_High << k) | ((1u << k) - 1)) & 0xFFFF;
-    const int u = zzipcoder::StraddleBits(m_Low, m_High);
+    m_Above = (m_Above << k) & 0xFFFF;
+    const int u = zzipcoder::StraddleBits(m_Low, m_Above);
     m_Low = (m_Low << u) & 0x7FFF;
-    m_High = ((m_High << u) & 0x7FFF) | 0x8000 | ((1u << u) - 1);
-    // The new bits for both steps in one read: k behind the value, then u behind that.
-    const uint32_t bits = m_In.Get(k + u);
-    const uint32_t v = ((m_Value << k) & 0xFFFF) | bits >> u;
-    m_Value = (v & 0x8000) | ((v << u) & 0x7FFF) | (bits & ((1u << u) - 1));
+    m_Above = (m_Above << u) & 0x7FFF;
+    // The code value lies within the interval whatever bits came in, so its offset from the low
+    // end only ever doubles, taking a new bit, at each of the k + u steps.
+    m_Offset = m_Offset << (k + u) | m_In.Get(k + u);
   }
 
   CZZipBitReader m_In;
   uint32_t m_Low = 0;
-  uint32_t m_High = 0xFFFF;
-  uint32_t m_Value;
+  uint32_t m_Above = 0;
+  uint32_t m_Offset;  // of the code value from low
 };

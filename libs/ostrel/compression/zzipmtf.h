@@ -6,7 +6,6 @@
 #include <emmintrin.h>
 
 #include <cstdint>
-#include <cstring>
 
 class CZZipMtf {
  public:
@@ -40,16 +39,18 @@ class CZZipMtf {
   // Values of 2 or more: entry i moves to the front.
   void ToFront(uint32_t i) {
     const uint8_t c = m_List[i];
-    if (i < 16) {
-      // Shift the first 16 entries up one place, keeping those past i.
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_List));
-      const __m128i moved = _mm_and_si128(_mm_cmplt_epi8(kLanes(), _mm_set1_epi8(static_cast<char>(i + 1))),
-                                          _mm_slli_si128(v, 1));
-      const __m128i kept = _mm_andnot_si128(_mm_cmplt_epi8(kLanes(), _mm_set1_epi8(static_cast<char>(i + 1))), v);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(m_List), _mm_or_si128(moved, kept));
-    } else {
-      std::memmove(m_List + 1, m_List, i);
+    // Entries [0, i) move up one place: 16 at a time from the top down (each load comes before
+    // the store that overlaps it), then what is left below 16 within one vector.
+    uint32_t p = i;
+    while (p >= 16) {
+      p -= 16;
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(m_List + p + 1),
+                       _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_List + p)));
     }
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_List));
+    const __m128i moves = _mm_cmplt_epi8(kLanes(), _mm_set1_epi8(static_cast<char>(p + 1)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(m_List),
+                     _mm_or_si128(_mm_and_si128(moves, _mm_slli_si128(v, 1)), _mm_andnot_si128(moves, v)));
     m_List[0] = c;
     m_Prev = i;
   }

@@ -1,7 +1,6 @@
 #include "ostrel/compression/zzipsais.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "ostrel/compression/zzipmemory.h"
 
@@ -37,11 +36,12 @@ template <class T>
 void ClassifyTypes(const T* s, int32_t n, CTypes& t) {
   uint64_t* words = t.Words();
   std::fill_n(words, static_cast<size_t>(n) / 64 + 1, 0);
-  bool nextS = false;  // the last suffix is larger than the empty one after it
+  uint64_t nextS = 0;  // the last suffix is larger than the empty one after it
   uint64_t word = 0;
   for (int32_t i = n - 2; i >= 0; --i) {
-    nextS = s[i] < s[i + 1] || (s[i] == s[i + 1] && nextS);
-    word |= uint64_t{nextS} << (i & 63);
+    // In arithmetic rather than with jumps: on most data the outcome is anyone's guess.
+    nextS = uint64_t{s[i] < s[i + 1]} | (uint64_t{s[i] == s[i + 1]} & nextS);
+    word |= nextS << (i & 63);
     if ((i & 63) == 0) {
       words[i >> 6] = word;
       word = 0;
@@ -53,8 +53,33 @@ void ClassifyTypes(const T* s, int32_t n, CTypes& t) {
 template <class T>
 void BucketStarts(const T* s, int32_t n, int32_t k, int32_t* start) {
   std::fill_n(start, k + 1, 0);
-  for (int32_t i = 0; i < n; ++i) ++start[s[i] + 1];
+  if constexpr (sizeof(T) == 1) {
+    // Bytes (k is 256) are counted in four tables: with one, a run of a byte makes each count
+    // wait for the one before it.
+    int32_t part[3][256] = {};
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+      ++start[s[i] + 1];
+      ++part[0][s[i + 1]];
+      ++part[1][s[i + 2]];
+      ++part[2][s[i + 3]];
+    }
+    for (; i < n; ++i) ++start[s[i] + 1];
+    for (int32_t c = 0; c < 256; ++c) start[c + 1] += part[0][c] + part[1][c] + part[2][c];
+  } else {
+    for (int32_t i = 0; i < n; ++i) ++start[s[i] + 1];
+  }
   for (int32_t c = 0; c < k; ++c) start[c + 1] += start[c];
+}
+
+// Large alphabets (the reduced texts of the recursion) have bucket arrays too large for the
+// cache: the bucket of the suffix at j is asked for ahead, once its symbol has come in (the text
+// itself is asked for further ahead still).
+template <class T>
+void PrefetchBucket(const T* s, int32_t j, const int32_t* b) {
+  if constexpr (sizeof(T) > 1) {
+    if (j >= 0) __builtin_prefetch(b + s[j]);
+  }
 }
 
 // L-type suffixes from the seeds in sa, left to right. j = sa[i] - 1 is L-type exactly when
@@ -64,10 +89,11 @@ void InduceL(const T* s, int32_t* sa, int32_t n, int32_t k, const int32_t* start
   std::copy_n(start, k, b);
   sa[b[s[n - 1]]++] = n - 1;
   for (int32_t i = 0; i < n; ++i) {
-    if (i + kAhead < n) {
-      const int32_t ahead = sa[i + kAhead];
+    if (i + 2 * kAhead < n) {
+      const int32_t ahead = sa[i + 2 * kAhead];
       if (ahead > 0) __builtin_prefetch(s + ahead - 1);
     }
+    if (i + kAhead < n) PrefetchBucket(s, sa[i + kAhead] - 1, b);
     const int32_t j = sa[i] - 1;
     if (j >= 0 && s[j] >= s[j + 1]) sa[b[s[j]]++] = j;
   }
@@ -80,10 +106,11 @@ template <bool markLms, class T>
 void InduceS(const T* s, int32_t* sa, int32_t n, int32_t k, const int32_t* start, int32_t* b) {
   std::copy_n(start + 1, k, b);
   for (int32_t i = n - 1; i >= 0; --i) {
-    if (i >= kAhead) {
-      const int32_t ahead = sa[i - kAhead];
+    if (i >= 2 * kAhead) {
+      const int32_t ahead = sa[i - 2 * kAhead];
       if (ahead > 0) __builtin_prefetch(s + ahead - 1);
     }
+    if (i >= kAhead) PrefetchBucket(s, sa[i - kAhead] - 1, b);
     const int32_t j = sa[i] - 1;
     if (j < 0) continue;
     const T c0 = s[j], c1 = s[j + 1];
@@ -91,6 +118,15 @@ void InduceS(const T* s, int32_t* sa, int32_t n, int32_t k, const int32_t* start
     if (c0 < c1 || (c0 == c1 && isS)) sa[--b[c0]] = j;
     else if (markLms && isS) sa[i] = ~sa[i];
   }
+}
+
+// Whether a[0, len) and b[0, len) are equal. Most substrings are short: a call of memcmp for
+// each would cost more than the comparing.
+template <class T>
+bool SameSymbols(const T* a, const T* b, int32_t len) {
+  for (int32_t i = 0; i < len; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
 }
 
 // Moves the marked LMS suffixes, in their order, to the front; returns their count.
@@ -139,7 +175,7 @@ bool Sais(const T* s, int32_t* sa, int32_t n, int32_t k) {
     }
     const int32_t p = sa[i];
     const int32_t len = sa[m + (p >> 1)];
-    if (len == 0 || len != prevLen || std::memcmp(s + p, s + prev, len * sizeof(T)) != 0) ++names;
+    if (len == 0 || len != prevLen || !SameSymbols(s + p, s + prev, len)) ++names;
     prev = p;
     prevLen = len;
     sa[m + (p >> 1)] = names;  // one more than the name: empty slots hold 0

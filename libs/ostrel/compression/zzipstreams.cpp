@@ -26,7 +26,7 @@ constexpr uint32_t kRunLimit = 8192;
 // The order of the three symbols from the top of the interval down, by their frequencies: the
 // larger first, ties as the format has them.
 struct SOrder {
-  uint8_t top, mid, bottom;
+  uint8_t top, mid, bottom, unused = 0;  // four bytes: copied as one word
 };
 
 constexpr SOrder OrderOf(bool f0LtF1, bool f0LtF2, bool f1LtF2, bool f2LtF0) {
@@ -55,7 +55,7 @@ class CSymbolModels {
 
   SSplit Split(uint32_t range) const {
     const SModel& m = m_Models[m_Model];
-    return {m.top, m.mid, m.bottom, zzipcoder::CReciprocals::Scale(range, m.fracMid),
+    return {m.order.top, m.order.mid, m.order.bottom, zzipcoder::CReciprocals::Scale(range, m.fracMid),
             zzipcoder::CReciprocals::Scale(range, m.fracTop)};
   }
 
@@ -93,18 +93,16 @@ class CSymbolModels {
   // the middle and the top part as fractions of the interval.
   struct SModel {
     uint32_t count[3] = {0, 0, 0};
-    uint8_t top = 0, mid = 1, bottom = 2;
+    SOrder order = {0, 1, 2};
     uint64_t fracMid = 0, fracTop = 0;
   };
 
   void Prepare(SModel& m, uint32_t f0, uint32_t f1, uint32_t f2) const {
     const SOrder& o = kOrders[(f0 < f1) << 3 | (f0 < f2) << 2 | (f1 < f2) << 1 | (f2 < f0)];
     const uint32_t total = f0 + f1 + f2;
-    const uint32_t fBottom = o.bottom == 0 ? f0 : o.bottom == 1 ? f1 : f2;
-    const uint32_t fMid = o.mid == 0 ? f0 : o.mid == 1 ? f1 : f2;
-    m.top = o.top;
-    m.mid = o.mid;
-    m.bottom = o.bottom;
+    const uint32_t f[3] = {f0, f1, f2};
+    const uint32_t fBottom = f[o.bottom], fMid = f[o.mid];
+    m.order = o;
     m.fracMid = m_Recip.Fraction(fBottom, total);
     m.fracTop = m_Recip.Fraction(fBottom + fMid, total);
   }
@@ -132,86 +130,99 @@ SLiteralParam ParamOf(uint8_t param) {
   return {1u << (param & 7), 1u << (param >> 3 & 7), 1024u << (param >> 6)};
 }
 
-// An adaptive frequency model of up to 128 symbols, kept as cumulative counts (cum[s] is the total
-// below symbol s, cum[n] the whole), eight to a vector, so that finding and updating a symbol
-// takes no branch per symbol.
+// An adaptive frequency model of up to 128 symbols, kept as cumulative counts: cum[s] is the
+// total below symbol s, cum[0] = 0 and cum[n] the whole. cum[1..n] lie eight to a vector, so that
+// finding and updating a symbol takes no branch per symbol; V is the number of vectors the
+// model's n takes, which the caller names so that the loops have a fixed length.
 class CFreqModel {
  public:
   void Init(uint32_t n, uint32_t inc, uint32_t limit) {
     m_N = n;
     m_Inc = inc;
     m_Limit = limit;
-    m_Chunks = (n + 1 + 7) / 8;
-    for (uint32_t i = 0; i < kSlots; ++i) m_Cum[i] = static_cast<int16_t>(i <= n ? i : kPad);
+    m_Total = n;
+    for (uint32_t i = 0; i <= kMaxSymbols; ++i) Cum()[i] = static_cast<int16_t>(i <= n ? i : kPad);
   }
-  void Encode(CZZipEncoder& enc, uint32_t sym) {
-    const uint32_t total = Cum(m_N), range = enc.Range();
-    enc.EncodeCut(Cut(range, Cum(sym), total), Cut(range, Cum(sym + 1), total));
-    Update(sym);
+
+  template <uint32_t V>
+  [[gnu::always_inline]] uint32_t Code(CZZipEncoder& enc, uint32_t sym) {
+    const uint32_t total = m_Total, range = enc.Range();
+    enc.EncodeCut(Cut(range, CumAt(sym), total), Cut(range, CumAt(sym + 1), total));
+    Update<V>(sym);
+    return sym;
   }
-  uint32_t Decode(CZZipDecoder& dec) {
-    const uint32_t total = Cum(m_N);
+
+  template <uint32_t V>
+  [[gnu::always_inline]] uint32_t Code(CZZipDecoder& dec) {
+    const uint32_t total = m_Total;
     const __m128i target = _mm_set1_epi16(static_cast<int16_t>(dec.Target(total)));
-    // The symbol is the number of cum[1..n-1] at or below the target: count the slots above it
-    // (each compare gives -1) and take them from the slots.
-    __m128i above = _mm_setzero_si128();
-    for (uint32_t c = 0; c < m_Chunks; ++c) {
-      const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(m_Cum) + c);
-      above = _mm_sub_epi16(above, _mm_cmpgt_epi16(v, target));
-    }
-    above = _mm_add_epi16(above, _mm_srli_si128(above, 8));
-    above = _mm_add_epi16(above, _mm_srli_si128(above, 4));
-    above = _mm_add_epi16(above, _mm_srli_si128(above, 2));
-    const uint32_t sym = m_Chunks * 8 - static_cast<uint32_t>(_mm_cvtsi128_si32(above) & 0xFFFF) - 1;
+    // The symbol is the number of cum[1..n-1] at or below the target; cum[n] and the padding
+    // behind it lie above. Count the lanes above it (each compare gives -1), in two sums so
+    // that the adds do not wait on each other.
+    __m128i above[2] = {_mm_setzero_si128(), _mm_setzero_si128()};
+    for (uint32_t v = 0; v < V; ++v)
+      above[v & 1] = _mm_sub_epi16(above[v & 1], _mm_cmpgt_epi16(Vector(v), target));
+    // Each lane holds at most 16: add the bytes of each half, then the halves.
+    const __m128i sums = _mm_sad_epu8(_mm_add_epi16(above[0], above[1]), _mm_setzero_si128());
+    const uint32_t sym =
+        V * 8 - static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_add_epi64(sums, _mm_srli_si128(sums, 8))));
     const uint32_t range = dec.Range();
-    dec.DecodeCut(Cut(range, Cum(sym), total), Cut(range, Cum(sym + 1), total));
-    Update(sym);
+    dec.DecodeCut(Cut(range, CumAt(sym), total), Cut(range, CumAt(sym + 1), total));
+    Update<V>(sym);
     return sym;
   }
 
  private:
-  static constexpr uint32_t kSlots = 136;
+  static constexpr uint32_t kMaxSymbols = 128;
   static constexpr int16_t kPad = 0x7FFF;  // above any count: never at or below a target
 
-  uint32_t Cum(uint32_t i) const { return static_cast<uint32_t>(m_Cum[i]); }
+  // cum[1] starts a vector.
+  int16_t* Cum() { return m_Slots + 7; }
+  uint32_t CumAt(uint32_t i) { return static_cast<uint32_t>(Cum()[i]); }
+  __m128i* VectorAt(uint32_t v) { return reinterpret_cast<__m128i*>(m_Slots + 8) + v; }
+  __m128i Vector(uint32_t v) { return _mm_load_si128(VectorAt(v)); }
+
   // range * cum / total, as the coder would compute it.
   uint32_t Cut(uint32_t range, uint32_t cum, uint32_t total) const {
     return zzipcoder::CReciprocals::Scale(range, m_Recip.Fraction(cum, total));
   }
 
-  void Update(uint32_t sym) {
+  template <uint32_t V>
+  [[gnu::always_inline]] void Update(uint32_t sym) {
+    // cum[i] grows for sym < i <= n, that is lane i - 1 from sym up to n - 1.
     const __m128i inc = _mm_set1_epi16(static_cast<int16_t>(m_Inc));
-    const __m128i first = _mm_set1_epi16(static_cast<int16_t>(sym));  // lanes above it grow
-    const __m128i last = _mm_set1_epi16(static_cast<int16_t>(m_N + 1));
-    // Chunks wholly at or below the symbol stay as they are.
-    const uint32_t from = (sym + 1) / 8;
-    __m128i lane = _mm_add_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7), _mm_set1_epi16(static_cast<int16_t>(from * 8)));
-    for (uint32_t c = from; c < m_Chunks; ++c) {
-      __m128i* p = reinterpret_cast<__m128i*>(m_Cum) + c;
-      const __m128i mask = _mm_and_si128(_mm_cmpgt_epi16(lane, first), _mm_cmplt_epi16(lane, last));
-      _mm_store_si128(p, _mm_add_epi16(_mm_load_si128(p), _mm_and_si128(mask, inc)));
+    const __m128i below = _mm_set1_epi16(static_cast<int16_t>(sym - 1));
+    const __m128i end = _mm_set1_epi16(static_cast<int16_t>(m_N));
+    __m128i lane = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
+    for (uint32_t v = 0; v < V; ++v) {
+      const __m128i grows = _mm_and_si128(_mm_cmpgt_epi16(lane, below), _mm_cmplt_epi16(lane, end));
+      _mm_store_si128(VectorAt(v), _mm_add_epi16(Vector(v), _mm_and_si128(grows, inc)));
       lane = _mm_add_epi16(lane, _mm_set1_epi16(8));
     }
-    if (Cum(m_N) > m_Limit) Halve();
+    m_Total += m_Inc;
+    if (m_Total > m_Limit) Halve();
   }
   void Halve() {
     uint32_t below = 0, prev = 0;
     for (uint32_t i = 1; i <= m_N; ++i) {
-      const uint32_t f = Cum(i) - prev;
-      prev = Cum(i);
+      const uint32_t f = CumAt(i) - prev;
+      prev = CumAt(i);
       below += (f + 1) >> 1;
-      m_Cum[i] = static_cast<int16_t>(below);
+      Cum()[i] = static_cast<int16_t>(below);
     }
+    m_Total = below;
   }
 
-  alignas(16) int16_t m_Cum[kSlots];
+  alignas(16) int16_t m_Slots[8 + kMaxSymbols];
   const zzipcoder::CReciprocals& m_Recip = zzipcoder::Reciprocals();
   uint32_t m_N = 0;
-  uint32_t m_Chunks = 0;
+  uint32_t m_Total = 0;  // cum[n], kept apart: reading it back from the vectors just stored stalls
   uint32_t m_Inc = 1;
   uint32_t m_Limit = 1024;
 };
 
+// A literal v is coded as v - 2 = (2^b - 1) + r: the bucket b, then (for b > 0) the offset r
+// with the model of bucket b.
 class CLiteralModels {
  public:
   explicit CLiteralModels(uint8_t param) {
@@ -219,54 +230,64 @@ class CLiteralModels {
     m_Bucket.Init(8, p.bucketInc, p.limit);
     for (uint32_t b = 1; b < 8; ++b) m_Offset[b].Init(1u << b, p.offsetInc, p.limit);
   }
-  void Encode(CZZipEncoder& enc, uint32_t v) {
+  [[gnu::always_inline]] void Encode(CZZipEncoder& enc, uint32_t v) {
     const uint32_t x = v - 1;  // (v - 2) + 1 = 2^b + r
     const uint32_t b = 31 - static_cast<uint32_t>(__builtin_clz(x));
-    m_Bucket.Encode(enc, b);
-    if (b) m_Offset[b].Encode(enc, x - (1u << b));
+    m_Bucket.Code<1>(enc, b);
+    CodeOffset(b, enc, x - (1u << b));
   }
   // The value, or 256 or more when the stream names one out of range.
-  uint32_t Decode(CZZipDecoder& dec) {
-    const uint32_t b = m_Bucket.Decode(dec);
-    const uint32_t r = b ? m_Offset[b].Decode(dec) : 0;
-    return (1u << b) + r + 1;
+  [[gnu::always_inline]] uint32_t Decode(CZZipDecoder& dec) {
+    const uint32_t b = m_Bucket.Code<1>(dec);
+    return (1u << b) + CodeOffset(b, dec) + 1;
   }
 
  private:
+  // Codes the offset in bucket b (nothing for bucket 0) with the loops sized for it; the offset.
+  template <class TCoder, class... TOffset>
+  [[gnu::always_inline]] uint32_t CodeOffset(uint32_t b, TCoder& coder, TOffset... r) {
+    switch (b) {
+      case 1: return m_Offset[1].Code<1>(coder, r...);
+      case 2: return m_Offset[2].Code<1>(coder, r...);
+      case 3: return m_Offset[3].Code<1>(coder, r...);
+      case 4: return m_Offset[4].Code<2>(coder, r...);
+      case 5: return m_Offset[5].Code<4>(coder, r...);
+      case 6: return m_Offset[6].Code<8>(coder, r...);
+      case 7: return m_Offset[7].Code<16>(coder, r...);
+      default: return 0;
+    }
+  }
+
   CFreqModel m_Bucket;
   CFreqModel m_Offset[8];
 };
 
 constexpr uint32_t kOverflowCheck = 1u << 16;
-}  // namespace
 
-// The two streams share nothing but their order, so each pass below codes one symbol and one
-// literal per step: two independent chains of work that the processor overlaps.
+// The two streams share nothing but their order: the encoder codes each literal as its byte
+// comes, the decoder decodes literal i in step i, ahead of its use, so that the two chains of
+// work overlap. The move-to-front step runs in the same loop.
 
-int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut, size_t literalRoom,
-                          uint8_t* symbolOut, size_t symbolRoom, SZZipStreams& result) {
-  TZZipArray<uint8_t> syms(m), lits(m);
-  if (!syms || !lits) return -1;
-  CZZipMtf mtf;
-  uint32_t k = 0;
-  for (uint32_t i = 0; i < m; ++i) {
-    const uint32_t v = mtf.Encode(block[i]);
-    syms[i] = static_cast<uint8_t>(v < 2 ? v : 2);
-    lits[k] = static_cast<uint8_t>(v);
-    k += v >= 2;
-  }
-
+[[gnu::always_inline]] inline int32_t EncodeStreams(const uint8_t* block, uint32_t m, uint8_t param,
+                                                   uint8_t* literalOut, size_t literalRoom, uint8_t* symbolOut,
+                                                   size_t symbolRoom, SZZipStreams& result) {
   CZZipBitWriter litBits(literalOut, literalRoom), symBits(symbolOut, symbolRoom);
   CZZipEncoder litEnc(litBits), symEnc(symBits);
   CSymbolModels symbols;
   CLiteralModels literals(param);
+  CZZipMtf mtf;
+  uint32_t k = 0;
   for (uint32_t i = 0; i < m; ++i) {
-    const uint32_t sym = syms[i];
+    const uint32_t v = mtf.Encode(block[i]);
+    const uint32_t sym = v < 2 ? v : 2;
     const CSymbolModels::SSplit s = symbols.Split(symEnc.Range());
     const bool top = sym == s.top, mid = sym == s.mid;
     symEnc.EncodeCut(top ? s.cutTop : mid ? s.cutMid : 0, top ? symEnc.Range() : mid ? s.cutTop : s.cutMid);
     symbols.Update(sym);
-    if (i < k) literals.Encode(litEnc, lits[i]);
+    if (v >= 2) {
+      literals.Encode(litEnc, v);
+      ++k;
+    }
     if ((i & (kOverflowCheck - 1)) == 0 && (litBits.Overflow() || symBits.Overflow())) return 0;
   }
   litEnc.Finish();
@@ -277,14 +298,21 @@ int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8
   return !litBits.Overflow() && !symBits.Overflow();
 }
 
-int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
-                          uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]) {
+[[gnu::always_inline]] inline int32_t DecodeStreams(const uint8_t* literalIn, size_t literalLen,
+                                                   const uint8_t* symbolIn, size_t symbolLen, uint32_t m, uint32_t k,
+                                                   uint8_t param, uint8_t* out, uint32_t counts[256]) {
   if (k > m) return 0;
-  TZZipArray<uint8_t> lits(k);
+  // Literal i is decoded in step i, and the move-to-front step of a symbol 2 takes literal j,
+  // j being the number of 2s before it: never one not yet decoded. A damaged stream may hold more
+  // 2s than literals; those take the spare entry at k, and the count is checked at the end.
+  TZZipArray<uint8_t> lits(size_t{k} + 1);
   if (!lits) return -1;
+  lits[k] = 2;
   CZZipDecoder litDec(literalIn, literalLen), symDec(symbolIn, symbolLen);
   CSymbolModels symbols;
   CLiteralModels literals(param);
+  CZZipMtf mtf;
+  std::fill_n(counts, 256, 0);
   uint32_t twos = 0, outOfRange = 0;
   for (uint32_t i = 0; i < m; ++i) {
     const CSymbolModels::SSplit s = symbols.Split(symDec.Range());
@@ -293,25 +321,56 @@ int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uin
     const uint32_t sym = inTop ? s.top : inMid ? s.mid : s.bottom;
     symDec.DecodeCut(inTop ? s.cutTop : inMid ? s.cutMid : 0, inTop ? symDec.Range() : inMid ? s.cutTop : s.cutMid);
     symbols.Update(sym);
-    out[i] = static_cast<uint8_t>(sym);
-    twos += sym == 2;
     if (i < k) {
       const uint32_t v = literals.Decode(litDec);
       outOfRange |= v >> 8;
       lits[i] = static_cast<uint8_t>(v);
     }
-  }
-  if (twos != k || outOfRange) return 0;
-
-  CZZipMtf mtf;
-  std::fill_n(counts, 256, 0);
-  for (uint32_t i = 0, j = 0; i < m; ++i) {
-    const uint32_t sym = out[i];
-    const uint8_t c = sym == 2 ? mtf.Decode(lits[j++]) : mtf.Near(sym);
+    const uint8_t c = sym == 2 ? mtf.Decode(lits[std::min(twos++, k)]) : mtf.Near(sym);
     out[i] = c;
     ++counts[c];
   }
-  return 1;
+  return twos == k && !outOfRange;
+}
+
+// Each coder is built twice: for any x86-64, and as clones of which the loader takes the one for
+// x86-64-v3 where the processor has it (its shifts and bit counts are shorter). Tests can keep
+// to the first build, which the machines they run on would not take.
+bool g_PlainOnly = false;
+
+int32_t EncodePlain(const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut, size_t literalRoom,
+                    uint8_t* symbolOut, size_t symbolRoom, SZZipStreams& result) {
+  return EncodeStreams(block, m, param, literalOut, literalRoom, symbolOut, symbolRoom, result);
+}
+__attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t EncodeCloned(
+    const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut, size_t literalRoom, uint8_t* symbolOut,
+    size_t symbolRoom, SZZipStreams& result) {
+  return EncodeStreams(block, m, param, literalOut, literalRoom, symbolOut, symbolRoom, result);
+}
+
+int32_t DecodePlain(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen, uint32_t m,
+                    uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]) {
+  return DecodeStreams(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
+}
+__attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t DecodeCloned(
+    const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen, uint32_t m, uint32_t k,
+    uint8_t param, uint8_t* out, uint32_t counts[256]) {
+  return DecodeStreams(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
+}
+}  // namespace
+
+void ZZipKeepToPlainX86(bool keep) { g_PlainOnly = keep; }
+
+int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut, size_t literalRoom,
+                          uint8_t* symbolOut, size_t symbolRoom, SZZipStreams& result) {
+  return (g_PlainOnly ? EncodePlain : EncodeCloned)(block, m, param, literalOut, literalRoom, symbolOut, symbolRoom,
+                                                     result);
+}
+
+int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
+                          uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]) {
+  return (g_PlainOnly ? DecodePlain : DecodeCloned)(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out,
+                                                     counts);
 }
 
 uint8_t ZZipChooseParam(uint32_t, uint32_t) { return 5 | 3 << 3 | 2 << 6; }

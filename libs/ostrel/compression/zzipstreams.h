@@ -30,5 +30,9 @@ int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8
 int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
                           uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]);
 
+// Keeps the coders to their build for any x86-64 even where the processor offers more (for tests:
+// both builds must give the same).
+void ZZipKeepToPlainX86(bool keep);
+
 // The parameter the compressor uses for a sorted block of m bytes with k literals.
 uint8_t ZZipChooseParam(uint32_t m, uint32_t k);

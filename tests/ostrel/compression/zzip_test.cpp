@@ -1,6 +1,7 @@
 // The block compressor's front end and container: round trips, the packed layout, limits, damage.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -188,6 +189,24 @@ TEST(ZZipTest, RunFilterAndCallFilterByHand) {
   EXPECT_EQ(Le32(calls, 1), 0x12000000u);
   ZZipCallsDecode(calls.data(), 32);
   EXPECT_EQ(calls, code);
+
+  // The length the run filter would give is the length it gives, runs or none.
+  for (const Bytes& in : {RandomBytes(1000, 3), TextBytes(1000, 3), RepetitiveBytes(3000, 3), Bytes(300, 7)}) {
+    for (size_t n : {in.size(), in.size() - 1, size_t{9}, size_t{8}}) {
+      Bytes filtered(n + n / 7 + 1);
+      EXPECT_EQ(ZZipRunsLength(in.data(), static_cast<uint32_t>(n)),
+                ZZipRunsEncode(in.data(), static_cast<uint32_t>(n), filtered.data()))
+          << n;
+    }
+  }
+
+  // Reversal, around the lengths where it turns whole words.
+  for (size_t n = 0; n <= 40; ++n) {
+    Bytes b = RandomBytes(n, static_cast<unsigned>(n)), want = b;
+    std::reverse(want.begin(), want.end());
+    ZZipReverse(b.data(), static_cast<uint32_t>(n));
+    EXPECT_EQ(b, want) << n;
+  }
 }
 
 TEST(ZZipTest, SmallAndIncompressibleBlocksAreStored) {
