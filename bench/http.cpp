@@ -3,30 +3,20 @@
 // Goal: at least 80% of curl's rate, a time ratio of at most 1.25.
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <string>
 
-#include "ostrel/files/filehelpers.h"
-#include "ostrel/system/frameloop.h"
+#include "downloadbench.h"
 #include "ostrelcomm/httpclient/httpclient.h"
-#include "platform/display/headless.h"
 #include "ratioreporter.h"
 #include "support/httppeers.h"
 
-extern char** environ;
-
 namespace {
-
-constexpr size_t kFileSize = 100u << 20;
 
 struct SServer {
   SServer() {
     m_Up = m_Nginx.Start();
-    WriteWholeFile(m_Nginx.Www() + "/big.bin", TestContent(kFileSize, 1));
+    WriteWholeFile(m_Nginx.Www() + "/big.bin", TestContent(kDownloadSize, 1));
   }
   std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_Nginx.Port()) + "/big.bin"; }
   std::string Local() const { return m_Out.File("big.bin"); }
@@ -41,27 +31,11 @@ SServer& Server() {
   return server;
 }
 
-bool Arrived(benchmark::State& state) {
-  uint32_t size = 0;
-  if (xFileSize(Server().Local().c_str(), &size) && size == kFileSize) return true;
-  state.SkipWithError("the file did not arrive whole");
-  return false;
-}
-
-void Finish(benchmark::State& state) {
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(kFileSize));
-}
+bool Arrived(benchmark::State& state) { return DownloadArrived(state, Server().Local()); }
 
 void BM_Ostrel(benchmark::State& state) {
   if (!Server().m_Up) return state.SkipWithError("nginx did not start");
-  PlatformHeadless()->Reset();
-  PlatformSetDisplay(PlatformHeadlessDisplay());
-  glb = new SGlobals(1);
-  sglb = new SSysGlobals;
-  xCreateGlobals();
-  xInit();
-  SetMinimumFrameTime(20);
-  SetUpdateTime(20);
+  CBenchRuntime runtime;
   int64_t frames = 0;
   for (auto _ : state) {
     CHTTPClient client;
@@ -76,50 +50,17 @@ void BM_Ostrel(benchmark::State& state) {
     if (!Arrived(state)) break;
   }
   state.counters["frames"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kAvgIterations);
-  Finish(state);
-  xExit();
-  xFreeGlobals();
-  delete sglb;
-  delete glb;
-  sglb = nullptr;
-  glb = nullptr;
+  DownloadFinish(state);
 }
 
 void BM_CurlTool(benchmark::State& state) {
   if (!Server().m_Up) return state.SkipWithError("nginx did not start");
-  const std::string url = Server().Url();
-  const std::string local = Server().Local();
-  for (auto _ : state) {
-    const char* argv[] = {"curl", "-s", "-o", local.c_str(), url.c_str(), nullptr};
-    pid_t pid = -1;
-    int status = 0;
-    if (posix_spawnp(&pid, "curl", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
-      return state.SkipWithError("curl did not start");
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!Arrived(state)) break;
-  }
-  Finish(state);
-}
-
-size_t WriteToFile(char* data, size_t size, size_t count, void* file) {
-  return std::fwrite(data, size, count, static_cast<FILE*>(file));
+  RunCurlTool(state, Server().Url(), Server().Local());
 }
 
 void BM_Libcurl(benchmark::State& state) {
   if (!Server().m_Up) return state.SkipWithError("nginx did not start");
-  CURL* curl = curl_easy_init();
-  curl_easy_setopt(curl, CURLOPT_URL, Server().Url().c_str());
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteToFile);
-  for (auto _ : state) {
-    FILE* file = std::fopen(Server().Local().c_str(), "wb");
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, file);
-    const CURLcode r = curl_easy_perform(curl);
-    std::fclose(file);
-    if (r != CURLE_OK || !Arrived(state)) break;
-  }
-  curl_easy_cleanup(curl);
-  Finish(state);
+  RunLibcurl(state, Server().Url(), Server().Local());
 }
 
 }  // namespace
