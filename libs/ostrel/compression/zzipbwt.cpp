@@ -24,7 +24,6 @@ namespace {
 
 constexpr uint32_t kLanes = 32;  // pieces walked at once: enough cache misses in flight
 constexpr uint32_t kChunk = 128;
-constexpr uint32_t kUnplaced = ~0u;
 
 template <class TEntry>
 class CInverse {
