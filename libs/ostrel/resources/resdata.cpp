@@ -72,6 +72,15 @@ void PaletteName(const char* file, char* out, size_t size) {
 
 int32_t xResNameFits(const char* name) { return name && std::strlen(name) < static_cast<size_t>(RES_NAME_SIZE); }
 
+namespace {
+// Names of the Defines, Strings and Values sections must fit their records.
+bool NameFitsOrSay(const char* name) {
+  if (xResNameFits(name)) return true;
+  xprintf("Define name to big : \"%s\"", name ? name : "");
+  return false;
+}
+}  // namespace
+
 CResData::CResData() = default;
 
 CResData::~CResData() { FreeLists(); }
@@ -189,10 +198,7 @@ void CResData::ReadDefines() {
   }
   ForEachItem([&] {
     const char* name = GetKeyword();
-    if (!xResNameFits(name)) {
-      xprintf("Define name to big : \"%s\"", name ? name : "");
-      return false;
-    }
+    if (!NameFitsOrSay(name)) return false;
     SDefine define{};
     if (!GetLong(0, &define.m_Id)) {
       xprintf("Unable to get define id for \"%s\"", name);
@@ -208,10 +214,7 @@ void CResData::ReadStrings() {
   if (!EnterSection("Strings")) return;
   ForEachItem([&] {
     const char* name = GetKeyword();
-    if (!xResNameFits(name)) {
-      xprintf("Define name to big : \"%s\"", name ? name : "");
-      return false;
-    }
+    if (!NameFitsOrSay(name)) return false;
     SString entry{};
     const char* text = GetString(1);
     if (!GetLong(0, &entry.m_Id) || !text) {
@@ -230,10 +233,7 @@ void CResData::ReadValues() {
   if (!EnterSection("Values")) return;
   ForEachItem([&] {
     const char* name = GetKeyword();
-    if (!xResNameFits(name)) {
-      xprintf("Define name to big : \"%s\"", name ? name : "");
-      return false;
-    }
+    if (!NameFitsOrSay(name)) return false;
     SValue entry{};
     if (!GetLong(0, &entry.m_Id) || !GetLong(1, &entry.m_Value)) {
       xprintf("Unable to get id/value for \"%s\"", name);
