@@ -62,6 +62,10 @@ bool CDialogStage::Start(int32_t width, int32_t height, bool headless) {
   if (!screen->SetScreenWindowProperties(0, -1, -1)) return Fail("the screen window did not open");
   TPlatformMessage m;
   while (PlatformDisplay()->PeekMessage(m)) SystemWindowProc(sglb->m_hMainWnd, m.message, m.wParam, m.lParam);
+  if (!headless) {
+    xShowSystemWindow();
+    SetMinimumFrameTime(16);  // a person watches: about 60 frames a second is plenty
+  }
   return true;
 }
 
@@ -112,14 +116,33 @@ bool CDialogStage::IdOf(const std::string& name, int32_t* id) {
   return m_Script.GetResId(name.c_str(), id) == 1;
 }
 
-bool CDialogStage::SetValue(const std::string& assignment) {
+bool CDialogStage::SetValue(const std::string& assignment, bool mustExist) {
   const size_t eq = assignment.find('=');
   int32_t id = 0, value = 0;
   if (eq == std::string::npos || !IdOf(assignment.substr(0, eq), &id) || !IdOf(assignment.substr(eq + 1), &value))
     return Fail("not ID=N: " + assignment);
   for (const auto& d : m_Dialogs)
     if (d->SetValue(id, value)) return true;
-  return Fail("no progress bar " + assignment.substr(0, eq));
+  return !mustExist || Fail("no progress bar " + assignment.substr(0, eq));
+}
+
+bool CDialogStage::ApplyDataValues() {
+  if (!m_Script.EnterDataChunk()) return true;
+  bool ok = true;
+  for (int32_t more = m_Script.FirstItem(); more && ok; more = m_Script.NextItem(0)) {
+    const char* key = m_Script.GetKeyword();
+    if (m_Script.IsComment() || !key || xStricmp(key, "Value") != 0) continue;
+    const char* control = m_Script.GetString(0);
+    const char* value = m_Script.GetString(1);
+    ok = control && value && SetValue(std::string(control) + "=" + value, false);
+  }
+  m_Script.ExitDataChunk();
+  m_Script.MainChunk();
+  return ok;
+}
+
+void CDialogStage::Freeze() {
+  for (const auto& d : m_Dialogs) d->StaticWindowCntrls(1);
 }
 
 int32_t CDialogStage::Frame() { return xHandler(); }

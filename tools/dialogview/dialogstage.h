@@ -29,8 +29,15 @@ class CDialogStage {
   // The dialogs of these define names (or numbers), in order; none: every window section of the
   // script. Later ones stand in front.
   bool Open(const std::vector<std::string>& names);
-  // "ID=N": the progress bar ID (define name or number) of the open dialogs shows N.
-  bool SetValue(const std::string& assignment);
+  // "ID=N": the progress bar ID (define name or number) of the open dialogs shows N. Without
+  // mustExist a bar that no open dialog has is no failure.
+  bool SetValue(const std::string& assignment, bool mustExist = true);
+  // Every "Value" item (control, number) of the script's "Data" chunk for the bars that are open.
+  bool ApplyDataValues();
+  // Controls that take no input keep the states the script gave them (a picture has no mouse).
+  void Freeze();
+  // The define names of the script's window sections, in script order.
+  std::vector<std::string> WindowNames();
   // One pass of the loop.
   int32_t Frame();
   // The screen as RGB; with margin >= 0 only the dialogs' rectangles and that margin around them.
@@ -44,8 +51,6 @@ class CDialogStage {
   bool Fail(std::string why);
   // A define name or a number; false when it is neither.
   bool IdOf(const std::string& name, int32_t* id);
-  // The define names of the script's window sections, in script order.
-  std::vector<std::string> WindowNames();
 
   bool m_Started = false;
   CResData m_Base;

@@ -1,15 +1,18 @@
 // Shows the dialogs of a resource script in the base look, for people who write dialogs.
 //
+//   dialogview SCRIPT --list
 //   dialogview SCRIPT [DIALOG...] [--png FILE] [--size WxH] [--margin N] [--frames N] [--dist DIR]
 //                [--value ID=N]...
 //
-// DIALOG is a define name or number of a window section; without any, every window section of the
+// --list prints the define names of the script's window sections, one a line. DIALOG is a define name or number of a window section; without any, every window section of the
 // script opens, later ones in front. With --png the dialogs are drawn headless and the picture is
 // written to FILE: only the dialogs and a margin around them (--margin, default 8; -1 keeps the
 // whole screen). Without it they open in a window on the display until it is closed, or for
 // --frames passes of the loop. What the dialog reader could not find is told on stderr. The screen is --size (default 800x600). The base pack and the
 // script's file names are taken from the install folder --dist (default: the build's). --value sets the progress bar of control ID
-// (define name or number) to N, so a picture can show a bar part-way.
+// (define name or number) to N, so a picture can show a bar part-way; "Value" items (control,
+// number) of the script's "Data" chunk do the same. In a picture the controls keep the states
+// the script gives them.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,7 +26,8 @@
 namespace {
 int Usage() {
   std::fprintf(stderr,
-               "usage: dialogview SCRIPT [DIALOG...] [--png FILE] [--size WxH] [--margin N] [--frames N] "
+               "usage: dialogview SCRIPT --list\n"
+               "       dialogview SCRIPT [DIALOG...] [--png FILE] [--size WxH] [--margin N] [--frames N] "
                "[--dist DIR] [--value ID=N]...\n");
   return 2;
 }
@@ -34,10 +38,13 @@ int main(int argc, char** argv) {
   std::vector<std::string> dialogs, values;
   int width = 800, height = 600, margin = 8;
   long frames = -1;
+  bool list = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const bool hasValue = i + 1 < argc;
-    if (a == "--png" && hasValue) {
+    if (a == "--list") {
+      list = true;
+    } else if (a == "--png" && hasValue) {
       png = argv[++i];
     } else if (a == "--value" && hasValue) {
       values.push_back(argv[++i]);
@@ -64,16 +71,26 @@ int main(int argc, char** argv) {
   // The reader's diagnostics (what it could not find in the script) are what an author needs.
   xSetDiagnostics(1);
   CDialogStage stage;
-  if (!stage.Start(width, height, !png.empty()) || !stage.Load(dist, script) || !stage.Open(dialogs)) {
+  if (!stage.Start(width, height, list || !png.empty()) || !stage.Load(dist, script)) {
     std::fprintf(stderr, "dialogview: %s\n", stage.Error().c_str());
     return 1;
   }
-  for (const std::string& v : values)
-    if (!stage.SetValue(v)) {
-      std::fprintf(stderr, "dialogview: %s\n", stage.Error().c_str());
-      return 1;
-    }
+  if (list) {
+    for (const std::string& name : stage.WindowNames()) std::printf("%s\n", name.c_str());
+    return 0;
+  }
+  if (!stage.Open(dialogs)) {
+    std::fprintf(stderr, "dialogview: %s\n", stage.Error().c_str());
+    return 1;
+  }
+  bool set = stage.ApplyDataValues();
+  for (const std::string& v : values) set = set && stage.SetValue(v);
+  if (!set) {
+    std::fprintf(stderr, "dialogview: %s\n", stage.Error().c_str());
+    return 1;
+  }
   if (!png.empty()) {
+    stage.Freeze();
     // Two passes: the first draws, the second settles anything the first one asked to redraw.
     stage.Frame();
     stage.Frame();
