@@ -8,6 +8,10 @@
 #include "ostrel/graphics/bitmap.h"
 #include "ostrel/graphics/font.h"
 
+namespace {
+constexpr int64_t kMaxWorkPixels = int64_t{1} << 24;
+}  // namespace
+
 CScrollText::~CScrollText() { CScrollText::Destroy(); }
 
 int32_t CScrollText::Create(const char* text, int32_t x, int32_t y, int32_t width, int32_t height,
@@ -18,7 +22,8 @@ int32_t CScrollText::Create(const char* text, int32_t x, int32_t y, int32_t widt
   m_pWork = new (std::nothrow) CBitmap;
   if (!m_pWork) return 0;
   const int64_t workWidth = static_cast<int64_t>(width) + 16;
-  if (workWidth <= 0 || workWidth > INT32_MAX || height <= 0 ||
+  // Scripts are read from outside: a picture larger than any screen is refused.
+  if (workWidth <= 0 || height <= 0 || workWidth * height > kMaxWorkPixels ||
       !m_pWork->CreateRGB(static_cast<int32_t>(workWidth), height, 24, 8, 8, 8, 16, 8, 0, 0)) {
     delete m_pWork;
     m_pWork = nullptr;

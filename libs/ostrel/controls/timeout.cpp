@@ -12,6 +12,7 @@
 #include "ostrel/system/debug.h"
 
 namespace {
+constexpr int64_t kMaxWorkPixels = int64_t{1} << 24;
 // The platform's pi went through single precision.
 const double kPi = static_cast<double>(static_cast<float>(3.14159265358979323846));
 }  // namespace
@@ -39,7 +40,8 @@ int32_t CTimeout::Create(int32_t id, int32_t x, int32_t y, int32_t width, int32_
   const int64_t workWidth = (static_cast<int64_t>(width) & ~int64_t{3}) + 4;
   m_pWork = new (std::nothrow) CBitmap;
   if (!m_pWork) return 0;
-  if (width < 0 || height <= 0 || workWidth > INT32_MAX ||
+  // Scripts are read from outside: a picture larger than any screen is refused.
+  if (width < 0 || height <= 0 || workWidth * height > kMaxWorkPixels ||
       !m_pWork->CreateRGB(static_cast<int32_t>(workWidth), height, 24, 8, 8, 8, 16, 8, 0, 0)) {
     xprintf("Couldn't create dib section: %ld!", static_cast<long>(errno));
     delete m_pWork;
@@ -105,15 +107,12 @@ int32_t CTimeout::PaintPie() {
   if (!m_pWork->Blt(face, 0, 0, 0, 0, -1, -1, 0, 0, 0)) return 0;
   const double start = -kPi / 2;
   const double end = EndAngle();
-  const auto at = [&](double angle, int32_t& px, int32_t& py) {
-    px = static_cast<int32_t>(std::lround(m_CentreX + m_Radius * std::cos(angle)));
-    py = static_cast<int32_t>(std::lround(m_CentreY + m_Radius * std::sin(angle)));
-  };
-  int32_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-  at(start, x1, y1);
-  at(end, x2, y2);
-  return xFillPie(m_pWork, m_CentreX - m_Radius, m_CentreY - m_Radius, m_CentreX + m_Radius, m_CentreY + m_Radius, x1,
-                  y1, x2, y2, black, true);
+  // A script's centre and radius may lie anywhere 32 bits reach.
+  const auto clamp = [](double v) { return static_cast<int32_t>(std::clamp(std::round(v), -2147483648.0, 2147483647.0)); };
+  const double cx = m_CentreX, cy = m_CentreY, r = m_Radius;
+  return xFillPie(m_pWork, clamp(cx - r), clamp(cy - r), clamp(cx + r), clamp(cy + r), clamp(cx + r * std::cos(start)),
+                  clamp(cy + r * std::sin(start)), clamp(cx + r * std::cos(end)), clamp(cy + r * std::sin(end)), black,
+                  true);
 }
 
 int32_t CTimeout::Draw(int32_t x, int32_t y, int32_t mode) {

@@ -131,6 +131,8 @@ TEST_F(ScrollText, StopByteStopsAndFreesTheText) {
   EXPECT_EQ(s.Stop(), 1);
   EXPECT_EQ(s.IsScrolling(), 0);
   EXPECT_EQ(s.GetPaddedText(), nullptr);
+  CScrollText huge;
+  EXPECT_EQ(huge.Create("x", 0, 0, 30000, 30000, 1, 0), 0);
   CScrollText empty;
   ASSERT_EQ(empty.Create(nullptr, 0, 0, 20, 10, 1, 0), 1);
   EXPECT_EQ(empty.Start(50), 0);

@@ -104,6 +104,8 @@ TEST_F(Timeout, ValueRangeAndAngles) {
   EXPECT_EQ(bare.GetWorkBitmap(), nullptr);
   CTimeout none;
   EXPECT_EQ(none.Create(1, 0, 0, 10, 0, 5, 5, 4, 0), 0);
+  EXPECT_EQ(none.Create(1, 0, 0, 30000, 30000, 5, 5, 4, 0), 0);
+  EXPECT_EQ(none.GetWorkBitmap(), nullptr);
 }
 
 TEST_F(Timeout, FillPieFollowsThePlatformRules) {
