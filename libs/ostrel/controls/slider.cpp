@@ -388,4 +388,9 @@ int32_t CSlider::Validate() {
   return 1;
 }
 
-int32_t CSlider::Validate(CRect*, int32_t) { return 1; }
+// The window draws a control once for each of its dirty rectangles; the children draw inside
+// the slider's, so only the slider keeps a list.
+int32_t CSlider::Validate(CRect* area, int32_t index) {
+  CControlBase::Validate(area, index);
+  return 1;
+}
