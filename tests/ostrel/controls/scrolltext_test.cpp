@@ -3,6 +3,8 @@
 #include <string>
 
 #include "ostrel/controls/scrolltext.h"
+#include "ostrel/dialogs/window.h"
+#include "ostrel/dialogs/winctrl.h"
 #include "ostrel/graphics/bitmap.h"
 #include "ostrel/graphics/font.h"
 #include "support/guiharness.h"
@@ -161,5 +163,35 @@ TEST_F(ScrollText, RunsOnTheObjectTimersOfTheLoop) {
     Frame();
   }
   EXPECT_GT(s.GetPosition() * 4 + s.GetPixelOffset(), 0);
+}
+}  // namespace
+
+namespace {
+TEST_F(ScrollText, DrawsItsPictureShiftedByThePixelOffset) {
+  StartScreen(320, 240);
+  CWindow window;
+  window.Create(1, "", 100, 100, 100, 50, 0);
+  WC().AddWindow(&window, &Record, nullptr);
+  CScrollText s;
+  Make(s, "A");
+  window.AddCntrl(&s, ADDCNTRL_LAST);
+  int32_t x = 0, y = 0;
+  s.GetPos(x, y);
+  const int32_t left = 100 + x, top = 100 + y;
+  // Column c of A's cell is lit for c = 1 to 3, rows 2 to 5, drawn one row down.
+  auto litColumns = [&]() {
+    std::string row;
+    for (int32_t c = 0; c < 20; ++c) row += ScreenPixel(left + c, top + 4) == 0xFFFFFFu ? '#' : '.';
+    return row;
+  };
+  s.Validate();
+  Frame();
+  EXPECT_EQ(litColumns(), "....................");  // A starts at 24, beyond the control
+  ASSERT_EQ(s.Start(50), 1);
+  s.SetPixPerFrame(2);
+  Ticks(s, 9);  // 18 pixels: four spaces and 2 more
+  Frame();
+  EXPECT_EQ(litColumns(), ".......###..........");
+  window.RemoveCntrl(&s);
 }
 }  // namespace
