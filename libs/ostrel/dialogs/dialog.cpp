@@ -5,6 +5,8 @@
 #include "ostrel/base/xstring.h"
 #include "ostrel/controls/button.h"
 #include "ostrel/controls/container.h"
+#include "ostrel/controls/edit.h"
+#include "ostrel/controls/multiedit.h"
 #include "ostrel/controls/progress.h"
 #include "ostrel/controls/static.h"
 #include "ostrel/controls/url.h"
@@ -29,6 +31,8 @@ constexpr SKind kKinds[] = {
     {"ControlContainer", GUICTRL_CONTAINER, "controlcontainer"},
     {"Progress", GUICTRL_PROGRESS, "progress"},
     {"URL", GUICTRL_URL, "URL"},
+    {"Edit", GUICTRL_EDIT, "edit"},
+    {"MultiEdit", GUICTRL_MULTIEDIT, "multiedit"},
 };
 
 const SKind* KindOf(const char* word) {
@@ -45,6 +49,8 @@ CControlBase* NewControl(int32_t type) {
     case GUICTRL_CONTAINER: return new CControlContainer;
     case GUICTRL_PROGRESS: return new CProgress;
     case GUICTRL_URL: return new CURL;
+    case GUICTRL_EDIT: return new CEdit;
+    case GUICTRL_MULTIEDIT: return new CMultiEdit;
     default: return nullptr;
   }
 }
@@ -254,8 +260,8 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
   uint32_t f = 0;
   int16_t key = 0;
   if (!res->FindItem("Create")) {
-    if (type == GUICTRL_PROGRESS)
-      xprintf("\"Create\" keyword missing for progress cntrl (\"%s\")", name);
+    if (type == GUICTRL_PROGRESS || type == GUICTRL_EDIT)
+      xprintf("\"Create\" keyword missing for %s cntrl (\"%s\")", type == GUICTRL_EDIT ? "edit" : "progress", name);
     else
       xprintf("Unable to get the cntrl create data for \"%s\"", name);
     return 0;
@@ -285,6 +291,10 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
       if (ok) ok = static_cast<CURL*>(control)->Create(0, text, address, r[0], r[1], r[2], r[3], key, f) != 0;
       break;
     }
+    case GUICTRL_EDIT:
+    case GUICTRL_MULTIEDIT:
+      if (!ReadEdit(res, type, name, control)) return 0;
+      break;
     default:
       ok = false;
   }
@@ -295,6 +305,43 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
   int32_t id = 0;
   res->GetResId(name, &id);
   control->SetID(id);
+  return 1;
+}
+
+int32_t CDialog::ReadEdit(CResData* res, int32_t type, const char* name, CControlBase* control) {
+  // The scroll bars take the field's id at creation, so the id is known before.
+  const char* text = res->GetString(0);
+  int32_t r[4], size = 0, id = 0;
+  uint32_t f = 0;
+  if (!text || !ReadRect(res, 1, r) || !res->GetLong(5, &size) || !res->GetResFlags(6, &f)) {
+    if (type == GUICTRL_EDIT)
+      xprintf("\"Create\" keyword missing for edit cntrl (\"%s\")", name);
+    else
+      xprintf("Unable to get the cntrl create data for \"%s\"", name);
+    return 0;
+  }
+  res->GetResId(name, &id);
+  if (type == GUICTRL_EDIT)
+    static_cast<CEdit*>(control)->Create(id, text, r[0], r[1], r[2], r[3], size, f);
+  else
+    static_cast<CMultiEdit*>(control)->Create(id, text, r[0], r[1], r[2], r[3], size, f);
+  int32_t state = 0;
+  if (res->GetNumStrings() > 7) {
+    if (!res->GetResFlags(7, &state)) {
+      xprintf("Unable to get the cntrl create data for \"%s\"", name);
+      return 0;
+    }
+    control->SetState(state);
+  }
+  if (type == GUICTRL_EDIT && res->FindItem("ValidCharacters")) {
+    const char* stringName = res->GetString(0);
+    const char* valid = stringName ? res->GetResString(stringName, nullptr) : nullptr;
+    if (!valid) {
+      xprintf("Unable to get the ValidCharacters string in the \"%s\"  ctrl", name);
+      return 0;
+    }
+    static_cast<CEdit*>(control)->SetValidCharacters(valid);
+  }
   return 1;
 }
 
