@@ -359,3 +359,37 @@ TEST_F(Edit, MultiLineFieldsWrapMoveByLinesAndScroll) {
   EXPECT_EQ(e.GetCaretPos(), 3);
   WC().SetDefaultFont(nullptr);
 }
+
+TEST_F(Edit, LinesBreakWhereTheFontBreaksThem) {
+  ASSERT_NE(Font(), nullptr);
+  CEditMetrics metrics;
+  metrics.Use(Font());
+  // Words, runs of spaces and new lines of many lengths, at many widths; the font's own line
+  // lookup is the reference.
+  uint32_t seed = 12345;
+  auto next = [&](uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    const uint32_t parts = 1 + next(30);
+    for (uint32_t p = 0; p < parts; ++p) {
+      const uint32_t kind = next(10);
+      if (kind < 6)
+        text.append(1 + next(12), static_cast<char>('a' + next(26)));
+      else if (kind < 9)
+        text.append(1 + next(3), ' ');
+      else
+        text.push_back('\n');
+    }
+    const int32_t width = static_cast<int32_t>(5 + next(120));
+    std::vector<int32_t> starts;
+    metrics.Wrap(text.c_str(), static_cast<int32_t>(text.size()), width, starts);
+    std::vector<int32_t> expected;
+    TTextInfo info{};
+    for (int32_t line = 1; Font()->GetLineIndex(text.c_str(), static_cast<int16_t>(width), -1, line, &info, 0); ++line)
+      expected.push_back(info.firstIndex);
+    EXPECT_EQ(starts, expected) << "\"" << text << "\" at " << width;
+  }
+}
