@@ -10,10 +10,6 @@
 #include "ostrel/dialogs/winctrl.h"
 #include "ostrel/input/keyboard.h"
 
-int32_t xKeyEventValue(const TQueueChar& key) {
-  return static_cast<int32_t>(uint32_t{key.m_Code} | (key.m_Flags & 0xFFFFu) << 16);
-}
-
 CEdit::CEdit() = default;
 
 CEdit::~CEdit() {
@@ -30,25 +26,14 @@ int32_t CEdit::Create(int32_t id, const char* text, int32_t x, int32_t y, int32_
   m_Flags = flags | CNTRL_TABSTOP;
   SetPos(x, y);
   SetSize(width, height);
-  m_Look.m_Bevel = 1;
-  m_HotKey = 0;
   m_MaxLength = std::clamp(maxLength, 0, CNTRL_MAX_BUFFER - 1);
   m_SavedFirstVisible = m_SavedTopLine = m_SavedCaretLine = -1;
   m_ScrollBarWidth = EDIT_SCROLLBAR_WIDTH;
   m_FirstVisible = m_Caret = m_CaretLineStart = m_CaretX = m_CaretY = 0;
   m_TopLine = m_CaretLine = 1;
   m_Reserve = 0;
-  CWinCtrl* wc = xWinCtrl();
-  TCntrlColor* const* sets = wc ? wc->GetDefaultButton() : nullptr;
-  TakeDefaultLook(sets, false, -1);
-  if (wc) m_Cursor = GUI_CURSOR_TEXT;
-  m_pCaret = wc ? wc->GetDefaultCaret() : nullptr;
-  m_pHoverColors = sets ? sets[LOOK_HIGHLIGHT] : nullptr;
-  m_Press = 0;
-  m_Focused = m_FocusRequested = 0;
-  m_CaretShown = 0;
+  TakeEditDefaults();
   SetText(text);
-  AddTimer(EDIT_CARET_PERIOD);
   if (flags & CNTRL_MULTILINE) {
     m_pScrollBar = xEditMakeSlider(id, x + width - m_ScrollBarWidth, y, m_ScrollBarWidth, height, 1, 1, 1, 1, 0, id);
     if (m_pScrollBar && m_pParent) m_pScrollBar->SetParent(m_WindowId, m_pParent);
@@ -146,34 +131,19 @@ void CEdit::ClampCaret() {
 
 // --- Messages ---
 
-void CEdit::SendKeyMessage(const TQueueChar& key) {
-  if (CWinCtrl* wc = xWinCtrl()) wc->SendMessage(GUIMSG_KEY, m_WindowId, m_Id, xKeyEventValue(key), nullptr);
-}
-
 void CEdit::MarkChanged() {
   if (CWinCtrl* wc = xWinCtrl()) wc->SendMessage(GUIMSG_TEXTCHANGED, m_WindowId, m_Id, 0, nullptr);
-}
-
-void CEdit::EndFocusMessage(bool mouse) {
-  if (m_FocusRequested != m_Focused) {
-    if (!(m_Flags & CNTRL_ALPHA) && !(mouse && m_RequestedState == XGUI_RELEASED)) xGuiAddClearAreaGui(ScreenRect());
-    Validate();
-  }
-  m_Focused = m_FocusRequested;
-  Invalidate();
 }
 
 int32_t CEdit::GuiMsgHandler(int32_t msg, int32_t a, int32_t b, int32_t c, void* d) {
   // A hidden field takes nothing either: a click or a focus change would show it again.
   if (m_State == XGUI_DISABLED || m_State == XGUI_HIDDEN) return 0;
   switch (msg) {
-    case GUIMSG_KEY: {
-      const auto* key = static_cast<const TQueueChar*>(d);
-      if (key && m_State == XGUI_HIGHLIGHT && m_Focused && (key->m_Flags & XKEYF_PRESSED)) Key(*key);
+    case GUIMSG_KEY:
+      if (const TQueueChar* key = KeyTaken(d)) Key(*key);
       return 0;
-    }
     case GUIMSG_MOUSE:
-      return Mouse(a, b, c);
+      return BarsTakeMouse(m_Reserve ? m_pScrollBar : nullptr, nullptr, a, b, c) ? 1 : EditMouse(a, b, c);
     case GUIMSG_SLIDER:
       if (!m_pScrollBar || b != m_Id) return 0;
       Scrolled();
@@ -181,9 +151,7 @@ int32_t CEdit::GuiMsgHandler(int32_t msg, int32_t a, int32_t b, int32_t c, void*
       Invalidate();
       return 0;
     case GUIMSG_FOCUS:
-      m_FocusRequested = c == 1 ? 1 : 0;
-      m_RequestedState = c == 1 ? XGUI_HIGHLIGHT : XGUI_RELEASED;
-      EndFocusMessage(false);
+      FocusMessage(c);
       return 0;
     case GUIMSG_HELD:
     case GUIMSG_COMMAND:
@@ -196,54 +164,6 @@ int32_t CEdit::GuiMsgHandler(int32_t msg, int32_t a, int32_t b, int32_t c, void*
     default:
       return 0;
   }
-}
-
-int32_t CEdit::Mouse(int32_t a, int32_t b, int32_t c) {
-  if (m_pScrollBar && m_Reserve && m_pScrollBar->GuiMsgHandler(GUIMSG_MOUSE, a, b, c, nullptr)) {
-    m_Press = 0;
-    return 1;
-  }
-  int32_t result = 0;
-  const bool down = (c & 1) != 0;
-  if (m_Rect.IsPntInRect(a, b)) {
-    if (m_State != XGUI_PRESSED) {
-      m_RequestedState = XGUI_HIGHLIGHT;
-      result = 1;
-    }
-    if (!m_Press && !down) {
-      m_Press = 1;
-    } else if (m_Press == 1 && down) {
-      if (m_State != XGUI_PRESSED) Notify(GUIMSG_HELD);
-      if (m_pParent && m_pParent->GetFocus() != this) m_pParent->SetFocus(this);
-      m_RequestedState = XGUI_PRESSED;
-      m_FocusRequested = 1;
-      PlaceCaret(a, b);
-      result = 1;
-    } else if (m_Press == 1 && !down && m_State == XGUI_PRESSED) {
-      m_RequestedState = XGUI_HIGHLIGHT;
-      Notify(GUIMSG_COMMAND);
-      result = 1;
-    }
-  } else if (m_Press != 2) {
-    if (m_State == XGUI_PRESSED) {
-      m_RequestedState = XGUI_HIGHLIGHT;
-      result = 1;
-    }
-    if (down) {
-      // A click elsewhere takes the focus away.
-      if (m_State == XGUI_HIGHLIGHT && !m_Press) {
-        m_RequestedState = XGUI_RELEASED;
-        m_FocusRequested = 0;
-      }
-    } else if (m_State == XGUI_HIGHLIGHT) {
-      m_Press = 0;
-    } else if (m_State == XGUI_RELEASED) {
-      m_Press = 0;
-      m_FocusRequested = 0;
-    }
-  }
-  EndFocusMessage(true);
-  return result;
 }
 
 // --- Keys ---
@@ -300,11 +220,12 @@ int32_t CEdit::Insert(uint16_t code) {
   const char ch = static_cast<char>(code);
   if ((m_Flags & CNTRL_NUMERIC) && (ch < '0' || ch > '9')) return 0;
   if (m_pValid && !std::memchr(m_pValid, ch, std::strlen(m_pValid))) return 0;
+  if (!EnsureBuffer()) return 0;
   const int32_t length = Length();
+  m_Caret = std::clamp(m_Caret, 0, length);
   if (ch == ' ' && (m_Flags & CNTRL_TRIMLEFT) && m_Caret == 0) return 0;
   if (ch == ' ' && (m_Flags & CNTRL_TRIMRIGHT) && m_Caret == length) return 0;
-  if (length >= m_MaxLength) return 0;
-  if (!EnsureBuffer() || int64_t{length} + 2 > m_BufferSize) return 0;
+  if (length >= m_MaxLength || int64_t{length} + 2 > m_BufferSize) return 0;
   char* at = m_pText + m_Caret;
   std::memmove(at + 1, at, static_cast<size_t>(length - m_Caret) + 1);
   *at = ch;
@@ -342,8 +263,6 @@ int32_t CEdit::DeleteAtCaret() {
   return changed ? 1 : 0;
 }
 
-int32_t CEdit::CaretWidth() const { return m_pCaret ? m_pCaret->m_Width : 0; }
-
 void CEdit::FollowCaretOneLine() {
   FormatText();
   m_Metrics.Use(m_Look.m_pFont);
@@ -357,21 +276,4 @@ void CEdit::FollowCaretOneLine() {
   int64_t w = CaretWidth();
   for (int32_t i = m_FirstVisible; i < m_Caret; ++i) w += width(i);
   while (w > m_Width && m_FirstVisible < m_Caret) w -= width(m_FirstVisible++);
-}
-
-void CEdit::TimerHandler(uint32_t period) {
-  CControlBase::TimerHandler(period);
-  if (period != EDIT_CARET_PERIOD) return;
-  m_CaretShown ^= 1;
-  if (m_Focused && m_State != XGUI_RELEASED) Validate();
-}
-
-int32_t CEdit::SetState(int32_t s) {
-  const int32_t result = CControlBase::SetState(s);
-  if (result && m_State == XGUI_RELEASED) {
-    m_Focused = m_FocusRequested = 0;
-    if (!(m_Flags & CNTRL_ALPHA)) xGuiAddClearAreaGui(ScreenRect());
-    Validate();
-  }
-  return result;
 }

@@ -8,8 +8,7 @@
 
 #include <vector>
 
-#include "ostrel/controls/controlbase.h"
-#include "ostrel/controls/editmetrics.h"
+#include "ostrel/controls/editbase.h"
 #include "ostrel/controls/editslider.h"
 
 class CBitmap;
@@ -17,12 +16,7 @@ class CSlider;
 struct TQueueChar;
 
 inline constexpr int32_t EDIT_SCROLLBAR_WIDTH = 13;
-inline constexpr uint32_t EDIT_CARET_PERIOD = 200;
-
-// The value of a key message as windows hear it: the key code in the low half, its flags above.
-int32_t xKeyEventValue(const TQueueChar& key);
-
-class CEdit : public CControlBase {
+class CEdit : public CEditBase {
  public:
   CEdit();
   ~CEdit() override;
@@ -41,7 +35,6 @@ class CEdit : public CControlBase {
   int32_t KeyDown(int32_t moveCaret);
   int32_t CalcCursorXY();
 
-  void TimerHandler(uint32_t period) override;
   int32_t Copy(CControlBase* other) override;
   int32_t SetPos(int32_t x, int32_t y) override;
   int32_t SetSize(int32_t width, int32_t height) override;
@@ -50,7 +43,6 @@ class CEdit : public CControlBase {
   int32_t Draw(int32_t x, int32_t y, int32_t mode) override;
   int32_t Validate() override;
   using CControlBase::Validate;
-  int32_t SetState(int32_t s) override;
   int32_t ClearClipListIndex() override;
   // The text is copied into the field's own buffer.
   int32_t SetText(const char* text) override;
@@ -66,8 +58,6 @@ class CEdit : public CControlBase {
   int32_t GetCaretY() const { return m_CaretY; }
   int32_t GetLineCount() const { return m_LineCount; }
   int32_t GetScrollReserve() const { return m_Reserve; }
-  int32_t IsFocused() const { return m_Focused; }
-  int32_t IsCaretShown() const { return m_CaretShown; }
   CSlider* GetScrollBar() const { return xEditSlider(m_pScrollBar); }
 
  private:
@@ -83,14 +73,9 @@ class CEdit : public CControlBase {
   int32_t DeleteAtCaret();
   void FollowCaretOneLine();
   void FollowCaretMultiLine(uint16_t code);
-  void PlaceCaret(int32_t x, int32_t y);
+  void PlaceCaretAt(int32_t x, int32_t y) override;
   void Scrolled();
-  int32_t Mouse(int32_t a, int32_t b, int32_t c);
-  // The end of messages 8 and 17: a change of focus redraws, the requested state is applied.
-  void EndFocusMessage(bool mouse);
-  void SendKeyMessage(const TQueueChar& key);
   void MarkChanged();
-  int32_t CaretWidth() const;
   // Lines of the whole text at the text width (field width less the reserve).
   void Relayout();
   int32_t VisibleLines() const;
@@ -102,13 +87,7 @@ class CEdit : public CControlBase {
   // The reserve and the scroll bar's range after a change of text or size.
   void UpdateScrollBar();
   void SetScrollRange();
-  int32_t TextLeft() const;
-  int32_t TextTop() const;
 
-  int32_t m_Focused = 0;
-  int32_t m_FocusRequested = 0;
-  int32_t m_CaretShown = 0;
-  CBitmap* m_pCaret = nullptr;
   int32_t m_MaxLength = 0;
   int32_t m_FirstVisible = 0;
   int32_t m_CaretX = 0, m_CaretY = 0;
@@ -118,12 +97,10 @@ class CEdit : public CControlBase {
   CControlBase* m_pScrollBar = nullptr;  // a CSlider
   int32_t m_ScrollBarWidth = EDIT_SCROLLBAR_WIDTH;
   int16_t m_Reserve = 0;
-  TCntrlColor* m_pHoverColors = nullptr;
   int32_t m_CaretLine = 1;
   int32_t m_LineCount = 1;
   int32_t m_SavedFirstVisible = -1, m_SavedTopLine = -1, m_SavedCaretLine = -1;
   const char* m_pValid = nullptr;
 
-  CEditMetrics m_Metrics;
   std::vector<int32_t> m_Lines;
 };

@@ -9,18 +9,6 @@
 #include "ostrel/graphics/font.h"
 #include "ostrel/input/keycodes.h"
 
-namespace {
-constexpr int32_t kTextMargin = 2;
-}
-
-int32_t CEdit::TextLeft() const {
-  return m_X + ((m_Flags & CNTRL_EXTRUDED) ? m_Look.m_Bevel : 0) + kTextMargin;
-}
-
-int32_t CEdit::TextTop() const {
-  return m_Y + ((m_Flags & CNTRL_EXTRUDED) ? m_Look.m_Bevel : 0) + kTextMargin;
-}
-
 void CEdit::Relayout() {
   m_Metrics.Use(m_Look.m_pFont);
   m_Metrics.Wrap(m_pText ? m_pText : "", Length(), m_Width - m_Reserve, m_Lines);
@@ -129,6 +117,8 @@ void CEdit::FollowCaretMultiLine(uint16_t code) {
   if (code == XKEY_DOWN) KeyDown(1);
   CalcCursorXY();
   SetScrollRange();
+  // The view the scroll bar left is brought back once only.
+  m_SavedFirstVisible = m_SavedTopLine = m_SavedCaretLine = -1;
 }
 
 void CEdit::Scrolled() {
@@ -155,7 +145,7 @@ void CEdit::Scrolled() {
   Validate();
 }
 
-void CEdit::PlaceCaret(int32_t x, int32_t y) {
+void CEdit::PlaceCaretAt(int32_t x, int32_t y) {
   ClampCaret();
   m_Metrics.Use(m_Look.m_pFont);
   const int32_t length = Length();
@@ -237,23 +227,9 @@ int32_t CEdit::DrawExtruded(int32_t x, int32_t y, TCntrlColor* set) {
 int32_t CEdit::Draw(int32_t x, int32_t y, int32_t mode) {
   if (IsSkipped(mode)) return 0;
   if (m_State == XGUI_HIDDEN) return CControlBase::Draw(x, y, mode);
-  const int32_t sx = x + m_X, sy = y + m_Y;
-  const bool disabled = m_State == XGUI_DISABLED;
-  TCntrlColor* set = m_Look.m_pColors[disabled ? LOOK_DISABLED : LOOK_NORMAL];
-  const int32_t inset = (m_Flags & CNTRL_EXTRUDED) ? m_Look.m_Bevel : 0;
-  xGuiPushClip();
-  if (set && !(m_Flags & (CNTRL_TRANSPARENT | CNTRL_ALPHA))) xGuiFillRect(sx, sy, m_Width, m_Height, set->m_Col[2]);
-  if (m_Flags & CNTRL_ALPHA) xGuiFillRectAlpha(sx, sy, m_Width, m_Height, m_Look.m_Alpha);
-  if ((m_Flags & CNTRL_EXTRUDED) && m_State >= XGUI_PRESSED && m_State <= XGUI_DISABLED && set)
-    DrawExtruded(sx, sy, set);
-  if (m_Flags & CNTRL_HASBITMAP) DrawBitmap(m_Look.m_pBitmaps[disabled ? LOOK_DISABLED : LOOK_NORMAL], sx, sy);
-  CRect inside;
-  inside.SetXYWH(sx + inset, sy + inset, m_Width - 2 * inset, m_Height - 2 * inset);
-  xGuiSetSubClip(inside);
-  m_Metrics.Use(m_Look.m_pFont);
+  DrawFace(x + m_X, y + m_Y, m_Width, m_Height);
   const int32_t tx = x + TextLeft(), ty = y + TextTop();
   const int32_t length = Length();
-  const bool caretOn = m_Focused && m_CaretShown && m_pCaret;
   if (MultiLine()) {
     if (m_Lines.empty()) Relayout();
     const int32_t advance = m_Metrics.LineAdvance();
@@ -263,26 +239,16 @@ int32_t CEdit::Draw(int32_t x, int32_t y, int32_t mode) {
       const int32_t from = LineStart(line);
       int32_t to = line < m_LineCount ? LineStart(line + 1) : length;
       while (to > from && m_Metrics.IsNewLine(static_cast<uint8_t>(m_pText[to - 1]))) --to;
-      const std::string text(m_pText + from, static_cast<size_t>(to - from));
-      xGuiDrawText(m_Look.m_pFont, text.c_str(), tx, ty + k * advance, 32767, m_Metrics.FontHeight(),
-                   &m_Look.m_TextColor, TEXT_SINGLELINE);
+      DrawRun(m_pText, from, to, false, tx, ty + k * advance, m_Width, &m_Look.m_TextColor);
     }
-    if (caretOn) xGuiDrawBitmap(m_pCaret, 0, 0, tx + m_CaretX, ty + m_CaretY, m_pCaret->m_Width, m_pCaret->m_Height, 0);
+    DrawCaret(tx + m_CaretX, ty + m_CaretY);
   } else if (m_pText) {
-    // Only what fits is laid out, so a long text costs no more than a short one.
     const bool stars = (m_Flags & CNTRL_PASSWORD) != 0;
-    std::string shown;
-    int64_t width = 0, caretX = 0;
-    for (int32_t i = m_FirstVisible; i < length && width <= m_Width; ++i) {
-      const char ch = stars ? '*' : m_pText[i];
-      if (i < m_Caret) caretX += m_Metrics.Width(static_cast<uint8_t>(ch));
-      width += m_Metrics.Width(static_cast<uint8_t>(ch));
-      shown.push_back(ch);
-    }
-    xGuiDrawText(m_Look.m_pFont, shown.c_str(), tx, ty, 32767, m_Height, &m_Look.m_TextColor, TEXT_SINGLELINE);
-    if (caretOn && caretX <= m_Width)
-      xGuiDrawBitmap(m_pCaret, 0, 0, tx + static_cast<int32_t>(caretX) + 1, ty, m_pCaret->m_Width,
-                     m_pCaret->m_Height, 0);
+    DrawRun(m_pText, m_FirstVisible, length, stars, tx, ty, m_Width, &m_Look.m_TextColor);
+    int64_t caretX = 0;
+    for (int32_t i = m_FirstVisible; i < m_Caret && caretX <= m_Width; ++i)
+      caretX += m_Metrics.Width(stars ? uint8_t{'*'} : static_cast<uint8_t>(m_pText[i]));
+    if (caretX <= m_Width) DrawCaret(tx + static_cast<int32_t>(caretX) + 1, ty);
   }
   xGuiPopClip();
   CControlBase::Draw(x, y, mode);

@@ -21,18 +21,9 @@ int32_t CMultiEdit::Create(int32_t id, const char* text, int32_t x, int32_t y, i
   m_Flags = flags | CNTRL_TABSTOP | CNTRL_MULTILINE;
   CControlBase::SetPos(x, y);
   CControlBase::SetSize(width, height);
-  m_Look.m_Bevel = 1;
-  m_HotKey = 0;
   m_LineSize = std::clamp(lineSize, 2, CNTRL_MAX_BUFFER);
-  CWinCtrl* wc = xWinCtrl();
-  TCntrlColor* const* sets = wc ? wc->GetDefaultButton() : nullptr;
-  TakeDefaultLook(sets, false, -1);
-  if (wc) m_Cursor = GUI_CURSOR_TEXT;
-  m_pCaret = wc ? wc->GetDefaultCaret() : nullptr;
-  m_pHoverColors = sets ? sets[LOOK_HIGHLIGHT] : nullptr;
+  TakeEditDefaults();
   m_Upper = m_Line = m_Caret = m_Offset = m_AddedRows = 0;
-  m_Press = m_Focused = m_FocusRequested = m_CaretShown = 0;
-  AddTimer(EDIT_CARET_PERIOD);
   m_Metrics.Use(m_Look.m_pFont);
   m_TextWidth = width - ((flags & CNTRL_EDITVSLIDER) ? m_BarWidth : 0);
   m_TextHeight = height - ((flags & CNTRL_EDITHSLIDER) ? m_BarWidth : 0);
@@ -333,7 +324,7 @@ void CMultiEdit::Type(const TQueueChar& key) {
   }
   std::memmove(line + m_Caret + 1, line + m_Caret, static_cast<size_t>(n - m_Caret) + 1);
   line[m_Caret++] = static_cast<char>(ch);
-  if (CWinCtrl* wc = xWinCtrl()) wc->SendMessage(GUIMSG_KEY, m_WindowId, m_Id, xKeyEventValue(key), nullptr);
+  SendKeyMessage(key);
 }
 
 void CMultiEdit::FollowCaret() {

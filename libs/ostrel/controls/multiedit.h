@@ -8,8 +8,7 @@
 #include <deque>
 #include <memory>
 
-#include "ostrel/controls/controlbase.h"
-#include "ostrel/controls/editmetrics.h"
+#include "ostrel/controls/editbase.h"
 #include "ostrel/controls/editslider.h"
 
 struct TQueueChar;
@@ -24,7 +23,7 @@ struct TRowEntry {
   TRGBA* m_pColor = nullptr;        // not owned; null: the control's text colour
 };
 
-class CMultiEdit : public CControlBase {
+class CMultiEdit : public CEditBase {
  public:
   CMultiEdit() = default;
   ~CMultiEdit() override;
@@ -61,11 +60,11 @@ class CMultiEdit : public CControlBase {
   int32_t GetCaretRow() const { return m_Line - m_Upper; }
   int32_t GetHorizontalOffset() const { return m_Offset; }
   int32_t GetLineSize() const { return m_LineSize; }
-  int32_t IsFocused() const { return m_Focused; }
   CSlider* GetVerticalBar() const { return xEditSlider(m_pVBar); }
   CSlider* GetHorizontalBar() const { return xEditSlider(m_pHBar); }
 
-  void TimerHandler(uint32_t period) override;
+  // The visible lines follow the font's line advance.
+  int32_t SetFont(CFont* font, const TRGBA* colour) override;
   int32_t SetPos(int32_t x, int32_t y) override;
   int32_t SetSize(int32_t width, int32_t height) override;
   int32_t SetParent(int32_t windowId, CWindowBase* window) override;
@@ -74,7 +73,6 @@ class CMultiEdit : public CControlBase {
   using CControlBase::Validate;
   int32_t GuiMsgHandler(int32_t msg, int32_t a, int32_t b, int32_t c, void* d) override;
   int32_t Draw(int32_t x, int32_t y, int32_t mode) override;
-  int32_t SetState(int32_t s) override;
 
  private:
   char* Line(int32_t i) const { return m_Rows[static_cast<size_t>(i)].m_pLine.get(); }
@@ -84,7 +82,7 @@ class CMultiEdit : public CControlBase {
   bool Full() const;
   // The caret's line and index back inside the lines.
   void Clamp();
-  int32_t Mouse(int32_t a, int32_t b, int32_t c);
+  void PlaceCaretAt(int32_t x, int32_t y) override;
   void Key(const TQueueChar& key);
   void Backspace();
   void Delete();
@@ -97,14 +95,10 @@ class CMultiEdit : public CControlBase {
   void ShowLast();
   void SetVerticalRange();
   void PlaceBars();
-  int32_t TextLeft() const;
-  int32_t TextTop() const;
 
   int32_t m_Upper = 0;
   int32_t m_Line = 0;  // the caret's line
   int32_t m_VisibleLines = 1;
-  int32_t m_Focused = 0, m_FocusRequested = 0, m_CaretShown = 0;
-  CBitmap* m_pCaret = nullptr;
   int32_t m_Caret = 0;
   int32_t m_LineSize = 2;
   int32_t m_Offset = 0;
@@ -113,7 +107,5 @@ class CMultiEdit : public CControlBase {
   CControlBase* m_pHBar = nullptr;
   int32_t m_TextWidth = 0, m_TextHeight = 0;
   int32_t m_BarWidth = 13;
-  TCntrlColor* m_pHoverColors = nullptr;
   std::deque<TRowEntry> m_Rows;
-  CEditMetrics m_Metrics;
 };

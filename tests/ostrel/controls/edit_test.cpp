@@ -13,6 +13,7 @@
 #include "ostrel/graphics/font.h"
 #include "ostrel/input/keyboard.h"
 #include "support/guiharness.h"
+#include "editkeys.h"
 
 namespace {
 constexpr uint16_t kBS = XKEY_BSPACE, kDel = XKEY_DELETE, kHome = XKEY_HOME, kEnd = XKEY_END, kLeft = XKEY_LEFT,
@@ -39,16 +40,11 @@ class Edit : public CGuiTest {
     if (!m_pFont) m_pFont = xGuiLoadFont((std::string(VORRIN_TEST_DATA_DIR) + "/resources/test.xbf").c_str());
     return m_pFont;
   }
-  static void Focus(CControlBase& c) { c.GuiMsgHandler(GUIMSG_FOCUS, 1, c.GetID(), 1, nullptr); }
-  static void Press(CControlBase& c, uint16_t code) {
-    TQueueChar k{code, XKEYF_PRESSED};
-    c.GuiMsgHandler(GUIMSG_KEY, 0, 0, 0, &k);
-  }
-  static void Type(CControlBase& c, const std::vector<uint16_t>& keys) {
-    for (uint16_t k : keys) Press(c, k);
-  }
-  static void Type(CControlBase& c, const std::string& text) {
-    for (char ch : text) Press(c, static_cast<uint8_t>(ch));
+  static void Focus(CControlBase& c) { EditFocus(c); }
+  static void Press(CControlBase& c, uint16_t code) { EditPress(c, code); }
+  template <class T>
+  static void Type(CControlBase& c, const T& keys) {
+    EditType(c, keys);
   }
   static std::vector<uint16_t> Keys(const std::string& text) { return {text.begin(), text.end()}; }
 
