@@ -389,3 +389,62 @@ TEST_F(Edit, LinesBreakWhereTheFontBreaksThem) {
     EXPECT_EQ(starts, expected) << "\"" << text << "\" at " << width;
   }
 }
+
+namespace {
+// On a screen: the window at (20, 20), so a control at (10, 10) starts at (30, 30).
+class EditDrawing : public Edit {
+ protected:
+  void SetUp() override {
+    Edit::SetUp();
+    StartScreen(320, 240);
+    m_Window.SetPos(20, 20);
+    ASSERT_NE(Font(), nullptr);
+    m_Caret.CreateRGB(2, 10, 24, 8, 8, 8, 16, 8, 0, 0);
+    const TRGBA red(255, 0, 0, 0);
+    m_Caret.Fill(&red);
+    WC().SetDefaultCaret(&m_Caret);
+    WC().SetDefaultFont(Font());
+  }
+  void TearDown() override {
+    WC().SetDefaultCaret(nullptr);
+    Edit::TearDown();
+  }
+  CBitmap m_Caret;
+};
+constexpr uint32_t kFace = 0xBEBEBE;  // button set 1, entry 2
+constexpr uint32_t kInk = 0x0AC81E;
+}  // namespace
+
+TEST_F(EditDrawing, TextLinesAndTheCaretAreDrawnInsideTheField) {
+  const int32_t w = Font()->GetTextWidth("a", -1, -1, 0), advance = Font()->GetLineAdvance();
+  CEdit one, multi;
+  one.Create(7, "ab", 10, 10, 100, 16, 20, 0);
+  multi.Create(8, "a\nb", 10, 40, 100, 3 * advance, 20, CNTRL_MULTILINE);
+  for (CEdit* e : {&one, &multi}) {
+    e->SetTextColor(TRGBA(10, 200, 30, 0));
+    m_Window.AddCntrl(e, ADDCNTRL_LAST);
+  }
+  m_Window.ShowWindow();
+  Frame();
+  // Text from 2 pixels inside the field.
+  EXPECT_EQ(ScreenPixel(30 + 1, 30 + 1), kFace);
+  EXPECT_EQ(ScreenPixel(30 + 2, 30 + 2), kInk);
+  EXPECT_EQ(ScreenPixel(30 + 2 + 2 * w, 30 + 2), kFace);
+  // The second line one line advance lower.
+  EXPECT_EQ(ScreenPixel(30 + 2, 60 + 2), kInk);
+  EXPECT_EQ(ScreenPixel(30 + 2, 60 + 2 + advance), kInk);
+  EXPECT_EQ(ScreenPixel(30 + 2 + w, 60 + 2), kFace);
+  // The focused field shows its caret in the blink's on phase, after the text.
+  Focus(one);
+  Press(one, kEnd);
+  while (!one.IsCaretShown()) {
+    m_Clock.Advance(EDIT_CARET_PERIOD);
+    Frame();
+  }
+  Frame();
+  EXPECT_EQ(ScreenPixel(30 + 2 + 2 * w + 1, 30 + 3), 0xFF0000u);
+  // A hidden field leaves its place to what lies below.
+  one.SetState(XGUI_HIDDEN);
+  Frame();
+  EXPECT_NE(ScreenPixel(30 + 2, 30 + 2), kInk);
+}
