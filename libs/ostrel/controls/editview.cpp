@@ -59,6 +59,7 @@ void CEdit::UpdateScrollBar() {
 
 int32_t CEdit::KeyUp(int32_t moveCaret) {
   if (m_Lines.empty()) Relayout();
+  m_Caret = std::clamp(m_Caret, 0, Length());
   const int32_t line = LineOf(m_Caret);
   if (line <= 1) return 0;
   const int32_t column = m_Caret - LineStart(line);
@@ -72,6 +73,7 @@ int32_t CEdit::KeyUp(int32_t moveCaret) {
 
 int32_t CEdit::KeyDown(int32_t moveCaret) {
   if (m_Lines.empty()) Relayout();
+  m_Caret = std::clamp(m_Caret, 0, Length());
   const int32_t line = LineOf(m_Caret);
   if (line >= m_LineCount) return 0;
   const int32_t column = m_Caret - LineStart(line);
@@ -85,6 +87,7 @@ int32_t CEdit::KeyDown(int32_t moveCaret) {
 
 int32_t CEdit::CalcCursorXY() {
   if (m_Lines.empty()) Relayout();
+  m_Caret = std::clamp(m_Caret, 0, Length());
   const int32_t line = LineOf(m_Caret);
   const int32_t visible = VisibleLines();
   if (line < m_TopLine) m_TopLine = line;
@@ -245,8 +248,10 @@ int32_t CEdit::Draw(int32_t x, int32_t y, int32_t mode) {
   } else if (m_pText) {
     const bool stars = (m_Flags & CNTRL_PASSWORD) != 0;
     DrawRun(m_pText, m_FirstVisible, length, stars, tx, ty, m_Width, &m_Look.m_TextColor);
+    // The caret may have been set anywhere since the last edit.
+    const int32_t caret = std::clamp(m_Caret, 0, length);
     int64_t caretX = 0;
-    for (int32_t i = m_FirstVisible; i < m_Caret && caretX <= m_Width; ++i)
+    for (int32_t i = m_FirstVisible; i < caret && caretX <= m_Width; ++i)
       caretX += m_Metrics.Width(stars ? uint8_t{'*'} : static_cast<uint8_t>(m_pText[i]));
     if (caretX <= m_Width) DrawCaret(tx + static_cast<int32_t>(caretX) + 1, ty);
   }

@@ -80,6 +80,7 @@ int32_t CMultiEdit::GuiMsgHandler(int32_t msg, int32_t a, int32_t b, int32_t c, 
         // The caret stays on its line; its row moves the other way.
         m_Upper = std::max(0, xEditSliderGetValue(m_pVBar) - 1);
         if (!SetLine(m_Line, 1)) m_Line = std::max(0, GetNumRows() - 1);
+        Clamp();
       } else if (b == MULTIEDIT_HSLIDER_ID && m_pHBar) {
         m_Offset = std::clamp(xEditSliderGetValue(m_pHBar) - 1, 0, m_LineSize - 1);
       } else {
@@ -137,7 +138,8 @@ int32_t CMultiEdit::Draw(int32_t x, int32_t y, int32_t mode) {
   }
   const int32_t row = m_Line - m_Upper;
   if (row >= 0 && row < m_VisibleLines && !m_Rows.empty()) {
-    const int64_t cx = m_Metrics.Width(Line(m_Line), std::min(m_Offset, m_Caret), m_Caret);
+    const int32_t caret = std::min(m_Caret, LineLength(m_Line));
+    const int64_t cx = m_Metrics.Width(Line(m_Line), std::min(m_Offset, caret), caret);
     if (cx <= m_TextWidth) DrawCaret(tx + static_cast<int32_t>(cx), ty + row * advance);
   }
   xGuiPopClip();
