@@ -5,6 +5,8 @@
 #include "ostrel/base/xstring.h"
 #include "ostrel/controls/button.h"
 #include "ostrel/controls/container.h"
+#include "ostrel/controls/edit.h"
+#include "ostrel/controls/multiedit.h"
 #include "ostrel/controls/progress.h"
 #include "ostrel/controls/scrolltext.h"
 #include "ostrel/controls/slider.h"
@@ -35,6 +37,8 @@ constexpr SKind kKinds[] = {
     {"Slider", GUICTRL_SLIDER, "slider"},
     {"Scrolltext", GUICTRL_SCROLLTEXT, "scrolltext"},
     {"Timeout", GUICTRL_TIMEOUT, "timeout"},
+    {"Edit", GUICTRL_EDIT, "edit"},
+    {"MultiEdit", GUICTRL_MULTIEDIT, "multiedit"},
 };
 
 const SKind* KindOf(const char* word) {
@@ -54,6 +58,8 @@ CControlBase* NewControl(int32_t type) {
     case GUICTRL_SLIDER: return new CSlider;
     case GUICTRL_SCROLLTEXT: return new CScrollText;
     case GUICTRL_TIMEOUT: return new CTimeout;
+    case GUICTRL_EDIT: return new CEdit;
+    case GUICTRL_MULTIEDIT: return new CMultiEdit;
     default: return nullptr;
   }
 }
@@ -270,10 +276,9 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
   uint32_t f = 0;
   int16_t key = 0;
   if (!res->FindItem("Create")) {
-    if (type == GUICTRL_PROGRESS)
-      xprintf("\"Create\" keyword missing for progress cntrl (\"%s\")", name);
-    else if (type == GUICTRL_TIMEOUT)
-      xprintf("\"Create\" keyword missing for timeout cntrl (\"%s\")", name);
+    if (type == GUICTRL_PROGRESS || type == GUICTRL_TIMEOUT || type == GUICTRL_EDIT)
+      xprintf("\"Create\" keyword missing for %s cntrl (\"%s\")",
+              type == GUICTRL_EDIT ? "edit" : type == GUICTRL_TIMEOUT ? "timeout" : "progress", name);
     else
       xprintf("Unable to get the cntrl create data for \"%s\"", name);
     return 0;
@@ -325,6 +330,10 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
       ok = ok && static_cast<CTimeout*>(control)->Create(0, r[0], r[1], r[2], r[3], v[0], v[1], v[2], f);
       break;
     }
+    case GUICTRL_EDIT:
+    case GUICTRL_MULTIEDIT:
+      if (!ReadEdit(res, type, name, control)) return 0;
+      break;
     default:
       ok = false;
   }
@@ -351,6 +360,43 @@ int32_t CDialog::ReadScrollItems(CResData* res, CControlBase* control) {
       if (!res->GetULong(0, &delay)) return 0;
       marquee->Start(delay);
     }
+  }
+  return 1;
+}
+
+int32_t CDialog::ReadEdit(CResData* res, int32_t type, const char* name, CControlBase* control) {
+  // The scroll bars take the field's id at creation, so the id is known before.
+  const char* text = res->GetString(0);
+  int32_t r[4], size = 0, id = 0;
+  uint32_t f = 0;
+  if (!text || !ReadRect(res, 1, r) || !res->GetLong(5, &size) || !res->GetResFlags(6, &f)) {
+    if (type == GUICTRL_EDIT)
+      xprintf("\"Create\" keyword missing for edit cntrl (\"%s\")", name);
+    else
+      xprintf("Unable to get the cntrl create data for \"%s\"", name);
+    return 0;
+  }
+  res->GetResId(name, &id);
+  if (type == GUICTRL_EDIT)
+    static_cast<CEdit*>(control)->Create(id, text, r[0], r[1], r[2], r[3], size, f);
+  else
+    static_cast<CMultiEdit*>(control)->Create(id, text, r[0], r[1], r[2], r[3], size, f);
+  int32_t state = 0;
+  if (res->GetNumStrings() > 7) {
+    if (!res->GetResFlags(7, &state)) {
+      xprintf("Unable to get the cntrl create data for \"%s\"", name);
+      return 0;
+    }
+    control->SetState(state);
+  }
+  if (type == GUICTRL_EDIT && res->FindItem("ValidCharacters")) {
+    const char* stringName = res->GetString(0);
+    const char* valid = stringName ? res->GetResString(stringName, nullptr) : nullptr;
+    if (!valid) {
+      xprintf("Unable to get the ValidCharacters string in the \"%s\"  ctrl", name);
+      return 0;
+    }
+    static_cast<CEdit*>(control)->SetValidCharacters(valid);
   }
   return 1;
 }

@@ -5,6 +5,8 @@
 
 #include "ostrel/controls/button.h"
 #include "ostrel/controls/container.h"
+#include "ostrel/controls/edit.h"
+#include "ostrel/controls/multiedit.h"
 #include "ostrel/controls/progress.h"
 #include "ostrel/controls/scrolltext.h"
 #include "ostrel/controls/slider.h"
@@ -16,6 +18,7 @@
 #include "ostrel/dialogs/titlebar.h"
 #include "ostrel/dialogs/winctrl.h"
 #include "ostrel/graphics/font.h"
+#include "ostrel/input/keyboard.h"
 #include "ostrel/input/keycodes.h"
 #include "ostrel/resources/resdata.h"
 #include "ostrel/system/debug.h"
@@ -124,6 +127,18 @@ const SFailRow kFailures[] = {
      "Unable to get the cntrl create data for \"IDC_TEXT\""},
     {"  { = Scrolltext, IDC_TEXT\n    Create = \"x\", 0, 0, 50, 10, 1, 0\n    TextColor = Nope\n  }\n", nullptr,
      "Unable to get the text color in the \"IDC_TEXT\" scrolltext ctrl"},
+    // Edits.
+    {"  { = Edit, IDC_TEXT\n  }\n", nullptr, "\"Create\" keyword missing for edit cntrl (\"IDC_TEXT\")"},
+    {"  { = Edit, IDC_TEXT\n    Create = \"x\", 0, 0, 10, 10, 5\n  }\n", nullptr,
+     "\"Create\" keyword missing for edit cntrl (\"IDC_TEXT\")"},
+    {"  { = Edit, IDC_TEXT\n    Create = \"x\", 0, 0, 10, 10, 5, 0\n    ValidCharacters = NOPE\n  }\n", nullptr,
+     "Unable to get the ValidCharacters string in the \"IDC_TEXT\"  ctrl"},
+    {"  { = Edit, IDC_TEXT\n    Create = \"x\", 0, 0, 10, 10, 5, 0\n    TextBufferSize = 0\n  }\n", nullptr,
+     "Unable to get the buffer size in the \"IDC_TEXT\" edit ctrl"},
+    {"  { = MultiEdit, IDC_TEXT\n    Create = \"x\", 0, 0, 10, 10, 64\n  }\n", nullptr,
+     "Unable to get the cntrl create data for \"IDC_TEXT\""},
+    {"  { = MultiEdit, IDC_TEXT\n    Create = \"x\", 0, 0, 10, 10, 64, 0\n    Font = Nope\n  }\n", nullptr,
+     "Unable to get the font in the \"IDC_TEXT\" multiedit ctrl"},
 };
 
 TEST_F(Dialog, EachBrokenScriptFailsWithItsDiagnosticAndLeavesNoWindow) {
@@ -404,5 +419,40 @@ TEST_F(Dialog, SlidersScrollTextsAndTimeoutsAreBuiltFromTheirChunks) {
   slider->GetThumb()->GetPos(x, y);
   EXPECT_EQ(x, 5 + dx);
   EXPECT_EQ(y, 6 + dy + 10 + (80 - 24) * 7 / 7);
+}
+
+TEST_F(Dialog, EditsAreBuiltWithTheirLimitsFiltersAndScrollBars) {
+  const std::string strings = "{ = Strings\n  Amount = 1, \"0123456789.\"\n}\n";
+  ASSERT_EQ(Build(strings + Script("  { = Edit, IDC_TEXT\n    Create = \"12\", 5, 5, 80, 14, 6, CNTRL_EXTRUDED\n"
+                                   "    ValidCharacters = Amount\n    TextBufferSize = 3\n  }\n"
+                                   "  { = Edit, IDC_BAR\n    Create = \"\", 5, 25, 80, 40, 100, CNTRL_MULTILINE, XGUI_DISABLED\n  }\n"
+                                   "  { = MultiEdit, IDC_BOX\n    Create = \"one\\ntwo\", 5, 70, 120, 40, 32, CNTRL_EDITVSLIDER\n  }\n")),
+            1)
+      << m_Printed;
+  ASSERT_EQ(m_Dialog.GetGuiCtrl(102)->m_Type, GUICTRL_EDIT);
+  auto* amount = static_cast<CEdit*>(m_Dialog.GetCtrl(102));
+  EXPECT_EQ(amount->GetID(), 102);
+  EXPECT_EQ(amount->GetMaxLength(), 6);
+  EXPECT_EQ(amount->GetFlags(), uint32_t{CNTRL_EXTRUDED | CNTRL_TABSTOP});
+  EXPECT_STREQ(amount->GetValidCharacters(), "0123456789.");
+  // The buffer asked for is too small for the maximum length: it gets the length plus one.
+  EXPECT_EQ(amount->GetTextBufferSize(), 7);
+  auto* memo = static_cast<CEdit*>(m_Dialog.GetCtrl(103));
+  EXPECT_EQ(memo->GetState(), XGUI_DISABLED);
+  ASSERT_NE(memo->GetScrollBar(), nullptr);
+  EXPECT_EQ(memo->GetScrollBar()->GetID(), 103);
+  ASSERT_EQ(m_Dialog.GetGuiCtrl(104)->m_Type, GUICTRL_MULTIEDIT);
+  auto* pane = static_cast<CMultiEdit*>(m_Dialog.GetCtrl(104));
+  EXPECT_EQ(pane->GetNumRows(), 2);
+  EXPECT_EQ(pane->GetLineSize(), 32);
+  ASSERT_NE(pane->GetVerticalBar(), nullptr);
+  EXPECT_EQ(pane->GetHorizontalBar(), nullptr);
+  // Keys reach the focused edit through the window and its filter.
+  m_Dialog.SetFocus(amount);
+  for (uint16_t code : {uint16_t{'3'}, uint16_t{'x'}, uint16_t{'.'}, uint16_t{'5'}, uint16_t{'9'}}) {
+    TQueueChar key{code, XKEYF_PRESSED};
+    m_Dialog.GuiMsgHandler(GUIMSG_KEY, 0, 0, 0, &key);
+  }
+  EXPECT_STREQ(amount->GetTextBuffer(0), "3.59");
 }
 }  // namespace
