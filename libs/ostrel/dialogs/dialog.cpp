@@ -4,8 +4,12 @@
 
 #include "ostrel/base/xstring.h"
 #include "ostrel/controls/button.h"
+#include "ostrel/controls/checkbox.h"
 #include "ostrel/controls/container.h"
+#include "ostrel/controls/groupbox.h"
+#include "ostrel/controls/menu.h"
 #include "ostrel/controls/progress.h"
+#include "ostrel/controls/radiobutton.h"
 #include "ostrel/controls/static.h"
 #include "ostrel/controls/url.h"
 #include "ostrel/dialogs/frame.h"
@@ -29,6 +33,10 @@ constexpr SKind kKinds[] = {
     {"ControlContainer", GUICTRL_CONTAINER, "controlcontainer"},
     {"Progress", GUICTRL_PROGRESS, "progress"},
     {"URL", GUICTRL_URL, "URL"},
+    {"Menu", GUICTRL_MENU, "menu"},
+    {"Checkbox", GUICTRL_CHECKBOX, "checkbox"},
+    {"Radio", GUICTRL_RADIO, "radio button"},
+    {"Groupbox", GUICTRL_GROUPBOX, "groupbox"},
 };
 
 const SKind* KindOf(const char* word) {
@@ -45,6 +53,10 @@ CControlBase* NewControl(int32_t type) {
     case GUICTRL_CONTAINER: return new CControlContainer;
     case GUICTRL_PROGRESS: return new CProgress;
     case GUICTRL_URL: return new CURL;
+    case GUICTRL_MENU: return new CMenu;
+    case GUICTRL_CHECKBOX: return new CCheckbox;
+    case GUICTRL_RADIO: return new CRadiobutton;
+    case GUICTRL_GROUPBOX: return new CGroupbox;
     default: return nullptr;
   }
 }
@@ -71,6 +83,11 @@ bool ReadRect(CResData* res, int32_t first, int32_t r[4]) {
   for (int32_t i = 0; i < 4; ++i)
     if (!res->GetLong(first + i, &r[i])) return false;
   return true;
+}
+
+// Kinds whose chunks hold child control chunks.
+bool IsParentKind(int32_t type) {
+  return type == GUICTRL_CONTAINER || type == GUICTRL_MENU || type == GUICTRL_GROUPBOX;
 }
 }  // namespace
 
@@ -168,10 +185,15 @@ int32_t CDialog::ReadTitlebarAndFrame(CResData* res) {
 
 void CDialog::Place(TGuiCtrl* record, CControlBase* parent) {
   m_Records.push_back(record);
-  if (parent)
-    static_cast<CControlContainer*>(parent)->Add(record->m_pCntrl);
+  CControlBase* c = record->m_pCntrl;
+  if (!parent)
+    AddCntrl(c, ADDCNTRL_LAST);
+  else if (auto* menu = dynamic_cast<CMenu*>(parent))
+    menu->Add(c, -1);
+  else if (auto* group = dynamic_cast<CGroupbox*>(parent))
+    group->Add(static_cast<CRadiobutton*>(c));  // ReadChildren lets only radio buttons in
   else
-    AddCntrl(record->m_pCntrl, ADDCNTRL_LAST);
+    static_cast<CControlContainer*>(parent)->Add(c);
 }
 
 int32_t CDialog::GetCntrl(CResData* res, CControlBase* parent) {
@@ -218,10 +240,11 @@ int32_t CDialog::GetCntrl(CResData* res, CControlBase* parent) {
   }
   res->FirstItem();
   int32_t ok = ReadControl(res, kind->m_Type, name, record->m_pCntrl);
-  // The container and its children: the children are placed into it before it joins the window.
-  if (ok) ok = GetCommon(res, record->m_pCntrl, name, kind->m_Kind);
-  if (ok && kind->m_Type == GUICTRL_CONTAINER) {
-    // The container goes first so that its children follow it in the window.
+  if (ok && kind->m_Type != GUICTRL_GROUPBOX) ok = GetCommon(res, record->m_pCntrl, name, kind->m_Kind);
+  if (ok && (kind->m_Type == GUICTRL_CHECKBOX || kind->m_Type == GUICTRL_RADIO))
+    ok = ReadCaption(res, static_cast<CToggleBase*>(record->m_pCntrl), name);
+  if (ok && IsParentKind(kind->m_Type)) {
+    // The parent goes first so that its children follow it in the window.
     Place(record, parent);
     record = nullptr;
     ok = ReadChildren(res, m_Records.back()->m_pCntrl);
@@ -244,6 +267,12 @@ int32_t CDialog::ReadChildren(CResData* res, CControlBase* parent) {
     const char* kw = res->GetKeyword();
     if (res->IsComment() || !kw) continue;
     if (parent && xStricmp(kw, "Create") == 0) continue;
+    // A group box holds radio buttons and nothing else.
+    if (dynamic_cast<CGroupbox*>(parent) &&
+        (xStrcmp(kw, "{") != 0 || res->GetNumStrings() < 2 || xStricmp(res->GetString(0), "Radio") != 0)) {
+      xprintf("Unable to get the cntrl create data for \"%s\"", res->GetString(1) ? res->GetString(1) : kw);
+      return 0;
+    }
     if (!GetCntrl(res, parent)) return 0;
   }
   return 1;
@@ -285,6 +314,39 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
       if (ok) ok = static_cast<CURL*>(control)->Create(0, text, address, r[0], r[1], r[2], r[3], key, f) != 0;
       break;
     }
+    case GUICTRL_MENU: {
+      int32_t delay[2];
+      const char* direction = res->GetString(7);
+      const char* mode = res->GetString(8);
+      ok = text && ReadRect(res, 1, r) && res->GetLong(5, &delay[0]) && res->GetLong(6, &delay[1]) && direction &&
+           mode && res->GetHotkey(9, &key) && res->GetResFlags(10, &f);
+      if (!ok) break;
+      auto* menu = static_cast<CMenu*>(control);
+      if (res->FindItem("BaseLine")) {
+        int32_t baseLine = 0;
+        if (!res->GetLong(0, &baseLine)) {
+          xprintf("Unable to get the baseline value for \"%s\" Menu ctrl", name);
+          return 0;
+        }
+        menu->SetBaseLine(baseLine);
+      }
+      menu->Create(0, text, r[0], r[1], r[2], r[3], delay[0], delay[1], direction, mode, key, f);
+      break;
+    }
+    case GUICTRL_CHECKBOX:
+    case GUICTRL_RADIO: {
+      int32_t offset = 0;
+      ok = text && ReadRect(res, 1, r) && res->GetLong(5, &offset) && res->GetHotkey(6, &key) && res->GetResFlags(7, &f);
+      if (ok && type == GUICTRL_RADIO)
+        static_cast<CRadiobutton*>(control)->Create(0, text, r[0], r[1], r[2], r[3], offset, key, f);
+      else if (ok)
+        static_cast<CCheckbox*>(control)->Create(0, text, r[0], r[1], r[2], r[3], offset, key, f);
+      break;
+    }
+    case GUICTRL_GROUPBOX:
+      ok = text && ReadRect(res, 1, r) && res->GetResFlags(5, &f);
+      if (ok) static_cast<CGroupbox*>(control)->Create(0, text, r[0], r[1], r[2], r[3], f);
+      break;
     default:
       ok = false;
   }
@@ -296,6 +358,29 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
   res->GetResId(name, &id);
   control->SetID(id);
   return 1;
+}
+
+int32_t CDialog::ReadCaption(CResData* res, CToggleBase* control, const char* name) {
+  res->FirstItem();
+  // A box without caption width has no caption to take the chunk.
+  CStatic* caption = control->GetCaption();
+  if (!res->FindItem("{", "Caption") || !caption) return 1;
+  if (!res->EnterChunk()) return 0;
+  res->FirstItem();
+  int32_t ok = 1;
+  if (res->FindItem("Flags")) {
+    uint32_t f = 0;
+    if (!res->GetResFlags(0, &f)) {
+      xprintf("Unable to get the flags for \"%s\" textfield", name);
+      ok = 0;
+    } else {
+      caption->RemoveFlag(0xFFFF);
+      caption->SetFlag(f);
+    }
+  }
+  if (ok) ok = GetCommon(res, caption, name, "static");
+  res->ExitChunk();
+  return ok;
 }
 
 int32_t CDialog::GetCommon(CResData* res, CControlBase* control, const char* name, const char* kind) {

@@ -11,13 +11,18 @@
 
 class CResData;
 class CControlBase;
+class CToggleBase;
 
 // Record type codes of the control kinds.
 enum : int32_t {
   GUICTRL_STATIC = 0,
   GUICTRL_BUTTON = 1,
   GUICTRL_PROGRESS = 2,
+  GUICTRL_GROUPBOX = 3,
+  GUICTRL_RADIO = 4,
+  GUICTRL_CHECKBOX = 8,
   GUICTRL_URL = 13,
+  GUICTRL_MENU = 14,
   GUICTRL_CONTAINER = 15,
 };
 
@@ -57,6 +62,8 @@ class CDialog : public CWindow {
   int32_t ReadControl(CResData* res, int32_t type, const char* name, CControlBase* control);
   int32_t GetCommon(CResData* res, CControlBase* control, const char* name, const char* kind);
   int32_t ReadChildren(CResData* res, CControlBase* parent);
+  // The "Caption" sub-chunk of a check box or radio button.
+  int32_t ReadCaption(CResData* res, CToggleBase* control, const char* name);
   int32_t ReadTitlebarAndFrame(CResData* res);
   TGuiCtrl* FindGuiCtrl(int32_t id) const;
   void FreeRecords();
