@@ -263,6 +263,8 @@ int32_t CMenu::CloseMenu(int32_t force) {
       return 0;
     }
   }
+  // Hidden child menus take no input: they would never close their own items.
+  CloseChildMenus();
   m_Open = 0;
   m_ClosePending = 0;
   StopTimer(m_CloseTimer, m_CloseDelay);
