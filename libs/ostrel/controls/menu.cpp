@@ -279,6 +279,15 @@ void CMenu::MarkHidden(SMenuItem& entry, int32_t hidden) {
   if (entry.m_Hidden == hidden) return;
   entry.m_Hidden = hidden;
   m_LayoutValid = 0;
+  if (!m_Open) return;
+  // At once while open, or the next input would take the item's state for a change from outside.
+  CControlBase* item = entry.m_pItem;
+  if (hidden) {
+    if (item->GetState() != XGUI_HIDDEN) entry.m_SavedState = item->GetState();
+    item->SetState(XGUI_HIDDEN);
+  } else if (item->GetState() == XGUI_HIDDEN) {
+    item->SetState(entry.m_SavedState == XGUI_HIDDEN ? XGUI_RELEASED : entry.m_SavedState);
+  }
 }
 
 int32_t CMenu::HideCurrChild(int32_t hidden) {
