@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ostrel/controls/bevel.h"
+#include "ostrel/controls/container.h"
 #include "ostrel/controls/guidraw.h"
 #include "ostrel/controls/radiobutton.h"
 #include "ostrel/dialogs/window.h"
@@ -40,9 +42,7 @@ int32_t CGroupbox::Add(CRadiobutton* button) {
     button->SetParent(m_WindowId, m_pParent, this);
   else
     button->SetGroup(this);  // so that it clears the others before the group has a window
-  int32_t x = 0, y = 0;
-  button->GetPos(x, y);
-  button->SetPos(x + m_X, y + m_Y);
+  xMoveControl(button, m_X, m_Y);
   m_Buttons.push_back(button);
   if (m_Buttons.size() == 1) button->SetState(XGUI_CHECKED);
   return static_cast<int32_t>(m_Buttons.size());
@@ -78,11 +78,7 @@ int32_t CGroupbox::SetSelected(int32_t id) {
 int32_t CGroupbox::SetPos(int32_t x, int32_t y) {
   const int32_t dx = x - m_X;
   const int32_t dy = y - m_Y;
-  for (CRadiobutton* b : m_Buttons) {
-    int32_t bx = 0, by = 0;
-    b->GetPos(bx, by);
-    b->SetPos(bx + dx, by + dy);
-  }
+  for (CRadiobutton* b : m_Buttons) xMoveControl(b, dx, dy);
   return CControlBase::SetPos(x, y);
 }
 
@@ -164,14 +160,7 @@ int32_t CGroupbox::Draw(int32_t x, int32_t y, int32_t mode) {
     xGuiPushClip();
     if (set && !(m_Flags & (CNTRL_TRANSPARENT | CNTRL_ALPHA))) xGuiFillRect(sx, sy, m_Width, m_Height, set->m_Col[4]);
     if (m_Flags & CNTRL_ALPHA) xGuiFillRectAlpha(sx, sy, m_Width, m_Height, m_Look.m_Alpha);
-    if ((m_Flags & CNTRL_EXTRUDED) && set && m_Width > 0 && m_Height > 0) {
-      const int32_t r = sx + m_Width - 1;
-      const int32_t b = sy + m_Height - 1;
-      xGuiDrawLine(sx, sy, sx, b, set->m_Col[1]);
-      xGuiDrawLine(sx, sy, r, sy, set->m_Col[1]);
-      xGuiDrawLine(r, sy, r, b, set->m_Col[0]);
-      xGuiDrawLine(sx, b, r, b, set->m_Col[0]);
-    }
+    if ((m_Flags & CNTRL_EXTRUDED) && set) xDrawFlatFrame(sx, sy, m_Width, m_Height, set->m_Col[1], set->m_Col[0]);
     if (m_Flags & CNTRL_HASBITMAP)
       if (CBitmap* bm = StateBitmap()) DrawBitmap(bm, sx, sy);
     xGuiPopClip();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ostrel/base/xstring.h"
+#include "ostrel/controls/container.h"
 #include "ostrel/dialogs/window.h"
 #include "ostrel/dialogs/winctrl.h"
 #include "ostrel/input/keyboard.h"
@@ -75,16 +76,6 @@ void CMenu::SetCloseDelay(int32_t delay) {
   if (m_OpenDelay == m_CloseDelay) ++m_OpenDelay;
 }
 
-void CMenu::AddToWindow(CControlBase* item) {
-  // The item stands in client coordinates already, and AddCntrl moves a control into them.
-  m_pParent->RemoveCntrl(item);
-  int32_t x = 0, y = 0, dx = 0, dy = 0;
-  item->GetPos(x, y);
-  m_pParent->ClientOffset(dx, dy);
-  item->SetPos(x - dx, y - dy);
-  m_pParent->AddCntrl(item, ADDCNTRL_LAST);
-}
-
 int32_t CMenu::Add(CControlBase* item, int32_t position) {
   if (!item || item == this) return 0;
   int32_t x = 0, y = 0, w = 0, h = 0;
@@ -95,9 +86,7 @@ int32_t CMenu::Add(CControlBase* item, int32_t position) {
   if (position > 0 && position < count) {
     for (auto it = m_Items.begin() + position; it != m_Items.end(); ++it) {
       it->m_Y += h;
-      int32_t ix = 0, iy = 0;
-      it->m_pItem->GetPos(ix, iy);
-      it->m_pItem->SetPos(ix, iy + h);
+      xMoveControl(it->m_pItem, 0, h);
     }
     m_Items.insert(m_Items.begin() + position, entry);
   } else {
@@ -106,7 +95,7 @@ int32_t CMenu::Add(CControlBase* item, int32_t position) {
   if (auto* child = dynamic_cast<CMenu*>(item)) child->SetParentMenu(this);
   // An item added after the menu joined its window joins it too, hidden while the menu is.
   if (m_pParent) {
-    AddToWindow(item);
+    xAddChildToWindow(m_pParent, item);
     if (!m_Open) item->SetState(XGUI_HIDDEN);
   }
   m_LayoutValid = 0;
@@ -115,11 +104,7 @@ int32_t CMenu::Add(CControlBase* item, int32_t position) {
 
 void CMenu::MoveItems(int32_t dx, int32_t dy) {
   if (!dx && !dy) return;
-  for (SMenuItem& e : m_Items) {
-    int32_t x = 0, y = 0;
-    e.m_pItem->GetPos(x, y);
-    e.m_pItem->SetPos(x + dx, y + dy);
-  }
+  for (SMenuItem& e : m_Items) xMoveControl(e.m_pItem, dx, dy);
   m_ItemsRect.Move(dx, dy);
 }
 
@@ -317,7 +302,7 @@ int32_t CMenu::SetParent(int32_t windowId, CWindowBase* window) {
   for (SMenuItem& e : m_Items) {
     e.m_pItem->SetParent(windowId, window);
     if (m_OpenMode != MENU_ALWAYS) e.m_pItem->SetState(XGUI_HIDDEN);
-    if (window) AddToWindow(e.m_pItem);
+    if (window) xAddChildToWindow(window, e.m_pItem);
   }
   if (window && m_OpenMode == MENU_ALWAYS) OpenMenu();
   return 1;

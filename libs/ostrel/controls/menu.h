@@ -90,7 +90,6 @@ class CMenu : public CButton {
   void TimerHandler(uint32_t period) override;
 
  private:
-  void AddToWindow(CControlBase* item);
   void MoveItems(int32_t dx, int32_t dy);
   void HideItems();
   void ShowLook(bool highlighted);

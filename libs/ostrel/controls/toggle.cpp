@@ -156,14 +156,7 @@ void CToggleBase::DrawBox(int32_t sx, int32_t sy) {
     xGuiFillRect(sx, sy, s, s, set->m_Col[2]);
   if (m_Flags & CNTRL_ALPHA) xGuiFillRectAlpha(sx, sy, s, s, m_Look.m_Alpha);
   const TCntrlColor* normal = m_Look.m_pColors[LOOK_NORMAL];
-  if ((m_Flags & CNTRL_EXTRUDED) && normal) {
-    const int32_t r = sx + s - 1;
-    const int32_t b = sy + s - 1;
-    xGuiDrawLine(sx, sy, sx, b, normal->m_Col[1]);
-    xGuiDrawLine(sx, sy, r, sy, normal->m_Col[1]);
-    xGuiDrawLine(r, sy, r, b, normal->m_Col[0]);
-    xGuiDrawLine(sx, b, r, b, normal->m_Col[0]);
-  }
+  if ((m_Flags & CNTRL_EXTRUDED) && normal) xDrawFlatFrame(sx, sy, s, s, normal->m_Col[1], normal->m_Col[0]);
   CBitmap* bm = (m_Flags & CNTRL_HASBITMAP) ? ToggleBitmap(true) : nullptr;
   if (!bm || bm->m_Width <= 0 || bm->m_Height <= 0) return;
   CRect box;

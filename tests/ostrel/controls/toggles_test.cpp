@@ -14,17 +14,11 @@
 #include "ostrel/controls/guidraw.h"
 #include "platform/display/keys.h"
 #include "support/guiharness.h"
+#include "controlwindow.h"
 
 namespace {
-// A window at (100, 100) without title bar, so control coordinates are window coordinates.
-class Toggles : public CGuiTest {
+class Toggles : public CControlWindowTest {
  protected:
-  void SetUp() override {
-    CGuiTest::SetUp();
-    m_Window.Create(1, "", 100, 100, 300, 200, XWIN_FRAME);
-    WC().AddWindow(&m_Window, &Record, nullptr);
-    Events().clear();
-  }
   // The check and uncheck messages heard, as (message, control id).
   static std::vector<std::pair<int32_t, int32_t>> Checks() {
     std::vector<std::pair<int32_t, int32_t>> out;
@@ -32,7 +26,6 @@ class Toggles : public CGuiTest {
       if (e.m_Event == GUIMSG_CHECKED || e.m_Event == GUIMSG_UNCHECKED) out.push_back({e.m_Event, e.m_ControlId});
     return out;
   }
-  CWindow m_Window;
 };
 
 enum EOp { MOVE, PRESS, RELEASE };
