@@ -176,7 +176,13 @@ int32_t CGroupbox::Validate() {
   return CControlBase::Validate();
 }
 
-int32_t CGroupbox::Validate(CRect*, int32_t) { return 1; }
+int32_t CGroupbox::Validate(CRect* area, int32_t index) {
+  // The window draws a control once per area in its clip list: with none the group and its
+  // buttons would never show.
+  for (CRadiobutton* b : m_Buttons) b->Validate(area, index);
+  CControlBase::Validate(area, index);
+  return 1;
+}
 
 int32_t CGroupbox::ClearClipListIndex() {
   for (CRadiobutton* b : m_Buttons) b->ClearClipListIndex();

@@ -31,6 +31,7 @@ class CGroupbox : public CControlBase {
   int32_t GuiMsgHandler(int32_t msg, int32_t a, int32_t b, int32_t c, void* d) override;
   int32_t Draw(int32_t x, int32_t y, int32_t mode) override;
   int32_t Validate() override;
+  // Its own area and its buttons'; always 1.
   int32_t Validate(CRect* area, int32_t index) override;
   int32_t ClearClipListIndex() override;
 
