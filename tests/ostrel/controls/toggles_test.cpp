@@ -212,9 +212,11 @@ TEST_F(Radios, SetSelectedAndSetStateKeepOneChoice) {
   MoveTo(6, 6);
   EXPECT_EQ(States(), (std::vector<int32_t>{C, U, U}));
   EXPECT_EQ(m_Group.GetSelected(), 11);
-  // Unchecking the chosen one leaves none.
+  // Unchecking the chosen one leaves none, and does not clear the others again.
+  Events().clear();
   m_Radio[0].SetState(XGUI_UNCHECKED);
   EXPECT_EQ(m_Group.GetSelected(), -1);
+  EXPECT_TRUE(Checks().empty());
   EXPECT_EQ(m_Group.SetSelected(99), 0);
   EXPECT_EQ(States(), (std::vector<int32_t>{U, U, U}));
   EXPECT_EQ(m_Group.GetSelected(), -1);
