@@ -11,7 +11,6 @@
 
 class CResData;
 class CControlBase;
-class CToggleBase;
 
 // Record type codes of the control kinds.
 enum : int32_t {
@@ -20,7 +19,10 @@ enum : int32_t {
   GUICTRL_PROGRESS = 2,
   GUICTRL_GROUPBOX = 3,
   GUICTRL_RADIO = 4,
+  GUICTRL_SLIDER = 5,
   GUICTRL_CHECKBOX = 8,
+  GUICTRL_SCROLLTEXT = 9,
+  GUICTRL_TIMEOUT = 10,
   GUICTRL_URL = 13,
   GUICTRL_MENU = 14,
   GUICTRL_CONTAINER = 15,
@@ -62,9 +64,13 @@ class CDialog : public CWindow {
   int32_t ReadControl(CResData* res, int32_t type, const char* name, CControlBase* control);
   int32_t GetCommon(CResData* res, CControlBase* control, const char* name, const char* kind);
   int32_t ReadChildren(CResData* res, CControlBase* parent);
-  // The "Caption" sub-chunk of a check box or radio button.
-  int32_t ReadCaption(CResData* res, CToggleBase* control, const char* name);
   int32_t ReadTitlebarAndFrame(CResData* res);
+  // The "{ word }" sub-chunk of a composite control, when present: "Flags" replaces the low
+  // sixteen flag bits of the part, then its common keys of the kind.
+  int32_t ReadPart(CResData* res, const char* word, CControlBase* part, const char* name, const char* flagsError,
+                   const char* kind);
+  // "Text" and "Delay" items of a scrolling text, in chunk order.
+  int32_t ReadScrollItems(CResData* res, CControlBase* control);
   TGuiCtrl* FindGuiCtrl(int32_t id) const;
   void FreeRecords();
   void Place(TGuiCtrl* record, CControlBase* parent);
