@@ -99,11 +99,18 @@ TEST_F(Menus, AHighlightMenuOpensOnlyWhenTheMouseRestsForTheOpenDelay) {
   const int32_t opened = Until([&] { return m.IsOpen(); });
   EXPECT_GE(opened, 500);
   EXPECT_LE(opened, 502);
-  // A click does not open a HIGHLIGHT menu.
-  CMenu click;
-  Make(click, 41, 100, 10, 300, 500, "DOWN", "NEVER");
+  // A NEVER menu opens neither way.
+  CMenu never;
+  Make(never, 41, 100, 10, 300, 500, "DOWN", "NEVER");
   Click(110, 15);
-  EXPECT_FALSE(click.IsOpen());
+  EXPECT_EQ(Until([&] { return never.IsOpen(); }, 1000), -1);
+  m_Window.RemoveCntrl(&never);
+  for (CButton& item : m_Item) m_Window.RemoveCntrl(&item);
+  // Without an open delay a HIGHLIGHT menu opens as soon as the mouse is on it.
+  CMenu at;
+  Make(at, 42, 200, 10, 300, 0, "DOWN", "HIGHLIGHT");
+  MoveTo(210, 15);
+  EXPECT_TRUE(at.IsOpen());
 }
 
 TEST_F(Menus, EqualDelaysOpenOneMillisecondLater) {
