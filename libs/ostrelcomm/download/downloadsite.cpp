@@ -90,7 +90,8 @@ int32_t SSite::ParseURL(const char* url) {
     // on its own port still needs it.
     if (*end == '/') host += end;
   }
-  if (host.empty()) return DOWNLOAD_ERR_PARAMETERS;
+  // A second "@" would make a host that no name lookup can give.
+  if (host.empty() || host.find('@') != std::string::npos) return DOWNLOAD_ERR_PARAMETERS;
   SetText(m_pUrl, (scheme + host).c_str());
   if (hasLogin) {
     SetText(m_pLoginName, login.c_str());

@@ -41,6 +41,7 @@ TEST(SiteTest, ParseUrl) {
       {"ftp://u:p@", DOWNLOAD_ERR_PARAMETERS, nullptr, nullptr, nullptr, 0, ""},
       {"ftp://h:x", DOWNLOAD_ERR_PARAMETERS, nullptr, nullptr, nullptr, 0, ""},
       {"ftp://h:65536", DOWNLOAD_ERR_PARAMETERS, nullptr, nullptr, nullptr, 0, ""},
+      {"ftp://u:p@h@x", DOWNLOAD_ERR_PARAMETERS, nullptr, nullptr, nullptr, 0, ""},
       {"ftp://:21", DOWNLOAD_ERR_PARAMETERS, nullptr, nullptr, nullptr, 0, ""},
       {"", DOWNLOAD_ERR_PARAMETERS, nullptr, nullptr, nullptr, 0, ""},
   };
