@@ -49,42 +49,45 @@ int64_t RunClient(CDownloadClient& client) {
   return frames;
 }
 
-void OstrelHttp(benchmark::State& state) {
-  if (!g_pServers->m_HttpUp) return state.SkipWithError("nginx did not start");
+// Our client, made anew for each iteration by make, stepped by a program's loop.
+template <class Make>
+void RunOstrel(benchmark::State& state, bool up, Make make) {
+  if (!up) return state.SkipWithError("the server did not start");
   CBenchRuntime runtime;
   int64_t frames = 0;
   for (auto _ : state) {
-    CHTTPClient client;
-    client.Startup();
-    client.Connect("127.0.0.1", g_pServers->m_Nginx.Port());
-    client.RetrieveFile(g_pServers->Local().c_str(), "/big.bin");
-    frames += RunClient(client);
+    const std::unique_ptr<CDownloadClient> client = make();
+    frames += RunClient(*client);
     if (!DownloadArrived(state, g_pServers->Local())) break;
   }
   state.counters["frames"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kAvgIterations);
   DownloadFinish(state);
 }
 
+void OstrelHttp(benchmark::State& state) {
+  RunOstrel(state, g_pServers->m_HttpUp, [] {
+    auto client = std::make_unique<CHTTPClient>();
+    client->Startup();
+    client->Connect("127.0.0.1", g_pServers->m_Nginx.Port());
+    client->RetrieveFile(g_pServers->Local().c_str(), "/big.bin");
+    return client;
+  });
+}
+
 void OstrelFtp(benchmark::State& state, bool passive) {
-  if (!g_pServers->m_FtpUp) return state.SkipWithError("vsftpd did not start");
-  CBenchRuntime runtime;
-  int64_t frames = 0;
-  for (auto _ : state) {
-    CFtpClient client;
-    client.Startup();
-    client.SetBlockingConnectOff();
+  RunOstrel(state, g_pServers->m_FtpUp, [passive] {
+    auto client = std::make_unique<CFtpClient>();
+    client->Startup();
+    client->SetBlockingConnectOff();
     if (passive)
-      client.SetPassiveMode();
+      client->SetPassiveMode();
     else
-      client.SetNormalMode();
-    client.Connect("127.0.0.1", g_pServers->m_Vsftpd.Port());
-    client.SetLoginName("anonymous");
-    client.RetrieveFile(g_pServers->Local().c_str(), "big.bin");
-    frames += RunClient(client);
-    if (!DownloadArrived(state, g_pServers->Local())) break;
-  }
-  state.counters["frames"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kAvgIterations);
-  DownloadFinish(state);
+      client->SetNormalMode();
+    client->Connect("127.0.0.1", g_pServers->m_Vsftpd.Port());
+    client->SetLoginName("anonymous");
+    client->RetrieveFile(g_pServers->Local().c_str(), "big.bin");
+    return client;
+  });
 }
 
 void CurlTool(benchmark::State& state, bool http) {

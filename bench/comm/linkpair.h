@@ -2,6 +2,10 @@
 // link, with the library started on globals of its own for the pair's life.
 #pragma once
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
@@ -21,6 +25,19 @@
 #include "ostrelcomm/tls.h"
 
 namespace commbench {
+
+// A socket listening on 127.0.0.1 on a port of the system's choice; -1 when none can be had.
+inline int ListenLoopback(uint16_t& port, int backlog) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof sa;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || listen(fd, backlog) != 0) return -1;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &length);
+  port = ntohs(sa.sin_port);
+  return fd;
+}
 
 inline std::vector<uint8_t> Pattern(size_t n) {
   std::mt19937 gen(9);

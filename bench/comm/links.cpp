@@ -24,6 +24,7 @@
 #include "ostrelcomm/commlib.h"
 #include "ostrelcomm/commnode.h"
 #include "ostrelcomm/commtcp.h"
+#include "comm/linkpair.h"
 #include "comm/sections.h"
 
 namespace {
@@ -54,19 +55,6 @@ bool WriteAll(int fd, const void* data, size_t size) {
     size -= static_cast<size_t>(n);
   }
   return true;
-}
-
-int ListenLoopback(uint16_t& port) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof sa;
-  bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-  listen(fd, 1);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &length);
-  port = ntohs(sa.sin_port);
-  return fd;
 }
 
 // ---- the far ends ----
@@ -234,7 +222,7 @@ void RawRoundTrip(benchmark::State& state, int64_t size) {
 
 bool StartPeers(SNear& near, std::vector<pid_t>& children) {
   uint16_t rawPort = 0;
-  const int listener = ListenLoopback(rawPort);
+  const int listener = commbench::ListenLoopback(rawPort, 1);
   int portPipe[2];
   if (pipe(portPipe) != 0) return false;
   std::fflush(nullptr);

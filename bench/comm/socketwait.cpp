@@ -33,23 +33,11 @@ struct SWaitSetup {
 };
 std::unique_ptr<SWaitSetup> g_pSetup;
 
-int Listen(uint16_t& port) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof sa;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || listen(fd, kIdle) != 0) return -1;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &length);
-  port = ntohs(sa.sin_port);
-  return fd;
-}
-
 bool Setup(SWaitSetup& s) {
   s.m_pPair = std::make_unique<CLinkPair>(EKind::kPlain);
   if (s.m_pPair->Broken()) return false;
   uint16_t port = 0;
-  s.m_Listener = Listen(port);
+  s.m_Listener = ListenLoopback(port, kIdle);
   if (s.m_Listener < 0) return false;
   for (int i = 0; i < kIdle; ++i) {
     auto link = std::make_unique<CCommRemoteClient>();

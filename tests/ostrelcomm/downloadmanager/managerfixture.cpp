@@ -7,6 +7,11 @@
 
 void DownloadManagerTest::SetUp() { CDownloadClient::SetLogSwitch(1); }
 
+void DownloadManagerTest::TearDown() {
+  m_pManager.reset();
+  CDownloadClient::SetLogSwitch(0);
+}
+
 SManagerRun DownloadManagerTest::Run(bool remove, int maxSteps) {
   SManagerRun run;
   DownloadManager::CDownloadManager& manager = *m_pManager;

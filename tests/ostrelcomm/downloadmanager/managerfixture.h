@@ -31,6 +31,7 @@ struct SManagerRun {
 class DownloadManagerTest : public ::testing::Test {
  protected:
   void SetUp() override;
+  void TearDown() override;
 
   // Updates until the manager is done or maxSteps have run, taking every note as it comes and,
   // with remove set, removing its file.
