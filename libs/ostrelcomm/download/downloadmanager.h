@@ -177,7 +177,6 @@ class CDownloadManager {
   std::unique_ptr<CDownloader> m_pDownloader;
   std::unique_ptr<CDownloadClient> m_pClient;
   int32_t m_State = DM_NEW;
-  int32_t m_Error = DOWNLOAD_OK;
 };
 
 }  // namespace DownloadManager
