@@ -45,3 +45,13 @@ void xDrawSunkenBevel(int32_t x, int32_t y, int32_t width, int32_t height, int32
   if (!set) return;
   DrawBevel(x, y, width, height, bevel, *set, {3, 1, 6, 4, 5});
 }
+
+void xDrawBevel(int32_t x, int32_t y, int32_t width, int32_t height, int32_t bevel, const TCntrlColor* set,
+                int32_t edgeTopLeft, int32_t edgeBottomRight, int32_t diagTopLeft, int32_t diagBottomRight,
+                int32_t diagOther) {
+  const auto entry = [](int32_t e) { return e >= 0 && e < 8; };
+  if (!set || !entry(edgeTopLeft) || !entry(edgeBottomRight) || !entry(diagTopLeft) || !entry(diagBottomRight) ||
+      !entry(diagOther))
+    return;
+  DrawBevel(x, y, width, height, bevel, *set, {edgeTopLeft, edgeBottomRight, diagTopLeft, diagBottomRight, diagOther});
+}

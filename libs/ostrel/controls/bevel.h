@@ -13,3 +13,8 @@ void xDrawRaisedBevel(int32_t x, int32_t y, int32_t width, int32_t height, int32
 // Sunken (statics, progress bars, edits): top and left in entry 3, bottom and right in entry 1,
 // corner diagonals top-left 6, bottom-right 4, the other two 5.
 void xDrawSunkenBevel(int32_t x, int32_t y, int32_t width, int32_t height, int32_t bevel, const TCntrlColor* set);
+// Any other choice of entries: the edges top and left, bottom and right, then the diagonals
+// top-left, bottom-right and the other two.
+void xDrawBevel(int32_t x, int32_t y, int32_t width, int32_t height, int32_t bevel, const TCntrlColor* set,
+                int32_t edgeTopLeft, int32_t edgeBottomRight, int32_t diagTopLeft, int32_t diagBottomRight,
+                int32_t diagOther);
