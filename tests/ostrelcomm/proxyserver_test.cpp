@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -23,6 +25,7 @@
 #include "ostrelcomm/proxyserver/proxyserver.h"
 #include "ostrelcomm/tls.h"
 #include "rawpeer.h"
+#include "support/spawnedchild.h"
 #include "support/tempdir.h"
 #include "support/testclock.h"
 
@@ -519,5 +522,61 @@ INSTANTIATE_TEST_SUITE_P(
                       SCombination{"kvt_in_tls_out", 0, 0, 1, 0, 1, 1, 1, 0},
                       SCombination{"kvt_refused_stays_plain", 0, 0, 0, 0, 0, 1, 0, 0}),
     [](const ::testing::TestParamInfo<SCombination>& info) { return std::string(info.param.name); });
+
+// ---- one process per connection ----
+
+// The children of a process as the kernel lists them (zombies included until they are reaped).
+std::vector<std::string> ChildrenOf(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+  std::vector<std::string> ids;
+  for (std::string id; in >> id;) ids.push_back(id);
+  return ids;
+}
+
+TEST(ProxyProcessMode, EachConnectionIsServedByAChildThatIsReaped) {
+  uint16_t upstreamPort = 0;
+  const int upstream = RawListen(upstreamPort);
+  ASSERT_GE(upstream, 0);
+  const std::string port = std::to_string(upstreamPort);
+  CSpawnedChild proxy;
+  ASSERT_TRUE(proxy.StartProgram("proxypeer", {"-fork", "-rule", "127.0.0.1", port, port, "0"}));
+  const std::string line = proxy.ReadLine();
+  ASSERT_EQ(line.rfind("port ", 0), 0u) << line;
+  const uint16_t proxyPort = static_cast<uint16_t>(std::stoi(line.substr(5)));
+
+  int clients[2], servers[2];
+  for (int i = 0; i < 2; ++i) {
+    clients[i] = RawConnect(proxyPort);
+    ASSERT_GE(clients[i], 0);
+    const std::string hello = "hello " + std::to_string(i);
+    ASSERT_TRUE(RawWrite(clients[i], Header("127.0.0.1", upstreamPort) + hello));
+    servers[i] = RawAccept(upstream);
+    ASSERT_GE(servers[i], 0);
+    EXPECT_EQ(RawRead(servers[i], hello.size()), hello);
+    ASSERT_TRUE(RawWrite(servers[i], "back"));
+    EXPECT_EQ(RawRead(clients[i], 4), "back");
+  }
+  ASSERT_TRUE(proxy.WaitFor("children 2"));
+  const std::vector<std::string> children = ChildrenOf(proxy.Pid());
+  EXPECT_EQ(children.size(), 2u);
+
+  // Both connections end; their children exit and the parent reaps them, leaving no zombie.
+  for (int i = 0; i < 2; ++i) {
+    close(clients[i]);
+    close(servers[i]);
+  }
+  ASSERT_TRUE(proxy.WaitFor("children 0"));
+  EXPECT_TRUE(ChildrenOf(proxy.Pid()).empty());
+  // The parent still listens and serves.
+  const int again = RawConnect(proxyPort);
+  ASSERT_TRUE(RawWrite(again, Header("127.0.0.1", upstreamPort) + "again"));
+  const int server = RawAccept(upstream);
+  EXPECT_EQ(RawRead(server, 5), "again");
+  close(again);
+  close(server);
+  proxy.CloseInput();
+  EXPECT_EQ(proxy.Wait(), 0);
+  close(upstream);
+}
 
 }  // namespace
