@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <algorithm>
 #include <new>
 
 #include "ostrel/base/types.h"
@@ -355,80 +356,92 @@ int32_t CProxyConnection::SendClientLocation() {
   return 1;
 }
 
-int32_t CProxyConnection::ReadSide(int& sock, int& connected, SCryptData* crypt,
-                                   std::deque<std::unique_ptr<CProxyData>>& queue, uint64_t& queued,
-                                   uint32_t& counter, int32_t toServer) {
+CProxyConnection::SDirection CProxyConnection::Direction(int32_t toServer) {
+  if (toServer)
+    return {m_ClientSocket, m_ClientConnected, &m_ClientCrypt, m_ClientAction, m_ServerSocket, m_ServerConnected,
+            &m_ServerCrypt, m_ServerAction, m_ToServer, m_ToServerBytes, m_ToServerOffset, m_ClientToServerBytes, 1};
+  return {m_ServerSocket, m_ServerConnected, &m_ServerCrypt, m_ServerAction, m_ClientSocket, m_ClientConnected,
+          &m_ClientCrypt, m_ClientAction, m_ToClient, m_ToClientBytes, m_ToClientOffset, m_ServerToClientBytes, 0};
+}
+
+// Reads one chunk from the sending side. While nothing waits in the queue the chunk is written on
+// at once and only what the other side did not take is queued: no copy on the usual path.
+int32_t CProxyConnection::ReadSide(SDirection d) {
+  if (d.fromSock < 0 || d.queued >= PROXY_QUEUE_BOUND) return 0;
   uint32_t fill = 0, none = 0;
-  if (!xNonBlockedHandler(sock, connected, g_ReadBuffer, fill, PROXY_READ_SIZE, nullptr, none, 0, crypt)) return -1;
-  if (!fill) return 0;
-  auto record = std::unique_ptr<CProxyData>(new (std::nothrow) CProxyData);
-  if (!record || !record->SetTypeData(g_ReadBuffer, fill)) {
-    Log(kRouting, toServer ? "Recvclient: Out of memory." : "Recvserver: Out of memory.");
+  if (!xNonBlockedHandler(d.fromSock, d.fromConnected, g_ReadBuffer, fill, PROXY_READ_SIZE, nullptr, none, 0,
+                          d.fromCrypt))
     return -1;
-  }
-  queue.push_back(std::move(record));
-  queued += fill;
-  counter += fill;
+  if (!fill) return 0;
+  d.counter += fill;
   if (m_pServer) {
-    if (toServer)
+    if (d.toServer)
       m_pServer->AddFromClientToServerBytes(fill);
     else
       m_pServer->AddFromServerToClientBytes(fill);
   }
-  Touch(toServer ? m_ClientAction : m_ServerAction);
+  Touch(d.fromAction);
+  uint32_t written = 0;
+  if (d.queue.empty() && d.toSock >= 0) {
+    if (!xNonBlockedHandler(d.toSock, d.toConnected, nullptr, none, 0, g_ReadBuffer, written, fill, d.toCrypt))
+      return -1;
+    if (written) Touch(d.toAction);
+  }
+  if (written < fill) {
+    auto record = std::unique_ptr<CProxyData>(new (std::nothrow) CProxyData);
+    if (!record || !record->SetTypeData(g_ReadBuffer + written, fill - written)) {
+      Log(kRouting, d.toServer ? "Recvclient: Out of memory." : "Recvserver: Out of memory.");
+      return -1;
+    }
+    d.queue.push_back(std::move(record));
+    d.queued += fill - written;
+  }
   return static_cast<int32_t>(fill);
 }
 
-int32_t CProxyConnection::WriteSide(int& sock, int& connected, SCryptData* crypt,
-                                    std::deque<std::unique_ptr<CProxyData>>& queue, uint64_t& queued,
-                                    uint32_t& offset, const char* phase) {
-  if (queue.empty() || sock < 0) return 0;
-  CProxyData* record = queue.front().get();
+int32_t CProxyConnection::WriteSide(SDirection d) {
+  if (d.queue.empty() || d.toSock < 0) return 0;
+  CProxyData* record = d.queue.front().get();
   if (record->GetDataType() != CProxyData::TYPE_DATA) {
-    Log(kRouting, phase);
+    Log(kRouting, d.toServer ? "Sendserver: a record that is not data." : "Sendclient: a record that is not data.");
     return -1;
   }
-  const uint32_t before = offset;
+  const uint32_t before = d.offset;
   uint32_t none = 0;
-  if (!xNonBlockedHandler(sock, connected, nullptr, none, 0, record->Data(), offset, record->Size(), crypt)) return -1;
-  const uint32_t moved = offset - before;
-  if (offset >= record->Size()) {
-    queued -= record->Size();
-    offset = 0;
-    queue.pop_front();
+  if (!xNonBlockedHandler(d.toSock, d.toConnected, nullptr, none, 0, record->Data(), d.offset, record->Size(),
+                          d.toCrypt))
+    return -1;
+  const uint32_t moved = d.offset - before;
+  if (d.offset >= record->Size()) {
+    d.queued -= record->Size();
+    d.offset = 0;
+    d.queue.pop_front();
   }
-  if (moved) Touch(&queue == &m_ToServer ? m_ServerAction : m_ClientAction);
+  if (moved) Touch(d.toAction);
   return static_cast<int32_t>(moved);
 }
 
+bool CProxyConnection::BothUp() const {
+  return m_ClientSocket >= 0 && m_ServerSocket >= 0 && m_ClientConnected && m_ServerConnected;
+}
+
 int32_t CProxyConnection::Route() {
-  // A few rounds while bytes move, then the other connections get their turn.
-  for (int round = 0; round < 16; ++round) {
+  // A few rounds while bytes move, then the other connections get their turn. A side is read
+  // only while the other side's queue has room, so a slow reader holds the sender back instead
+  // of growing the queue without end.
+  for (int round = 0; round < 16 && BothUp(); ++round) {
     int32_t moved = 0;
-    const int32_t toServer = WriteSide(m_ServerSocket, m_ServerConnected, &m_ServerCrypt, m_ToServer, m_ToServerBytes,
-                                       m_ToServerOffset, "Sendserver: a record that is not data.");
-    const int32_t toClient = WriteSide(m_ClientSocket, m_ClientConnected, &m_ClientCrypt, m_ToClient, m_ToClientBytes,
-                                       m_ToClientOffset, "Sendclient: a record that is not data.");
-    if (toServer < 0 || toClient < 0) break;
-    moved += toServer + toClient;
-    // A side is read only while the other side's queue has room, so a slow reader holds the
-    // sender back instead of growing the queue without end.
-    if (m_ClientSocket >= 0 && m_ToServerBytes < PROXY_QUEUE_BOUND) {
-      const int32_t n = ReadSide(m_ClientSocket, m_ClientConnected, &m_ClientCrypt, m_ToServer, m_ToServerBytes,
-                                 m_ClientToServerBytes, 1);
-      if (n < 0) break;
-      moved += n;
+    bool failed = false;
+    for (int32_t toServer : {1, 0}) {
+      const int32_t out = WriteSide(Direction(toServer));
+      const int32_t in = out < 0 ? -1 : ReadSide(Direction(toServer));
+      failed |= out < 0 || in < 0;
+      moved += std::max(out, 0) + std::max(in, 0);
     }
-    if (m_ServerSocket >= 0 && m_ToClientBytes < PROXY_QUEUE_BOUND) {
-      const int32_t n = ReadSide(m_ServerSocket, m_ServerConnected, &m_ServerCrypt, m_ToClient, m_ToClientBytes,
-                                 m_ServerToClientBytes, 0);
-      if (n < 0) break;
-      moved += n;
-    }
-    if (m_ClientSocket < 0 || m_ServerSocket < 0 || !m_ClientConnected || !m_ServerConnected) break;
+    if (failed) break;
     if (!moved) return 1;
   }
-  if (m_ClientSocket < 0 || m_ServerSocket < 0 || !m_ClientConnected || !m_ServerConnected) {
+  if (!BothUp()) {
     m_State = PROXY_CLOSING;
     m_StateStart = xGetTime();
   }
@@ -437,17 +450,14 @@ int32_t CProxyConnection::Route() {
 
 // What one side sent before the other closed still goes out to the side that remains.
 int32_t CProxyConnection::Flush() {
-  int32_t result = 0;
-  if (m_ServerSocket >= 0 && m_ServerConnected)
-    result |= WriteSide(m_ServerSocket, m_ServerConnected, &m_ServerCrypt, m_ToServer, m_ToServerBytes,
-                        m_ToServerOffset, "Sendserver: a record that is not data.");
-  if (m_ClientSocket >= 0 && m_ClientConnected)
-    result |= WriteSide(m_ClientSocket, m_ClientConnected, &m_ClientCrypt, m_ToClient, m_ToClientBytes,
-                        m_ToClientOffset, "Sendclient: a record that is not data.");
-  const bool serverDone = m_ServerSocket < 0 || !m_ServerConnected || m_ToServer.empty();
-  const bool clientDone = m_ClientSocket < 0 || !m_ClientConnected || m_ToClient.empty();
-  if (result < 0 || (serverDone && clientDone) || xTimeDiff(m_StateStart, xGetTime()) > PROXY_FLUSH_TIMEOUT_MS)
-    m_State = PROXY_CLOSE;
+  bool failed = false, pending = false;
+  for (int32_t toServer : {1, 0}) {
+    SDirection d = Direction(toServer);
+    if (d.toSock < 0 || !d.toConnected) continue;
+    failed |= WriteSide(d) < 0;
+    pending |= !d.queue.empty() && d.toSock >= 0 && d.toConnected;
+  }
+  if (failed || !pending || xTimeDiff(m_StateStart, xGetTime()) > PROXY_FLUSH_TIMEOUT_MS) m_State = PROXY_CLOSE;
   return 1;
 }
 

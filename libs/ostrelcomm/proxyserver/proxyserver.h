@@ -60,7 +60,7 @@ enum {
 
 // Limits of the relay: a side is not read while the other side's queue holds this much.
 inline constexpr uint32_t PROXY_QUEUE_BOUND = 256 * 1024;
-inline constexpr uint32_t PROXY_READ_SIZE = 16 * 1024;
+inline constexpr uint32_t PROXY_READ_SIZE = 64 * 1024;
 // Time limits of the steps before routing, and of flushing what is queued once a side closed.
 inline constexpr uint32_t PROXY_STEP_TIMEOUT_MS = 60000;
 inline constexpr uint32_t PROXY_FLUSH_TIMEOUT_MS = 10000;
@@ -124,11 +124,27 @@ class CProxyConnection {
   int32_t SendClientLocation();
   int32_t Route();
   int32_t Flush();
-  // Reads one chunk from a side into the other side's queue; -1 on failure, 0 when nothing came.
-  int32_t ReadSide(int& sock, int& connected, SCryptData* crypt, std::deque<std::unique_ptr<CProxyData>>& queue,
-                   uint64_t& queued, uint32_t& counter, int32_t toServer);
-  int32_t WriteSide(int& sock, int& connected, SCryptData* crypt, std::deque<std::unique_ptr<CProxyData>>& queue,
-                    uint64_t& queued, uint32_t& offset, const char* phase);
+  // One direction of the relay: the side it reads, the side it writes and the queue between.
+  struct SDirection {
+    int& fromSock;
+    int& fromConnected;
+    SCryptData* fromCrypt;
+    uint32_t& fromAction;
+    int& toSock;
+    int& toConnected;
+    SCryptData* toCrypt;
+    uint32_t& toAction;
+    std::deque<std::unique_ptr<CProxyData>>& queue;
+    uint64_t& queued;
+    uint32_t& offset;
+    uint32_t& counter;
+    int32_t toServer;
+  };
+  SDirection Direction(int32_t toServer);
+  // Bytes moved; -1 on failure (the socket layer closed the socket).
+  int32_t ReadSide(SDirection d);
+  int32_t WriteSide(SDirection d);
+  bool BothUp() const;
   int32_t Fail(const char* phase, const char* text);
   void Log(const char* phase, const char* text);
   void Touch(uint32_t& when);
