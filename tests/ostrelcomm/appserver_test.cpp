@@ -10,6 +10,7 @@
 #include "commfixture.h"
 #include "cryptopeer.h"
 #include "ostrel/base/types.h"
+#include "ostrel/containers/objpool.h"
 #include "ostrel/system/frameloop.h"
 #include "ostrel/system/timers.h"
 #include "ostrelcomm/appserverclient.h"
@@ -187,6 +188,8 @@ class ClusterTest : public CCommTest {
     m_Peer.CloseInput();
     m_Peer.Wait();
     xDeleteTimerEntries(glb->m_pActiveTimers, glb->m_pPendingTimers);
+    // The frame loop ran inside the links' waits.
+    xFreeFramePools();
     CCommTest::TearDown();
   }
   CTestClock m_Clock{10000};

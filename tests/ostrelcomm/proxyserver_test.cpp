@@ -19,6 +19,7 @@
 #include "commfixture.h"
 #include "cryptopeer.h"
 #include "ostrel/base/types.h"
+#include "ostrel/containers/objpool.h"
 #include "ostrel/system/timers.h"
 #include "ostrelcomm/commtcp.h"
 #include "ostrelcomm/kvtlink.h"
@@ -92,6 +93,8 @@ class ProxyTest : public CCommTest {
     for (int fd : {m_Client, m_Server, m_Upstream})
       if (fd >= 0) close(fd);
     xDeleteTimerEntries(glb->m_pActiveTimers, glb->m_pPendingTimers);
+    // The frame loop ran inside the links' waits.
+    xFreeFramePools();
     CCommTest::TearDown();
   }
   // A rule for 127.0.0.1 (or the text given) at the upstream port.
