@@ -20,7 +20,8 @@
 
 namespace {
 
-bool NameEnd(char c) { return c == '>' || c == '/' || c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+// A name ends at white space, any control byte (a NUL too), or markup.
+bool NameEnd(char c) { return static_cast<unsigned char>(c) <= ' ' || c == '>' || c == '/' || c == '<'; }
 
 int32_t ReplaceCopy(char*& field, const char* text) {
   char* copy = text ? xStrdup(text) : nullptr;

@@ -21,6 +21,7 @@
 #include "ostrel/base/types.h"
 #include "ostrel/containers/objpool.h"
 #include "ostrel/system/timers.h"
+#include "ostrelcomm/commlib.h"
 #include "ostrelcomm/commtcp.h"
 #include "ostrelcomm/kvtlink.h"
 #include "ostrelcomm/proxyserver/proxyserver.h"
@@ -400,6 +401,67 @@ TEST_F(ProxyTest, IdleConnectionsEndAfterTheirRulesMinimumActionTime) {
   m_Clock.Advance(PROXY_UNCONNECTED_IDLE_MS + 1);
   EXPECT_EQ(waiting->ActionTimeout(), 1);
   close(client);
+}
+
+TEST_F(ProxyTest, KeepsItsBookkeepingAndTakesOverANewConfiguration) {
+  AllowUpstream();
+  Start();
+  EXPECT_EQ(xCommInList(glb->m_pProxyServerList, m_Proxy.get()), 1);
+  Open(Header("127.0.0.1", m_UpstreamPort));
+  EXPECT_EQ(xCommInList(glb->m_pProxyConnectionList, Connection()), 1);
+  EXPECT_EQ(Connection()->NeedServerWrite(), 0);
+
+  // A second proxy on the same port cannot listen.
+  CCommProxyServer second;
+  second.SetLogFile(m_Log.c_str());
+  ASSERT_EQ(second.SetListenPort(ProxyPort()), 1);
+  EXPECT_EQ(second.Startup(), 0);
+  EXPECT_NE(Log().find("CCommProxyServer::Startup: xStartListenSocket failed."), std::string::npos);
+
+  // A configuration read anew: the same proxy when name, port and process mode agree; it brings
+  // its own rules and on-error host.
+  CCommProxyServer fresh;
+  fresh.SetName("testproxy");
+  fresh.SetLogFile(m_Log.c_str());
+  fresh.SetListenPort(ProxyPort());
+  fresh.SetOnErrorForward(1, "127.0.0.1", 9);
+  ASSERT_EQ(fresh.AddRule_Start(), 1);
+  fresh.AddRule_SetName("fresh");
+  fresh.AddRule_IpString("ANY");
+  fresh.AddRule_PortRange(1, 2);
+  ASSERT_EQ(fresh.AddRule_End(), 1);
+  EXPECT_EQ(m_Proxy->ReloadMatch(&fresh), 1);
+  fresh.SetCreateProcess(1);
+  EXPECT_EQ(m_Proxy->ReloadMatch(&fresh), 0);
+  ASSERT_EQ(m_Proxy->ReloadFromNew(&fresh), 1);
+  ASSERT_EQ(m_Proxy->GetRules()->GetNumNodes(), 1);
+  EXPECT_STREQ(static_cast<COutRule*>(m_Proxy->GetRules()->HeadNode()->m_pData)->GetName(), "fresh");
+  m_Proxy->RequestLogState();
+  Pump();
+  EXPECT_NE(Log().find("Rule: fresh forceoutgoingencryption: 0 forwardclientlocation: 0"), std::string::npos);
+  EXPECT_EQ(m_Proxy->ShouldLogState(), 0);
+}
+
+TEST(ProxyData, HandsOutCopiesOfItsOwnType) {
+  CProxyData data;
+  ASSERT_EQ(data.SetTypeData("abc", 3), 1);
+  EXPECT_EQ(data.GetDataType(), CProxyData::TYPE_DATA);
+  uint8_t* bytes = nullptr;
+  uint32_t size = 0;
+  ASSERT_EQ(data.GetTypeData(bytes, size), 1);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes), size), "abc");
+  xFree(bytes);
+  char* host = nullptr;
+  uint32_t port = 0;
+  EXPECT_EQ(data.GetTypeConnect(host, port), 0);
+  ASSERT_EQ(data.SetTypeConnect("example.org", 443), 1);
+  ASSERT_EQ(data.GetTypeConnect(host, port), 1);
+  EXPECT_STREQ(host, "example.org");
+  EXPECT_EQ(port, 443u);
+  xFree(host);
+  EXPECT_EQ(data.GetTypeData(bytes, size), 0);
+  ASSERT_EQ(data.SetTypeDisconnect(), 1);
+  EXPECT_EQ(data.GetDataType(), CProxyData::TYPE_DISCONNECT);
 }
 
 // ---- our links through the proxy ----

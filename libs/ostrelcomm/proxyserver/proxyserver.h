@@ -98,6 +98,8 @@ class CProxyConnection {
   int* GetServerSocketPtr() { return &m_ServerSocket; }
   const SCryptData* GetClientCrypt() const { return &m_ClientCrypt; }
   const SCryptData* GetServerCrypt() const { return &m_ServerCrypt; }
+  // The flag the server gave at construction.
+  int32_t GetFlag() const { return m_Flag; }
   int32_t GetState() const { return m_State; }
   const char* GetClientIp() const { return m_pClientIp ? m_pClientIp : ""; }
   const char* GetServerHost() const { return m_pServerHost ? m_pServerHost : ""; }
