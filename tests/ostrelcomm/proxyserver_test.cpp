@@ -442,6 +442,40 @@ TEST_F(ProxyTest, KeepsItsBookkeepingAndTakesOverANewConfiguration) {
   EXPECT_EQ(m_Proxy->ShouldLogState(), 0);
 }
 
+TEST_F(ProxyTest, TheListenerComesBackAfterFailuresUntilThereAreTooMany) {
+  AllowUpstream();
+  Start();
+  const uint16_t port = ProxyPort();
+  // Something that is no listening socket in its place makes every accept fail.
+  auto breakListener = [&] {
+    const int null = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    dup2(null, *m_Proxy->GetListeningSocketPtr());
+    close(null);
+  };
+  int32_t done = 0;
+  for (int failure = 1; failure <= 40; ++failure) {
+    breakListener();
+    ASSERT_EQ(m_Proxy->Handler(done), 1);
+    ASSERT_EQ(m_Proxy->GetListenFailures(), failure);
+    EXPECT_EQ(m_Proxy->IsListening(), 0);
+    EXPECT_EQ(done, 0);
+    m_Clock.Advance(30000);
+    ASSERT_EQ(m_Proxy->Handler(done), 1);
+    EXPECT_EQ(m_Proxy->IsListening(), 0);
+    m_Clock.Advance(1);
+    ASSERT_EQ(m_Proxy->Handler(done), 1);
+    ASSERT_EQ(m_Proxy->IsListening(), 1);
+    EXPECT_EQ(m_Proxy->GetListenPort(), port);
+  }
+  // It serves again between failures.
+  Open(Header("127.0.0.1", m_UpstreamPort) + "x");
+  EXPECT_EQ(ReadRelayed(m_Server, 1), "x");
+  // The 41st failure within half an hour ends the server.
+  breakListener();
+  EXPECT_EQ(m_Proxy->Handler(done), 0);
+  EXPECT_NE(Log().find("too many failures of the listening socket"), std::string::npos);
+}
+
 TEST(ProxyData, HandsOutCopiesOfItsOwnType) {
   CProxyData data;
   ASSERT_EQ(data.SetTypeData("abc", 3), 1);
