@@ -4,9 +4,18 @@
 
 #include "ostrel/base/xstring.h"
 #include "ostrel/controls/button.h"
+#include "ostrel/controls/checkbox.h"
 #include "ostrel/controls/container.h"
+#include "ostrel/controls/edit.h"
+#include "ostrel/controls/groupbox.h"
+#include "ostrel/controls/menu.h"
+#include "ostrel/controls/multiedit.h"
 #include "ostrel/controls/progress.h"
+#include "ostrel/controls/radiobutton.h"
+#include "ostrel/controls/scrolltext.h"
+#include "ostrel/controls/slider.h"
 #include "ostrel/controls/static.h"
+#include "ostrel/controls/timeout.h"
 #include "ostrel/controls/url.h"
 #include "ostrel/dialogs/frame.h"
 #include "ostrel/dialogs/titlebar.h"
@@ -29,6 +38,15 @@ constexpr SKind kKinds[] = {
     {"ControlContainer", GUICTRL_CONTAINER, "controlcontainer"},
     {"Progress", GUICTRL_PROGRESS, "progress"},
     {"URL", GUICTRL_URL, "URL"},
+    {"Slider", GUICTRL_SLIDER, "slider"},
+    {"Scrolltext", GUICTRL_SCROLLTEXT, "scrolltext"},
+    {"Timeout", GUICTRL_TIMEOUT, "timeout"},
+    {"Edit", GUICTRL_EDIT, "edit"},
+    {"MultiEdit", GUICTRL_MULTIEDIT, "multiedit"},
+    {"Menu", GUICTRL_MENU, "menu"},
+    {"Checkbox", GUICTRL_CHECKBOX, "checkbox"},
+    {"Radio", GUICTRL_RADIO, "radio button"},
+    {"Groupbox", GUICTRL_GROUPBOX, "groupbox"},
 };
 
 const SKind* KindOf(const char* word) {
@@ -45,6 +63,15 @@ CControlBase* NewControl(int32_t type) {
     case GUICTRL_CONTAINER: return new CControlContainer;
     case GUICTRL_PROGRESS: return new CProgress;
     case GUICTRL_URL: return new CURL;
+    case GUICTRL_SLIDER: return new CSlider;
+    case GUICTRL_SCROLLTEXT: return new CScrollText;
+    case GUICTRL_TIMEOUT: return new CTimeout;
+    case GUICTRL_EDIT: return new CEdit;
+    case GUICTRL_MULTIEDIT: return new CMultiEdit;
+    case GUICTRL_MENU: return new CMenu;
+    case GUICTRL_CHECKBOX: return new CCheckbox;
+    case GUICTRL_RADIO: return new CRadiobutton;
+    case GUICTRL_GROUPBOX: return new CGroupbox;
     default: return nullptr;
   }
 }
@@ -67,10 +94,15 @@ int32_t GetColorSets(CResData* res, TCntrlColor* sets[4]) {
   return -1;
 }
 
-bool ReadRect(CResData* res, int32_t first, int32_t r[4]) {
-  for (int32_t i = 0; i < 4; ++i)
+bool ReadRect(CResData* res, int32_t first, int32_t* r, int32_t count = 4) {
+  for (int32_t i = 0; i < count; ++i)
     if (!res->GetLong(first + i, &r[i])) return false;
   return true;
+}
+
+// Kinds whose chunks hold child control chunks.
+bool IsParentKind(int32_t type) {
+  return type == GUICTRL_CONTAINER || type == GUICTRL_MENU || type == GUICTRL_GROUPBOX;
 }
 }  // namespace
 
@@ -168,10 +200,15 @@ int32_t CDialog::ReadTitlebarAndFrame(CResData* res) {
 
 void CDialog::Place(TGuiCtrl* record, CControlBase* parent) {
   m_Records.push_back(record);
-  if (parent)
-    static_cast<CControlContainer*>(parent)->Add(record->m_pCntrl);
+  CControlBase* c = record->m_pCntrl;
+  if (!parent)
+    AddCntrl(c, ADDCNTRL_LAST);
+  else if (auto* menu = dynamic_cast<CMenu*>(parent))
+    menu->Add(c, -1);
+  else if (auto* group = dynamic_cast<CGroupbox*>(parent))
+    group->Add(static_cast<CRadiobutton*>(c));  // ReadChildren lets only radio buttons in
   else
-    AddCntrl(record->m_pCntrl, ADDCNTRL_LAST);
+    static_cast<CControlContainer*>(parent)->Add(c);
 }
 
 int32_t CDialog::GetCntrl(CResData* res, CControlBase* parent) {
@@ -218,10 +255,19 @@ int32_t CDialog::GetCntrl(CResData* res, CControlBase* parent) {
   }
   res->FirstItem();
   int32_t ok = ReadControl(res, kind->m_Type, name, record->m_pCntrl);
-  // The container and its children: the children are placed into it before it joins the window.
-  if (ok) ok = GetCommon(res, record->m_pCntrl, name, kind->m_Kind);
-  if (ok && kind->m_Type == GUICTRL_CONTAINER) {
-    // The container goes first so that its children follow it in the window.
+  if (ok && kind->m_Type != GUICTRL_GROUPBOX) ok = GetCommon(res, record->m_pCntrl, name, kind->m_Kind);
+  if (ok && (kind->m_Type == GUICTRL_CHECKBOX || kind->m_Type == GUICTRL_RADIO))
+    ok = ReadPart(res, "Caption", static_cast<CToggleBase*>(record->m_pCntrl)->GetCaption(), name,
+                  "Unable to get the flags for \"%s\" textfield", "static");
+  if (ok && kind->m_Type == GUICTRL_SLIDER) {
+    auto* slider = static_cast<CSlider*>(record->m_pCntrl);
+    ok = ReadPart(res, "Up", slider->GetUpButton(), name, "Unable to get the flags for \"%s\" up button", "button") &&
+         ReadPart(res, "Down", slider->GetDownButton(), name, "Unable to get the flags for \"%s\" down button",
+                  "button") &&
+         ReadPart(res, "Drag", slider->GetThumb(), name, "Unable to get the flags for \"%s\" drag button", "button");
+  }
+  if (ok && IsParentKind(kind->m_Type)) {
+    // The parent goes first so that its children follow it in the window.
     Place(record, parent);
     record = nullptr;
     ok = ReadChildren(res, m_Records.back()->m_pCntrl);
@@ -244,6 +290,12 @@ int32_t CDialog::ReadChildren(CResData* res, CControlBase* parent) {
     const char* kw = res->GetKeyword();
     if (res->IsComment() || !kw) continue;
     if (parent && xStricmp(kw, "Create") == 0) continue;
+    // A group box holds radio buttons and nothing else.
+    if (dynamic_cast<CGroupbox*>(parent) &&
+        (xStrcmp(kw, "{") != 0 || res->GetNumStrings() < 2 || xStricmp(res->GetString(0), "Radio") != 0)) {
+      xprintf("Unable to get the cntrl create data for \"%s\"", res->GetString(1) ? res->GetString(1) : kw);
+      return 0;
+    }
     if (!GetCntrl(res, parent)) return 0;
   }
   return 1;
@@ -254,8 +306,9 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
   uint32_t f = 0;
   int16_t key = 0;
   if (!res->FindItem("Create")) {
-    if (type == GUICTRL_PROGRESS)
-      xprintf("\"Create\" keyword missing for progress cntrl (\"%s\")", name);
+    if (type == GUICTRL_PROGRESS || type == GUICTRL_TIMEOUT || type == GUICTRL_EDIT)
+      xprintf("\"Create\" keyword missing for %s cntrl (\"%s\")",
+              type == GUICTRL_EDIT ? "edit" : type == GUICTRL_TIMEOUT ? "timeout" : "progress", name);
     else
       xprintf("Unable to get the cntrl create data for \"%s\"", name);
     return 0;
@@ -285,6 +338,65 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
       if (ok) ok = static_cast<CURL*>(control)->Create(0, text, address, r[0], r[1], r[2], r[3], key, f) != 0;
       break;
     }
+    case GUICTRL_SLIDER: {
+      int32_t v[4], id = 0;
+      ok = ReadRect(res, 0, r) && ReadRect(res, 4, v) && res->GetResFlags(8, &f) && res->GetResId(name, &id);
+      // Made with its own id: the parts take theirs from it.
+      if (ok) static_cast<CSlider*>(control)->Create(id, r[0], r[1], r[2], r[3], v[0], v[1], v[2], v[3], f);
+      break;
+    }
+    case GUICTRL_SCROLLTEXT: {
+      int32_t pixels = 0;
+      ok = text && ReadRect(res, 1, r) && res->GetLong(5, &pixels) && res->GetResFlags(6, &f);
+      ok = ok && static_cast<CScrollText*>(control)->Create(text, r[0], r[1], r[2], r[3], pixels, f) &&
+           ReadScrollItems(res, control);
+      // It keeps the static's id; its record carries the define's.
+      if (ok) return 1;
+      break;
+    }
+    case GUICTRL_TIMEOUT: {
+      int32_t v[3];
+      ok = ReadRect(res, 0, r) && ReadRect(res, 4, v, 3) && res->GetResFlags(7, &f);
+      ok = ok && static_cast<CTimeout*>(control)->Create(0, r[0], r[1], r[2], r[3], v[0], v[1], v[2], f);
+      break;
+    }
+    case GUICTRL_EDIT:
+    case GUICTRL_MULTIEDIT:
+      if (!ReadEdit(res, type, name, control)) return 0;
+      break;
+    case GUICTRL_MENU: {
+      int32_t delay[2];
+      const char* direction = res->GetString(7);
+      const char* mode = res->GetString(8);
+      ok = text && ReadRect(res, 1, r) && ReadRect(res, 5, delay, 2) && direction && mode && res->GetHotkey(9, &key) &&
+           res->GetResFlags(10, &f);
+      if (!ok) break;
+      auto* menu = static_cast<CMenu*>(control);
+      if (res->FindItem("BaseLine")) {
+        int32_t baseLine = 0;
+        if (!res->GetLong(0, &baseLine)) {
+          xprintf("Unable to get the baseline value for \"%s\" Menu ctrl", name);
+          return 0;
+        }
+        menu->SetBaseLine(baseLine);
+      }
+      menu->Create(0, text, r[0], r[1], r[2], r[3], delay[0], delay[1], direction, mode, key, f);
+      break;
+    }
+    case GUICTRL_CHECKBOX:
+    case GUICTRL_RADIO: {
+      int32_t offset = 0;
+      ok = text && ReadRect(res, 1, r) && res->GetLong(5, &offset) && res->GetHotkey(6, &key) && res->GetResFlags(7, &f);
+      if (ok && type == GUICTRL_RADIO)
+        static_cast<CRadiobutton*>(control)->Create(0, text, r[0], r[1], r[2], r[3], offset, key, f);
+      else if (ok)
+        static_cast<CCheckbox*>(control)->Create(0, text, r[0], r[1], r[2], r[3], offset, key, f);
+      break;
+    }
+    case GUICTRL_GROUPBOX:
+      ok = text && ReadRect(res, 1, r) && res->GetResFlags(5, &f);
+      if (ok) static_cast<CGroupbox*>(control)->Create(0, text, r[0], r[1], r[2], r[3], f);
+      break;
     default:
       ok = false;
   }
@@ -296,6 +408,82 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
   res->GetResId(name, &id);
   control->SetID(id);
   return 1;
+}
+
+int32_t CDialog::ReadScrollItems(CResData* res, CControlBase* control) {
+  auto* marquee = static_cast<CScrollText*>(control);
+  for (res->FirstItem(); res->ItemExists(); res->NextItem(0)) {
+    const char* kw = res->GetKeyword();
+    if (!kw || res->IsComment()) continue;
+    if (xStricmp(kw, "Text") == 0) {
+      const char* text = res->GetString(0);
+      if (!text || !marquee->SetText(text)) return 0;
+    } else if (xStricmp(kw, "Delay") == 0) {
+      uint32_t delay = 0;
+      if (!res->GetULong(0, &delay)) return 0;
+      marquee->Start(delay);
+    }
+  }
+  return 1;
+}
+
+int32_t CDialog::ReadEdit(CResData* res, int32_t type, const char* name, CControlBase* control) {
+  // The scroll bars take the field's id at creation, so the id is known before.
+  const char* text = res->GetString(0);
+  int32_t r[4], size = 0, id = 0;
+  uint32_t f = 0;
+  if (!text || !ReadRect(res, 1, r) || !res->GetLong(5, &size) || !res->GetResFlags(6, &f)) {
+    if (type == GUICTRL_EDIT)
+      xprintf("\"Create\" keyword missing for edit cntrl (\"%s\")", name);
+    else
+      xprintf("Unable to get the cntrl create data for \"%s\"", name);
+    return 0;
+  }
+  res->GetResId(name, &id);
+  if (type == GUICTRL_EDIT)
+    static_cast<CEdit*>(control)->Create(id, text, r[0], r[1], r[2], r[3], size, f);
+  else
+    static_cast<CMultiEdit*>(control)->Create(id, text, r[0], r[1], r[2], r[3], size, f);
+  int32_t state = 0;
+  if (res->GetNumStrings() > 7) {
+    if (!res->GetResFlags(7, &state)) {
+      xprintf("Unable to get the cntrl create data for \"%s\"", name);
+      return 0;
+    }
+    control->SetState(state);
+  }
+  if (type == GUICTRL_EDIT && res->FindItem("ValidCharacters")) {
+    const char* stringName = res->GetString(0);
+    const char* valid = stringName ? res->GetResString(stringName, nullptr) : nullptr;
+    if (!valid) {
+      xprintf("Unable to get the ValidCharacters string in the \"%s\"  ctrl", name);
+      return 0;
+    }
+    static_cast<CEdit*>(control)->SetValidCharacters(valid);
+  }
+  return 1;
+}
+
+int32_t CDialog::ReadPart(CResData* res, const char* word, CControlBase* part, const char* name,
+                          const char* flagsError, const char* kind) {
+  res->FirstItem();
+  if (!part || !res->FindItem("{", word)) return 1;
+  if (!res->EnterChunk()) return 0;
+  res->FirstItem();
+  int32_t ok = 1;
+  if (res->FindItem("Flags")) {
+    uint32_t f = 0;
+    if (res->GetResFlags(0, &f)) {
+      part->RemoveFlag(0xFFFF);
+      part->SetFlag(f);
+    } else {
+      xprintf(flagsError, name);
+      ok = 0;
+    }
+  }
+  if (ok) ok = GetCommon(res, part, name, kind);
+  res->ExitChunk();
+  return ok;
 }
 
 int32_t CDialog::GetCommon(CResData* res, CControlBase* control, const char* name, const char* kind) {
