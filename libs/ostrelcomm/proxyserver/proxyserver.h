@@ -2,6 +2,11 @@
 // location header, is checked against the out-rules, connected onwards and relayed both ways
 // until a side closes or it stays idle too long. Each side may be plain, TLS or (client side) the
 // KVT link. Polled: the owner calls Handler once per frame (WaitForTraffic in between).
+//
+// The location header always comes in plain, before any TLS or KVT handshake of the client (as
+// our client links send it); only the header's 48 bytes are taken off the socket, so whatever
+// follows goes through the client side's decoding to the server. The client location sent on to
+// the server travels inside the outgoing TLS, where the server's links read it.
 #pragma once
 
 #include <sys/types.h>
