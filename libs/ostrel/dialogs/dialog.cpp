@@ -4,7 +4,9 @@
 
 #include "ostrel/base/xstring.h"
 #include "ostrel/controls/button.h"
+#include "ostrel/controls/combobox.h"
 #include "ostrel/controls/container.h"
+#include "ostrel/controls/listbox.h"
 #include "ostrel/controls/progress.h"
 #include "ostrel/controls/static.h"
 #include "ostrel/controls/url.h"
@@ -29,6 +31,8 @@ constexpr SKind kKinds[] = {
     {"ControlContainer", GUICTRL_CONTAINER, "controlcontainer"},
     {"Progress", GUICTRL_PROGRESS, "progress"},
     {"URL", GUICTRL_URL, "URL"},
+    {"Listbox", GUICTRL_LISTBOX, "listbox"},
+    {"Combobox", GUICTRL_COMBOBOX, "combobox"},
 };
 
 const SKind* KindOf(const char* word) {
@@ -45,6 +49,8 @@ CControlBase* NewControl(int32_t type) {
     case GUICTRL_CONTAINER: return new CControlContainer;
     case GUICTRL_PROGRESS: return new CProgress;
     case GUICTRL_URL: return new CURL;
+    case GUICTRL_LISTBOX: return new CListbox;
+    case GUICTRL_COMBOBOX: return new CCombobox;
     default: return nullptr;
   }
 }
@@ -67,6 +73,14 @@ int32_t GetColorSets(CResData* res, TCntrlColor* sets[4]) {
   return -1;
 }
 
+// Lists and combo boxes take an entry made from the control, or else from the text; 0 when the
+// parent is neither or nothing could be made.
+int32_t AddEntry(CControlBase* list, CControlBase* entry, const char* text) {
+  if (auto* l = dynamic_cast<CListbox*>(list)) return entry ? l->Add(entry) : l->Add(text);
+  if (auto* c = dynamic_cast<CCombobox*>(list)) return entry ? c->Add(entry) : c->Add(text);
+  return 0;
+}
+
 bool ReadRect(CResData* res, int32_t first, int32_t r[4]) {
   for (int32_t i = 0; i < 4; ++i)
     if (!res->GetLong(first + i, &r[i])) return false;
@@ -81,10 +95,12 @@ CDialog::~CDialog() {
 
 void CDialog::FreeRecords() {
   for (TGuiCtrl* record : m_Records) {
-    delete record->m_pCntrl;
+    if (std::find(m_ListEntries.begin(), m_ListEntries.end(), record->m_pCntrl) == m_ListEntries.end())
+      delete record->m_pCntrl;
     delete record;
   }
   m_Records.clear();
+  m_ListEntries.clear();
   m_Cursor = 0;
 }
 
@@ -168,7 +184,9 @@ int32_t CDialog::ReadTitlebarAndFrame(CResData* res) {
 
 void CDialog::Place(TGuiCtrl* record, CControlBase* parent) {
   m_Records.push_back(record);
-  if (parent)
+  if (parent && AddEntry(parent, record->m_pCntrl, nullptr))
+    m_ListEntries.push_back(record->m_pCntrl);
+  else if (parent)
     static_cast<CControlContainer*>(parent)->Add(record->m_pCntrl);
   else
     AddCntrl(record->m_pCntrl, ADDCNTRL_LAST);
@@ -220,7 +238,7 @@ int32_t CDialog::GetCntrl(CResData* res, CControlBase* parent) {
   int32_t ok = ReadControl(res, kind->m_Type, name, record->m_pCntrl);
   // The container and its children: the children are placed into it before it joins the window.
   if (ok) ok = GetCommon(res, record->m_pCntrl, name, kind->m_Kind);
-  if (ok && kind->m_Type == GUICTRL_CONTAINER) {
+  if (ok && (kind->m_Type == GUICTRL_CONTAINER || kind->m_Type == GUICTRL_LISTBOX || kind->m_Type == GUICTRL_COMBOBOX)) {
     // The container goes first so that its children follow it in the window.
     Place(record, parent);
     record = nullptr;
@@ -244,6 +262,7 @@ int32_t CDialog::ReadChildren(CResData* res, CControlBase* parent) {
     const char* kw = res->GetKeyword();
     if (res->IsComment() || !kw) continue;
     if (parent && xStricmp(kw, "Create") == 0) continue;
+    if (parent && xStricmp(kw, "Text") == 0 && AddEntry(parent, nullptr, res->GetString(0))) continue;
     if (!GetCntrl(res, parent)) return 0;
   }
   return 1;
@@ -283,6 +302,18 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
       const char* address = res->GetString(1);
       ok = text && address && ReadRect(res, 2, r) && res->GetHotkey(6, &key) && res->GetResFlags(7, &f);
       if (ok) ok = static_cast<CURL*>(control)->Create(0, text, address, r[0], r[1], r[2], r[3], key, f) != 0;
+      break;
+    }
+    case GUICTRL_LISTBOX:
+    case GUICTRL_COMBOBOX: {
+      // The children take their ids from the list's, so it is created with its own.
+      int32_t id = 0, n = 0, state = 0;
+      const bool combo = type == GUICTRL_COMBOBOX;
+      ok = ReadRect(res, 0, r) && res->GetLong(4, &n) && (!combo || res->GetHotkey(5, &key)) &&
+           res->GetResFlags(6, &f) && res->GetResId(name, &id);
+      if (ok && combo) ok = static_cast<CCombobox*>(control)->Create(id, r[0], r[1], r[2], r[3], n, key, f) != 0;
+      if (ok && !combo) ok = static_cast<CListbox*>(control)->Create(id, r[0], r[1], r[2], r[3], n, f) != 0;
+      if (ok && combo && res->GetString(7)) ok = res->GetResFlags(7, &state) && control->SetState(state) >= 0;
       break;
     }
     default:

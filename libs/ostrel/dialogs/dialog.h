@@ -17,6 +17,8 @@ enum : int32_t {
   GUICTRL_STATIC = 0,
   GUICTRL_BUTTON = 1,
   GUICTRL_PROGRESS = 2,
+  GUICTRL_COMBOBOX = 6,
+  GUICTRL_LISTBOX = 11,
   GUICTRL_URL = 13,
   GUICTRL_CONTAINER = 15,
 };
@@ -63,5 +65,7 @@ class CDialog : public CWindow {
   void Place(TGuiCtrl* record, CControlBase* parent);
 
   std::vector<TGuiCtrl*> m_Records;
+  // Entries of lists and combo boxes: theirs to delete, not ours.
+  std::vector<const CControlBase*> m_ListEntries;
   size_t m_Cursor = 0;
 };

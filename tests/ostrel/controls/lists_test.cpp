@@ -219,6 +219,39 @@ TEST_F(Lists, TheScrollBarRangeFollowsTheRowsAndShowsOnceTheyPassTheBox) {
   EXPECT_EQ(m_List.NeedsScrollBar(), 0);
 }
 
+TEST_F(Lists, HoldingTheScrollBarsDownArrowScrollsTheRows) {
+  MakeList({"A", "B", "C", "D", "E", "F", "G", "H", "I", "J"});
+  CSlider::ms_lTimeWhenPressed = -1;
+  m_List.GetScrollBar()->SetScrollWaitTime(0);
+  // The down arrow: the scroll bar's last 14 rows, at its right edge.
+  MoveTo(200, 165);
+  Press(200, 165);
+  for (int32_t i = 0; i < 4; ++i) {
+    m_Clock.Advance(20);
+    Frame();
+  }
+  Release(200, 165);
+  EXPECT_EQ(m_List.GetIndex(), 5);
+  EXPECT_EQ(m_List.GetScrollBar()->GetValue(), 5);
+  EXPECT_EQ(m_Window.GetFocus(), &m_List);
+  EXPECT_EQ(m_List.GetSelected(), 1);  // scrolling selects nothing
+  EXPECT_TRUE(EventsOf(GUIMSG_SELCHANGE).empty());
+  // Rows count from the top row shown. The frame in which the mouse leaves the arrow is the
+  // scroll bar's.
+  MoveTo(150, 135);
+  Click(150, 135);
+  EXPECT_EQ(m_List.GetSelected(), 6);
+  // Held on, the rows stop with the last one at the bottom.
+  MoveTo(200, 165);
+  Press(200, 165);
+  for (int32_t i = 0; i < 10; ++i) {
+    m_Clock.Advance(20);
+    Frame();
+  }
+  Release(200, 165);
+  EXPECT_EQ(m_List.GetIndex(), 8);
+}
+
 // --- Combo box ---
 
 TEST_F(Lists, AComboBoxShowsTheFirstEntryAfterAddAndTheSelectedOneAfterSetSelected) {
@@ -334,6 +367,37 @@ TEST_F(Lists, AComboBoxTooLowForItsEntriesStillTakesTheMouse) {
     }
     m_Window.RemoveCntrl(&combo);
   }
+}
+
+TEST_F(Lists, TheOpenedListScrollsWithItsScrollBar) {
+  const std::vector<const char*> names = {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J"};
+  ASSERT_EQ(m_Combo.Create(kCombo, 10, 10, 100, 20, 100, 0, 0), 1);
+  for (const char* t : names) m_Combo.Add(t);
+  m_Window.AddCntrl(&m_Combo, ADDCNTRL_LAST);
+  EXPECT_EQ(m_Combo.NeedsScrollBar(), 1);
+  m_Combo.SetSelected(4);
+  CSlider::ms_lTimeWhenPressed = -1;
+  m_Combo.GetScrollBar()->SetScrollWaitTime(0);
+  Drop();
+  ASSERT_EQ(m_Combo.IsOpen(), 1);
+  // Opening puts the selected entry on top.
+  EXPECT_EQ(m_Combo.GetIndex(), 4);
+  // The scroll bar's down arrow: x 94 to 107, rows 113 to 126 of the window.
+  MoveTo(200, 220);
+  MoveTo(200, 220);
+  Press(200, 220);
+  for (int32_t i = 0; i < 2; ++i) {
+    m_Clock.Advance(20);
+    Frame();
+  }
+  Release(200, 220);
+  EXPECT_EQ(m_Combo.IsOpen(), 1);
+  EXPECT_EQ(m_Combo.GetIndex(), 6);
+  // The entry under the pointer counts from the top entry.
+  MoveTo(150, 140);
+  Click(150, 140);
+  EXPECT_EQ(m_Combo.IsOpen(), 0);
+  EXPECT_EQ(m_Combo.GetSelected(), 6);
 }
 
 // --- Drawing ---
