@@ -243,7 +243,7 @@ int32_t CCombobox::GuiMsgHandler(int32_t msg, int32_t a, int32_t b, int32_t c, v
     case GUIMSG_MOUSE:
       return Mouse(a, b, c, d);
     case GUIMSG_COMMAND:
-      if (b != m_Id + COMBO_BUTTON_ID_OFFSET) return 0;
+      if (b != m_Id + COMBO_BUTTON_ID_OFFSET) return ScrollChildMessage(msg, a, b, c, d);
       if (m_Open) {
         Close();
         return 2;
@@ -260,10 +260,7 @@ int32_t CCombobox::GuiMsgHandler(int32_t msg, int32_t a, int32_t b, int32_t c, v
       Invalidate();
       return 2;
     case GUIMSG_HELD:
-      if (b < m_Id + kScrollChildFirst || b > m_Id + kScrollChildLast) return 0;
-      TakeFocus();
-      if (m_NeedsScroll && m_pScrollBar) m_pScrollBar->GuiMsgHandler(msg, a, b, c, d);
-      return 2;
+      return ScrollChildMessage(msg, a, b, c, d);
     case GUIMSG_SLIDER:
       if (b != m_Id) return 0;
       TakeFocus();
@@ -275,6 +272,13 @@ int32_t CCombobox::GuiMsgHandler(int32_t msg, int32_t a, int32_t b, int32_t c, v
     default:
       return 0;
   }
+}
+
+int32_t CCombobox::ScrollChildMessage(int32_t msg, int32_t a, int32_t b, int32_t c, void* d) {
+  if (b < m_Id + kScrollChildFirst || b > m_Id + kScrollChildLast) return 0;
+  TakeFocus();
+  if (m_NeedsScroll && m_pScrollBar) m_pScrollBar->GuiMsgHandler(msg, a, b, c, d);
+  return 2;
 }
 
 int32_t CCombobox::Mouse(int32_t a, int32_t b, int32_t c, void* d) {

@@ -62,6 +62,8 @@ class CCombobox : public CControlBase {
 
  private:
   int32_t Mouse(int32_t a, int32_t b, int32_t c, void* d);
+  // Messages 1 and 2 of the scroll bar's arrows and thumb.
+  int32_t ScrollChildMessage(int32_t msg, int32_t a, int32_t b, int32_t c, void* d);
   void UpdateRange(int32_t page);
   int32_t ListPage() const;
   // Height of one entry in the opened list; never below 1.

@@ -241,12 +241,11 @@ int32_t CListbox::GuiMsgHandler(int32_t msg, int32_t a, int32_t b, int32_t c, vo
     case GUIMSG_MOUSE:
       return Mouse(a, b, c, d);
     case GUIMSG_HELD:
+    case GUIMSG_COMMAND:
+      // The scroll bar's arrows and thumb: held steps, and the release that ends the hold.
       TakeFocus();
       if (m_pScrollBar && b >= m_Id + kScrollChildFirst && b <= m_Id + kScrollChildLast)
         m_pScrollBar->GuiMsgHandler(msg, a, b, c, d);
-      return 1;
-    case GUIMSG_COMMAND:
-      TakeFocus();
       return 1;
     case GUIMSG_SLIDER:
       TakeFocus();
