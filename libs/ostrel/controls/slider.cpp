@@ -16,8 +16,8 @@ int64_t CSlider::ms_lTimeWhenPressed = -1;
 namespace {
 constexpr uint32_t kArrowFlags = CNTRL_EXTRUDED | CNTRL_HASBITMAP | CNTRL_BMTRANS;
 
-int32_t To32(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+int32_t To32(__int128 v) {
+  return static_cast<int32_t>(std::clamp<__int128>(v, INT32_MIN, INT32_MAX));
 }
 }  // namespace
 
@@ -97,12 +97,13 @@ int32_t CSlider::TrackLength() const {
 }
 
 int32_t CSlider::ComputeThumbLength() const {
-  const int64_t track = TrackLength();
-  const int64_t count = static_cast<int64_t>(m_Maximum) - m_Minimum + 1;
-  int64_t length = count >= 1 ? track * m_Page / count : track * m_Page;
+  // Sizes and ranges of a script are anything 32 bits hold: their products need more than 64.
+  const __int128 track = TrackLength();
+  const __int128 count = static_cast<__int128>(m_Maximum) - m_Minimum + 1;
+  __int128 length = count >= 1 ? track * m_Page / count : track * m_Page;
   // A page larger than the range would reach over the far button.
   if (length > track && track >= SLIDER_MIN_THUMB) length = track;
-  return To32(std::max<int64_t>(length, SLIDER_MIN_THUMB));
+  return To32(std::max<__int128>(length, SLIDER_MIN_THUMB));
 }
 
 void CSlider::ResizeThumb() {
@@ -149,9 +150,9 @@ int32_t CSlider::SetScrollWaitTime(uint32_t ms) {
 }
 
 void CSlider::UpdateThumbPos() {
-  int64_t along = static_cast<int64_t>(TrackLength()) - m_ThumbLength;
-  along *= static_cast<int64_t>(m_Value) - m_Minimum;
-  if (m_LargestValue > m_Minimum) along /= static_cast<int64_t>(m_LargestValue) - m_Minimum;
+  __int128 along = static_cast<__int128>(TrackLength()) - m_ThumbLength;
+  along *= static_cast<__int128>(m_Value) - m_Minimum;
+  if (m_LargestValue > m_Minimum) along /= static_cast<__int128>(m_LargestValue) - m_Minimum;
   along += m_ButtonSize;
   m_ThumbX = IsHorizontal() ? To32(along) : 0;
   m_ThumbY = IsHorizontal() ? 0 : To32(along);
@@ -159,14 +160,14 @@ void CSlider::UpdateThumbPos() {
 }
 
 int32_t CSlider::ValueUnderPointer() const {
-  const int64_t offset =
-      (IsHorizontal() ? static_cast<int64_t>(m_LastX) - m_X : static_cast<int64_t>(m_LastY) - m_Y) - m_ButtonSize;
-  const int64_t room = static_cast<int64_t>(TrackLength()) - m_ThumbLength;
-  const int64_t span = static_cast<int64_t>(m_LargestValue) - m_Minimum;
-  int64_t value = 0;
+  const __int128 offset =
+      (IsHorizontal() ? static_cast<__int128>(m_LastX) - m_X : static_cast<__int128>(m_LastY) - m_Y) - m_ButtonSize;
+  const __int128 room = static_cast<__int128>(TrackLength()) - m_ThumbLength;
+  const __int128 span = static_cast<__int128>(m_LargestValue) - m_Minimum;
+  __int128 value = 0;
   if (room > 0) value = span == 0 ? offset : offset * span / room;
   // Counted from the minimum, as the thumb's place is.
-  return Clamp(value + m_Minimum);
+  return Clamp(To32(std::clamp<__int128>(value + m_Minimum, INT32_MIN, INT32_MAX)));
 }
 
 int32_t CSlider::DragAfterMouse() {
@@ -387,4 +388,9 @@ int32_t CSlider::Validate() {
   return 1;
 }
 
-int32_t CSlider::Validate(CRect*, int32_t) { return 1; }
+// The window draws a control once for each of its dirty rectangles; the children draw inside
+// the slider's, so only the slider keeps a list.
+int32_t CSlider::Validate(CRect* area, int32_t index) {
+  CControlBase::Validate(area, index);
+  return 1;
+}

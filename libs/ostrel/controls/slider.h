@@ -1,7 +1,10 @@
 // The scroll bar and slider of the toolkit: two arrow buttons and a draggable thumb over a track.
 // It stands alone in dialogs and serves as the scroll bar of edits, list boxes and combo boxes.
 // The children are not in the window's list: the slider hands them their input and draws them,
-// and they report to it through their message target (the slider's id).
+// and they report to it through their message target (the slider's id). A control that keeps a
+// slider as its scroll bar, outside the window's list, points the slider (and so its children)
+// at itself with SetCntrlMessagingSystem, hands messages 1 and 2 whose b is the slider's id +
+// 10000 to + 10002 on to the slider's GuiMsgHandler, and then hears message 14 itself.
 #pragma once
 
 #include <cstdint>

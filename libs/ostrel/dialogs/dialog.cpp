@@ -8,7 +8,10 @@
 #include "ostrel/controls/container.h"
 #include "ostrel/controls/listbox.h"
 #include "ostrel/controls/progress.h"
+#include "ostrel/controls/scrolltext.h"
+#include "ostrel/controls/slider.h"
 #include "ostrel/controls/static.h"
+#include "ostrel/controls/timeout.h"
 #include "ostrel/controls/url.h"
 #include "ostrel/dialogs/frame.h"
 #include "ostrel/dialogs/titlebar.h"
@@ -33,6 +36,9 @@ constexpr SKind kKinds[] = {
     {"URL", GUICTRL_URL, "URL"},
     {"Listbox", GUICTRL_LISTBOX, "listbox"},
     {"Combobox", GUICTRL_COMBOBOX, "combobox"},
+    {"Slider", GUICTRL_SLIDER, "slider"},
+    {"Scrolltext", GUICTRL_SCROLLTEXT, "scrolltext"},
+    {"Timeout", GUICTRL_TIMEOUT, "timeout"},
 };
 
 const SKind* KindOf(const char* word) {
@@ -51,6 +57,9 @@ CControlBase* NewControl(int32_t type) {
     case GUICTRL_URL: return new CURL;
     case GUICTRL_LISTBOX: return new CListbox;
     case GUICTRL_COMBOBOX: return new CCombobox;
+    case GUICTRL_SLIDER: return new CSlider;
+    case GUICTRL_SCROLLTEXT: return new CScrollText;
+    case GUICTRL_TIMEOUT: return new CTimeout;
     default: return nullptr;
   }
 }
@@ -81,8 +90,8 @@ int32_t AddEntry(CControlBase* list, CControlBase* entry, const char* text) {
   return 0;
 }
 
-bool ReadRect(CResData* res, int32_t first, int32_t r[4]) {
-  for (int32_t i = 0; i < 4; ++i)
+bool ReadRect(CResData* res, int32_t first, int32_t* r, int32_t count = 4) {
+  for (int32_t i = 0; i < count; ++i)
     if (!res->GetLong(first + i, &r[i])) return false;
   return true;
 }
@@ -238,6 +247,13 @@ int32_t CDialog::GetCntrl(CResData* res, CControlBase* parent) {
   int32_t ok = ReadControl(res, kind->m_Type, name, record->m_pCntrl);
   // The container and its children: the children are placed into it before it joins the window.
   if (ok) ok = GetCommon(res, record->m_pCntrl, name, kind->m_Kind);
+  if (ok && kind->m_Type == GUICTRL_SLIDER) {
+    auto* slider = static_cast<CSlider*>(record->m_pCntrl);
+    ok = ReadPart(res, "Up", slider->GetUpButton(), name, "Unable to get the flags for \"%s\" up button", "button") &&
+         ReadPart(res, "Down", slider->GetDownButton(), name, "Unable to get the flags for \"%s\" down button",
+                  "button") &&
+         ReadPart(res, "Drag", slider->GetThumb(), name, "Unable to get the flags for \"%s\" drag button", "button");
+  }
   if (ok && (kind->m_Type == GUICTRL_CONTAINER || kind->m_Type == GUICTRL_LISTBOX || kind->m_Type == GUICTRL_COMBOBOX)) {
     // The container goes first so that its children follow it in the window.
     Place(record, parent);
@@ -275,6 +291,8 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
   if (!res->FindItem("Create")) {
     if (type == GUICTRL_PROGRESS)
       xprintf("\"Create\" keyword missing for progress cntrl (\"%s\")", name);
+    else if (type == GUICTRL_TIMEOUT)
+      xprintf("\"Create\" keyword missing for timeout cntrl (\"%s\")", name);
     else
       xprintf("Unable to get the cntrl create data for \"%s\"", name);
     return 0;
@@ -316,6 +334,28 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
       if (ok && combo && res->GetString(7)) ok = res->GetResFlags(7, &state) && control->SetState(state) >= 0;
       break;
     }
+    case GUICTRL_SLIDER: {
+      int32_t v[4], id = 0;
+      ok = ReadRect(res, 0, r) && ReadRect(res, 4, v) && res->GetResFlags(8, &f) && res->GetResId(name, &id);
+      // Made with its own id: the parts take theirs from it.
+      if (ok) static_cast<CSlider*>(control)->Create(id, r[0], r[1], r[2], r[3], v[0], v[1], v[2], v[3], f);
+      break;
+    }
+    case GUICTRL_SCROLLTEXT: {
+      int32_t pixels = 0;
+      ok = text && ReadRect(res, 1, r) && res->GetLong(5, &pixels) && res->GetResFlags(6, &f);
+      ok = ok && static_cast<CScrollText*>(control)->Create(text, r[0], r[1], r[2], r[3], pixels, f) &&
+           ReadScrollItems(res, control);
+      // It keeps the static's id; its record carries the define's.
+      if (ok) return 1;
+      break;
+    }
+    case GUICTRL_TIMEOUT: {
+      int32_t v[3];
+      ok = ReadRect(res, 0, r) && ReadRect(res, 4, v, 3) && res->GetResFlags(7, &f);
+      ok = ok && static_cast<CTimeout*>(control)->Create(0, r[0], r[1], r[2], r[3], v[0], v[1], v[2], f);
+      break;
+    }
     default:
       ok = false;
   }
@@ -327,6 +367,45 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
   res->GetResId(name, &id);
   control->SetID(id);
   return 1;
+}
+
+int32_t CDialog::ReadScrollItems(CResData* res, CControlBase* control) {
+  auto* marquee = static_cast<CScrollText*>(control);
+  for (res->FirstItem(); res->ItemExists(); res->NextItem(0)) {
+    const char* kw = res->GetKeyword();
+    if (!kw || res->IsComment()) continue;
+    if (xStricmp(kw, "Text") == 0) {
+      const char* text = res->GetString(0);
+      if (!text || !marquee->SetText(text)) return 0;
+    } else if (xStricmp(kw, "Delay") == 0) {
+      uint32_t delay = 0;
+      if (!res->GetULong(0, &delay)) return 0;
+      marquee->Start(delay);
+    }
+  }
+  return 1;
+}
+
+int32_t CDialog::ReadPart(CResData* res, const char* word, CControlBase* part, const char* name,
+                          const char* flagsError, const char* kind) {
+  res->FirstItem();
+  if (!part || !res->FindItem("{", word)) return 1;
+  if (!res->EnterChunk()) return 0;
+  res->FirstItem();
+  int32_t ok = 1;
+  if (res->FindItem("Flags")) {
+    uint32_t f = 0;
+    if (res->GetResFlags(0, &f)) {
+      part->RemoveFlag(0xFFFF);
+      part->SetFlag(f);
+    } else {
+      xprintf(flagsError, name);
+      ok = 0;
+    }
+  }
+  if (ok) ok = GetCommon(res, part, name, kind);
+  res->ExitChunk();
+  return ok;
 }
 
 int32_t CDialog::GetCommon(CResData* res, CControlBase* control, const char* name, const char* kind) {

@@ -17,7 +17,10 @@ enum : int32_t {
   GUICTRL_STATIC = 0,
   GUICTRL_BUTTON = 1,
   GUICTRL_PROGRESS = 2,
+  GUICTRL_SLIDER = 5,
   GUICTRL_COMBOBOX = 6,
+  GUICTRL_SCROLLTEXT = 9,
+  GUICTRL_TIMEOUT = 10,
   GUICTRL_LISTBOX = 11,
   GUICTRL_URL = 13,
   GUICTRL_CONTAINER = 15,
@@ -60,6 +63,12 @@ class CDialog : public CWindow {
   int32_t GetCommon(CResData* res, CControlBase* control, const char* name, const char* kind);
   int32_t ReadChildren(CResData* res, CControlBase* parent);
   int32_t ReadTitlebarAndFrame(CResData* res);
+  // The "{ word }" sub-chunk of a composite control, when present: "Flags" replaces the low
+  // sixteen flag bits of the part, then its common keys of the kind.
+  int32_t ReadPart(CResData* res, const char* word, CControlBase* part, const char* name, const char* flagsError,
+                   const char* kind);
+  // "Text" and "Delay" items of a scrolling text, in chunk order.
+  int32_t ReadScrollItems(CResData* res, CControlBase* control);
   TGuiCtrl* FindGuiCtrl(int32_t id) const;
   void FreeRecords();
   void Place(TGuiCtrl* record, CControlBase* parent);

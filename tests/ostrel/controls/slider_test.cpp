@@ -325,3 +325,40 @@ TEST_F(Sliders, TimingIsSharedByAllSliders) {
   Release(115, 205);
 }
 }  // namespace
+
+namespace {
+TEST_F(Sliders, DrawsTrackButtonsAndThumbWhereTheValueIs) {
+  StartScreen(320, 240);
+  TCntrlColor track{}, face{};
+  track.m_Col[3] = TRGBA(10, 200, 30, 0);
+  track.m_Col[0] = TRGBA(1, 2, 3, 0);
+  track.m_Col[1] = TRGBA(4, 5, 6, 0);
+  face.m_Col[2] = TRGBA(200, 40, 40, 0);
+  face.m_Col[1] = TRGBA(40, 40, 200, 0);
+  CSlider s;
+  MakeVertical(s, 0, 99, 10);
+  s.SetColors(&track, &track, &track, &track);
+  s.SetFlag(CNTRL_EXTRUDED);
+  for (CControlBase* c : {static_cast<CControlBase*>(s.GetUpButton()), static_cast<CControlBase*>(s.GetDownButton()),
+                          static_cast<CControlBase*>(s.GetThumb())})
+    c->SetColors(&face, &face, &face, &face);
+  s.SetValue(45);  // thumb rows 46 to 53 of the slider
+  s.Validate();
+  Frame();
+  Frame();
+  // The window's client origin is (100, 100); the slider stands at (10, 10).
+  EXPECT_EQ(ScreenPixel(115, 135), 0x0AC81Eu);  // the track
+  EXPECT_EQ(ScreenPixel(115, 156), 0x2828C8u);  // the thumb's raised top edge
+  EXPECT_EQ(ScreenPixel(115, 155), 0x0AC81Eu);
+  EXPECT_EQ(ScreenPixel(115, 115), 0xC82828u);  // the up button's face
+  EXPECT_EQ(ScreenPixel(110, 135), 0x010203u);  // the raised edge: left in entry 0
+  EXPECT_EQ(ScreenPixel(119, 135), 0x040506u);  // right in entry 1
+  // Disabled, the thumb is not drawn.
+  s.SetState(XGUI_DISABLED);
+  s.Validate();
+  Frame();
+  Frame();
+  EXPECT_EQ(ScreenPixel(115, 156), 0x0AC81Eu);
+  m_Window.RemoveCntrl(&s);
+}
+}  // namespace

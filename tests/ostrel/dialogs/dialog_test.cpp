@@ -8,7 +8,10 @@
 #include "ostrel/controls/container.h"
 #include "ostrel/controls/listbox.h"
 #include "ostrel/controls/progress.h"
+#include "ostrel/controls/scrolltext.h"
+#include "ostrel/controls/slider.h"
 #include "ostrel/controls/static.h"
+#include "ostrel/controls/timeout.h"
 #include "ostrel/controls/url.h"
 #include "ostrel/dialogs/dialog.h"
 #include "ostrel/dialogs/frame.h"
@@ -111,6 +114,27 @@ const SFailRow kFailures[] = {
      "Unable to get the cntrl create data for \"IDC_BOX\""},
     {"  { = Combobox, IDC_BOX\n    Create = 0, 0, 50, 20, 90, NULL, 0\n    Text = \"a\"\n    { = Button, IDC_INNER\n    }\n  }\n",
      nullptr, "Unable to get the cntrl create data for \"IDC_INNER\""},
+    {"  { = Timeout, IDC_BOX\n    Font = Nope\n  }\n", nullptr, "\"Create\" keyword missing for timeout cntrl (\"IDC_BOX\")"},
+    {"  { = Timeout, IDC_BOX\n    Create = 0, 0, 40, 40, 20, 20\n  }\n", nullptr,
+     "Unable to get the cntrl create data for \"IDC_BOX\""},
+    {"  { = Slider, IDC_BAR\n    Create = 0, 0, 10, 100, 0, 10, 0\n  }\n", nullptr,
+     "Unable to get the cntrl create data for \"IDC_BAR\""},
+    {"  { = Slider, IDC_BAR\n    Create = 0, 0, 10, 100, 0, 10, 0, 1, 0\n    { = Up\n      Flags = CNTRL_NOPE\n    }\n  }\n",
+     nullptr, "Unable to get the flags for \"IDC_BAR\" up button"},
+    {"  { = Slider, IDC_BAR\n    Create = 0, 0, 10, 100, 0, 10, 0, 1, 0\n    { = Down\n      Flags = 7x\n    }\n  }\n",
+     nullptr, "Unable to get the flags for \"IDC_BAR\" down button"},
+    {"  { = Slider, IDC_BAR\n    Create = 0, 0, 10, 100, 0, 10, 0, 1, 0\n    { = Drag\n      Flags = CNTRL_NOPE\n    }\n  }\n",
+     nullptr, "Unable to get the flags for \"IDC_BAR\" drag button"},
+    {"  { = Slider, IDC_BAR\n    Create = 0, 0, 10, 100, 0, 10, 0, 1, 0\n    { = Drag\n      Colors = Felt, Nope\n    }\n  }\n",
+     nullptr, "Unable to get color nr 1 in the \"IDC_BAR\" button ctrl"},
+    {"  { = Slider, IDC_BAR\n    Create = 0, 0, 10, 100, 0, 10, 0, 1, 0\n    Font = Nope\n  }\n", nullptr,
+     "Unable to get the font in the \"IDC_BAR\" slider ctrl"},
+    {"  { = Scrolltext, IDC_TEXT\n    Create = \"x\", 0, 0, 50, 10, 1\n  }\n", nullptr,
+     "Unable to get the cntrl create data for \"IDC_TEXT\""},
+    {"  { = Scrolltext, IDC_TEXT\n    Create = \"x\", 0, 0, 50, 10, 1, 0\n    Delay = soon\n  }\n", nullptr,
+     "Unable to get the cntrl create data for \"IDC_TEXT\""},
+    {"  { = Scrolltext, IDC_TEXT\n    Create = \"x\", 0, 0, 50, 10, 1, 0\n    TextColor = Nope\n  }\n", nullptr,
+     "Unable to get the text color in the \"IDC_TEXT\" scrolltext ctrl"},
 };
 
 TEST_F(Dialog, EachBrokenScriptFailsWithItsDiagnosticAndLeavesNoWindow) {
@@ -380,5 +404,59 @@ TEST_F(Dialog, ListsAndComboBoxesTakeTheirTextsAndChildChunksAsEntries) {
   list->RemoveAll();
   EXPECT_EQ(m_Dialog.Destroy(), 1);
   EXPECT_EQ(m_Dialog.NumGuiCtrls(), 0);
+}
+
+TEST_F(Dialog, SlidersScrollTextsAndTimeoutsAreBuiltFromTheirChunks) {
+  ASSERT_EQ(Build(Script("  { = Slider, IDC_BAR\n    Create = 5, 6, 10, 100, 1, 10, 20, 3, CNTRL_EXTRUDED\n"
+                         "    Colors = Felt, Felt, Felt, Felt\n"
+                         "    { = Up\n      Flags = CNTRL_CENTERV\n    }\n"
+                         "    { = Drag\n      Colors = Felt, Felt, Felt, Felt\n    }\n  }\n"
+                         "  { = Scrolltext, IDC_TEXT\n    Text = \"First\"\n    Create = \"Zero\", 1, 2, 60, 12, 2, 0\n"
+                         "    Delay = 40\n    Text = \"Second\"\n  }\n"
+                         "  { = Timeout, IDC_BOX\n    Create = 70, 10, 40, 40, 20, 20, 19, CNTRL_TRANSPARENT\n  }\n")),
+            1)
+      << m_Printed;
+  const std::vector<std::pair<int32_t, int32_t>> expected = {
+      {103, GUICTRL_SLIDER}, {102, GUICTRL_SCROLLTEXT}, {104, GUICTRL_TIMEOUT}};
+  for (const auto& [id, type] : expected) {
+    TGuiCtrl* r = m_Dialog.GetGuiCtrl(id);
+    ASSERT_NE(r, nullptr) << id;
+    EXPECT_EQ(r->m_Type, type) << id;
+  }
+  auto* slider = static_cast<CSlider*>(m_Dialog.GetCtrl(103));
+  EXPECT_EQ(slider->GetID(), 103);
+  int32_t lo = 0, hi = 0, page = 0;
+  slider->GetRange(lo, hi, page);
+  EXPECT_EQ(lo, 1);
+  EXPECT_EQ(hi, 10);
+  EXPECT_EQ(page, 3);
+  EXPECT_EQ(slider->GetValue(), 8);
+  EXPECT_EQ(slider->GetFlags(), CNTRL_EXTRUDED);
+  EXPECT_EQ(slider->GetLook().m_pColors[0], m_Res.GetCntrlColorByName("Felt"));
+  // The parts take their ids from the slider's; "Flags" replaces the sixteen low bits.
+  EXPECT_EQ(slider->GetUpButton()->GetID(), 10103);
+  EXPECT_EQ(slider->GetThumb()->GetID(), 10105);
+  EXPECT_EQ(slider->GetUpButton()->GetFlags(), CNTRL_CENTERV);
+  EXPECT_EQ(slider->GetDownButton()->GetFlags(), 0x105u);
+  EXPECT_EQ(slider->GetThumb()->GetLook().m_pColors[2], m_Res.GetCntrlColorByName("Felt"));
+  EXPECT_NE(slider->GetUpButton()->GetLook().m_pColors[2], m_Res.GetCntrlColorByName("Felt"));
+
+  // The scrolling text keeps the static's id; the last "Text" stays, and "Delay" started it.
+  auto* marquee = static_cast<CScrollText*>(m_Dialog.GetCtrl(102));
+  EXPECT_EQ(marquee->GetID(), 1004);
+  EXPECT_STREQ(m_Dialog.GetTextBuffer(102, 0), "Second");
+  EXPECT_EQ(marquee->IsScrolling(), 1);
+
+  auto* timeout = static_cast<CTimeout*>(m_Dialog.GetCtrl(104));
+  EXPECT_EQ(timeout->GetID(), 104);
+  EXPECT_EQ(timeout->GetFlags(), CNTRL_TRANSPARENT);
+  ASSERT_NE(timeout->GetWorkBitmap(), nullptr);
+  EXPECT_EQ(timeout->GetWorkBitmap()->m_Width, 44);
+  // Client coordinates: below the title bar.
+  int32_t x = 0, y = 0, dx = 0, dy = 0;
+  m_Dialog.ClientOffset(dx, dy);
+  slider->GetThumb()->GetPos(x, y);
+  EXPECT_EQ(x, 5 + dx);
+  EXPECT_EQ(y, 6 + dy + 10 + (80 - 24) * 7 / 7);
 }
 }  // namespace
