@@ -92,19 +92,14 @@ int32_t CCombobox::NeedsScrollBar() const {
   return !m_Entries.empty() && m_ListHeight < static_cast<int64_t>(m_Entries.size()) * EntryStep() + 6 ? 1 : 0;
 }
 
-CControlBase* CCombobox::GetEntry(int32_t n) const {
-  return n >= 1 && n <= GetNumEntries() ? m_Entries[static_cast<size_t>(n - 1)] : nullptr;
-}
+CControlBase* CCombobox::GetEntry(int32_t n) const { return listentries::At(m_Entries, n); }
 
 int32_t CCombobox::Add(CControlBase* entry) {
-  if (!entry || entry == this) return 0;
-  auto it = std::find(m_Entries.begin(), m_Entries.end(), entry);
-  if (it != m_Entries.end()) return static_cast<int32_t>(it - m_Entries.begin()) + 1;
-  entry->SetParent(m_WindowId, m_pParent);
-  m_Entries.push_back(entry);
+  const int32_t n = listentries::Append(m_Entries, this, entry, m_WindowId, m_pParent);
+  if (!n) return 0;
   UpdateRange(ListPage());
   m_pShown = m_Entries.front();
-  return GetNumEntries();
+  return n;
 }
 
 int32_t CCombobox::Add(const char* text) {

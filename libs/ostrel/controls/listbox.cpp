@@ -21,6 +21,20 @@ char FoldLetter(char ch) { return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch 
 // --- Shared with the combo box ---
 
 namespace listentries {
+int32_t Append(std::vector<CControlBase*>& entries, const CControlBase* owner, CControlBase* entry, int32_t windowId,
+               CWindowBase* window) {
+  if (!entry || entry == owner) return 0;
+  auto it = std::find(entries.begin(), entries.end(), entry);
+  if (it != entries.end()) return static_cast<int32_t>(it - entries.begin()) + 1;
+  entry->SetParent(windowId, window);
+  entries.push_back(entry);
+  return static_cast<int32_t>(entries.size());
+}
+
+CControlBase* At(const std::vector<CControlBase*>& entries, int32_t n) {
+  return n >= 1 && static_cast<size_t>(n) <= entries.size() ? entries[static_cast<size_t>(n - 1)] : nullptr;
+}
+
 CControlBase* MakeTextEntry(const char* text, int32_t width, int32_t height, uint32_t flags) {
   if (!text) return nullptr;
   const size_t length = std::strlen(text);
@@ -110,19 +124,14 @@ int32_t CListbox::NeedsScrollBar() const {
   return static_cast<int64_t>(m_Rows.size()) * m_RowHeight > m_Height ? 1 : 0;
 }
 
-CControlBase* CListbox::GetRow(int32_t row) const {
-  return row >= 1 && row <= GetNumRows() ? m_Rows[static_cast<size_t>(row - 1)] : nullptr;
-}
+CControlBase* CListbox::GetRow(int32_t row) const { return listentries::At(m_Rows, row); }
 
 int32_t CListbox::Add(CControlBase* row) {
-  if (!row || row == this) return 0;
-  auto it = std::find(m_Rows.begin(), m_Rows.end(), row);
-  if (it != m_Rows.end()) return static_cast<int32_t>(it - m_Rows.begin()) + 1;
-  row->SetParent(m_WindowId, m_pParent);
-  m_Rows.push_back(row);
+  const int32_t n = listentries::Append(m_Rows, this, row, m_WindowId, m_pParent);
+  if (!n) return 0;
   UpdateRange();
   m_pCurrent = m_Rows.front();
-  return GetNumRows();
+  return n;
 }
 
 int32_t CListbox::Add(const char* text) { return Add(listentries::MakeTextEntry(text, m_Width, m_Height, 0)); }

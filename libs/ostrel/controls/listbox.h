@@ -79,6 +79,12 @@ class CListbox : public CControlBase {
 
 // Shared by the list box and the combo box.
 namespace listentries {
+// Appends the entry with the owner's window; its number (the one it has when already there), 0
+// for none.
+int32_t Append(std::vector<CControlBase*>& entries, const CControlBase* owner, CControlBase* entry, int32_t windowId,
+               CWindowBase* window);
+// The entry of that number (from 1), or null.
+CControlBase* At(const std::vector<CControlBase*>& entries, int32_t n);
 // A static of that size (flags added) holding its own copy of the text; null for no text.
 CControlBase* MakeTextEntry(const char* text, int32_t width, int32_t height, uint32_t flags);
 // The number (from 1) of the first entry whose text begins with the key's letter, folded to

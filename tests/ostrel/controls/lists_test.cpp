@@ -45,6 +45,13 @@ class Lists : public CGuiTest {
     for (const char* t : texts) m_Combo.Add(t);
     m_Window.AddCntrl(&m_Combo, ADDCNTRL_LAST);
   }
+  // Frames 20 ms apart.
+  void Frames(int32_t n) {
+    for (int32_t i = 0; i < n; ++i) {
+      m_Clock.Advance(20);
+      Frame();
+    }
+  }
   static void Type(char letter) { Key(XVK_A + static_cast<uint32_t>(letter - 'a')); }
   // Clicks the drop-down button.
   void Drop() {
@@ -226,10 +233,7 @@ TEST_F(Lists, HoldingTheScrollBarsDownArrowScrollsTheRows) {
   // The down arrow: the scroll bar's last 14 rows, at its right edge.
   MoveTo(200, 165);
   Press(200, 165);
-  for (int32_t i = 0; i < 4; ++i) {
-    m_Clock.Advance(20);
-    Frame();
-  }
+  Frames(4);
   Release(200, 165);
   EXPECT_EQ(m_List.GetIndex(), 5);
   EXPECT_EQ(m_List.GetScrollBar()->GetValue(), 5);
@@ -244,10 +248,7 @@ TEST_F(Lists, HoldingTheScrollBarsDownArrowScrollsTheRows) {
   // Held on, the rows stop with the last one at the bottom.
   MoveTo(200, 165);
   Press(200, 165);
-  for (int32_t i = 0; i < 10; ++i) {
-    m_Clock.Advance(20);
-    Frame();
-  }
+  Frames(10);
   Release(200, 165);
   EXPECT_EQ(m_List.GetIndex(), 8);
 }
@@ -386,10 +387,7 @@ TEST_F(Lists, TheOpenedListScrollsWithItsScrollBar) {
   MoveTo(200, 220);
   MoveTo(200, 220);
   Press(200, 220);
-  for (int32_t i = 0; i < 2; ++i) {
-    m_Clock.Advance(20);
-    Frame();
-  }
+  Frames(2);
   Release(200, 220);
   EXPECT_EQ(m_Combo.IsOpen(), 1);
   EXPECT_EQ(m_Combo.GetIndex(), 6);
