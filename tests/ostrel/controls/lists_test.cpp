@@ -253,6 +253,29 @@ TEST_F(Lists, HoldingTheScrollBarsDownArrowScrollsTheRows) {
   EXPECT_EQ(m_List.GetIndex(), 8);
 }
 
+TEST_F(Lists, ListsThatOutliveTheirWindowLetGoOfIt) {
+  CListbox list;
+  CCombobox combo;
+  {
+    CWindow window;
+    window.Create(2, "", 0, 0, 200, 200, XWIN_FRAME);
+    ASSERT_EQ(list.Create(3, 0, 0, 50, 40, 10, 0), 1);
+    ASSERT_EQ(combo.Create(4, 0, 50, 50, 20, 60, 0, 0), 1);
+    window.AddCntrl(&list, ADDCNTRL_LAST);
+    window.AddCntrl(&combo, ADDCNTRL_LAST);
+    list.Add("a");
+    combo.Add("b");
+  }
+  // Rows, entries and parts point at no window now; each frees itself without touching it.
+  int32_t id = -1;
+  CWindowBase* w = &m_Window;
+  list.GetRow(1)->GetParent(&id, &w);
+  EXPECT_EQ(w, nullptr);
+  combo.GetButton()->GetParent(&id, &w);
+  EXPECT_EQ(w, nullptr);
+  EXPECT_EQ(list.Add("c"), 2);
+}
+
 // --- Combo box ---
 
 TEST_F(Lists, AComboBoxShowsTheFirstEntryAfterAddAndTheSelectedOneAfterSetSelected) {
