@@ -4,10 +4,16 @@
 
 #include "ostrel/base/xstring.h"
 #include "ostrel/controls/button.h"
+#include "ostrel/controls/checkbox.h"
 #include "ostrel/controls/combobox.h"
 #include "ostrel/controls/container.h"
+#include "ostrel/controls/edit.h"
+#include "ostrel/controls/groupbox.h"
 #include "ostrel/controls/listbox.h"
+#include "ostrel/controls/menu.h"
+#include "ostrel/controls/multiedit.h"
 #include "ostrel/controls/progress.h"
+#include "ostrel/controls/radiobutton.h"
 #include "ostrel/controls/scrolltext.h"
 #include "ostrel/controls/slider.h"
 #include "ostrel/controls/static.h"
@@ -39,6 +45,12 @@ constexpr SKind kKinds[] = {
     {"Slider", GUICTRL_SLIDER, "slider"},
     {"Scrolltext", GUICTRL_SCROLLTEXT, "scrolltext"},
     {"Timeout", GUICTRL_TIMEOUT, "timeout"},
+    {"Edit", GUICTRL_EDIT, "edit"},
+    {"MultiEdit", GUICTRL_MULTIEDIT, "multiedit"},
+    {"Menu", GUICTRL_MENU, "menu"},
+    {"Checkbox", GUICTRL_CHECKBOX, "checkbox"},
+    {"Radio", GUICTRL_RADIO, "radio button"},
+    {"Groupbox", GUICTRL_GROUPBOX, "groupbox"},
 };
 
 const SKind* KindOf(const char* word) {
@@ -60,6 +72,12 @@ CControlBase* NewControl(int32_t type) {
     case GUICTRL_SLIDER: return new CSlider;
     case GUICTRL_SCROLLTEXT: return new CScrollText;
     case GUICTRL_TIMEOUT: return new CTimeout;
+    case GUICTRL_EDIT: return new CEdit;
+    case GUICTRL_MULTIEDIT: return new CMultiEdit;
+    case GUICTRL_MENU: return new CMenu;
+    case GUICTRL_CHECKBOX: return new CCheckbox;
+    case GUICTRL_RADIO: return new CRadiobutton;
+    case GUICTRL_GROUPBOX: return new CGroupbox;
     default: return nullptr;
   }
 }
@@ -94,6 +112,12 @@ bool ReadRect(CResData* res, int32_t first, int32_t* r, int32_t count = 4) {
   for (int32_t i = 0; i < count; ++i)
     if (!res->GetLong(first + i, &r[i])) return false;
   return true;
+}
+
+// Kinds whose chunks hold child control chunks.
+bool IsParentKind(int32_t type) {
+  return type == GUICTRL_CONTAINER || type == GUICTRL_MENU || type == GUICTRL_GROUPBOX || type == GUICTRL_LISTBOX ||
+         type == GUICTRL_COMBOBOX;
 }
 }  // namespace
 
@@ -193,12 +217,17 @@ int32_t CDialog::ReadTitlebarAndFrame(CResData* res) {
 
 void CDialog::Place(TGuiCtrl* record, CControlBase* parent) {
   m_Records.push_back(record);
-  if (parent && AddEntry(parent, record->m_pCntrl, nullptr))
-    m_ListEntries.push_back(record->m_pCntrl);
-  else if (parent)
-    static_cast<CControlContainer*>(parent)->Add(record->m_pCntrl);
+  CControlBase* c = record->m_pCntrl;
+  if (!parent)
+    AddCntrl(c, ADDCNTRL_LAST);
+  else if (AddEntry(parent, c, nullptr))
+    m_ListEntries.push_back(c);
+  else if (auto* menu = dynamic_cast<CMenu*>(parent))
+    menu->Add(c, -1);
+  else if (auto* group = dynamic_cast<CGroupbox*>(parent))
+    group->Add(static_cast<CRadiobutton*>(c));  // ReadChildren lets only radio buttons in
   else
-    AddCntrl(record->m_pCntrl, ADDCNTRL_LAST);
+    static_cast<CControlContainer*>(parent)->Add(c);
 }
 
 int32_t CDialog::GetCntrl(CResData* res, CControlBase* parent) {
@@ -245,8 +274,10 @@ int32_t CDialog::GetCntrl(CResData* res, CControlBase* parent) {
   }
   res->FirstItem();
   int32_t ok = ReadControl(res, kind->m_Type, name, record->m_pCntrl);
-  // The container and its children: the children are placed into it before it joins the window.
-  if (ok) ok = GetCommon(res, record->m_pCntrl, name, kind->m_Kind);
+  if (ok && kind->m_Type != GUICTRL_GROUPBOX) ok = GetCommon(res, record->m_pCntrl, name, kind->m_Kind);
+  if (ok && (kind->m_Type == GUICTRL_CHECKBOX || kind->m_Type == GUICTRL_RADIO))
+    ok = ReadPart(res, "Caption", static_cast<CToggleBase*>(record->m_pCntrl)->GetCaption(), name,
+                  "Unable to get the flags for \"%s\" textfield", "static");
   if (ok && kind->m_Type == GUICTRL_SLIDER) {
     auto* slider = static_cast<CSlider*>(record->m_pCntrl);
     ok = ReadPart(res, "Up", slider->GetUpButton(), name, "Unable to get the flags for \"%s\" up button", "button") &&
@@ -254,8 +285,8 @@ int32_t CDialog::GetCntrl(CResData* res, CControlBase* parent) {
                   "button") &&
          ReadPart(res, "Drag", slider->GetThumb(), name, "Unable to get the flags for \"%s\" drag button", "button");
   }
-  if (ok && (kind->m_Type == GUICTRL_CONTAINER || kind->m_Type == GUICTRL_LISTBOX || kind->m_Type == GUICTRL_COMBOBOX)) {
-    // The container goes first so that its children follow it in the window.
+  if (ok && IsParentKind(kind->m_Type)) {
+    // The parent goes first so that its children follow it in the window.
     Place(record, parent);
     record = nullptr;
     ok = ReadChildren(res, m_Records.back()->m_pCntrl);
@@ -279,6 +310,12 @@ int32_t CDialog::ReadChildren(CResData* res, CControlBase* parent) {
     if (res->IsComment() || !kw) continue;
     if (parent && xStricmp(kw, "Create") == 0) continue;
     if (parent && xStricmp(kw, "Text") == 0 && AddEntry(parent, nullptr, res->GetString(0))) continue;
+    // A group box holds radio buttons and nothing else.
+    if (dynamic_cast<CGroupbox*>(parent) &&
+        (xStrcmp(kw, "{") != 0 || res->GetNumStrings() < 2 || xStricmp(res->GetString(0), "Radio") != 0)) {
+      xprintf("Unable to get the cntrl create data for \"%s\"", res->GetString(1) ? res->GetString(1) : kw);
+      return 0;
+    }
     if (!GetCntrl(res, parent)) return 0;
   }
   return 1;
@@ -289,10 +326,9 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
   uint32_t f = 0;
   int16_t key = 0;
   if (!res->FindItem("Create")) {
-    if (type == GUICTRL_PROGRESS)
-      xprintf("\"Create\" keyword missing for progress cntrl (\"%s\")", name);
-    else if (type == GUICTRL_TIMEOUT)
-      xprintf("\"Create\" keyword missing for timeout cntrl (\"%s\")", name);
+    if (type == GUICTRL_PROGRESS || type == GUICTRL_TIMEOUT || type == GUICTRL_EDIT)
+      xprintf("\"Create\" keyword missing for %s cntrl (\"%s\")",
+              type == GUICTRL_EDIT ? "edit" : type == GUICTRL_TIMEOUT ? "timeout" : "progress", name);
     else
       xprintf("Unable to get the cntrl create data for \"%s\"", name);
     return 0;
@@ -356,6 +392,43 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
       ok = ok && static_cast<CTimeout*>(control)->Create(0, r[0], r[1], r[2], r[3], v[0], v[1], v[2], f);
       break;
     }
+    case GUICTRL_EDIT:
+    case GUICTRL_MULTIEDIT:
+      if (!ReadEdit(res, type, name, control)) return 0;
+      break;
+    case GUICTRL_MENU: {
+      int32_t delay[2];
+      const char* direction = res->GetString(7);
+      const char* mode = res->GetString(8);
+      ok = text && ReadRect(res, 1, r) && ReadRect(res, 5, delay, 2) && direction && mode && res->GetHotkey(9, &key) &&
+           res->GetResFlags(10, &f);
+      if (!ok) break;
+      auto* menu = static_cast<CMenu*>(control);
+      if (res->FindItem("BaseLine")) {
+        int32_t baseLine = 0;
+        if (!res->GetLong(0, &baseLine)) {
+          xprintf("Unable to get the baseline value for \"%s\" Menu ctrl", name);
+          return 0;
+        }
+        menu->SetBaseLine(baseLine);
+      }
+      menu->Create(0, text, r[0], r[1], r[2], r[3], delay[0], delay[1], direction, mode, key, f);
+      break;
+    }
+    case GUICTRL_CHECKBOX:
+    case GUICTRL_RADIO: {
+      int32_t offset = 0;
+      ok = text && ReadRect(res, 1, r) && res->GetLong(5, &offset) && res->GetHotkey(6, &key) && res->GetResFlags(7, &f);
+      if (ok && type == GUICTRL_RADIO)
+        static_cast<CRadiobutton*>(control)->Create(0, text, r[0], r[1], r[2], r[3], offset, key, f);
+      else if (ok)
+        static_cast<CCheckbox*>(control)->Create(0, text, r[0], r[1], r[2], r[3], offset, key, f);
+      break;
+    }
+    case GUICTRL_GROUPBOX:
+      ok = text && ReadRect(res, 1, r) && res->GetResFlags(5, &f);
+      if (ok) static_cast<CGroupbox*>(control)->Create(0, text, r[0], r[1], r[2], r[3], f);
+      break;
     default:
       ok = false;
   }
@@ -382,6 +455,43 @@ int32_t CDialog::ReadScrollItems(CResData* res, CControlBase* control) {
       if (!res->GetULong(0, &delay)) return 0;
       marquee->Start(delay);
     }
+  }
+  return 1;
+}
+
+int32_t CDialog::ReadEdit(CResData* res, int32_t type, const char* name, CControlBase* control) {
+  // The scroll bars take the field's id at creation, so the id is known before.
+  const char* text = res->GetString(0);
+  int32_t r[4], size = 0, id = 0;
+  uint32_t f = 0;
+  if (!text || !ReadRect(res, 1, r) || !res->GetLong(5, &size) || !res->GetResFlags(6, &f)) {
+    if (type == GUICTRL_EDIT)
+      xprintf("\"Create\" keyword missing for edit cntrl (\"%s\")", name);
+    else
+      xprintf("Unable to get the cntrl create data for \"%s\"", name);
+    return 0;
+  }
+  res->GetResId(name, &id);
+  if (type == GUICTRL_EDIT)
+    static_cast<CEdit*>(control)->Create(id, text, r[0], r[1], r[2], r[3], size, f);
+  else
+    static_cast<CMultiEdit*>(control)->Create(id, text, r[0], r[1], r[2], r[3], size, f);
+  int32_t state = 0;
+  if (res->GetNumStrings() > 7) {
+    if (!res->GetResFlags(7, &state)) {
+      xprintf("Unable to get the cntrl create data for \"%s\"", name);
+      return 0;
+    }
+    control->SetState(state);
+  }
+  if (type == GUICTRL_EDIT && res->FindItem("ValidCharacters")) {
+    const char* stringName = res->GetString(0);
+    const char* valid = stringName ? res->GetResString(stringName, nullptr) : nullptr;
+    if (!valid) {
+      xprintf("Unable to get the ValidCharacters string in the \"%s\"  ctrl", name);
+      return 0;
+    }
+    static_cast<CEdit*>(control)->SetValidCharacters(valid);
   }
   return 1;
 }

@@ -17,12 +17,18 @@ enum : int32_t {
   GUICTRL_STATIC = 0,
   GUICTRL_BUTTON = 1,
   GUICTRL_PROGRESS = 2,
+  GUICTRL_GROUPBOX = 3,
+  GUICTRL_RADIO = 4,
   GUICTRL_SLIDER = 5,
   GUICTRL_COMBOBOX = 6,
+  GUICTRL_EDIT = 7,
+  GUICTRL_CHECKBOX = 8,
   GUICTRL_SCROLLTEXT = 9,
   GUICTRL_TIMEOUT = 10,
   GUICTRL_LISTBOX = 11,
+  GUICTRL_MULTIEDIT = 12,
   GUICTRL_URL = 13,
+  GUICTRL_MENU = 14,
   GUICTRL_CONTAINER = 15,
 };
 
@@ -60,6 +66,7 @@ class CDialog : public CWindow {
   // parent is the container that takes the control instead of the window.
   int32_t GetCntrl(CResData* res, CControlBase* parent);
   int32_t ReadControl(CResData* res, int32_t type, const char* name, CControlBase* control);
+  int32_t ReadEdit(CResData* res, int32_t type, const char* name, CControlBase* control);
   int32_t GetCommon(CResData* res, CControlBase* control, const char* name, const char* kind);
   int32_t ReadChildren(CResData* res, CControlBase* parent);
   int32_t ReadTitlebarAndFrame(CResData* res);

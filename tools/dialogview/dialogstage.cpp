@@ -1,0 +1,188 @@
+#include "dialogstage.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+#include "ostrel/base/types.h"
+#include "ostrel/base/xstring.h"
+#include "ostrel/resources/basepack.h"
+#include "ostrel/screens/dibscreen.h"
+#include "ostrel/system/folders.h"
+#include "ostrel/system/frameloop.h"
+#include "ostrel/system/globals.h"
+#include "ostrel/system/winmsg.h"
+#include "platform/display/display.h"
+#include "platform/display/pixels.h"
+#include "support/png.h"
+
+namespace {
+void NoEvents(int32_t, int32_t, int32_t, int32_t, void*) {}
+
+// A path that still means the same file after the working folder changes.
+std::string Absolute(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  char* here = xGetWorkingDirectory();
+  std::string out = here ? std::string(here) + "/" + path : path;
+  xFree(here);
+  return out;
+}
+}  // namespace
+
+CDialogStage::~CDialogStage() {
+  m_Dialogs.clear();
+  m_Script.Free();
+  m_Base.Free();
+  if (!m_Started) return;
+  xExit();
+  xFreeGlobals();
+  delete sglb;
+  delete glb;
+  sglb = nullptr;
+  glb = nullptr;
+  PlatformSetDisplay(nullptr);
+}
+
+bool CDialogStage::Fail(std::string why) {
+  m_Error = std::move(why);
+  return false;
+}
+
+bool CDialogStage::Start(int32_t width, int32_t height, bool headless) {
+  if (headless) PlatformSetDisplay(PlatformHeadlessDisplay());
+  glb = new SGlobals(1);
+  sglb = new SSysGlobals;
+  m_Started = true;
+  if (!xCreateGlobals() || !xInit()) return Fail("the runtime did not start");
+  CDibScreen* screen = sglb->m_pDibScreen;
+  if (!screen || !screen->AddWindowVideoMode(width, height, 24, -1) ||
+      !screen->InitModeRez(width, height, 24, VMODE_WINDOW))
+    return Fail("no " + std::to_string(width) + "x" + std::to_string(height) + " window mode");
+  glb->m_pCurrentScreen = screen;
+  if (!screen->SetScreenWindowProperties(0, -1, -1)) return Fail("the screen window did not open");
+  TPlatformMessage m;
+  while (PlatformDisplay()->PeekMessage(m)) SystemWindowProc(sglb->m_hMainWnd, m.message, m.wParam, m.lParam);
+  if (!headless) {
+    xShowSystemWindow();
+    SetMinimumFrameTime(16);  // a person watches: about 60 frames a second is plenty
+  }
+  return true;
+}
+
+bool CDialogStage::Load(const std::string& dist, const std::string& script) {
+  if (!xLoadBaseResData(&m_Base, dist.c_str())) return Fail("no base pack in " + dist);
+  const std::string path = Absolute(script);
+  char* old = xGetWorkingDirectory();
+  const bool entered = xSetWorkingDirectory(dist.c_str()) == 1;
+  const bool loaded = entered && m_Script.Load(path.c_str()) == 1;
+  if (old) xSetWorkingDirectory(old);
+  xFree(old);
+  return loaded || Fail("the script " + script + " did not load");
+}
+
+std::vector<std::string> CDialogStage::WindowNames() {
+  std::vector<std::string> names;
+  m_Script.MainChunk();
+  for (int32_t more = m_Script.FirstItem(); more; more = m_Script.NextItem(0)) {
+    const char* key = m_Script.GetKeyword();
+    const char* kind = m_Script.GetString(0);
+    const char* name = m_Script.GetString(1);
+    if (key && kind && name && xStrcmp(key, "{") == 0 && xStricmp(kind, "Window") == 0) names.push_back(name);
+  }
+  m_Script.MainChunk();
+  return names;
+}
+
+bool CDialogStage::Open(const std::vector<std::string>& wanted) {
+  const std::vector<std::string> names = wanted.empty() ? WindowNames() : wanted;
+  if (names.empty()) return Fail("the script has no window section");
+  for (const std::string& name : names) {
+    int32_t id = 0;
+    if (!IdOf(name, &id)) return Fail("no define " + name);
+    auto dialog = std::make_unique<CDialog>();
+    if (!dialog->Create(&m_Script, id, NoEvents, 0, nullptr)) return Fail("the dialog " + name + " did not build");
+    m_Dialogs.push_back(std::move(dialog));
+  }
+  return true;
+}
+
+bool CDialogStage::IdOf(const std::string& name, int32_t* id) {
+  char* end = nullptr;
+  const long number = std::strtol(name.c_str(), &end, 10);
+  if (!name.empty() && *end == '\0' && number >= INT32_MIN && number <= INT32_MAX) {
+    *id = static_cast<int32_t>(number);
+    return true;
+  }
+  return m_Script.GetResId(name.c_str(), id) == 1;
+}
+
+bool CDialogStage::SetValue(const std::string& assignment, bool mustExist) {
+  const size_t eq = assignment.find('=');
+  int32_t id = 0, value = 0;
+  if (eq == std::string::npos || !IdOf(assignment.substr(0, eq), &id) || !IdOf(assignment.substr(eq + 1), &value))
+    return Fail("not ID=N: " + assignment);
+  for (const auto& d : m_Dialogs)
+    if (d->SetValue(id, value)) return true;
+  return !mustExist || Fail("no progress bar " + assignment.substr(0, eq));
+}
+
+bool CDialogStage::ApplyDataValues() {
+  if (!m_Script.EnterDataChunk()) return true;
+  bool ok = true;
+  for (int32_t more = m_Script.FirstItem(); more && ok; more = m_Script.NextItem(0)) {
+    const char* key = m_Script.GetKeyword();
+    if (m_Script.IsComment() || !key || xStricmp(key, "Value") != 0) continue;
+    const char* control = m_Script.GetString(0);
+    const char* value = m_Script.GetString(1);
+    ok = control && value && SetValue(std::string(control) + "=" + value, false);
+  }
+  m_Script.ExitDataChunk();
+  m_Script.MainChunk();
+  return ok;
+}
+
+void CDialogStage::Freeze() {
+  for (const auto& d : m_Dialogs) d->StaticWindowCntrls(1);
+}
+
+int32_t CDialogStage::Frame() { return xHandler(); }
+
+bool CDialogStage::Capture(TRgbImage* image, int32_t margin) const {
+  CScreenBase* screen = glb ? glb->m_pCurrentScreen : nullptr;
+  const SVmode* mode = screen ? screen->GetActiveMode() : nullptr;
+  if (!mode || !image) return false;
+  int32_t left = 0, top = 0, right = mode->Width, bottom = mode->Height;
+  if (margin >= 0 && !m_Dialogs.empty()) {
+    left = top = INT32_MAX;
+    right = bottom = INT32_MIN;
+    for (const auto& d : m_Dialogs) {
+      const CRect& r = d->GetRect();
+      left = std::min(left, r.left - margin);
+      top = std::min(top, r.top - margin);
+      right = std::max(right, r.right + 1 + margin);
+      bottom = std::max(bottom, r.bottom + 1 + margin);
+    }
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, mode->Width);
+    bottom = std::min(bottom, mode->Height);
+  }
+  if (right <= left || bottom <= top) return false;
+  image->width = right - left;
+  image->height = bottom - top;
+  image->rgb.assign(static_cast<size_t>(image->width) * image->height * 3, 0);
+  const uint8_t* pixels = screen->LockScreenBuffer();
+  if (!pixels) return false;
+  std::vector<uint32_t> row(image->width);
+  for (int32_t y = 0; y < image->height; ++y) {
+    PlatformPixelsToXrgb(pixels + static_cast<int64_t>(top + y) * mode->Pitch + left * 3, EPixelFormat::Bgr24, nullptr,
+                         image->width, row.data());
+    uint8_t* out = &image->rgb[static_cast<size_t>(y) * image->width * 3];
+    for (int32_t x = 0; x < image->width; ++x) {
+      out[x * 3] = static_cast<uint8_t>(row[x] >> 16);
+      out[x * 3 + 1] = static_cast<uint8_t>(row[x] >> 8);
+      out[x * 3 + 2] = static_cast<uint8_t>(row[x]);
+    }
+  }
+  return true;
+}

@@ -1,0 +1,149 @@
+#!/usr/bin/env python3
+"""Draws the pictures of the base resource pack into one sheet, pictures/gui.bmp.
+
+The sheet holds the window manager's default bitmaps (close box, drop-down, arrows up and down in
+their four states, check mark, caret) and a felt tile for dialog backgrounds. Where
+data/xrs/base.xrs cuts them is fixed by LAYOUT below; the two must agree.
+
+Glyphs lie on the colour key (the cell's top-left pixel, magenta), so the button face under them
+shows through. Their edges are smoothed against the face colour of the state they are drawn for
+(the button colour sets of base.xrs), because a colour-keyed picture has no partial transparency.
+"""
+import argparse
+import math
+import os
+import random
+import struct
+
+KEY = (255, 0, 255)
+# Button faces of base.xrs (entry 2 of ButtonNormal, ButtonPressed, ButtonHighlight, ButtonDisabled).
+FACES = [(30, 98, 68), (22, 72, 50), (40, 124, 86), (62, 68, 66)]
+# Glyph ink per state: white, soft white while pressed, gold when highlighted, grey when disabled.
+INKS = [(250, 250, 245), (220, 220, 210), (250, 222, 130), (140, 146, 144)]
+CELL = 12
+SHEET_W, SHEET_H = 128, 128
+FELT = (64, 0, 64)  # x, y of the 64x64 felt tile
+SAMPLES = 4  # supersampling per axis
+
+
+def blend(a, b, t):
+    return tuple(int(round(a[i] + (b[i] - a[i]) * t)) for i in range(3))
+
+
+class Sheet:
+    def __init__(self, w, h):
+        self.w, self.h = w, h
+        self.px = [[KEY] * w for _ in range(h)]
+
+    def put(self, x, y, c):
+        self.px[y][x] = c
+
+    def glyph(self, x0, y0, w, h, inside, ink, face):
+        """Supersamples inside(fx, fy) over a w x h cell (cell units 0..w, 0..h)."""
+        for y in range(h):
+            for x in range(w):
+                hits = 0
+                for sy in range(SAMPLES):
+                    for sx in range(SAMPLES):
+                        if inside(x + (sx + 0.5) / SAMPLES, y + (sy + 0.5) / SAMPLES):
+                            hits += 1
+                cover = hits / (SAMPLES * SAMPLES)
+                if cover <= 0.0:
+                    continue  # key: the face shows through
+                self.put(x0 + x, y0 + y, blend(face, ink, cover))
+        # The cell's first pixel must stay the key, whatever the glyph does.
+        self.put(x0, y0, KEY)
+
+    def write_bmp(self, path):
+        row = (self.w * 3 + 3) & ~3
+        data = bytearray()
+        for y in range(self.h - 1, -1, -1):
+            line = bytearray()
+            for r, g, b in self.px[y]:
+                line += bytes((b, g, r))
+            line += b"\0" * (row - len(line))
+            data += line
+        header = struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54)
+        info = struct.pack("<IiiHHIIiiII", 40, self.w, self.h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+        with open(path + ".tmp", "wb") as f:
+            f.write(header + info + data)
+        os.replace(path + ".tmp", path)
+
+
+def seg_dist(px, py, ax, ay, bx, by):
+    dx, dy = bx - ax, by - ay
+    t = max(0.0, min(1.0, ((px - ax) * dx + (py - ay) * dy) / (dx * dx + dy * dy)))
+    return math.hypot(px - (ax + t * dx), py - (ay + t * dy))
+
+
+def strokes(segments, width):
+    return lambda x, y: any(seg_dist(x, y, *s) <= width / 2 for s in segments)
+
+
+def cross():
+    return strokes([(3.2, 3.2, 8.8, 8.8), (8.8, 3.2, 3.2, 8.8)], 1.9)
+
+
+def chevron(up):
+    if up:
+        return strokes([(2.6, 7.9, 6.0, 4.5), (6.0, 4.5, 9.4, 7.9)], 2.0)
+    return strokes([(2.6, 4.3, 6.0, 7.7), (6.0, 7.7, 9.4, 4.3)], 2.0)
+
+
+def triangle_down():
+    # A filled drop-down arrow over a short bar: the combo box's button.
+    def inside(x, y):
+        if 3.0 <= y <= 7.5:
+            half = (7.5 - y) * 0.9
+            return abs(x - 6.0) <= half
+        return 8.8 <= y <= 10.0 and 2.5 <= x <= 9.5
+    return inside
+
+
+def check():
+    return strokes([(2.2, 6.4, 4.9, 9.1), (4.9, 9.1, 10.0, 2.8)], 2.2)
+
+
+def felt(sheet, x0, y0, size):
+    # Deep green baize: fine noise around the frame face, tileable since every pixel is independent
+    # of its neighbours except through a wrapped blur.
+    rnd = random.Random(1234)
+    base = (18, 56, 42)
+    noise = [[rnd.uniform(-1.0, 1.0) for _ in range(size)] for _ in range(size)]
+    for y in range(size):
+        for x in range(size):
+            n = (noise[y][x] * 2 + noise[(y + 1) % size][x] + noise[y][(x + 1) % size]
+                 + noise[(y - 1) % size][x] + noise[y][(x - 1) % size]) / 6.0
+            sheet.put(x0 + x, y0 + y, tuple(max(0, min(255, int(round(c + n * 9)))) for c in base))
+
+
+# Name, shape, x, y of the first state; the four states follow CELL + 2 apart to the right.
+LAYOUT = [
+    ("Close", cross(), 0, 0),
+    ("Drop", triangle_down(), 0, 14),
+    ("ArrowUp", chevron(True), 0, 28),
+    ("ArrowDown", chevron(False), 0, 42),
+]
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--out", required=True, help="folder that receives gui.bmp")
+    args = ap.parse_args()
+    os.makedirs(args.out, exist_ok=True)
+    sheet = Sheet(SHEET_W, SHEET_H)
+    for _, shape, x, y in LAYOUT:
+        for state in range(4):
+            sheet.glyph(x + state * (CELL + 2), y, CELL, CELL, shape, INKS[state], FACES[state])
+    # The check mark sits in a check box's well, drawn gold on the face colour.
+    sheet.glyph(0, 56, CELL, CELL, check(), (250, 222, 130), FACES[0])
+    # The caret: a solid 2 x 14 bar (its first pixel is its own colour; nothing is keyed).
+    for y in range(14):
+        for x in range(2):
+            sheet.put(14 + x, 56 + y, (250, 222, 130))
+    felt(sheet, FELT[0], FELT[1], 64)
+    sheet.write_bmp(os.path.join(args.out, "gui.bmp"))
+
+
+if __name__ == "__main__":
+    main()
