@@ -23,6 +23,11 @@ void xMoveControl(CControlBase* control, int32_t dx, int32_t dy) {
   control->SetPos(x + dx, y + dy);
 }
 
+void xPlaceControl(CControlBase* control, int32_t x, int32_t y, int32_t width, int32_t height) {
+  control->SetPos(x, y);
+  control->SetSize(width, height);
+}
+
 void xAddChildToWindow(CWindowBase* window, CControlBase* child) {
   // The child keeps its place against its parent, which stands in the client area already;
   // AddCntrl moves a control into the client area, so the child is moved back by as much first.

@@ -8,6 +8,8 @@
 
 // Moves a control by (dx, dy).
 void xMoveControl(CControlBase* control, int32_t dx, int32_t dy);
+// Gives a part (a scroll bar, say) its place and size in one step.
+void xPlaceControl(CControlBase* control, int32_t x, int32_t y, int32_t width, int32_t height);
 // Puts a child of a container-like control (container, menu) into the parent's window after it,
 // keeping its place in client coordinates.
 void xAddChildToWindow(CWindowBase* window, CControlBase* child);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ostrel/controls/bevel.h"
+#include "ostrel/controls/container.h"
 #include "ostrel/controls/edit.h"
 #include "ostrel/controls/guidraw.h"
 #include "ostrel/graphics/bitmap.h"
@@ -182,11 +183,7 @@ void CEdit::PlaceCaretAt(int32_t x, int32_t y) {
 int32_t CEdit::SetPos(int32_t x, int32_t y) {
   const int32_t dx = x - m_X, dy = y - m_Y;
   CControlBase::SetPos(x, y);
-  if (m_pScrollBar) {
-    int32_t sx = 0, sy = 0;
-    m_pScrollBar->GetPos(sx, sy);
-    m_pScrollBar->SetPos(sx + dx, sy + dy);
-  }
+  if (m_pScrollBar) xMoveControl(m_pScrollBar, dx, dy);
   return 1;
 }
 
@@ -194,8 +191,7 @@ int32_t CEdit::SetSize(int32_t width, int32_t height) {
   CControlBase::SetSize(width, height);
   if (m_pScrollBar) {
     // The scroll bar keeps to the right edge.
-    m_pScrollBar->SetPos(m_X + width - m_ScrollBarWidth, m_Y);
-    m_pScrollBar->SetSize(m_ScrollBarWidth, height);
+    xPlaceControl(m_pScrollBar, m_X + width - m_ScrollBarWidth, m_Y, m_ScrollBarWidth, height);
     UpdateScrollBar();
   }
   return 1;

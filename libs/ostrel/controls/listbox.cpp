@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ostrel/controls/container.h"
 #include "ostrel/controls/guidraw.h"
 #include "ostrel/controls/slider.h"
 #include "ostrel/controls/static.h"
@@ -183,19 +184,14 @@ int32_t CListbox::SetPos(int32_t x, int32_t y) {
   const int32_t dx = x - m_X;
   const int32_t dy = y - m_Y;
   CControlBase::SetPos(x, y);
-  if (m_pScrollBar) {
-    int32_t sx = 0, sy = 0;
-    m_pScrollBar->GetPos(sx, sy);
-    m_pScrollBar->SetPos(sx + dx, sy + dy);
-  }
+  if (m_pScrollBar) xMoveControl(m_pScrollBar, dx, dy);
   return 1;
 }
 
 int32_t CListbox::SetSize(int32_t width, int32_t height) {
   CControlBase::SetSize(width, height);
   if (m_pScrollBar) {
-    m_pScrollBar->SetPos(m_X + width - m_ScrollWidth, m_Y);
-    m_pScrollBar->SetSize(m_ScrollWidth, height);
+    xPlaceControl(m_pScrollBar, m_X + width - m_ScrollWidth, m_Y, m_ScrollWidth, height);
     UpdateRange();
   }
   return 1;

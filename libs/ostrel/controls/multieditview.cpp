@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ostrel/controls/bevel.h"
+#include "ostrel/controls/container.h"
 #include "ostrel/controls/edit.h"
 #include "ostrel/controls/guidraw.h"
 #include "ostrel/controls/multiedit.h"
@@ -37,12 +38,10 @@ int32_t CMultiEdit::SetSize(int32_t width, int32_t height) {
 void CMultiEdit::PlaceBars() {
   // Each bar keeps to its edge and the length of the text area.
   if (m_pVBar) {
-    m_pVBar->SetPos(m_X + m_TextWidth, m_Y);
-    m_pVBar->SetSize(m_BarWidth, m_TextHeight);
+    xPlaceControl(m_pVBar, m_X + m_TextWidth, m_Y, m_BarWidth, m_TextHeight);
   }
   if (m_pHBar) {
-    m_pHBar->SetPos(m_X, m_Y + m_TextHeight);
-    m_pHBar->SetSize(m_TextWidth, m_BarWidth);
+    xPlaceControl(m_pHBar, m_X, m_Y + m_TextHeight, m_TextWidth, m_BarWidth);
   }
 }
 
