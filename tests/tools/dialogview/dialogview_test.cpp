@@ -71,10 +71,10 @@ TEST(DialogView, ProgressValuesAndTheGalleryWindows) {
   EXPECT_EQ(Pixel(b, x, y), 0xD4AF37u);  // the sample's gold bar
   std::string listed;
   ASSERT_EQ(RunViewer({kGallery, "--list"}, &listed), 0);
-  EXPECT_EQ(listed, "IDD_BUTTONS\nIDD_TEXT\nIDD_PROGRESS\nIDD_CONTAINER\nIDD_LINKS\n");
+  EXPECT_EQ(listed, "IDD_BUTTONS\nIDD_TEXT\nIDD_PROGRESS\nIDD_CONTAINER\nIDD_LINKS\nIDD_SLIDERS\nIDD_TIMERS\nIDD_EDITS\nIDD_CHAT\n");
   // Every window of the gallery builds, alone and all together.
   ASSERT_EQ(RunViewer({kGallery, "IDD_PROGRESS", "--png", full}), 0);
-  ASSERT_EQ(RunViewer({kGallery, "--size", "1000x720", "--png", full}), 0);
+  ASSERT_EQ(RunViewer({kGallery, "--size", "1280x720", "--png", full}), 0);
 }
 
 TEST(DialogView, FailuresWriteNoPicture) {
