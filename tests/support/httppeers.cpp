@@ -130,8 +130,14 @@ bool WaitForPort(uint16_t port, CPeerProcess& process) {
   return false;
 }
 
-bool CNginxPeer::Start() {
+bool CNginxPeer::Start(bool tls) {
   const std::string root = m_Dir.Path();
+  const std::string cert = m_Dir.File("cert.pem"), key = m_Dir.File("key.pem");
+  if (tls) {
+    RunForOutput({"openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes", "-subj",
+                  "/CN=localhost", "-days", "2", "-keyout", key, "-out", cert});
+    if (ReadWholeFile(cert).empty() || ReadWholeFile(key).empty()) return false;
+  }
   mkdir(Www().c_str(), 0755);
   mkdir((Www() + "/secret").c_str(), 0755);
   mkdir(m_Dir.File("temp").c_str(), 0755);
@@ -153,7 +159,8 @@ bool CNginxPeer::Start() {
     conf += "  default_type application/octet-stream;\n";
     for (const char* t : {"client_body", "proxy", "fastcgi", "uwsgi", "scgi"})
       conf += std::string("  ") + t + "_temp_path " + root + "/temp/" + t + ";\n";
-    conf += "  server {\n    listen 127.0.0.1:" + std::to_string(m_Port) + ";\n";
+    conf += "  server {\n    listen 127.0.0.1:" + std::to_string(m_Port) + (tls ? " ssl" : "") + ";\n";
+    if (tls) conf += "    ssl_certificate " + cert + ";\n    ssl_certificate_key " + key + ";\n";
     conf += "    root " + Www() + ";\n";
     conf += "    location /secret/ {\n      auth_basic \"casino\";\n";
     conf += "      auth_basic_user_file " + root + "/htpasswd;\n    }\n  }\n}\n";

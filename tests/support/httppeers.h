@@ -42,8 +42,9 @@ class CNginxPeer {
   static constexpr const char* kLogin = "player";
   static constexpr const char* kPassword = "s3cret pass:word";
 
-  // Files to serve are written below Www() before or after Start.
-  bool Start();
+  // Files to serve are written below Www() before or after Start. With tls, it serves HTTPS only,
+  // under a self-signed certificate for "localhost" made for this start.
+  bool Start(bool tls = false);
   void Stop() { m_Process.Stop(); }
   uint16_t Port() const { return m_Port; }
   std::string Www() const { return m_Dir.File("www"); }

@@ -12,12 +12,8 @@ void DrawBevel(int32_t x, int32_t y, int32_t w, int32_t h, int32_t bevel, const 
   if (w <= 0 || h <= 0) return;
   const int32_t right = x + w - 1;
   const int32_t bottom = y + h - 1;
-  for (int32_t i = 0; i < bevel; ++i) {
-    xGuiDrawLine(x + i, y + i, right - i, y + i, set.m_Col[c.m_TopLeft]);
-    xGuiDrawLine(x + i, y + i, x + i, bottom - i, set.m_Col[c.m_TopLeft]);
-    xGuiDrawLine(x + i, bottom - i, right - i, bottom - i, set.m_Col[c.m_BottomRight]);
-    xGuiDrawLine(right - i, y + i, right - i, bottom - i, set.m_Col[c.m_BottomRight]);
-  }
+  for (int32_t i = 0; i < bevel; ++i)
+    xDrawFlatFrame(x + i, y + i, w - 2 * i, h - 2 * i, set.m_Col[c.m_TopLeft], set.m_Col[c.m_BottomRight]);
   if (bevel <= 0) return;
   const int32_t d = bevel - 1;
   xGuiDrawLine(x, y, x + d, y + d, set.m_Col[c.m_DiagTopLeft]);
@@ -26,6 +22,16 @@ void DrawBevel(int32_t x, int32_t y, int32_t w, int32_t h, int32_t bevel, const 
   xGuiDrawLine(x, bottom, x + d, bottom - d, set.m_Col[c.m_DiagOther]);
 }
 }  // namespace
+
+void xDrawFlatFrame(int32_t x, int32_t y, int32_t width, int32_t height, const TRGBA& topLeft,
+                    const TRGBA& bottomRight) {
+  const int32_t right = x + width - 1;
+  const int32_t bottom = y + height - 1;
+  xGuiDrawLine(x, y, right, y, topLeft);
+  xGuiDrawLine(x, y, x, bottom, topLeft);
+  xGuiDrawLine(x, bottom, right, bottom, bottomRight);
+  xGuiDrawLine(right, y, right, bottom, bottomRight);
+}
 
 void xDrawRaisedBevel(int32_t x, int32_t y, int32_t width, int32_t height, int32_t bevel, const TCntrlColor* set,
                       bool outline) {

@@ -17,25 +17,28 @@ int32_t CControlContainer::Create(int32_t id, const char*, int32_t x, int32_t y,
   return 1;
 }
 
-void CControlContainer::AddToWindow(CControlBase* child) {
-  // The child keeps its place against the container, which stands in the client area already;
+void xMoveControl(CControlBase* control, int32_t dx, int32_t dy) {
+  int32_t x = 0, y = 0;
+  control->GetPos(x, y);
+  control->SetPos(x + dx, y + dy);
+}
+
+void xAddChildToWindow(CWindowBase* window, CControlBase* child) {
+  // The child keeps its place against its parent, which stands in the client area already;
   // AddCntrl moves a control into the client area, so the child is moved back by as much first.
-  m_pParent->RemoveCntrl(child);
-  int32_t x = 0, y = 0, dx = 0, dy = 0;
-  child->GetPos(x, y);
-  m_pParent->ClientOffset(dx, dy);
-  child->SetPos(x - dx, y - dy);
-  m_pParent->AddCntrl(child, ADDCNTRL_LAST);
+  window->RemoveCntrl(child);
+  int32_t dx = 0, dy = 0;
+  window->ClientOffset(dx, dy);
+  xMoveControl(child, -dx, -dy);
+  window->AddCntrl(child, ADDCNTRL_LAST);
 }
 
 int32_t CControlContainer::Add(CControlBase* child) {
   if (!child || child == this) return 0;
   m_Children.push_back(child);
-  int32_t x = 0, y = 0;
-  child->GetPos(x, y);
-  child->SetPos(x + m_X, y + m_Y);
+  xMoveControl(child, m_X, m_Y);
   // The container stands in client coordinates already: so does the child.
-  if (m_pParent) AddToWindow(child);
+  if (m_pParent) xAddChildToWindow(m_pParent, child);
   return 1;
 }
 
@@ -50,7 +53,7 @@ int32_t CControlContainer::Remove(CControlBase* child) {
 int32_t CControlContainer::SetParent(int32_t windowId, CWindowBase* window) {
   CControlBase::SetParent(windowId, window);
   if (!window) return 1;
-  for (CControlBase* child : m_Children) AddToWindow(child);
+  for (CControlBase* child : m_Children) xAddChildToWindow(m_pParent, child);
   return 1;
 }
 
@@ -72,11 +75,7 @@ int32_t CControlContainer::Validate(CRect* area, int32_t index) {
 int32_t CControlContainer::SetPos(int32_t x, int32_t y) {
   const int32_t dx = x - m_X;
   const int32_t dy = y - m_Y;
-  for (CControlBase* child : m_Children) {
-    int32_t cx = 0, cy = 0;
-    child->GetPos(cx, cy);
-    child->SetPos(cx + dx, cy + dy);
-  }
+  for (CControlBase* child : m_Children) xMoveControl(child, dx, dy);
   return CControlBase::SetPos(x, y);
 }
 

@@ -6,6 +6,12 @@
 
 #include "ostrel/controls/controlbase.h"
 
+// Moves a control by (dx, dy).
+void xMoveControl(CControlBase* control, int32_t dx, int32_t dy);
+// Puts a child of a container-like control (container, menu) into the parent's window after it,
+// keeping its place in client coordinates.
+void xAddChildToWindow(CWindowBase* window, CControlBase* child);
+
 class CControlContainer : public CControlBase {
  public:
   using CControlBase::Create;
@@ -26,7 +32,5 @@ class CControlContainer : public CControlBase {
   int32_t GuiMsgHandler(int32_t msg, int32_t a, int32_t b, int32_t c, void* d) override;
 
  private:
-  // Into the window after the container, keeping its place against the container.
-  void AddToWindow(CControlBase* child);
   std::vector<CControlBase*> m_Children;
 };

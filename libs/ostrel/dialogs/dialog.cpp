@@ -4,10 +4,14 @@
 
 #include "ostrel/base/xstring.h"
 #include "ostrel/controls/button.h"
+#include "ostrel/controls/checkbox.h"
 #include "ostrel/controls/container.h"
 #include "ostrel/controls/edit.h"
+#include "ostrel/controls/groupbox.h"
+#include "ostrel/controls/menu.h"
 #include "ostrel/controls/multiedit.h"
 #include "ostrel/controls/progress.h"
+#include "ostrel/controls/radiobutton.h"
 #include "ostrel/controls/scrolltext.h"
 #include "ostrel/controls/slider.h"
 #include "ostrel/controls/static.h"
@@ -39,6 +43,10 @@ constexpr SKind kKinds[] = {
     {"Timeout", GUICTRL_TIMEOUT, "timeout"},
     {"Edit", GUICTRL_EDIT, "edit"},
     {"MultiEdit", GUICTRL_MULTIEDIT, "multiedit"},
+    {"Menu", GUICTRL_MENU, "menu"},
+    {"Checkbox", GUICTRL_CHECKBOX, "checkbox"},
+    {"Radio", GUICTRL_RADIO, "radio button"},
+    {"Groupbox", GUICTRL_GROUPBOX, "groupbox"},
 };
 
 const SKind* KindOf(const char* word) {
@@ -60,6 +68,10 @@ CControlBase* NewControl(int32_t type) {
     case GUICTRL_TIMEOUT: return new CTimeout;
     case GUICTRL_EDIT: return new CEdit;
     case GUICTRL_MULTIEDIT: return new CMultiEdit;
+    case GUICTRL_MENU: return new CMenu;
+    case GUICTRL_CHECKBOX: return new CCheckbox;
+    case GUICTRL_RADIO: return new CRadiobutton;
+    case GUICTRL_GROUPBOX: return new CGroupbox;
     default: return nullptr;
   }
 }
@@ -86,6 +98,11 @@ bool ReadRect(CResData* res, int32_t first, int32_t* r, int32_t count = 4) {
   for (int32_t i = 0; i < count; ++i)
     if (!res->GetLong(first + i, &r[i])) return false;
   return true;
+}
+
+// Kinds whose chunks hold child control chunks.
+bool IsParentKind(int32_t type) {
+  return type == GUICTRL_CONTAINER || type == GUICTRL_MENU || type == GUICTRL_GROUPBOX;
 }
 }  // namespace
 
@@ -183,10 +200,15 @@ int32_t CDialog::ReadTitlebarAndFrame(CResData* res) {
 
 void CDialog::Place(TGuiCtrl* record, CControlBase* parent) {
   m_Records.push_back(record);
-  if (parent)
-    static_cast<CControlContainer*>(parent)->Add(record->m_pCntrl);
+  CControlBase* c = record->m_pCntrl;
+  if (!parent)
+    AddCntrl(c, ADDCNTRL_LAST);
+  else if (auto* menu = dynamic_cast<CMenu*>(parent))
+    menu->Add(c, -1);
+  else if (auto* group = dynamic_cast<CGroupbox*>(parent))
+    group->Add(static_cast<CRadiobutton*>(c));  // ReadChildren lets only radio buttons in
   else
-    AddCntrl(record->m_pCntrl, ADDCNTRL_LAST);
+    static_cast<CControlContainer*>(parent)->Add(c);
 }
 
 int32_t CDialog::GetCntrl(CResData* res, CControlBase* parent) {
@@ -233,8 +255,10 @@ int32_t CDialog::GetCntrl(CResData* res, CControlBase* parent) {
   }
   res->FirstItem();
   int32_t ok = ReadControl(res, kind->m_Type, name, record->m_pCntrl);
-  // The container and its children: the children are placed into it before it joins the window.
-  if (ok) ok = GetCommon(res, record->m_pCntrl, name, kind->m_Kind);
+  if (ok && kind->m_Type != GUICTRL_GROUPBOX) ok = GetCommon(res, record->m_pCntrl, name, kind->m_Kind);
+  if (ok && (kind->m_Type == GUICTRL_CHECKBOX || kind->m_Type == GUICTRL_RADIO))
+    ok = ReadPart(res, "Caption", static_cast<CToggleBase*>(record->m_pCntrl)->GetCaption(), name,
+                  "Unable to get the flags for \"%s\" textfield", "static");
   if (ok && kind->m_Type == GUICTRL_SLIDER) {
     auto* slider = static_cast<CSlider*>(record->m_pCntrl);
     ok = ReadPart(res, "Up", slider->GetUpButton(), name, "Unable to get the flags for \"%s\" up button", "button") &&
@@ -242,8 +266,8 @@ int32_t CDialog::GetCntrl(CResData* res, CControlBase* parent) {
                   "button") &&
          ReadPart(res, "Drag", slider->GetThumb(), name, "Unable to get the flags for \"%s\" drag button", "button");
   }
-  if (ok && kind->m_Type == GUICTRL_CONTAINER) {
-    // The container goes first so that its children follow it in the window.
+  if (ok && IsParentKind(kind->m_Type)) {
+    // The parent goes first so that its children follow it in the window.
     Place(record, parent);
     record = nullptr;
     ok = ReadChildren(res, m_Records.back()->m_pCntrl);
@@ -266,6 +290,12 @@ int32_t CDialog::ReadChildren(CResData* res, CControlBase* parent) {
     const char* kw = res->GetKeyword();
     if (res->IsComment() || !kw) continue;
     if (parent && xStricmp(kw, "Create") == 0) continue;
+    // A group box holds radio buttons and nothing else.
+    if (dynamic_cast<CGroupbox*>(parent) &&
+        (xStrcmp(kw, "{") != 0 || res->GetNumStrings() < 2 || xStricmp(res->GetString(0), "Radio") != 0)) {
+      xprintf("Unable to get the cntrl create data for \"%s\"", res->GetString(1) ? res->GetString(1) : kw);
+      return 0;
+    }
     if (!GetCntrl(res, parent)) return 0;
   }
   return 1;
@@ -333,6 +363,39 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
     case GUICTRL_EDIT:
     case GUICTRL_MULTIEDIT:
       if (!ReadEdit(res, type, name, control)) return 0;
+      break;
+    case GUICTRL_MENU: {
+      int32_t delay[2];
+      const char* direction = res->GetString(7);
+      const char* mode = res->GetString(8);
+      ok = text && ReadRect(res, 1, r) && ReadRect(res, 5, delay, 2) && direction && mode && res->GetHotkey(9, &key) &&
+           res->GetResFlags(10, &f);
+      if (!ok) break;
+      auto* menu = static_cast<CMenu*>(control);
+      if (res->FindItem("BaseLine")) {
+        int32_t baseLine = 0;
+        if (!res->GetLong(0, &baseLine)) {
+          xprintf("Unable to get the baseline value for \"%s\" Menu ctrl", name);
+          return 0;
+        }
+        menu->SetBaseLine(baseLine);
+      }
+      menu->Create(0, text, r[0], r[1], r[2], r[3], delay[0], delay[1], direction, mode, key, f);
+      break;
+    }
+    case GUICTRL_CHECKBOX:
+    case GUICTRL_RADIO: {
+      int32_t offset = 0;
+      ok = text && ReadRect(res, 1, r) && res->GetLong(5, &offset) && res->GetHotkey(6, &key) && res->GetResFlags(7, &f);
+      if (ok && type == GUICTRL_RADIO)
+        static_cast<CRadiobutton*>(control)->Create(0, text, r[0], r[1], r[2], r[3], offset, key, f);
+      else if (ok)
+        static_cast<CCheckbox*>(control)->Create(0, text, r[0], r[1], r[2], r[3], offset, key, f);
+      break;
+    }
+    case GUICTRL_GROUPBOX:
+      ok = text && ReadRect(res, 1, r) && res->GetResFlags(5, &f);
+      if (ok) static_cast<CGroupbox*>(control)->Create(0, text, r[0], r[1], r[2], r[3], f);
       break;
     default:
       ok = false;

@@ -1,11 +1,10 @@
 #include "ostrelcomm/httpclient/httpformrequest.h"
 
-#include <openssl/ssl.h>
-
 #include <cstdio>
 #include <cstring>
 
 #include "ostrel/base/xstring.h"
+#include "ostrelcomm/tls.h"
 
 namespace {
 
@@ -16,17 +15,6 @@ int HexValue(char c) {
   c = xToLowerAscii(c);
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
-}
-
-// A client TLS context on the socket's state; the socket layer attaches the connection to it once
-// the TCP connection is up.
-int32_t PrepareClientTls(SCryptData& crypt) {
-  SSL_CTX* context = SSL_CTX_new(TLS_client_method());
-  if (!context) return 0;
-  if (crypt.m_pTlsContext) SSL_CTX_free(crypt.m_pTlsContext);
-  crypt.m_pTlsContext = context;
-  crypt.m_Kind = SOCKET_CRYPT_TLS;
-  return 1;
 }
 
 }  // namespace
@@ -54,7 +42,12 @@ int32_t CHTTPRequest::Connect(const char* url, int32_t encrypted) {
   }
   if (host.empty()) return 0;
   if (!m_Crypt.m_Started && !xStartupSockets(m_SocketCount, 1, &m_Crypt)) return 0;
-  if (encrypted && !PrepareClientTls(m_Crypt)) return 0;
+  // The TLS of the links; a plain request after an encrypted one goes out plain.
+  if (encrypted) {
+    if (!xSetClientEncryption(&m_Crypt)) return 0;
+  } else {
+    xClearEncryption(&m_Crypt);
+  }
   if (!xConnectSocket(host.c_str(), port, nullptr, 0, m_Socket, nullptr, &m_Crypt)) return 0;
   if (!xBlockedConnectHandler(host.c_str(), port, nullptr, 0, m_Socket, m_Connected, HTTP_FORM_CONNECT_MS, &m_Crypt) ||
       !m_Connected) {

@@ -15,19 +15,10 @@
 #include "platform/display/keys.h"
 #include "platform/shell/launchrecorder.h"
 #include "support/guiharness.h"
+#include "controlwindow.h"
 
 namespace {
-// A window at (100, 100) without title bar, so control coordinates are window coordinates.
-class Controls : public CGuiTest {
- protected:
-  void SetUp() override {
-    CGuiTest::SetUp();
-    m_Window.Create(1, "", 100, 100, 300, 200, XWIN_FRAME);
-    WC().AddWindow(&m_Window, &Record, nullptr);
-    Events().clear();
-  }
-  CWindow m_Window;
-};
+class Controls : public CControlWindowTest {};
 }  // namespace
 
 TEST_F(Controls, ALinkOpensItsAddressThroughTheLauncher) {

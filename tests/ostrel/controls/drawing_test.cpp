@@ -3,6 +3,10 @@
 #include <string>
 
 #include "ostrel/controls/button.h"
+#include "ostrel/controls/checkbox.h"
+#include "ostrel/controls/groupbox.h"
+#include "ostrel/controls/radiobutton.h"
+#include "ostrel/graphics/bitmap.h"
 #include "ostrel/controls/guidraw.h"
 #include "ostrel/controls/progress.h"
 #include "ostrel/controls/static.h"
@@ -143,4 +147,69 @@ TEST_F(Drawing, TextIsDrawnWithTheFontAndItsColour) {
   label.SetFont(nullptr, nullptr);
   button.SetFont(nullptr, nullptr);
   xGuiDeleteFont(font);
+}
+
+namespace {
+// Colour sets whose entries 0 to 2 and 4 tell the slot and the entry apart.
+TCntrlColor Set(uint8_t slot) {
+  TCntrlColor c{};
+  for (uint8_t i = 0; i < 8; ++i) c.m_Col[i] = TRGBA(slot, i, 0x40);
+  return c;
+}
+uint32_t Colour(uint32_t slot, uint32_t entry) { return slot << 16 | entry << 8 | 0x40; }
+}  // namespace
+
+TEST_F(Drawing, ACheckBoxFillsItsBoxByStateAndShowsTheCheckMarkWhenCheckedHasNoBitmap) {
+  TCntrlColor sets[4] = {Set(1), Set(2), Set(3), Set(4)};
+  CBitmap mark;
+  mark.CreateRGB(4, 4, 24, 8, 8, 8, 16, 8, 0, 0);
+  const TRGBA ink(250, 0, 250);
+  mark.Fill(&ink);
+  WC().SetDefaultCheck(&mark);
+  CCheckbox box, look;
+  box.Create(5, "Sound", 10, 10, 100, 12, 12, 0, CNTRL_EXTRUDED | CNTRL_HASBITMAP);
+  look.Create(6, "", 10, 40, 40, 20, 0, 0, 0);
+  for (CCheckbox* c : {&box, &look}) {
+    c->SetColors(&sets[0], &sets[1], &sets[2], &sets[3]);
+    m_Window.AddCntrl(c, ADDCNTRL_LAST);
+  }
+  Show();
+  // Not checked: the normal set; the edge is the normal set's entries 1 (left, top) and 0.
+  EXPECT_EQ(ScreenPixel(35, 35), Colour(1, 2));
+  EXPECT_EQ(ScreenPixel(30, 35), Colour(1, 1));
+  EXPECT_EQ(ScreenPixel(35, 30), Colour(1, 1));
+  EXPECT_EQ(ScreenPixel(41, 35), Colour(1, 0));
+  EXPECT_EQ(ScreenPixel(35, 41), Colour(1, 0));
+  EXPECT_EQ(ScreenPixel(45, 65), Colour(1, 2));
+  // Checked: the pressed set, and the check mark inside the edge.
+  box.SetState(XGUI_CHECKED);
+  look.SetState(XGUI_CHECKED);
+  Frame();
+  EXPECT_EQ(ScreenPixel(32, 32), 0xFA00FAu);
+  EXPECT_EQ(ScreenPixel(34, 34), 0xFA00FAu);
+  EXPECT_EQ(ScreenPixel(36, 36), Colour(2, 2));
+  EXPECT_EQ(ScreenPixel(41, 35), Colour(1, 0));
+  EXPECT_EQ(ScreenPixel(45, 65), Colour(2, 2));
+  // Disabled: the disabled set.
+  box.SetState(XGUI_DISABLED);
+  Frame();
+  EXPECT_EQ(ScreenPixel(36, 36), Colour(4, 2));
+  WC().SetDefaultCheck(nullptr);
+}
+
+TEST_F(Drawing, AGroupBoxFillsWithEntryFourAndDrawsItsButtons) {
+  TCntrlColor sets[4] = {Set(1), Set(2), Set(3), Set(4)};
+  CGroupbox g;
+  g.Create(20, "Bet", 10, 10, 100, 60, CNTRL_EXTRUDED);
+  g.SetColors(&sets[0], &sets[1], &sets[2], &sets[3]);
+  CRadiobutton r;
+  r.Create(11, "", 5, 5, 20, 20, 0, 0, 0);
+  r.SetColors(&sets[0], &sets[1], &sets[2], &sets[3]);
+  m_Window.AddCntrl(&g, ADDCNTRL_LAST);
+  g.Add(&r);
+  Show();
+  EXPECT_EQ(ScreenPixel(80, 60), Colour(1, 4));
+  EXPECT_EQ(ScreenPixel(30, 30), Colour(1, 1));
+  EXPECT_EQ(ScreenPixel(129, 50), Colour(1, 0));
+  EXPECT_EQ(ScreenPixel(40, 40), Colour(2, 2));  // the first button, checked
 }

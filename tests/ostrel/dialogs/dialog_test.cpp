@@ -4,10 +4,14 @@
 #include <vector>
 
 #include "ostrel/controls/button.h"
+#include "ostrel/controls/checkbox.h"
 #include "ostrel/controls/container.h"
 #include "ostrel/controls/edit.h"
+#include "ostrel/controls/groupbox.h"
+#include "ostrel/controls/menu.h"
 #include "ostrel/controls/multiedit.h"
 #include "ostrel/controls/progress.h"
+#include "ostrel/controls/radiobutton.h"
 #include "ostrel/controls/scrolltext.h"
 #include "ostrel/controls/slider.h"
 #include "ostrel/controls/static.h"
@@ -106,6 +110,21 @@ const SFailRow kFailures[] = {
      "Unable to get the alpha value for \"IDC_BOX\" controlcontainer ctrl"},
     {"  { = Button, IDC_OK\n    Create = \"OK\", 0, 0, 10, 10, NULL, 0\n    State = XGUI_NOPE\n  }\n", nullptr,
      "Unable to get the state value for \"IDC_OK\" button ctrl"},
+    {"  { = Groupbox, IDC_BOX\n    Create = \"G\", 0, 0, 90, 90, 0\n"
+     "    { = Button, IDC_OK\n      Create = \"OK\", 0, 0, 10, 10, NULL, 0\n    }\n  }\n",
+     nullptr, "Unable to get the cntrl create data for \"IDC_OK\""},
+    {"  { = Groupbox, IDC_BOX\n    Create = \"G\", 0, 0, 90, 90, 0\n    Font = Main\n  }\n", nullptr,
+     "Unable to get the cntrl create data for \"Font\""},
+    {"  { = Menu, IDC_BOX\n    Create = \"M\", 0, 0, 60, 20, 300, 500, DOWN, CLICK, NULL, 0\n    BaseLine = low\n  }\n",
+     nullptr, "Unable to get the baseline value for \"IDC_BOX\" Menu ctrl"},
+    {"  { = Menu, IDC_BOX\n    Create = \"M\", 0, 0, 60, 20, 300, 500, DOWN\n  }\n", nullptr,
+     "Unable to get the cntrl create data for \"IDC_BOX\""},
+    {"  { = Checkbox, IDC_TEXT\n    Create = \"C\", 0, 0, 60, 20, 12, NULL\n  }\n", nullptr,
+     "Unable to get the cntrl create data for \"IDC_TEXT\""},
+    {"  { = Radio, IDC_TEXT\n    Create = \"R\", 0, 0, 60, 20, 12, NULL, 0\n    { = Caption\n      Flags = CNTRL_NOPE\n"
+     "    }\n  }\n", nullptr, "Unable to get the flags for \"IDC_TEXT\" textfield"},
+    {"  { = Checkbox, IDC_TEXT\n    Create = \"C\", 0, 0, 60, 20, 12, NULL, 0\n    { = Caption\n      Font = Nope\n"
+     "    }\n  }\n", nullptr, "Unable to get the font in the \"IDC_TEXT\" static ctrl"},
     {"  { = Timeout, IDC_BOX\n    Font = Nope\n  }\n", nullptr, "\"Create\" keyword missing for timeout cntrl (\"IDC_BOX\")"},
     {"  { = Timeout, IDC_BOX\n    Create = 0, 0, 40, 40, 20, 20\n  }\n", nullptr,
      "Unable to get the cntrl create data for \"IDC_BOX\""},
@@ -363,6 +382,71 @@ TEST_F(Dialog, RecordsAddedByTheCallerAndTheCursorLookups) {
   EXPECT_EQ(m_Dialog.GetCtrl(-1), nullptr);
   delete extra;
   delete record;
+}
+}  // namespace
+
+namespace {
+TEST_F(Dialog, TogglesGroupsAndMenusAreBuiltFromTheirChunks) {
+  ASSERT_EQ(Build(Script("  { = Checkbox, IDC_TEXT\n    Create = \"Sound\", 5, 5, 80, 16, 12, XKEY_SPACE, CNTRL_EXTRUDED\n"
+                         "    { = Caption\n      Flags = CNTRL_CENTERV\n      Alpha = 30\n    }\n"
+                         "    TextColor = \"1 2 3 0\"\n  }\n"
+                         "  { = Groupbox, IDC_BOX\n    Create = \"Bet\", 10, 30, 90, 60, CNTRL_EXTRUDED\n    ; only radios\n"
+                         "    { = Radio, IDC_OK\n      Create = \"Low\", 4, 4, 60, 16, 0, NULL, 0\n    }\n"
+                         "    { = Radio, IDC_LINK\n      Create = \"High\", 4, 24, 60, 16, 12, NULL, 0\n"
+                         "      { = Caption\n      }\n    }\n  }\n"
+                         "  { = Menu, IDC_BAR\n    BaseLine = 90\n"
+                         "    Create = \"Game\", 110, 5, 60, 16, 250, 250, right, ClickAndHighlight, NULL, 0\n"
+                         "    { = Button, IDC_INNER\n      Create = \"New\", 0, 0, 60, 16, NULL, 0\n    }\n"
+                         "    CreateStatic = IDC_LABEL, \"Quit\", 0, 0, 60, 16, 0\n  }\n")),
+            1)
+      << m_Printed;
+  std::vector<std::pair<int32_t, int32_t>> records;
+  for (m_Dialog.First(); m_Dialog.Exists(); m_Dialog.Next())
+    records.push_back({m_Dialog.GetGuiCtrl(-1)->m_Id, m_Dialog.GetGuiCtrl(-1)->m_Type});
+  EXPECT_EQ(records, (std::vector<std::pair<int32_t, int32_t>>{{102, GUICTRL_CHECKBOX},
+                                                               {104, GUICTRL_GROUPBOX},
+                                                               {101, GUICTRL_RADIO},
+                                                               {107, GUICTRL_RADIO},
+                                                               {103, GUICTRL_MENU},
+                                                               {105, GUICTRL_BUTTON},
+                                                               {108, GUICTRL_STATIC}}));
+  // The caption's sixteen low flag bits are the chunk's alone; its common keys are its own.
+  auto* box = static_cast<CCheckbox*>(m_Dialog.GetCtrl(102));
+  EXPECT_EQ(box->GetID(), 102);
+  EXPECT_EQ(box->GetHotkey(), XKEY_SPACE);
+  EXPECT_EQ(box->GetCaptionOffset(), 12);
+  ASSERT_NE(box->GetCaption(), nullptr);
+  EXPECT_EQ(box->GetCaption()->GetFlags() & 0xFFFF, static_cast<uint32_t>(CNTRL_CENTERV | CNTRL_ALPHA));
+  EXPECT_EQ(box->GetCaption()->GetLook().m_Alpha, 30);
+  EXPECT_EQ(box->GetLook().m_TextColor.r, 1);
+  // Radio positions count from the group; the first is checked; the buttons are the group's.
+  auto* group = static_cast<CGroupbox*>(m_Dialog.GetCtrl(104));
+  auto* low = static_cast<CRadiobutton*>(m_Dialog.GetCtrl(101));
+  auto* high = static_cast<CRadiobutton*>(m_Dialog.GetCtrl(107));
+  ASSERT_EQ(group->GetButtons().size(), 2u);
+  EXPECT_EQ(group->GetButtons()[1], high);
+  EXPECT_EQ(high->GetGroup(), group);
+  int32_t gx = 0, gy = 0, x = 0, y = 0;
+  group->GetPos(gx, gy);
+  high->GetPos(x, y);
+  EXPECT_EQ(x - gx, 4);
+  EXPECT_EQ(y - gy, 24);
+  EXPECT_EQ(group->GetSelected(), 101);
+  EXPECT_EQ(low->GetCaption(), nullptr);
+  EXPECT_EQ(m_Dialog.FindCntrl(101), nullptr);  // the group passes them the input
+  // The menu: base line, delays, words; its items are in the window after it, hidden.
+  auto* menu = static_cast<CMenu*>(m_Dialog.GetCtrl(103));
+  EXPECT_EQ(menu->GetBaseLine(), 90);
+  EXPECT_EQ(menu->GetCloseDelay(), 250);
+  EXPECT_EQ(menu->GetOpenDelay(), 251);
+  EXPECT_EQ(menu->GetDirection(), MENU_RIGHT);
+  EXPECT_EQ(menu->GetOpenMode(), MENU_CLICKANDHIGHLIGHT);
+  EXPECT_EQ(menu->GetNumberOfChilds(), 2);
+  EXPECT_EQ(m_Dialog.GetCtrl(105)->GetState(), XGUI_HIDDEN);
+  EXPECT_NE(m_Dialog.FindCntrl(105), nullptr);
+  menu->OpenMenu();
+  EXPECT_EQ(m_Dialog.GetCtrl(105)->GetState(), XGUI_RELEASED);
+  EXPECT_EQ(EventsOf(GUIMSG_MENUOPEN), (std::vector<std::pair<int32_t, int32_t>>{{500, 103}}));
 }
 }  // namespace
 

@@ -6,6 +6,7 @@
 
 #include "ostrelcomm/httpclient/httpformrequest.h"
 #include "support/httppeers.h"
+#include "support/tempdir.h"
 
 TEST(HTTPFormRequest, PairsRoundTripThroughAServer) {
   CFaultServer server;
@@ -55,4 +56,27 @@ TEST(HTTPFormRequest, ConnectNeedsAServer) {
   EXPECT_EQ(request.Connect(("127.0.0.1:" + std::to_string(FreeLoopbackPort())).c_str(), 0), 0);
   EXPECT_EQ(request.IsConnected(), 0);
   EXPECT_EQ(request.SendRequest("x"), 0);
+}
+
+TEST(HTTPFormRequest, EncryptedRequestsGoOverTls) {
+  CNginxPeer nginx;
+  ASSERT_TRUE(nginx.Start(true));
+  WriteWholeFile(nginx.Www() + "/answer.txt", "table=7&game=blackjack");
+  const std::string url = "127.0.0.1:" + std::to_string(nginx.Port()) + "/answer.txt";
+  CHTTPRequest request;
+  ASSERT_EQ(request.Connect(url.c_str(), 1), 1);
+  ASSERT_EQ(request.SendRequest("GET /answer.txt HTTP/1.0\r\n\r\n"), 1);
+  EXPECT_EQ(std::string(request.GetAnswer(), request.GetAnswerSize()).rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
+  EXPECT_STREQ(request.GetValue("table"), "7");
+  EXPECT_STREQ(request.GetValue("game"), "blackjack");
+  // The same object without encryption speaks plain HTTP, which the TLS port turns away.
+  request.DeleteAllValues();
+  ASSERT_EQ(request.Connect(url.c_str(), 0), 1);
+  ASSERT_EQ(request.SendRequest("GET /answer.txt HTTP/1.0\r\n\r\n"), 1);
+  EXPECT_EQ(std::string(request.GetAnswer(), request.GetAnswerSize()).rfind("HTTP/1.1 400 ", 0), 0u);
+  EXPECT_EQ(request.GetValue("table"), nullptr);
+  const std::vector<std::string> log = nginx.AccessLog();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_NE(log[0].find(" 200 \"GET /answer.txt HTTP/1.0\""), std::string::npos);
+  EXPECT_NE(log[1].find(" 400 "), std::string::npos);
 }

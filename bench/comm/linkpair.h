@@ -1,13 +1,13 @@
-// Throughput of the enciphered links: a pair of remote links on 127.0.0.1 in one process moves
-// 1 MiB (16 raw packets of 64 KiB) from client to server, plain, under TLS and under the KVT
-// link. Each enciphered link is set beside the plain link and beside OpenSSL's raw speed for the
-// same cipher and the same bytes, enciphered and deciphered once (TLS: the negotiated AES-256-GCM;
-// KVT: Blowfish-CBC, through the legacy provider), as `openssl speed -evp` measures it. Last, the
-// KVT link's own Blowfish-CBC beside OpenSSL's. Prints the ratios at the end.
-#include <benchmark/benchmark.h>
+// A connected pair of remote links on 127.0.0.1 in one process, plain, under TLS or under the KVT
+// link, with the library started on globals of its own for the pair's life.
+#pragma once
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include <openssl/evp.h>
 #include <openssl/pem.h>
-#include <openssl/provider.h>
 #include <openssl/x509.h>
 
 #include <cstdio>
@@ -18,21 +18,28 @@
 #include <vector>
 
 #include "ostrel/base/types.h"
-#include "ostrel/crypto/blowfish.h"
 #include "ostrel/system/globals.h"
 #include "ostrelcomm/commlib.h"
 #include "ostrelcomm/commtcp.h"
 #include "ostrelcomm/kvtlink.h"
 #include "ostrelcomm/tls.h"
-#include "ratioreporter.h"
 
-namespace {
+namespace commbench {
 
-constexpr size_t kPacket = 64 * 1024;
-constexpr int kPackets = 16;
-constexpr size_t kTotal = kPacket * kPackets;
+// A socket listening on 127.0.0.1 on a port of the system's choice; -1 when none can be had.
+inline int ListenLoopback(uint16_t& port, int backlog) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof sa;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || listen(fd, backlog) != 0) return -1;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &length);
+  port = ntohs(sa.sin_port);
+  return fd;
+}
 
-std::vector<uint8_t> Pattern(size_t n) {
+inline std::vector<uint8_t> Pattern(size_t n) {
   std::mt19937 gen(9);
   std::vector<uint8_t> v(n);
   for (auto& b : v) b = static_cast<uint8_t>(gen());
@@ -118,6 +125,8 @@ class CLinkPair {
     sglb = nullptr;
   }
   bool Broken() const { return m_Broken; }
+  CCommRemoteClient& Client() { return m_Client; }
+  CCommRemoteClient* Accepted() { return m_pAccepted.get(); }
   const char* Cipher() { return xGetSocketCipherName(m_Client.GetCryptData()); }
 
   // Sends count packets of the payload and runs both links until all arrived.
@@ -158,83 +167,4 @@ class CLinkPair {
   bool m_Broken = false;
 };
 
-void Link(benchmark::State& state, EKind kind) {
-  CLinkPair pair(kind);
-  if (pair.Broken()) {
-    state.SkipWithError("the links did not connect");
-    return;
-  }
-  if (kind == EKind::kTls) state.SetLabel(pair.Cipher());
-  const std::vector<uint8_t> payload = Pattern(kPacket);
-  for (auto _ : state)
-    if (!pair.Move(payload, kPackets)) {
-      state.SkipWithError("packets went missing");
-      break;
-    }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kTotal));
-}
-
-// One pass of OpenSSL's cipher over the bytes in each direction, as the two ends of a link do.
-void OpensslCipher(benchmark::State& state, const char* name) {
-  static OSSL_PROVIDER* legacy = OSSL_PROVIDER_load(nullptr, "legacy");
-  static OSSL_PROVIDER* deflt = OSSL_PROVIDER_load(nullptr, "default");
-  EVP_CIPHER* cipher = EVP_CIPHER_fetch(nullptr, name, nullptr);
-  if (!legacy || !deflt || !cipher) {
-    state.SkipWithError("the cipher is not available");
-    return;
-  }
-  const std::vector<uint8_t> key(static_cast<size_t>(EVP_CIPHER_get_key_length(cipher)), 7);
-  std::vector<uint8_t> iv(static_cast<size_t>(EVP_CIPHER_get_iv_length(cipher)), 0);
-  std::vector<uint8_t> plain = Pattern(kTotal), sealed(kTotal + 64), opened(kTotal + 64);
-  EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
-  state.SetLabel(name);
-  for (auto _ : state) {
-    int n = 0;
-    EVP_EncryptInit_ex2(ctx, cipher, key.data(), iv.data(), nullptr);
-    EVP_CIPHER_CTX_set_padding(ctx, 0);
-    EVP_EncryptUpdate(ctx, sealed.data(), &n, plain.data(), static_cast<int>(kTotal));
-    EVP_EncryptFinal_ex(ctx, sealed.data() + n, &n);
-    EVP_DecryptInit_ex2(ctx, cipher, key.data(), iv.data(), nullptr);
-    EVP_CIPHER_CTX_set_padding(ctx, 0);
-    EVP_DecryptUpdate(ctx, opened.data(), &n, sealed.data(), static_cast<int>(kTotal));
-    benchmark::DoNotOptimize(opened.data());
-  }
-  EVP_CIPHER_CTX_free(ctx);
-  EVP_CIPHER_free(cipher);
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kTotal));
-}
-
-void KvtCipher(benchmark::State& state) {
-  const uint8_t key[KVT_KEY_SIZE] = {7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7};
-  CBlowfish bf;
-  bf.Init(key, KVT_KEY_SIZE);
-  std::vector<uint8_t> data = Pattern(kTotal);
-  for (auto _ : state) {
-    uint32_t send[2] = {0, 0}, recv[2] = {0, 0};
-    xKvtEncipherCbc(bf, send, data.data(), static_cast<uint32_t>(kTotal));
-    xKvtDecipherCbc(bf, recv, data.data(), static_cast<uint32_t>(kTotal));
-    benchmark::DoNotOptimize(data.data());
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kTotal));
-}
-
-}  // namespace
-
-BENCHMARK_CAPTURE(Link, plain, EKind::kPlain)->Name("Tls_1MiB/plain");
-BENCHMARK_CAPTURE(Link, tls, EKind::kTls)->Name("Tls_1MiB/ostrel");
-BENCHMARK_CAPTURE(OpensslCipher, gcm, "AES-256-GCM")->Name("Tls_1MiB/openssl_cipher");
-BENCHMARK_CAPTURE(Link, plain, EKind::kPlain)->Name("Kvt_1MiB/plain");
-BENCHMARK_CAPTURE(Link, kvt, EKind::kKvt)->Name("Kvt_1MiB/ostrel");
-BENCHMARK_CAPTURE(OpensslCipher, bf, "BF-CBC")->Name("Kvt_1MiB/openssl_cipher");
-BENCHMARK(KvtCipher)->Name("BlowfishCbc_1MiB/ostrel");
-BENCHMARK_CAPTURE(OpensslCipher, bf, "BF-CBC")->Name("BlowfishCbc_1MiB/openssl_cipher");
-
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  CRatioReporter reporter("plain", "the price of the cipher");
-  reporter.AddBaseline("openssl_cipher", "<= 2 for the cipher alone");
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
-}
+}  // namespace commbench

@@ -1,4 +1,4 @@
-// Node records over a loopback link against a plain TCP send/receive pair in the same run: the
+// Node records over a loopback link against a plain TCP send/receive pair: the
 // throughput of batches of records and the round trip of one record, for 100 B, 4 KiB and 1 MiB.
 // Each far end is a child process with its own globals; the raw pair frames its messages with a
 // 4-byte length, as little as a stream of records can do with.
@@ -24,7 +24,8 @@
 #include "ostrelcomm/commlib.h"
 #include "ostrelcomm/commnode.h"
 #include "ostrelcomm/commtcp.h"
-#include "ratioreporter.h"
+#include "comm/linkpair.h"
+#include "comm/sections.h"
 
 namespace {
 
@@ -54,19 +55,6 @@ bool WriteAll(int fd, const void* data, size_t size) {
     size -= static_cast<size_t>(n);
   }
   return true;
-}
-
-int ListenLoopback(uint16_t& port) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof sa;
-  bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-  listen(fd, 1);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &length);
-  port = ntohs(sa.sin_port);
-  return fd;
 }
 
 // ---- the far ends ----
@@ -234,7 +222,7 @@ void RawRoundTrip(benchmark::State& state, int64_t size) {
 
 bool StartPeers(SNear& near, std::vector<pid_t>& children) {
   uint16_t rawPort = 0;
-  const int listener = ListenLoopback(rawPort);
+  const int listener = commbench::ListenLoopback(rawPort, 1);
   int portPipe[2];
   if (pipe(portPipe) != 0) return false;
   std::fflush(nullptr);
@@ -283,18 +271,18 @@ bool StartPeers(SNear& near, std::vector<pid_t>& children) {
   return link.HasOtherSideNode(kNodeName, 5, kNodeId, CNODE_CLIENT) != 0;
 }
 
+SNear g_Near;
+std::vector<pid_t> g_Children;
+
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  SNear near;
-  std::vector<pid_t> children;
-  if (!StartPeers(near, children)) {
-    std::fprintf(stderr, "comm_links: the peers did not start\n");
-    return 1;
+bool BeginLinks() {
+  if (!StartPeers(g_Near, g_Children)) {
+    std::fprintf(stderr, "commlib: the link peers did not start\n");
+    EndLinks();
+    return false;
   }
-  g_pNear = &near;
+  g_pNear = &g_Near;
   for (const auto& [size, label] : {std::pair<int64_t, const char*>{100, "100B"}, {4096, "4KiB"}, {1 << 20, "1MiB"}}) {
     const std::string tp = std::string("Throughput_") + label;
     const std::string rt = std::string("RoundTrip_") + label;
@@ -304,19 +292,25 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark((rt + "/ostrel").c_str(), LinkRoundTrip, size)->UseRealTime();
     benchmark::RegisterBenchmark((rt + "/rawtcp").c_str(), RawRoundTrip, size)->UseRealTime();
   }
-  CRatioReporter reporter("rawtcp", "<= 2 for Throughput_1MiB, that is at least half of raw TCP");
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
+  return true;
+}
 
-  near.m_pLink.reset();
-  near.m_pNode.reset();
-  close(near.m_RawFd);
-  for (pid_t pid : children) {
+void EndLinks() {
+  g_pNear = nullptr;
+  g_Near.m_pLink.reset();
+  g_Near.m_pNode.reset();
+  if (g_Near.m_RawFd >= 0) close(g_Near.m_RawFd);
+  g_Near.m_RawFd = -1;
+  for (pid_t pid : g_Children) {
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
   }
-  xCommClosedown();
-  delete glb;
-  delete sglb;
-  return 0;
+  g_Children.clear();
+  if (glb) {
+    xCommClosedown();
+    delete glb;
+    delete sglb;
+    glb = nullptr;
+    sglb = nullptr;
+  }
 }
