@@ -132,7 +132,7 @@ bool CDialogStage::SetValue(const std::string& assignment, bool mustExist) {
   if (eq == std::string::npos || !IdOf(assignment.substr(0, eq), &id) || !IdOf(assignment.substr(eq + 1), &value))
     return Fail("not ID=N: " + assignment);
   TGuiCtrl* r = Find(id);
-  const std::string what = "no progress bar, slider, time-out or scrolling text " + assignment.substr(0, eq);
+  const std::string what = "no control with a value: " + assignment.substr(0, eq);
   if (!r) return !mustExist || Fail(what);
   switch (r->m_Type) {
     case GUICTRL_PROGRESS:
@@ -155,6 +155,12 @@ bool CDialogStage::SetValue(const std::string& assignment, bool mustExist) {
       for (int32_t n = 0; n < value && marquee->IsScrolling(); ++n) marquee->TimerHandler(marquee->GetPeriod());
       return true;
     }
+    case GUICTRL_CHECKBOX:
+      r->m_pCntrl->SetState(value ? XGUI_CHECKED : XGUI_UNCHECKED);
+      return true;
+    case GUICTRL_GROUPBOX:
+      // N names the radio button to choose.
+      return r->m_pCntrl->SetSelected(value) == 1 || Fail("no radio button " + assignment.substr(eq + 1) + " in the group");
     default:
       return Fail(what);
   }

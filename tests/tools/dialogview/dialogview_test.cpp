@@ -71,7 +71,9 @@ TEST(DialogView, ProgressValuesAndTheGalleryWindows) {
   EXPECT_EQ(Pixel(b, x, y), 0xD4AF37u);  // the sample's gold bar
   std::string listed;
   ASSERT_EQ(RunViewer({kGallery, "--list"}, &listed), 0);
-  EXPECT_EQ(listed, "IDD_BUTTONS\nIDD_TEXT\nIDD_PROGRESS\nIDD_CONTAINER\nIDD_LINKS\nIDD_SLIDERS\nIDD_TIMERS\nIDD_EDITS\nIDD_CHAT\n");
+  EXPECT_EQ(listed,
+            "IDD_BUTTONS\nIDD_TEXT\nIDD_PROGRESS\nIDD_CONTAINER\nIDD_LINKS\nIDD_SLIDERS\nIDD_TIMERS\nIDD_EDITS\nIDD_CHAT\n"
+            "IDD_TOGGLES\nIDD_MENUS\n");
   // Every window of the gallery builds, alone and all together.
   ASSERT_EQ(RunViewer({kGallery, "IDD_PROGRESS", "--png", full}), 0);
   ASSERT_EQ(RunViewer({kGallery, "--size", "1280x720", "--png", full}), 0);
@@ -130,6 +132,20 @@ TEST_F(GalleryValues, TimeOutsSlidersAndTickersTakeTheirValues) {
   EXPECT_EQ(At(Draw("IDD_SLIDERS", {"--value", "IDH_PART=0"}), 134, 174), kTrack);
 }
 
+TEST_F(GalleryValues, CheckBoxesAndGroupsTakeTheirValues) {
+  // Gold check marks inside the boxes' gold-edged frames (14 x 14): "Sound effects" at (12, 12);
+  // the group's radio buttons "Medium" at (176, 62) and "High" at (176, 86).
+  const auto gold = [](uint32_t p) { return (p >> 16) > 200 && ((p >> 8) & 0xFF) > 160 && (p & 0xFF) < 160; };
+  const TRgbImage script = Draw("IDD_TOGGLES");
+  EXPECT_GT(Count(script, 14, 14, 10, 10, gold), 10);
+  EXPECT_GT(Count(script, 178, 64, 10, 10, gold), 10);
+  EXPECT_EQ(Count(script, 178, 88, 10, 10, gold), 0);
+  const TRgbImage changed = Draw("IDD_TOGGLES", {"--value", "IDX_SOUND=0", "--value", "IDX_STAKES=IDX_HIGH"});
+  EXPECT_EQ(Count(changed, 14, 14, 10, 10, gold), 0);
+  EXPECT_EQ(Count(changed, 178, 64, 10, 10, gold), 0);
+  EXPECT_GT(Count(changed, 178, 88, 10, 10, gold), 10);
+}
+
 TEST_F(GalleryValues, ChatLinesKeepTheirColours) {
   // The pane (10, 10, 298 x 150 less its scroll bar) shows the last lines of the "Data" chunk:
   // the dealer's in blue, the slow-connection warning in red.
@@ -153,6 +169,7 @@ TEST(DialogView, FailuresWriteNoPicture) {
       {kSample, "--value", "IDC_HELP=5", "--png", png},  // no value to set
       {kGallery, "IDD_EDITS", "--size", "1280x720", "--value", "IDE_NAME=5", "--png", png},
       {kGallery, "IDD_TIMERS", "--size", "1280x720", "--value", "IDT_TICKER=-1", "--png", png},
+      {kGallery, "IDD_TOGGLES", "--size", "1280x720", "--value", "IDX_STAKES=IDX_SOUND", "--png", png},
       {dir.File("lines.xrs"), "--png", png},
       {kSample, "--value", "IDC_PROGRESS", "--png", png},
       {dir.File("missing.xrs"), "--png", png},
