@@ -315,8 +315,16 @@ int32_t xCommInList(const CLList* list, const void* data) {
   return 0;
 }
 
+namespace {
+uint32_t g_StartedClientRemovals = 0;
+}
+
 int32_t xCommRemoveFromList(CLList* list, void* data) {
   if (!xCommInList(list, data)) return 0;
   list->DeleteItem(data);
+  if (glb && (list == glb->m_pStartedLocalClientList || list == glb->m_pStartedRemoteClientList))
+    ++g_StartedClientRemovals;
   return 1;
 }
+
+uint32_t xCommStartedClientRemovals() { return g_StartedClientRemovals; }

@@ -81,3 +81,6 @@ class CCommSnapshot {
 int32_t xCommInList(const CLList* list, const void* data);
 // Removes data from the list; 1 when it was there.
 int32_t xCommRemoveFromList(CLList* list, void* data);
+// Counts removals from the started-client lists, so walks over a snapshot of them can tell
+// cheaply whether every entry is still started.
+uint32_t xCommStartedClientRemovals();

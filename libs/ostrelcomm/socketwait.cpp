@@ -94,15 +94,24 @@ void xWaitTimeOrSockets(int32_t ms) {
   // The forwarding proxy's connections and servers join the wait here once the proxy is built.
   xWaitTimeOrSocketsLowLevel(pending ? 0 : ms, &entries);
 
+  const CLList* localList = glb->m_pStartedLocalClientList;
+  const CLList* remoteList = glb->m_pStartedRemoteClientList;
+  const uint32_t removals = xCommStartedClientRemovals();
+  // A handler may end or close down another link meanwhile; only links still started count.
+  // Looking each one up costs a walk of the list, so it is done only once something left.
+  auto stillStarted = [&](const CLList* list, const void* owner) {
+    const bool untouched = removals == xCommStartedClientRemovals() && localList == glb->m_pStartedLocalClientList &&
+                           remoteList == glb->m_pStartedRemoteClientList;
+    return untouched || xCommInList(list, owner);
+  };
   for (int32_t pass = 0; pass < kHandlerPasses; ++pass) {
     for (CNode* n = entries.HeadNode(); n; n = n->m_pNext) {
       const auto* entry = static_cast<CSockWait*>(n->m_pData);
-      // A handler may end or close down another link meanwhile; only links still started count.
-      if (entry->m_Kind == SOCKWAIT_LOCAL_CLIENT && xCommInList(glb->m_pStartedLocalClientList, entry->m_pOwner)) {
+      if (entry->m_Kind == SOCKWAIT_LOCAL_CLIENT && stillStarted(glb->m_pStartedLocalClientList, entry->m_pOwner)) {
         auto* link = static_cast<CLocalTcp*>(entry->m_pOwner);
         if (link->IsConnected()) link->NonBlockedHandler();
       } else if (entry->m_Kind == SOCKWAIT_REMOTE_CLIENT &&
-                 xCommInList(glb->m_pStartedRemoteClientList, entry->m_pOwner)) {
+                 stillStarted(glb->m_pStartedRemoteClientList, entry->m_pOwner)) {
         auto* link = static_cast<CRemoteTcp*>(entry->m_pOwner);
         if (link->IsConnected()) link->NonBlockedHandler();
       }

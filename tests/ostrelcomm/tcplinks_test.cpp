@@ -632,6 +632,28 @@ TEST_F(TcpLinkTest, SocketWaitReturnsOnDataAndServicesTheLink) {
   for (int fd : filler) close(fd);
 }
 
+namespace {
+std::unique_ptr<SRawFacing> g_Doomed;
+int32_t EndTheOtherLink(SXPacket*, SXPacketCNode*, int32_t& deliver) {
+  deliver = 1;
+  g_Doomed.reset();
+  return 1;
+}
+}  // namespace
+
+TEST_F(TcpLinkTest, SocketWaitSkipsALinkThatAnotherLinksHandlerEnded) {
+  // Both links are due; the first one's handler deletes the second mid-wait (a use after free
+  // under ASan if the wait still handled it).
+  SRawFacing first;
+  g_Doomed = std::make_unique<SRawFacing>();
+  first.m_Link.SetPacketCallbackRecv(EndTheOtherLink);
+  ASSERT_TRUE(RawWrite(g_Doomed->m_Peer, RawPacket("never read")));
+  ASSERT_TRUE(RawWrite(first.m_Peer, RawPacket("goodbye")));
+  for (int i = 0; i < 100 && g_Doomed; ++i) xWaitTimeOrSockets(100);
+  EXPECT_EQ(g_Doomed, nullptr);
+  EXPECT_EQ(TakeRaw(first.m_Link), "goodbye");
+}
+
 TEST_F(TcpLinkTest, SocketWaitEntriesComeFromThePoolWhenPoolsAreOn) {
   glb->m_PoolFlag = 1;
   SRawFacing facing;

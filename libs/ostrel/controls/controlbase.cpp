@@ -325,7 +325,11 @@ int32_t CControlBase::Validate(CRect* area, int32_t) {
   if (!area) return 0;
   CRect mine = ScreenRect();
   if (m_Flags & CNTRL_BUTTONBORDER) mine.Inflate(1, 1);
-  CRect theirs = *area;
+  return AddClip(mine, *area);
+}
+
+int32_t CControlBase::AddClip(CRect mine, const CRect& area) {
+  CRect theirs = area;
   CRect part;
   if (!part.Intersect(&mine, &theirs)) return 0;
   if (m_Flags & CNTRL_ALPHA) {

@@ -104,6 +104,7 @@ class CControlBase : public CTimer {
   int32_t GetMessageTarget() const { return m_MessageTarget; }
   int32_t GetRequestedState() const { return m_RequestedState; }
   int32_t IsHover() const { return m_Hover; }
+  void SetHover(int32_t on) { m_Hover = on; }
   int32_t GetPress() const { return m_Press; }
   int32_t NeedsDraw() const { return m_NeedsDraw; }
   int32_t IsBufferOwned() const { return m_BufferOwned; }
@@ -153,6 +154,8 @@ class CControlBase : public CTimer {
   int32_t StaticInput(int32_t msg, int32_t a, int32_t b, void* d, bool takeWhenHidden);
   // The text with the alignment flags, clipped to the area.
   void DrawCntrlText(const CRect& area, bool singleLine);
+  // Records the part of mine (screen coordinates) inside the area in the clip list; 0 when none.
+  int32_t AddClip(CRect mine, const CRect& area);
 
   char* m_pText = nullptr;
   char* m_pHashedText = nullptr;

@@ -5,9 +5,11 @@
 #include "ostrel/base/xstring.h"
 #include "ostrel/controls/button.h"
 #include "ostrel/controls/checkbox.h"
+#include "ostrel/controls/combobox.h"
 #include "ostrel/controls/container.h"
 #include "ostrel/controls/edit.h"
 #include "ostrel/controls/groupbox.h"
+#include "ostrel/controls/listbox.h"
 #include "ostrel/controls/menu.h"
 #include "ostrel/controls/multiedit.h"
 #include "ostrel/controls/progress.h"
@@ -38,6 +40,8 @@ constexpr SKind kKinds[] = {
     {"ControlContainer", GUICTRL_CONTAINER, "controlcontainer"},
     {"Progress", GUICTRL_PROGRESS, "progress"},
     {"URL", GUICTRL_URL, "URL"},
+    {"Listbox", GUICTRL_LISTBOX, "listbox"},
+    {"Combobox", GUICTRL_COMBOBOX, "combobox"},
     {"Slider", GUICTRL_SLIDER, "slider"},
     {"Scrolltext", GUICTRL_SCROLLTEXT, "scrolltext"},
     {"Timeout", GUICTRL_TIMEOUT, "timeout"},
@@ -63,6 +67,8 @@ CControlBase* NewControl(int32_t type) {
     case GUICTRL_CONTAINER: return new CControlContainer;
     case GUICTRL_PROGRESS: return new CProgress;
     case GUICTRL_URL: return new CURL;
+    case GUICTRL_LISTBOX: return new CListbox;
+    case GUICTRL_COMBOBOX: return new CCombobox;
     case GUICTRL_SLIDER: return new CSlider;
     case GUICTRL_SCROLLTEXT: return new CScrollText;
     case GUICTRL_TIMEOUT: return new CTimeout;
@@ -94,6 +100,14 @@ int32_t GetColorSets(CResData* res, TCntrlColor* sets[4]) {
   return -1;
 }
 
+// Lists and combo boxes take an entry made from the control, or else from the text; 0 when the
+// parent is neither or nothing could be made.
+int32_t AddEntry(CControlBase* list, CControlBase* entry, const char* text) {
+  if (auto* l = dynamic_cast<CListbox*>(list)) return entry ? l->Add(entry) : l->Add(text);
+  if (auto* c = dynamic_cast<CCombobox*>(list)) return entry ? c->Add(entry) : c->Add(text);
+  return 0;
+}
+
 bool ReadRect(CResData* res, int32_t first, int32_t* r, int32_t count = 4) {
   for (int32_t i = 0; i < count; ++i)
     if (!res->GetLong(first + i, &r[i])) return false;
@@ -102,7 +116,8 @@ bool ReadRect(CResData* res, int32_t first, int32_t* r, int32_t count = 4) {
 
 // Kinds whose chunks hold child control chunks.
 bool IsParentKind(int32_t type) {
-  return type == GUICTRL_CONTAINER || type == GUICTRL_MENU || type == GUICTRL_GROUPBOX;
+  return type == GUICTRL_CONTAINER || type == GUICTRL_MENU || type == GUICTRL_GROUPBOX || type == GUICTRL_LISTBOX ||
+         type == GUICTRL_COMBOBOX;
 }
 }  // namespace
 
@@ -113,10 +128,12 @@ CDialog::~CDialog() {
 
 void CDialog::FreeRecords() {
   for (TGuiCtrl* record : m_Records) {
-    delete record->m_pCntrl;
+    if (std::find(m_ListEntries.begin(), m_ListEntries.end(), record->m_pCntrl) == m_ListEntries.end())
+      delete record->m_pCntrl;
     delete record;
   }
   m_Records.clear();
+  m_ListEntries.clear();
   m_Cursor = 0;
 }
 
@@ -203,6 +220,8 @@ void CDialog::Place(TGuiCtrl* record, CControlBase* parent) {
   CControlBase* c = record->m_pCntrl;
   if (!parent)
     AddCntrl(c, ADDCNTRL_LAST);
+  else if (AddEntry(parent, c, nullptr))
+    m_ListEntries.push_back(c);
   else if (auto* menu = dynamic_cast<CMenu*>(parent))
     menu->Add(c, -1);
   else if (auto* group = dynamic_cast<CGroupbox*>(parent))
@@ -290,6 +309,7 @@ int32_t CDialog::ReadChildren(CResData* res, CControlBase* parent) {
     const char* kw = res->GetKeyword();
     if (res->IsComment() || !kw) continue;
     if (parent && xStricmp(kw, "Create") == 0) continue;
+    if (parent && xStricmp(kw, "Text") == 0 && AddEntry(parent, nullptr, res->GetString(0))) continue;
     // A group box holds radio buttons and nothing else.
     if (dynamic_cast<CGroupbox*>(parent) &&
         (xStrcmp(kw, "{") != 0 || res->GetNumStrings() < 2 || xStricmp(res->GetString(0), "Radio") != 0)) {
@@ -336,6 +356,18 @@ int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CCon
       const char* address = res->GetString(1);
       ok = text && address && ReadRect(res, 2, r) && res->GetHotkey(6, &key) && res->GetResFlags(7, &f);
       if (ok) ok = static_cast<CURL*>(control)->Create(0, text, address, r[0], r[1], r[2], r[3], key, f) != 0;
+      break;
+    }
+    case GUICTRL_LISTBOX:
+    case GUICTRL_COMBOBOX: {
+      // The children take their ids from the list's, so it is created with its own.
+      int32_t id = 0, n = 0, state = 0;
+      const bool combo = type == GUICTRL_COMBOBOX;
+      ok = ReadRect(res, 0, r) && res->GetLong(4, &n) && (!combo || res->GetHotkey(5, &key)) &&
+           res->GetResFlags(6, &f) && res->GetResId(name, &id);
+      if (ok && combo) ok = static_cast<CCombobox*>(control)->Create(id, r[0], r[1], r[2], r[3], n, key, f) != 0;
+      if (ok && !combo) ok = static_cast<CListbox*>(control)->Create(id, r[0], r[1], r[2], r[3], n, f) != 0;
+      if (ok && combo && res->GetString(7)) ok = res->GetResFlags(7, &state) && control->SetState(state) >= 0;
       break;
     }
     case GUICTRL_SLIDER: {

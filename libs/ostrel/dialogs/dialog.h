@@ -20,10 +20,12 @@ enum : int32_t {
   GUICTRL_GROUPBOX = 3,
   GUICTRL_RADIO = 4,
   GUICTRL_SLIDER = 5,
+  GUICTRL_COMBOBOX = 6,
+  GUICTRL_EDIT = 7,
   GUICTRL_CHECKBOX = 8,
   GUICTRL_SCROLLTEXT = 9,
   GUICTRL_TIMEOUT = 10,
-  GUICTRL_EDIT = 7,
+  GUICTRL_LISTBOX = 11,
   GUICTRL_MULTIEDIT = 12,
   GUICTRL_URL = 13,
   GUICTRL_MENU = 14,
@@ -79,5 +81,7 @@ class CDialog : public CWindow {
   void Place(TGuiCtrl* record, CControlBase* parent);
 
   std::vector<TGuiCtrl*> m_Records;
+  // Entries of lists and combo boxes: theirs to delete, not ours.
+  std::vector<const CControlBase*> m_ListEntries;
   size_t m_Cursor = 0;
 };

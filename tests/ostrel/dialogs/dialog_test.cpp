@@ -5,9 +5,11 @@
 
 #include "ostrel/controls/button.h"
 #include "ostrel/controls/checkbox.h"
+#include "ostrel/controls/combobox.h"
 #include "ostrel/controls/container.h"
 #include "ostrel/controls/edit.h"
 #include "ostrel/controls/groupbox.h"
+#include "ostrel/controls/listbox.h"
 #include "ostrel/controls/menu.h"
 #include "ostrel/controls/multiedit.h"
 #include "ostrel/controls/progress.h"
@@ -110,6 +112,15 @@ const SFailRow kFailures[] = {
      "Unable to get the alpha value for \"IDC_BOX\" controlcontainer ctrl"},
     {"  { = Button, IDC_OK\n    Create = \"OK\", 0, 0, 10, 10, NULL, 0\n    State = XGUI_NOPE\n  }\n", nullptr,
      "Unable to get the state value for \"IDC_OK\" button ctrl"},
+    {"  { = Listbox, IDC_BOX\n    Create = 0, 0, 50, 50, 0, 0, 0\n  }\n", nullptr, "Unable to get the cntrl create data for \"IDC_BOX\""},
+    {"  { = Listbox, IDC_BOX\n    Create = 0, 0, 50, 50, 10, 0, 0\n    Font = Nope\n  }\n", nullptr,
+     "Unable to get the font in the \"IDC_BOX\" listbox ctrl"},
+    {"  { = Combobox, IDC_BOX\n    Create = 0, 0, 50, 20, 90, XKEY_NOPE, 0\n  }\n", nullptr,
+     "Unable to get the cntrl create data for \"IDC_BOX\""},
+    {"  { = Combobox, IDC_BOX\n    Create = 0, 0, 50, 20, 90, NULL, 0, XGUI_NOPE\n  }\n", nullptr,
+     "Unable to get the cntrl create data for \"IDC_BOX\""},
+    {"  { = Combobox, IDC_BOX\n    Create = 0, 0, 50, 20, 90, NULL, 0\n    Text = \"a\"\n    { = Button, IDC_INNER\n    }\n  }\n",
+     nullptr, "Unable to get the cntrl create data for \"IDC_INNER\""},
     {"  { = Groupbox, IDC_BOX\n    Create = \"G\", 0, 0, 90, 90, 0\n"
      "    { = Button, IDC_OK\n      Create = \"OK\", 0, 0, 10, 10, NULL, 0\n    }\n  }\n",
      nullptr, "Unable to get the cntrl create data for \"IDC_OK\""},
@@ -386,6 +397,49 @@ TEST_F(Dialog, RecordsAddedByTheCallerAndTheCursorLookups) {
 }  // namespace
 
 namespace {
+TEST_F(Dialog, ListsAndComboBoxesTakeTheirTextsAndChildChunksAsEntries) {
+  ASSERT_EQ(Build(Script("  { = Listbox, IDC_BOX\n    Create = 5, 6, 100, 60, 20, 0, CNTRL_EXTRUDED\n    Text = \"One\"\n"
+                         "    { = Static, IDC_INNER\n      Create = \"Two\", 0, 0, 100, 20, 0\n    }\n"
+                         "    Text = \"Three\"\n    Alpha = 30\n  }\n"
+                         "  { = Combobox, IDC_LINK\n    Text = \"Red\"\n    Create = 5, 80, 100, 20, 90, XKEY_F1, CNTRL_TABSTOP, "
+                         "XGUI_DISABLED\n    { = Button, IDC_OK\n      Create = \"Go\", 0, 0, 90, 18, NULL, 0\n    }\n"
+                         "    Text = \"Blue\"\n  }\n")),
+            1)
+      << m_Printed;
+  auto* list = dynamic_cast<CListbox*>(m_Dialog.GetCtrl(104));
+  auto* combo = dynamic_cast<CCombobox*>(m_Dialog.GetCtrl(107));
+  ASSERT_NE(list, nullptr);
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(m_Dialog.GetGuiCtrl(104)->m_Type, GUICTRL_LISTBOX);
+  EXPECT_EQ(m_Dialog.GetGuiCtrl(107)->m_Type, GUICTRL_COMBOBOX);
+  // Entries in chunk order; the child chunks are records too, but not controls of the window.
+  ASSERT_EQ(list->GetNumRows(), 3);
+  EXPECT_STREQ(list->GetRow(1)->GetTextBuffer(0), "One");
+  EXPECT_EQ(list->GetRow(2), m_Dialog.GetCtrl(105));
+  EXPECT_STREQ(list->GetRow(3)->GetTextBuffer(0), "Three");
+  ASSERT_EQ(combo->GetNumEntries(), 3);
+  EXPECT_EQ(combo->GetEntry(2), m_Dialog.GetCtrl(101));
+  EXPECT_STREQ(combo->GetEntry(3)->GetTextBuffer(0), "Blue");
+  EXPECT_EQ(m_Dialog.NumGuiCtrls(), 4);
+  EXPECT_EQ(m_Dialog.NumCntrls(), 2);
+  // Create's values, the list's id in its parts, the common keys and the optional state.
+  int32_t x = 0, y = 0, rowHeight = 0;
+  list->GetPos(x, y);
+  list->GetFieldHeight(rowHeight);
+  EXPECT_EQ((std::vector<int32_t>{x, y, rowHeight}), (std::vector<int32_t>{5, 6 + TITLEBAR_HEIGHT, 20}));
+  EXPECT_EQ(list->GetFlags(), uint32_t{CNTRL_EXTRUDED | CNTRL_ALPHA});
+  EXPECT_EQ(list->GetID(), 104);
+  EXPECT_EQ(combo->GetHotkey(), XKEY_F1);
+  EXPECT_EQ(combo->GetFlags(), uint32_t{CNTRL_TABSTOP});
+  EXPECT_EQ(combo->GetState(), XGUI_DISABLED);
+  EXPECT_EQ(combo->GetButton()->GetID(), 107 + 10003);
+  EXPECT_EQ(combo->GetListArea().top, 80 + TITLEBAR_HEIGHT + 20);
+  // The lists own their entries: emptying one first, then destroying the dialog, frees each once.
+  list->RemoveAll();
+  EXPECT_EQ(m_Dialog.Destroy(), 1);
+  EXPECT_EQ(m_Dialog.NumGuiCtrls(), 0);
+}
+
 TEST_F(Dialog, TogglesGroupsAndMenusAreBuiltFromTheirChunks) {
   ASSERT_EQ(Build(Script("  { = Checkbox, IDC_TEXT\n    Create = \"Sound\", 5, 5, 80, 16, 12, XKEY_SPACE, CNTRL_EXTRUDED\n"
                          "    { = Caption\n      Flags = CNTRL_CENTERV\n      Alpha = 30\n    }\n"
