@@ -37,7 +37,7 @@ fuzz: fuzz-build
 	bash scripts/fuzz-replay build-fuzz
 
 # Until the casino client exists: the control gallery in the dialog viewer, on the display.
-GALLERY_SIZE := 1280x720
+GALLERY_SIZE ?= 1280x860
 run:
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ] && [ -z "$$SDL_VIDEODRIVER" ]; then \
 		echo "make run: no display (DISPLAY and WAYLAND_DISPLAY are not set): run it in a desktop session," >&2; \
@@ -46,7 +46,8 @@ run:
 	@$(MAKE) --no-print-directory build
 	@VORRIN_DISPLAY=sdl build/tools/dialogview/dialogview tools/gallery/gallery.xrs --size $(GALLERY_SIZE); rc=$$?; \
 	if [ $$rc -eq 1 ]; then \
-		echo "make run: the gallery could not open a window on the display \"$$DISPLAY$$WAYLAND_DISPLAY\"" >&2; fi; \
+		echo "make run: the gallery could not open a $(GALLERY_SIZE) window on the display \"$$DISPLAY$$WAYLAND_DISPLAY\"" >&2; \
+		echo "(on a smaller screen: make run GALLERY_SIZE=1024x700 shows the part that fits)" >&2; fi; \
 	exit $$rc
 
 clean:

@@ -24,7 +24,7 @@
 #include "support/png.h"
 
 namespace {
-constexpr int32_t kGalleryW = 1280, kGalleryH = 720;
+constexpr int32_t kGalleryW = 1280, kGalleryH = 860;
 constexpr int32_t kFullW = 800, kFullH = 600;
 const char* const kGallery = VORRIN_SOURCE_DIR "/tools/gallery/gallery.xrs";
 

@@ -6,6 +6,8 @@
 
 #include "ostrel/base/types.h"
 #include "ostrel/base/xstring.h"
+#include "ostrel/controls/combobox.h"
+#include "ostrel/controls/listbox.h"
 #include "ostrel/controls/multiedit.h"
 #include "ostrel/controls/scrolltext.h"
 #include "ostrel/controls/slider.h"
@@ -157,6 +159,17 @@ bool CDialogStage::SetValue(const std::string& assignment, bool mustExist) {
     }
     case GUICTRL_CHECKBOX:
       r->m_pCntrl->SetState(value ? XGUI_CHECKED : XGUI_UNCHECKED);
+      return true;
+    case GUICTRL_LISTBOX:
+    case GUICTRL_COMBOBOX:
+      // N is the entry to select, from 1.
+      if (value < 1 || value > (r->m_Type == GUICTRL_LISTBOX ? static_cast<CListbox*>(r->m_pCntrl)->GetNumRows()
+                                                              : static_cast<CCombobox*>(r->m_pCntrl)->GetNumEntries()))
+        return Fail("no entry " + assignment.substr(eq + 1) + " in " + assignment.substr(0, eq));
+      if (r->m_Type == GUICTRL_LISTBOX)
+        static_cast<CListbox*>(r->m_pCntrl)->SetSelected(value, 0);
+      else
+        r->m_pCntrl->SetSelected(value);
       return true;
     case GUICTRL_GROUPBOX:
       // N names the radio button to choose.

@@ -32,7 +32,8 @@ class CDialogStage {
   bool Open(const std::vector<std::string>& names);
   // "ID=N": control ID (define name or number) of the open dialogs shows N: a progress bar,
   // slider or time-out that value, a scrolling text N steps of its timer on, a check box checked
-  // (N not 0) or not, a group box its radio button N (an id or define name) chosen. Without
+  // (N not 0) or not, a group box its radio button N (an id or define name) chosen, a list box or
+  // combo box its entry N (from 1) selected. Without
   // mustExist a control that no open dialog has is no failure.
   bool SetValue(const std::string& assignment, bool mustExist = true);
   // The script's "Data" chunk for the controls that are open: every "Value" item (control,

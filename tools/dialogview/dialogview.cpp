@@ -14,7 +14,7 @@
 // folder --dist (default: the build's). --value sets control ID (define name or number) to N: a
 // progress bar, slider or time-out shows N, a scrolling text moves on N steps of its timer, a
 // check box is checked (N not 0) or not, a group box chooses its radio button N (id or define
-// name), so a picture can show them part-way. The script's "Data" chunk does the same with "Value" items
+// name), a list box or combo box selects its entry N (from 1), so a picture can show them. The script's "Data" chunk does the same with "Value" items
 // (control, number), and adds lines to multi-line edits with "Line" items (control, text,
 // optional colour). In a picture the controls keep the states the script gives them.
 #include <cstdio>

@@ -73,17 +73,17 @@ TEST(DialogView, ProgressValuesAndTheGalleryWindows) {
   ASSERT_EQ(RunViewer({kGallery, "--list"}, &listed), 0);
   EXPECT_EQ(listed,
             "IDD_BUTTONS\nIDD_TEXT\nIDD_PROGRESS\nIDD_CONTAINER\nIDD_LINKS\nIDD_SLIDERS\nIDD_TIMERS\nIDD_EDITS\nIDD_CHAT\n"
-            "IDD_TOGGLES\nIDD_MENUS\n");
+            "IDD_TOGGLES\nIDD_MENUS\nIDD_LISTS\n");
   // Every window of the gallery builds, alone and all together.
   ASSERT_EQ(RunViewer({kGallery, "IDD_PROGRESS", "--png", full}), 0);
-  ASSERT_EQ(RunViewer({kGallery, "--size", "1280x720", "--png", full}), 0);
+  ASSERT_EQ(RunViewer({kGallery, "--size", "1280x860", "--png", full}), 0);
 }
 
 // The gallery's windows of sliders, time-outs, ticker and chat, drawn with and without values.
 class GalleryValues : public testing::Test {
  protected:
   TRgbImage Draw(const std::string& window, const std::vector<std::string>& extra = {}) {
-    std::vector<std::string> args = {kGallery, window, "--size", "1280x720", "--margin", "0", "--png", m_Png};
+    std::vector<std::string> args = {kGallery, window, "--size", "1280x860", "--margin", "0", "--png", m_Png};
     args.insert(args.end(), extra.begin(), extra.end());
     TRgbImage image;
     EXPECT_EQ(RunViewer(args), 0) << window;
@@ -146,6 +146,16 @@ TEST_F(GalleryValues, CheckBoxesAndGroupsTakeTheirValues) {
   EXPECT_GT(Count(changed, 178, 88, 10, 10, gold), 10);
 }
 
+TEST_F(GalleryValues, ListBoxesLightTheSelectedRow) {
+  // The list (12, 28, rows of 20 inside a 1-pixel edge) lights its selected row with its
+  // highlight picture (a plain tile); the script selects the third row. A point right of the text.
+  constexpr uint32_t kLit = 0x287C56;
+  EXPECT_EQ(At(Draw("IDD_LISTS"), 12 + 262, 28 + 1 + 2 * 20 + 10), kLit);
+  const TRgbImage first = Draw("IDD_LISTS", {"--value", "IDI_TABLES=1"});
+  EXPECT_EQ(At(first, 12 + 262, 28 + 1 + 10), kLit);
+  EXPECT_NE(At(first, 12 + 262, 28 + 1 + 2 * 20 + 10), kLit);
+}
+
 TEST_F(GalleryValues, ChatLinesKeepTheirColours) {
   // The pane (10, 10, 298 x 150 less its scroll bar) shows the last lines of the "Data" chunk:
   // the dealer's in blue, the slow-connection warning in red.
@@ -167,9 +177,10 @@ TEST(DialogView, FailuresWriteNoPicture) {
   const std::vector<std::string> failures[] = {
       {kSample, "IDD_NOPE", "--png", png},
       {kSample, "--value", "IDC_HELP=5", "--png", png},  // no value to set
-      {kGallery, "IDD_EDITS", "--size", "1280x720", "--value", "IDE_NAME=5", "--png", png},
-      {kGallery, "IDD_TIMERS", "--size", "1280x720", "--value", "IDT_TICKER=-1", "--png", png},
-      {kGallery, "IDD_TOGGLES", "--size", "1280x720", "--value", "IDX_STAKES=IDX_SOUND", "--png", png},
+      {kGallery, "IDD_EDITS", "--size", "1280x860", "--value", "IDE_NAME=5", "--png", png},
+      {kGallery, "IDD_TIMERS", "--size", "1280x860", "--value", "IDT_TICKER=-1", "--png", png},
+      {kGallery, "IDD_TOGGLES", "--size", "1280x860", "--value", "IDX_STAKES=IDX_SOUND", "--png", png},
+      {kGallery, "IDD_LISTS", "--size", "1280x860", "--value", "IDI_CURRENCY=5", "--png", png},
       {dir.File("lines.xrs"), "--png", png},
       {kSample, "--value", "IDC_PROGRESS", "--png", png},
       {dir.File("missing.xrs"), "--png", png},
