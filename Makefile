@@ -36,8 +36,19 @@ fuzz-build: deps
 fuzz: fuzz-build
 	bash scripts/fuzz-replay build-fuzz
 
-run: build
-	@echo "The main program does not exist yet."
+# Until the casino client exists: the control gallery in the dialog viewer, on the display.
+GALLERY_SIZE ?= 1280x860
+run:
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ] && [ -z "$$SDL_VIDEODRIVER" ]; then \
+		echo "make run: no display (DISPLAY and WAYLAND_DISPLAY are not set): run it in a desktop session," >&2; \
+		echo "or see the gallery's pictures in docs/gallery/ (scripts/gallery-shots draws them headless)." >&2; \
+		exit 1; fi
+	@$(MAKE) --no-print-directory build
+	@VORRIN_DISPLAY=sdl build/tools/dialogview/dialogview tools/gallery/gallery.xrs --size $(GALLERY_SIZE); rc=$$?; \
+	if [ $$rc -eq 1 ]; then \
+		echo "make run: the gallery could not open a $(GALLERY_SIZE) window on the display \"$$DISPLAY$$WAYLAND_DISPLAY\"" >&2; \
+		echo "(on a smaller screen: make run GALLERY_SIZE=1024x700 shows the part that fits)" >&2; fi; \
+	exit $$rc
 
 clean:
 	rm -rf build build-asan build-fuzz

@@ -6,6 +6,12 @@
 
 #include "ostrel/base/types.h"
 #include "ostrel/base/xstring.h"
+#include "ostrel/controls/combobox.h"
+#include "ostrel/controls/listbox.h"
+#include "ostrel/controls/multiedit.h"
+#include "ostrel/controls/scrolltext.h"
+#include "ostrel/controls/slider.h"
+#include "ostrel/controls/timeout.h"
 #include "ostrel/resources/basepack.h"
 #include "ostrel/screens/dibscreen.h"
 #include "ostrel/system/folders.h"
@@ -116,14 +122,80 @@ bool CDialogStage::IdOf(const std::string& name, int32_t* id) {
   return m_Script.GetResId(name.c_str(), id) == 1;
 }
 
+TGuiCtrl* CDialogStage::Find(int32_t id) {
+  for (const auto& d : m_Dialogs)
+    if (TGuiCtrl* r = d->GetGuiCtrl(id)) return r;
+  return nullptr;
+}
+
 bool CDialogStage::SetValue(const std::string& assignment, bool mustExist) {
   const size_t eq = assignment.find('=');
   int32_t id = 0, value = 0;
   if (eq == std::string::npos || !IdOf(assignment.substr(0, eq), &id) || !IdOf(assignment.substr(eq + 1), &value))
     return Fail("not ID=N: " + assignment);
-  for (const auto& d : m_Dialogs)
-    if (d->SetValue(id, value)) return true;
-  return !mustExist || Fail("no progress bar " + assignment.substr(0, eq));
+  TGuiCtrl* r = Find(id);
+  const std::string what = "no control with a value: " + assignment.substr(0, eq);
+  if (!r) return !mustExist || Fail(what);
+  switch (r->m_Type) {
+    case GUICTRL_PROGRESS:
+      for (const auto& d : m_Dialogs)
+        if (d->SetValue(id, value)) return true;
+      return false;
+    case GUICTRL_SLIDER: {
+      auto* slider = static_cast<CSlider*>(r->m_pCntrl);
+      slider->SetValue(value);
+      slider->Validate();
+      return true;
+    }
+    case GUICTRL_TIMEOUT:
+      return static_cast<CTimeout*>(r->m_pCntrl)->SetValue(value) == 1;
+    case GUICTRL_SCROLLTEXT: {
+      // Its own timer's steps, so pauses and the end of the text count as they would on screen.
+      auto* marquee = static_cast<CScrollText*>(r->m_pCntrl);
+      if (value < 0 || value > 100000) return Fail("steps out of 0 to 100000: " + assignment);
+      if (!marquee->IsScrolling()) return Fail("the scrolling text " + assignment.substr(0, eq) + " has no Delay");
+      for (int32_t n = 0; n < value && marquee->IsScrolling(); ++n) marquee->TimerHandler(marquee->GetPeriod());
+      return true;
+    }
+    case GUICTRL_CHECKBOX:
+      r->m_pCntrl->SetState(value ? XGUI_CHECKED : XGUI_UNCHECKED);
+      return true;
+    case GUICTRL_LISTBOX:
+    case GUICTRL_COMBOBOX:
+      // N is the entry to select, from 1.
+      if (value < 1 || value > (r->m_Type == GUICTRL_LISTBOX ? static_cast<CListbox*>(r->m_pCntrl)->GetNumRows()
+                                                              : static_cast<CCombobox*>(r->m_pCntrl)->GetNumEntries()))
+        return Fail("no entry " + assignment.substr(eq + 1) + " in " + assignment.substr(0, eq));
+      if (r->m_Type == GUICTRL_LISTBOX)
+        static_cast<CListbox*>(r->m_pCntrl)->SetSelected(value, 0);
+      else
+        r->m_pCntrl->SetSelected(value);
+      return true;
+    case GUICTRL_GROUPBOX:
+      // N names the radio button to choose.
+      return r->m_pCntrl->SetSelected(value) == 1 || Fail("no radio button " + assignment.substr(eq + 1) + " in the group");
+    default:
+      return Fail(what);
+  }
+}
+
+bool CDialogStage::AddLine(const char* control, const char* text) {
+  int32_t id = 0;
+  if (!control || !text || !IdOf(control, &id)) return Fail("a Line item needs a control and a text");
+  TGuiCtrl* r = Find(id);
+  if (!r) return true;
+  if (r->m_Type != GUICTRL_MULTIEDIT) return Fail(std::string("no multi-line edit ") + control);
+  TRGBA* colour = nullptr;
+  if (m_Script.GetNumStrings() > 2) {
+    TRGBA c{};
+    if (!m_Script.GetColor(2, &c, 0)) return Fail(std::string("no colour for the line of ") + control);
+    colour = &m_LineColours.emplace_back(c);
+  }
+  auto* pane = static_cast<CMultiEdit*>(r->m_pCntrl);
+  const int32_t before = pane->GetNumRows();
+  if (!pane->AddNewLine(text)) return Fail(std::string("the multi-line edit ") + control + " is full");
+  for (int32_t line = before + 1; colour && line <= pane->GetNumRows(); ++line) pane->SetTextColorOnLine(line, colour);
+  return true;
 }
 
 bool CDialogStage::ApplyDataValues() {
@@ -131,7 +203,12 @@ bool CDialogStage::ApplyDataValues() {
   bool ok = true;
   for (int32_t more = m_Script.FirstItem(); more && ok; more = m_Script.NextItem(0)) {
     const char* key = m_Script.GetKeyword();
-    if (m_Script.IsComment() || !key || xStricmp(key, "Value") != 0) continue;
+    if (m_Script.IsComment() || !key) continue;
+    if (xStricmp(key, "Line") == 0) {
+      ok = AddLine(m_Script.GetString(0), m_Script.GetString(1));
+      continue;
+    }
+    if (xStricmp(key, "Value") != 0) continue;
     const char* control = m_Script.GetString(0);
     const char* value = m_Script.GetString(1);
     ok = control && value && SetValue(std::string(control) + "=" + value, false);

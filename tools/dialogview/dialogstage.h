@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,10 +30,15 @@ class CDialogStage {
   // The dialogs of these define names (or numbers), in order; none: every window section of the
   // script. Later ones stand in front.
   bool Open(const std::vector<std::string>& names);
-  // "ID=N": the progress bar ID (define name or number) of the open dialogs shows N. Without
-  // mustExist a bar that no open dialog has is no failure.
+  // "ID=N": control ID (define name or number) of the open dialogs shows N: a progress bar,
+  // slider or time-out that value, a scrolling text N steps of its timer on, a check box checked
+  // (N not 0) or not, a group box its radio button N (an id or define name) chosen, a list box or
+  // combo box its entry N (from 1) selected. Without
+  // mustExist a control that no open dialog has is no failure.
   bool SetValue(const std::string& assignment, bool mustExist = true);
-  // Every "Value" item (control, number) of the script's "Data" chunk for the bars that are open.
+  // The script's "Data" chunk for the controls that are open: every "Value" item (control,
+  // number) as SetValue, every "Line" item (control, text, optional colour) a line added to that
+  // multi-line edit, in that colour (a colour name or "r g b a").
   bool ApplyDataValues();
   // Controls that take no input keep the states the script gave them (a picture has no mouse).
   void Freeze();
@@ -51,10 +57,15 @@ class CDialogStage {
   bool Fail(std::string why);
   // A define name or a number; false when it is neither.
   bool IdOf(const std::string& name, int32_t* id);
+  // The record of control id in the open dialogs, or null.
+  TGuiCtrl* Find(int32_t id);
+  bool AddLine(const char* control, const char* text);
 
   bool m_Started = false;
   CResData m_Base;
   CResData m_Script;
   std::vector<std::unique_ptr<CDialog>> m_Dialogs;
+  // Line colours: multi-line edits keep pointers to them.
+  std::deque<TRGBA> m_LineColours;
   std::string m_Error;
 };

@@ -4,15 +4,19 @@
 //   dialogview SCRIPT [DIALOG...] [--png FILE] [--size WxH] [--margin N] [--frames N] [--dist DIR]
 //                [--value ID=N]...
 //
-// --list prints the define names of the script's window sections, one a line. DIALOG is a define name or number of a window section; without any, every window section of the
-// script opens, later ones in front. With --png the dialogs are drawn headless and the picture is
-// written to FILE: only the dialogs and a margin around them (--margin, default 8; -1 keeps the
-// whole screen). Without it they open in a window on the display until it is closed, or for
-// --frames passes of the loop. What the dialog reader could not find is told on stderr. The screen is --size (default 800x600). The base pack and the
-// script's file names are taken from the install folder --dist (default: the build's). --value sets the progress bar of control ID
-// (define name or number) to N, so a picture can show a bar part-way; "Value" items (control,
-// number) of the script's "Data" chunk do the same. In a picture the controls keep the states
-// the script gives them.
+// --list prints the define names of the script's window sections, one a line. DIALOG is a define
+// name or number of a window section; without any, every window section of the script opens,
+// later ones in front. With --png the dialogs are drawn headless and the picture is written to
+// FILE: only the dialogs and a margin around them (--margin, default 8; -1 keeps the whole
+// screen). Without it they open in a window on the display until it is closed, or for --frames
+// passes of the loop. What the dialog reader could not find is told on stderr. The screen is
+// --size (default 800x600). The base pack and the script's file names are taken from the install
+// folder --dist (default: the build's). --value sets control ID (define name or number) to N: a
+// progress bar, slider or time-out shows N, a scrolling text moves on N steps of its timer, a
+// check box is checked (N not 0) or not, a group box chooses its radio button N (id or define
+// name), a list box or combo box selects its entry N (from 1), so a picture can show them. The script's "Data" chunk does the same with "Value" items
+// (control, number), and adds lines to multi-line edits with "Line" items (control, text,
+// optional colour). In a picture the controls keep the states the script gives them.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -2,7 +2,9 @@
 """Draws the pictures of the base resource pack into one sheet, pictures/gui.bmp.
 
 The sheet holds the window manager's default bitmaps (close box, drop-down, arrows up and down in
-their four states, check mark, caret) and a felt tile for dialog backgrounds. Where
+their four states, check mark, caret), arrows left and right for horizontal sliders, thumb faces
+(a slider's drag button fills no face of its own), a felt tile for dialog backgrounds and the
+dial a time-out pie is drawn over. Where
 data/xrs/base.xrs cuts them is fixed by LAYOUT below; the two must agree.
 
 Glyphs lie on the colour key (the cell's top-left pixel, magenta), so the button face under them
@@ -23,6 +25,7 @@ INKS = [(250, 250, 245), (220, 220, 210), (250, 222, 130), (140, 146, 144)]
 CELL = 12
 SHEET_W, SHEET_H = 128, 128
 FELT = (64, 0, 64)  # x, y of the 64x64 felt tile
+DIAL = (64, 64, 48)  # x, y and size of the time-out dial
 SAMPLES = 4  # supersampling per axis
 
 
@@ -90,6 +93,12 @@ def chevron(up):
     return strokes([(2.6, 4.3, 6.0, 7.7), (6.0, 7.7, 9.4, 4.3)], 2.0)
 
 
+def chevron_side(left):
+    if left:
+        return strokes([(7.9, 2.6, 4.5, 6.0), (4.5, 6.0, 7.9, 9.4)], 2.0)
+    return strokes([(4.1, 2.6, 7.5, 6.0), (7.5, 6.0, 4.1, 9.4)], 2.0)
+
+
 def triangle_down():
     # A filled drop-down arrow over a short bar: the combo box's button.
     def inside(x, y):
@@ -117,13 +126,47 @@ def felt(sheet, x0, y0, size):
             sheet.put(x0 + x, y0 + y, tuple(max(0, min(255, int(round(c + n * 9)))) for c in base))
 
 
+def dial(sheet, x0, y0, size):
+    # An ivory face in a gold ring with twelve ticks; the time-out control paints its black pie
+    # (centre size / 2, radius size / 2 - 5) over the face. The edge is smoothed against the baize.
+    baize, gold, dark, ivory = (18, 56, 42), (212, 175, 55), (92, 70, 22), (250, 250, 245)
+    c = size / 2.0
+    outer, ring = c - 0.5, c - 4.0
+    for y in range(size):
+        for x in range(size):
+            cover, colour = 0, [0, 0, 0]
+            for sy in range(SAMPLES):
+                for sx in range(SAMPLES):
+                    fx, fy = x + (sx + 0.5) / SAMPLES - c, y + (sy + 0.5) / SAMPLES - c
+                    d = math.hypot(fx, fy)
+                    if d > outer:
+                        continue
+                    cover += 1
+                    if d > ring:
+                        ink = gold if d < outer - 1.0 else dark
+                    else:
+                        # Ticks every hour mark: short dark strokes just inside the ring.
+                        a = math.atan2(fy, fx) % (math.pi / 6)
+                        near = min(a, math.pi / 6 - a) * d
+                        ink = dark if d > ring - 3.0 and near < 0.7 else ivory
+                    colour = [colour[i] + ink[i] for i in range(3)]
+            if cover == 0:
+                continue  # key
+            mean = tuple(colour[i] / cover for i in range(3))
+            sheet.put(x0 + x, y0 + y, blend(baize, mean, cover / (SAMPLES * SAMPLES)))
+    sheet.put(x0, y0, KEY)
+
+
 # Name, shape, x, y of the first state; the four states follow CELL + 2 apart to the right.
 LAYOUT = [
     ("Close", cross(), 0, 0),
     ("Drop", triangle_down(), 0, 14),
     ("ArrowUp", chevron(True), 0, 28),
     ("ArrowDown", chevron(False), 0, 42),
+    ("ArrowLeft", chevron_side(True), 0, 72),
+    ("ArrowRight", chevron_side(False), 0, 86),
 ]
+THUMB = (20, 56, 8)  # x, y, size of the first of four plain face tiles, one per state, 10 apart
 
 
 def main():
@@ -141,7 +184,13 @@ def main():
     for y in range(14):
         for x in range(2):
             sheet.put(14 + x, 56 + y, (250, 222, 130))
+    tx, ty, size = THUMB
+    for state in range(4):
+        for y in range(size):
+            for x in range(size):
+                sheet.put(tx + state * (size + 2) + x, ty + y, FACES[state])
     felt(sheet, FELT[0], FELT[1], 64)
+    dial(sheet, *DIAL)
     sheet.write_bmp(os.path.join(args.out, "gui.bmp"))
 
 

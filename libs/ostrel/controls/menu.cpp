@@ -1,6 +1,7 @@
 #include "ostrel/controls/menu.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "ostrel/base/xstring.h"
 #include "ostrel/controls/container.h"
@@ -99,6 +100,12 @@ int32_t CMenu::Add(CControlBase* item, int32_t position) {
     if (!m_Open) item->SetState(XGUI_HIDDEN);
   }
   m_LayoutValid = 0;
+  // An open menu (one that opens always is open from the moment it joins its window) places the
+  // new item now; otherwise it would stand where it was made until the mouse moved.
+  if (m_Open) {
+    ValidateMenuItems();
+    ValidateMenuPlacment();
+  }
   return 1;
 }
 
@@ -163,6 +170,12 @@ int32_t CMenu::ValidateMenuPlacment() {
     if (!m_pParent) return 1;
     int32_t w = 0;
     m_pParent->GetSize(w, base);
+  }
+  // The base line counts from the window's top; the items stand in screen coordinates.
+  if (m_pParent) {
+    int32_t wx = 0, wy = 0;
+    m_pParent->GetPos(wx, wy);
+    base = static_cast<int32_t>(std::clamp<int64_t>(int64_t{base} + wy, INT32_MIN, INT32_MAX));
   }
   bool any = false;
   int32_t lowest = 0;

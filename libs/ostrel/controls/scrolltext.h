@@ -29,6 +29,8 @@ class CScrollText : public CStatic {
   // Removes the timers and frees the text: SetText must come before the next Start.
   int32_t Stop();
   int32_t IsScrolling() const { return m_Running; }
+  // The timer period Start was given.
+  uint32_t GetPeriod() const { return m_Period; }
 
   void TimerHandler(uint32_t period) override;
   int32_t Draw(int32_t x, int32_t y, int32_t mode) override;

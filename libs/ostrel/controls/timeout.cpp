@@ -105,6 +105,9 @@ int32_t CTimeout::PaintPie() {
   const TRGBA black(0, 0, 0, 0);
   m_pWork->Fill(&black);
   if (!m_pWork->Blt(face, 0, 0, 0, 0, -1, -1, 0, 0, 0)) return 0;
+  // Run out: nothing is left to show. The pie's start and end points would coincide there, which
+  // fills the whole disc and looks as if all the time were still to run.
+  if (m_Minimum < m_Maximum && m_Value >= m_Maximum) return 1;
   const double start = -kPi / 2;
   const double end = EndAngle();
   // A script's centre and radius may lie anywhere 32 bits reach.

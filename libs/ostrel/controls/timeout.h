@@ -34,7 +34,8 @@ class CTimeout : public CControlBase {
   int32_t GuiMsgHandler(int32_t msg, int32_t a, int32_t b, int32_t c, void* d) override;
   // Without a range, or without the normal bitmap to draw over, only the base's part.
   int32_t Draw(int32_t x, int32_t y, int32_t mode) override;
-  // The normal bitmap with the pie over it in the work picture; 0 when either is missing.
+  // The normal bitmap with the pie over it in the work picture (no pie once the value reached the
+  // maximum); 0 when either is missing.
   int32_t PaintPie();
 
  private:

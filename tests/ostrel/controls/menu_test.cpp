@@ -186,20 +186,44 @@ TEST_F(Menus, TheBaseLineMovesTheItemsUp) {
   struct SRow {
     int32_t m_BaseLine, m_LastEnd;
   };
-  // The menu at (10, 250): three items below it would end at 330.
+  // The menu at (10, 250) of the window: three items below it would end at 330. The base line
+  // counts from the window's top, wherever the window stands.
   const SRow kRows[] = {{-1, 300}, {280, 280}, {400, 330}};
-  for (const SRow& r : kRows) {
-    SCOPED_TRACE(r.m_BaseLine);
-    CMenu m;
-    m.SetBaseLine(r.m_BaseLine);
-    Make(m, 40, 10, 250, 300, 0, "DOWN", "CLICK");
-    EXPECT_EQ(m.GetBaseLine(), r.m_BaseLine);  // Create keeps it
-    m.OpenMenu();
-    EXPECT_EQ(ItemY(2) + 20, r.m_LastEnd);
-    EXPECT_EQ(ItemY(0), r.m_LastEnd - 60);
-    m_Window.RemoveCntrl(&m);
-    for (CButton& item : m_Item) m_Window.RemoveCntrl(&item);
+  for (const int32_t top : {0, 100}) {
+    m_Window.SetPos(0, top);
+    for (const SRow& r : kRows) {
+      SCOPED_TRACE(testing::Message() << r.m_BaseLine << " in a window at " << top);
+      CMenu m;
+      m.SetBaseLine(r.m_BaseLine);
+      for (CButton& item : m_Item) item.SetPos(0, top);
+      Make(m, 40, 10, 250 + top, 300, 0, "DOWN", "CLICK");
+      EXPECT_EQ(m.GetBaseLine(), r.m_BaseLine);  // Create keeps it
+      m.OpenMenu();
+      EXPECT_EQ(ItemY(2) + 20, top + r.m_LastEnd);
+      EXPECT_EQ(ItemY(0), top + r.m_LastEnd - 60);
+      m_Window.RemoveCntrl(&m);
+      for (CButton& item : m_Item) m_Window.RemoveCntrl(&item);
+    }
   }
+}
+
+TEST_F(Menus, ItemsAddedToAnOpenMenuTakeTheirPlacesAtOnce) {
+  // As the dialog reader builds an always-open menu: the menu joins the window (and opens), its
+  // items follow.
+  CMenu m;
+  ASSERT_EQ(m.Create(40, "Menu", 10, 50, 60, 20, 300, 0, "DOWN", "ALWAYS", 0, 0), 1);
+  m_Window.AddCntrl(&m, ADDCNTRL_LAST);
+  ASSERT_EQ(m.IsOpen(), 1);
+  for (CButton& item : m_Item) m.Add(&item, -1);
+  int32_t x = 0, y = 0;
+  m.GetPos(x, y);
+  // Below the menu, one under the other, shown: no mouse message came.
+  for (int32_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(ItemY(i), y + 20 + 20 * i) << i;
+    EXPECT_EQ(m_Item[i].GetState(), XGUI_RELEASED) << i;
+  }
+  m_Window.RemoveCntrl(&m);
+  for (CButton& item : m_Item) m_Window.RemoveCntrl(&item);
 }
 
 TEST_F(Menus, HidingAnItemOfAnOpenMenuClosesTheGap) {

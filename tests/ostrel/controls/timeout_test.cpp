@@ -54,8 +54,8 @@ TEST_F(Timeout, PieCoversThePartOfTheRangeStillToRun) {
     int32_t quarters;  // of the disc, from the top clockwise
   } rows[] = {
       {0, 100, 0, 4},   {0, 100, 25, 3},  {0, 100, 50, 2}, {0, 100, 75, 1},
-      // Ended: start and end points coincide, which fills the whole disc.
-      {0, 100, 100, 4},
+      // Ended: nothing left, no pie (not the whole disc that coinciding start and end points give).
+      {0, 100, 100, 0}, {1000, 1400, 1400, 0},
       // Any minimum: three quarters still to run.
       {25, 125, 50, 3}, {-100, 100, 0, 2}, {1000, 1400, 1300, 1},
   };

@@ -71,19 +71,117 @@ TEST(DialogView, ProgressValuesAndTheGalleryWindows) {
   EXPECT_EQ(Pixel(b, x, y), 0xD4AF37u);  // the sample's gold bar
   std::string listed;
   ASSERT_EQ(RunViewer({kGallery, "--list"}, &listed), 0);
-  EXPECT_EQ(listed, "IDD_BUTTONS\nIDD_TEXT\nIDD_PROGRESS\nIDD_CONTAINER\nIDD_LINKS\n");
+  EXPECT_EQ(listed,
+            "IDD_BUTTONS\nIDD_TEXT\nIDD_PROGRESS\nIDD_CONTAINER\nIDD_LINKS\nIDD_SLIDERS\nIDD_TIMERS\nIDD_EDITS\nIDD_CHAT\n"
+            "IDD_TOGGLES\nIDD_MENUS\nIDD_LISTS\n");
   // Every window of the gallery builds, alone and all together.
   ASSERT_EQ(RunViewer({kGallery, "IDD_PROGRESS", "--png", full}), 0);
-  ASSERT_EQ(RunViewer({kGallery, "--size", "1000x720", "--png", full}), 0);
+  ASSERT_EQ(RunViewer({kGallery, "--size", "1280x860", "--png", full}), 0);
+}
+
+// The gallery's windows of sliders, time-outs, ticker and chat, drawn with and without values.
+class GalleryValues : public testing::Test {
+ protected:
+  TRgbImage Draw(const std::string& window, const std::vector<std::string>& extra = {}) {
+    std::vector<std::string> args = {kGallery, window, "--size", "1280x860", "--margin", "0", "--png", m_Png};
+    args.insert(args.end(), extra.begin(), extra.end());
+    TRgbImage image;
+    EXPECT_EQ(RunViewer(args), 0) << window;
+    EXPECT_TRUE(ReadPng(m_Png, &image));
+    return image;
+  }
+  // Pixels of the client rectangle (x, y, w, h) that match.
+  template <typename F>
+  static int Count(const TRgbImage& image, int x, int y, int w, int h, F match) {
+    int n = 0;
+    for (int j = y; j < y + h; ++j)
+      for (int i = x; i < x + w; ++i) n += match(Pixel(image, kClientX + i, kClientY + j)) ? 1 : 0;
+    return n;
+  }
+  static uint32_t At(const TRgbImage& image, int x, int y) { return Pixel(image, kClientX + x, kClientY + y); }
+
+  // The client origin: the rectangle's pixel, the 2-pixel border and the 16-pixel title bar.
+  static constexpr int kClientX = 1 + 2, kClientY = 1 + 2 + 16;
+  CTempDir m_Dir;
+  const std::string m_Png = m_Dir.File("out.png");
+};
+
+TEST_F(GalleryValues, TimeOutsSlidersAndTickersTakeTheirValues) {
+  constexpr uint32_t kIvory = 0xFAFAF5, kThumb = 0x1E6244, kTrack = 0x5C4616;
+  // The last dial has run out (nothing left, its face shows); at 0 all of it is left (black).
+  // A point in its top-right quarter: dial at (216, 28), centre (24, 24).
+  const TRgbImage timers = Draw("IDD_TIMERS");
+  EXPECT_EQ(At(timers, 216 + 30, 28 + 18), kIvory);
+  EXPECT_EQ(At(Draw("IDD_TIMERS", {"--value", "IDT_NONE=0"}), 216 + 30, 28 + 18), 0u);
+  // The ticker (10, 104, 254 x 20) moved its gold text in over its padding; 40 steps more move
+  // it on, and nothing else.
+  const auto gold = [](uint32_t p) { return (p >> 16) > 200 && ((p >> 8) & 0xFF) > 160 && (p & 0xFF) < 160; };
+  EXPECT_GT(Count(timers, 10, 104, 254, 20, gold), 100);
+  const TRgbImage moved = Draw("IDD_TIMERS", {"--value", "IDT_TICKER=40"});
+  int inside = 0, outside = 0;
+  for (int y = 0; y < timers.height; ++y)
+    for (int x = 0; x < timers.width; ++x) {
+      const bool ticker = x >= kClientX + 10 && x < kClientX + 264 && y >= kClientY + 104 && y < kClientY + 124;
+      (ticker ? inside : outside) += Pixel(timers, x, y) != Pixel(moved, x, y) ? 1 : 0;
+    }
+  EXPECT_GT(inside, 100);
+  EXPECT_EQ(outside, 0);
+  // The middle horizontal slider (16, 166, 240 x 16) at 40 of 0 to 81: its thumb covers x 114 to
+  // 155; at 0 the track shows there.
+  EXPECT_EQ(At(Draw("IDD_SLIDERS"), 134, 174), kThumb);
+  EXPECT_EQ(At(Draw("IDD_SLIDERS", {"--value", "IDH_PART=0"}), 134, 174), kTrack);
+}
+
+TEST_F(GalleryValues, CheckBoxesAndGroupsTakeTheirValues) {
+  // Gold check marks inside the boxes' gold-edged frames (14 x 14): "Sound effects" at (12, 12);
+  // the group's radio buttons "Medium" at (176, 62) and "High" at (176, 86).
+  const auto gold = [](uint32_t p) { return (p >> 16) > 200 && ((p >> 8) & 0xFF) > 160 && (p & 0xFF) < 160; };
+  const TRgbImage script = Draw("IDD_TOGGLES");
+  EXPECT_GT(Count(script, 14, 14, 10, 10, gold), 10);
+  EXPECT_GT(Count(script, 178, 64, 10, 10, gold), 10);
+  EXPECT_EQ(Count(script, 178, 88, 10, 10, gold), 0);
+  const TRgbImage changed = Draw("IDD_TOGGLES", {"--value", "IDX_SOUND=0", "--value", "IDX_STAKES=IDX_HIGH"});
+  EXPECT_EQ(Count(changed, 14, 14, 10, 10, gold), 0);
+  EXPECT_EQ(Count(changed, 178, 64, 10, 10, gold), 0);
+  EXPECT_GT(Count(changed, 178, 88, 10, 10, gold), 10);
+}
+
+TEST_F(GalleryValues, ListBoxesLightTheSelectedRow) {
+  // The list (12, 28, rows of 20 inside a 1-pixel edge) lights its selected row with its
+  // highlight picture (a plain tile); the script selects the third row. A point right of the text.
+  constexpr uint32_t kLit = 0x287C56;
+  EXPECT_EQ(At(Draw("IDD_LISTS"), 12 + 262, 28 + 1 + 2 * 20 + 10), kLit);
+  const TRgbImage first = Draw("IDD_LISTS", {"--value", "IDI_TABLES=1"});
+  EXPECT_EQ(At(first, 12 + 262, 28 + 1 + 10), kLit);
+  EXPECT_NE(At(first, 12 + 262, 28 + 1 + 2 * 20 + 10), kLit);
+}
+
+TEST_F(GalleryValues, ChatLinesKeepTheirColours) {
+  // The pane (10, 10, 298 x 150 less its scroll bar) shows the last lines of the "Data" chunk:
+  // the dealer's in blue, the slow-connection warning in red.
+  const TRgbImage chat = Draw("IDD_CHAT");
+  const auto blue = [](uint32_t p) { return (p & 0xFF) > 200 && (p >> 16) < 170; };
+  const auto red = [](uint32_t p) { return (p >> 16) > 220 && ((p >> 8) & 0xFF) < 170 && (p & 0xFF) < 160; };
+  EXPECT_GT(Count(chat, 10, 10, 285, 150, blue), 50);
+  EXPECT_GT(Count(chat, 10, 10, 285, 150, red), 50);
 }
 
 TEST(DialogView, FailuresWriteNoPicture) {
   CTempDir dir;
   const std::string png = dir.File("out.png");
+  // A line for a control that is no multi-line edit.
+  WriteWholeFile(dir.File("lines.xrs"), "{ = Defines\n  DLG = 5\n  BOX = 6\n}\n{ = Window, DLG\n"
+                                        "  Create = \"x\", 0, 0, 100, 100, 0\n  { = Progress, BOX\n"
+                                        "    Create = 1, 1, 50, 10, 0\n  }\n}\n{ = Data\n  Line = BOX, \"hi\"\n}\n");
   WriteWholeFile(dir.File("broken.xrs"), "{ = Defines\n  DLG = 5\n}\n{ = Window, DLG\n  Create = \"x\", 0, 0, 10\n}\n");
   const std::vector<std::string> failures[] = {
       {kSample, "IDD_NOPE", "--png", png},
-      {kSample, "--value", "IDC_HELP=5", "--png", png},  // not a progress bar
+      {kSample, "--value", "IDC_HELP=5", "--png", png},  // no value to set
+      {kGallery, "IDD_EDITS", "--size", "1280x860", "--value", "IDE_NAME=5", "--png", png},
+      {kGallery, "IDD_TIMERS", "--size", "1280x860", "--value", "IDT_TICKER=-1", "--png", png},
+      {kGallery, "IDD_TOGGLES", "--size", "1280x860", "--value", "IDX_STAKES=IDX_SOUND", "--png", png},
+      {kGallery, "IDD_LISTS", "--size", "1280x860", "--value", "IDI_CURRENCY=5", "--png", png},
+      {dir.File("lines.xrs"), "--png", png},
       {kSample, "--value", "IDC_PROGRESS", "--png", png},
       {dir.File("missing.xrs"), "--png", png},
       {dir.File("broken.xrs"), "--png", png},
