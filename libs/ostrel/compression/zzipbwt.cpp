@@ -158,21 +158,16 @@ bool Unsort(const uint8_t* l, uint32_t n, uint32_t primary, const uint32_t count
 }  // namespace
 
 bool ZZipBlockSort(const uint8_t* s, uint32_t n, uint8_t* out, uint32_t* primary) {
-  TZZipArray<int32_t> sa(n);
-  if (!sa || !ZZipSuffixArray(s, sa.Get(), static_cast<int32_t>(n))) return false;
   *primary = 0;
   if (n == 0) return true;
-  uint8_t* o = out;
-  *o++ = s[n - 1];  // the row of the end mark comes first
-  const int32_t* p = sa.Get();
-  for (uint32_t i = 0; i < n; ++i) {
-    if (i + 32 < n) __builtin_prefetch(s + p[i + 32]);
-    const int32_t j = p[i];
-    if (j == 0)
-      *primary = i + 1;
-    else
-      *o++ = s[j - 1];
-  }
+  TZZipArray<int32_t> sa(n);
+  int32_t zero = 0;
+  if (!sa || !ZZipSuffixArrayBwt(s, sa.Get(), static_cast<int32_t>(n), out, &zero)) return false;
+  // out[i] is the byte before the i-th suffix, but for the whole text's. The rows are the end
+  // mark's (its last byte the text's last) and then the suffixes'; the whole text's is left out.
+  std::memmove(out + 1, out, static_cast<size_t>(zero));
+  out[0] = s[n - 1];
+  *primary = static_cast<uint32_t>(zero) + 1;
   return true;
 }
 
