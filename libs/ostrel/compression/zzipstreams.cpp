@@ -298,9 +298,17 @@ constexpr uint32_t kOverflowCheck = 1u << 16;
   return !litBits.Overflow() && !symBits.Overflow();
 }
 
+// Where the decoded bytes go: out as they are, or links as the inverse block sort takes them
+// (see ZZipBlockUnsortLinks), which saves it a pass.
+struct SDecodeOut {
+  uint8_t* bytes;
+  uint32_t* links;
+};
+
+template <bool kLinks>
 [[gnu::always_inline]] inline int32_t DecodeStreams(const uint8_t* literalIn, size_t literalLen,
                                                    const uint8_t* symbolIn, size_t symbolLen, uint32_t m, uint32_t k,
-                                                   uint8_t param, uint8_t* out, uint32_t counts[256]) {
+                                                   uint8_t param, SDecodeOut out, uint32_t counts[256]) {
   if (k > m) return 0;
   // Literal i is decoded in step i, and the move-to-front step of a symbol 2 takes literal j,
   // j being the number of 2s before it: never one not yet decoded. A damaged stream may hold more
@@ -327,8 +335,11 @@ constexpr uint32_t kOverflowCheck = 1u << 16;
       lits[i] = static_cast<uint8_t>(v);
     }
     const uint8_t c = sym == 2 ? mtf.Decode(lits[std::min(twos++, k)]) : mtf.Near(sym);
-    out[i] = c;
-    ++counts[c];
+    if constexpr (kLinks)
+      out.links[i] = counts[c]++ << 8 | c;
+    else
+      out.bytes[i] = c;
+    if constexpr (!kLinks) ++counts[c];
   }
   return twos == k && !outOfRange;
 }
@@ -348,14 +359,20 @@ __attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t EncodeCloned
   return EncodeStreams(block, m, param, literalOut, literalRoom, symbolOut, symbolRoom, result);
 }
 
+template <bool kLinks>
 int32_t DecodePlain(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen, uint32_t m,
-                    uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]) {
-  return DecodeStreams(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
+                    uint32_t k, uint8_t param, SDecodeOut out, uint32_t counts[256]) {
+  return DecodeStreams<kLinks>(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
 }
 __attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t DecodeCloned(
     const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen, uint32_t m, uint32_t k,
-    uint8_t param, uint8_t* out, uint32_t counts[256]) {
-  return DecodeStreams(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
+    uint8_t param, SDecodeOut out, uint32_t counts[256]) {
+  return DecodeStreams<false>(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
+}
+__attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t DecodeLinksCloned(
+    const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen, uint32_t m, uint32_t k,
+    uint8_t param, SDecodeOut out, uint32_t counts[256]) {
+  return DecodeStreams<true>(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
 }
 }  // namespace
 
@@ -369,8 +386,15 @@ int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8
 
 int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
                           uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]) {
-  return (g_PlainOnly ? DecodePlain : DecodeCloned)(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out,
-                                                     counts);
+  return (g_PlainOnly ? DecodePlain<false> : DecodeCloned)(literalIn, literalLen, symbolIn, symbolLen, m, k, param,
+                                                            {out, nullptr}, counts);
+}
+
+int32_t ZZipDecodeStreamsLinks(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
+                               uint32_t m, uint32_t k, uint8_t param, uint32_t* links, uint32_t counts[256]) {
+  if (m >= 1u << 24) return 0;  // the ranks take 24 bits
+  return (g_PlainOnly ? DecodePlain<true> : DecodeLinksCloned)(literalIn, literalLen, symbolIn, symbolLen, m, k,
+                                                                param, {nullptr, links}, counts);
 }
 
 uint8_t ZZipChooseParam(uint32_t, uint32_t) { return 5 | 3 << 3 | 2 << 6; }
