@@ -152,7 +152,8 @@ TEST(ZZipSortTest, SuffixArrayWithSortedBlockMatchesBoth) {
     ASSERT_TRUE(zero >= 0 && zero < n);
     EXPECT_EQ(sa[static_cast<size_t>(zero)], 0);
     for (int32_t i = 0; i < n; ++i) {
-      if (i != zero) EXPECT_EQ(bwt[static_cast<size_t>(i)], s[static_cast<size_t>(want[static_cast<size_t>(i)] - 1)]);
+      if (i == zero) continue;
+      EXPECT_EQ(bwt[static_cast<size_t>(i)], s[static_cast<size_t>(want[static_cast<size_t>(i)] - 1)]);
     }
   }
 }
