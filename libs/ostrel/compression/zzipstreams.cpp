@@ -146,8 +146,8 @@ class CFreqModel {
 
   template <uint32_t V>
   [[gnu::always_inline]] uint32_t Code(CZZipEncoder& enc, uint32_t sym) {
-    const uint32_t total = m_Total, range = enc.Range();
-    enc.EncodeCut(Cut(range, CumAt(sym), total), Cut(range, CumAt(sym + 1), total));
+    const uint64_t unit = UnitOf(enc.Range(), m_Total);
+    enc.EncodeCut(Cut(CumAt(sym), unit), Cut(CumAt(sym + 1), unit));
     Update<V>(sym);
     return sym;
   }
@@ -155,6 +155,7 @@ class CFreqModel {
   template <uint32_t V>
   [[gnu::always_inline]] uint32_t Code(CZZipDecoder& dec) {
     const uint32_t total = m_Total;
+    const uint64_t unit = UnitOf(dec.Range(), total);
     const __m128i target = _mm_set1_epi16(static_cast<int16_t>(dec.Target(total)));
     // The symbol is the number of cum[1..n-1] at or below the target; cum[n] and the padding
     // behind it lie above. Count the lanes above it (each compare gives -1), in two sums so
@@ -166,8 +167,7 @@ class CFreqModel {
     const __m128i sums = _mm_sad_epu8(_mm_add_epi16(above[0], above[1]), _mm_setzero_si128());
     const uint32_t sym =
         V * 8 - static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_add_epi64(sums, _mm_srli_si128(sums, 8))));
-    const uint32_t range = dec.Range();
-    dec.DecodeCut(Cut(range, CumAt(sym), total), Cut(range, CumAt(sym + 1), total));
+    dec.DecodeCut(Cut(CumAt(sym), unit), Cut(CumAt(sym + 1), unit));
     Update<V>(sym);
     return sym;
   }
@@ -182,10 +182,12 @@ class CFreqModel {
   __m128i* VectorAt(uint32_t v) { return reinterpret_cast<__m128i*>(m_Slots + 8) + v; }
   __m128i Vector(uint32_t v) { return _mm_load_si128(VectorAt(v)); }
 
-  // range * cum / total, as the coder would compute it.
-  uint32_t Cut(uint32_t range, uint32_t cum, uint32_t total) const {
-    return zzipcoder::CReciprocals::Scale(range, m_Recip.Fraction(cum, total));
-  }
+  // The interval's share of one count, range / total: worked out while the symbol is still being
+  // found, it leaves one product for each cut point to wait for.
+  uint64_t UnitOf(uint32_t range, uint32_t total) const { return m_Recip.Fraction(range, total); }
+  // range * cum / total, as the coder would compute it (the same product as range times cum's
+  // fraction of the total).
+  static uint32_t Cut(uint32_t cum, uint64_t unit) { return zzipcoder::CReciprocals::Scale(cum, unit); }
 
   template <uint32_t V>
   [[gnu::always_inline]] void Update(uint32_t sym) {
