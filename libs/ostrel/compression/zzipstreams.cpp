@@ -337,11 +337,12 @@ template <bool kLinks>
       lits[i] = static_cast<uint8_t>(v);
     }
     const uint8_t c = sym == 2 ? mtf.Decode(lits[std::min(twos++, k)]) : mtf.Near(sym);
-    if constexpr (kLinks)
+    if constexpr (kLinks) {
       out.links[i] = counts[c]++ << 8 | c;
-    else
+    } else {
       out.bytes[i] = c;
-    if constexpr (!kLinks) ++counts[c];
+      ++counts[c];
+    }
   }
   return twos == k && !outOfRange;
 }
