@@ -132,10 +132,17 @@ int32_t ExpandCoded(uint8_t* block, uint32_t len, uint32_t n, uint16_t flags) {
   if (m == 0 || m > n || ((flags & ZZIP_FLAG_RUNS) == 0 && m != n) || k > m || primary < 1 || primary > m)
     return Fail(ZZIP_ERR_ARG);
 
-  TZZipArray<uint8_t> sorted(m);
-  if (!sorted) return Fail(ZZIP_ERR_MEMORY);
+  // Blocks below 2^24 bytes are decoded straight into the links the inverse sort walks.
+  const bool linked = m < ZZIP_MAX_LINKED;
+  TZZipArray<uint8_t> sorted;
+  TZZipArray<uint32_t> links;
+  if (linked ? !links.Reset(m) : !sorted.Reset(m)) return Fail(ZZIP_ERR_MEMORY);
   uint32_t counts[256];
-  const int32_t decoded = ZZipDecodeStreams(block + 27, a, block + 31 + a, b, m, k, param, sorted.Get(), counts);
+  const uint8_t* const literals = block + 27;
+  const uint8_t* const symbols = block + 31 + a;
+  const int32_t decoded =
+      linked ? ZZipDecodeStreamsLinks(literals, a, symbols, b, m, k, param, links.Get(), counts)
+             : ZZipDecodeStreams(literals, a, symbols, b, m, k, param, sorted.Get(), counts);
   if (decoded <= 0) return Fail(decoded < 0 ? ZZIP_ERR_MEMORY : ZZIP_ERR_CHECK);
 
   // The packed streams are used up: the block is free for the output.
@@ -145,8 +152,11 @@ int32_t ExpandCoded(uint8_t* block, uint32_t len, uint32_t n, uint16_t flags) {
     if (!unsorted.Reset(m)) return Fail(ZZIP_ERR_MEMORY);
     dst = unsorted.Get();
   }
-  if (!ZZipBlockUnsort(sorted.Get(), m, primary, counts, dst)) return Fail(ZZIP_ERR_MEMORY);
+  const bool unsortedOk = linked ? ZZipBlockUnsortLinks(links.Get(), m, primary, counts, dst)
+                                 : ZZipBlockUnsort(sorted.Get(), m, primary, counts, dst);
+  if (!unsortedOk) return Fail(ZZIP_ERR_MEMORY);
   sorted.Reset(0);
+  links.Reset(0);
   if (mode == ZZIP_MODE_CALLS || mode == ZZIP_MODE_REVERSED) ZZipReverse(dst, m);
   if (mode == ZZIP_MODE_CALLS) ZZipCallsDecode(dst, m);
   if ((flags & ZZIP_FLAG_RUNS) && !ZZipRunsDecode(dst, m, block, n)) return Fail(ZZIP_ERR_CHECK);

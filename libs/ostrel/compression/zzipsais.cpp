@@ -102,9 +102,15 @@ void InduceL(const T* s, int32_t* sa, int32_t n, int32_t k, const int32_t* start
 // S-type suffixes, right to left. Within bucket c the S-type entries fill from the end, so the
 // scanned entry is S-type when it lies at or past the bucket's fill mark. With markLms an S-type
 // entry whose predecessor is L-type (an LMS suffix) is left complemented for CollectLms.
+//
+// Each entry is final once the scan reaches it, and its preceding symbol is read anyway: with
+// bwt, that symbol goes to bwt[i], which saves the block sort a pass of its own over the text in
+// suffix order. The slot of suffix 0, which has no preceding symbol, is returned (-1 if none).
 template <bool markLms, class T>
-void InduceS(const T* s, int32_t* sa, int32_t n, int32_t k, const int32_t* start, int32_t* b) {
+int32_t InduceS(const T* s, int32_t* sa, int32_t n, int32_t k, const int32_t* start, int32_t* b,
+                uint8_t* bwt = nullptr) {
   std::copy_n(start + 1, k, b);
+  int32_t zeroSlot = -1;
   for (int32_t i = n - 1; i >= 0; --i) {
     if (i >= 2 * kAhead) {
       const int32_t ahead = sa[i - 2 * kAhead];
@@ -112,12 +118,19 @@ void InduceS(const T* s, int32_t* sa, int32_t n, int32_t k, const int32_t* start
     }
     if (i >= kAhead) PrefetchBucket(s, sa[i - kAhead] - 1, b);
     const int32_t j = sa[i] - 1;
-    if (j < 0) continue;
+    if (j < 0) {
+      zeroSlot = i;
+      continue;
+    }
     const T c0 = s[j], c1 = s[j + 1];
+    if constexpr (sizeof(T) == 1) {
+      if (bwt) bwt[i] = c0;
+    }
     const bool isS = i >= b[c1];
     if (c0 < c1 || (c0 == c1 && isS)) sa[--b[c0]] = j;
     else if (markLms && isS) sa[i] = ~sa[i];
   }
+  return zeroSlot;
 }
 
 // Whether a[0, len) and b[0, len) are equal. Most substrings are short: a call of memcmp for
@@ -137,10 +150,13 @@ int32_t CollectLms(int32_t* sa, int32_t n) {
   return m;
 }
 
+// With bwt (bytes only), also the symbol before each sorted suffix, as InduceS gives it, and in
+// *zeroSlot the slot of suffix 0.
 template <class T>
-bool Sais(const T* s, int32_t* sa, int32_t n, int32_t k) {
+bool Sais(const T* s, int32_t* sa, int32_t n, int32_t k, uint8_t* bwt = nullptr, int32_t* zeroSlot = nullptr) {
   if (n <= 1) {
     if (n == 1) sa[0] = 0;
+    if (zeroSlot) *zeroSlot = 0;
     return true;
   }
   CTypes t;
@@ -206,9 +222,14 @@ bool Sais(const T* s, int32_t* sa, int32_t n, int32_t k) {
     sa[--b[s[p]]] = p;
   }
   InduceL(s, sa, n, k, start.Get(), b.Get());
-  InduceS<false>(s, sa, n, k, start.Get(), b.Get());
+  const int32_t zero = InduceS<false>(s, sa, n, k, start.Get(), b.Get(), bwt);
+  if (zeroSlot) *zeroSlot = zero;
   return true;
 }
 }  // namespace
 
 bool ZZipSuffixArray(const uint8_t* s, int32_t* sa, int32_t n) { return Sais<uint8_t>(s, sa, n, 256); }
+
+bool ZZipSuffixArrayBwt(const uint8_t* s, int32_t* sa, int32_t n, uint8_t* bwt, int32_t* zeroSlot) {
+  return Sais<uint8_t>(s, sa, n, 256, bwt, zeroSlot);
+}

@@ -146,8 +146,8 @@ class CFreqModel {
 
   template <uint32_t V>
   [[gnu::always_inline]] uint32_t Code(CZZipEncoder& enc, uint32_t sym) {
-    const uint32_t total = m_Total, range = enc.Range();
-    enc.EncodeCut(Cut(range, CumAt(sym), total), Cut(range, CumAt(sym + 1), total));
+    const uint64_t unit = UnitOf(enc.Range(), m_Total);
+    enc.EncodeCut(Cut(CumAt(sym), unit), Cut(CumAt(sym + 1), unit));
     Update<V>(sym);
     return sym;
   }
@@ -155,6 +155,7 @@ class CFreqModel {
   template <uint32_t V>
   [[gnu::always_inline]] uint32_t Code(CZZipDecoder& dec) {
     const uint32_t total = m_Total;
+    const uint64_t unit = UnitOf(dec.Range(), total);
     const __m128i target = _mm_set1_epi16(static_cast<int16_t>(dec.Target(total)));
     // The symbol is the number of cum[1..n-1] at or below the target; cum[n] and the padding
     // behind it lie above. Count the lanes above it (each compare gives -1), in two sums so
@@ -166,8 +167,7 @@ class CFreqModel {
     const __m128i sums = _mm_sad_epu8(_mm_add_epi16(above[0], above[1]), _mm_setzero_si128());
     const uint32_t sym =
         V * 8 - static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_add_epi64(sums, _mm_srli_si128(sums, 8))));
-    const uint32_t range = dec.Range();
-    dec.DecodeCut(Cut(range, CumAt(sym), total), Cut(range, CumAt(sym + 1), total));
+    dec.DecodeCut(Cut(CumAt(sym), unit), Cut(CumAt(sym + 1), unit));
     Update<V>(sym);
     return sym;
   }
@@ -182,10 +182,12 @@ class CFreqModel {
   __m128i* VectorAt(uint32_t v) { return reinterpret_cast<__m128i*>(m_Slots + 8) + v; }
   __m128i Vector(uint32_t v) { return _mm_load_si128(VectorAt(v)); }
 
-  // range * cum / total, as the coder would compute it.
-  uint32_t Cut(uint32_t range, uint32_t cum, uint32_t total) const {
-    return zzipcoder::CReciprocals::Scale(range, m_Recip.Fraction(cum, total));
-  }
+  // The interval's share of one count, range / total: worked out while the symbol is still being
+  // found, it leaves one product for each cut point to wait for.
+  uint64_t UnitOf(uint32_t range, uint32_t total) const { return m_Recip.Fraction(range, total); }
+  // range * cum / total, as the coder would compute it (the same product as range times cum's
+  // fraction of the total).
+  static uint32_t Cut(uint32_t cum, uint64_t unit) { return zzipcoder::CReciprocals::Scale(cum, unit); }
 
   template <uint32_t V>
   [[gnu::always_inline]] void Update(uint32_t sym) {
@@ -298,9 +300,17 @@ constexpr uint32_t kOverflowCheck = 1u << 16;
   return !litBits.Overflow() && !symBits.Overflow();
 }
 
+// Where the decoded bytes go: out as they are, or links as the inverse block sort takes them
+// (see ZZipBlockUnsortLinks), which saves it a pass.
+struct SDecodeOut {
+  uint8_t* bytes;
+  uint32_t* links;
+};
+
+template <bool kLinks>
 [[gnu::always_inline]] inline int32_t DecodeStreams(const uint8_t* literalIn, size_t literalLen,
                                                    const uint8_t* symbolIn, size_t symbolLen, uint32_t m, uint32_t k,
-                                                   uint8_t param, uint8_t* out, uint32_t counts[256]) {
+                                                   uint8_t param, SDecodeOut out, uint32_t counts[256]) {
   if (k > m) return 0;
   // Literal i is decoded in step i, and the move-to-front step of a symbol 2 takes literal j,
   // j being the number of 2s before it: never one not yet decoded. A damaged stream may hold more
@@ -327,8 +337,12 @@ constexpr uint32_t kOverflowCheck = 1u << 16;
       lits[i] = static_cast<uint8_t>(v);
     }
     const uint8_t c = sym == 2 ? mtf.Decode(lits[std::min(twos++, k)]) : mtf.Near(sym);
-    out[i] = c;
-    ++counts[c];
+    if constexpr (kLinks) {
+      out.links[i] = counts[c]++ << 8 | c;
+    } else {
+      out.bytes[i] = c;
+      ++counts[c];
+    }
   }
   return twos == k && !outOfRange;
 }
@@ -348,14 +362,20 @@ __attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t EncodeCloned
   return EncodeStreams(block, m, param, literalOut, literalRoom, symbolOut, symbolRoom, result);
 }
 
+template <bool kLinks>
 int32_t DecodePlain(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen, uint32_t m,
-                    uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]) {
-  return DecodeStreams(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
+                    uint32_t k, uint8_t param, SDecodeOut out, uint32_t counts[256]) {
+  return DecodeStreams<kLinks>(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
 }
 __attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t DecodeCloned(
     const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen, uint32_t m, uint32_t k,
-    uint8_t param, uint8_t* out, uint32_t counts[256]) {
-  return DecodeStreams(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
+    uint8_t param, SDecodeOut out, uint32_t counts[256]) {
+  return DecodeStreams<false>(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
+}
+__attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t DecodeLinksCloned(
+    const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen, uint32_t m, uint32_t k,
+    uint8_t param, SDecodeOut out, uint32_t counts[256]) {
+  return DecodeStreams<true>(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
 }
 }  // namespace
 
@@ -369,8 +389,15 @@ int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8
 
 int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
                           uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]) {
-  return (g_PlainOnly ? DecodePlain : DecodeCloned)(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out,
-                                                     counts);
+  return (g_PlainOnly ? DecodePlain<false> : DecodeCloned)(literalIn, literalLen, symbolIn, symbolLen, m, k, param,
+                                                            {out, nullptr}, counts);
+}
+
+int32_t ZZipDecodeStreamsLinks(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
+                               uint32_t m, uint32_t k, uint8_t param, uint32_t* links, uint32_t counts[256]) {
+  if (m >= 1u << 24) return 0;  // the ranks take 24 bits
+  return (g_PlainOnly ? DecodePlain<true> : DecodeLinksCloned)(literalIn, literalLen, symbolIn, symbolLen, m, k,
+                                                                param, {nullptr, links}, counts);
 }
 
 uint8_t ZZipChooseParam(uint32_t, uint32_t) { return 5 | 3 << 3 | 2 << 6; }

@@ -30,6 +30,11 @@ int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8
 int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
                           uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]);
 
+// The same, but byte i goes to links[i] as (the number of equal bytes before it) << 8 | byte, the
+// form ZZipBlockUnsortLinks takes. 0 also for m of 2^24 or more.
+int32_t ZZipDecodeStreamsLinks(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
+                               uint32_t m, uint32_t k, uint8_t param, uint32_t* links, uint32_t counts[256]);
+
 // Keeps the coders to their build for any x86-64 even where the processor offers more (for tests:
 // both builds must give the same).
 void ZZipKeepToPlainX86(bool keep);

@@ -138,3 +138,59 @@ TEST(ZZipSortTest, UnsortOfLargeBlocksAndOfBlocksThatAreNoSortedBlock) {
     EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t c) { return c <= 3; })) << p;
   }
 }
+
+TEST(ZZipSortTest, SuffixArrayWithSortedBlockMatchesBoth) {
+  for (const Bytes& s : Samples()) {
+    if (s.empty()) continue;
+    const int32_t n = static_cast<int32_t>(s.size());
+    std::vector<int32_t> sa(s.size());
+    Bytes bwt(s.size());
+    int32_t zero = -1;
+    ASSERT_TRUE(ZZipSuffixArrayBwt(s.data(), sa.data(), n, bwt.data(), &zero));
+    const std::vector<int32_t> want = NaiveSuffixArray(s);
+    EXPECT_EQ(sa, want);
+    ASSERT_TRUE(zero >= 0 && zero < n);
+    EXPECT_EQ(sa[static_cast<size_t>(zero)], 0);
+    for (int32_t i = 0; i < n; ++i) {
+      if (i == zero) continue;
+      EXPECT_EQ(bwt[static_cast<size_t>(i)], s[static_cast<size_t>(want[static_cast<size_t>(i)] - 1)]);
+    }
+  }
+}
+
+// Links as the stream decoder makes them: the count of equal bytes before each, above the byte.
+std::vector<uint32_t> LinksOf(const Bytes& l, uint32_t counts[256]) {
+  std::fill_n(counts, 256, 0);
+  std::vector<uint32_t> links;
+  for (uint8_t c : l) links.push_back(counts[c]++ << 8 | c);
+  return links;
+}
+
+TEST(ZZipSortTest, UnsortFromLinksMatchesUnsortForBlocksAndDamagedIndexes) {
+  std::vector<Bytes> inputs = Samples();
+  std::mt19937 rng(5);
+  Bytes large(200000);
+  for (auto& c : large) c = static_cast<uint8_t>("xyzzy"[rng() % 5]);
+  inputs.push_back(large);
+  for (const Bytes& s : inputs) {
+    if (s.empty()) continue;
+    const uint32_t n = static_cast<uint32_t>(s.size());
+    Bytes l(s.size());
+    uint32_t primary = 0, counts[256];
+    ASSERT_TRUE(ZZipBlockSort(s.data(), n, l.data(), &primary));
+    const std::vector<uint32_t> links = LinksOf(l, counts);
+    Bytes out(s.size());
+    ASSERT_TRUE(ZZipBlockUnsortLinks(links.data(), n, primary, counts, out.data()));
+    EXPECT_EQ(out, s);
+    // Any other index gives the same as the inverse from the bytes.
+    for (uint32_t p : {1u, n / 2 + 1, n}) {
+      ASSERT_TRUE(ZZipBlockUnsortLinks(links.data(), n, p, counts, out.data()));
+      EXPECT_EQ(out, Unsort(l, p)) << p;
+    }
+  }
+  uint32_t counts[256];
+  const std::vector<uint32_t> links = LinksOf(B("annbaa"), counts);
+  Bytes out(6);
+  EXPECT_FALSE(ZZipBlockUnsortLinks(links.data(), 6, 0, counts, out.data()));
+  EXPECT_FALSE(ZZipBlockUnsortLinks(links.data(), 6, 7, counts, out.data()));
+}
