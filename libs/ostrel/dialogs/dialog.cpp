@@ -3,22 +3,13 @@
 #include <algorithm>
 
 #include "ostrel/base/xstring.h"
-#include "ostrel/controls/button.h"
-#include "ostrel/controls/checkbox.h"
-#include "ostrel/controls/combobox.h"
 #include "ostrel/controls/container.h"
-#include "ostrel/controls/edit.h"
 #include "ostrel/controls/groupbox.h"
-#include "ostrel/controls/listbox.h"
 #include "ostrel/controls/menu.h"
-#include "ostrel/controls/multiedit.h"
 #include "ostrel/controls/progress.h"
 #include "ostrel/controls/radiobutton.h"
-#include "ostrel/controls/scrolltext.h"
-#include "ostrel/controls/slider.h"
 #include "ostrel/controls/static.h"
-#include "ostrel/controls/timeout.h"
-#include "ostrel/controls/url.h"
+#include "ostrel/dialogs/dialogkinds.h"
 #include "ostrel/dialogs/frame.h"
 #include "ostrel/dialogs/titlebar.h"
 #include "ostrel/dialogs/winctrl.h"
@@ -27,61 +18,6 @@
 #include "ostrel/system/globals.h"
 
 namespace {
-constexpr int32_t kStaticOwnId = 1004;
-
-struct SKind {
-  const char* m_Word;
-  int32_t m_Type;
-  const char* m_Kind;  // as the diagnostics name it
-};
-constexpr SKind kKinds[] = {
-    {"Static", GUICTRL_STATIC, "static"},
-    {"Button", GUICTRL_BUTTON, "button"},
-    {"ControlContainer", GUICTRL_CONTAINER, "controlcontainer"},
-    {"Progress", GUICTRL_PROGRESS, "progress"},
-    {"URL", GUICTRL_URL, "URL"},
-    {"Listbox", GUICTRL_LISTBOX, "listbox"},
-    {"Combobox", GUICTRL_COMBOBOX, "combobox"},
-    {"Slider", GUICTRL_SLIDER, "slider"},
-    {"Scrolltext", GUICTRL_SCROLLTEXT, "scrolltext"},
-    {"Timeout", GUICTRL_TIMEOUT, "timeout"},
-    {"Edit", GUICTRL_EDIT, "edit"},
-    {"MultiEdit", GUICTRL_MULTIEDIT, "multiedit"},
-    {"Menu", GUICTRL_MENU, "menu"},
-    {"Checkbox", GUICTRL_CHECKBOX, "checkbox"},
-    {"Radio", GUICTRL_RADIO, "radio button"},
-    {"Groupbox", GUICTRL_GROUPBOX, "groupbox"},
-};
-
-const SKind* KindOf(const char* word) {
-  if (!word) return nullptr;
-  for (const SKind& k : kKinds)
-    if (xStricmp(k.m_Word, word) == 0) return &k;
-  return nullptr;
-}
-
-CControlBase* NewControl(int32_t type) {
-  switch (type) {
-    case GUICTRL_STATIC: return new CStatic;
-    case GUICTRL_BUTTON: return new CButton;
-    case GUICTRL_CONTAINER: return new CControlContainer;
-    case GUICTRL_PROGRESS: return new CProgress;
-    case GUICTRL_URL: return new CURL;
-    case GUICTRL_LISTBOX: return new CListbox;
-    case GUICTRL_COMBOBOX: return new CCombobox;
-    case GUICTRL_SLIDER: return new CSlider;
-    case GUICTRL_SCROLLTEXT: return new CScrollText;
-    case GUICTRL_TIMEOUT: return new CTimeout;
-    case GUICTRL_EDIT: return new CEdit;
-    case GUICTRL_MULTIEDIT: return new CMultiEdit;
-    case GUICTRL_MENU: return new CMenu;
-    case GUICTRL_CHECKBOX: return new CCheckbox;
-    case GUICTRL_RADIO: return new CRadiobutton;
-    case GUICTRL_GROUPBOX: return new CGroupbox;
-    default: return nullptr;
-  }
-}
-
 // Four bitmaps from values 0-3 of the current item.
 bool GetBitmaps(CResData* res, CBitmap* bm[4]) {
   for (int32_t i = 0; i < 4; ++i) {
@@ -100,25 +36,6 @@ int32_t GetColorSets(CResData* res, TCntrlColor* sets[4]) {
   return -1;
 }
 
-// Lists and combo boxes take an entry made from the control, or else from the text; 0 when the
-// parent is neither or nothing could be made.
-int32_t AddEntry(CControlBase* list, CControlBase* entry, const char* text) {
-  if (auto* l = dynamic_cast<CListbox*>(list)) return entry ? l->Add(entry) : l->Add(text);
-  if (auto* c = dynamic_cast<CCombobox*>(list)) return entry ? c->Add(entry) : c->Add(text);
-  return 0;
-}
-
-bool ReadRect(CResData* res, int32_t first, int32_t* r, int32_t count = 4) {
-  for (int32_t i = 0; i < count; ++i)
-    if (!res->GetLong(first + i, &r[i])) return false;
-  return true;
-}
-
-// Kinds whose chunks hold child control chunks.
-bool IsParentKind(int32_t type) {
-  return type == GUICTRL_CONTAINER || type == GUICTRL_MENU || type == GUICTRL_GROUPBOX || type == GUICTRL_LISTBOX ||
-         type == GUICTRL_COMBOBOX;
-}
 }  // namespace
 
 CDialog::~CDialog() {
@@ -155,7 +72,7 @@ int32_t CDialog::Create(CResData* res, int32_t id, TWinCallback callback, int32_
   res->FirstItem();
   int32_t r[4];
   uint32_t winFlags = 0;
-  if (!res->FindItem("Create") || !ReadRect(res, 1, r) || !res->GetResFlags(5, &winFlags)) {
+  if (!res->FindItem("Create") || !DialogReadValues(res, 1, r) || !res->GetResFlags(5, &winFlags)) {
     xprintf("Unable to get the create data for \"%s\"", name);
     res->ExitChunk();
     return 0;
@@ -220,7 +137,7 @@ void CDialog::Place(TGuiCtrl* record, CControlBase* parent) {
   CControlBase* c = record->m_pCntrl;
   if (!parent)
     AddCntrl(c, ADDCNTRL_LAST);
-  else if (AddEntry(parent, c, nullptr))
+  else if (DialogAddEntry(parent, c, nullptr))
     m_ListEntries.push_back(c);
   else if (auto* menu = dynamic_cast<CMenu*>(parent))
     menu->Add(c, -1);
@@ -243,7 +160,7 @@ int32_t CDialog::GetCntrl(CResData* res, CControlBase* parent) {
       return 0;
     }
     const char* text = res->GetString(1);
-    if (!text || !ReadRect(res, 2, r) || !res->GetResFlags(6, &f)) {
+    if (!text || !DialogReadValues(res, 2, r) || !res->GetResFlags(6, &f)) {
       xprintf("Unable to get the create data for \"%s\"", name);
       return 0;
     }
@@ -261,12 +178,12 @@ int32_t CDialog::GetCntrl(CResData* res, CControlBase* parent) {
     xprintf("Unable to get the cntrl create data for \"%s\"", name ? name : "");
     return 0;
   }
-  const SKind* kind = KindOf(word);
+  const SDialogKind* kind = DialogKindOf(word);
   if (!kind) {
     xprintf("Unable to get the cntrl create data for \"%s\"", name);
     return 0;
   }
-  auto* record = new TGuiCtrl{kind->m_Type, ctrlId, NewControl(kind->m_Type)};
+  auto* record = new TGuiCtrl{kind->m_Type, ctrlId, DialogNewControl(kind->m_Type)};
   if (!res->EnterChunk()) {
     delete record->m_pCntrl;
     delete record;
@@ -275,17 +192,8 @@ int32_t CDialog::GetCntrl(CResData* res, CControlBase* parent) {
   res->FirstItem();
   int32_t ok = ReadControl(res, kind->m_Type, name, record->m_pCntrl);
   if (ok && kind->m_Type != GUICTRL_GROUPBOX) ok = GetCommon(res, record->m_pCntrl, name, kind->m_Kind);
-  if (ok && (kind->m_Type == GUICTRL_CHECKBOX || kind->m_Type == GUICTRL_RADIO))
-    ok = ReadPart(res, "Caption", static_cast<CToggleBase*>(record->m_pCntrl)->GetCaption(), name,
-                  "Unable to get the flags for \"%s\" textfield", "static");
-  if (ok && kind->m_Type == GUICTRL_SLIDER) {
-    auto* slider = static_cast<CSlider*>(record->m_pCntrl);
-    ok = ReadPart(res, "Up", slider->GetUpButton(), name, "Unable to get the flags for \"%s\" up button", "button") &&
-         ReadPart(res, "Down", slider->GetDownButton(), name, "Unable to get the flags for \"%s\" down button",
-                  "button") &&
-         ReadPart(res, "Drag", slider->GetThumb(), name, "Unable to get the flags for \"%s\" drag button", "button");
-  }
-  if (ok && IsParentKind(kind->m_Type)) {
+  if (ok) ok = ReadKindParts(res, kind->m_Type, name, record->m_pCntrl);
+  if (ok && DialogIsParentKind(kind->m_Type)) {
     // The parent goes first so that its children follow it in the window.
     Place(record, parent);
     record = nullptr;
@@ -309,7 +217,7 @@ int32_t CDialog::ReadChildren(CResData* res, CControlBase* parent) {
     const char* kw = res->GetKeyword();
     if (res->IsComment() || !kw) continue;
     if (parent && xStricmp(kw, "Create") == 0) continue;
-    if (parent && xStricmp(kw, "Text") == 0 && AddEntry(parent, nullptr, res->GetString(0))) continue;
+    if (parent && xStricmp(kw, "Text") == 0 && DialogAddEntry(parent, nullptr, res->GetString(0))) continue;
     // A group box holds radio buttons and nothing else.
     if (dynamic_cast<CGroupbox*>(parent) &&
         (xStrcmp(kw, "{") != 0 || res->GetNumStrings() < 2 || xStricmp(res->GetString(0), "Radio") != 0)) {
@@ -319,203 +227,6 @@ int32_t CDialog::ReadChildren(CResData* res, CControlBase* parent) {
     if (!GetCntrl(res, parent)) return 0;
   }
   return 1;
-}
-
-int32_t CDialog::ReadControl(CResData* res, int32_t type, const char* name, CControlBase* control) {
-  int32_t r[4];
-  uint32_t f = 0;
-  int16_t key = 0;
-  if (!res->FindItem("Create")) {
-    if (type == GUICTRL_PROGRESS || type == GUICTRL_TIMEOUT || type == GUICTRL_EDIT)
-      xprintf("\"Create\" keyword missing for %s cntrl (\"%s\")",
-              type == GUICTRL_EDIT ? "edit" : type == GUICTRL_TIMEOUT ? "timeout" : "progress", name);
-    else
-      xprintf("Unable to get the cntrl create data for \"%s\"", name);
-    return 0;
-  }
-  const char* text = res->GetString(0);
-  bool ok = true;
-  switch (type) {
-    case GUICTRL_STATIC:
-      ok = text && ReadRect(res, 1, r) && res->GetResFlags(5, &f);
-      if (ok) static_cast<CStatic*>(control)->Create(text, r[0], r[1], r[2], r[3], f);
-      break;
-    case GUICTRL_BUTTON:
-      ok = text && ReadRect(res, 1, r) && res->GetHotkey(5, &key) && res->GetResFlags(6, &f);
-      if (ok) static_cast<CButton*>(control)->Create(0, text, r[0], r[1], r[2], r[3], key, f);
-      break;
-    case GUICTRL_CONTAINER:
-      ok = text && ReadRect(res, 1, r) && res->GetHotkey(5, &key) && res->GetResFlags(6, &f);
-      if (ok) static_cast<CControlContainer*>(control)->Create(0, text, r[0], r[1], r[2], r[3], key, f);
-      break;
-    case GUICTRL_PROGRESS:
-      ok = ReadRect(res, 0, r) && res->GetResFlags(4, &f);
-      if (ok) static_cast<CProgress*>(control)->Create(0, r[0], r[1], r[2], r[3], f);
-      break;
-    case GUICTRL_URL: {
-      const char* address = res->GetString(1);
-      ok = text && address && ReadRect(res, 2, r) && res->GetHotkey(6, &key) && res->GetResFlags(7, &f);
-      if (ok) ok = static_cast<CURL*>(control)->Create(0, text, address, r[0], r[1], r[2], r[3], key, f) != 0;
-      break;
-    }
-    case GUICTRL_LISTBOX:
-    case GUICTRL_COMBOBOX: {
-      // The children take their ids from the list's, so it is created with its own.
-      int32_t id = 0, n = 0, state = 0;
-      const bool combo = type == GUICTRL_COMBOBOX;
-      ok = ReadRect(res, 0, r) && res->GetLong(4, &n) && (!combo || res->GetHotkey(5, &key)) &&
-           res->GetResFlags(6, &f) && res->GetResId(name, &id);
-      if (ok && combo) ok = static_cast<CCombobox*>(control)->Create(id, r[0], r[1], r[2], r[3], n, key, f) != 0;
-      if (ok && !combo) ok = static_cast<CListbox*>(control)->Create(id, r[0], r[1], r[2], r[3], n, f) != 0;
-      if (ok && combo && res->GetString(7)) ok = res->GetResFlags(7, &state) && control->SetState(state) >= 0;
-      break;
-    }
-    case GUICTRL_SLIDER: {
-      int32_t v[4], id = 0;
-      ok = ReadRect(res, 0, r) && ReadRect(res, 4, v) && res->GetResFlags(8, &f) && res->GetResId(name, &id);
-      // Made with its own id: the parts take theirs from it.
-      if (ok) static_cast<CSlider*>(control)->Create(id, r[0], r[1], r[2], r[3], v[0], v[1], v[2], v[3], f);
-      break;
-    }
-    case GUICTRL_SCROLLTEXT: {
-      int32_t pixels = 0;
-      ok = text && ReadRect(res, 1, r) && res->GetLong(5, &pixels) && res->GetResFlags(6, &f);
-      ok = ok && static_cast<CScrollText*>(control)->Create(text, r[0], r[1], r[2], r[3], pixels, f) &&
-           ReadScrollItems(res, control);
-      // It keeps the static's id; its record carries the define's.
-      if (ok) return 1;
-      break;
-    }
-    case GUICTRL_TIMEOUT: {
-      int32_t v[3];
-      ok = ReadRect(res, 0, r) && ReadRect(res, 4, v, 3) && res->GetResFlags(7, &f);
-      ok = ok && static_cast<CTimeout*>(control)->Create(0, r[0], r[1], r[2], r[3], v[0], v[1], v[2], f);
-      break;
-    }
-    case GUICTRL_EDIT:
-    case GUICTRL_MULTIEDIT:
-      if (!ReadEdit(res, type, name, control)) return 0;
-      break;
-    case GUICTRL_MENU: {
-      int32_t delay[2];
-      const char* direction = res->GetString(7);
-      const char* mode = res->GetString(8);
-      ok = text && ReadRect(res, 1, r) && ReadRect(res, 5, delay, 2) && direction && mode && res->GetHotkey(9, &key) &&
-           res->GetResFlags(10, &f);
-      if (!ok) break;
-      auto* menu = static_cast<CMenu*>(control);
-      if (res->FindItem("BaseLine")) {
-        int32_t baseLine = 0;
-        if (!res->GetLong(0, &baseLine)) {
-          xprintf("Unable to get the baseline value for \"%s\" Menu ctrl", name);
-          return 0;
-        }
-        menu->SetBaseLine(baseLine);
-      }
-      menu->Create(0, text, r[0], r[1], r[2], r[3], delay[0], delay[1], direction, mode, key, f);
-      break;
-    }
-    case GUICTRL_CHECKBOX:
-    case GUICTRL_RADIO: {
-      int32_t offset = 0;
-      ok = text && ReadRect(res, 1, r) && res->GetLong(5, &offset) && res->GetHotkey(6, &key) && res->GetResFlags(7, &f);
-      if (ok && type == GUICTRL_RADIO)
-        static_cast<CRadiobutton*>(control)->Create(0, text, r[0], r[1], r[2], r[3], offset, key, f);
-      else if (ok)
-        static_cast<CCheckbox*>(control)->Create(0, text, r[0], r[1], r[2], r[3], offset, key, f);
-      break;
-    }
-    case GUICTRL_GROUPBOX:
-      ok = text && ReadRect(res, 1, r) && res->GetResFlags(5, &f);
-      if (ok) static_cast<CGroupbox*>(control)->Create(0, text, r[0], r[1], r[2], r[3], f);
-      break;
-    default:
-      ok = false;
-  }
-  if (!ok) {
-    xprintf("Unable to get the cntrl create data for \"%s\"", name);
-    return 0;
-  }
-  int32_t id = 0;
-  res->GetResId(name, &id);
-  control->SetID(id);
-  return 1;
-}
-
-int32_t CDialog::ReadScrollItems(CResData* res, CControlBase* control) {
-  auto* marquee = static_cast<CScrollText*>(control);
-  for (res->FirstItem(); res->ItemExists(); res->NextItem(0)) {
-    const char* kw = res->GetKeyword();
-    if (!kw || res->IsComment()) continue;
-    if (xStricmp(kw, "Text") == 0) {
-      const char* text = res->GetString(0);
-      if (!text || !marquee->SetText(text)) return 0;
-    } else if (xStricmp(kw, "Delay") == 0) {
-      uint32_t delay = 0;
-      if (!res->GetULong(0, &delay)) return 0;
-      marquee->Start(delay);
-    }
-  }
-  return 1;
-}
-
-int32_t CDialog::ReadEdit(CResData* res, int32_t type, const char* name, CControlBase* control) {
-  // The scroll bars take the field's id at creation, so the id is known before.
-  const char* text = res->GetString(0);
-  int32_t r[4], size = 0, id = 0;
-  uint32_t f = 0;
-  if (!text || !ReadRect(res, 1, r) || !res->GetLong(5, &size) || !res->GetResFlags(6, &f)) {
-    if (type == GUICTRL_EDIT)
-      xprintf("\"Create\" keyword missing for edit cntrl (\"%s\")", name);
-    else
-      xprintf("Unable to get the cntrl create data for \"%s\"", name);
-    return 0;
-  }
-  res->GetResId(name, &id);
-  if (type == GUICTRL_EDIT)
-    static_cast<CEdit*>(control)->Create(id, text, r[0], r[1], r[2], r[3], size, f);
-  else
-    static_cast<CMultiEdit*>(control)->Create(id, text, r[0], r[1], r[2], r[3], size, f);
-  int32_t state = 0;
-  if (res->GetNumStrings() > 7) {
-    if (!res->GetResFlags(7, &state)) {
-      xprintf("Unable to get the cntrl create data for \"%s\"", name);
-      return 0;
-    }
-    control->SetState(state);
-  }
-  if (type == GUICTRL_EDIT && res->FindItem("ValidCharacters")) {
-    const char* stringName = res->GetString(0);
-    const char* valid = stringName ? res->GetResString(stringName, nullptr) : nullptr;
-    if (!valid) {
-      xprintf("Unable to get the ValidCharacters string in the \"%s\"  ctrl", name);
-      return 0;
-    }
-    static_cast<CEdit*>(control)->SetValidCharacters(valid);
-  }
-  return 1;
-}
-
-int32_t CDialog::ReadPart(CResData* res, const char* word, CControlBase* part, const char* name,
-                          const char* flagsError, const char* kind) {
-  res->FirstItem();
-  if (!part || !res->FindItem("{", word)) return 1;
-  if (!res->EnterChunk()) return 0;
-  res->FirstItem();
-  int32_t ok = 1;
-  if (res->FindItem("Flags")) {
-    uint32_t f = 0;
-    if (res->GetResFlags(0, &f)) {
-      part->RemoveFlag(0xFFFF);
-      part->SetFlag(f);
-    } else {
-      xprintf(flagsError, name);
-      ok = 0;
-    }
-  }
-  if (ok) ok = GetCommon(res, part, name, kind);
-  res->ExitChunk();
-  return ok;
 }
 
 int32_t CDialog::GetCommon(CResData* res, CControlBase* control, const char* name, const char* kind) {

@@ -74,6 +74,8 @@ class CDialog : public CWindow {
   // sixteen flag bits of the part, then its common keys of the kind.
   int32_t ReadPart(CResData* res, const char* word, CControlBase* part, const char* name, const char* flagsError,
                    const char* kind);
+  // The sub-chunks of composite kinds (a toggle's caption, a slider's buttons).
+  int32_t ReadKindParts(CResData* res, int32_t type, const char* name, CControlBase* control);
   // "Text" and "Delay" items of a scrolling text, in chunk order.
   int32_t ReadScrollItems(CResData* res, CControlBase* control);
   TGuiCtrl* FindGuiCtrl(int32_t id) const;
