@@ -1,7 +1,5 @@
 // What the dialog reader knows of each control kind: its word in scripts, how it is made, and
 // how its "Create" values and kind-specific items are read.
-#include <algorithm>
-
 #include "ostrel/base/xstring.h"
 #include "ostrel/controls/button.h"
 #include "ostrel/controls/checkbox.h"
