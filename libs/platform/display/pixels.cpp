@@ -1,8 +1,13 @@
 #include "platform/display/pixels.h"
 
 #include <algorithm>
-#include <vector>
+#include <cstddef>
 #include <cstring>
+#include <vector>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 namespace {
 inline uint32_t Expand5(uint32_t v) { return (v << 3) | (v >> 2); }
@@ -14,8 +19,32 @@ inline uint32_t LoadLittle32(const uint8_t* p) {
          (static_cast<uint32_t>(p[3]) << 24);
 }
 
-void Bgr24ToXrgb(const uint8_t* src, int32_t count, uint32_t* dst) {
+#if defined(__x86_64__) || defined(__i386__)
+// Four pixels per byte shuffle: their bytes already stand in 0x00RRGGBB's order, each only lacks
+// its zero byte. About four times the plain loop's speed; processors without the instruction
+// take the plain loop. Returns the pixels done.
+__attribute__((target("ssse3"))) int32_t Bgr24ToXrgbShuffled(const uint8_t* src, int32_t count, uint32_t* dst) {
+  const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
   int32_t i = 0;
+  // 16 bytes read for 12 used: only while 6 pixels or more are left, so no read passes the row.
+  for (; i + 6 <= count; i += 4) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_shuffle_epi8(v, spread));
+  }
+  return i;
+}
+
+int32_t Bgr24ToXrgbFast(const uint8_t* src, int32_t count, uint32_t* dst) {
+  static const bool shuffle = __builtin_cpu_supports("ssse3");
+  return shuffle ? Bgr24ToXrgbShuffled(src, count, dst) : 0;
+}
+#else
+int32_t Bgr24ToXrgbFast(const uint8_t*, int32_t, uint32_t*) { return 0; }
+#endif
+
+void Bgr24ToXrgb(const uint8_t* src, int32_t count, uint32_t* dst) {
+  int32_t i = Bgr24ToXrgbFast(src, count, dst);
+  src += static_cast<ptrdiff_t>(i) * 3;
   // Four pixels are three little-endian words: blue, green, red of each pixel in turn, so each
   // 0x00RRGGBB is a shifted piece of one word or two. No byte past the row's end is read.
   for (; i + 4 <= count; i += 4, src += 12) {

@@ -160,7 +160,7 @@ TEST(PixelRows, EveryFormatAndRowLengthConvertsEachPixelAlone) {
     palette[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i * 7)};
   for (EPixelFormat format : {EPixelFormat::Indexed8, EPixelFormat::Rgb555, EPixelFormat::Rgb565, EPixelFormat::Bgr24}) {
     const int32_t bpp = PlatformBytesPerPixel(format);
-    for (int32_t count = 0; count < 10; ++count) {
+    for (int32_t count = 0; count < 40; ++count) {
       SCOPED_TRACE(::testing::Message() << bpp << " bytes, " << count << " pixels");
       // Exactly the row's bytes, so that a read past its end is seen by the sanitizers.
       std::vector<uint8_t> row(static_cast<size_t>(count * bpp));
