@@ -63,9 +63,9 @@ void CScreenBase::FillRect(int32_t x, int32_t y, int32_t width, int32_t height, 
     uint8_t px[3];
     xMakeTargetPixel(t, colour, px);
     // One row filled, then copied to the others.
-    const uint8_t* first = t.At(r.left, r.top);
+    uint8_t* first = t.At(r.left, r.top);
     const int32_t width = r.right - r.left + 1;
-    xFillPixelRow(t.At(r.left, r.top), px, t.BytesPerPixel, width);
+    xFillPixelRow(first, px, t.BytesPerPixel, width);
     const auto rowBytes = static_cast<size_t>(width) * static_cast<size_t>(t.BytesPerPixel);
     for (int32_t row = r.top + 1; row <= r.bottom; ++row) std::memcpy(t.At(r.left, row), first, rowBytes);
   }

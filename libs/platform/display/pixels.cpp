@@ -194,9 +194,9 @@ void PlatformStretchToXrgb(const TDisplayFramebuffer& fb, const TDisplayColour* 
   if (width == 0 || out.height < 1) return;
   const SStretchColumns columns = StretchColumns(fb, target, out);
   const int32_t bpp = PlatformBytesPerPixel(fb.format);
-  std::vector<uint32_t> line;
-  if (fb.format != EPixelFormat::Bgr24) line.resize(static_cast<size_t>(columns.offset.back() + 1));
-  auto* previous = static_cast<uint8_t*>(nullptr);
+  const bool bgr24 = fb.format == EPixelFormat::Bgr24;
+  std::vector<uint32_t> line(bgr24 ? 0 : static_cast<size_t>(columns.offset.back() + 1));
+  uint8_t* previous = nullptr;
   int64_t shown = -1;
   for (int32_t row = 0; row < out.height; ++row) {
     auto* rowStart = reinterpret_cast<uint8_t*>(dst) + row * dstPitch;
@@ -208,7 +208,7 @@ void PlatformStretchToXrgb(const TDisplayFramebuffer& fb, const TDisplayColour* 
     }
     const uint8_t* src = fb.pixels + sy * fb.pitch + static_cast<int64_t>(columns.first) * bpp;
     auto* words = reinterpret_cast<uint32_t*>(rowStart);
-    if (line.empty()) {
+    if (bgr24) {
       StretchBgr24Row(src, columns, orBits, words);
     } else {
       PlatformPixelsToXrgb(src, fb.format, palette, static_cast<int32_t>(line.size()), line.data());
