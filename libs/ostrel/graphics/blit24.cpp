@@ -34,12 +34,12 @@ class CKeyedCopy24 {
  public:
   explicit CKeyedCopy24(uint32_t key) : m_Key(key) {
 #if defined(__SSE2__)
-    // The key repeated every three bytes, at the phase of each vector of a 48-byte block.
-    alignas(16) uint8_t pattern[48];
-    for (int32_t i = 0; i < 48; ++i) pattern[i] = static_cast<uint8_t>(key >> (8 * (i % 3)));
-    m_K0 = _mm_load_si128(reinterpret_cast<const __m128i*>(pattern));
-    m_K1 = _mm_load_si128(reinterpret_cast<const __m128i*>(pattern + 16));
-    m_K2 = _mm_load_si128(reinterpret_cast<const __m128i*>(pattern + 32));
+    // The key repeated every three bytes, at the phase of each vector of a 48-byte block, built
+    // from 8-byte halves: every glyph pays for this, most never fill a vector.
+    const uint64_t p0 = Repeated(key), p1 = Repeated(key >> 8 | key << 16), p2 = Repeated(key >> 16 | key << 8);
+    m_K0 = _mm_set_epi64x(static_cast<int64_t>(p2), static_cast<int64_t>(p0));  // bytes 0, 8
+    m_K1 = _mm_set_epi64x(static_cast<int64_t>(p0), static_cast<int64_t>(p1));  // bytes 16, 24
+    m_K2 = _mm_set_epi64x(static_cast<int64_t>(p1), static_cast<int64_t>(p2));  // bytes 32, 40
 #endif
   }
 
@@ -71,6 +71,14 @@ class CKeyedCopy24 {
       Blend(out + 1, b, keep >> 16);
       Blend(out + 2, c, keep >> 32);
     }
+    // Narrow rows (glyphs): five pixels a step in one vector whose sixteenth byte stays as it
+    // is, so only while six pixels or more are left.
+    for (; x + 6 <= w; x += 5, s += 15, d += 15) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+      const uint32_t eq = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, m_K0)));
+      const uint32_t keyed = eq & (eq >> 1) & (eq >> 2) & 0x1249;  // bit 3i: pixel i is the key
+      Blend(reinterpret_cast<__m128i*>(d), a, keyed | keyed << 1 | keyed << 2 | 0x8000);
+    }
 #endif
     for (; x < w; ++x, s += 3, d += 3)
       if (xLoad24(s) != m_Key) std::memcpy(d, s, 3);
@@ -84,6 +92,12 @@ class CKeyedCopy24 {
                        static_cast<int64_t>(kByteMasks[keepBits & 0xFF]));
     const __m128i old = _mm_loadu_si128(out);
     _mm_storeu_si128(out, _mm_or_si128(_mm_and_si128(keep, old), _mm_andnot_si128(keep, src)));
+  }
+
+  // Eight bytes of the key's three, repeated from its first byte on.
+  static uint64_t Repeated(uint32_t key) {
+    const uint64_t k = key & 0xFFFFFFu;
+    return k | k << 24 | k << 48;
   }
 
   __m128i m_K0, m_K1, m_K2;

@@ -1,6 +1,7 @@
 // Rectangle fills and darkening, lines and their clipping, straight into the screen buffer.
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "ostrel/graphics/bitmap.h"
 #include "ostrel/screens/drawtarget.h"
@@ -11,6 +12,18 @@ constexpr int32_t kOutBelow = 1, kOutAbove = 2, kOutRight = 4, kOutLeft = 8;
 constexpr int32_t kShadeLevels = SHADE_LEVELS - 1;  // 31: the darkest level
 
 int32_t Percent(int32_t percent) { return std::clamp(percent, 0, 100); }
+
+// A horizontal or vertical line, cut to the target's clip: the pixels a stepped line would set.
+void DrawStraightLine(const TDrawTarget& t, int32_t x1, int32_t y1, int32_t x2, int32_t y2, const uint8_t* px) {
+  const int32_t left = std::max(std::min(x1, x2), t.Clip.left), right = std::min(std::max(x1, x2), t.Clip.right);
+  const int32_t top = std::max(std::min(y1, y2), t.Clip.top), bottom = std::min(std::max(y1, y2), t.Clip.bottom);
+  if (left > right || top > bottom) return;
+  if (top == bottom) {
+    xFillPixelRow(t.At(left, top), px, t.BytesPerPixel, right - left + 1);
+    return;
+  }
+  for (int32_t y = top; y <= bottom; ++y) xPutPixelBytes(t.At(left, y), px, t.BytesPerPixel);
+}
 }  // namespace
 
 bool CScreenBase::ScreenTarget(TDrawTarget& t) {
@@ -49,10 +62,12 @@ void CScreenBase::FillRect(int32_t x, int32_t y, int32_t width, int32_t height, 
   if (r.Intersect(&area, &t.Clip)) {
     uint8_t px[3];
     xMakeTargetPixel(t, colour, px);
-    for (int32_t row = r.top; row <= r.bottom; ++row) {
-      uint8_t* p = t.At(r.left, row);
-      for (int32_t col = r.left; col <= r.right; ++col, p += t.BytesPerPixel) xPutPixelBytes(p, px, t.BytesPerPixel);
-    }
+    // One row filled, then copied to the others.
+    uint8_t* first = t.At(r.left, r.top);
+    const int32_t width = r.right - r.left + 1;
+    xFillPixelRow(first, px, t.BytesPerPixel, width);
+    const auto rowBytes = static_cast<size_t>(width) * static_cast<size_t>(t.BytesPerPixel);
+    for (int32_t row = r.top + 1; row <= r.bottom; ++row) std::memcpy(t.At(r.left, row), first, rowBytes);
   }
   ReleaseScreenBuffer();
 }
@@ -135,6 +150,12 @@ void CScreenBase::DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const
   if (!ScreenTarget(t)) return;
   uint8_t px[3];
   xMakeTargetPixel(t, colour, px);
+  if (x1 == x2 || y1 == y2) {
+    // The frames and bevels of the controls: straight runs, no stepping.
+    DrawStraightLine(t, x1, y1, x2, y2, px);
+    ReleaseScreenBuffer();
+    return;
+  }
   const int32_t adx = std::abs(x2 - x1), ady = std::abs(y2 - y1);
   const bool alongX = ady <= adx;
   // Start at the end with the smaller coordinate on the major axis.

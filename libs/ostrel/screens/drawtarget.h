@@ -54,8 +54,30 @@ inline void xMakeTargetPixel(const TDrawTarget& t, const TRGBA& c, uint8_t out[3
   }
 }
 
+// Fixed-size copies: a memcpy of a run-time size is a library call for every pixel.
 inline void xPutPixelBytes(uint8_t* p, const uint8_t* px, int32_t bytesPerPixel) {
-  std::memcpy(p, px, static_cast<size_t>(bytesPerPixel));
+  switch (bytesPerPixel) {
+    case 1: p[0] = px[0]; break;
+    case 2: std::memcpy(p, px, 2); break;
+    default: std::memcpy(p, px, 3); break;
+  }
+}
+
+// count pixels of the one colour px from p on.
+inline void xFillPixelRow(uint8_t* p, const uint8_t* px, int32_t bytesPerPixel, int32_t count) {
+  if (count < 1) return;
+  if (bytesPerPixel == 1) {
+    std::memset(p, px[0], static_cast<size_t>(count));
+    return;
+  }
+  // The first pixel, then copies of what is written so far, doubling each time.
+  const size_t total = static_cast<size_t>(count) * static_cast<size_t>(bytesPerPixel);
+  xPutPixelBytes(p, px, bytesPerPixel);
+  for (size_t done = static_cast<size_t>(bytesPerPixel); done < total;) {
+    const size_t n = std::min(done, total - done);
+    std::memcpy(p + done, p, n);
+    done += n;
+  }
 }
 
 inline uint32_t xLoad16(const uint8_t* p) { return static_cast<uint32_t>(p[0] | (p[1] << 8)); }

@@ -228,10 +228,8 @@ bool CHeadlessDisplay::PresentScaled(const TDisplayFramebuffer& fb, const TDispl
   for (int32_t i = 0; i < count; ++i) {
     TDisplayRect r;
     if (!PlatformScaleRect(fb, rects[i], target, m_SurfaceWidth, m_SurfaceHeight, r)) continue;
-    PlatformStretchToXrgb(fb, m_Palette, target, r, m_Stretched);
-    for (int32_t row = 0; row < r.height; ++row)
-      std::copy_n(m_Stretched.data() + static_cast<size_t>(row) * r.width, r.width,
-                  m_Surface.data() + static_cast<size_t>(r.y + row) * m_SurfaceWidth + r.x);
+    PlatformStretchToXrgb(fb, m_Palette, target, r, m_Surface.data() + static_cast<size_t>(r.y) * m_SurfaceWidth + r.x,
+                          static_cast<int64_t>(m_SurfaceWidth) * 4);
     m_Presented.push_back(r);
   }
   return true;

@@ -108,7 +108,6 @@ class CHeadlessDisplay : public CQueuedDisplay {
   int32_t m_PresentCount = 0;
   bool m_PresentFails = false;
   bool m_FullScreenVideo = false;
-  std::vector<uint32_t> m_Stretched;
   bool m_MousePresent = true;
   bool m_CursorAvailable[3] = {true, true, true};
   EDisplayCursor m_Cursor = EDisplayCursor::Arrow;

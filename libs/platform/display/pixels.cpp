@@ -1,13 +1,61 @@
 #include "platform/display/pixels.h"
 
 #include <algorithm>
-#include <bit>
+#include <cstddef>
 #include <cstring>
+#include <vector>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 namespace {
 inline uint32_t Expand5(uint32_t v) { return (v << 3) | (v >> 2); }
 inline uint32_t Expand6(uint32_t v) { return (v << 2) | (v >> 4); }
 inline uint32_t Xrgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
+
+inline uint32_t LoadLittle32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+         (static_cast<uint32_t>(p[3]) << 24);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// Four pixels per byte shuffle: their bytes already stand in 0x00RRGGBB's order, each only lacks
+// its zero byte. About four times the plain loop's speed; processors without the instruction
+// take the plain loop. Returns the pixels done.
+__attribute__((target("ssse3"))) int32_t Bgr24ToXrgbShuffled(const uint8_t* src, int32_t count, uint32_t* dst) {
+  const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  int32_t i = 0;
+  // 16 bytes read for 12 used: only while 6 pixels or more are left, so no read passes the row.
+  for (; i + 6 <= count; i += 4) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_shuffle_epi8(v, spread));
+  }
+  return i;
+}
+
+int32_t Bgr24ToXrgbFast(const uint8_t* src, int32_t count, uint32_t* dst) {
+  static const bool shuffle = __builtin_cpu_supports("ssse3");
+  return shuffle ? Bgr24ToXrgbShuffled(src, count, dst) : 0;
+}
+#else
+int32_t Bgr24ToXrgbFast(const uint8_t*, int32_t, uint32_t*) { return 0; }
+#endif
+
+void Bgr24ToXrgb(const uint8_t* src, int32_t count, uint32_t* dst) {
+  int32_t i = Bgr24ToXrgbFast(src, count, dst);
+  src += static_cast<ptrdiff_t>(i) * 3;
+  // Four pixels are three little-endian words: blue, green, red of each pixel in turn, so each
+  // 0x00RRGGBB is a shifted piece of one word or two. No byte past the row's end is read.
+  for (; i + 4 <= count; i += 4, src += 12) {
+    const uint32_t a = LoadLittle32(src), b = LoadLittle32(src + 4), c = LoadLittle32(src + 8);
+    dst[i] = a & 0xFFFFFFu;
+    dst[i + 1] = (a >> 24) | ((b & 0xFFFFu) << 8);
+    dst[i + 2] = (b >> 16) | ((c & 0xFFu) << 16);
+    dst[i + 3] = c >> 8;
+  }
+  for (; i < count; ++i, src += 3) dst[i] = Xrgb(src[2], src[1], src[0]);
+}
 }  // namespace
 
 int32_t PlatformBytesPerPixel(EPixelFormat format) {
@@ -47,20 +95,9 @@ void PlatformPixelsToXrgb(const uint8_t* src, EPixelFormat format, const TDispla
         dst[i] = Xrgb(Expand5((p >> 11) & 31), Expand6((p >> 5) & 63), Expand5(p & 31));
       }
       break;
-    case EPixelFormat::Bgr24: {
-      int32_t i = 0;
-      if constexpr (std::endian::native == std::endian::little) {
-        // Blue, green, red read as one word are already 0x00RRGGBB once the next pixel's byte is
-        // masked off; the last pixel has no next byte to read.
-        for (; i + 1 < count; ++i) {
-          uint32_t v;
-          std::memcpy(&v, src + 3 * i, sizeof v);
-          dst[i] = v & 0xFFFFFFu;
-        }
-      }
-      for (; i < count; ++i) dst[i] = Xrgb(src[3 * i + 2], src[3 * i + 1], src[3 * i]);
+    case EPixelFormat::Bgr24:
+      Bgr24ToXrgb(src, count, dst);
       break;
-    }
   }
 }
 
@@ -114,26 +151,70 @@ bool PlatformScaleRect(const TDisplayFramebuffer& fb, const TDisplayRect& rect, 
   return true;
 }
 
-void PlatformStretchToXrgb(const TDisplayFramebuffer& fb, const TDisplayColour* palette, const TDisplayRect& target,
-                           const TDisplayRect& out, std::vector<uint32_t>& pixels) {
+namespace {
+// The framebuffer columns a stretched rectangle shows, one per client column, counted from the
+// first of them.
+struct SStretchColumns {
+  int32_t first = 0;
+  std::vector<int32_t> offset;  // in framebuffer bytes for 24 bits, in pixels otherwise
+  size_t wordSafe = 0;          // 24 bits: the client columns before this one may read 4 bytes
+};
+
+SStretchColumns StretchColumns(const TDisplayFramebuffer& fb, const TDisplayRect& target, const TDisplayRect& out) {
+  SStretchColumns c;
   const auto width = static_cast<size_t>(out.width);
-  pixels.resize(width * static_cast<size_t>(out.height));
-  if (width == 0) return;
-  std::vector<int32_t> column(width);
+  c.offset.resize(width);
   for (size_t i = 0; i < width; ++i)
-    column[i] = static_cast<int32_t>(SourceCell(out.x + static_cast<int64_t>(i), target.x, fb.width, target.width));
-  const int32_t firstColumn = column.front();
+    c.offset[i] = static_cast<int32_t>(SourceCell(out.x + static_cast<int64_t>(i), target.x, fb.width, target.width));
+  c.first = c.offset.front();
+  const bool bytes = fb.format == EPixelFormat::Bgr24;
+  for (size_t i = 0; i < width; ++i) {
+    // Only the framebuffer's last column has no fourth byte after its three.
+    if (c.offset[i] < fb.width - 1) c.wordSafe = i + 1;
+    c.offset[i] = (c.offset[i] - c.first) * (bytes ? 3 : 1);
+  }
+  return c;
+}
+
+// A 24-bit row picked straight from the framebuffer: no converted copy of the row in between.
+void StretchBgr24Row(const uint8_t* src, const SStretchColumns& c, uint32_t orBits, uint32_t* words) {
+  const size_t width = c.offset.size();
+  size_t i = 0;
+  for (; i < c.wordSafe; ++i) words[i] = (LoadLittle32(src + c.offset[i]) & 0xFFFFFFu) | orBits;
+  for (; i < width; ++i) {
+    const uint8_t* p = src + c.offset[i];
+    words[i] = Xrgb(p[2], p[1], p[0]) | orBits;
+  }
+}
+}  // namespace
+
+void PlatformStretchToXrgb(const TDisplayFramebuffer& fb, const TDisplayColour* palette, const TDisplayRect& target,
+                           const TDisplayRect& out, uint32_t* dst, int64_t dstPitch, uint32_t orBits) {
+  const auto width = static_cast<size_t>(out.width);
+  if (width == 0 || out.height < 1) return;
+  const SStretchColumns columns = StretchColumns(fb, target, out);
   const int32_t bpp = PlatformBytesPerPixel(fb.format);
-  std::vector<uint32_t> line(static_cast<size_t>(column.back() - firstColumn + 1));
-  int64_t converted = -1;
+  const bool bgr24 = fb.format == EPixelFormat::Bgr24;
+  std::vector<uint32_t> line(bgr24 ? 0 : static_cast<size_t>(columns.offset.back() + 1));
+  uint8_t* previous = nullptr;
+  int64_t shown = -1;
   for (int32_t row = 0; row < out.height; ++row) {
+    auto* rowStart = reinterpret_cast<uint8_t*>(dst) + row * dstPitch;
     const int64_t sy = SourceCell(static_cast<int64_t>(out.y) + row, target.y, fb.height, target.height);
-    if (sy != converted) {
-      PlatformPixelsToXrgb(fb.pixels + sy * fb.pitch + static_cast<int64_t>(firstColumn) * bpp, fb.format, palette,
-                           static_cast<int32_t>(line.size()), line.data());
-      converted = sy;
+    if (sy == shown) {
+      // Enlarged: the row above shows the same framebuffer row.
+      std::memcpy(rowStart, previous, width * sizeof(uint32_t));
+      continue;
     }
-    uint32_t* dst = pixels.data() + static_cast<size_t>(row) * width;
-    for (size_t i = 0; i < width; ++i) dst[i] = line[static_cast<size_t>(column[i] - firstColumn)];
+    const uint8_t* src = fb.pixels + sy * fb.pitch + static_cast<int64_t>(columns.first) * bpp;
+    auto* words = reinterpret_cast<uint32_t*>(rowStart);
+    if (bgr24) {
+      StretchBgr24Row(src, columns, orBits, words);
+    } else {
+      PlatformPixelsToXrgb(src, fb.format, palette, static_cast<int32_t>(line.size()), line.data());
+      for (size_t i = 0; i < width; ++i) words[i] = line[static_cast<size_t>(columns.offset[i])] | orBits;
+    }
+    shown = sy;
+    previous = rowStart;
   }
 }

@@ -23,7 +23,8 @@ bool PlatformClipPresentRect(const TDisplayFramebuffer& fb, const TDisplayRect& 
 // when nothing is left.
 bool PlatformScaleRect(const TDisplayFramebuffer& fb, const TDisplayRect& rect, const TDisplayRect& target,
                        int32_t clientWidth, int32_t clientHeight, TDisplayRect& out);
-// The client rectangle out (from PlatformScaleRect) as 0x00RRGGBB words, rows out.width apart,
-// into pixels (resized to fit). Each framebuffer row it needs is converted once.
+// The client rectangle out (from PlatformScaleRect) as 0x00RRGGBB words, each or-ed with
+// orBits, into rows dstPitch bytes apart from dst on. Each framebuffer row it needs is converted
+// once.
 void PlatformStretchToXrgb(const TDisplayFramebuffer& fb, const TDisplayColour* palette, const TDisplayRect& target,
-                           const TDisplayRect& out, std::vector<uint32_t>& pixels);
+                           const TDisplayRect& out, uint32_t* dst, int64_t dstPitch, uint32_t orBits = 0);

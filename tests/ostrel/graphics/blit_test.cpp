@@ -224,6 +224,35 @@ TEST_F(PixelWorkers, EveryDepthPairKeyAndClip) {
   }
 }
 
+// Keyed copies between equal 24-bit layouts take vectors of sixteen or five pixels and single
+// pixels by the row's width: every width, against the reference and the pixels beside the row.
+TEST_F(PixelWorkers, KeyedEqualLayoutsAtEveryWidth) {
+  constexpr int32_t kW = 50, kH = 3;
+  CPalette pal;
+  CBitmap src, dst;
+  MakeSide(src, {24, PIXELFORMAT_RGB24}, kW, kH, pal);
+  MakeSide(dst, {24, PIXELFORMAT_RGB24}, kW, kH, pal);
+  FillSource(src, 11);
+  const TBltWorker worker = xGetBltWorker(24, 24);
+  ASSERT_NE(worker, nullptr);
+  for (int32_t w = 1; w <= 45; ++w) {
+    SCOPED_TRACE(w);
+    FillSource(dst, 99);
+    const std::vector<uint8_t> before(dst.m_pData, dst.m_pData + dst.m_Pitch * kH);
+    CRect sc(0, 0, kW - 1, kH - 1), dc(0, 0, kW - 1, kH - 1);
+    const TPixelBuffer s = {src.m_pData, src.m_Pitch, src.m_pPalette, src.Format(), &sc};
+    const TPixelBuffer d = {dst.m_pData, dst.m_Pitch, dst.m_pPalette, dst.Format(), &dc};
+    ASSERT_EQ(worker(s, 1, 0, w, kH, BLT_MODE_KEY, 0, d, 2, 0), 1);
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        const std::vector<uint8_t> was(before.begin() + y * dst.m_Pitch + x * 3,
+                                       before.begin() + y * dst.m_Pitch + x * 3 + 3);
+        const bool inside = x >= 2 && x < 2 + w;
+        ASSERT_EQ(Raw(dst, x, y), inside ? Expected(src, x - 1, y, dst, was, true) : was) << x << "," << y;
+      }
+  }
+}
+
 TEST_F(PixelWorkers, SixteenToEightLooksUpTheInverseTable) {
   CPalette pal;
   RandomPalette(pal, 300);

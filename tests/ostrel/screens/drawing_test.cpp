@@ -150,6 +150,30 @@ TEST_P(Drawing, LinesAreClippedAndRejected) {
       }
 }
 
+TEST_P(Drawing, StraightLinesSetExactlyTheirRunInsideTheClip) {
+  const TRGBA white(255, 255, 255);
+  struct SCase {
+    int32_t x1, y1, x2, y2;
+    CRect expected;  // the pixels set, with the clip 5..40 x 3..30
+  };
+  const SCase cases[] = {
+      {7, 4, 39, 4, CRect(7, 4, 39, 4)},      {39, 6, 7, 6, CRect(7, 6, 39, 6)},      // either way along x
+      {9, 3, 9, 30, CRect(9, 3, 9, 30)},      {11, 30, 11, 3, CRect(11, 3, 11, 30)},  // either way along y
+      {-50, 8, 500, 8, CRect(5, 8, 40, 8)},   {12, -9, 12, 99, CRect(12, 3, 12, 30)},  // cut at both ends
+      {-9000, 2, 9000, 2, CRect(0, 0, -1, -1)}, {41, 0, 41, 47, CRect(0, 0, -1, -1)},  // beside the clip
+  };
+  for (const SCase& k : cases) {
+    SCOPED_TRACE(::testing::Message() << k.x1 << "," << k.y1 << " - " << k.x2 << "," << k.y2);
+    S().SetClip(0, 0, kW - 1, kH - 1);
+    S().FillRect(0, 0, kW, kH, TRGBA(0, 0, 0));
+    S().SetClip(5, 3, 40, 30);
+    S().DrawLine(k.x1, k.y1, k.x2, k.y2, white);
+    for (int32_t y = 0; y < kH; ++y)
+      for (int32_t x = 0; x < kW; ++x)
+        ASSERT_EQ(RawScreen(x, y) == Raw(white), k.expected.IsPntInRect(x, y) != 0) << x << "," << y;
+  }
+}
+
 TEST_P(Drawing, BitmapsOnTheScreenByDepthAndKey) {
   // A 24-bit picture with the key (magenta) in its first pixel.
   CBitmap pic;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/display/headless.h"
+#include "platform/display/pixels.h"
 
 namespace {
 constexpr uint32_t kUntouched = 0x010203;
@@ -132,4 +133,70 @@ TEST_F(Stretch, RefusedPresentsAndFills) {
   d.CloseWindow();
   EXPECT_FALSE(d.FillClient({0, 0, 4, 4}, {0, 0, 0}));
   EXPECT_FALSE(d.PresentScaled(pic.fb, &whole, 1, target));
+}
+
+namespace {
+// Each pixel format's word for the pixel at p, by the formats' own rules.
+uint32_t ReferenceXrgb(EPixelFormat format, const uint8_t* p, const TDisplayColour* palette) {
+  auto expand5 = [](uint32_t v) { return (v << 3) | (v >> 2); };
+  const uint32_t w = p[0] | (format == EPixelFormat::Indexed8 ? 0u : static_cast<uint32_t>(p[1]) << 8);
+  switch (format) {
+    case EPixelFormat::Indexed8: {
+      const TDisplayColour& c = palette[p[0]];
+      return static_cast<uint32_t>(c.red) << 16 | c.green << 8 | c.blue;
+    }
+    case EPixelFormat::Rgb555: return expand5((w >> 10) & 31) << 16 | expand5((w >> 5) & 31) << 8 | expand5(w & 31);
+    case EPixelFormat::Rgb565:
+      return expand5(w >> 11) << 16 | (((w >> 5) & 63) << 2 | ((w >> 5) & 63) >> 4) << 8 | expand5(w & 31);
+    case EPixelFormat::Bgr24: return static_cast<uint32_t>(p[2]) << 16 | p[1] << 8 | p[0];
+  }
+  return 0;
+}
+}  // namespace
+
+TEST(PixelRows, EveryFormatAndRowLengthConvertsEachPixelAlone) {
+  TDisplayColour palette[256];
+  for (int32_t i = 0; i < 256; ++i)
+    palette[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i * 7)};
+  for (EPixelFormat format : {EPixelFormat::Indexed8, EPixelFormat::Rgb555, EPixelFormat::Rgb565, EPixelFormat::Bgr24}) {
+    const int32_t bpp = PlatformBytesPerPixel(format);
+    for (int32_t count = 0; count < 40; ++count) {
+      SCOPED_TRACE(::testing::Message() << bpp << " bytes, " << count << " pixels");
+      // Exactly the row's bytes, so that a read past its end is seen by the sanitizers.
+      std::vector<uint8_t> row(static_cast<size_t>(count * bpp));
+      for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<uint8_t>(i * 37 + 11);
+      std::vector<uint32_t> words(static_cast<size_t>(count) + 1, 0xDEADBEEF);
+      PlatformPixelsToXrgb(row.data(), format, palette, count, words.data());
+      for (int32_t i = 0; i < count; ++i)
+        ASSERT_EQ(words[static_cast<size_t>(i)], ReferenceXrgb(format, row.data() + i * bpp, palette)) << i;
+      EXPECT_EQ(words.back(), 0xDEADBEEFu);
+    }
+  }
+}
+
+TEST_F(Stretch, EveryFormatShowsItsNearestSourcePixel) {
+  TDisplayColour palette[256];
+  for (int32_t i = 0; i < 256; ++i)
+    palette[i] = {static_cast<uint8_t>(i * 3), static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i)};
+  const int32_t fbWidth = 7, fbHeight = 5, clientWidth = 20, clientHeight = 14;
+  for (EPixelFormat format : {EPixelFormat::Indexed8, EPixelFormat::Rgb555, EPixelFormat::Rgb565, EPixelFormat::Bgr24}) {
+    const int32_t bpp = PlatformBytesPerPixel(format);
+    // Rows without padding in a buffer of exactly their size: the last pixel ends the buffer.
+    std::vector<uint8_t> bytes(static_cast<size_t>(fbWidth * bpp * fbHeight));
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 53 + 5);
+    const TDisplayFramebuffer fb{bytes.data(), fbWidth * bpp, fbWidth, fbHeight, format};
+    for (const TDisplayRect target : {TDisplayRect{1, 2, 17, 11}, TDisplayRect{3, 1, 5, 3}, TDisplayRect{0, 0, 7, 14}}) {
+      SCOPED_TRACE(::testing::Message() << bpp << " bytes, target " << target.width << "x" << target.height);
+      Open(clientWidth, clientHeight);
+      d.SetPalette(0, 256, palette);
+      const TDisplayRect whole{0, 0, fbWidth, fbHeight};
+      ASSERT_TRUE(d.PresentScaled(fb, &whole, 1, target));
+      for (int32_t y = target.y; y < target.y + target.height; ++y)
+        for (int32_t x = target.x; x < target.x + target.width; ++x) {
+          const int32_t sx = (x - target.x) * fbWidth / target.width, sy = (y - target.y) * fbHeight / target.height;
+          const uint8_t* p = bytes.data() + static_cast<size_t>(sy * fbWidth * bpp + sx * bpp);
+          ASSERT_EQ(d.Pixel(x, y), ReferenceXrgb(format, p, palette)) << x << "," << y;
+        }
+    }
+  }
 }

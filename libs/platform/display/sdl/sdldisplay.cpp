@@ -310,8 +310,15 @@ bool CSdlDisplay::PresentScaled(const TDisplayFramebuffer& fb, const TDisplayRec
     for (int32_t i = 0; i < count; ++i) {
       TDisplayRect r;
       if (!PlatformScaleRect(fb, rects[i], target, surface->w, surface->h, r)) continue;
-      PlatformStretchToXrgb(fb, m_Palette, target, r, m_Staging);
-      if (!WriteXrgb(surface, r, m_Staging.data())) return false;
+      if (DirectFormat(surface)) {
+        // Straight into the surface, with no staging copy.
+        PlatformStretchToXrgb(fb, m_Palette, target, r, reinterpret_cast<uint32_t*>(SurfaceAt(surface, r.x, r.y)),
+                              surface->pitch, OpaqueBits(surface));
+      } else {
+        m_Staging.resize(static_cast<size_t>(r.width) * static_cast<size_t>(r.height));
+        PlatformStretchToXrgb(fb, m_Palette, target, r, m_Staging.data(), static_cast<int64_t>(r.width) * 4);
+        if (!WriteXrgb(surface, r, m_Staging.data())) return false;
+      }
       m_Shown.push_back({r.x, r.y, r.width, r.height});
     }
     return true;
