@@ -222,7 +222,29 @@ void CDialogStage::Freeze() {
   for (const auto& d : m_Dialogs) d->StaticWindowCntrls(1);
 }
 
-int32_t CDialogStage::Frame() { return xHandler(); }
+int32_t CDialogStage::Frame() {
+  RepaintUncovered();
+  return xHandler();
+}
+
+void CDialogStage::RepaintUncovered() {
+  CScreenBase* screen = glb ? glb->m_pCurrentScreen : nullptr;
+  if (!screen) return;
+  m_LastRects.resize(m_Dialogs.size());
+  for (size_t i = 0; i < m_Dialogs.size(); ++i) {
+    CRect before = m_LastRects[i];
+    const CRect now = m_Dialogs[i]->GetRect();
+    m_LastRects[i] = now;
+    if (before.IsNull() || before.IsEqual(&now)) continue;
+    screen->FillRect(before.left, before.top, before.right - before.left + 1, before.bottom - before.top + 1,
+                     TRGBA(0, 0, 0));
+    screen->AddShadowArea(before.left, before.top, before.right + 1, before.bottom + 1);
+    for (const auto& d : m_Dialogs) {
+      CRect other = d->GetRect(), overlap;
+      if (overlap.Intersect(&other, &before)) d->Validate();
+    }
+  }
+}
 
 bool CDialogStage::Capture(TRgbImage* image, int32_t margin) const {
   CScreenBase* screen = glb ? glb->m_pCurrentScreen : nullptr;

@@ -44,7 +44,8 @@ class CDialogStage {
   void Freeze();
   // The define names of the script's window sections, in script order.
   std::vector<std::string> WindowNames();
-  // One pass of the loop.
+  // One pass of the loop. The stage keeps no persistent page, so what a moved window uncovers
+  // is painted black again here, and the windows it overlapped are drawn anew.
   int32_t Frame();
   // The screen as RGB; with margin >= 0 only the dialogs' rectangles and that margin around them.
   bool Capture(TRgbImage* image, int32_t margin) const;
@@ -60,11 +61,14 @@ class CDialogStage {
   // The record of control id in the open dialogs, or null.
   TGuiCtrl* Find(int32_t id);
   bool AddLine(const char* control, const char* text);
+  void RepaintUncovered();
 
   bool m_Started = false;
   CResData m_Base;
   CResData m_Script;
   std::vector<std::unique_ptr<CDialog>> m_Dialogs;
+  // Where each dialog stood at the last frame.
+  std::vector<CRect> m_LastRects;
   // Line colours: multi-line edits keep pointers to them.
   std::deque<TRGBA> m_LineColours;
   std::string m_Error;

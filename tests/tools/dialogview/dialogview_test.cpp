@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogstage.h"
 #include "support/png.h"
 #include "support/spawnedchild.h"
 #include "support/tempdir.h"
@@ -193,4 +194,34 @@ TEST(DialogView, FailuresWriteNoPicture) {
     EXPECT_NE(RunViewer(args), 0) << (args.empty() ? "" : args.back());
     EXPECT_EQ(ReadWholeFile(png), "");
   }
+}
+
+namespace {
+// 0x00RRGGBB of a pixel of the stage's screen.
+uint32_t StagePixel(const CDialogStage& stage, int32_t x, int32_t y) {
+  TRgbImage image;
+  if (!stage.Capture(&image, -1)) return 0xFFFFFFFF;
+  return Pixel(image, x, y);
+}
+}  // namespace
+
+TEST(DialogStage, AMovedWindowLeavesNoTrailBehind) {
+  CDialogStage stage;
+  ASSERT_TRUE(stage.Start(800, 600, true)) << stage.Error();
+  ASSERT_TRUE(stage.Load(VORRIN_DIST_DIR, kSample)) << stage.Error();
+  ASSERT_TRUE(stage.Open({})) << stage.Error();
+  for (int i = 0; i < 3; ++i) stage.Frame();
+  CDialog& dialog = *stage.Dialogs().front();
+  const CRect before = dialog.GetRect();
+  const uint32_t corner = StagePixel(stage, before.left + 2, before.top + 2);
+  ASSERT_NE(corner, 0u) << "the window is drawn";
+  // Moved right by half its width: its old left half lies bare.
+  const int32_t shift = (before.right - before.left) / 2;
+  dialog.SetPos(before.left + shift, before.top);
+  for (int i = 0; i < 2; ++i) stage.Frame();
+  const CRect after = dialog.GetRect();
+  ASSERT_GT(after.left, before.left + shift / 2);
+  for (int32_t y = before.top; y <= before.bottom; y += 7)
+    for (int32_t x = before.left; x < after.left; x += 5) ASSERT_EQ(StagePixel(stage, x, y), 0u) << x << "," << y;
+  EXPECT_EQ(StagePixel(stage, after.left + 2, after.top + 2), corner) << "the window stands drawn at its new place";
 }
