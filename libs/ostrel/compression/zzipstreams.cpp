@@ -207,14 +207,14 @@ class CFreqModel {
 
   template <uint32_t V>
   [[gnu::always_inline]] void Update(uint32_t sym) {
-    // cum[i] grows for sym < i <= n, that is lane i - 1 from sym up to n - 1.
+    // cum[i] grows for sym < i, that is lane i - 1 from sym up; the padding behind cum[n] stays
+    // where the sums saturate.
     const __m128i inc = _mm_set1_epi16(static_cast<int16_t>(m_Inc));
     const __m128i below = _mm_set1_epi16(static_cast<int16_t>(sym - 1));
-    const __m128i end = _mm_set1_epi16(static_cast<int16_t>(m_N));
     __m128i lane = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
     for (uint32_t v = 0; v < V; ++v) {
-      const __m128i grows = _mm_and_si128(_mm_cmpgt_epi16(lane, below), _mm_cmplt_epi16(lane, end));
-      _mm_store_si128(VectorAt(v), _mm_add_epi16(Vector(v), _mm_and_si128(grows, inc)));
+      const __m128i grows = _mm_cmpgt_epi16(lane, below);
+      _mm_store_si128(VectorAt(v), _mm_adds_epi16(Vector(v), _mm_and_si128(grows, inc)));
       lane = _mm_add_epi16(lane, _mm_set1_epi16(8));
     }
     m_Total += m_Inc;
