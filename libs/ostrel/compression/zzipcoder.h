@@ -105,21 +105,21 @@ class CZZipBitReader {
 };
 
 namespace zzipcoder {
-// x / total without a division, exact for x < 2^30 and totals up to ZZIP_CODER_MAX_TOTAL: the
-// error of the rounded-up reciprocal stays below 2^-14, less than 1 / total.
+// range * part / total without a division, exact for range * part < 2^30 and totals up to
+// ZZIP_CODER_MAX_TOTAL: the error of the rounded-up reciprocal stays below 2^-14, less than
+// 1 / total.
 class CReciprocals {
  public:
   CReciprocals() {
     m_R[0] = 0;
     for (uint32_t t = 1; t <= ZZIP_CODER_MAX_TOTAL; ++t) m_R[t] = (uint64_t{1} << 44) / t + 1;
   }
-  uint32_t Divide(uint32_t x, uint32_t total) const { return Scale(x, Fraction(1, total)); }
   // part / total as a fraction with 44 bits behind the point; Scale(range, it) is then exactly
-  // range * part / total, rounded down, for range * part < 2^30.
+  // range * part / total, rounded down.
   uint64_t Fraction(uint32_t part, uint32_t total) const { return part * m_R[total]; }
-  static uint32_t Scale(uint32_t range, uint64_t fraction) {
-    return static_cast<uint32_t>(static_cast<unsigned __int128>(range) * fraction >> 44);
-  }
+  // One 64-bit product suffices where range * part <= 2^16 * total (a range of the coder times a
+  // count, or the other way round): range * part * m_R[total] stays below 2^60 + 2^30.
+  static uint32_t Scale(uint32_t range, uint64_t fraction) { return static_cast<uint32_t>(range * fraction >> 44); }
 
  private:
   uint64_t m_R[ZZIP_CODER_MAX_TOTAL + 1];

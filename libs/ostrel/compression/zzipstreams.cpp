@@ -154,15 +154,36 @@ class CFreqModel {
 
   template <uint32_t V>
   [[gnu::always_inline]] uint32_t Code(CZZipDecoder& dec) {
-    const uint32_t total = m_Total;
-    const uint64_t unit = UnitOf(dec.Range(), total);
-    const __m128i target = _mm_set1_epi16(static_cast<int16_t>(dec.Target(total)));
-    // The symbol is the number of cum[1..n-1] at or below the target; cum[n] and the padding
-    // behind it lie above. Count the lanes above it (each compare gives -1), in two sums so
-    // that the adds do not wait on each other.
+    const uint32_t total = m_Total, range = dec.Range();
+    const uint64_t unit = UnitOf(range, total);
+    // The symbol is the number of cum[1..n-1] at or below the target ((offset + 1) * total - 1)
+    // / range; cum[n] and the padding behind it lie above. Count the lanes above it (each compare
+    // gives -1), in two sums so that the adds do not wait on each other.
     __m128i above[2] = {_mm_setzero_si128(), _mm_setzero_si128()};
-    for (uint32_t v = 0; v < V; ++v)
-      above[v & 1] = _mm_sub_epi16(above[v & 1], _mm_cmpgt_epi16(Vector(v), target));
+    if constexpr (V >= 8) {
+      // The large models: one division costs less than the products of all their counts.
+      const __m128i target = _mm_set1_epi16(static_cast<int16_t>(dec.Target(total)));
+      for (uint32_t v = 0; v < V; ++v) above[v & 1] = _mm_sub_epi16(above[v & 1], _mm_cmpgt_epi16(Vector(v), target));
+    } else {
+      // cum lies above the target where cum * range > goal = (offset + 1) * total - 1: comparing
+      // the products leaves no division to wait for. Each is below 2^31 and is taken in 16-bit
+      // halves (range may be 2^16 itself, which adds cum to the high half).
+      const uint32_t goal = (dec.Offset() + 1) * total - 1;
+      const __m128i flip = _mm_set1_epi16(INT16_MIN);  // unsigned order as signed
+      const __m128i goalHigh = _mm_set1_epi16(static_cast<int16_t>((goal >> 16) ^ 0x8000));
+      const __m128i goalLow = _mm_set1_epi16(static_cast<int16_t>((goal & 0xFFFF) ^ 0x8000));
+      const __m128i rangeLow = _mm_set1_epi16(static_cast<int16_t>(range));
+      const __m128i rangeHigh = _mm_set1_epi16(static_cast<int16_t>(0 - (range >> 16)));
+      for (uint32_t v = 0; v < V; ++v) {
+        const __m128i cum = Vector(v);
+        const __m128i high = _mm_xor_si128(
+            _mm_add_epi16(_mm_mulhi_epu16(cum, rangeLow), _mm_and_si128(cum, rangeHigh)), flip);
+        const __m128i low = _mm_xor_si128(_mm_mullo_epi16(cum, rangeLow), flip);
+        const __m128i gt = _mm_or_si128(_mm_cmpgt_epi16(high, goalHigh),
+                                        _mm_and_si128(_mm_cmpeq_epi16(high, goalHigh), _mm_cmpgt_epi16(low, goalLow)));
+        above[v & 1] = _mm_sub_epi16(above[v & 1], gt);
+      }
+    }
     // Each lane holds at most 16: add the bytes of each half, then the halves.
     const __m128i sums = _mm_sad_epu8(_mm_add_epi16(above[0], above[1]), _mm_setzero_si128());
     const uint32_t sym =
@@ -191,14 +212,14 @@ class CFreqModel {
 
   template <uint32_t V>
   [[gnu::always_inline]] void Update(uint32_t sym) {
-    // cum[i] grows for sym < i <= n, that is lane i - 1 from sym up to n - 1.
+    // cum[i] grows for sym < i, that is lane i - 1 from sym up; the padding behind cum[n] stays
+    // where the sums saturate.
     const __m128i inc = _mm_set1_epi16(static_cast<int16_t>(m_Inc));
     const __m128i below = _mm_set1_epi16(static_cast<int16_t>(sym - 1));
-    const __m128i end = _mm_set1_epi16(static_cast<int16_t>(m_N));
     __m128i lane = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
     for (uint32_t v = 0; v < V; ++v) {
-      const __m128i grows = _mm_and_si128(_mm_cmpgt_epi16(lane, below), _mm_cmplt_epi16(lane, end));
-      _mm_store_si128(VectorAt(v), _mm_add_epi16(Vector(v), _mm_and_si128(grows, inc)));
+      const __m128i grows = _mm_cmpgt_epi16(lane, below);
+      _mm_store_si128(VectorAt(v), _mm_adds_epi16(Vector(v), _mm_and_si128(grows, inc)));
       lane = _mm_add_epi16(lane, _mm_set1_epi16(8));
     }
     m_Total += m_Inc;
