@@ -23,14 +23,6 @@ namespace {
 // A name ends at white space, any control byte (a NUL too), or markup.
 bool NameEnd(char c) { return static_cast<unsigned char>(c) <= ' ' || c == '>' || c == '/' || c == '<'; }
 
-int32_t ReplaceCopy(char*& field, const char* text) {
-  char* copy = text ? xStrdup(text) : nullptr;
-  if (text && !copy) return 0;
-  xFree(field);
-  field = copy;
-  return 1;
-}
-
 }  // namespace
 
 int32_t xAppServerDocumentComplete(const char* text, uint32_t size, char*& root) {
@@ -78,7 +70,7 @@ CAppServerCommClient::~CAppServerCommClient() {
   xFree(m_pService);
 }
 
-int32_t CAppServerCommClient::SetService(const char* name) { return ReplaceCopy(m_pService, name); }
+int32_t CAppServerCommClient::SetService(const char* name) { return xStrReplace(m_pService, name); }
 
 void CAppServerCommClient::FreeBuffers() {
   xFree(m_pReceive);

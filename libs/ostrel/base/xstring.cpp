@@ -5,6 +5,7 @@
 #include <new>
 
 #include "ostrel/base/fastmem.h"
+#include "ostrel/base/types.h"
 
 void* xMemchr(const void* p, int c, size_t n) { return const_cast<void*>(std::memchr(p, c, n)); }
 int xMemcmp(const void* a, const void* b, size_t n) { return std::memcmp(a, b, n); }
@@ -117,6 +118,14 @@ char* xStrndup(const char* s, size_t n) {
 }
 
 char* xStrdup(const char* s) { return s ? xStrndup(s, std::strlen(s)) : nullptr; }
+
+int32_t xStrReplace(char*& field, const char* text) {
+  char* copy = xStrdup(text);
+  if (text && !copy) return 0;
+  xFree(field);
+  field = copy;
+  return 1;
+}
 
 int32_t xStrCntSet(const char* s, const char* set) {
   if (!s || !set) return 0;

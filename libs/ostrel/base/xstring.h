@@ -42,6 +42,9 @@ char* xStrcatVariableSTRING(char* dst, const char* text, const char* value);
 // New copies from the object allocation; free with xFree. Null gives null.
 char* xStrdup(const char* s);
 char* xStrndup(const char* s, size_t n);
+// Replaces the heap text in field (freed with xFree) by a copy of text; null clears it. 0, with
+// field unchanged, when the copy cannot be made.
+int32_t xStrReplace(char*& field, const char* text);
 int32_t xStrCntSet(const char* s, const char* set);
 char* xStrRemoveSet(char* s, const char* set);
 // Doubles every byte of src that is in set into dst; returns src untouched when there is nothing

@@ -28,14 +28,6 @@ constexpr char kRouting[] = "Routing data";
 // One relay step's read buffer; the library runs on one thread.
 uint8_t g_ReadBuffer[PROXY_READ_SIZE];
 
-int32_t ReplaceCopy(char*& field, const char* text) {
-  char* copy = text ? xStrdup(text) : nullptr;
-  if (text && !copy) return 0;
-  xFree(field);
-  field = copy;
-  return 1;
-}
-
 }  // namespace
 
 // ---- CProxyData ----
@@ -141,21 +133,21 @@ int32_t CProxyConnection::AddOutRules(CLList* rules) {
 
 int32_t CProxyConnection::SetIncomingEncryption(int32_t flag, const char* certificateFile, const char* keyFile) {
   m_IncomingEncryption = flag;
-  return ReplaceCopy(m_pCertificateFile, certificateFile) && ReplaceCopy(m_pKeyFile, keyFile);
+  return xStrReplace(m_pCertificateFile, certificateFile) && xStrReplace(m_pKeyFile, keyFile);
 }
 
 int32_t CProxyConnection::SetOnErrorForward(int32_t flag, const char* host, uint32_t port) {
   m_OnErrorForward = flag;
   m_ForwardPort = port;
-  return ReplaceCopy(m_pForwardHost, host);
+  return xStrReplace(m_pForwardHost, host);
 }
 
 int32_t CProxyConnection::SetServerInfo(const char* host, uint32_t port) {
   m_ServerPort = port;
-  return ReplaceCopy(m_pServerHost, host);
+  return xStrReplace(m_pServerHost, host);
 }
 
-int32_t CProxyConnection::SetClientInfo(const char* address) { return ReplaceCopy(m_pClientIp, address); }
+int32_t CProxyConnection::SetClientInfo(const char* address) { return xStrReplace(m_pClientIp, address); }
 
 int32_t CProxyConnection::Startup() {
   if (m_Started) return 1;

@@ -26,14 +26,6 @@ constexpr uint32_t kListenFailureWindowMs = 1800000;
 constexpr uint32_t kRelistenMs = 30001;
 constexpr uint32_t kInfoEveryMs = 60000;
 
-int32_t ReplaceCopy(char*& field, const char* text) {
-  char* copy = text ? xStrdup(text) : nullptr;
-  if (text && !copy) return 0;
-  xFree(field);
-  field = copy;
-  return 1;
-}
-
 void AppendLine(const char* file, const char* line) {
   if (!file || !*file) return;
   FILE* f = xCommOpenLog(file);
@@ -78,7 +70,7 @@ void CCommProxyServer::Log(const char* format, ...) {
 
 // ---- configuration ----
 
-int32_t CCommProxyServer::SetName(const char* name) { return ReplaceCopy(m_pName, name); }
+int32_t CCommProxyServer::SetName(const char* name) { return xStrReplace(m_pName, name); }
 
 int32_t CCommProxyServer::SetListenPort(uint32_t port) {
   if (port > 65535) return 0;
@@ -86,18 +78,18 @@ int32_t CCommProxyServer::SetListenPort(uint32_t port) {
   return 1;
 }
 
-int32_t CCommProxyServer::SetLogFile(const char* name) { return ReplaceCopy(m_pLogFile, name); }
-int32_t CCommProxyServer::SetHistoryLogFile(const char* name) { return ReplaceCopy(m_pHistoryLogFile, name); }
+int32_t CCommProxyServer::SetLogFile(const char* name) { return xStrReplace(m_pLogFile, name); }
+int32_t CCommProxyServer::SetHistoryLogFile(const char* name) { return xStrReplace(m_pHistoryLogFile, name); }
 
 int32_t CCommProxyServer::SetIncomingEncryption(int32_t flag, const char* certificateFile, const char* keyFile) {
   m_IncomingEncryption = flag;
-  return ReplaceCopy(m_pCertificateFile, certificateFile) && ReplaceCopy(m_pKeyFile, keyFile);
+  return xStrReplace(m_pCertificateFile, certificateFile) && xStrReplace(m_pKeyFile, keyFile);
 }
 
 int32_t CCommProxyServer::SetOnErrorForward(int32_t flag, const char* host, uint32_t port) {
   m_OnErrorForward = flag;
   m_ForwardPort = port;
-  return ReplaceCopy(m_pForwardHost, host);
+  return xStrReplace(m_pForwardHost, host);
 }
 
 int32_t CCommProxyServer::AddRule_Start() {
@@ -373,15 +365,15 @@ int32_t CCommProxyServer::ReloadMatch(const CCommProxyServer* other) const {
 
 int32_t CCommProxyServer::ReloadFromNew(const CCommProxyServer* other) {
   if (!other) return 0;
-  if (!ReplaceCopy(m_pLogFile, other->m_pLogFile)) {
+  if (!xStrReplace(m_pLogFile, other->m_pLogFile)) {
     Log("CCommProxyServer::ReloadFromNew: Out of memory (logfile)");
     return 0;
   }
-  if (!ReplaceCopy(m_pHistoryLogFile, other->m_pHistoryLogFile)) {
+  if (!xStrReplace(m_pHistoryLogFile, other->m_pHistoryLogFile)) {
     Log("CCommProxyServer::ReloadFromNew: Out of memory (historylogfile)");
     return 0;
   }
-  if (!ReplaceCopy(m_pForwardHost, other->m_pForwardHost)) {
+  if (!xStrReplace(m_pForwardHost, other->m_pForwardHost)) {
     Log("CCommProxyServer::ReloadFromNew: Out of memory (onErrorForwardIp)");
     return 0;
   }

@@ -61,6 +61,18 @@ TEST(Text, DuplicatesAreFreshCopies) {
   xFree(d);
 }
 
+TEST(Text, ReplacedTextsAreOwnedCopies) {
+  char source[] = "first";
+  char* field = nullptr;
+  ASSERT_EQ(xStrReplace(field, source), 1);
+  source[0] = 'F';
+  EXPECT_STREQ(field, "first");
+  ASSERT_EQ(xStrReplace(field, "second"), 1);
+  EXPECT_STREQ(field, "second");
+  ASSERT_EQ(xStrReplace(field, nullptr), 1);
+  EXPECT_EQ(field, nullptr);
+}
+
 TEST(Text, Sets) {
   EXPECT_EQ(xStrCntSet("a,b,,c", ","), 3);
   EXPECT_EQ(xStrCntSet(nullptr, ","), 0);
