@@ -13,11 +13,15 @@ namespace {
 // ---- symbol stream ----
 
 constexpr uint8_t kContextModel[27] = {0, 1, 7, 2, 3, 8, 4, 10, 9, 2, 12, 11, 2, 3, 8, 5, 5, 9, 4, 7, 8, 4, 10, 9, 6, 6, 13};
-// The context after symbol s in context c (last + 3 x the one before + 9 x the one before that).
-constexpr auto kNextContext = [] {
-  std::array<uint8_t, 81> t{};
+// The step after symbol s in context c: the next context (last + 3 x the one before + 9 x the one
+// before that) in the low byte, its model above, so that one load gives both.
+constexpr auto kNextStep = [] {
+  std::array<uint16_t, 81> t{};
   for (int c = 0; c < 27; ++c)
-    for (int s = 0; s < 3; ++s) t[c * 3 + s] = static_cast<uint8_t>(s + 3 * (c % 9));
+    for (int s = 0; s < 3; ++s) {
+      const int next = s + 3 * (c % 9);
+      t[c * 3 + s] = static_cast<uint16_t>(next | kContextModel[next] << 8);
+    }
   return t;
 }();
 constexpr uint32_t kModelLimit[14] = {256, 96, 128, 128, 144, 144, 144, 144, 144, 144, 144, 128, 128, 256};
@@ -84,8 +88,9 @@ class CSymbolModels {
     m.count[1] = c1;
     m.count[2] = c2;
     Prepare(m, c0 + 1, c1 + 1, c2 + 1);
-    m_Context = kNextContext[m_Context * 3 + sym];
-    m_Model = kContextModel[m_Context];
+    const uint32_t step = kNextStep[m_Context * 3 + sym];
+    m_Context = step & 0xFF;
+    m_Model = step >> 8;
   }
 
  private:
@@ -98,13 +103,13 @@ class CSymbolModels {
   };
 
   void Prepare(SModel& m, uint32_t f0, uint32_t f1, uint32_t f2) const {
-    const SOrder& o = kOrders[(f0 < f1) << 3 | (f0 < f2) << 2 | (f1 < f2) << 1 | (f2 < f0)];
+    m.order = kOrders[(f0 < f1) << 3 | (f0 < f2) << 2 | (f1 < f2) << 1 | (f2 < f0)];
+    // The bottom part is the smallest count and the top part the largest, whichever symbols they
+    // are: min and max give the cut points without waiting for the order.
     const uint32_t total = f0 + f1 + f2;
-    const uint32_t f[3] = {f0, f1, f2};
-    const uint32_t fBottom = f[o.bottom], fMid = f[o.mid];
-    m.order = o;
-    m.fracMid = m_Recip.Fraction(fBottom, total);
-    m.fracTop = m_Recip.Fraction(fBottom + fMid, total);
+    const uint32_t least = std::min(std::min(f0, f1), f2), most = std::max(std::max(f0, f1), f2);
+    m.fracMid = m_Recip.Fraction(least, total);
+    m.fracTop = m_Recip.Fraction(total - most, total);
   }
 
  public:
@@ -159,6 +164,17 @@ class CFreqModel {
     // The symbol is the number of cum[1..n-1] at or below the target ((offset + 1) * total - 1)
     // / range; cum[n] and the padding behind it lie above. Count the lanes above it (each compare
     // gives -1), in two sums so that the adds do not wait on each other.
+    if constexpr (V == 1) {
+      // Eight counts: scalar products and compares keep the latency short (no trip through the
+      // vector unit and back).
+      const uint32_t goal = (dec.Offset() + 1) * total - 1;
+      uint32_t sym = 0;
+#pragma GCC unroll 7
+      for (uint32_t i = 1; i < 8; ++i) sym += CumAt(i) * range <= goal;
+      dec.DecodeCut(Cut(CumAt(sym), unit), Cut(CumAt(sym + 1), unit));
+      Update<V>(sym);
+      return sym;
+    }
     __m128i above[2] = {_mm_setzero_si128(), _mm_setzero_si128()};
     if constexpr (V >= 8) {
       // The large models: one division costs less than the products of all their counts.
@@ -251,7 +267,7 @@ class CLiteralModels {
   explicit CLiteralModels(uint8_t param) {
     const SLiteralParam p = ParamOf(param);
     m_Bucket.Init(8, p.bucketInc, p.limit);
-    for (uint32_t b = 1; b < 8; ++b) m_Offset[b].Init(1u << b, p.offsetInc, p.limit);
+    for (uint32_t b = 0; b < 8; ++b) m_Offset[b].Init(1u << b, p.offsetInc, p.limit);
   }
   [[gnu::always_inline]] void Encode(CZZipEncoder& enc, uint32_t v) {
     const uint32_t x = v - 1;  // (v - 2) + 1 = 2^b + r
@@ -262,7 +278,7 @@ class CLiteralModels {
   // The value, or 256 or more when the stream names one out of range.
   [[gnu::always_inline]] uint32_t Decode(CZZipDecoder& dec) {
     const uint32_t b = m_Bucket.Code<1>(dec);
-    return (1u << b) + CodeOffset(b, dec) + 1;
+    return (1u << b) + (b < 4 ? m_Offset[b].Code<1>(dec) : CodeOffset(b, dec)) + 1;
   }
 
  private:
