@@ -5,6 +5,7 @@
 // Frequencies must total at most 16383, so that every symbol keeps a non-empty interval.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -137,14 +138,13 @@ inline constexpr uint32_t kFirstQuarter = 0x4000;
 // shifts zeros into both, where high would take ones.
 //
 // The common leading bits of low and high (0..16) and, behind them, the number of straddling
-// bits (low 01..., high 10...) that the rescaling removes.
-inline int CommonBits(uint32_t low, uint32_t above) {
-  const uint32_t diff = ~(low ^ above) & 0xFFFF;
-  return diff ? __builtin_clz(diff) - 16 : 16;
-}
-inline int StraddleBits(uint32_t low, uint32_t above) {
-  const uint32_t x = (low & above & 0x7FFF) << 17;
-  return __builtin_clz(~x);
+// bits (low 01..., high 10...) that the rescaling removes. Both come from the interval as it is,
+// so that the second need not wait for the first shift: the straddling bits are those where low
+// has a 1 and high a 0, right behind the first bit in which they differ (low 0, high 1).
+inline int CommonBits(uint32_t low, uint32_t above) { return std::countl_zero(~(low ^ above) & 0xFFFF) - 16; }
+inline int StraddleBits(uint32_t low, uint32_t above, int common) {
+  const auto x = static_cast<uint32_t>(uint64_t{low & above} << (common + 17));
+  return std::countl_zero(~x);
 }
 }  // namespace zzipcoder
 
@@ -191,12 +191,12 @@ class CZZipEncoder {
       m_Out.Put(bits & some, static_cast<int>((rest + 1 + pending) & some));
       m_Pending &= ~some;
     }
-    m_Low = (m_Low << k) & 0xFFFF;
-    m_Above = (m_Above << k) & 0xFFFF;
-    const int u = zzipcoder::StraddleBits(m_Low, m_Above);
+    const int u = zzipcoder::StraddleBits(m_Low, m_Above, k);
     m_Pending += static_cast<uint32_t>(u);
-    m_Low = (m_Low << u) & 0x7FFF;
-    m_Above = (m_Above << u) & 0x7FFF;
+    // Both steps in one shift: after the common bits the top bits are 0 in low and in above
+    // alike, and what the mask clears of the straddling step is all that changes.
+    m_Low = (m_Low << (k + u)) & 0x7FFF;
+    m_Above = (m_Above << (k + u)) & 0x7FFF;
   }
   // k bits of v; the deferred bits, each the opposite of the first, follow the first.
   void PutWithPending(uint32_t v, int k) {
@@ -246,11 +246,9 @@ class CZZipDecoder {
   // Without branches: shifts by 0 leave everything as it is.
   [[gnu::always_inline]] void Rescale() {
     const int k = zzipcoder::CommonBits(m_Low, m_Above);
-    m_Low = (m_Low << k) & 0xFFFF;
-    m_Above = (m_Above << k) & 0xFFFF;
-    const int u = zzipcoder::StraddleBits(m_Low, m_Above);
-    m_Low = (m_Low << u) & 0x7FFF;
-    m_Above = (m_Above << u) & 0x7FFF;
+    const int u = zzipcoder::StraddleBits(m_Low, m_Above, k);
+    m_Low = (m_Low << (k + u)) & 0x7FFF;
+    m_Above = (m_Above << (k + u)) & 0x7FFF;
     // The code value lies within the interval whatever bits came in, so its offset from the low
     // end only ever doubles, taking a new bit, at each of the k + u steps.
     m_Offset = m_Offset << (k + u) | m_In.Get(k + u);
