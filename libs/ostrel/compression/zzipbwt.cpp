@@ -63,10 +63,10 @@ class CInverse {
   }
 
  private:
-  // A piece being walked: its row, the row's entry, where its next byte goes in the scratch area
-  // (one past it), its length so far.
+  // A piece being walked: its row's entry, where its next byte goes in the scratch area (one past
+  // it), its length so far.
   struct SLane {
-    uint32_t row, index, piece, at, len;
+    uint32_t index, piece, at, len;
   };
 
   bool Ends(uint32_t row) const { return (row & m_Mask) == 0 || row == m_Primary; }
@@ -81,7 +81,7 @@ class CInverse {
     if (m_NextPiece < m_Pieces && m_NextPiece << m_Shift == m_Primary) ++m_NextPiece;
     if (m_NextPiece >= m_Pieces) return false;
     const uint32_t piece = m_NextPiece++, row = piece << m_Shift;
-    lane = {row, IndexOf(row), piece, NewChunk(), 0};
+    lane = {IndexOf(row), piece, NewChunk(), 0};
     m_Head[piece] = lane.at;
     return true;
   }
@@ -98,7 +98,6 @@ class CInverse {
     __builtin_prefetch(m_pLinks + index, 0, 1);
     m_Scratch[--lane.at] = c;
     ++lane.len;
-    lane.row = r;
     lane.index = index;
     if ((lane.at & (kChunk - 1)) == 0) {
       const uint32_t chunk = NewChunk();
