@@ -159,11 +159,20 @@ class CFreqModel {
 
   template <uint32_t V>
   [[gnu::always_inline]] uint32_t Code(CZZipDecoder& dec) {
-    const uint32_t total = m_Total, range = dec.Range();
-    const uint64_t unit = UnitOf(range, total);
-    // The symbol is the number of cum[1..n-1] at or below the target ((offset + 1) * total - 1)
-    // / range; cum[n] and the padding behind it lie above. Count the lanes above it (each compare
-    // gives -1), in two sums so that the adds do not wait on each other.
+    const uint32_t range = dec.Range();
+    const uint64_t unit = UnitOf(range, m_Total);
+    const uint32_t sym = Find<V>(dec, range);
+    dec.DecodeCut(Cut(CumAt(sym), unit), Cut(CumAt(sym + 1), unit));
+    Update<V>(sym);
+    return sym;
+  }
+
+ private:
+  // The symbol is the number of cum[1..n-1] at or below the target ((offset + 1) * total - 1)
+  // / range; cum[n] and the padding behind it lie above.
+  template <uint32_t V>
+  [[gnu::always_inline]] uint32_t Find(const CZZipDecoder& dec, uint32_t range) {
+    const uint32_t total = m_Total;
     if constexpr (V == 1) {
       // Eight counts: scalar products and compares keep the latency short (no trip through the
       // vector unit and back).
@@ -171,10 +180,10 @@ class CFreqModel {
       uint32_t sym = 0;
 #pragma GCC unroll 7
       for (uint32_t i = 1; i < 8; ++i) sym += CumAt(i) * range <= goal;
-      dec.DecodeCut(Cut(CumAt(sym), unit), Cut(CumAt(sym + 1), unit));
-      Update<V>(sym);
       return sym;
     }
+    // Count the lanes above the target (each compare gives -1), in two sums so that the adds do
+    // not wait on each other.
     __m128i above[2] = {_mm_setzero_si128(), _mm_setzero_si128()};
     if constexpr (V >= 8) {
       // The large models: one division costs less than the products of all their counts.
@@ -202,14 +211,9 @@ class CFreqModel {
     }
     // Each lane holds at most 16: add the bytes of each half, then the halves.
     const __m128i sums = _mm_sad_epu8(_mm_add_epi16(above[0], above[1]), _mm_setzero_si128());
-    const uint32_t sym =
-        V * 8 - static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_add_epi64(sums, _mm_srli_si128(sums, 8))));
-    dec.DecodeCut(Cut(CumAt(sym), unit), Cut(CumAt(sym + 1), unit));
-    Update<V>(sym);
-    return sym;
+    return V * 8 - static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_add_epi64(sums, _mm_srli_si128(sums, 8))));
   }
 
- private:
   static constexpr uint32_t kMaxSymbols = 128;
   static constexpr int16_t kPad = 0x7FFF;  // above any count: never at or below a target
 
@@ -278,6 +282,8 @@ class CLiteralModels {
   // The value, or 256 or more when the stream names one out of range.
   [[gnu::always_inline]] uint32_t Decode(CZZipDecoder& dec) {
     const uint32_t b = m_Bucket.Code<1>(dec);
+    // Buckets 0-3 fit one vector and are taken by index rather than through the switch; bucket 0
+    // has one symbol, whose part is the whole interval, so it moves the coder not at all.
     return (1u << b) + (b < 4 ? m_Offset[b].Code<1>(dec) : CodeOffset(b, dec)) + 1;
   }
 
