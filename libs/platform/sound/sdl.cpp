@@ -45,6 +45,13 @@ void PanGains(int32_t pan, uint8_t& left, uint8_t& right) {
 
 // Mixer loop counts are extra plays; ours are plays, 0 for ever.
 int ChannelLoops(int32_t loops) { return loops == 0 ? -1 : loops - 1; }
+
+// The mixer marks a paused channel with the tick it paused at, and tick 0 reads as "not paused":
+// a pause in the first millisecond after the audio starts would not hold.
+void PauseChannel(int channel) {
+  while (SDL_GetTicks() == 0) SDL_Delay(1);
+  Mix_Pause(channel);
+}
 int MusicLoops(int32_t loops) { return loops == 0 ? -1 : loops; }
 
 void ChooseSoundFont() {
@@ -210,7 +217,7 @@ void CSdlSoundDevice::PlayChannel(TSoundHandle sample, uint32_t offset) {
 void CSdlSoundDevice::StartSample(TSoundHandle sample) { PlayChannel(sample, 0); }
 
 void CSdlSoundDevice::StopSample(TSoundHandle sample) {
-  if (Voice(sample)) Mix_Pause(sample - 1);
+  if (Voice(sample)) PauseChannel(sample - 1);
 }
 
 void CSdlSoundDevice::ResumeSample(TSoundHandle sample) {
@@ -245,7 +252,7 @@ void CSdlSoundDevice::SetSampleMsPosition(TSoundHandle sample, int32_t ms) {
   const uint64_t offset = frame * static_cast<uint64_t>(m_FrameBytes);
   const uint32_t length = m_Mixer[sample - 1].chunk->alen;
   PlayChannel(sample, offset < length ? static_cast<uint32_t>(offset) : 0);
-  if (paused) Mix_Pause(sample - 1);
+  if (paused) PauseChannel(sample - 1);
 }
 
 TSoundHandle CSdlSoundDevice::OpenMusicFrom(TSoundHandle music) {

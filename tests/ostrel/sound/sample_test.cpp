@@ -1,3 +1,4 @@
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -149,6 +150,26 @@ TEST_F(SoundSample, APauseDoesNotCountAgainstThePlay) {
   EXPECT_EQ(sample.IsPlaying(), 1);
   m_Clock.Advance(100);
   EXPECT_EQ(sample.IsPlaying(), 0);
+}
+
+// SDL's clock starts again with SDL, so here the play starts and pauses in its first millisecond.
+class SoundSampleFromColdStart : public SoundSample {
+ protected:
+  void SetUp() override {
+    SDL_Quit();
+    SoundSample::SetUp();
+  }
+};
+
+TEST_F(SoundSampleFromColdStart, APauseAtOnceHolds) {
+  const std::string blip = m_Dir.File("blip.wav");
+  WriteWholeFile(blip, FlatWave(300, 3000));
+  CMilesSample sample(blip.c_str());
+  ASSERT_EQ(sample.Start(), 1);
+  EXPECT_EQ(sample.Pause(), 1);
+  EXPECT_EQ(sample.GetStatus(), 8);
+  EXPECT_EQ(sample.Resume(), 1);
+  EXPECT_EQ(sample.GetStatus(), 4);
 }
 
 TEST_F(SoundSample, WithoutAFileNothingStarts) {
