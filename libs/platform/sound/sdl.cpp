@@ -45,6 +45,7 @@ void PanGains(int32_t pan, uint8_t& left, uint8_t& right) {
 
 // Mixer loop counts are extra plays; ours are plays, 0 for ever.
 int ChannelLoops(int32_t loops) { return loops == 0 ? -1 : loops - 1; }
+int MusicLoops(int32_t loops) { return loops == 0 ? -1 : loops; }
 
 // The mixer marks a paused channel with the tick it paused at, and tick 0 reads as "not paused":
 // a pause in the first millisecond after the audio starts would not hold.
@@ -52,7 +53,6 @@ void PauseChannel(int channel) {
   while (SDL_GetTicks() == 0) SDL_Delay(1);
   Mix_Pause(channel);
 }
-int MusicLoops(int32_t loops) { return loops == 0 ? -1 : loops; }
 
 void ChooseSoundFont() {
   const char* fromEnvironment = std::getenv("SDL_SOUNDFONTS");
