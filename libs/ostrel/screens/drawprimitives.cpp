@@ -54,6 +54,21 @@ bool CScreenBase::BitmapTarget(CBitmap* bitmap, TDrawTarget& t) {
   return xFitClip(t);
 }
 
+bool CScreenBase::MemoryTarget(uint8_t* pixels, const CRect* clip, int32_t pitch, int32_t height,
+                               int32_t bytesPerPixel, TDrawTarget& t) {
+  if (!pixels || !clip || !m_pActiveMode || bytesPerPixel < 1 || bytesPerPixel > 3 || pitch < bytesPerPixel)
+    return false;
+  t.Pixels = pixels;
+  t.Pitch = pitch;
+  t.Width = pitch / bytesPerPixel;
+  t.Height = height;
+  t.BytesPerPixel = bytesPerPixel;
+  t.Format = m_pActiveMode->Format();
+  t.Palette = &m_Palette;
+  t.Clip = *clip;
+  return xFitClip(t);
+}
+
 void CScreenBase::FillRect(int32_t x, int32_t y, int32_t width, int32_t height, const TRGBA& colour) {
   TDrawTarget t;
   if (width < 1 || height < 1 || !ScreenTarget(t)) return;

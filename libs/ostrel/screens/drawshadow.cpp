@@ -44,18 +44,8 @@ int32_t CScreenBase::DrawShadowPolygonInto(const TDrawTarget& target, CRect* res
 
 int32_t CScreenBase::DrawShadowPolygonSoftware(uint8_t* pixels, const CRect* clip, int32_t pitch, int32_t height,
                                                int32_t bytesPerPixel, CRect* result) {
-  if (!pixels || !clip || !m_pActiveMode || bytesPerPixel < 1 || bytesPerPixel > 3 || pitch < bytesPerPixel)
-    return 0;
   TDrawTarget t;
-  t.Pixels = pixels;
-  t.Pitch = pitch;
-  t.Width = pitch / bytesPerPixel;
-  t.Height = height;
-  t.BytesPerPixel = bytesPerPixel;
-  t.Format = m_pActiveMode->Format();
-  t.Palette = &m_Palette;
-  t.Clip = *clip;
-  return xFitClip(t) ? DrawShadowPolygonInto(t, result) : 0;
+  return MemoryTarget(pixels, clip, pitch, height, bytesPerPixel, t) ? DrawShadowPolygonInto(t, result) : 0;
 }
 
 int32_t CScreenBase::ScreenToPersistentGray() {

@@ -248,6 +248,10 @@ class CScreenBase {
   bool ScreenTarget(TDrawTarget& target);
   // A bitmap as a drawing target inside its own clip rectangle.
   static bool BitmapTarget(CBitmap* bitmap, TDrawTarget& target);
+  // Caller's memory in the active mode's format as a drawing target inside the clip; false
+  // for a bad description or when the clip holds nothing.
+  bool MemoryTarget(uint8_t* pixels, const CRect* clip, int32_t pitch, int32_t height, int32_t bytesPerPixel,
+                    TDrawTarget& target);
   // A rectangle of the persistent buffer copied into the screen buffer (clipped to both).
   void RestoreFromPersistent(const CRect& area);
   // Copies between the screen buffer and a bitmap with the pixel workers.
