@@ -273,11 +273,8 @@ void CResData::ReadFonts() {
       xprintf("Bitmap define name to big : \"%s\"", name ? name : "");
       return false;
     }
-    const char* file = GetString(0);
-    if (!file) {
-      xprintf("fname is invalid");
-      return false;
-    }
+    const char* file = FileNameOrSay();
+    if (!file) return false;
     CFont* font = xGuiLoadFont(file);
     if (!font) {
       xprintf("Unable to load the font \"%s\" from \"%s\"", name, file);
@@ -318,6 +315,25 @@ bool CResData::AddBitmap(const char* name, const char* file, CBitmap* source, in
   return true;
 }
 
+const char* CResData::PictureNameOrSay() {
+  const char* name = GetKeyword();
+  if (!name) {
+    xprintf("defName is invalid");
+    return nullptr;
+  }
+  if (!xResNameFits(name)) {
+    xprintf("Bitmap define name to big : \"%s\"", name);
+    return nullptr;
+  }
+  return name;
+}
+
+const char* CResData::FileNameOrSay() {
+  const char* file = GetString(0);
+  if (!file) xprintf("fname is invalid");
+  return file;
+}
+
 bool CResData::ReadSheet() {
   const char* file = GetString(0);
   if (!file) return true;  // a sub-chunk that names no picture is no sheet
@@ -336,15 +352,8 @@ bool CResData::ReadSheet() {
   if (!EnterChunk()) return true;
   bool ok = true;
   ForEachItem([&] {
-    const char* name = GetKeyword();
-    if (!name) {
-      xprintf("defName is invalid");
-      return ok = false;
-    }
-    if (!xResNameFits(name)) {
-      xprintf("Bitmap define name to big : \"%s\"", name);
-      return ok = false;
-    }
+    const char* name = PictureNameOrSay();
+    if (!name) return ok = false;
     int32_t x = 0, y = 0, w = 0, h = 0;
     if (!GetLong(0, &x) || !GetLong(1, &y) || !GetLong(2, &w) || !GetLong(3, &h)) {
       xprintf("Failed to read in the x,y,w,h data fields for bitmap \"%s\"", name);
@@ -360,20 +369,10 @@ void CResData::ReadBitmaps() {
   if (!EnterSection("Bitmaps")) return;
   ForEachItem([&] {
     if (ItemType() == 2) return ReadSheet();
-    const char* name = GetKeyword();
-    if (!name) {
-      xprintf("defName is invalid");
-      return false;
-    }
-    if (!xResNameFits(name)) {
-      xprintf("Bitmap define name to big : \"%s\"", name);
-      return false;
-    }
-    const char* file = GetString(0);
-    if (!file) {
-      xprintf("fname is invalid");
-      return false;
-    }
+    const char* name = PictureNameOrSay();
+    if (!name) return false;
+    const char* file = FileNameOrSay();
+    if (!file) return false;
     if (std::strlen(file) >= static_cast<size_t>(RES_FILENAME_SIZE)) {
       xprintf("Bitmap filename to big : \"%s\"", file);
       return false;
@@ -395,20 +394,10 @@ void CResData::ReadBitmaps() {
 void CResData::ReadAnimations() {
   if (!EnterSection("Animations")) return;
   ForEachItem([&] {
-    const char* name = GetKeyword();
-    if (!name) {
-      xprintf("defName is invalid");
-      return false;
-    }
-    if (!xResNameFits(name)) {
-      xprintf("Bitmap define name to big : \"%s\"", name);
-      return false;
-    }
-    const char* file = GetString(0);
-    if (!file) {
-      xprintf("fname is invalid");
-      return false;
-    }
+    const char* name = PictureNameOrSay();
+    if (!name) return false;
+    const char* file = FileNameOrSay();
+    if (!file) return false;
     int32_t v[8];
     for (int32_t i = 0; i < 8; ++i) {
       if (!GetLong(i + 1, &v[i])) {

@@ -125,6 +125,11 @@ class CResData : public CKCBL {
   void ReadFonts();
   void ReadBitmaps();
   bool ReadSheet();
+  // The current item's name for a picture, or null (said in the log) when it has none or one
+  // too long.
+  const char* PictureNameOrSay();
+  // The current item's first string as a file name, or null (said in the log) when it has none.
+  const char* FileNameOrSay();
   bool AddBitmap(const char* name, const char* file, CBitmap* source, int32_t x, int32_t y, int32_t w, int32_t h);
   void ReadAnimations();
   void ReadColors();
