@@ -9,6 +9,7 @@
 #include "ostrel/resources/resdata.h"
 #include "ostrel/graphics/palette.h"
 #include "ostrel/screens/screenbase.h"
+#include "ostrel/system/debug.h"
 #include "ostrel/system/globals.h"
 #include "support/guiharness.h"
 #include "support/tempdir.h"
@@ -268,6 +269,58 @@ TEST_F(ResData, AFailingItemEndsItsSectionOnly) {
   EXPECT_EQ(res.GetCol("Ok", &c, 0), 1);
   EXPECT_EQ(c, TRGBA(1, 2, 3, 4));
   EXPECT_EQ(res.GetCol("Late", &c, 0), 0);
+}
+
+// A picture or font item without a usable name or file says why, ends its section and leaves the
+// items before it loaded.
+TEST_F(ResData, PictureAndFontItemsWithoutNameOrFileEndTheirSection) {
+  struct SRow {
+    const char* m_Section;
+    const char* m_Early;
+    const char* m_Bad;
+    const char* m_Late;
+    const char* m_Said;
+  };
+  const char* kLong = "ThisPictureNameIsLongerThan31Chars";
+  const std::string longBitmap = std::string(kLong) + " = sheet.bmp, 0, 0, 4, 4";
+  const std::string longAnim = std::string(kLong) + " = anim.bmp, 50, 0, 0, 8, 8, 4, 2, 0";
+  const std::string longSheet = "{ = sheet.bmp\n    " + std::string(kLong) + " = 0, 0, 4, 4\n  }";
+  const std::string nameTooBig = "Bitmap define name to big : \"" + std::string(kLong) + "\"";
+  const SRow rows[] = {
+      {"Bitmaps", "Early = sheet.bmp, 0, 0, 4, 4", longBitmap.c_str(), "Late = sheet.bmp, 0, 0, 4, 4",
+       nameTooBig.c_str()},
+      {"Bitmaps", "Early = sheet.bmp, 0, 0, 4, 4", "NoFile", "Late = sheet.bmp, 0, 0, 4, 4", "fname is invalid"},
+      {"Bitmaps", "Early = sheet.bmp, 0, 0, 4, 4", longSheet.c_str(), "Late = sheet.bmp, 0, 0, 4, 4",
+       nameTooBig.c_str()},
+      {"Animations", "Early = anim.bmp, 50, 0, 0, 8, 8, 4, 2, 0", longAnim.c_str(),
+       "Late = anim.bmp, 50, 0, 0, 8, 8, 4, 2, 0", nameTooBig.c_str()},
+      {"Animations", "Early = anim.bmp, 50, 0, 0, 8, 8, 4, 2, 0", "NoFile", "Late = anim.bmp, 50, 0, 0, 8, 8, 4, 2, 0",
+       "fname is invalid"},
+      {"Fonts", "Early = test.xbf", "NoFile", "Late = test.xbf", "fname is invalid"},
+  };
+  for (const SRow& row : rows) {
+    SCOPED_TRACE(row.m_Bad);
+    CResData res;
+    const std::string script = std::string("{ = ") + row.m_Section + "\n  " + row.m_Early + "\n  " + row.m_Bad +
+                               "\n  " + row.m_Late + "\n}\n";
+    xSetDiagnostics(1);
+    testing::internal::CaptureStderr();
+    const int32_t imported = res.Import(script.c_str());
+    const std::string said = testing::internal::GetCapturedStderr();
+    xSetDiagnostics(0);
+    ASSERT_EQ(imported, 1);
+    EXPECT_NE(said.find(row.m_Said), std::string::npos) << said;
+    const std::string section = row.m_Section;
+    int32_t w = 0, h = 0;
+    auto loaded = [&](const char* name) {
+      if (section == "Bitmaps") return res.GetBm(name, &w, &h) != nullptr;
+      if (section == "Animations") return res.GetAnimByName(name) != nullptr;
+      return res.GetFont(name) != nullptr;
+    };
+    EXPECT_TRUE(loaded("Early"));
+    EXPECT_FALSE(loaded("Late"));
+    EXPECT_FALSE(loaded(kLong));
+  }
 }
 
 TEST_F(ResData, GetColorReadsNumbersOrATableEntry) {

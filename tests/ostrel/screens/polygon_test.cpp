@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <climits>
+#include <vector>
 
 #include "screentest.h"
 
@@ -200,6 +201,59 @@ TEST_P(Polygon, IntoABitmapInsideItsClip) {
   target.m_ClipRect.Set(0, 0, 15, 15);
   EXPECT_EQ(S().DrawShadowPolygonBitmap(&target, out), 1);
   EXPECT_TRUE(drawn.IsEqual(&static_cast<const CRect&>(CRect(0, 0, 15, 15))));
+}
+
+TEST_P(Polygon, IntoCallersMemoryAsOnTheScreen) {
+  // A buffer with a wider pitch than its rows, drawn inside a clip: the same pixels as the
+  // screen gets, and nothing outside the clip or in the spare bytes of each row.
+  const int32_t bpp = Bits() / 8, pitch = 20 * bpp + 3, height = 16;
+  std::vector<uint8_t> memory(static_cast<size_t>(pitch) * height, 0);
+  const CRect clip(4, 4, 12, 9);
+  Quad({0, 0, 15, 0, 15, 15, 0, 15}, {0, 0, 15, 0, 15, 15, 0, 15});
+  CRect drawn;
+  ASSERT_EQ(S().DrawPolygonSoftware(memory.data(), &clip, pitch, height, bpp, &drawn), 1);
+  EXPECT_TRUE(drawn.IsEqual(&clip));
+  auto raw = [&](int32_t x, int32_t y) {
+    const uint8_t* p = memory.data() + y * pitch + x * bpp;
+    uint32_t v = 0;
+    for (int32_t i = bpp - 1; i >= 0; --i) v = (v << 8) | p[i];
+    return v;
+  };
+  ASSERT_EQ(Draw(), 1);
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < 20; ++x) {
+      const bool inside = x >= 4 && x <= 12 && y >= 4 && y <= 9;
+      ASSERT_EQ(raw(x, y), inside ? RawScreen(x, y) : 0u) << x << "," << y;
+    }
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t i = 20 * bpp; i < pitch; ++i) ASSERT_EQ(memory[static_cast<size_t>(y * pitch + i)], 0) << y;
+
+  // The shadow takes the same way in.
+  std::vector<uint8_t> before = memory;
+  ASSERT_EQ(S().DrawShadowPolygonSoftware(memory.data(), &clip, pitch, height, bpp, &drawn), 1);
+  EXPECT_TRUE(drawn.IsEqual(&clip));
+  EXPECT_NE(memory, before);
+
+  // Descriptions of memory that cannot be drawn into are refused, and the memory left alone.
+  struct SCase {
+    bool pixels, clip;
+    int32_t pitch, bytesPerPixel;
+  };
+  const SCase bad[] = {{false, true, pitch, bpp}, {true, false, pitch, bpp}, {true, true, pitch, 0},
+                       {true, true, pitch, 4},    {true, true, bpp - 1, bpp}};
+  for (const SCase& c : bad) {
+    before = memory;
+    EXPECT_EQ(S().DrawPolygonSoftware(c.pixels ? memory.data() : nullptr, c.clip ? &clip : nullptr, c.pitch, height,
+                                      c.bytesPerPixel, &drawn),
+              0);
+    EXPECT_EQ(S().DrawShadowPolygonSoftware(c.pixels ? memory.data() : nullptr, c.clip ? &clip : nullptr, c.pitch,
+                                            height, c.bytesPerPixel, &drawn),
+              0);
+    EXPECT_EQ(memory, before);
+  }
+  // A clip wholly outside the memory draws nothing.
+  const CRect away(40, 40, 50, 50);
+  EXPECT_EQ(S().DrawPolygonSoftware(memory.data(), &away, pitch, height, bpp, &drawn), 0);
 }
 
 TEST_P(Polygon, ShadowDarkensByDepth) {
