@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "ostrel/compression/zzipbwt.h"
 #include "ostrel/compression/zzipcoder.h"
 #include "ostrel/compression/zzipmemory.h"
 #include "ostrel/compression/zzipmtf.h"
@@ -438,7 +439,7 @@ int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uin
 
 int32_t ZZipDecodeStreamsLinks(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
                                uint32_t m, uint32_t k, uint8_t param, uint32_t* links, uint32_t counts[256]) {
-  if (m >= 1u << 24) return 0;  // the ranks take 24 bits
+  if (m >= ZZIP_MAX_LINKED) return 0;  // the ranks take 24 bits
   return (g_PlainOnly ? DecodePlain<true> : DecodeLinksCloned)(literalIn, literalLen, symbolIn, symbolLen, m, k,
                                                                 param, {nullptr, links}, counts);
 }

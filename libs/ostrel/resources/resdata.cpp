@@ -315,14 +315,14 @@ bool CResData::AddBitmap(const char* name, const char* file, CBitmap* source, in
   return true;
 }
 
-const char* CResData::PictureNameOrSay() {
+const char* CResData::NameOrSay(const char* missing, const char* kind) {
   const char* name = GetKeyword();
   if (!name) {
-    xprintf("defName is invalid");
+    xprintf("%s", missing);
     return nullptr;
   }
   if (!xResNameFits(name)) {
-    xprintf("Bitmap define name to big : \"%s\"", name);
+    xprintf("%s define name to big : \"%s\"", kind, name);
     return nullptr;
   }
   return name;
@@ -352,7 +352,7 @@ bool CResData::ReadSheet() {
   if (!EnterChunk()) return true;
   bool ok = true;
   ForEachItem([&] {
-    const char* name = PictureNameOrSay();
+    const char* name = NameOrSay("defName is invalid", "Bitmap");
     if (!name) return ok = false;
     int32_t x = 0, y = 0, w = 0, h = 0;
     if (!GetLong(0, &x) || !GetLong(1, &y) || !GetLong(2, &w) || !GetLong(3, &h)) {
@@ -369,7 +369,7 @@ void CResData::ReadBitmaps() {
   if (!EnterSection("Bitmaps")) return;
   ForEachItem([&] {
     if (ItemType() == 2) return ReadSheet();
-    const char* name = PictureNameOrSay();
+    const char* name = NameOrSay("defName is invalid", "Bitmap");
     if (!name) return false;
     const char* file = FileNameOrSay();
     if (!file) return false;
@@ -394,7 +394,7 @@ void CResData::ReadBitmaps() {
 void CResData::ReadAnimations() {
   if (!EnterSection("Animations")) return;
   ForEachItem([&] {
-    const char* name = PictureNameOrSay();
+    const char* name = NameOrSay("defName is invalid", "Bitmap");
     if (!name) return false;
     const char* file = FileNameOrSay();
     if (!file) return false;
@@ -433,15 +433,8 @@ void CResData::ReadAnimations() {
 void CResData::ReadColors() {
   if (!EnterSection("Colors")) return;
   ForEachItem([&] {
-    const char* name = GetKeyword();
-    if (!name) {
-      xprintf("GetKeytword returned error");
-      return false;
-    }
-    if (!xResNameFits(name)) {
-      xprintf("Color define name to big : \"%s\"", name);
-      return false;
-    }
+    const char* name = NameOrSay("GetKeytword returned error", "Color");
+    if (!name) return false;
     SColorTable table;
     CopyName(table.m_Name, name);
     const int32_t count = GetNumStrings();

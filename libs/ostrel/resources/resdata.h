@@ -125,9 +125,9 @@ class CResData : public CKCBL {
   void ReadFonts();
   void ReadBitmaps();
   bool ReadSheet();
-  // The current item's name for a picture, or null (said in the log) when it has none or one
-  // too long.
-  const char* PictureNameOrSay();
+  // The current item's name, or null when it has none (missing is said in the log) or one too
+  // long ("<kind> define name to big" is said).
+  const char* NameOrSay(const char* missing, const char* kind);
   // The current item's first string as a file name, or null (said in the log) when it has none.
   const char* FileNameOrSay();
   bool AddBitmap(const char* name, const char* file, CBitmap* source, int32_t x, int32_t y, int32_t w, int32_t h);

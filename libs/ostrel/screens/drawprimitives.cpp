@@ -28,14 +28,9 @@ void DrawStraightLine(const TDrawTarget& t, int32_t x1, int32_t y1, int32_t x2, 
 
 bool CScreenBase::ScreenTarget(TDrawTarget& t) {
   if (!m_pActiveMode || m_ClipEmpty) return false;
-  t.Pixels = LockScreenBuffer();
-  t.Pitch = m_pActiveMode->Pitch;
-  t.Width = m_pActiveMode->Width;
-  t.Height = m_pActiveMode->Height;
-  t.BytesPerPixel = m_pActiveMode->BytesPerPixel;
-  t.Format = m_pActiveMode->Format();
-  t.Palette = &m_Palette;
-  t.Clip = m_Clip;
+  const SVmode& mode = *m_pActiveMode;
+  t = {.Pixels = LockScreenBuffer(), .Pitch = mode.Pitch, .Width = mode.Width, .Height = mode.Height,
+       .BytesPerPixel = mode.BytesPerPixel, .Format = mode.Format(), .Palette = &m_Palette, .Clip = m_Clip};
   const bool ok = xFitClip(t);
   if (!ok && t.Pixels) ReleaseScreenBuffer();
   return ok;
@@ -43,29 +38,18 @@ bool CScreenBase::ScreenTarget(TDrawTarget& t) {
 
 bool CScreenBase::BitmapTarget(CBitmap* bitmap, TDrawTarget& t) {
   if (!bitmap) return false;
-  t.Pixels = bitmap->m_pData;
-  t.Pitch = bitmap->m_Pitch;
-  t.Width = bitmap->m_Width;
-  t.Height = bitmap->m_Height;
-  t.BytesPerPixel = bitmap->m_BytesPerPixel;
-  t.Format = bitmap->Format();
-  t.Palette = bitmap->m_pPalette;
-  t.Clip = bitmap->m_ClipRect;
+  t = {.Pixels = bitmap->m_pData, .Pitch = bitmap->m_Pitch, .Width = bitmap->m_Width, .Height = bitmap->m_Height,
+       .BytesPerPixel = bitmap->m_BytesPerPixel, .Format = bitmap->Format(), .Palette = bitmap->m_pPalette,
+       .Clip = bitmap->m_ClipRect};
   return xFitClip(t);
 }
 
 bool CScreenBase::MemoryTarget(uint8_t* pixels, const CRect* clip, int32_t pitch, int32_t height,
                                int32_t bytesPerPixel, TDrawTarget& t) {
-  if (!pixels || !clip || !m_pActiveMode || bytesPerPixel < 1 || bytesPerPixel > 3 || pitch < bytesPerPixel)
-    return false;
-  t.Pixels = pixels;
-  t.Pitch = pitch;
-  t.Width = pitch / bytesPerPixel;
-  t.Height = height;
-  t.BytesPerPixel = bytesPerPixel;
-  t.Format = m_pActiveMode->Format();
-  t.Palette = &m_Palette;
-  t.Clip = *clip;
+  // What the width needs; null pixels and sizes above 3 the clip fitting refuses.
+  if (!clip || !m_pActiveMode || bytesPerPixel < 1 || pitch < bytesPerPixel) return false;
+  t = {.Pixels = pixels, .Pitch = pitch, .Width = pitch / bytesPerPixel, .Height = height,
+       .BytesPerPixel = bytesPerPixel, .Format = m_pActiveMode->Format(), .Palette = &m_Palette, .Clip = *clip};
   return xFitClip(t);
 }
 
