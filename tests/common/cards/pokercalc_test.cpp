@@ -29,6 +29,8 @@ struct SHandCase {
   const char* sorted;
 };
 
+void PrintTo(const SHandCase& c, std::ostream* os) { *os << '"' << c.cards << (c.boardOnly ? "\" board only" : "\""); }
+
 class PokerHands : public ::testing::TestWithParam<SHandCase> {};
 
 TEST_P(PokerHands, ScoreKickersAndOrder) {
