@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "ostrel/crypto/random.h"
+#include "ostrel/system/debug.h"
 
 namespace {
 constexpr int64_t kMaxCards = std::numeric_limits<int32_t>::max();
@@ -35,6 +36,7 @@ int32_t CDeck::Init(int32_t copies, int32_t values) {
 int32_t CDeck::Exit() {
   for (int16_t ok = m_Entries.First(); ok; ok = m_Entries.Next()) delete static_cast<SEntry*>(m_Entries.Get());
   m_Entries.KillAll();
+  m_NumEntries = 0;
   return 1;
 }
 
@@ -120,9 +122,15 @@ int32_t CDeck::AppendEntry(int32_t value, int32_t count) {
   return 1;
 }
 
+int32_t CDeck::Refuse(const char* why) {
+  Exit();
+  xprintf("CDeck::RestoreState: refused: %s\n", why);
+  return 0;
+}
+
 void CDeck::StoreState(std::vector<uint8_t>& out) const {
   PutLong(out, m_Copies);
-  PutLong(out, m_NumEntries);
+  PutLong(out, m_Entries.GetNumNodes());
   for (const CNode* n = m_Entries.HeadNode(); n; n = n->m_pNext) {
     const SEntry* e = static_cast<const SEntry*>(n->m_pData);
     PutLong(out, e->m_Value);
@@ -132,25 +140,22 @@ void CDeck::StoreState(std::vector<uint8_t>& out) const {
 
 int32_t CDeck::RestoreState(const uint8_t* data, size_t size, size_t& used) {
   Exit();
-  m_NumEntries = 0;
   used = 0;
-  if (!data || size < 8) return 0;
+  if (!data || size < 8) return Refuse("the store is short");
   const int32_t copies = GetLong(data);
   const int32_t entries = GetLong(data + 4);
-  if (copies < 0 || int64_t(copies) * m_NumValues > kMaxCards) return 0;
+  if (copies < 0 || int64_t(copies) * m_NumValues > kMaxCards) return Refuse("copies out of range");
   size_t at = 8;
   if (entries > 0) {
-    if (entries > m_NumValues || static_cast<size_t>(entries) > (size - at) / 8) return 0;
+    if (entries > m_NumValues || static_cast<size_t>(entries) > (size - at) / 8)
+      return Refuse("more entries than values or bytes");
     int64_t cards = 0;
     for (int32_t i = 0; i < entries; ++i, at += 8) {
       const int32_t value = GetLong(data + at), count = GetLong(data + at + 4);
       cards += count;
       if (value < 0 || value >= m_NumValues || count < 0 || cards > kMaxCards || FindEntry(value) ||
-          (count > 0 && !AppendEntry(value, count))) {
-        Exit();
-        m_NumEntries = 0;
-        return 0;
-      }
+          (count > 0 && !AppendEntry(value, count)))
+        return Refuse("a bad entry");
     }
   }
   m_Copies = copies;

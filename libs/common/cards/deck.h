@@ -61,6 +61,8 @@ class CDeck {
   int32_t AppendEntry(int32_t value, int32_t count);
   // One copy less of the entry under the list's cursor; the entry goes at 0.
   void TakeAtCursor(SEntry* e);
+  // An empty shoe and the reason to the diagnostics; 0.
+  int32_t Refuse(const char* why);
 
   int32_t m_Copies = 0;
   int32_t m_NumValues = 0;
