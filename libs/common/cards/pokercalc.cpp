@@ -69,8 +69,8 @@ bool TakeStraight(TCardRef* cards, int32_t count) {
   return false;
 }
 
-// The same, trying the ace below the two when the ace above the king makes none; score gets the
-// straight's weights (the low ace weighing 1).
+// The same, trying the ace below the two when the ace above the king makes none; weights gets the
+// straight's weights (the low ace weighing 1). The aces are worth 13 again afterwards.
 bool TakeStraightEitherAce(TCardRef* cards, int32_t count, int32_t& weights) {
   if (TakeStraight(cards, count)) {
     weights = Weights(cards, 5);
@@ -122,29 +122,19 @@ int32_t CPokerCalc::HandCompare() {
   return category;
 }
 
-// Cards sorted by suit with the flush's suit first.
+// Cards sorted by suit with the flush's suit first. A five-high straight flush is looked for among
+// the suit's cards only, which is where sorting all the cards by suit again would find it.
 int32_t CPokerCalc::FlushHand(int32_t suited) {
   TCardRef* const p = m_pOrder;
-  const int32_t n = m_NumInPlay;
   int32_t weights = 0;
-  if (TakeStraight(p, suited)) {
+  if (TakeStraightEitherAce(p, suited, weights)) {
     const int32_t category = p[0]->m_Value == kAceHigh ? POKER_ROYALFLUSH : POKER_STRAIGHTFLUSH;
-    m_Score = kPokerScoreBase[category] + Weights(p, 5);
+    m_Score = kPokerScoreBase[category] + weights;
     Arrange(p, 5);
     return category;
   }
-  SetAces(p, n, kAceHigh, kAceLow);
-  SortDown<BySuit>(p, n);
-  const bool fiveHigh = TakeStraight(p, TakeFlush(p, n));
-  if (fiveHigh) weights = Weights(p, 5);
-  SetAces(p, n, kAceLow, kAceHigh);
-  if (fiveHigh) {
-    m_Score = kPokerScoreBase[POKER_STRAIGHTFLUSH] + weights;
-    Arrange(p, 5);
-    return POKER_STRAIGHTFLUSH;
-  }
-  SortDown<BySuit>(p, n);
-  TakeFlush(p, n);
+  SortDown<BySuit>(p, m_NumInPlay);
+  TakeFlush(p, m_NumInPlay);
   m_Score = kPokerScoreBase[POKER_FLUSH] + Weights(p, 5);
   Arrange(p, 5);
   return POKER_FLUSH;
