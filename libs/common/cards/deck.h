@@ -15,7 +15,7 @@ class CDeck {
   CDeck(const CDeck&) = delete;
   CDeck& operator=(const CDeck&) = delete;
 
-  // copies of each of the values 0 .. values - 1, then Shuffle. 0 (and an empty shoe) for a
+  // Copies of each of the values 0 .. values - 1, then Shuffle. 0 (and an empty shoe) for a
   // negative count or a shoe of more than 2^31 - 1 cards.
   virtual int32_t Init(int32_t copies, int32_t values);
   // Deletes every entry.
@@ -27,10 +27,10 @@ class CDeck {
   // A card drawn uniformly among all left and taken out; -1 when none is left or the machine's
   // random source failed for this draw.
   virtual int32_t GetCard();
+  // Store (table) and ReStore (table) take their slots here once the server table and its state
+  // store exist: they hand StoreState's bytes to the store and feed RestoreState from it.
   // One copy less; 0 when the value is not below the number of values or none of it is left.
   virtual int32_t RemoveCard(uint32_t value);
-  // The game's state store takes its slots here, once the server table exists:
-  // Store (table) and ReStore (table) hand StoreState's bytes to the table and feed RestoreState.
 
   int32_t GetNumCardsLeft() const;
   int32_t GetCopies() const { return m_Copies; }
