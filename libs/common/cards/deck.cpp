@@ -1,0 +1,164 @@
+#include "common/cards/deck.h"
+
+#include <limits>
+
+#include "ostrel/crypto/random.h"
+#include "ostrel/system/debug.h"
+
+namespace {
+constexpr int64_t kMaxCards = std::numeric_limits<int32_t>::max();
+
+// The state store's long: 4 bytes, little-endian.
+void PutLong(std::vector<uint8_t>& out, int32_t v) {
+  const uint32_t u = static_cast<uint32_t>(v);
+  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(u >> shift));
+}
+
+int32_t GetLong(const uint8_t* p) {
+  return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+}
+}  // namespace
+
+CDeck::~CDeck() { Exit(); }
+
+int32_t CDeck::Init(int32_t copies, int32_t values) {
+  Exit();
+  if (copies < 0 || values < 0 || int64_t(copies) * values > kMaxCards) {
+    m_Copies = m_NumValues = m_NumEntries = 0;
+    return 0;
+  }
+  m_Copies = copies;
+  m_NumValues = values;
+  m_NumEntries = -1;
+  return Shuffle();
+}
+
+int32_t CDeck::Exit() {
+  for (int16_t ok = m_Entries.First(); ok; ok = m_Entries.Next()) delete static_cast<SEntry*>(m_Entries.Get());
+  m_Entries.KillAll();
+  m_NumEntries = 0;
+  return 1;
+}
+
+int32_t CDeck::Shuffle() {
+  Exit();
+  m_NumEntries = 0;
+  if (m_Copies <= 0) return 1;
+  for (int32_t value = 0; value < m_NumValues; ++value)
+    if (!AppendEntry(value, m_Copies)) return 0;
+  return 1;
+}
+
+int32_t CDeck::AddCard(int32_t value) {
+  if (value < 0 || value >= m_NumValues || GetNumCardsLeft() >= kMaxCards) return 0;
+  if (SEntry* e = FindEntry(value)) {
+    ++e->m_Count;
+    return 1;
+  }
+  return AppendEntry(value, 1);
+}
+
+int32_t CDeck::GetCard() {
+  const int32_t left = GetNumCardsLeft();
+  if (left <= 0) return -1;
+  int served = 0;
+  int64_t r = xRand(static_cast<uint32_t>(left), &served, 1);
+  if (!served) return -1;
+  for (int16_t ok = m_Entries.First(); ok; ok = m_Entries.Next()) {
+    SEntry* e = static_cast<SEntry*>(m_Entries.Get());
+    r -= e->m_Count;
+    if (r >= 0) continue;
+    const int32_t value = e->m_Value;
+    TakeAtCursor(e);
+    return value;
+  }
+  return -1;
+}
+
+int32_t CDeck::RemoveCard(uint32_t value) {
+  if (m_NumValues <= 0 || value >= static_cast<uint32_t>(m_NumValues)) return 0;
+  for (int16_t ok = m_Entries.First(); ok; ok = m_Entries.Next()) {
+    SEntry* e = static_cast<SEntry*>(m_Entries.Get());
+    if (e->m_Value != static_cast<int32_t>(value)) continue;
+    TakeAtCursor(e);
+    return 1;
+  }
+  return 0;
+}
+
+void CDeck::TakeAtCursor(SEntry* e) {
+  if (--e->m_Count > 0) return;
+  delete e;
+  m_Entries.Delete(1);
+  --m_NumEntries;
+}
+
+int32_t CDeck::GetNumCardsLeft() const {
+  int64_t sum = 0;
+  for (const CNode* n = m_Entries.HeadNode(); n; n = n->m_pNext) sum += static_cast<const SEntry*>(n->m_pData)->m_Count;
+  return static_cast<int32_t>(sum);
+}
+
+int32_t CDeck::GetCopiesLeft(int32_t value) const {
+  const SEntry* e = FindEntry(value);
+  return e ? e->m_Count : 0;
+}
+
+CDeck::SEntry* CDeck::FindEntry(int32_t value) const {
+  for (const CNode* n = m_Entries.HeadNode(); n; n = n->m_pNext) {
+    SEntry* e = static_cast<SEntry*>(n->m_pData);
+    if (e->m_Value == value) return e;
+  }
+  return nullptr;
+}
+
+int32_t CDeck::AppendEntry(int32_t value, int32_t count) {
+  SEntry* e = new SEntry{value, count};
+  if (!m_Entries.InsertLast(e)) {
+    delete e;
+    return 0;
+  }
+  m_NumEntries = m_Entries.GetNumNodes();
+  return 1;
+}
+
+int32_t CDeck::Refuse(const char* why) {
+  Exit();
+  xprintf("CDeck::RestoreState: refused: %s\n", why);
+  return 0;
+}
+
+void CDeck::StoreState(std::vector<uint8_t>& out) const {
+  PutLong(out, m_Copies);
+  PutLong(out, m_Entries.GetNumNodes());
+  for (const CNode* n = m_Entries.HeadNode(); n; n = n->m_pNext) {
+    const SEntry* e = static_cast<const SEntry*>(n->m_pData);
+    PutLong(out, e->m_Value);
+    PutLong(out, e->m_Count);
+  }
+}
+
+int32_t CDeck::RestoreState(const uint8_t* data, size_t size, size_t& used) {
+  Exit();
+  used = 0;
+  if (!data || size < 8) return Refuse("the store is short");
+  const int32_t copies = GetLong(data);
+  const int32_t entries = GetLong(data + 4);
+  if (copies < 0 || int64_t(copies) * m_NumValues > kMaxCards) return Refuse("copies out of range");
+  size_t at = 8;
+  if (entries > 0) {
+    if (entries > m_NumValues || static_cast<size_t>(entries) > (size - at) / 8)
+      return Refuse("more entries than values or bytes");
+    int64_t cards = 0;
+    for (int32_t i = 0; i < entries; ++i, at += 8) {
+      const int32_t value = GetLong(data + at), count = GetLong(data + at + 4);
+      cards += count;
+      if (value < 0 || value >= m_NumValues || count < 0 || cards > kMaxCards || FindEntry(value) ||
+          (count > 0 && !AppendEntry(value, count)))
+        return Refuse("a bad entry");
+    }
+  }
+  m_Copies = copies;
+  used = at;
+  return 1;
+}
