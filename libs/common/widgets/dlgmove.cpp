@@ -15,21 +15,29 @@ CDlgMove::SMove* CDlgMove::Find(const CDialog* dialog) const {
 void CDlgMove::Drop(SMove* move) {
   m_Moves.DeleteItem(move);
   delete move;
+}
+
+void CDlgMove::StopWhenIdle() {
   if (!m_Moves.GetNumNodes()) RemoveTimer(DLGMOVE_PERIOD);
 }
 
 int32_t CDlgMove::MoveWindow(CDialog* dialog, int32_t x, int32_t y, int32_t frames) {
   if (!dialog) return 0;
+  // The timer runs on through a replaced move, so the new one keeps the beat of the old.
   if (SMove* running = Find(dialog)) Drop(running);
   int32_t fromX = 0, fromY = 0;
   dialog->GetPos(fromX, fromY);
-  if (fromX == x && fromY == y) return 0;
+  if (fromX == x && fromY == y) {
+    StopWhenIdle();
+    return 0;
+  }
   // No step count below one: a zero would divide by zero and never land.
   const double steps = frames > 1 ? frames : 1;
   auto* move = new SMove{dialog, (double(x) - fromX) / steps, (double(y) - fromY) / steps, double(fromX),
                          double(fromY), x, y};
   if (!m_Moves.InsertLast(move)) {
     delete move;
+    StopWhenIdle();
     return 0;
   }
   if (m_Moves.GetNumNodes() == 1) AddTimer(DLGMOVE_PERIOD);
@@ -58,6 +66,7 @@ void CDlgMove::TimerHandler(uint32_t period) {
     if (Arrived(nextX, move->m_StepX, move->m_TargetX) || Arrived(nextY, move->m_StepY, move->m_TargetY)) {
       move->m_pDialog->SetPos(move->m_TargetX, move->m_TargetY);
       Drop(move);
+      StopWhenIdle();
       continue;
     }
     move->m_X = nextX;

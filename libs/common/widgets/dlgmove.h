@@ -39,6 +39,7 @@ class CDlgMove : public CTimer {
   // The move of the dialog, or null.
   SMove* Find(const CDialog* dialog) const;
   void Drop(SMove* move);
+  void StopWhenIdle();
   static bool Arrived(double next, double step, int32_t target);
 
   CLList m_Moves;  // of SMove, owned
