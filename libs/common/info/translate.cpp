@@ -67,8 +67,8 @@ int32_t CTranslate::CreateCurrStr(char* buffer, size_t size, const char* numberF
   const char* pattern = xIsCurrencyPattern(m_pCurrency) ? m_pCurrency : kDefaultPattern;
   const char* format = xIsFloatFormat(numberFormat) ? numberFormat : kDefaultNumberFormat;
 
-  // A double's widest fixed text is some 320 characters; the width is at most 99.
-  char number[400];
+  // Ten integer digits at most, a width and a precision of at most 99: well below 128.
+  char number[128];
   if (snprintf(number, sizeof number, format, ToDouble(amount)) < 0) number[0] = '\0';
 
   const char* slot = strstr(pattern, "%s");

@@ -14,13 +14,6 @@
 #include "support/tempdir.h"
 
 namespace {
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 std::string Stamp(time_t t) {
   struct tm local {};
   localtime_r(&t, &local);
@@ -42,7 +35,7 @@ TEST_F(MessageLog, LinesCarryLocalDateTimeModuleAndMessage) {
   LogMessage(7, "Panel", "bet %d on seat %s at %.2f", 25, "2", 1.5);
   const time_t after = time(nullptr);
 
-  const std::vector<std::string> lines = Lines(Log());
+  const std::vector<std::string> lines = SplitLines(Log());
   ASSERT_EQ(lines.size(), 2u);
   const std::regex layout(R"(^(\d{8} \d{6}) ([^:]+): (.*)$)");
   std::smatch m;
@@ -64,7 +57,7 @@ TEST_F(MessageLog, AMissingModuleIsUnknownAndTextIsNeverAFormat) {
   LogMessage(0, "", "%s", "formatted");
   WriteMessageLog("Chat", "100% sure %s %n");
   WriteMessageLog("Chat", nullptr);
-  const std::vector<std::string> lines = Lines(Log());
+  const std::vector<std::string> lines = SplitLines(Log());
   ASSERT_EQ(lines.size(), 5u);
   EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(\d{8} \d{6} Unknown Module: empty name)"))) << lines[0];
   EXPECT_TRUE(std::regex_match(lines[1], std::regex(R"(\d{8} \d{6} Unknown Module: no name)"))) << lines[1];
@@ -82,7 +75,7 @@ TEST_F(MessageLog, LongMessagesAreCutAtTheRoomTheModuleLeaves) {
   const std::string hugeName(MESSAGELOG_TEXT_ROOM + 10, 'n');
   WriteMessageLog(hugeName.c_str(), "lost");
 
-  const std::vector<std::string> lines = Lines(Log());
+  const std::vector<std::string> lines = SplitLines(Log());
   ASSERT_EQ(lines.size(), 4u);
   const std::string prefix = "Table: ";
   for (int i = 0; i < 2; ++i) {
@@ -129,7 +122,7 @@ TEST_F(MessageLog, TwoProcessesAppendingLeaveOnlyWholeLines) {
 
   const std::string log = Log();
   ASSERT_EQ(log.back(), '\n');
-  const std::vector<std::string> lines = Lines(log);
+  const std::vector<std::string> lines = SplitLines(log);
   ASSERT_EQ(lines.size(), 2u * kLines);
   const std::regex layout(R"(^\d{8} \d{6} (alpha|omega): (alpha|omega) (\d+) ([ao]+)$)");
   int next[2] = {0, 0};

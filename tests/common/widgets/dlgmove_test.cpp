@@ -10,15 +10,7 @@
 namespace {
 using TPos = std::pair<int32_t, int32_t>;
 
-// Counts the mover's timer calls, so a test sees whether its timer runs.
-class CCountingMove : public CDlgMove {
- public:
-  void TimerHandler(uint32_t period) override {
-    ++m_Calls;
-    CDlgMove::TimerHandler(period);
-  }
-  int32_t m_Calls = 0;
-};
+using CCountingMove = CCountingTimer<CDlgMove>;
 
 class DlgMove : public CWidgetTest {
  protected:

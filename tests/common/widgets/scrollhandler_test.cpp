@@ -8,14 +8,7 @@
 #include "widgetfixture.h"
 
 namespace {
-class CCountingScroll : public CScrollHandler {
- public:
-  void TimerHandler(uint32_t period) override {
-    ++m_Calls;
-    CScrollHandler::TimerHandler(period);
-  }
-  int32_t m_Calls = 0;
-};
+using CCountingScroll = CCountingTimer<CScrollHandler>;
 
 // The table's message line: a marquee 20 pixels wide without a font, so each of its 20 ms steps
 // moves on one character and a message of n characters scrolls off in 21 + n + 1 steps.

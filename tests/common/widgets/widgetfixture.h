@@ -8,6 +8,17 @@
 #include "ostrel/resources/resdata.h"
 #include "support/guiharness.h"
 
+// A timer object that counts its calls, so a test sees whether its timer runs.
+template <class TTimer>
+class CCountingTimer : public TTimer {
+ public:
+  void TimerHandler(uint32_t period) override {
+    ++m_Calls;
+    TTimer::TimerHandler(period);
+  }
+  int32_t m_Calls = 0;
+};
+
 class CWidgetTest : public CGuiTest {
  protected:
   static std::string TableScript();
