@@ -28,13 +28,6 @@ std::vector<char*> Argv(const std::vector<std::string>& args) {
 
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 }  // namespace
 
 bool CPeerProcess::Start(const std::vector<std::string>& args, const std::string& outputFile) {
@@ -174,7 +167,7 @@ bool CNginxPeer::Start(bool tls) {
   return false;
 }
 
-std::vector<std::string> CNginxPeer::AccessLog() const { return Lines(ReadWholeFile(m_Dir.File("access.log"))); }
+std::vector<std::string> CNginxPeer::AccessLog() const { return SplitLines(ReadWholeFile(m_Dir.File("access.log"))); }
 
 bool CFaultServer::Start() {
   mkdir(Files().c_str(), 0755);
@@ -194,7 +187,7 @@ bool CFaultServer::Start() {
 
 std::vector<std::string> CFaultServer::Requests() const {
   std::vector<std::string> requests;
-  for (const std::string& line : Lines(ReadWholeFile(m_Dir.File("server.out"))))
+  for (const std::string& line : SplitLines(ReadWholeFile(m_Dir.File("server.out"))))
     if (line.rfind("request ", 0) == 0) requests.push_back(line.substr(8));
   return requests;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class CTempDir {
  public:
@@ -20,6 +21,8 @@ class CTempDir {
 // The whole content of a file, or an empty string when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& content);
+// The lines of a text, without their line feeds.
+std::vector<std::string> SplitLines(const std::string& text);
 
 // Makes a folder the working folder for the life of the object.
 class CWorkingDir {

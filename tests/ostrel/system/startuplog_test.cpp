@@ -13,20 +13,13 @@
 #include "support/tempdir.h"
 
 namespace {
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 // name|TAG|Www Mmm dd hh:mm:ss yyyy|file=NAME|pid=N|message
 const std::regex kWithName(R"(^([^|]*)\|([A-Z ]+)\|\w{3} \w{3} [ \d]\d \d\d:\d\d:\d\d \d{4}\|file=([^|]*)\|pid=(\d+)\|(.*)$)");
 const std::regex kWithoutName(R"(^([A-Z ]+)\|\w{3} \w{3} [ \d]\d \d\d:\d\d:\d\d \d{4}\|file=([^|]*)\|pid=(\d+)\|(.*)$)");
 
 class StartupLog : public ::testing::Test {
  protected:
-  std::vector<std::string> Log() const { return Lines(ReadWholeFile(m_Dir.File("startup.log"))); }
+  std::vector<std::string> Log() const { return SplitLines(ReadWholeFile(m_Dir.File("startup.log"))); }
   CTempDir m_Dir;
   CWorkingDir m_InDir{m_Dir.Path()};
 };
