@@ -1,5 +1,6 @@
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "ostrel/system/versions.h"
@@ -22,11 +23,11 @@ SStovaMoneyText::SStovaMoneyText(const TStovaMoney& value) : m_Text{} {
   TStovaMoney::Print(value, m_Text, sizeof m_Text, -1, -1);
 }
 
-bool StovaReadMoney(std::string_view text, TStovaMoney& value) {
-  char buffer[64];
-  if (text.empty() || text.size() >= sizeof buffer) return false;
-  StovaCopyField(buffer, text);
-  return TStovaMoney::Translate(buffer, value) == 1;
+bool StovaReadMoney(const CStovaQuery& query, int column, TStovaMoney& value) {
+  // Column texts end in a zero byte; one inside, or a text longer than any amount, is no money.
+  const std::string_view text = query.Text(column);
+  if (text.empty() || text.size() > 48 || strlen(text.data()) != text.size()) return false;
+  return TStovaMoney::Translate(text.data(), value) == 1;
 }
 
 CStovaTransaction::CStovaTransaction(CStovaDatabase& db, bool insideCallerTransaction)

@@ -11,7 +11,7 @@ int32_t CStovaConn::GetUserCash(uint32_t id, TStovaMoney& cash, int32_t& ok) {
   if (rc == SQLITE_DONE) return 1;
   if (rc != SQLITE_ROW) return FailEngine("GetUserCash");
   TStovaMoney read;
-  if (!StovaReadMoney(q.Text(0), read))
+  if (!StovaReadMoney(q, 0, read))
     return Fail(STOVA_ERR_DAMAGED_VALUE, "GetUserCash: member %u has a cash text that is not money", id);
   cash = read;
   ok = 1;
@@ -55,7 +55,7 @@ int32_t CStovaConn::ChangeCash(const char* what, uint32_t id, const SStovaBookin
     const int rc = q.Step();
     if (rc == SQLITE_DONE) return Fail(STOVA_ERR_NOT_FOUND, "%s: no member %u", what, id);
     if (rc != SQLITE_ROW) return FailEngine(what);
-    if (!StovaReadMoney(q.Text(0), balance))
+    if (!StovaReadMoney(q, 0, balance))
       return Fail(STOVA_ERR_DAMAGED_VALUE, "%s: member %u has a cash text that is not money", what, id);
   }
 

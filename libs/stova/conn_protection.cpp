@@ -23,7 +23,7 @@ int32_t CStovaConn::PlayerProtectionGetLimitStatus(uint32_t userId, SPlayerProte
     TStovaMoney* losses[] = {&read.LossPerDay, &read.LossPerWeek, &read.LossPerMonth,
                              &read.LossThisDay, &read.LossThisWeek, &read.LossThisMonth};
     for (int i = 0; i < 6; ++i)
-      if (!StovaReadMoney(q.Text(i), *losses[i]))
+      if (!StovaReadMoney(q, i, *losses[i]))
         return Fail(STOVA_ERR_DAMAGED_VALUE, "PlayerProtectionGetLimitStatus: member %u has a limit that is not money", userId);
     read.MaxSessionTime = static_cast<int32_t>(q.Int(6));
     read.SelfExclusion = static_cast<int32_t>(q.Int(7));

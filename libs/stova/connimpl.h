@@ -17,8 +17,8 @@ struct SStovaMoneyText {
   explicit SStovaMoneyText(const TStovaMoney& value);
   std::string_view View() const { return m_Text; }
 };
-// Reads a stored money text back; false when it does not convert.
-bool StovaReadMoney(std::string_view text, TStovaMoney& value);
+// Reads a stored money text back from a column; false when it does not convert.
+bool StovaReadMoney(const CStovaQuery& query, int column, TStovaMoney& value);
 
 // One change as a whole: BEGIN IMMEDIATE .. COMMIT, or, inside a transaction the caller opened,
 // a savepoint. Whatever was not committed is undone when the scope ends.

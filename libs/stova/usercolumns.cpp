@@ -61,5 +61,5 @@ bool StovaReadUserFields(const CStovaQuery& query, int first, c2stovaUser& user)
   ForEachText(user, [&](auto& field) { StovaCopyField(field, query.Text(column++)); });
   ForEachLong(user, [&](int32_t& v) { v = static_cast<int32_t>(query.Int(column++)); });
   user.m_ReservedTableId = static_cast<uint32_t>(query.Int(column++));
-  return StovaReadMoney(query.Text(column), user.m_Cash);
+  return StovaReadMoney(query, column, user.m_Cash);
 }
