@@ -92,11 +92,11 @@ int32_t CStovaConn::PlayerHistoryEndTableSession(uint32_t tableId, int32_t& stat
   return 1;
 }
 
-int32_t CStovaConn::OpenPlayerSession(uint32_t playerId, uint32_t tableId, int64_t& session) {
+int32_t CStovaConn::OpenPlayerSession(const char* what, uint32_t playerId, uint32_t tableId, int64_t& session) {
   CStovaQuery q(m_pDb->Statement(STMT_PLAYER_SESSION_INSERT));
   q.Bind(playerId).Bind(tableId).Bind(StovaNow());
-  if (q.Step() != SQLITE_DONE) return FailEngine("player session");
-  return InsertedId("player session", session);
+  if (q.Step() != SQLITE_DONE) return FailEngine(what);
+  return InsertedId(what, session);
 }
 
 int32_t CStovaConn::PlayerHistoryGetNewPlayerSession(uint32_t playerId, uint32_t tableId, int32_t& session,
@@ -108,7 +108,7 @@ int32_t CStovaConn::PlayerHistoryGetNewPlayerSession(uint32_t playerId, uint32_t
   CStovaTransaction txn(*m_pDb, m_InCallerTransaction);
   if (!txn.Begun()) return FailEngine("PlayerHistoryGetNewPlayerSession");
   int64_t id = 0;
-  if (!OpenPlayerSession(playerId, tableId, id)) return 0;
+  if (!OpenPlayerSession("PlayerHistoryGetNewPlayerSession", playerId, tableId, id)) return 0;
   if (!txn.Commit()) return FailEngine("PlayerHistoryGetNewPlayerSession");
   session = static_cast<int32_t>(id);
   status = 1;
@@ -139,7 +139,7 @@ int32_t CStovaConn::PlayerHistoryInsert(uint32_t playerId, uint32_t tableId, int
     else if (rc != SQLITE_DONE) return FailEngine("PlayerHistoryInsert");
   }
   // An event of a player who has no session here yet still belongs to one.
-  if (session == 0 && !OpenPlayerSession(playerId, tableId, session)) return 0;
+  if (session == 0 && !OpenPlayerSession("PlayerHistoryInsert", playerId, tableId, session)) return 0;
   {
     CStovaQuery q(m_pDb->Statement(STMT_HISTORY_INSERT));
     q.Bind(session).Bind(playerId).Bind(tableId).Bind(round).Bind(type).Bind(StovaNow()).Bind(text);

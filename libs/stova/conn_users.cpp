@@ -42,13 +42,13 @@ int32_t CStovaConn::ReadUserRow(uint32_t id, c2stovaUser& user, bool& found) {
   return 1;
 }
 
-int32_t CStovaConn::NameFree(uint32_t exceptId, bool nickname, std::string_view text) {
+int32_t CStovaConn::NameFree(const char* what, uint32_t exceptId, bool nickname, std::string_view text) {
   CStovaQuery q(m_pDb->Statement(nickname ? STMT_NICK_TAKEN : STMT_NAME_TAKEN));
   q.Bind(text).Bind(exceptId);
   const int rc = q.Step();
   if (rc == SQLITE_DONE) return 1;
-  if (rc != SQLITE_ROW) return FailEngine("name check");
-  return Fail(STOVA_ERR_DUPLICATE, "the %s \"%.*s\" is taken", nickname ? "nickname" : "user name",
+  if (rc != SQLITE_ROW) return FailEngine(what);
+  return Fail(STOVA_ERR_DUPLICATE, "%s: the %s \"%.*s\" is taken", what, nickname ? "nickname" : "user name",
               static_cast<int>(text.size()), text.data());
 }
 
@@ -117,7 +117,8 @@ int32_t CStovaConn::UpdateUserInfo(uint32_t id, const c2stovaUser* user, const c
   bool exists = false;
   if (!UserExists(id, exists)) return FailEngine("UpdateUserInfo");
   if (!exists) return Fail(STOVA_ERR_NOT_FOUND, "UpdateUserInfo: no member %u", id);
-  if (!NameFree(id, false, StovaFieldText(user->m_UserName)) || !NameFree(id, true, StovaFieldText(user->m_Nickname)))
+  if (!NameFree("UpdateUserInfo", id, false, StovaFieldText(user->m_UserName)) ||
+      !NameFree("UpdateUserInfo", id, true, StovaFieldText(user->m_Nickname)))
     return 0;
   CStovaQuery q(m_pDb->Statement(STMT_USER_UPDATE));
   q.Bind(id);
@@ -149,7 +150,8 @@ int32_t CStovaConn::CreateUser(const c2stovaUser* user, uint32_t& id, const char
     if (!UserExists(newId, exists)) return FailEngine("CreateUser");
     if (exists) return Fail(STOVA_ERR_DUPLICATE, "CreateUser: member number %u is taken", newId);
   }
-  if (!NameFree(0, false, StovaFieldText(user->m_UserName)) || !NameFree(0, true, StovaFieldText(user->m_Nickname)))
+  if (!NameFree("CreateUser", 0, false, StovaFieldText(user->m_UserName)) ||
+      !NameFree("CreateUser", 0, true, StovaFieldText(user->m_Nickname)))
     return 0;
   const SStovaMoneyText cash(user->m_Cash);
   const int64_t now = StovaNow();

@@ -247,8 +247,8 @@ class CStovaConn : public CStovaConnBase {
   int32_t UserExists(uint32_t id, bool& exists);
   int32_t ReadUserRow(uint32_t id, c2stovaUser& user, bool& found);
   // 1 when no member but exceptId carries the name; else 0 with a record.
-  int32_t NameFree(uint32_t exceptId, bool nickname, std::string_view text);
-  int32_t OpenPlayerSession(uint32_t playerId, uint32_t tableId, int64_t& session);
+  int32_t NameFree(const char* what, uint32_t exceptId, bool nickname, std::string_view text);
+  int32_t OpenPlayerSession(const char* what, uint32_t playerId, uint32_t tableId, int64_t& session);
   // The row id of the last insert when it fits a session number; else 0 with a record.
   int32_t InsertedId(const char* what, int64_t& id);
 
