@@ -52,26 +52,24 @@ int32_t CStovaConn::NameFree(const char* what, uint32_t exceptId, bool nickname,
               static_cast<int>(text.size()), text.data());
 }
 
-int32_t CStovaConn::GetUserId(const char* userName, uint32_t& id, int32_t& found) {
+int32_t CStovaConn::FindMember(const char* what, EStovaStatement statement, const char* text, size_t width,
+                               uint32_t& id, int32_t& found) {
   id = 0;
   found = 0;
-  if (!userName) return Fail(STOVA_ERR_ARGUMENT, "GetUserId: no user name");
+  if (!text) return Fail(STOVA_ERR_ARGUMENT, "%s: no name", what);
   if (!IsOpen()) return 0;
-  const int rc = FindId(*m_pDb, STMT_USER_ID_BY_NAME, StovaCutText(userName, STOVA_USERNAME_SIZE), id);
-  if (rc != SQLITE_ROW && rc != SQLITE_DONE) return FailEngine("GetUserId");
+  const int rc = FindId(*m_pDb, statement, StovaCutText(text, width), id);
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE) return FailEngine(what);
   found = rc == SQLITE_ROW;
   return 1;
 }
 
+int32_t CStovaConn::GetUserId(const char* userName, uint32_t& id, int32_t& found) {
+  return FindMember("GetUserId", STMT_USER_ID_BY_NAME, userName, STOVA_USERNAME_SIZE, id, found);
+}
+
 int32_t CStovaConn::GetUserIdNick(const char* nickname, uint32_t& id, int32_t& found) {
-  id = 0;
-  found = 0;
-  if (!nickname) return Fail(STOVA_ERR_ARGUMENT, "GetUserIdNick: no nickname");
-  if (!IsOpen()) return 0;
-  const int rc = FindId(*m_pDb, STMT_USER_ID_BY_NICK, StovaCutText(nickname, STOVA_NICKNAME_SIZE), id);
-  if (rc != SQLITE_ROW && rc != SQLITE_DONE) return FailEngine("GetUserIdNick");
-  found = rc == SQLITE_ROW;
-  return 1;
+  return FindMember("GetUserIdNick", STMT_USER_ID_BY_NICK, nickname, STOVA_NICKNAME_SIZE, id, found);
 }
 
 int32_t CStovaConn::UserLogin(const char* userName, const char* password, const char*, const char*, const char*,

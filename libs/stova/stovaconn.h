@@ -18,6 +18,7 @@
 
 class CLList;
 class CStovaDatabase;
+enum EStovaStatement : int;
 
 // Booking types of the money changes that carry none of their own.
 inline constexpr int32_t STOVA_BOOKING_OPENING = -3;   // the balance a new member starts with
@@ -243,6 +244,9 @@ class CStovaConn : public CStovaConnBase {
   int32_t ValidId(uint32_t id, const char* what, const char* kind);
   // 1 for a good member id, a name below the name limit and an index not below 0, on an open
   // database; else 0 with a record.
+  // The member a name or nickname (cut to width) belongs to.
+  int32_t FindMember(const char* what, EStovaStatement statement, const char* text, size_t width, uint32_t& id,
+                     int32_t& found);
   int32_t ValidRawKey(const char* what, uint32_t userId, const char* name, int32_t index);
   int32_t UserExists(uint32_t id, bool& exists);
   int32_t ReadUserRow(uint32_t id, c2stovaUser& user, bool& found);
