@@ -170,11 +170,15 @@ CFVIndFile* CFVModule::FindIndFile(const char* name) {
 }
 
 int32_t CFVModule::AddNormFile(CFVNormFile* file) {
+  using TIndex = CFVNameIndex<CFVNormFile>;
   SFVModuleIndex* x = file ? Index() : nullptr;
-  if (!x || !m_NormFiles.InsertLast(file)) return 0;
+  if (!x) return 0;
+  const TIndex::SKey norm = TIndex::Key(file->IndexedNormName());
+  const TIndex::SKey packed = TIndex::Key(file->IndexedPackedName());
+  if (x->m_NormNames.Find(norm) || x->m_PackedNames.Find(packed) || !m_NormFiles.InsertLast(file)) return 0;
   try {
-    x->m_NormNames.Add(file->IndexedNormName(), file);
-    x->m_PackedNames.Add(file->IndexedPackedName(), file);
+    x->m_NormNames.Add(norm, file);
+    x->m_PackedNames.Add(packed, file);
   } catch (const std::bad_alloc&) {
     // The list holds it now; a rebuild will find it or fail again.
     x->m_NormNames.MarkStale();
@@ -185,10 +189,13 @@ int32_t CFVModule::AddNormFile(CFVNormFile* file) {
 }
 
 int32_t CFVModule::AddIndFile(CFVIndFile* file) {
+  using TIndex = CFVNameIndex<CFVIndFile>;
   SFVModuleIndex* x = file ? Index() : nullptr;
-  if (!x || !m_IndFiles.InsertLast(file)) return 0;
+  if (!x) return 0;
+  const TIndex::SKey name = TIndex::Key(file->GetName());
+  if (x->m_IndNames.Find(name) || !m_IndFiles.InsertLast(file)) return 0;
   try {
-    x->m_IndNames.Add(file->GetName(), file);
+    x->m_IndNames.Add(name, file);
   } catch (const std::bad_alloc&) {
     x->m_IndNames.MarkStale();
   }

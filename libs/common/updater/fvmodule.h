@@ -150,8 +150,10 @@ class CFVModule {
   CFVNormFile* FindPackedFile(const char* packedName);
   CFVIndFile* FindIndFile(const char* name);
 
-  // Appends, taking the record over; 0 (the caller keeps it) when memory runs out.
+  // Appends, taking the record over; 0 (the caller keeps it) when the module already has a file
+  // of its normal or of its packed name (without regard to case), or memory runs out.
   int32_t AddNormFile(CFVNormFile* file);
+  // The same for a name the module lists already.
   int32_t AddIndFile(CFVIndFile* file);
   // Deletes a record of this module. A list cursor standing on it moves on as a deletion at the
   // cursor does; one standing elsewhere stays.

@@ -192,7 +192,6 @@ int32_t CFVModuleHandler::AddNormalFileTo(CFVModule* module, int32_t haveNormNam
   const bool norm = haveNormName == 1, packed = havePackedName == 1;
   if (!module || (!norm && !packed)) return 0;
   if ((norm && !FVersion_IsSafeListName(normName)) || (packed && !FVersion_IsSafeListName(packedName))) return 0;
-  if ((norm && module->FindNormFile(normName)) || (packed && module->FindPackedFile(packedName))) return 0;
   auto* file = new (std::nothrow) CFVNormFile;
   if (!file) return 0;
   file->m_HaveNormName = haveNormName;
@@ -248,9 +247,7 @@ int32_t CFVModuleHandler::FindFile(const char* name) {
 // Indirect files
 
 int32_t CFVModuleHandler::AddIndirectFileTo(CFVModule* module, const char* file) {
-  if (!module || module->m_pList != &m_NormalModules || !FVersion_IsSafeListName(file) ||
-      module->FindIndFile(file))
-    return 0;
+  if (!module || module->m_pList != &m_NormalModules || !FVersion_IsSafeListName(file)) return 0;
   auto* record = new (std::nothrow) CFVIndFile;
   if (!record) return 0;
   if (!(record->m_pName = xStrdup(file)) || !module->AddIndFile(record)) {

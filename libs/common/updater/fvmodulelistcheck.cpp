@@ -1,8 +1,6 @@
 // Checks of a whole module list: shared-file references and files claimed by two modules.
+#include <initializer_list>
 #include <new>
-#include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 
 #include "common/updater/fvmodulehandler.h"
 #include "common/updater/fvnameindex.h"
@@ -11,7 +9,15 @@
 namespace {
 constexpr char kValidate[] = "CFVModuleHandler::ValidateModuleList";
 
-using TFoldedSet = std::unordered_set<std::string_view, SFVFoldHash, SFVFoldEqual>;
+// A set of names without regard to case.
+class CFoldedSet {
+ public:
+  void Insert(const char* name) { m_Index.Add(name, nullptr); }
+  bool Contains(const char* name) const { return m_Index.Find(name) != nullptr; }
+
+ private:
+  CFVNameIndex<const void> m_Index;
+};
 
 template <class F>
 void EachModule(const CLList& list, F f) {
@@ -28,23 +34,23 @@ int32_t CFVModuleHandler::ValidateModuleList() {
   try {
     // The names that INDIRECT modules carry, and whether one of their files has no name (such a
     // file answers any reference).
-    TFoldedSet shared;
+    CFoldedSet shared;
     bool sharedUnnamed = false;
     bool indirectSound = true;
     EachModule(m_IndirectModules, [&](const CFVModule& m) {
       if (m.GetModMode() != FVMODULE_INDIRECT || m.GetNumIndFiles()) indirectSound = false;
       EachRecord<CFVNormFile>(m.m_NormFiles, [&](const CFVNormFile& f) {
-        if (f.IndexedNormName()) shared.insert(f.IndexedNormName());
+        if (f.IndexedNormName()) shared.Insert(f.IndexedNormName());
         else sharedUnnamed = true;
       });
     });
     // The names that NORMAL modules refer to.
-    TFoldedSet referenced;
+    CFoldedSet referenced;
     bool normalSound = true;
     EachModule(m_NormalModules, [&](const CFVModule& m) {
       if (m.GetModMode() != FVMODULE_NORMAL) normalSound = false;
       EachRecord<CFVIndFile>(m.m_IndFiles, [&](const CFVIndFile& f) {
-        if (f.GetName()) referenced.insert(f.GetName());
+        if (f.GetName()) referenced.Insert(f.GetName());
       });
     });
 
@@ -55,7 +61,7 @@ int32_t CFVModuleHandler::ValidateModuleList() {
         if (fault) return;
         what = f.GetName() ? f.GetName() : "";
         if (!indirectSound) fault = "an INDIRECT module has another mode or indirect files";
-        else if (!sharedUnnamed && !shared.contains(what)) fault = "no INDIRECT module carries the indirect file";
+        else if (!sharedUnnamed && !shared.Contains(what)) fault = "no INDIRECT module carries the indirect file";
       });
     });
     EachModule(m_IndirectModules, [&](const CFVModule& m) {
@@ -67,7 +73,7 @@ int32_t CFVModuleHandler::ValidateModuleList() {
         what = f.IndexedNormName();
         if (m_NormalModules.GetNumNodes() == 0) fault = "no NORMAL module refers to the file";
         else if (!normalSound) fault = "a NORMAL module has another mode";
-        else if (!referenced.contains(what)) fault = "no NORMAL module refers to the file";
+        else if (!referenced.Contains(what)) fault = "no NORMAL module refers to the file";
       });
     });
     if (fault) {
@@ -83,19 +89,20 @@ int32_t CFVModuleHandler::ValidateModuleList() {
 
 int32_t CFVModuleHandler::CheckConsistency() {
   try {
-    std::unordered_map<std::string_view, const CFVModule*, SFVFoldHash, SFVFoldEqual> owners;
+    CFVNameIndex<const CFVModule> owners;
     for (const CLList* list : {&m_NormalModules, &m_IndirectModules}) {
       for (const CNode* n = list->HeadNode(); n; n = n->m_pNext) {
         const auto* m = static_cast<const CFVModule*>(n->m_pData);
         for (const CNode* f = m->m_NormFiles.HeadNode(); f; f = f->m_pNext) {
           const char* name = static_cast<const CFVNormFile*>(f->m_pData)->IndexedNormName();
           if (!name) continue;
-          auto [it, fresh] = owners.try_emplace(name, m);
-          if (!fresh && it->second != m) {
+          const CFVModule* owner = owners.First(name);
+          if (owner && owner != m) {
             xprintf("CFVModuleHandler::CheckConsistency: %s belongs to the modules %s and %s\n", name,
-                    it->second->GetModName(), m->GetModName());
+                    owner->GetModName(), m->GetModName());
             return 0;
           }
+          if (!owner) owners.Add(name, m);
         }
       }
     }

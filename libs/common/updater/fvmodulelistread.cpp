@@ -5,6 +5,7 @@
 #include "common/updater/fvmodulehandler.h"
 #include "ostrel/base/xstring.h"
 #include "ostrel/kcbl/kcbl.h"
+#include "ostrel/kcbl/kcbltree.h"
 #include "ostrel/system/debug.h"
 
 namespace {
@@ -13,10 +14,20 @@ constexpr char kRead[] = "CFVModuleHandler::ReadModuleList";
 // How a step of the read ended.
 enum EReadResult : int32_t { READ_FAILED = 0, READ_OK = 1, READ_QUIT = -1 };
 
-bool Is(const char* text, const char* word) { return text && xStricmp(text, word) == 0; }
+// text equal to word without regard to ASCII case; word is given in small letters.
+bool Is(const char* text, const char* word) {
+  if (!text) return false;
+  for (; *word; ++text, ++word)
+    if (xToLowerAscii(*text) != *word) return false;
+  return !*text;
+}
 
 // TRUE or FALSE in any case: 1 or 0; anything else -1.
-int32_t TrueFalse(const char* text) { return Is(text, "TRUE") ? 1 : Is(text, "FALSE") ? 0 : -1; }
+int32_t TrueFalse(const char* text) {
+  if (!text) return -1;
+  if (xToLowerAscii(*text) == 't') return Is(text, "true") ? 1 : -1;
+  return Is(text, "false") ? 0 : -1;
+}
 
 // A decimal number of 32 bits without sign, blanks or anything behind it.
 bool ParseU32(const char* text, uint32_t* value) {
@@ -32,12 +43,12 @@ bool ParseU32(const char* text, uint32_t* value) {
 }
 
 // NORMAL 1, INDIRECT 2 (any case), else 0.
-int32_t ParseMode(const char* text) { return Is(text, "NORMAL") ? 1 : Is(text, "INDIRECT") ? 2 : 0; }
+int32_t ParseMode(const char* text) { return Is(text, "normal") ? 1 : Is(text, "indirect") ? 2 : 0; }
 
 // TRUE/1 1, FALSE/0 0, else -1.
 int32_t ParseMustDownload(const char* text) {
-  if (Is(text, "TRUE") || (text && xStrcmp(text, "1") == 0)) return 1;
-  if (Is(text, "FALSE") || (text && xStrcmp(text, "0") == 0)) return 0;
+  if (Is(text, "true") || (text && xStrcmp(text, "1") == 0)) return 1;
+  if (Is(text, "false") || (text && xStrcmp(text, "0") == 0)) return 0;
   return -1;
 }
 
@@ -64,13 +75,13 @@ constexpr const char* kValueNames[6] = {"NormName", "NormCRC", "NormFileSize", "
 
 // The name of the value that is invalid, or null when all twelve read. A value whose flag is FALSE
 // must be there but is not read.
-const char* ReadFullFile(CKCBL& k, SFileValues* v) {
+const char* ReadFullFile(const TKCBLKeyword& item, SFileValues* v) {
   int32_t number = 0;
-  for (int32_t i = 0; i < 6; ++i) {
-    const int32_t have = TrueFalse(k.GetString(2 * i));
+  for (uint32_t i = 0; i < 6; ++i) {
+    const int32_t have = TrueFalse(item.Value(2 * i));
     if (have < 0) return kHaveNames[i];
     v->m_Have[i] = have;
-    const char* text = k.GetString(2 * i + 1);
+    const char* text = item.Value(2 * i + 1);
     if (!text) return kValueNames[i];
     if (i == 0 || i == 3) {
       (i == 0 ? v->m_pNormName : v->m_pPackedName) = have ? text : nullptr;
@@ -142,7 +153,7 @@ int32_t CFVModuleHandler::ReadFtpSites(CKCBL& k) {
   k.MainChunk();
   for (int32_t more = k.FirstItem(); more; more = k.NextItem(0)) {
     if (QuitRequested()) return READ_QUIT;
-    if (k.ItemType() != 2 || !Is(k.GetString(0), "FileFtps")) continue;
+    if (k.ItemType() != 2 || !Is(k.GetString(0), "fileftps")) continue;
     k.EnterChunk();
     for (int32_t site = k.FirstItem(); site; site = k.NextItem(0)) {
       if (QuitRequested()) return READ_QUIT;
@@ -280,11 +291,12 @@ int32_t CFVModuleHandler::ReadFiles(CKCBL& k, const char* name, int32_t full) {
   for (int32_t more = k.FirstItem(); more; more = k.NextItem(0)) {
     if (QuitRequested()) return READ_QUIT;
     if (k.IsComment()) continue;
-    const char* keyword = k.GetKeyword();
-    if (Is(keyword, "File")) {
+    const TKCBLKeyword& item = *k.GetCurKeyword();
+    const char* keyword = item.Keyword();
+    if (Is(keyword, "file")) {
       if (full) {
         SFileValues v{};
-        if (const char* bad = ReadFullFile(k, &v)) {
+        if (const char* bad = ReadFullFile(item, &v)) {
           xprintf("%s [adding files:File]: %s string is invalid (module: %s)\n", kRead, bad, name);
           return READ_FAILED;
         }
@@ -297,7 +309,7 @@ int32_t CFVModuleHandler::ReadFiles(CKCBL& k, const char* name, int32_t full) {
         }
         continue;
       }
-      const char* file = k.GetString(0);
+      const char* file = item.Value(0);
       if (!file) {
         xprintf("%s [adding files:File]: FileName string is invalid (module: %s)\n", kRead, name);
         return READ_FAILED;
@@ -307,14 +319,14 @@ int32_t CFVModuleHandler::ReadFiles(CKCBL& k, const char* name, int32_t full) {
                 name, file);
         return READ_FAILED;
       }
-    } else if (Is(keyword, "IndFile")) {
+    } else if (Is(keyword, "indfile")) {
       if (mode == FVMODULE_INDIRECT) {
         xprintf("%s [adding files:IndFile]: A module marked as a indirect module contains indirect files, and this "
                 "is not permitted (module: %s)\n",
                 kRead, name);
         return READ_FAILED;
       }
-      const char* file = k.GetString(0);
+      const char* file = item.Value(0);
       if (!AddIndirectFileTo(module, file)) {
         xprintf("%s [adding files:IndFile]: AddIndirectFile function returned error (module: %s, file: %s)\n", kRead,
                 name, file ? file : "");

@@ -80,6 +80,26 @@ TEST_F(ModuleListWrite, AwkwardValuesReadBackTheSame) {
 // The short form keeps names, modes and flags. It has no item for a package name without package
 // data (the writer writes the package only when its size is known), so a given PackedFileName
 // comes back derived from the module name.
+// A text that starts with ";" is a comment to the typed items, and the reader drops comments: the
+// writer keeps such values texts, so the list reads back whole.
+TEST_F(ModuleListWrite, TextsStartingWithASemicolonReadBack) {
+  CFVModuleHandler h;
+  ASSERT_EQ(h.AddModule(";odd", ";desc", ";class", ";pkg.bos", 3, 4, 1, 0), 1);
+  ASSERT_EQ(h.AddNormalFile(";odd", 1, ";file", 1, 1, 1, 2, 1, ";file.zpk", 1, 3, 1, 4), 1);
+  ASSERT_EQ(h.AddRestartFile(";r", ";u", 0), 1);
+  ASSERT_EQ(h.AddFtpSite(";s", ";l", ";p", ";d", 1, 2), 1);
+  for (int32_t full : {1, 0}) {
+    Written(h, full);
+    CFVModuleHandler again;
+    ASSERT_EQ(again.ReadModuleList(m_Dir.File("out.lst").c_str(), full, 1), 1) << ReadWholeFile(m_Dir.File("out.lst"));
+    if (full) {
+      EXPECT_EQ(DumpList(again), DumpList(h));
+    }
+  }
+  EXPECT_EQ(DumpList(h),
+            "N ;odd|;desc|;class|;pkg.bos|3|4|1|0\n  F 1:;file 1:1 1:2 1:;file.zpk 1:3 1:4\n;r|;u|0\n;s|;l|;p|;d|1|2\n");
+}
+
 TEST_F(ModuleListWrite, ShortFormReadsBackItsNames) {
   CFVModuleHandler h;
   ASSERT_EQ(h.ReadModuleList(UpdaterData("short.lst").c_str(), 0, 1), 1);
