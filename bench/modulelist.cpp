@@ -34,42 +34,6 @@ std::string Folder() {
 std::string ListFile() { return Folder() + "/srvmap.lst"; }
 std::string OutFile() { return Folder() + "/out.lst"; }
 
-int32_t Name(const char*) { return 1; }
-int32_t NameNumber(const char*, uint32_t* v) { return *v = 0, 1; }
-int32_t Folders(const char*, const char*, const char*, char**) { return 1; }
-int32_t Download(CLList*, CLList*, int32_t*) { return 1; }
-int32_t Three(const char*, const char*, const char*) { return 1; }
-int32_t CheckStart(int32_t, int32_t, int32_t) { return 1; }
-int32_t Step() { return 1; }
-int32_t Count(int32_t) { return 1; }
-void Restart(int32_t) {}
-void Notice() {}
-
-void RegisterCallbacks() {
-  FVersion_SetCallBack_FileExists(Name);
-  FVersion_SetCallBack_FileCalcCRC(NameNumber);
-  FVersion_SetCallBack_FileFileSize(NameNumber);
-  FVersion_SetCallBack_UnpackFile(Folders);
-  FVersion_SetCallBack_PackFile(Folders);
-  FVersion_SetCallBack_EraseFile(Name);
-  FVersion_SetCallBack_Download(Download);
-  FVersion_SetCallBack_CopyFile(Three);
-  FVersion_SetCallBack_FileShouldBeEncrypted(Name);
-  FVersion_SetCallBack_CheckStart(CheckStart);
-  FVersion_SetCallBack_CheckProgress(Step);
-  FVersion_SetCallBack_CheckEnd(Step);
-  FVersion_SetCallBack_LoadStart(Step);
-  FVersion_SetCallBack_LoadEnd(Step);
-  FVersion_SetCallBack_SaveStart(Step);
-  FVersion_SetCallBack_SaveEnd(Step);
-  FVersion_SetCallBack_UnpackStart(Count);
-  FVersion_SetCallBack_UnpackProgress(Name);
-  FVersion_SetCallBack_UnpackEnd(Step);
-  FVersion_SetCallBack_Restart(Restart);
-  FVersion_SetCallBack_DownloadComplete(Notice);
-  FVersion_SetCallBack_MissingCriticalFiles(Notice);
-}
-
 // Game modules of scripts, pictures and libraries that share 500 files of one INDIRECT module.
 void MakeList() {
   std::mt19937 rng(7);
@@ -134,7 +98,7 @@ void PrintLoad(const char* when) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  RegisterCallbacks();
+  FVersion_SetQuietCallbacks();
   MakeList();
   using TCase = std::pair<const char*, void (*)(benchmark::State&)>;
   for (const TCase& c : {TCase{"read/kcbl", ReadKcbl}, TCase{"read/ostrel_modulelist", ReadModuleList},

@@ -18,45 +18,6 @@ void Check(bool ok) {
   if (!ok) __builtin_trap();
 }
 
-int32_t Name(const char*) { return 1; }
-int32_t NameNumber(const char*, uint32_t* v) {
-  *v = 0;
-  return 1;
-}
-int32_t Folders(const char*, const char*, const char*, char**) { return 0; }
-int32_t Download(CLList*, CLList*, int32_t*) { return 0; }
-int32_t Three(const char*, const char*, const char*) { return 0; }
-int32_t CheckStart(int32_t, int32_t, int32_t) { return 1; }
-int32_t Step() { return 1; }
-int32_t Count(int32_t) { return 1; }
-void Restart(int32_t) {}
-void Notice() {}
-
-void RegisterAll() {
-  FVersion_SetCallBack_FileExists(Name);
-  FVersion_SetCallBack_FileCalcCRC(NameNumber);
-  FVersion_SetCallBack_FileFileSize(NameNumber);
-  FVersion_SetCallBack_UnpackFile(Folders);
-  FVersion_SetCallBack_PackFile(Folders);
-  FVersion_SetCallBack_EraseFile(Name);
-  FVersion_SetCallBack_Download(Download);
-  FVersion_SetCallBack_CopyFile(Three);
-  FVersion_SetCallBack_FileShouldBeEncrypted(Name);
-  FVersion_SetCallBack_CheckStart(CheckStart);
-  FVersion_SetCallBack_CheckProgress(Step);
-  FVersion_SetCallBack_CheckEnd(Step);
-  FVersion_SetCallBack_LoadStart(Step);
-  FVersion_SetCallBack_LoadEnd(Step);
-  FVersion_SetCallBack_SaveStart(Step);
-  FVersion_SetCallBack_SaveEnd(Step);
-  FVersion_SetCallBack_UnpackStart(Count);
-  FVersion_SetCallBack_UnpackProgress(Name);
-  FVersion_SetCallBack_UnpackEnd(Step);
-  FVersion_SetCallBack_Restart(Restart);
-  FVersion_SetCallBack_DownloadComplete(Notice);
-  FVersion_SetCallBack_MissingCriticalFiles(Notice);
-}
-
 // A folder of this process on a memory file system where there is one, removed at exit.
 struct SFolder {
   SFolder() {
@@ -131,7 +92,7 @@ std::string Walk(CFVModuleHandler& h) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1u << 20)) return 0;
-  RegisterAll();
+  FVersion_SetQuietCallbacks();
   const std::string in = Folder() + "/in.lst", out = Folder() + "/out.lst";
   FILE* f = std::fopen(in.c_str(), "wb");
   Check(f != nullptr);

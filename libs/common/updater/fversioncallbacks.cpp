@@ -2,7 +2,42 @@
 
 namespace {
 SFVersionCallbacks s_Callbacks{};
+
+int32_t NoFile(const char*) { return 0; }
+int32_t NoNumber(const char*, uint32_t*) { return 0; }
+int32_t NoPacking(const char*, const char*, const char*, char**) { return 0; }
+int32_t NoDownload(CLList*, CLList*, int32_t* stop) {
+  if (stop) *stop = 1;
+  return 0;
+}
+int32_t NoCopy(const char*, const char*, const char*) { return 0; }
+int32_t GoOnCheck(int32_t, int32_t, int32_t) { return 1; }
+int32_t GoOn() { return 1; }
+int32_t GoOnUnpack(int32_t) { return 1; }
+int32_t GoOnWith(const char*) { return 1; }
+void NoRestart(int32_t) {}
+void Nothing() {}
 }  // namespace
+
+void FVersion_SetQuietCallbacks() {
+  SFVersionCallbacks& c = s_Callbacks;
+  c.m_FileExists = NoFile;
+  c.m_FileCalcCRC = NoNumber;
+  c.m_FileFileSize = NoNumber;
+  c.m_UnpackFile = NoPacking;
+  c.m_PackFile = NoPacking;
+  c.m_EraseFile = NoFile;
+  c.m_Download = NoDownload;
+  c.m_CopyFile = NoCopy;
+  c.m_FileShouldBeEncrypted = NoFile;
+  c.m_CheckStart = GoOnCheck;
+  c.m_CheckProgress = c.m_CheckEnd = c.m_LoadStart = c.m_LoadEnd = GoOn;
+  c.m_SaveStart = c.m_SaveEnd = c.m_UnpackEnd = GoOn;
+  c.m_UnpackStart = GoOnUnpack;
+  c.m_UnpackProgress = GoOnWith;
+  c.m_Restart = NoRestart;
+  c.m_DownloadComplete = c.m_MissingCriticalFiles = Nothing;
+}
 
 const SFVersionCallbacks& FVersion_Callbacks() { return s_Callbacks; }
 

@@ -64,6 +64,11 @@ const SFVersionCallbacks& FVersion_Callbacks();
 // 1 when every required entry is set.
 int32_t FVersion_RequiredCallbacksSet();
 
+// Fills every required entry with a stand-in that touches nothing: file queries and file work
+// fail (0), downloads fail and stop, every progress step goes on (1), notices do nothing. For
+// tools and tests that need the table full; a host registers its own callbacks over them.
+void FVersion_SetQuietCallbacks();
+
 void FVersion_SetCallBack_FileExists(TFVCallback_FileExists f);
 void FVersion_SetCallBack_FileCalcCRC(TFVCallback_FileCalcCRC f);
 void FVersion_SetCallBack_FileFileSize(TFVCallback_FileFileSize f);

@@ -18,7 +18,7 @@
 namespace {
 class ModuleListRead : public ::testing::Test {
  protected:
-  void SetUp() override { RegisterAllCallbacks(); }
+  void SetUp() override { FVersion_SetQuietCallbacks(); }
 
   // Reads text as a module list.
   int32_t Read(CFVModuleHandler& h, const std::string& text, int32_t full = 1, int32_t packageKind = 1) {
@@ -330,7 +330,7 @@ TEST_F(ModuleListRead, MissingCallbackFailsWithoutOpeningTheFile) {
   };
   for (const SCallbackClearer& c : kRequiredCallbacks) {
     SCOPED_TRACE(c.m_pName);
-    RegisterAllCallbacks();
+    FVersion_SetQuietCallbacks();
     CFVModuleHandler h;
     ASSERT_EQ(h.ReadModuleList(m_Dir.File("list.lst").c_str(), 1, 1), 1);  // a list that reads
     EXPECT_GT(events(), 0);
@@ -380,7 +380,7 @@ TEST_F(ModuleListRead, QuitRequestStopsTheReadAndKeepsWhatWasRead) {
 class ModuleListReadQuit : public CRuntimeTest {};
 
 TEST_F(ModuleListReadQuit, UserQuitRequestStopsAtTheFirstItem) {
-  RegisterAllCallbacks();
+  FVersion_SetQuietCallbacks();
   CFVModuleHandler h;
   ASSERT_EQ(h.ReadModuleList(UpdaterData("full.lst").c_str(), 1, 1), 1);
   xSetUserWantToQuit(1);

@@ -11,7 +11,7 @@
 namespace {
 class ModuleListWrite : public ::testing::Test {
  protected:
-  void SetUp() override { RegisterAllCallbacks(); }
+  void SetUp() override { FVersion_SetQuietCallbacks(); }
 
   std::string Written(CFVModuleHandler& h, int32_t full) {
     const std::string path = m_Dir.File("out.lst");
@@ -121,7 +121,7 @@ TEST_F(ModuleListWrite, FailedWritesChangeNothing) {
 
   kRequiredCallbacks[7].m_Clear();
   EXPECT_EQ(h.WriteModuleList(path.c_str(), 1), 0);
-  RegisterAllCallbacks();
+  FVersion_SetQuietCallbacks();
 
   // A list that does not validate: a reference no INDIRECT module carries.
   ASSERT_EQ(h.AddIndirectFile("Client", "missing.xrs"), 1);

@@ -26,7 +26,7 @@ TEST(FVModule, EqualityNeedsBothNamesAndTheirCase) {
 }
 
 TEST(FVModule, CopyTakesEverythingButTheFiles) {
-  RegisterAllCallbacks();
+  FVersion_SetQuietCallbacks();
   CFVModuleHandler h;
   ASSERT_EQ(h.ReadModuleList(UpdaterData("full.lst").c_str(), 1, 1), 1);
   ASSERT_EQ(h.FindModule("Client"), 1);
@@ -154,7 +154,7 @@ TEST(FVersionCallbacks, EachRequiredOneCounts) {
   for (const SCallbackClearer& clear : kRequiredCallbacks) clear.m_Clear();
   CFVModuleHandler h;
   EXPECT_EQ(h.ValidateCallbacks(), 0);
-  RegisterAllCallbacks();
+  FVersion_SetQuietCallbacks();
   EXPECT_EQ(h.ValidateCallbacks(), 1);
   FVersion_SetCallback_MessageBox(nullptr);
   EXPECT_EQ(h.ValidateCallbacks(), 1);  // the message box is optional
@@ -164,7 +164,7 @@ TEST(FVersionCallbacks, EachRequiredOneCounts) {
     clear.m_Clear();
     EXPECT_EQ(h.ValidateCallbacks(), 0) << clear.m_pName;
     EXPECT_EQ(FVersion_RequiredCallbacksSet(), 0) << clear.m_pName;
-    RegisterAllCallbacks();
+    FVersion_SetQuietCallbacks();
     EXPECT_EQ(h.ValidateCallbacks(), 1);
   }
 }

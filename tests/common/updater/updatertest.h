@@ -7,8 +7,6 @@
 
 #include "common/updater/fvmodulehandler.h"
 
-// Registers a quiet stand-in for each of the 22 required callbacks (the message box stays unset).
-void RegisterAllCallbacks();
 // The 22 required callbacks by name, each with a setter that clears it.
 struct SCallbackClearer {
   const char* m_pName;
