@@ -1,5 +1,6 @@
 #include "common/updater/fvmodule.h"
 
+#include <cstring>
 #include <new>
 
 #include "common/updater/fvmodulehandler.h"
@@ -31,9 +32,40 @@ int32_t Size(const char* name, uint32_t* size) {
 
 // Normal file
 
+namespace {
+constexpr uint8_t kInlineNorm = 1, kInlinePacked = 2;
+}  // namespace
+
 CFVNormFile::~CFVNormFile() {
-  xFree(m_pNormName);
-  xFree(m_pPackedName);
+  if (!(m_InlineNames & kInlineNorm)) xFree(m_pNormName);
+  if (!(m_InlineNames & kInlinePacked)) xFree(m_pPackedName);
+}
+
+CFVNormFile* CFVNormFile::Make(const char* normName, const char* packedName) {
+  const size_t normSize = normName ? std::strlen(normName) + 1 : 0;
+  const size_t packedSize = packedName ? std::strlen(packedName) + 1 : 0;
+  void* block = ::operator new(sizeof(CFVNormFile) + normSize + packedSize, std::nothrow);
+  if (!block) return nullptr;
+  auto* file = new (block) CFVNormFile;
+  char* text = reinterpret_cast<char*>(file + 1);
+  if (normName) {
+    file->m_pNormName = static_cast<char*>(std::memcpy(text, normName, normSize));
+    file->m_InlineNames |= kInlineNorm;
+  }
+  if (packedName) {
+    file->m_pPackedName = static_cast<char*>(std::memcpy(text + normSize, packedName, packedSize));
+    file->m_InlineNames |= kInlinePacked;
+  }
+  return file;
+}
+
+int32_t CFVNormFile::ReplaceName(char*& field, uint8_t inlineBit, const char* name) {
+  char* copy = xStrdup(name);
+  if (!copy) return 0;
+  if (!(m_InlineNames & inlineBit)) xFree(field);
+  m_InlineNames = static_cast<uint8_t>(m_InlineNames & ~inlineBit);
+  field = copy;
+  return 1;
 }
 
 void CFVNormFile::NamesChanging() {
@@ -48,7 +80,7 @@ void CFVNormFile::SetNormNameState(int32_t state) {
 int32_t CFVNormFile::SetNormName(const char* name) {
   if (m_HaveNormName != 1 || !name) return 0;
   NamesChanging();
-  return ReplaceText(m_pNormName, name);
+  return ReplaceName(m_pNormName, kInlineNorm, name);
 }
 
 void CFVNormFile::SetPackedNameState(int32_t state) {
@@ -59,7 +91,7 @@ void CFVNormFile::SetPackedNameState(int32_t state) {
 int32_t CFVNormFile::SetPackedName(const char* name) {
   if (m_HavePackedName != 1 || !name) return 0;
   NamesChanging();
-  return ReplaceText(m_pPackedName, name);
+  return ReplaceName(m_pPackedName, kInlinePacked, name);
 }
 
 int32_t CFVNormFile::RealFile_ExistsNormName() const { return Exists(IndexedNormName()); }

@@ -192,7 +192,7 @@ int32_t CFVModuleHandler::AddNormalFileTo(CFVModule* module, int32_t haveNormNam
   const bool norm = haveNormName == 1, packed = havePackedName == 1;
   if (!module || (!norm && !packed)) return 0;
   if ((norm && !FVersion_IsSafeListName(normName)) || (packed && !FVersion_IsSafeListName(packedName))) return 0;
-  auto* file = new (std::nothrow) CFVNormFile;
+  CFVNormFile* file = CFVNormFile::Make(norm ? normName : nullptr, packed ? packedName : nullptr);
   if (!file) return 0;
   file->m_HaveNormName = haveNormName;
   file->m_HaveNormCRC = haveNormCRC;
@@ -204,8 +204,7 @@ int32_t CFVModuleHandler::AddNormalFileTo(CFVModule* module, int32_t haveNormNam
   file->m_PackedCRC = packedCRC;
   file->m_HavePackedFileSize = havePackedFileSize;
   file->m_PackedFileSize = packedFileSize;
-  if ((norm && !(file->m_pNormName = xStrdup(normName))) || (packed && !(file->m_pPackedName = xStrdup(packedName))) ||
-      !module->AddNormFile(file)) {
+  if (!module->AddNormFile(file)) {
     delete file;
     return 0;
   }
