@@ -2,7 +2,8 @@
 // WriteModuleList beside the KCBL load and save of the same file, which every read and write
 // includes. The goal is within 3x of the plain KCBL file work. The files live on /dev/shm where
 // there is one, so the atomic save's sync does not drown the work measured. Each case runs five
-// times (unless the command line says otherwise); the ratios are of the medians. The machine's load is printed before and after.
+// times (unless the command line says otherwise); the ratios are of the medians. The machine's
+// load is printed before and after.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
