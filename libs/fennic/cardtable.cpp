@@ -4,6 +4,12 @@
 #include <cmath>
 
 #include "ostrel/graphics/bitmap.h"
+#include "ostrel/screens/screenbase.h"
+#include "ostrel/system/globals.h"
+
+namespace {
+CScreenBase* Screen() { return glb ? glb->m_pCurrentScreen : nullptr; }
+}  // namespace
 
 CCardTable::~CCardTable() { Exit(); }
 
@@ -25,6 +31,8 @@ int32_t CCardTable::Exit() {
   m_Pockets.clear();
   m_pFaces.reset();
   m_pBack.reset();
+  m_Textures.Clear();
+  m_pTablePicture = nullptr;
   m_Rows = m_Columns = m_Ranks = 0;
   return 1;
 }
@@ -52,6 +60,7 @@ int32_t CCardTable::SetTextureNames(const char* faceSheet, const char* back) {
 int32_t CCardTable::LoadTextures() {
   m_pFaces.reset();
   m_pBack.reset();
+  m_Textures.Clear();
   if (m_CellWidth < 1 || m_CellHeight < 1 || m_CellWidth > FENNIC_MAX_CARD_PIXELS ||
       m_CellHeight > FENNIC_MAX_CARD_PIXELS || m_Rows < 1 || m_FaceName.empty() || m_BackName.empty())
     return 0;
@@ -97,6 +106,7 @@ CPocket* CCardTable::GetPocket(int32_t i) {
 
 int32_t CCardTable::Handler() {
   AdvanceAnims();
+  DrawFlights();
   return 1;
 }
 
@@ -104,3 +114,105 @@ void CCardTable::PlaceAtEnd(C3DMoveList* list, CObject* object) const {
   double pose[POSE_AXES];
   if (EndPose(CopyMoves(*list), *object, pose)) object->SetPose(pose);
 }
+
+int32_t CCardTable::SetPersistent(CBitmap* tablePicture) {
+  m_pTablePicture = tablePicture;
+  for (auto& pocket : m_Pockets)
+    for (int32_t i = 0; i < pocket->GetNumCards(); ++i) pocket->SetStamp(i, nullptr);
+  return 1;
+}
+
+int32_t CCardTable::DrawPocket(int32_t p, CRect* area) {
+  CPocket* pocket = GetPocket(p);
+  return pocket ? pocket->Draw(area) : 0;
+}
+
+int32_t CCardTable::DrawCard(int32_t p, int32_t i, CRect* area) {
+  CPocket* pocket = GetPocket(p);
+  return pocket ? pocket->DrawCard(i, area) : 0;
+}
+
+bool CCardTable::CardQuad(const CObject& object, TProjectedQuad* quad, TQuadTexture* texture) {
+  TVec3 corners[4];
+  for (int32_t k = 0; k < 4; ++k) corners[k] = object.GetCorner(k);
+  *quad = xProjectQuad(*GetActiveCamera(), corners);
+  if (!quad->Valid || !m_pFaces || !m_pBack ||
+      !m_Textures.Prepare(Screen(), *m_pFaces, *m_pBack, m_Rows, m_Columns, m_CellWidth, m_CellHeight))
+    return false;
+  const TCardLook& look = object.GetLook();
+  const bool front = quad->TwiceArea() > 0;
+  if (front && look.Row >= 0) {
+    const double u0 = look.U0 * m_CellWidth, u1 = look.U1 * m_CellWidth;
+    const double v0 = look.V0 * m_CellHeight, v1 = look.V1 * m_CellHeight;
+    *texture = {m_Textures.Cell(look.Row, look.Column), m_Textures.FaceKey(), {u0, u1, u1, u0}, {v0, v0, v1, v1}};
+  } else {
+    // Seen from behind the corners run the other way round: the back reads unmirrored.
+    const CBitmap* back = m_Textures.Back();
+    const double w = back->m_Width, h = back->m_Height;
+    *texture = {m_Textures.Back(), m_Textures.BackKey(), {0, w, w, 0}, {0, 0, h, h}};
+    if (!front) {
+      std::swap(texture->U[0], texture->U[1]);
+      std::swap(texture->U[2], texture->U[3]);
+    }
+  }
+  return texture->Bitmap != nullptr;
+}
+
+int32_t CCardTable::DrawObject(const CObject& object, EQuadTarget target, CRect* area) {
+  TProjectedQuad quad;
+  TQuadTexture texture;
+  return CardQuad(object, &quad, &texture) ? xDrawTexturedQuad(quad, texture, target, area) : 0;
+}
+
+int32_t CCardTable::DrawShadow(const CObject& object, CRect* area) {
+  TVec3 corners[4], cast[4];
+  for (int32_t k = 0; k < 4; ++k) corners[k] = object.GetCorner(k);
+  if (!xCastShadow(*GetLight(), corners, cast)) return 0;
+  return xDrawShadowQuad(xProjectQuad(*GetActiveCamera(), cast), QUAD_SCREEN, area);
+}
+
+void CCardTable::DrawFlights() {
+  std::vector<std::pair<double, const CObject*>> flying;
+  for (const TAnim& a : m_Anims) {
+    if (a.Ended) continue;
+    double x, y, z;
+    a.Object->GetPosition(&x, &y, &z);
+    flying.emplace_back(-GetActiveCamera()->ToCamera({x, y, z}).z, a.Object);
+  }
+  // Farthest first; the shadows lie on the table under every card.
+  std::stable_sort(flying.begin(), flying.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  for (const auto& f : flying) DrawShadow(*f.second, nullptr);
+  for (const auto& f : flying) DrawObject(*f.second, QUAD_SCREEN, nullptr);
+}
+
+void CCardTable::TakeAway(CObject* object) {
+  for (auto& pocket : m_Pockets) {
+    const int32_t i = pocket->FindCard(object);
+    CRect r;
+    if (i < 0 || !pocket->GetStamp(i, &r)) continue;
+    pocket->SetStamp(i, nullptr);
+    CScreenBase* s = Screen();
+    if (!s || !m_pTablePicture || s->GetPersistentMode() != 1 || !s->PushClip()) return;
+    s->SetSubClip(r.left, r.top, r.right, r.bottom);
+    s->DrawBitmapPersistent(m_pTablePicture, r.left, r.top, r.left, r.top, r.right - r.left + 1, r.bottom - r.top + 1,
+                            BLT_MODE_COPY, 0);
+    for (auto& other : m_Pockets) other->RedrawStamped(r);
+    s->PopClip();
+    return;
+  }
+}
+
+void CCardTable::Stamp(CObject* object) {
+  TakeAway(object);
+  CRect r;
+  const int32_t drawn = DrawObject(*object, QUAD_PERSISTENT, &r);
+  DrawObject(*object, QUAD_SCREEN, nullptr);
+  for (auto& pocket : m_Pockets) {
+    const int32_t i = pocket->FindCard(object);
+    if (i >= 0) pocket->SetStamp(i, drawn ? &r : nullptr);
+  }
+}
+
+void CCardTable::OnAnimStarted(CObject* object) { TakeAway(object); }
+void CCardTable::OnAnimEnded(CObject* object) { Stamp(object); }
+void CCardTable::OnLastFrame(CObject* object) { Stamp(object); }

@@ -7,6 +7,7 @@
 
 #include "fennic/move.h"
 #include "fennic/object.h"
+#include "ostrel/containers/rect.h"
 
 class CCardTable;
 
@@ -14,8 +15,8 @@ class CCardTable;
 inline constexpr int32_t FENNIC_POCKET_CARDS = 64;
 
 // Card i (0 at the bottom) rests where list i ends: a card added takes that pose at once, and
-// stays wherever the lists played on it later leave it. The pocket owns its cards' objects and
-// only points to its lists.
+// stays wherever the lists played on it later leave it; while a list plays on it, it is in flight
+// and not at rest. The pocket owns its cards' objects and only points to its lists.
 class CPocket {
  public:
   explicit CPocket(CCardTable* table) : m_pTable(table) {}
@@ -41,11 +42,34 @@ class CPocket {
   C3DMoveList* GetMove(int32_t k) const;
   int32_t GetNumMoves() const { return static_cast<int32_t>(m_Moves.size()); }
 
+  // The screen rectangle card i covers where it stands, or all cards together, inside the
+  // screen's clip. 0 (rect emptied) when nothing would be drawn: no such card, seen edge-on,
+  // behind the camera or off the clip.
+  int32_t GetClip(int32_t i, CRect* rect) const;
+  int32_t GetTotalClip(CRect* rect) const;
+  // The cards at rest, bottom to top (or card i), as the table's drawing switches say; area gets
+  // what was drawn (or would be). 0 when nothing was.
+  int32_t Draw(CRect* area);
+  int32_t DrawCard(int32_t i, CRect* area);
+
+  // For the table: the index of a card's object (-1 when not here); card i's picture lies in
+  // the persistent layer at rect (or no longer does); what lies there is drawn again inside
+  // the screen's clip.
+  int32_t FindCard(const CObject* object) const;
+  void SetStamp(int32_t i, const CRect* rect);
+  bool GetStamp(int32_t i, CRect* rect) const;
+  void RedrawStamped(const CRect& area);
+
  private:
   struct TCard {
     int32_t Code;
     std::unique_ptr<CObject> Object;
+    bool Stamped = false;  // its picture lies in the persistent layer at StampRect
+    CRect StampRect;
   };
+  TCard* Card(int32_t i) {
+    return i >= 0 && i < GetNumCards() ? &m_Cards[static_cast<size_t>(i)] : nullptr;
+  }
   const TCard* Card(int32_t i) const {
     return i >= 0 && i < GetNumCards() ? &m_Cards[static_cast<size_t>(i)] : nullptr;
   }

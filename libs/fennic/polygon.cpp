@@ -4,6 +4,9 @@
 #include <cmath>
 #include <iterator>
 
+#include "fennic/quaddraw.h"
+#include "ostrel/graphics/bitmap.h"
+
 int32_t CPolygon::Set3D(double x0, double y0, double z0, double x1, double y1, double z1, double x2, double y2,
                         double z2, double x3, double y3, double z3) {
   const TVec3 given[4] = {{x0, y0, z0}, {x1, y1, z1}, {x2, y2, z2}, {x3, y3, z3}};
@@ -68,3 +71,19 @@ int32_t shadow::Calc(CPolygon* polygon, CLight* light, CCamera* camera) {
   m_Projected = xProjectQuad(*camera, m_Corners);
   return m_Projected.Valid;
 }
+
+int32_t CPolygon::Draw(int32_t target, CRect* area) {
+  if (!m_pTexture || !m_Projected.Valid) return 0;
+  const double w = m_pTexture->m_Width, h = m_pTexture->m_Height;
+  const TQuadTexture texture{m_pTexture,
+                             xFirstPixelKey(*m_pTexture),
+                             {m_U0 * w, m_U1 * w, m_U1 * w, m_U0 * w},
+                             {m_V0 * h, m_V0 * h, m_V1 * h, m_V1 * h}};
+  return xDrawTexturedQuad(m_Projected, texture, static_cast<EQuadTarget>(target), area);
+}
+
+int32_t CPolygon::DrawScreen() { return Draw(QUAD_SCREEN, nullptr); }
+
+int32_t CPolygon::DrawPersistent(CRect* area) { return Draw(QUAD_PERSISTENT, area); }
+
+int32_t shadow::DrawScreen() { return xDrawShadowQuad(m_Projected, QUAD_SCREEN, nullptr); }

@@ -5,13 +5,15 @@
 
 #include "fennic/camera.h"
 #include "fennic/quad.h"
+#include "ostrel/containers/rect.h"
 
 class CBitmap;
 
 // Corner k of the polygon takes texture corner k of (u0, v0), (u1, v0), (u1, v1), (u0, v1); a
 // triangle repeats one corner. Both sides are drawn. Placing it: ResetCoords takes the corners
 // given to Set3D, RotatePolygon turns them by the rotation (Rx · Rz · Ry, as cards) and moves
-// them by the position, Project sees them with a camera.
+// them by the position, Project sees them with a camera. The texture must be in the screen's
+// pixel format; its first pixel is its transparent colour.
 class CPolygon {
  public:
   // Twelve values: x, y, z of each corner. Non-finite values are refused (0). The corners
@@ -26,6 +28,11 @@ class CPolygon {
   void RotatePolygon();
   // 1 when every corner lies in front of the camera; otherwise nothing is drawn.
   int32_t Project(CCamera* camera);
+  // As projected, through the current screen: onto the screen layer, or into the persistent
+  // layer with the rectangle drawn in area. 0 when nothing was drawn (not projected, edge-on,
+  // no texture, off the clip).
+  int32_t DrawScreen();
+  int32_t DrawPersistent(CRect* area);
 
   TVec3 GetCorner(int32_t k) const { return m_Current[k & 3]; }
   const TVec3 (&GetCorners() const)[4] { return m_Current; }
@@ -39,6 +46,8 @@ class CPolygon {
   CBitmap* m_pTexture = nullptr;
   double m_U0 = 0, m_V0 = 0, m_U1 = 1, m_V1 = 1;
   TProjectedQuad m_Projected;
+
+  int32_t Draw(int32_t target, CRect* area);
 };
 
 // The shadow of a polygon on the light's plane.
@@ -48,6 +57,8 @@ class shadow {
   // (no shadow) when a corner's ray never reaches the plane or a shadow corner is not in front
   // of the camera.
   int32_t Calc(CPolygon* polygon, CLight* light, CCamera* camera);
+  // The shadow as calculated darkens the screen layer; 0 when there is none.
+  int32_t DrawScreen();
   const TVec3 (&GetCorners() const)[4] { return m_Corners; }
   const TProjectedQuad& GetProjected() const { return m_Projected; }
 
