@@ -373,11 +373,19 @@ TEST_P(Polygon, PerspectiveFollowsTheDepth) {
   S().SetTextureCoords(0, 0, 30 << 16, 0, 30 << 16, 4 << 16, 0, 4 << 16);
   ASSERT_EQ(Draw(), 1);
   // The pixel left of the middle has its centre at 29.5 of 60: u = 30 s / 3 / (1 - s + s / 3).
+  // Between exact points every few pixels the texels are stepped: a texel either side may show.
+  auto near = [&](int32_t x, double u) {
+    const uint32_t got = RawScreen(x, 15);
+    for (int32_t t : {static_cast<int32_t>(u) - 1, static_cast<int32_t>(u), static_cast<int32_t>(u) + 1})
+      if (t >= 0 && got == RawTexel(t, 2)) return std::abs(t + 0.5 - u) <= 1.5;
+    return false;
+  };
   for (int32_t x : {0, 10, 29, 30, 45, 59}) {
     const double s = (x + 0.5) / 60, u = 30 * s / 3 / (1 - s + s / 3);
-    EXPECT_EQ(RawScreen(x, 15), RawTexel(static_cast<int32_t>(u), 2)) << x;
+    EXPECT_TRUE(near(x, u)) << x;
   }
-  EXPECT_EQ(RawScreen(30, 15), RawTexel(7, 2));
+  EXPECT_TRUE(near(30, 7.5)) << "an affine mapping gives 15";
+  EXPECT_FALSE(near(30, 15.5));
 }
 
 TEST_P(Polygon, PerspectiveNeighboursShareNoPixelAndLeaveNoCrack) {
