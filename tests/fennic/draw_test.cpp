@@ -180,7 +180,7 @@ TEST_F(Drawing, DrawPocketDuringAFlightLeavesTheFlyingCardOut) {
   pocket->AddCard(2);
   CRect restOfSecond;
   ASSERT_EQ(pocket->GetClip(1, &restOfSecond), 1);
-  double from[POSE_AXES] = {0.4, 0.3, -0.4, -90, 0, 0}, to[POSE_AXES] = {0.05, 0, 0, -90, 0, 0};
+  double from[POSE_AXES] = {0.2, 0.1, -0.1, -90, 0, 0}, to[POSE_AXES] = {0.05, 0, 0, -90, 0, 0};
   ASSERT_EQ(m_Table.StartAnim(List(from, to, 10), Card(3, 1)), 1);
   m_Table.Handler();
   CRect area;
@@ -196,6 +196,16 @@ TEST_F(Drawing, DrawPocketDuringAFlightLeavesTheFlyingCardOut) {
     ASSERT_TRUE(a.r == b.r && a.g == b.g && a.b == b.b) << x;
   }
   EXPECT_EQ(m_Table.DrawCard(3, 1, &area), 0) << "in flight";
+  // The pocket's whole rectangle holds both cards where they stand, the flying one included.
+  CRect total, joined, flying;
+  ASSERT_EQ(pocket->GetClip(1, &flying), 1);
+  EXPECT_FALSE(flying.IsEqual(&restOfSecond));
+  ASSERT_EQ(pocket->GetTotalClip(&total), 1);
+  joined.Union(&first, &flying);
+  EXPECT_TRUE(total.IsEqual(&joined));
+  CRect none(1, 1, 2, 2);
+  EXPECT_EQ(m_Table.GetPocket(9)->GetTotalClip(&none), 0);
+  EXPECT_TRUE(none.IsNull());
 }
 
 TEST_F(Drawing, TurningOverTakesTheRestingPictureAway) {
@@ -380,5 +390,59 @@ TEST_F(Drawing, PolygonsDrawIntoBothLayersAndReportTheirArea) {
   EXPECT_EQ(s.Calc(&arrow, &under, m_Table.GetActiveCamera()), 0);
   EXPECT_EQ(s.DrawScreen(), 0);
 }
+
+}  // namespace
+
+namespace {
+
+// The cards on 8- and 16-bit screens: the textures are converted for them, and the key colour
+// of 16 bits (made by the conversion) still leaves the corners out.
+class OtherDepths : public CScreenTest, public ::testing::WithParamInterface<int32_t> {};
+
+TEST_P(OtherDepths, CardsAreDrawnInTheScreensFormat) {
+  Start(800, 600, GetParam());
+  ASSERT_EQ(S().SetPersistentMode(1), 1);
+  CCardTable table;
+  ASSERT_EQ(table.Init(1, 4, 13, 13), 1);
+  table.SetCardSize(40, 56);
+  table.SetCardDimension(0.063, 0.088);
+  const std::string data = std::string(VORRIN_TEST_DATA_DIR) + "/fennic/";
+  table.SetTextureNames((data + "faces.bmp").c_str(), (data + "back.bmp").c_str());
+  ASSERT_EQ(table.LoadTextures(), 1);
+  table.GetActiveCamera()->SetPosition(0, 0.3, 0.3);
+  table.GetActiveCamera()->SetRotate(-45, 0, 0);
+  C3DMove m;
+  m.Init(nullptr, 1);
+  m.SetRotX(-90, 0, -90, 0);
+  m.SetRotZ(0, 0, 15, 0);
+  C3DMoveList list;
+  list.AddMove(&m);
+  table.GetPocket(0)->AddMove(&list);
+  table.GetPocket(0)->AddCard(14);
+  const CBitmap* p = S().GetPersistentBitmap();
+  const std::vector<uint8_t> before(p->m_pData, p->m_pData + p->m_Pitch * 600);
+  CRect area;
+  ASSERT_EQ(table.DrawPocket(0, &area), 1);
+  int32_t changed = 0, key = 0;
+  const uint32_t magenta = GetParam() == 16 ? (31u << 10 | 31u) : 0xFFFFFFFFu;
+  for (int32_t y = 0; y < 600; ++y)
+    for (int32_t x = 0; x < 800; ++x) {
+      const int64_t i = static_cast<int64_t>(y) * p->m_Pitch + x * p->m_BytesPerPixel;
+      uint32_t now = 0, was = 0;
+      for (int32_t b = p->m_BytesPerPixel - 1; b >= 0; --b) {
+        now = (now << 8) | p->m_pData[i + b];
+        was = (was << 8) | before[static_cast<size_t>(i + b)];
+      }
+      if (now == was) continue;
+      ++changed;
+      key += now == magenta;
+      ASSERT_TRUE(area.IsPntInRect(x, y)) << x << "," << y;
+    }
+  EXPECT_GT(changed, 1000);
+  EXPECT_EQ(key, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, OtherDepths, ::testing::Values(8, 16),
+                         [](const ::testing::TestParamInfo<int32_t>& i) { return std::to_string(i.param) + "bit"; });
 
 }  // namespace
