@@ -15,37 +15,22 @@ void xSinCosDeg(double degrees, double* s, double* c) {
   *c = std::cos(r);
 }
 
-TMat3 xRotX(double degrees) {
+namespace {
+// A turn about one axis: the plane of the two others (i to j) turns counter-clockwise.
+TMat3 Turn(int i, int j, double degrees) {
   double s, c;
   xSinCosDeg(degrees, &s, &c);
   TMat3 r;
-  r.m[1][1] = c;
-  r.m[1][2] = -s;
-  r.m[2][1] = s;
-  r.m[2][2] = c;
+  r.m[i][i] = c;
+  r.m[i][j] = -s;
+  r.m[j][i] = s;
+  r.m[j][j] = c;
   return r;
 }
+}  // namespace
 
-TMat3 xRotY(double degrees) {
-  double s, c;
-  xSinCosDeg(degrees, &s, &c);
-  TMat3 r;
-  r.m[0][0] = c;
-  r.m[0][2] = s;
-  r.m[2][0] = -s;
-  r.m[2][2] = c;
-  return r;
-}
-
-TMat3 xRotZ(double degrees) {
-  double s, c;
-  xSinCosDeg(degrees, &s, &c);
-  TMat3 r;
-  r.m[0][0] = c;
-  r.m[0][1] = -s;
-  r.m[1][0] = s;
-  r.m[1][1] = c;
-  return r;
-}
+TMat3 xRotX(double degrees) { return Turn(1, 2, degrees); }
+TMat3 xRotY(double degrees) { return Turn(2, 0, degrees); }
+TMat3 xRotZ(double degrees) { return Turn(0, 1, degrees); }
 
 TMat3 xPoseRotation(double rx, double ry, double rz) { return xRotX(rx) * xRotZ(rz) * xRotY(ry); }
