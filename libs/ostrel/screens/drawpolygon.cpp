@@ -1,11 +1,14 @@
 // The textured four-corner polygon: edge tables, spans with nearest-texel lookup, the optional
-// blend level from the alpha buffer, and 2 by 2 supersampling.
+// blend level from the alpha buffer, and 2 by 2 supersampling. With a depth above 0 at every
+// corner the texture follows the perspective (see perspectivespans.cpp); texels of the colour key
+// are left out either way.
 #include <algorithm>
 #include <limits>
 #include <vector>
 
 #include "ostrel/graphics/bitmap.h"
 #include "ostrel/screens/drawtarget.h"
+#include "ostrel/screens/polygonspans.h"
 #include "ostrel/screens/screenbase.h"
 
 namespace {
@@ -49,23 +52,10 @@ int32_t Lerp(int32_t a, int32_t b, int32_t pos, int32_t length) {
   return Clamp32(a + (static_cast<int64_t>(b) - a) * pos / length);
 }
 
-// The texel at 16.16 (u, v), clamped to the texture.
-const uint8_t* Texel(const CBitmap& tex, int32_t u, int32_t v) {
-  const int32_t tx = std::clamp(u >> 16, 0, tex.m_Width - 1), ty = std::clamp(v >> 16, 0, tex.m_Height - 1);
-  return tex.m_pData + static_cast<int64_t>(ty) * tex.m_Pitch + static_cast<int64_t>(tx) * tex.m_BytesPerPixel;
-}
+}  // namespace
 
-// Where and how a span is written: the target pixels, the table coordinates' offset in them,
-// the alpha buffer and the screen position its pixels stand for.
-struct TSpanSink {
-  const TDrawTarget* Target;
-  int32_t OffsetX, OffsetY;  // table x, y -> target x, y
-  const CBitmap* Alpha;      // null: no blending
-  int32_t AlphaShift;        // target x, y >> shift ...
-  int32_t AlphaX, AlphaY;    // ... + these = alpha buffer x, y
-};
-
-void WriteTexel(const TSpanSink& s, uint8_t* p, const uint8_t* texel, int32_t x, int32_t y) {
+void xWriteTexel(const TSpanSink& s, uint8_t* p, const uint8_t* texel, int32_t x, int32_t y) {
+  if (s.Key.Matches(texel)) return;
   const int32_t bpp = s.Target->BytesPerPixel;
   if (!s.Alpha) {
     xPutPixelBytes(p, texel, bpp);
@@ -82,7 +72,6 @@ void WriteTexel(const TSpanSink& s, uint8_t* p, const uint8_t* texel, int32_t x,
     xDarken24(p, (SHADE_LEVELS - 1 - static_cast<int32_t>(light >> 3)) * 8);
   }
 }
-}  // namespace
 
 int32_t CScreenBase::CalcDrawList(const int32_t* x, const int32_t* y, CRect* box) {
   int32_t top = 0, bottom = 0;
@@ -166,28 +155,84 @@ void CScreenBase::CopyFiltered(const uint8_t* work, int32_t workPitch, uint8_t* 
   }
 }
 
-int32_t CScreenBase::DrawPolygonInto(const TDrawTarget& target, CRect* result) {
+bool CScreenBase::TextureFits(const TDrawTarget& target) const {
   const CBitmap* tex = m_pTexture;
   // The texel is copied as it is, so it must have the target's size.
-  if (!tex || !tex->m_pData || tex->m_Width < 1 || tex->m_Height < 1 || tex->m_BytesPerPixel != target.BytesPerPixel)
-    return 0;
-  const bool filter = m_PolygonFilter != 0 && target.BytesPerPixel != 1;
-  CRect box, drawn;
-  int32_t minX = 0, minY = 0;
-  if (!(filter ? MakeFilterDrawList(&box, &minX, &minY) : MakeDrawList(&box))) return 0;
-  if (filter) {
-    box.Set(Clamp32((static_cast<int64_t>(minX) + box.left) >> 1), Clamp32((static_cast<int64_t>(minY) + box.top) >> 1),
-            Clamp32((static_cast<int64_t>(minX) + box.right) >> 1),
-            Clamp32((static_cast<int64_t>(minY) + box.bottom) >> 1));
+  return tex && tex->m_pData && tex->m_Width >= 1 && tex->m_Height >= 1 &&
+         tex->m_BytesPerPixel == target.BytesPerPixel;
+}
+
+bool CScreenBase::PerspectiveWanted() const {
+  return std::all_of(m_PolyZ, m_PolyZ + 4, [](float z) { return z > 0 && z <= std::numeric_limits<float>::max(); });
+}
+
+bool CScreenBase::PolygonExtent(const TDrawTarget& target, bool filter, CRect* drawn, int32_t* minX, int32_t* minY) {
+  CRect box;
+  if (PerspectiveWanted()) {
+    // Pixels whose centres the polygon may cover: x from ceil(min - 1/2) to ceil(max - 1/2) - 1,
+    // at double resolution when filtering, halved back to screen pixels.
+    const int64_t lx = *std::min_element(m_PolyX, m_PolyX + 4), hx = *std::max_element(m_PolyX, m_PolyX + 4);
+    const int64_t ly = *std::min_element(m_PolyY, m_PolyY + 4), hy = *std::max_element(m_PolyY, m_PolyY + 4);
+    *minX = static_cast<int32_t>(lx);
+    *minY = static_cast<int32_t>(ly);
+    if (filter)
+      box.Set(Clamp32(lx >> 1), Clamp32(ly >> 1), Clamp32((hx - 1) >> 1), Clamp32((hy - 1) >> 1));
+    else
+      box.Set(Clamp32(lx >> 1), Clamp32(ly >> 1), Clamp32((hx >> 1) - 1), Clamp32((hy >> 1) - 1));
+    if (box.right < box.left || box.bottom < box.top) return false;
+  } else {
+    if (!(filter ? MakeFilterDrawList(&box, minX, minY) : MakeDrawList(&box))) return false;
+    if (filter) {
+      box.Set(Clamp32((static_cast<int64_t>(*minX) + box.left) >> 1),
+              Clamp32((static_cast<int64_t>(*minY) + box.top) >> 1),
+              Clamp32((static_cast<int64_t>(*minX) + box.right) >> 1),
+              Clamp32((static_cast<int64_t>(*minY) + box.bottom) >> 1));
+    }
   }
   CRect clip(target.Clip);
-  if (!drawn.Intersect(&box, &clip)) return 0;
+  return drawn->Intersect(&box, &clip) != 0;
+}
+
+void CScreenBase::AffineSpans(const TSpanSink& sink, const CRect& lines) const {
+  const CBitmap& tex = *m_pTexture;
+  const TDrawTarget& out = *sink.Target;
+  for (int32_t line = m_PolyTop; line <= m_PolyBottom; ++line) {
+    if (!m_LeftSet[line] || !m_RightSet[line]) continue;
+    const int64_t ty = static_cast<int64_t>(line) + sink.OffsetY;
+    if (ty < lines.top || ty > lines.bottom) continue;
+    int32_t xa = m_LeftX[line], xb = m_RightX[line];
+    int32_t ua = m_LeftU[line], ub = m_RightU[line], va = m_LeftV[line], vb = m_RightV[line];
+    // Either winding draws.
+    if (xa > xb) {
+      std::swap(xa, xb);
+      std::swap(ua, ub);
+      std::swap(va, vb);
+    }
+    const int64_t left = std::max<int64_t>(static_cast<int64_t>(xa) + sink.OffsetX, lines.left);
+    const int64_t right = std::min<int64_t>(static_cast<int64_t>(xb) + sink.OffsetX, lines.right);
+    const int32_t length = Clamp32(static_cast<int64_t>(xb) - xa);
+    const auto y = static_cast<int32_t>(ty);
+    for (int64_t x = left; x <= right; ++x) {
+      const auto pos = static_cast<int32_t>(x - sink.OffsetX - xa);
+      const uint8_t* texel = xTexelAt(tex, Lerp(ua, ub, pos, length) >> 16, Lerp(va, vb, pos, length) >> 16);
+      xWriteTexel(sink, out.At(static_cast<int32_t>(x), y), texel, static_cast<int32_t>(x), y);
+    }
+  }
+}
+
+int32_t CScreenBase::DrawPolygonInto(const TDrawTarget& target, CRect* result) {
+  if (!TextureFits(target)) return 0;
+  const bool filter = m_PolygonFilter != 0 && target.BytesPerPixel != 1;
+  CRect drawn;
+  int32_t minX = 0, minY = 0;
+  if (!PolygonExtent(target, filter, &drawn, &minX, &minY)) return 0;
 
   const bool blend = m_AlphaMode == 1 && m_pAlpha && m_pAlpha->m_pData && target.BytesPerPixel != 1 &&
                      (target.BytesPerPixel == 3 || xShadeReady());
+  const TTexelKey key{m_TextureKeyOn != 0, m_TextureKey, target.BytesPerPixel};
   TDrawTarget work;
   std::vector<uint8_t> workPixels;
-  TSpanSink sink{&target, 0, 0, blend ? m_pAlpha : nullptr, 0, 0, 0};
+  TSpanSink sink{&target, 0, 0, blend ? m_pAlpha : nullptr, 0, 0, 0, key};
   if (filter) {
     // The box at double size, each target pixel repeated 2 by 2; the tables are relative to the
     // polygon's corner (minX, minY) in half pixels.
@@ -209,38 +254,45 @@ int32_t CScreenBase::DrawPolygonInto(const TDrawTarget& target, CRect* result) {
             sink.Alpha,
             1,
             drawn.left,
-            drawn.top};
+            drawn.top,
+            key};
   }
 
-  const TDrawTarget& out = *sink.Target;
-  const CRect& lines = filter ? out.Clip : drawn;
-  for (int32_t line = m_PolyTop; line <= m_PolyBottom; ++line) {
-    if (!m_LeftSet[line] || !m_RightSet[line]) continue;
-    const int64_t ty = static_cast<int64_t>(line) + sink.OffsetY;
-    if (ty < lines.top || ty > lines.bottom) continue;
-    int32_t xa = m_LeftX[line], xb = m_RightX[line];
-    int32_t ua = m_LeftU[line], ub = m_RightU[line], va = m_LeftV[line], vb = m_RightV[line];
-    // Either winding draws.
-    if (xa > xb) {
-      std::swap(xa, xb);
-      std::swap(ua, ub);
-      std::swap(va, vb);
+  const CRect& lines = filter ? work.Clip : drawn;
+  if (PerspectiveWanted()) {
+    // Corners in the pixels written: screen pixels, or half pixels from the work buffer's corner.
+    double x[4], y[4];
+    for (int32_t i = 0; i < 4; ++i) {
+      x[i] = filter ? m_PolyX[i] - 2.0 * drawn.left : m_PolyX[i] / 2.0;
+      y[i] = filter ? m_PolyY[i] - 2.0 * drawn.top : m_PolyY[i] / 2.0;
     }
-    const int64_t left = std::max<int64_t>(static_cast<int64_t>(xa) + sink.OffsetX, lines.left);
-    const int64_t right = std::min<int64_t>(static_cast<int64_t>(xb) + sink.OffsetX, lines.right);
-    const int32_t length = Clamp32(static_cast<int64_t>(xb) - xa);
-    const auto y = static_cast<int32_t>(ty);
-    for (int64_t x = left; x <= right; ++x) {
-      const auto pos = static_cast<int32_t>(x - sink.OffsetX - xa);
-      const uint8_t* texel = Texel(*tex, Lerp(ua, ub, pos, length), Lerp(va, vb, pos, length));
-      WriteTexel(sink, out.At(static_cast<int32_t>(x), y), texel, static_cast<int32_t>(x), y);
-    }
+    PerspectiveSpans(sink, lines, x, y);
+  } else {
+    AffineSpans(sink, lines);
   }
   if (filter) {
     CopyFiltered(work.Pixels, work.Pitch, target.At(drawn.left, drawn.top), target.Pitch,
                  drawn.right - drawn.left + 1, drawn.bottom - drawn.top + 1, target.BytesPerPixel, target.Format);
   }
   if (result) *result = drawn;
+  return 1;
+}
+
+int32_t CScreenBase::MeasurePolygon(CRect* out) {
+  TDrawTarget t;
+  if (!ScreenTarget(t)) return 0;
+  ReleaseScreenBuffer();
+  CRect drawn;
+  int32_t minX = 0, minY = 0;
+  const bool filter = m_PolygonFilter != 0 && t.BytesPerPixel != 1;
+  if (!TextureFits(t) || !PolygonExtent(t, filter, &drawn, &minX, &minY)) return 0;
+  if (out) *out = drawn;
+  return 1;
+}
+
+int32_t CScreenBase::SetTextureKey(int32_t on, uint32_t key) {
+  m_TextureKeyOn = on ? 1 : 0;
+  m_TextureKey = key;
   return 1;
 }
 

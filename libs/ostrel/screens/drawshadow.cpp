@@ -27,6 +27,12 @@ int32_t CScreenBase::DrawShadowPolygonInto(const TDrawTarget& target, CRect* res
     const int32_t a = std::min(m_LeftX[y], m_RightX[y]), b = std::max(m_LeftX[y], m_RightX[y]);
     const int32_t left = std::max(a, drawn.left), right = std::min(b, drawn.right);
     uint8_t* p = target.At(left, y);
+    if (target.BytesPerPixel == 3) {
+      // Byte by byte, which the compiler runs many at a time.
+      for (int32_t i = 0, n = 3 * (right - left + 1); i < n; ++i)
+        p[i] = static_cast<uint8_t>(std::max(0, p[i] - kShadow24));
+      continue;
+    }
     for (int32_t x = left; x <= right; ++x, p += target.BytesPerPixel) {
       if (target.BytesPerPixel == 1) {
         // Every second pixel, shifted by one on odd lines: a checkerboard.

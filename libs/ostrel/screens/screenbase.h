@@ -19,6 +19,7 @@
 
 class CBitmap;
 struct TDrawTarget;
+struct TSpanSink;
 
 inline constexpr int32_t SCREEN_CLIP_STACK_SIZE = 32;
 inline constexpr int32_t POLYGON_LINES = 2048;
@@ -101,6 +102,9 @@ class CScreenBase {
   virtual int32_t SetTexture(CBitmap* texture);
   virtual int32_t SetTextureCoords(int32_t u0, int32_t v0, int32_t u1, int32_t v1, int32_t u2, int32_t v2,
                                    int32_t u3, int32_t v3);
+  // z is a corner's depth in front of the eye. With all four above 0 the texture follows the
+  // perspective and pixels are covered by their centres (neighbouring polygons share no pixel);
+  // otherwise (z 0) it is mapped affinely with both edges drawn.
   virtual int32_t SetPolygon(int32_t x0, int32_t y0, float z0, int32_t x1, int32_t y1, float z1, int32_t x2,
                              int32_t y2, float z2, int32_t x3, int32_t y3, float z3);
   // The filter value switches 2 by 2 supersampling on; the mode value is only kept.
@@ -113,6 +117,12 @@ class CScreenBase {
   virtual int32_t DrawShadowPolygonScreen(CRect*& out);
   virtual int32_t DrawShadowPolygonPersistent(CRect*& out);
   virtual int32_t DrawShadowPolygonBitmap(CBitmap* bitmap, CRect*& out);
+  // The rectangle DrawPolygonScreen would draw and report, nothing drawn; 0 when it would draw
+  // nothing.
+  int32_t MeasurePolygon(CRect* out);
+  // While on, texels whose raw value (their bytes, low first) is key are not drawn: the
+  // polygon's transparent colour. Off after construction.
+  int32_t SetTextureKey(int32_t on, uint32_t key);
   // Edge tables of the polygon at screen resolution; box gets the bounding box. 0 when nothing
   // lies on lines 0 to 2047.
   virtual int32_t MakeDrawList(CRect* box);
@@ -261,6 +271,17 @@ class CScreenBase {
   // The polygon and its shadow into a target; the common part of every polygon operation.
   int32_t DrawPolygonInto(const TDrawTarget& target, CRect* result);
   int32_t DrawShadowPolygonInto(const TDrawTarget& target, CRect* result);
+  // The texture can be copied into the target's pixels.
+  bool TextureFits(const TDrawTarget& target) const;
+  // Every corner has a depth above 0.
+  bool PerspectiveWanted() const;
+  // What the polygon would draw in the target, cut to its clip (the edge tables made for the
+  // affine spans); minX, minY get the polygon's corner in half pixels. False when nothing.
+  bool PolygonExtent(const TDrawTarget& target, bool filter, CRect* drawn, int32_t* minX, int32_t* minY);
+  // The spans of the lines inside lines: from the edge tables, or in perspective from the
+  // corners given in the sink's pixels.
+  void AffineSpans(const TSpanSink& sink, const CRect& lines) const;
+  void PerspectiveSpans(const TSpanSink& sink, const CRect& lines, const double (&x)[4], const double (&y)[4]) const;
   // The persistent and bitmap variants: draw, mark changed, hand the rectangle out.
   int32_t PolygonIntoBitmap(CBitmap* bitmap, CRect*& out, bool shadow, bool persistent);
 
@@ -302,6 +323,8 @@ class CScreenBase {
   CBitmap* m_pTexture = nullptr;
   int32_t m_PolygonMode = 0;
   int32_t m_PolygonFilter = 0;
+  int32_t m_TextureKeyOn = 0;
+  uint32_t m_TextureKey = 0;
   int32_t m_PolyTop = 0, m_PolyBottom = -1;
   int32_t m_LeftX[POLYGON_LINES] = {}, m_RightX[POLYGON_LINES] = {};
   int32_t m_LeftU[POLYGON_LINES] = {}, m_RightU[POLYGON_LINES] = {};

@@ -6,7 +6,7 @@
 
 #include "ostrel/base/types.h"
 #include "ostrel/crypto/biginteger.h"
-#include "pyoracle.h"
+#include "support/pyoracle.h"
 
 namespace {
 

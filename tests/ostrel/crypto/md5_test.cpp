@@ -10,7 +10,7 @@
 
 #include "ostrel/base/types.h"
 #include "ostrel/crypto/md5.h"
-#include "pyoracle.h"
+#include "support/pyoracle.h"
 
 namespace {
 

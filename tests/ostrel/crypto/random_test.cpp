@@ -11,7 +11,7 @@
 
 #include "ostrel/crypto/random.h"
 #include "ostrel/system/namedpipebase.h"
-#include "pyoracle.h"
+#include "support/pyoracle.h"
 
 namespace {
 

@@ -327,6 +327,127 @@ TEST_P(Polygon, AlphaBufferDarkensTexelsAbove8Bits) {
   EXPECT_EQ(RawScreen(40, 15), 0u);
 }
 
+TEST_P(Polygon, ColourKeyLeavesItsTexelsOut) {
+  // The texture's first pixel is the key; a column of key texels runs down its middle.
+  const TRGBA key(255, 0, 255), body(40, 180, 90);
+  CBitmap tex;
+  Paint(tex, 8, 8, [&](int32_t x, int32_t y) { return (x == 0 && y == 0) || x == 4 ? key : body; });
+  S().MakeScreenFormat(&tex, 0);
+  S().SetTexture(&tex);
+  const uint8_t* first = tex.m_pData;
+  uint32_t raw = 0;
+  for (int32_t i = tex.m_BytesPerPixel - 1; i >= 0; --i) raw = (raw << 8) | first[i];
+  Quad({10, 10, 17, 10, 17, 17, 10, 17}, {0, 0, 7, 0, 7, 7, 0, 7});
+  ASSERT_EQ(S().SetTextureKey(1, raw), 1);
+  ASSERT_EQ(Draw(), 1);
+  EXPECT_EQ(RawScreen(10, 10), 0u) << "the key texel is not drawn";
+  EXPECT_EQ(RawScreen(14, 12), 0u);
+  EXPECT_NE(RawScreen(13, 12), 0u);
+  EXPECT_EQ(Changed(), 64 - 1 - 8);
+  ASSERT_EQ(S().SetTextureKey(0, raw), 1);
+  ASSERT_EQ(Draw(), 1);
+  EXPECT_EQ(Changed(), 64) << "without the key every texel is drawn";
+}
+
+// With a depth at each corner the polygon is drawn in perspective: texels follow 1/z, and
+// pixels count as covered by their centres.
+TEST_P(Polygon, PerspectiveOfEqualDepthsMapsPixelCentres) {
+  // (10, 10) .. (30, 20) at one depth takes texels (0, 0) .. (20, 10): 20 x 10 pixels, each the
+  // texel under its centre.
+  S().SetPolygon(20, 20, 2, 60, 20, 2, 60, 40, 2, 20, 40, 2);
+  S().SetTextureCoords(0, 0, 20 << 16, 0, 20 << 16, 10 << 16, 0, 10 << 16);
+  CRect drawn;
+  CRect* out = &drawn;
+  ASSERT_EQ(Draw(out), 1);
+  EXPECT_TRUE(drawn.IsEqual(&static_cast<const CRect&>(CRect(10, 10, 29, 19))));
+  for (int32_t y = 10; y < 20; ++y)
+    for (int32_t x = 10; x < 30; ++x) ASSERT_EQ(RawScreen(x, y), RawTexel(x - 10, y - 10)) << x << "," << y;
+  EXPECT_EQ(Changed(), 20 * 10);
+}
+
+TEST_P(Polygon, PerspectiveFollowsTheDepth) {
+  // A strip receding from depth 1 on the left to depth 3 on the right, 60 pixels wide, 30
+  // texels of u. The screen's middle sees the plane at the harmonic mean of the depths, 1.5, a
+  // quarter of the way along it: texel 7, where an affine mapping would give 15.
+  S().SetPolygon(0, 20, 1, 120, 20, 3, 120, 40, 3, 0, 40, 1);
+  S().SetTextureCoords(0, 0, 30 << 16, 0, 30 << 16, 4 << 16, 0, 4 << 16);
+  ASSERT_EQ(Draw(), 1);
+  // The pixel left of the middle has its centre at 29.5 of 60: u = 30 s / 3 / (1 - s + s / 3).
+  // Between exact points every few pixels the texels are stepped: a texel either side may show.
+  auto near = [&](int32_t x, double u) {
+    const uint32_t got = RawScreen(x, 15);
+    for (int32_t t : {static_cast<int32_t>(u) - 1, static_cast<int32_t>(u), static_cast<int32_t>(u) + 1})
+      if (t >= 0 && got == RawTexel(t, 2)) return std::abs(t + 0.5 - u) <= 1.5;
+    return false;
+  };
+  for (int32_t x : {0, 10, 29, 30, 45, 59}) {
+    const double s = (x + 0.5) / 60, u = 30 * s / 3 / (1 - s + s / 3);
+    EXPECT_TRUE(near(x, u)) << x;
+  }
+  EXPECT_TRUE(near(30, 7.5)) << "an affine mapping gives 15";
+  EXPECT_FALSE(near(30, 15.5));
+}
+
+TEST_P(Polygon, PerspectiveNeighboursShareNoPixelAndLeaveNoCrack) {
+  // A quad cut along a slanted line into two: each pixel of the whole is drawn by exactly one half.
+  const int32_t whole[8] = {13, 9, 101, 17, 93, 83, 7, 77}, cutTop[2] = {57, 13}, cutBottom[2] = {50, 80};
+  const float z[4] = {1, 2, 3, 1.5f};
+  auto draw = [&](const int32_t (&c)[8]) {
+    S().FillRect(0, 0, kW, kH, TRGBA(0, 0, 0));
+    S().SetPolygon(c[0], c[1], z[0], c[2], c[3], z[1], c[4], c[5], z[2], c[6], c[7], z[3]);
+    S().SetTextureCoords(0, 0, 31 << 16, 0, 31 << 16, 31 << 16, 0, 31 << 16);
+    Draw();
+    std::vector<bool> on;
+    for (int32_t y = 0; y < kH; ++y)
+      for (int32_t x = 0; x < kW; ++x) on.push_back(RawScreen(x, y) != 0);
+    return on;
+  };
+  const std::vector<bool> all = draw(whole);
+  const std::vector<bool> left = draw({whole[0], whole[1], cutTop[0], cutTop[1], cutBottom[0], cutBottom[1], whole[6], whole[7]});
+  const std::vector<bool> right = draw({cutTop[0], cutTop[1], whole[2], whole[3], whole[4], whole[5], cutBottom[0], cutBottom[1]});
+  int32_t covered = 0;
+  for (size_t i = 0; i < all.size(); ++i) {
+    ASSERT_FALSE(left[i] && right[i]) << "pixel " << i << " drawn twice";
+    ASSERT_EQ(left[i] || right[i], static_cast<bool>(all[i])) << "pixel " << i;
+    covered += all[i];
+  }
+  EXPECT_GT(covered, 1000);
+}
+
+TEST_P(Polygon, MeasureReportsTheRectangleADrawReportsAndHoldsEveryPixel) {
+  uint32_t seed = 99;
+  auto next = [&](int32_t lo, int32_t hi) {
+    seed = seed * 1103515245u + 12345u;
+    return lo + static_cast<int32_t>((seed >> 8) % static_cast<uint32_t>(hi - lo + 1));
+  };
+  S().SetClip(3, 2, kW - 5, kH - 4);
+  for (int32_t trial = 0; trial < 120; ++trial) {
+    const bool perspective = trial % 2 == 0;
+    S().SetPolygonMode(0, trial % 3 == 0);
+    int32_t c[8];
+    for (int32_t& v : c) v = next(-30, 2 * kW + 30);
+    const float z = perspective ? 1.0f : 0.0f;
+    S().SetPolygon(c[0], c[1], z, c[2], c[3], z * 2, c[4], c[5], z * 3, c[6], c[7], z);
+    S().SetTextureCoords(0, 0, 31 << 16, 0, 31 << 16, 31 << 16, 0, 31 << 16);
+    S().FillRect(0, 0, kW, kH, TRGBA(0, 0, 0));
+    CRect measured, drawn;
+    const int32_t wouldDraw = S().MeasurePolygon(&measured);
+    CRect* out = &drawn;
+    ASSERT_EQ(Draw(out), wouldDraw) << trial;
+    if (!wouldDraw) {
+      ASSERT_EQ(Changed(), 0) << trial;
+      continue;
+    }
+    EXPECT_TRUE(measured.IsEqual(&drawn)) << trial;
+    for (int32_t y = 0; y < kH; ++y)
+      for (int32_t x = 0; x < kW; ++x) {
+        if (RawScreen(x, y) != 0) {
+          ASSERT_TRUE(drawn.IsPntInRect(x, y)) << trial << ": " << x << "," << y;
+        }
+      }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Depths, Polygon, ::testing::Values(8, 16, 24),
                          [](const ::testing::TestParamInfo<int32_t>& i) { return std::to_string(i.param) + "bit"; });
 }  // namespace

@@ -1,4 +1,4 @@
-#include "pyoracle.h"
+#include "support/pyoracle.h"
 
 #include <gtest/gtest.h>
 
