@@ -235,7 +235,10 @@ TEST_F(FontFile, GeneratedFontsLoad) {
       SCOPED_TRACE(name);
       CFont font;
       ASSERT_EQ(font.Load(Stock(name).c_str()), 1);
-      EXPECT_EQ(font.GetHeight(), height);
+      // The cell holds the ink of the whole set: the nominal height and the few pixels that
+      // accents on capitals and the ends of '|' and '_' pass it by.
+      EXPECT_GE(font.GetHeight(), height);
+      EXPECT_LE(font.GetHeight(), height + height / 4);
       EXPECT_EQ(font.GetChar(0).type, FONT_END);
       EXPECT_EQ(font.GetChar(10).type, FONT_NEWLINE);
       EXPECT_EQ(font.GetChar(10).amount, font.GetLineAdvance());
