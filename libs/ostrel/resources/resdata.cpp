@@ -504,6 +504,15 @@ void CResData::ReadDefaults() {
     } else if (xStricmp(key, "ArrowDown") == 0) {
       if (!bitmaps4(b, "Unable to get the default arrow down bitmaps")) return false;
       wc->SetDefaultArrowDown(b[0], b[1], b[2], b[3]);
+    } else if (xStricmp(key, "Radio") == 0) {
+      if (!bitmaps4(b, "Unable to get the default radio bitmaps")) return false;
+      wc->SetDefaultRadio(b[0], b[1], b[2], b[3]);
+    } else if (xStricmp(key, "Thumb") == 0) {
+      if (!bitmaps4(b, "Unable to get the default thumb bitmaps")) return false;
+      wc->SetDefaultThumb(b[0], b[1], b[2], b[3]);
+    } else if (xStricmp(key, "Timeout") == 0) {
+      if (!colours4(c)) return false;
+      wc->SetDefaultTimeout(c[0], c[1], c[2], c[3]);
     } else if (xStricmp(key, "Titlebar") == 0) {
       if (!colours4(c)) return false;
       wc->SetDefaultTitlebar(c[0], c[1], c[2], c[3]);
