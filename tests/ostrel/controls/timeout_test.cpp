@@ -28,28 +28,26 @@ class Timeout : public CGuiTest {
     m_Black.m_Col[2] = TRGBA(0, 0, 0, 0);
     t.SetColors(&m_Black, &m_Black, &m_Black, &m_Black);
   }
-  // Black pixels of the work picture inside the box x0..x1, y0..y1 (half-open).
-  static int32_t Black(CBitmap* b, int32_t x0 = 0, int32_t y0 = 0, int32_t x1 = 40, int32_t y1 = 40) {
+  // f of every pixel of the work picture inside the box x0..x1, y0..y1 (half-open), summed.
+  template <typename F>
+  static int32_t Sum(CBitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1, F f) {
     int32_t n = 0;
     for (int32_t y = y0; y < y1; ++y)
       for (int32_t x = x0; x < x1; ++x) {
         TRGBA c;
         b->GetPixel(x, y, &c);
-        if (c.r == 0 && c.g == 0 && c.b == 0) ++n;
+        n += f(c);
       }
     return n;
+  }
+  // Black pixels in the box.
+  static int32_t Black(CBitmap* b, int32_t x0 = 0, int32_t y0 = 0, int32_t x1 = 40, int32_t y1 = 40) {
+    return Sum(b, x0, y0, x1, y1, [](const TRGBA& c) { return c.r == 0 && c.g == 0 && c.b == 0 ? 1 : 0; });
   }
   // The pie's ink in the box: how far each pixel went from the white face toward black, in
   // 255ths, so that a smoothed edge counts by its share.
   static int32_t Ink(CBitmap* b, int32_t x0 = 0, int32_t y0 = 0, int32_t x1 = 40, int32_t y1 = 40) {
-    int32_t n = 0;
-    for (int32_t y = y0; y < y1; ++y)
-      for (int32_t x = x0; x < x1; ++x) {
-        TRGBA c;
-        b->GetPixel(x, y, &c);
-        n += 255 - c.r;
-      }
-    return n;
+    return Sum(b, x0, y0, x1, y1, [](const TRGBA& c) { return 255 - c.r; });
   }
   static inline const TRGBA kWhite{255, 255, 255, 0};
   CBitmap m_Face;
