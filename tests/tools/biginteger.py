@@ -8,7 +8,8 @@ Each input line: op base alphaIn textA base2 textB alphaOut
   shift     A times base ** int(textB)
   rebase    A re-expressed in base2
 Output line: A's result written with alphaOut, or FAIL when a value needs more than 255 digits in
-the base that holds it (including the conversion into alphaOut's base).
+the base that holds it (including the conversion into alphaOut's base) or a text holds a
+character outside its alphabet.
 """
 import sys
 
@@ -29,7 +30,9 @@ def read(text, alpha):
         pos.setdefault(c, i)
     v = 0
     for c in text:
-        v = v * len(alpha) + pos.get(c, 0)
+        if c not in pos:
+            return None
+        v = v * len(alpha) + pos[c]
     return v
 
 
@@ -47,13 +50,13 @@ def write(v, alpha):
 def case(op, base, alpha_in, a_text, base2, b_text, alpha_out):
     fits = lambda v, b: digits(v, b) <= MAX
     a = read(a_text, alpha_in)
-    if not fits(a, base):
+    if a is None or not fits(a, base):
         return None
     if op == "read":
         v = a
     elif op in ("add", "mul"):
         b = read(b_text, alpha_in)
-        if not fits(b, base2) or not fits(b, base):
+        if b is None or not fits(b, base2) or not fits(b, base):
             return None
         v = a + b if op == "add" else a * b
     elif op == "addsmall":

@@ -15,9 +15,12 @@
 // the line advance), 9 and 32 are word spaces (type 103), every other code is an ordinary
 // character (type 0) whose cell is its glyph; codes without a glyph get an empty cell.
 //
-// The character height is the whole cell: the face is scaled so that its ascender and descender
-// fit it. Cells lie in rows with a blank pixel around each, and the picture's first pixel is
-// always background: it is the colour key the font draws with.
+// The face is scaled so that its ascender and descender span --height pixels (the font's nominal
+// size, the number in its file name). Accents on capitals and the ends of '|' and '_' reach beyond
+// them, so the cell (the character height of the file) is as tall as the ink of the whole
+// character set: the nominal span, grown by the pixels that ink passes it above and below. Cells
+// lie in rows with a blank pixel around each, and the picture's first pixel is always background:
+// it is the colour key the font draws with. The line advance is at least the cell height.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -43,9 +46,16 @@ struct SRecord {
   uint8_t type = kOrdinary, amount = 0;
 };
 
+// A rendered glyph as FreeType gives it: its coverage and where it lies around the pen.
+struct SInk {
+  int left = 0, top = 0;  // from the pen on the baseline; top counts upwards
+  int width = 0, rows = 0, advance = 0;
+  std::vector<uint8_t> coverage;  // width x rows
+};
+
 struct SGlyph {
   int width = 0;                   // cell width
-  std::vector<uint8_t> coverage;   // width x height
+  std::vector<uint8_t> coverage;   // width x cell height
 };
 
 struct SOptions {
@@ -80,13 +90,12 @@ SOptions ParseArgs(int argc, char** argv) {
   }
   if (o.ttf.empty() || o.out.empty() || !o.height)
     Fail("usage", "makefont --ttf FILE --height PIXELS --out FILE [--spacing N] [--advance N]");
-  if (o.advance < 0) o.advance = std::min(o.height + 2, 254);
   return o;
 }
 
 class CFace {
  public:
-  CFace(const std::string& path, int height) : m_Height(height) {
+  CFace(const std::string& path, int height) {
     if (FT_Init_FreeType(&m_Lib)) Fail("FreeType does not start");
     if (FT_New_Face(m_Lib, path.c_str(), 0, &m_Face)) Fail("cannot read the face", path);
     // Scale so that ascender + descender fill the cell exactly (26.6 fixed point).
@@ -111,25 +120,23 @@ class CFace {
     return static_cast<int>((m_Face->glyph->advance.x + 32) >> 6);
   }
 
-  // The glyph's coverage in a cell as wide as its advance; a glyph that would stick out of the
-  // cell on the left is moved right, and the cell widened on the right, so no ink is lost.
-  bool Render(uint32_t codePoint, SGlyph& g) {
+  // The nominal baseline: pixels from the top of the nominal span down to the baseline.
+  int Baseline() const { return m_Baseline; }
+
+  bool Render(uint32_t codePoint, SInk& ink) {
     if (!Load(codePoint, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT)) return false;
     const FT_GlyphSlot slot = m_Face->glyph;
     const FT_Bitmap& bm = slot->bitmap;
     if (bm.pixel_mode != FT_PIXEL_MODE_GRAY && bm.width > 0) Fail("glyph not in grey levels");
-    const int left = std::max(0, slot->bitmap_left);
-    const int advance = static_cast<int>((slot->advance.x + 32) >> 6);
-    g.width = std::max(advance, left + static_cast<int>(bm.width));
-    g.coverage.assign(static_cast<size_t>(g.width) * m_Height, 0);
-    const int top = m_Baseline - slot->bitmap_top;
-    for (unsigned r = 0; r < bm.rows; ++r) {
-      const int y = top + static_cast<int>(r);
-      if (y < 0 || y >= m_Height) continue;  // beyond the face's own ascender or descender
-      const uint8_t* src = bm.buffer + static_cast<ptrdiff_t>(r) * bm.pitch;
-      for (unsigned c = 0; c < bm.width; ++c)
-        g.coverage[static_cast<size_t>(y) * g.width + left + c] = src[c];
-    }
+    ink.left = slot->bitmap_left;
+    ink.top = slot->bitmap_top;
+    ink.width = static_cast<int>(bm.width);
+    ink.rows = static_cast<int>(bm.rows);
+    ink.advance = static_cast<int>((slot->advance.x + 32) >> 6);
+    ink.coverage.assign(static_cast<size_t>(ink.width) * ink.rows, 0);
+    for (int r = 0; r < ink.rows; ++r)
+      std::memcpy(&ink.coverage[static_cast<size_t>(r) * ink.width], bm.buffer + static_cast<ptrdiff_t>(r) * bm.pitch,
+                  static_cast<size_t>(ink.width));
     return true;
   }
 
@@ -141,9 +148,26 @@ class CFace {
 
   FT_Library m_Lib = nullptr;
   FT_Face m_Face = nullptr;
-  int m_Height;
   int m_Baseline = 0;
 };
+
+// The glyph in a cell as wide as its advance and cellHeight high, its baseline `baseline` rows
+// down; a glyph that would stick out of the cell on the left is moved right, and the cell widened
+// on the right, so no ink is lost.
+SGlyph PlaceInCell(const SInk& ink, int baseline, int cellHeight) {
+  SGlyph g;
+  const int left = std::max(0, ink.left);
+  g.width = std::max(ink.advance, left + ink.width);
+  g.coverage.assign(static_cast<size_t>(g.width) * cellHeight, 0);
+  const int top = baseline - ink.top;
+  for (int r = 0; r < ink.rows; ++r) {
+    const int y = top + r;
+    if (y < 0 || y >= cellHeight) Fail("ink outside its cell");
+    std::memcpy(&g.coverage[static_cast<size_t>(y) * g.width + left], &ink.coverage[static_cast<size_t>(r) * ink.width],
+                static_cast<size_t>(ink.width));
+  }
+  return g;
+}
 
 void Put16(std::vector<uint8_t>& out, uint32_t v) {
   out.push_back(static_cast<uint8_t>(v));
@@ -198,22 +222,35 @@ void PutChunk(std::vector<uint8_t>& out, const char* name, const std::vector<uin
 int main(int argc, char** argv) {
   const SOptions opt = ParseArgs(argc, argv);
   CFace face(opt.ttf, opt.height);
-  const int h = opt.height;
+
+  // The ink of the whole character set decides the cell: from the highest accent to the lowest
+  // descender, and never less than the nominal span.
+  std::vector<SInk> inks(kCodes);
+  std::vector<bool> present(kCodes, false);
+  int above = face.Baseline(), below = opt.height - face.Baseline();
+  for (int code = 33; code < kCodes; ++code) {
+    const uint32_t cp = code == 0xA0 ? ' ' : PlatformCp1252ToUnicode(static_cast<uint8_t>(code));
+    present[code] = face.Render(cp, inks[code]);
+    if (!present[code] || inks[code].rows == 0) continue;
+    above = std::max(above, inks[code].top);
+    below = std::max(below, inks[code].rows - inks[code].top);
+  }
+  const int h = above + below;
+  if (h > 254) Fail("ink taller than a font cell may be");
+  const int advance = opt.advance >= 0 ? opt.advance : std::min(std::max(opt.height + 2, h), 254);
+  std::vector<SGlyph> glyphs(kCodes);
+  for (int code = 33; code < kCodes; ++code)
+    if (present[code]) glyphs[code] = PlaceInCell(inks[code], above, h);
 
   SRecord records[kCodes];
-  std::vector<SGlyph> glyphs(kCodes);
   const int space = std::max(1, face.Advance(' '));
   records[0].type = kEndOfText;
   records[10].type = kNewLine;
-  records[10].amount = static_cast<uint8_t>(opt.advance);
+  records[10].amount = static_cast<uint8_t>(advance);
   records[9].type = kWordSpace;
   records[9].amount = static_cast<uint8_t>(std::min(4 * space, 254));
   records[32].type = kWordSpace;
   records[32].amount = static_cast<uint8_t>(std::min(space, 254));
-  for (int code = 33; code < kCodes; ++code) {
-    const uint32_t cp = code == 0xA0 ? ' ' : PlatformCp1252ToUnicode(static_cast<uint8_t>(code));
-    if (!face.Render(cp, glyphs[code])) glyphs[code] = SGlyph{};
-  }
 
   // Cells in rows, one blank pixel around each; (0, 0) stays background.
   int x = 1, y = 1;
@@ -243,7 +280,7 @@ int main(int argc, char** argv) {
   std::vector<uint8_t> header{1};
   Put16(header, h);
   Put16(header, opt.spacing);
-  Put16(header, opt.advance);
+  Put16(header, advance);
   std::vector<uint8_t> letters;
   for (const SRecord& r : records) {
     Put16(letters, r.x);

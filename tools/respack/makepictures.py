@@ -2,7 +2,7 @@
 """Draws the pictures of the base resource pack into one sheet, pictures/gui.bmp.
 
 The sheet holds the window manager's default bitmaps (close box, drop-down, arrows up and down in
-their four states, check mark, caret), arrows left and right for horizontal sliders, thumb faces
+their four states, check mark, caret, round radio buttons in their four states), arrows left and right for horizontal sliders, thumb faces
 (a slider's drag button fills no face of its own), a felt tile for dialog backgrounds and the
 dial a time-out pie is drawn over. Where
 data/xrs/base.xrs cuts them is fixed by LAYOUT below; the two must agree.
@@ -126,12 +126,12 @@ def felt(sheet, x0, y0, size):
             sheet.put(x0 + x, y0 + y, tuple(max(0, min(255, int(round(c + n * 9)))) for c in base))
 
 
-def dial(sheet, x0, y0, size):
-    # An ivory face in a gold ring with twelve ticks; the time-out control paints its black pie
-    # (centre size / 2, radius size / 2 - 5) over the face. The edge is smoothed against the baize.
-    baize, gold, dark, ivory = (18, 56, 42), (212, 175, 55), (92, 70, 22), (250, 250, 245)
+def disc(sheet, x0, y0, size, outer, ink_at):
+    """A round picture: ink_at(fx, fy, d) gives the colour at a point fx, fy from the centre (d
+    away), supersampled inside radius outer; outside it the key. The edge is smoothed against the
+    baize the pictures stand on."""
+    baize = (18, 56, 42)
     c = size / 2.0
-    outer, ring = c - 0.5, c - 4.0
     for y in range(size):
         for x in range(size):
             cover, colour = 0, [0, 0, 0]
@@ -142,19 +142,51 @@ def dial(sheet, x0, y0, size):
                     if d > outer:
                         continue
                     cover += 1
-                    if d > ring:
-                        ink = gold if d < outer - 1.0 else dark
-                    else:
-                        # Ticks every hour mark: short dark strokes just inside the ring.
-                        a = math.atan2(fy, fx) % (math.pi / 6)
-                        near = min(a, math.pi / 6 - a) * d
-                        ink = dark if d > ring - 3.0 and near < 0.7 else ivory
+                    ink = ink_at(fx, fy, d)
                     colour = [colour[i] + ink[i] for i in range(3)]
             if cover == 0:
                 continue  # key
             mean = tuple(colour[i] / cover for i in range(3))
             sheet.put(x0 + x, y0 + y, blend(baize, mean, cover / (SAMPLES * SAMPLES)))
     sheet.put(x0, y0, KEY)
+
+
+def dial(sheet, x0, y0, size):
+    # An ivory face in a gold ring with twelve ticks; the time-out control paints its pie
+    # (centre size / 2, radius size / 2 - 5) over the face.
+    gold, dark, ivory = (212, 175, 55), (92, 70, 22), (250, 250, 245)
+    c = size / 2.0
+    outer, ring = c - 0.5, c - 4.0
+
+    def ink_at(fx, fy, d):
+        if d > ring:
+            return gold if d < outer - 1.0 else dark
+        # Ticks every hour mark: short dark strokes just inside the ring.
+        a = math.atan2(fy, fx) % (math.pi / 6)
+        near = min(a, math.pi / 6 - a) * d
+        return dark if d > ring - 3.0 and near < 0.7 else ivory
+
+    disc(sheet, x0, y0, size, outer, ink_at)
+
+
+def radio(sheet, x0, y0, state):
+    # A round well in a ring, 14 x 14, with a gold dot when chosen; the four states of the base
+    # pack: unchecked, checked, highlighted, disabled. The well takes the check box's face colours
+    # (entry 2 of the button sets) and the ring its gold.
+    wells = [(30, 98, 68), (22, 72, 50), (40, 124, 86), (62, 68, 66)]
+    rings = [(212, 175, 55), (226, 192, 98), (250, 222, 130), (110, 114, 112)]
+    dot = (250, 222, 130) if state == 1 else None
+    size = RADIO[2]
+    c = size / 2.0
+    inner, dot_r = c - 1.9, 2.7
+
+    def ink_at(fx, fy, d):
+        if d > inner:
+            # The ring is lit from the top left, as the bevels are.
+            return blend(rings[state], (60, 45, 15), max(0.0, (fx + fy) / (2 * c)) * 0.6)
+        return dot if dot and d <= dot_r else wells[state]
+
+    disc(sheet, x0, y0, size, c - 0.3, ink_at)
 
 
 # Name, shape, x, y of the first state; the four states follow CELL + 2 apart to the right.
@@ -167,6 +199,10 @@ LAYOUT = [
     ("ArrowRight", chevron_side(False), 0, 86),
 ]
 THUMB = (20, 56, 8)  # x, y, size of the first of four plain face tiles, one per state, 10 apart
+# Thumb faces: lighter than the buttons', so that a thumb stands out from the bronze track of a
+# slider or a list's scroll bar (normal, pressed, highlighted, disabled).
+THUMB_FACES = [(46, 132, 94), (30, 98, 68), (60, 150, 108), (62, 68, 66)]
+RADIO = (0, 100, 14)  # x, y, size of the first of the four radio button pictures, 16 apart
 
 
 def main():
@@ -188,7 +224,9 @@ def main():
     for state in range(4):
         for y in range(size):
             for x in range(size):
-                sheet.put(tx + state * (size + 2) + x, ty + y, FACES[state])
+                sheet.put(tx + state * (size + 2) + x, ty + y, THUMB_FACES[state])
+    for state in range(4):
+        radio(sheet, RADIO[0] + state * (RADIO[2] + 2), RADIO[1], state)
     felt(sheet, FELT[0], FELT[1], 64)
     dial(sheet, *DIAL)
     sheet.write_bmp(os.path.join(args.out, "gui.bmp"))

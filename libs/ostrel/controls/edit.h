@@ -62,6 +62,8 @@ class CEdit : public CEditBase {
 
  private:
   bool MultiLine() const { return (m_Flags & CNTRL_MULTILINE) != 0; }
+  // Window-relative top of a one-line field's text: centred with CNTRL_CENTERV.
+  int32_t LineTop() const;
   int32_t Length() const;
   // Makes the buffer hold at least the maximum length plus one and the text; 0 when it cannot.
   int32_t EnsureBuffer();

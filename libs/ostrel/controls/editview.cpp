@@ -218,6 +218,14 @@ int32_t CEdit::Validate() {
   return 1;
 }
 
+int32_t CEdit::LineTop() const {
+  if (MultiLine() || !(m_Flags & CNTRL_CENTERV)) return TextTop();
+  // As a static of the same place centres its text, so that the field's text and the label
+  // beside it share a baseline.
+  const int32_t inset = Inset() + 1;
+  return m_Y + inset + std::max(0, (m_Height - 2 * inset - m_Metrics.FontHeight()) / 2);
+}
+
 int32_t CEdit::DrawExtruded(int32_t x, int32_t y, TCntrlColor* set) {
   xDrawSunkenBevel(x, y, m_Width, m_Height, m_Look.m_Bevel, set);
   return 1;
@@ -243,13 +251,14 @@ int32_t CEdit::Draw(int32_t x, int32_t y, int32_t mode) {
     DrawCaret(tx + m_CaretX, ty + m_CaretY);
   } else if (m_pText) {
     const bool stars = (m_Flags & CNTRL_PASSWORD) != 0;
-    DrawRun(m_pText, m_FirstVisible, length, stars, tx, ty, m_Width, &m_Look.m_TextColor);
+    const int32_t lineY = y + LineTop();
+    DrawRun(m_pText, m_FirstVisible, length, stars, tx, lineY, m_Width, &m_Look.m_TextColor);
     // The caret may have been set anywhere since the last edit.
     const int32_t caret = std::clamp(m_Caret, 0, length);
     int64_t caretX = 0;
     for (int32_t i = m_FirstVisible; i < caret && caretX <= m_Width; ++i)
       caretX += m_Metrics.Width(stars ? uint8_t{'*'} : static_cast<uint8_t>(m_pText[i]));
-    if (caretX <= m_Width) DrawCaret(tx + static_cast<int32_t>(caretX) + 1, ty);
+    if (caretX <= m_Width) DrawCaret(tx + static_cast<int32_t>(caretX) + 1, lineY);
   }
   xGuiPopClip();
   CControlBase::Draw(x, y, mode);

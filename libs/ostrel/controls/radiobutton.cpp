@@ -2,6 +2,7 @@
 
 #include "ostrel/controls/groupbox.h"
 #include "ostrel/controls/static.h"
+#include "ostrel/dialogs/winctrl.h"
 
 CRadiobutton::~CRadiobutton() {
   if (m_pGroup) m_pGroup->Remove(this);
@@ -10,6 +11,9 @@ CRadiobutton::~CRadiobutton() {
 int32_t CRadiobutton::Create(int32_t id, const char* caption, int32_t x, int32_t y, int32_t width, int32_t height,
                              int32_t captionOffset, int16_t hotKey, uint32_t flags) {
   CreateToggle(id, caption, x, y, width, height, captionOffset, hotKey, flags);
+  // Round, with a dot when chosen: the look's pictures where it has them.
+  CWinCtrl* wc = xWinCtrl();
+  m_pRound = wc && wc->GetDefaultRadio()[0] ? wc->GetDefaultRadio() : nullptr;
   m_pGroup = nullptr;
   m_ValidateCaption = 1;
   return 1;

@@ -88,6 +88,7 @@ int32_t CScrollText::SetPixPerFrame(int32_t pixels) {
 
 int32_t CScrollText::Start(uint32_t ms) {
   if (!m_pPadded) return 0;
+  ms = xClampTimerPeriod(ms);  // a script's delay of 0 still scrolls, one step a millisecond
   if (m_Running && m_Period != ms) RemoveTimer(m_Period);
   m_Running = 1;
   m_Period = ms;

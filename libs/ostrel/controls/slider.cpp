@@ -84,6 +84,12 @@ int32_t CSlider::Create(int32_t id, int32_t x, int32_t y, int32_t width, int32_t
     m_pThumb->Create(id + SLIDER_THUMB_ID, nullptr, x + m_ButtonSize, y, m_ThumbLength, height, 0, CNTRL_EXTRUDED);
   else
     m_pThumb->Create(id + SLIDER_THUMB_ID, nullptr, x, y + m_ButtonSize, width, m_ThumbLength, 0, CNTRL_EXTRUDED);
+  // The thumb fills no face of its own: over the track it would show only as a bevel. The look's
+  // face tiles, where it has them, make it stand out (a script's "Drag" chunk may replace them).
+  if (CBitmap* const* tiles = wc ? wc->GetDefaultThumb() : nullptr; tiles && tiles[0]) {
+    m_pThumb->SetBitmap(tiles[0], tiles[1], tiles[2], tiles[3]);
+    m_pThumb->SetFlag(CNTRL_HASBITMAP | CNTRL_TILED);
+  }
   EachChild([&](CControlBase* child) {
     child->SetCntrlMessagingSystem(id);
     if (m_pParent) child->SetParent(m_WindowId, m_pParent);

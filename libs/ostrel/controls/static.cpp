@@ -40,7 +40,9 @@ int32_t CStatic::Draw(int32_t x, int32_t y, int32_t mode) {
     CRect area;
     area.SetXYWH(sx, sy, m_Width, m_Height);
     area.Inflate(-inset, -inset);
+    // The same inner margin on both sides, so that right-aligned text keeps clear of the bevel.
     area.left += 1;
+    area.right -= 1;
     DrawCntrlText(area, (m_Flags & CNTRL_NOWORDWRAP) != 0);
     xGuiPopClip();
   }

@@ -35,7 +35,7 @@ int32_t CTimeout::Create(int32_t id, int32_t x, int32_t y, int32_t width, int32_
   m_Minimum = 0;
   m_Maximum = 100;
   CWinCtrl* wc = xWinCtrl();
-  TakeDefaultLook(wc ? wc->GetDefaultFourth() : nullptr, false, -1);
+  TakeDefaultLook(wc ? wc->GetDefaultTimeout() : nullptr, false, -1);
   // Rows of whole 32-bit words, as the platform's section had them.
   const int64_t workWidth = (static_cast<int64_t>(width) & ~int64_t{3}) + 4;
   m_pWork = new (std::nothrow) CBitmap;
@@ -108,14 +108,15 @@ int32_t CTimeout::PaintPie() {
   // Run out: nothing is left to show. The pie's start and end points would coincide there, which
   // fills the whole disc and looks as if all the time were still to run.
   if (m_Minimum < m_Maximum && m_Value >= m_Maximum) return 1;
+  // The time still to run, clockwise from straight up, in the face colour of the state's set,
+  // its edges smoothed against the dial.
   const double start = -kPi / 2;
-  const double end = EndAngle();
-  // A script's centre and radius may lie anywhere 32 bits reach.
-  const auto clamp = [](double v) { return static_cast<int32_t>(std::clamp(std::round(v), -2147483648.0, 2147483647.0)); };
-  const double cx = m_CentreX, cy = m_CentreY, r = m_Radius;
-  return xFillPie(m_pWork, clamp(cx - r), clamp(cy - r), clamp(cx + r), clamp(cy + r), clamp(cx + r * std::cos(start)),
-                  clamp(cy + r * std::sin(start)), clamp(cx + r * std::cos(end)), clamp(cy + r * std::sin(end)), black,
-                  true);
+  double sweep = EndAngle() - start;
+  if (sweep <= 0) sweep = 2 * kPi;  // start and end coincide: the whole disc
+  const TCntrlColor* set = StateColors();
+  const TRGBA colour = set ? set->m_Col[2] : TRGBA(0, 0, 0, 0);
+  // A script's centre and radius may lie anywhere 32 bits reach; the drawing stays in the picture.
+  return xFillPieSmooth(m_pWork, m_CentreX, m_CentreY, m_Radius, start, sweep, colour);
 }
 
 int32_t CTimeout::Draw(int32_t x, int32_t y, int32_t mode) {

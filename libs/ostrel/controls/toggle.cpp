@@ -150,7 +150,29 @@ int32_t CToggleBase::Draw(int32_t x, int32_t y, int32_t mode) {
   return CControlBase::Draw(x, y, mode);
 }
 
+bool CToggleBase::DrawRoundBox(int32_t sx, int32_t sy) {
+  // Only a button that brings no pictures of its own takes the look's.
+  if (!m_pRound || !(m_Flags & CNTRL_HASBITMAP)) return false;
+  for (const CBitmap* own : m_Look.m_pBitmaps)
+    if (own) return false;
+  int32_t slot = LOOK_NORMAL;
+  if (m_State == XGUI_DISABLED) slot = LOOK_DISABLED;
+  else if (m_State == XGUI_CHECKED) slot = LOOK_PRESSED;
+  else if (m_State == XGUI_HIGHLIGHT) slot = LOOK_HIGHLIGHT;
+  CBitmap* bm = m_pRound[slot];
+  if (!bm || bm->m_Width <= 0 || bm->m_Height <= 0) return false;
+  const int32_t s = m_CaptionOffset;
+  CRect box;
+  box.SetXYWH(sx, sy, s, s);
+  xGuiPushClip();
+  xGuiSetSubClip(box);
+  xGuiDrawBitmap(bm, 0, 0, sx + (s - bm->m_Width) / 2, sy + (s - bm->m_Height) / 2, bm->m_Width, bm->m_Height, 1);
+  xGuiPopClip();
+  return true;
+}
+
 void CToggleBase::DrawBox(int32_t sx, int32_t sy) {
+  if (DrawRoundBox(sx, sy)) return;
   const int32_t s = m_CaptionOffset;
   if (const TCntrlColor* set = ToggleColors(); set && !(m_Flags & (CNTRL_TRANSPARENT | CNTRL_ALPHA)))
     xGuiFillRect(sx, sy, s, s, set->m_Col[2]);

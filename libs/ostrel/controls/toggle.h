@@ -40,6 +40,9 @@ class CToggleBase : public CControlBase {
   // The hot key of a key message; 0 for other keys.
   int32_t IsHotKey(void* d, bool& down) const;
   void DrawBox(int32_t sx, int32_t sy);
+  // The round look of a radio button: the look's picture of the state centred in the box. false
+  // when there is no such picture (the button then draws the square box).
+  bool DrawRoundBox(int32_t sx, int32_t sy);
   void DrawButtonLook(int32_t sx, int32_t sy);
 
   CBitmap* m_pCheck = nullptr;
@@ -48,4 +51,5 @@ class CToggleBase : public CControlBase {
   int32_t m_NoCaption = 1;
   CStatic* m_pCaption = nullptr;
   int32_t m_ValidateCaption = 0;  // the radio button validates its caption before drawing it
+  CBitmap* const* m_pRound = nullptr;  // the radio button's round pictures of the look, or null
 };

@@ -5,19 +5,26 @@
 #include <new>
 #include <utility>
 
-CBigInteger::CRep::CRep() { std::memset(m_Digit, 0, sizeof m_Digit); }
+CBigInteger::CRep::CRep() {
+  std::memset(m_Digit, 0, sizeof m_Digit);
+  std::memset(m_Member, 0, sizeof m_Member);
+}
 
 CBigInteger::CRep::~CRep() = default;
 
 int CBigInteger::CRep::Init(const char* alphabet) {
   m_Alphabet.clear();
   std::memset(m_Digit, 0, sizeof m_Digit);
+  std::memset(m_Member, 0, sizeof m_Member);
   if (alphabet == nullptr) return 0;
   size_t len = std::strlen(alphabet);
   if (len < 2 || len > 0xFFFFFFFFu) return 0;
   m_Alphabet.assign(alphabet, len);
   // Walk backwards so that a repeated character keeps its first position.
-  for (size_t i = len; i-- > 0;) m_Digit[uint8_t(alphabet[i])] = uint32_t(i);
+  for (size_t i = len; i-- > 0;) {
+    m_Digit[uint8_t(alphabet[i])] = uint32_t(i);
+    m_Member[uint8_t(alphabet[i])] = true;
+  }
   return 1;
 }
 
@@ -82,6 +89,10 @@ int CBigInteger::Init(uint32_t base, uint32_t value) {
 }
 
 int CBigInteger::Init(uint32_t base, const CRep& rep, const char* text) {
+  // "12x4;DROP" is not a number: checked before anything changes, so the old value stays.
+  if (text != nullptr)
+    for (const char* p = text; *p; ++p)
+      if (!rep.HasChar(*p)) return 0;
   if (!Init(base)) return 0;
   uint32_t repBase = rep.GetBase();
   if (repBase < 2 || text == nullptr) return 0;

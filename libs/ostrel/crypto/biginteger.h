@@ -22,10 +22,12 @@ class CBigInteger {
     char DigitToChar(uint32_t d) const { return d < m_Alphabet.size() ? m_Alphabet[d] : '0'; }
     // The character's first position; 0 when absent.
     uint32_t CharToDigit(char c) const { return m_Digit[uint8_t(c)]; }
+    bool HasChar(char c) const { return m_Member[uint8_t(c)]; }
 
    private:
     std::string m_Alphabet;
     uint32_t m_Digit[256];
+    bool m_Member[256];
   };
 
   CBigInteger();
@@ -35,8 +37,8 @@ class CBigInteger {
   // fails leaves the value zero, or no valid base at all when the base was refused).
   int Init(uint32_t base);
   int Init(uint32_t base, uint32_t value);
-  // Text written with rep's alphabet, most significant character first; a character outside the
-  // alphabet counts as digit 0 and an empty text is zero.
+  // Text written with rep's alphabet, most significant character first; an empty text is zero. A
+  // character outside the alphabet refuses the whole text and leaves the value as it was.
   int Init(uint32_t base, const CRep& rep, const char* text);
   int Init(uint32_t base, const CBigInteger& other);
 

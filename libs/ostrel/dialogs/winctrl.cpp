@@ -495,6 +495,14 @@ void CWinCtrl::SetDefaultArrowDown(CBitmap* n, CBitmap* p, CBitmap* h, CBitmap* 
   Assign4(m_pArrowDown, n, p, h, d);
 }
 
+void CWinCtrl::SetDefaultRadio(CBitmap* n, CBitmap* p, CBitmap* h, CBitmap* d) { Assign4(m_pRadio, n, p, h, d); }
+
+void CWinCtrl::SetDefaultThumb(CBitmap* n, CBitmap* p, CBitmap* h, CBitmap* d) { Assign4(m_pThumb, n, p, h, d); }
+
+void CWinCtrl::SetDefaultTimeout(TCntrlColor* n, TCntrlColor* p, TCntrlColor* h, TCntrlColor* d) {
+  Assign4(m_pTimeoutColors, n, p, h, d);
+}
+
 void CWinCtrl::SetupColors(TCntrlColor* set, const TRGBA* const colours[8]) {
   if (!set || !colours) return;
   for (int32_t i = 0; i < 8; ++i)
@@ -507,7 +515,7 @@ void CWinCtrl::MakeCol(int32_t r, int32_t g, int32_t b, int32_t a, TRGBA& colour
 
 void CWinCtrl::RemapDefaults() {
   std::vector<CBitmap*> all{m_pDefaultCaret, m_pDefaultCheck};
-  for (CBitmap* const* group : {m_pClose, m_pDrop, m_pArrowUp, m_pArrowDown})
+  for (CBitmap* const* group : {m_pClose, m_pDrop, m_pArrowUp, m_pArrowDown, m_pRadio, m_pThumb})
     for (int32_t i = 0; i < 4; ++i) all.push_back(group[i]);
   std::sort(all.begin(), all.end());
   all.erase(std::unique(all.begin(), all.end()), all.end());
@@ -526,10 +534,13 @@ void CWinCtrl::ForgetDefault(const void* object) {
   sets(m_pFrameColors, 4, 4, 4, 4);
   sets(m_pTitlebarColors, 5, 6, 6, 5);
   sets(m_pFourthColors, 7, 7, 7, 7);
+  // A time-out set that goes away leaves the pies to the fourth group, all four together.
+  for (TCntrlColor* set : m_pTimeoutColors)
+    if (set == object) Assign4(m_pTimeoutColors, nullptr, nullptr, nullptr, nullptr);
   if (m_pDefaultFont == object) m_pDefaultFont = nullptr;
   if (m_pDefaultCaret == object) m_pDefaultCaret = nullptr;
   if (m_pDefaultCheck == object) m_pDefaultCheck = nullptr;
-  for (CBitmap** group : {m_pClose, m_pDrop, m_pArrowUp, m_pArrowDown})
+  for (CBitmap** group : {m_pClose, m_pDrop, m_pArrowUp, m_pArrowDown, m_pRadio, m_pThumb})
     for (int32_t i = 0; i < 4; ++i)
       if (group[i] == object) group[i] = nullptr;
 }

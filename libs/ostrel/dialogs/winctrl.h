@@ -92,6 +92,12 @@ class CWinCtrl : public CMsgSys {
   void SetDefaultDrop(CBitmap* normal, CBitmap* pressed, CBitmap* highlighted, CBitmap* disabled);
   void SetDefaultArrowUp(CBitmap* normal, CBitmap* pressed, CBitmap* highlighted, CBitmap* disabled);
   void SetDefaultArrowDown(CBitmap* normal, CBitmap* pressed, CBitmap* highlighted, CBitmap* disabled);
+  // Radio buttons without pictures of their own: unchecked, checked, highlighted, disabled.
+  void SetDefaultRadio(CBitmap* normal, CBitmap* checked, CBitmap* highlighted, CBitmap* disabled);
+  // The face tiles of a slider's thumb, which fills no face of its own.
+  void SetDefaultThumb(CBitmap* normal, CBitmap* pressed, CBitmap* highlighted, CBitmap* disabled);
+  // The time-out pies' colour sets; without them the fourth group's.
+  void SetDefaultTimeout(TCntrlColor* normal, TCntrlColor* pressed, TCntrlColor* highlighted, TCntrlColor* disabled);
   static void SetupColors(TCntrlColor* set, const TRGBA* const colours[8]);
   static void MakeCol(int32_t r, int32_t g, int32_t b, int32_t a, TRGBA& colour);
   // Every default bitmap converted to the screen's format.
@@ -111,6 +117,9 @@ class CWinCtrl : public CMsgSys {
   CBitmap* const* GetDefaultDrop() const { return m_pDrop; }
   CBitmap* const* GetDefaultArrowUp() const { return m_pArrowUp; }
   CBitmap* const* GetDefaultArrowDown() const { return m_pArrowDown; }
+  CBitmap* const* GetDefaultRadio() const { return m_pRadio; }
+  CBitmap* const* GetDefaultThumb() const { return m_pThumb; }
+  TCntrlColor* const* GetDefaultTimeout() const { return m_pTimeoutColors[0] ? m_pTimeoutColors : m_pFourthColors; }
   uint32_t GetDefaultCursor() const { return m_DefaultCursor; }
   uint32_t GetButtonCursor() const { return m_ButtonCursor; }
 
@@ -162,6 +171,9 @@ class CWinCtrl : public CMsgSys {
   CBitmap* m_pDrop[4] = {};
   CBitmap* m_pArrowUp[4] = {};
   CBitmap* m_pArrowDown[4] = {};
+  CBitmap* m_pRadio[4] = {};
+  CBitmap* m_pThumb[4] = {};
+  TCntrlColor* m_pTimeoutColors[4] = {};
   CControlBase* m_pTemplates[GUITEMPLATE_COUNT] = {};
   uint32_t m_DefaultCursor = GUI_CURSOR_DEFAULT;
   uint32_t m_ButtonCursor = GUI_CURSOR_BUTTON;

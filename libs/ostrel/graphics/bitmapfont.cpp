@@ -1,9 +1,19 @@
 #include "ostrel/graphics/bitmapfont.h"
 
 #include <cstring>
+#include <limits>
 
 #include "ostrel/kcbl/kcbl.h"
 #include "ostrel/system/debug.h"
+
+namespace {
+// Spacings have the 16-bit range of CFont's; anything beyond is a broken or hostile script.
+constexpr int32_t kMaxSpacing = 32767;
+
+bool Fits32(int64_t v) {
+  return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
+}
+}  // namespace
 
 int32_t CBitmapFont::Destroy() {
   m_Sets.clear();
@@ -33,7 +43,10 @@ int32_t CBitmapFont::Create(const char* name, CKCBL* script, uint32_t orientatio
     m_Sets.push_back(set);
   }
   script->PopChunk();
-  if (!ok || !m_Picture.Load(file.c_str(), 0)) {
+  if (ok && (m_CharSpacing < -kMaxSpacing || m_CharSpacing > kMaxSpacing || m_LineSpacing < -kMaxSpacing ||
+             m_LineSpacing > kMaxSpacing))
+    ok = 0;
+  if (!ok || !m_Picture.Load(file.c_str(), 0) || !SetsInsidePicture()) {
     xprintf("CBitmapFont::Create: the font \"%s\" is missing or incomplete", name);
     Destroy();
     return 0;
@@ -41,25 +54,36 @@ int32_t CBitmapFont::Create(const char* name, CKCBL* script, uint32_t orientatio
   return 1;
 }
 
+// Every cell of every set lies inside the picture: x + characters x width at most its width.
+bool CBitmapFont::SetsInsidePicture() const {
+  for (const TCharSet& set : m_Sets) {
+    const int64_t right = int64_t{set.x} + static_cast<int64_t>(set.chars.size()) * set.width;
+    if (set.x < 0 || set.y < 0 || set.y >= m_Picture.m_Height || right > m_Picture.m_Width) return false;
+  }
+  return true;
+}
+
 int32_t CBitmapFont::Print(CBitmapBase* target, TPoint pos, int32_t extraLineSpacing,
                            const char* text) {
   if (!target || !text || !m_Picture.m_pData) return 0;
-  int32_t x = pos.x, y = pos.y;
+  // The pen may run far off any target on a long text; it is followed in 64 bits and a cell is
+  // drawn only where its corner is a 32-bit position.
+  int64_t x = pos.x, y = pos.y;
   for (const char* p = text; *p; ++p) {
     if (*p == '\n') {
       x = pos.x;
-      y += m_LineSpacing + extraLineSpacing;
+      y += int64_t{m_LineSpacing} + extraLineSpacing;
       continue;
     }
     for (const TCharSet& set : m_Sets) {
       const char* at = std::strchr(set.chars.c_str(), *p);
       if (!at) continue;
-      const int32_t k = static_cast<int32_t>(at - set.chars.c_str());
+      const auto k = static_cast<int32_t>(at - set.chars.c_str());
       const int32_t height = m_Picture.m_Height - set.y;
-      if (set.width > 0 && height > 0)  // -1 would mean the whole picture to Blt
-        target->Blt(&m_Picture, set.x + k * set.width, set.y, x, y, set.width, height,
-                    BLT_MODE_KEY, 0, 0);
-      x += set.width + m_CharSpacing;
+      if (set.width > 0 && Fits32(x) && Fits32(y))  // -1 would mean the whole picture to Blt
+        target->Blt(&m_Picture, set.x + k * set.width, set.y, static_cast<int32_t>(x), static_cast<int32_t>(y),
+                    set.width, height, BLT_MODE_KEY, 0, 0);
+      x += int64_t{set.width} + m_CharSpacing;
       break;
     }
   }

@@ -25,7 +25,8 @@ class CBitmapFont {
 
   // Reads the item name from the "Data" chunk of a resource script (a CResData, or any keyword
   // data with such a chunk; its current chunk is kept) and loads the picture. 0 when the chunk,
-  // the item, a value or the picture is missing.
+  // the item, a value or the picture is missing, a spacing is beyond +-32767, or a set's cells
+  // do not lie inside the picture.
   int32_t Create(const char* name, CKCBL* script, uint32_t orientation);
   // Draws text into target from pos on: code 10 starts a new line, lower by the line spacing
   // plus extraLineSpacing; each character comes from the first set that holds it, with the
@@ -45,6 +46,7 @@ class CBitmapFont {
     std::string chars;
     int32_t x, y, width;
   };
+  bool SetsInsidePicture() const;
 
   CBitmap m_Picture;
   std::vector<TCharSet> m_Sets;

@@ -51,8 +51,10 @@ int32_t CBMPPic::Load(CBitmapBase* bitmap, void*) {
   const uint32_t coloursUsed = Le32(ih + 32);
   if (bits != 8 && bits != 16 && bits != 24 && bits != 32) return 0;
   if (compression != kRGB && !(compression == kRLE8 && bits == 8)) return 0;
-  // Top-down files (negative height) and empty pictures are not ours to guess at.
-  if (width <= 0 || height <= 0 || coloursUsed > PALETTE_SIZE) return 0;
+  // Top-down files (negative height) and empty pictures are not ours to guess at. A run-length
+  // stream may end long before the last row (the rest stays colour 0), so a few bytes can declare
+  // any area: the pixel limit is all that bounds it.
+  if (!SizeAllowed(width, height) || coloursUsed > PALETTE_SIZE) return 0;
   const int32_t fileBytes = bits / 8;
   const int32_t bytes = bits == 32 ? 3 : fileBytes;
   const int64_t rowLength = static_cast<int64_t>(width) * bytes;

@@ -203,6 +203,19 @@ struct SBlockPlace {
   int32_t Offset;  // from the MCU's corner in the component's band
 };
 
+// Bytes of entropy-coded data from p on: up to the first marker other than a restart, or the end.
+uint64_t EntropyBytes(const uint8_t* p, const uint8_t* end) {
+  for (const uint8_t* q = p;; ++q) {
+    q = static_cast<const uint8_t*>(std::memchr(q, 0xFF, static_cast<size_t>(end - q)));
+    if (!q) return static_cast<uint64_t>(end - p);
+    const uint8_t* code = q + 1;
+    while (code < end && *code == 0xFF) ++code;
+    if (code == end) return static_cast<uint64_t>(end - p);
+    if (*code != 0 && (*code < M_RST0 || *code >= M_RST0 + 8)) return static_cast<uint64_t>(q - p);
+    q = code;
+  }
+}
+
 uint8_t* AllocBytes(int64_t n) {
   if (n <= 0 || n > INT32_MAX) return nullptr;
   return new (std::nothrow) uint8_t[static_cast<size_t>(n)];
@@ -468,6 +481,13 @@ int32_t CJPGPic::SetUp(CBitmapBase* bitmap) {
   st.McusX = static_cast<int32_t>((st.Width + mcuWidth - 1) / mcuWidth);
   st.McusY = static_cast<int32_t>((st.Height + mcuHeight - 1) / mcuHeight);
   const auto w = static_cast<int32_t>(st.Width), h = static_cast<int32_t>(st.Height);
+  if (!SizeAllowed(w, h)) return 0;
+  // Every block takes at least two bits (a DC code and an end of block); past its data the
+  // decoder would paint zeros. A scan too short for the picture's blocks is refused before the
+  // picture is allocated, however large its header says it is.
+  const uint64_t blocks = static_cast<uint64_t>(st.McusX) * static_cast<uint64_t>(st.McusY) *
+                          static_cast<uint64_t>(st.NumBlocks);
+  if (EntropyBytes(m_pImage + m_Pos, m_pImage + m_Size) * 8 < 2 * blocks) return 0;
   if (!bitmap->CreateRGB(w, h, 24, 8, 8, 8, 0, 8, 16, 0)) return 0;
   for (int32_t i = 0; i < st.NumComponents; ++i) {
     SComponent& c = st.Comp[i];

@@ -1,5 +1,6 @@
 #include "ostrel/graphics/pictype.h"
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -58,6 +59,11 @@ int32_t CPicType::LoadMemory(const uint8_t* image, uint32_t size, CBitmapBase* b
   return result;
 }
 
+int32_t CPicType::SizeAllowed(int64_t width, int64_t height) const {
+  if (width < 1 || height < 1 || width > INT32_MAX || height > INT32_MAX) return 0;
+  return static_cast<uint64_t>(width) * static_cast<uint64_t>(height) <= m_MaxPixels ? 1 : 0;
+}
+
 int32_t CPicType::Read(void* out, uint32_t count) {
   if (count > Remaining()) return 0;
   if (count) std::memcpy(out, m_pImage + m_Pos, count);
@@ -94,6 +100,11 @@ CPicType* CPicTypeList::GetDesc(const char** extension, const char** description
   auto* type = static_cast<CPicType*>(Get());
   if (type) type->GetDesc(extension, description);
   return type;
+}
+
+void CPicTypeList::SetMaxPixels(uint64_t pixels) {
+  for (CNode* n = HeadNode(); n; n = n->m_pNext)
+    if (auto* type = static_cast<CPicType*>(n->m_pData)) type->SetMaxPixels(pixels);
 }
 
 CPicType* CPicTypeList::GetType(const char* name) {

@@ -10,6 +10,10 @@
 class CBitmapBase;
 class CFile;
 
+// Pictures arrive with downloads and a header may declare any size: the loaders refuse pictures of
+// more pixels than their limit, this one unless the caller sets another (2^26, 256 MiB at 32 bits).
+inline constexpr uint64_t PIC_DEFAULT_MAX_PIXELS = uint64_t{64} << 20;
+
 // Seek modes of the in-memory readers.
 inline constexpr int32_t PIC_SEEK_SET = 1;
 inline constexpr int32_t PIC_SEEK_CUR = 2;
@@ -36,7 +40,14 @@ class CPicType {
   // Decodes a file image that is already in memory (the buffer is only read).
   int32_t LoadMemory(const uint8_t* image, uint32_t size, CBitmapBase* bitmap, void* data);
 
+  // The most pixels (width x height) a picture of this type may have.
+  void SetMaxPixels(uint64_t pixels) { m_MaxPixels = pixels; }
+  uint64_t GetMaxPixels() const { return m_MaxPixels; }
+
  protected:
+  // 1 when a picture of width x height (both at least 1) is within the limit.
+  int32_t SizeAllowed(int64_t width, int64_t height) const;
+
   // Readers over the image: 1 done, 0 when the request would pass the end (position kept).
   int32_t Read(void* out, uint32_t count);
   int32_t ReadByte(char* out);
@@ -48,6 +59,9 @@ class CPicType {
   const uint8_t* m_pImage = nullptr;
   uint32_t m_Pos = 0;
   uint32_t m_Size = 0;
+
+ private:
+  uint64_t m_MaxPixels = PIC_DEFAULT_MAX_PIXELS;
 };
 
 // The registered types in registration order; the list never owns them.
@@ -64,4 +78,6 @@ class CPicTypeList : public CLList {
   // The first type that accepts the text after the name's last "."; null when none does or the
   // name has no ".".
   CPicType* GetType(const char* name);
+  // The pixel limit of every registered type.
+  void SetMaxPixels(uint64_t pixels);
 };

@@ -10,6 +10,7 @@
 #include "ostrel/resources/resflags.h"
 #include "ostrel/screens/screenbase.h"
 #include "ostrel/system/globals.h"
+#include "ostrel/system/timers.h"
 
 namespace {
 constexpr int32_t kSlideValues = 6;
@@ -26,8 +27,6 @@ uint32_t RandomLong(uint32_t min, uint32_t max) {
   if (max < min) std::swap(min, max);
   return min + xRand(max - min);
 }
-
-uint32_t AtLeastOne(uint32_t v) { return v ? v : 1; }
 
 // The Data chunk entered with restart mode on, left as it was found.
 class CDataChunk {
@@ -170,7 +169,7 @@ bool CSlideShow::ReadSlides(CResData& res) {
 }
 
 int32_t CSlideShow::AddEffect(CBitmap* mask, int32_t framesPerRow, int32_t steps, uint32_t period) {
-  auto* effect = new (std::nothrow) TSlideEffect{mask, framesPerRow, std::clamp(steps, 0, kMaxSteps), AtLeastOne(period)};
+  auto* effect = new (std::nothrow) TSlideEffect{mask, framesPerRow, std::clamp(steps, 0, kMaxSteps), xClampTimerPeriod(period)};
   if (!effect) return -1;
   m_Effects.emplace_back(effect);
   AssignEffects();
@@ -212,7 +211,7 @@ bool CSlideShow::MakeWorkBitmaps() {
 void CSlideShow::ResetToFirst() {
   m_pPrevious = m_pPrevSelected = nullptr;
   m_pCurrent = m_pSelected = m_Entries.empty() ? nullptr : m_Entries.front().get();
-  if (m_pCurrent) m_Delay = AtLeastOne(RandomLong(m_pCurrent->m_FirstMin, m_pCurrent->m_FirstMax));
+  if (m_pCurrent) m_Delay = xClampTimerPeriod(RandomLong(m_pCurrent->m_FirstMin, m_pCurrent->m_FirstMax));
 }
 
 // ---- the list ----
@@ -305,7 +304,7 @@ void CSlideShow::Start() {
 
 void CSlideShow::Start(uint32_t ms) {
   if (!Rewind()) return;
-  m_Delay = AtLeastOne(ms);
+  m_Delay = xClampTimerPeriod(ms);
   AddTimer(m_Delay);
 }
 
@@ -473,7 +472,7 @@ void CSlideShow::PhaseShowing(bool effectEnded) {
   if (effectEnded || !m_pCurrent->m_pEffect) {
     const bool showNow = !effectEnded;
     if (showNow && !m_Effects.empty() && m_pControl) m_pControl->RemoveFlag(CNTRL_BMTRANS);
-    m_Delay = AtLeastOne(RandomLong(m_pCurrent->m_SecondMin, m_pCurrent->m_SecondMax));
+    m_Delay = xClampTimerPeriod(RandomLong(m_pCurrent->m_SecondMin, m_pCurrent->m_SecondMax));
     m_Phase = SLIDE_PHASE_SHOWN;
     AddTimer(m_Delay);
     if (showNow) ShowPicture(m_pCurrent->m_pBitmap);
@@ -503,7 +502,7 @@ void CSlideShow::PhaseShown(bool effectEnded) {
     RestoreFlags();
     m_OverPrevious = 0;
   }
-  m_Delay = delay;
+  m_Delay = xClampTimerPeriod(delay);
   m_Phase = SLIDE_PHASE_SHOWING;
   AddTimer(m_Delay);
 }

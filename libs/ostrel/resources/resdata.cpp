@@ -448,6 +448,41 @@ void CResData::ReadColors() {
   });
 }
 
+namespace {
+// The "Defaults" keys that name four bitmaps or four colour sets, one for each look state.
+struct SBitmapDefault {
+  const char* m_pKey;
+  const char* m_pError;
+  void (CWinCtrl::*m_Set)(CBitmap*, CBitmap*, CBitmap*, CBitmap*);
+};
+struct SColourDefault {
+  const char* m_pKey;
+  void (CWinCtrl::*m_Set)(TCntrlColor*, TCntrlColor*, TCntrlColor*, TCntrlColor*);
+};
+constexpr SBitmapDefault kBitmapDefaults[] = {
+    {"Close", "Unable to get the default close bitmaps", &CWinCtrl::SetDefaultClose},
+    {"Drop", "Unable to get the default drop bitmaps", &CWinCtrl::SetDefaultDrop},
+    {"ArrowUp", "Unable to get the default arrow up bitmaps", &CWinCtrl::SetDefaultArrowUp},
+    {"ArrowDown", "Unable to get the default arrow down bitmaps", &CWinCtrl::SetDefaultArrowDown},
+    {"Radio", "Unable to get the default radio bitmaps", &CWinCtrl::SetDefaultRadio},
+    {"Thumb", "Unable to get the default thumb bitmaps", &CWinCtrl::SetDefaultThumb},
+};
+constexpr SColourDefault kColourDefaults[] = {
+    {"Timeout", &CWinCtrl::SetDefaultTimeout},
+    {"Titlebar", &CWinCtrl::SetDefaultTitlebar},
+    {"Frame", &CWinCtrl::SetDefaultFrame},
+    {"Static", &CWinCtrl::SetDefaultFrame},
+    {"Button", &CWinCtrl::SetDefaultButton},
+};
+
+template <typename T, size_t N>
+const T* FindDefault(const T (&table)[N], const char* key) {
+  for (const T& entry : table)
+    if (xStricmp(key, entry.m_pKey) == 0) return &entry;
+  return nullptr;
+}
+}  // namespace
+
 void CResData::ReadDefaults() {
   CWinCtrl* wc = xWinCtrl();
   if (!wc || !EnterSection("Defaults")) return;
@@ -492,27 +527,12 @@ void CResData::ReadDefaults() {
         wc->SetDefaultCaret(bitmap);
       else
         wc->SetDefaultCheck(bitmap);
-    } else if (xStricmp(key, "Close") == 0) {
-      if (!bitmaps4(b, "Unable to get the default close bitmaps")) return false;
-      wc->SetDefaultClose(b[0], b[1], b[2], b[3]);
-    } else if (xStricmp(key, "Drop") == 0) {
-      if (!bitmaps4(b, "Unable to get the default drop bitmaps")) return false;
-      wc->SetDefaultDrop(b[0], b[1], b[2], b[3]);
-    } else if (xStricmp(key, "ArrowUp") == 0) {
-      if (!bitmaps4(b, "Unable to get the default arrow up bitmaps")) return false;
-      wc->SetDefaultArrowUp(b[0], b[1], b[2], b[3]);
-    } else if (xStricmp(key, "ArrowDown") == 0) {
-      if (!bitmaps4(b, "Unable to get the default arrow down bitmaps")) return false;
-      wc->SetDefaultArrowDown(b[0], b[1], b[2], b[3]);
-    } else if (xStricmp(key, "Titlebar") == 0) {
+    } else if (const SBitmapDefault* d = FindDefault(kBitmapDefaults, key)) {
+      if (!bitmaps4(b, d->m_pError)) return false;
+      (wc->*d->m_Set)(b[0], b[1], b[2], b[3]);
+    } else if (const SColourDefault* d = FindDefault(kColourDefaults, key)) {
       if (!colours4(c)) return false;
-      wc->SetDefaultTitlebar(c[0], c[1], c[2], c[3]);
-    } else if (xStricmp(key, "Frame") == 0 || xStricmp(key, "Static") == 0) {
-      if (!colours4(c)) return false;
-      wc->SetDefaultFrame(c[0], c[1], c[2], c[3]);
-    } else if (xStricmp(key, "Button") == 0) {
-      if (!colours4(c)) return false;
-      wc->SetDefaultButton(c[0], c[1], c[2], c[3]);
+      (wc->*d->m_Set)(c[0], c[1], c[2], c[3]);
     }
     return true;
   });

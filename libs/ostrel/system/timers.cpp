@@ -1,5 +1,7 @@
 #include "ostrel/system/timers.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <new>
 
 #include "ostrel/containers/llist.h"
@@ -58,7 +60,10 @@ void ValidateTimerList() {
   if (!glb->m_pPendingTimers) glb->m_pPendingTimers = new (std::nothrow) CLList;
 }
 
+uint32_t xClampTimerPeriod(int64_t ms) { return static_cast<uint32_t>(std::clamp<int64_t>(ms, 1, INT32_MAX)); }
+
 int32_t xAddTimer(CTimer* object, uint32_t period) {
+  if (period == 0 || period > static_cast<uint32_t>(INT32_MAX)) return 0;
   ValidateTimerList();
   CLList* active = Active();
   CLList* pending = Pending();

@@ -17,8 +17,12 @@ class CTimer {
   void RemoveAllTimers();
 };
 
-// A timer is the pair (object, period); periods are at least 1 ms.
+// A timer is the pair (object, period). A period of 0 would owe an unbounded number of calls per
+// pass, and one with the top bit set is a negative delay that went through an unsigned parameter:
+// both are refused (0).
 int32_t xAddTimer(CTimer* object, uint32_t period);
+// The nearest period xAddTimer accepts, for callers that derive a period from data.
+uint32_t xClampTimerPeriod(int64_t ms);
 void xRemoveTimer(CTimer* object, uint32_t period);
 void xRemoveTimerAll(CTimer* object);
 void xUpdateObjTimers();

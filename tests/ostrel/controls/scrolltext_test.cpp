@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "ostrel/controls/scrolltext.h"
 #include "ostrel/dialogs/window.h"
 #include "ostrel/dialogs/winctrl.h"
 #include "ostrel/graphics/bitmap.h"
 #include "ostrel/graphics/font.h"
+#include "ostrel/system/timers.h"
 #include "support/guiharness.h"
 
 namespace {
@@ -163,6 +165,27 @@ TEST_F(ScrollText, RunsOnTheObjectTimersOfTheLoop) {
     Frame();
   }
   EXPECT_GT(s.GetPosition() * 4 + s.GetPixelOffset(), 0);
+}
+
+// A marquee whose handler stops its timers after a bound, so that an unbounded pass ends.
+class CBoundedScrollText : public CScrollText {
+ public:
+  void TimerHandler(uint32_t period) override {
+    m_Periods.push_back(period);
+    if (m_Periods.size() >= 1000) RemoveAllTimers();
+    CScrollText::TimerHandler(period);
+  }
+  std::vector<uint32_t> m_Periods;
+};
+
+TEST_F(ScrollText, ADelayOfZeroScrollsOneStepAMillisecond) {
+  CBoundedScrollText s;
+  Make(s, "AB");
+  ASSERT_EQ(s.Start(0), 1);
+  xUpdateObjTimers();  // starts the timer's clock
+  m_Clock.Advance(5);
+  xUpdateObjTimers();
+  EXPECT_EQ(s.m_Periods, std::vector<uint32_t>(5, 1u));
 }
 }  // namespace
 

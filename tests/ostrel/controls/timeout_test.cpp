@@ -19,25 +19,39 @@ class Timeout : public CGuiTest {
     m_Face.CreateRGB(44, 41, 24, 8, 8, 8, 16, 8, 0, 0);
     m_Face.Fill(&kWhite);
   }
-  // A 41 by 41 pie of radius 20 about (20, 20) over a white face.
+  // A 41 by 41 pie of radius 20 about (20, 20) over a white face, drawn in black (colour 2 of
+  // its colour set).
   void Make(CTimeout& t, int32_t minimum, int32_t maximum) {
     ASSERT_EQ(t.Create(9, 10, 10, 41, 41, 20, 20, 20, 0), 1);
     t.SetRange(minimum, maximum);
     t.SetBitmap(&m_Face, &m_Face, &m_Face, &m_Face);
+    m_Black.m_Col[2] = TRGBA(0, 0, 0, 0);
+    t.SetColors(&m_Black, &m_Black, &m_Black, &m_Black);
   }
-  // Black pixels of the work picture inside the box x0..x1, y0..y1 (half-open).
-  static int32_t Black(CBitmap* b, int32_t x0 = 0, int32_t y0 = 0, int32_t x1 = 40, int32_t y1 = 40) {
+  // f of every pixel of the work picture inside the box x0..x1, y0..y1 (half-open), summed.
+  template <typename F>
+  static int32_t Sum(CBitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1, F f) {
     int32_t n = 0;
     for (int32_t y = y0; y < y1; ++y)
       for (int32_t x = x0; x < x1; ++x) {
         TRGBA c;
         b->GetPixel(x, y, &c);
-        if (c.r == 0 && c.g == 0 && c.b == 0) ++n;
+        n += f(c);
       }
     return n;
   }
+  // Black pixels in the box.
+  static int32_t Black(CBitmap* b, int32_t x0 = 0, int32_t y0 = 0, int32_t x1 = 40, int32_t y1 = 40) {
+    return Sum(b, x0, y0, x1, y1, [](const TRGBA& c) { return c.r == 0 && c.g == 0 && c.b == 0 ? 1 : 0; });
+  }
+  // The pie's ink in the box: how far each pixel went from the white face toward black, in
+  // 255ths, so that a smoothed edge counts by its share.
+  static int32_t Ink(CBitmap* b, int32_t x0 = 0, int32_t y0 = 0, int32_t x1 = 40, int32_t y1 = 40) {
+    return Sum(b, x0, y0, x1, y1, [](const TRGBA& c) { return 255 - c.r; });
+  }
   static inline const TRGBA kWhite{255, 255, 255, 0};
   CBitmap m_Face;
+  TCntrlColor m_Black;
 };
 
 TEST_F(Timeout, PieCoversThePartOfTheRangeStillToRun) {
@@ -45,9 +59,9 @@ TEST_F(Timeout, PieCoversThePartOfTheRangeStillToRun) {
   Make(t, 0, 100);
   t.SetValue(0);
   ASSERT_EQ(t.PaintPie(), 1);
-  const int32_t full = Black(t.GetWorkBitmap());
-  // The disc of radius 20 by pixel centres: close to pi r^2.
-  EXPECT_NEAR(full, kPi * 400, kPi * 400 * 0.02);
+  const int32_t full = Ink(t.GetWorkBitmap());
+  // The disc of radius 20, its edge pixels by their share: pi r^2.
+  EXPECT_NEAR(full / 255.0, kPi * 400, kPi * 400 * 0.005);
   EXPECT_EQ(full % 4, 0);
   struct SRow {
     int32_t min, max, value;
@@ -65,17 +79,44 @@ TEST_F(Timeout, PieCoversThePartOfTheRangeStillToRun) {
     p.SetValue(r.value);
     ASSERT_EQ(p.PaintPie(), 1);
     CBitmap* w = p.GetWorkBitmap();
-    EXPECT_EQ(Black(w), full * r.quarters / 4) << r.min << ".." << r.max << " at " << r.value;
+    EXPECT_EQ(Ink(w), full * r.quarters / 4) << r.min << ".." << r.max << " at " << r.value;
     // Which quarters: top-right first, then bottom-right, bottom-left, top-left.
     const int32_t quarter = full / 4;
-    const int32_t counts[4] = {Black(w, 20, 0, 40, 20), Black(w, 20, 20, 40, 40), Black(w, 0, 20, 20, 40),
-                               Black(w, 0, 0, 20, 20)};
+    const int32_t counts[4] = {Ink(w, 20, 0, 40, 20), Ink(w, 20, 20, 40, 40), Ink(w, 0, 20, 20, 40),
+                               Ink(w, 0, 0, 20, 20)};
     for (int32_t q = 0; q < 4; ++q) EXPECT_EQ(counts[q], q < r.quarters ? quarter : 0) << r.value << " quarter " << q;
     // Outside the disc the face stays.
     TRGBA corner;
     w->GetPixel(0, 0, &corner);
     EXPECT_EQ(corner.r, 255);
   }
+}
+
+// The pie is the look's: the face colour of the time-out colour sets the window manager hands
+// out, and its arc is smoothed against the dial rather than cut in steps.
+TEST_F(Timeout, PieTakesTheLooksColourWithSmoothedEdges) {
+  TCntrlColor look;
+  look.m_Col[2] = TRGBA(26, 92, 62, 0);
+  WC().SetDefaultTimeout(&look, &look, &look, &look);
+  CTimeout t;
+  ASSERT_EQ(t.Create(9, 10, 10, 41, 41, 20, 20, 20, 0), 1);
+  t.SetBitmap(&m_Face, &m_Face, &m_Face, &m_Face);
+  t.SetValue(25);
+  ASSERT_EQ(t.PaintPie(), 1);
+  CBitmap* w = t.GetWorkBitmap();
+  int32_t pie = 0, blended = 0, black = 0;
+  for (int32_t y = 0; y < 41; ++y)
+    for (int32_t x = 0; x < 41; ++x) {
+      TRGBA c;
+      w->GetPixel(x, y, &c);
+      if (c.r == 26 && c.g == 92 && c.b == 62) ++pie;
+      else if (c.r > 26 && c.r < 255 && c.g > 92 && c.g < 255) ++blended;
+      if (c.r == 0 && c.g == 0 && c.b == 0) ++black;
+    }
+  EXPECT_NEAR(pie, kPi * 400 * 3 / 4, 80);
+  // Three quarters of the arc (about 94 pixels) pass through pixels only partly covered.
+  EXPECT_GT(blended, 60);
+  EXPECT_EQ(black, 0);
 }
 
 TEST_F(Timeout, ValueRangeAndAngles) {

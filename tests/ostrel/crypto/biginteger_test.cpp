@@ -62,8 +62,6 @@ TEST(BigInteger, ReadsAndWritesBetweenAlphabets) {
   EXPECT_EQ(Text(Read(10, kDecimal, ""), kDecimal), "0");
   EXPECT_EQ(Text(Read(10, kDecimal, "0"), "ab"), "a");
   EXPECT_EQ(Text(Read(1000, kDecimal, "12345678901234567890"), kHex), "ab54a98ceb1f0ad2");
-  // A character outside the alphabet counts as 0.
-  EXPECT_EQ(Text(Read(10, kDecimal, "1x3"), kDecimal), "103");
   CBigInteger v;
   ASSERT_EQ(v.Init(2, 0xFFFFFFFFu), 1);
   EXPECT_EQ(Text(v, kDecimal), "4294967295");
@@ -110,7 +108,28 @@ TEST(BigInteger, LeadingZerosNeverOverflow) {
   text += "42";
   EXPECT_EQ(Text(Read(2, kDecimal, text), kDecimal), "42");
   EXPECT_EQ(Text(Read(10, kDecimal, std::string(300, '0')), kDecimal), "0");
-  EXPECT_EQ(Text(Read(10, kDecimal, std::string(300, '#') + "7"), kDecimal), "7");
+}
+
+// Text that is not a number in the alphabet is refused whole, and the value it was read into
+// keeps what it held, base included.
+TEST(BigInteger, CharactersOutsideTheAlphabetAreRefused) {
+  const struct {
+    const char* alphabet;
+    const char* text;
+  } cases[] = {
+      {kDecimal, "1x3"}, {kDecimal, "12x4;DROP"}, {kDecimal, " 12"}, {kDecimal, "12 "}, {kDecimal, "-5"},
+      {kDecimal, "\xFF"}, {kHex, "FF"}, {kHex, "0x1f"}, {"01", "012"}, {kDecimal, "###7"},
+  };
+  for (const auto& c : cases) {
+    CBigInteger v = Read(16, kDecimal, "4711");
+    EXPECT_EQ(v.Init(10, Rep(c.alphabet), c.text), 0) << c.text;
+    EXPECT_EQ(v.GetBase(), 16u) << c.text;
+    EXPECT_EQ(Text(v, kDecimal), "4711") << c.text;
+  }
+  const std::string longText = std::string(300, '#') + "7";
+  CBigInteger v = Read(10, kDecimal, "9");
+  EXPECT_EQ(v.Init(10, Rep(kDecimal), longText.c_str()), 0);
+  EXPECT_EQ(Text(v, kDecimal), "9");
 }
 
 TEST(BigInteger, WithoutABaseEverythingFails) {

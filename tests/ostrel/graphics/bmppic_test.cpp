@@ -12,6 +12,8 @@
 #include "ostrel/graphics/bmppic.h"
 #include "ostrel/graphics/jpgpic.h"
 #include "ostrel/graphics/palette.h"
+#include "ostrel/graphics/pictype.h"
+#include "ostrel/system/globals.h"
 #include "support/runtimefixture.h"
 #include "support/tempdir.h"
 
@@ -193,6 +195,32 @@ TEST_F(BmpPictures, RunLengthEscapes) {
       EXPECT_EQ(Rows(b), c.rows) << c.what;
     }
   }
+}
+
+// A run-length stream may stop long before the last row, so a file of a few bytes can declare
+// any area: the pixel limit bounds what is allocated, and within it the stream is drawn as far as
+// it goes.
+TEST_F(BmpPictures, RunLengthBombsStopAtThePixelLimit) {
+  const std::string palette(256 * 4, '\x40');
+  // 1,082 bytes declaring 40000 x 40000 (1.6 GB): one run of 4 pixels, then the end.
+  const std::string bomb = Bmp(40000, 40000, 8, 1, palette, Bytes({4, 9, 0, 1}));
+  EXPECT_EQ(bomb.size(), 1082u);
+  CBitmap b;
+  EXPECT_EQ(LoadBytes(b, bomb), 0);
+  EXPECT_EQ(b.m_pData, nullptr);
+
+  // 4096 x 4096 is within the default limit: drawn as far as the stream goes, zero above.
+  ASSERT_EQ(LoadBytes(b, Bmp(4096, 4096, 8, 1, palette, Bytes({4, 9, 0, 1}))), 1);
+  EXPECT_EQ(b.m_pData[4095 * b.m_Pitch + 3], 9);
+  EXPECT_EQ(b.m_pData[4095 * b.m_Pitch + 4], 0);
+  EXPECT_EQ(b.m_pData[0], 0);
+
+  // The caller may lower the limit for every type at once, and it holds for plain files too.
+  glb->m_pPicTypeList->SetMaxPixels(4095 * 4096);
+  EXPECT_EQ(LoadBytes(b, Bmp(4096, 4096, 8, 1, palette, Bytes({4, 9, 0, 1}))), 0);
+  glb->m_pPicTypeList->SetMaxPixels(6);
+  EXPECT_EQ(LoadBytes(b, Bmp(2, 3, 24, 0, "", std::string(24, '\x11'))), 1);
+  EXPECT_EQ(LoadBytes(b, Bmp(3, 3, 24, 0, "", std::string(36, '\x11'))), 0);
 }
 
 TEST_F(BmpPictures, HostileAndUnsupportedHeadersAreRefused) {

@@ -65,7 +65,63 @@ std::string Compare(const CBitmap& b, const SPnm& ref) {
 int g_Calls = 0;
 void CountCall() { ++g_Calls; }
 
+// A grey baseline JFIF file whose tables make every block two bits (DC difference 0, end of
+// block) and whose scan holds dataBytes zero bytes: a flat mid-grey picture while the data lasts.
+std::string FlatJpeg(uint32_t width, uint32_t height, size_t dataBytes) {
+  auto word = [](uint32_t v) { return std::string{static_cast<char>(v >> 8), static_cast<char>(v & 255)}; };
+  std::string f = "\xFF\xD8";
+  f += "\xFF\xE0" + word(16) + std::string("JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 14);
+  f += "\xFF\xDB" + word(67) + std::string(1, '\0') + std::string(64, '\x01');
+  const std::string oneCode = std::string(1, '\x01') + std::string(15, '\0') + std::string(1, '\0');
+  f += "\xFF\xC4" + word(2 + 2 * 18) + std::string(1, '\x00') + oneCode + std::string(1, '\x10') + oneCode;
+  f += "\xFF\xC0" + word(11) + "\x08" + word(height) + word(width) + std::string("\x01\x01\x11\x00", 4);
+  f += "\xFF\xDA" + word(8) + std::string("\x01\x01\x00\x00\x3F\x00", 6);
+  return f + std::string(dataBytes, '\0') + "\xFF\xD9";
+}
+
 }  // namespace
+
+// A JPEG header may declare any size, and past its data the decoder paints zeros: pictures beyond
+// the pixel limit, and pictures whose scan cannot fill them, are refused before any allocation.
+TEST_F(JpegPictures, DecompressionBombsAreRefused) {
+  CJPGPic type;
+  auto load = [&](const std::string& file, CBitmap& b) {
+    return type.LoadMemory(reinterpret_cast<const uint8_t*>(file.data()), static_cast<uint32_t>(file.size()), &b,
+                           nullptr);
+  };
+  // 64 x 32 pixels are 32 blocks of two bits: 8 bytes fill them.
+  CBitmap b;
+  ASSERT_EQ(load(FlatJpeg(64, 32, 8), b), 1);
+  EXPECT_EQ(b.m_Width, 64);
+  EXPECT_EQ(b.m_Height, 32);
+  EXPECT_EQ(b.m_pData[b.m_Pitch * 31 + 3 * 63], 128);
+  EXPECT_EQ(load(FlatJpeg(64, 32, 7), b), 0);
+  // Restart markers cost bytes but hold no bits; the marker that ends the scan stops the count.
+  std::string restarts = FlatJpeg(64, 32, 8);
+  restarts.insert(restarts.size() - 2, "\xFF\xD0\xFF\xD1");
+  EXPECT_EQ(load(restarts, b), 1);
+  std::string trailer = FlatJpeg(64, 32, 7) + std::string(100, '\0');
+  EXPECT_EQ(load(trailer, b), 0);
+
+  // About 700 bytes declaring 20000 x 20000 (1.2 GB as a picture): beyond the limit, and beyond
+  // what the data could fill under any limit.
+  const std::string bomb = FlatJpeg(20000, 20000, 540);
+  EXPECT_LT(bomb.size(), 720u);
+  EXPECT_EQ(type.GetMaxPixels(), PIC_DEFAULT_MAX_PIXELS);
+  EXPECT_EQ(load(bomb, b), 0);
+  type.SetMaxPixels(uint64_t{1} << 32);
+  EXPECT_EQ(load(bomb, b), 0);
+  // Within the limit (64 million pixels) the data still cannot fill it.
+  CBitmap untouched;
+  EXPECT_EQ(load(FlatJpeg(8000, 8000, 540), untouched), 0);
+  EXPECT_EQ(untouched.m_pData, nullptr);
+
+  // The limit is the caller's: the same small picture is refused under a lower one.
+  type.SetMaxPixels(64 * 32 - 1);
+  EXPECT_EQ(load(FlatJpeg(64, 32, 8), b), 0);
+  type.SetMaxPixels(64 * 32);
+  EXPECT_EQ(load(FlatJpeg(64, 32, 8), b), 1);
+}
 
 TEST_F(JpegPictures, CorpusDecodesLikeDjpegAndRefusesTheRest) {
   CTempDir dir;

@@ -128,6 +128,32 @@ TEST_F(Timers, RemoveAllClearsPendingAndActive) {
   EXPECT_EQ(t.Calls(), 0u);
 }
 
+// A period of 0 would owe every pass an unbounded number of calls. The handler removes its timer
+// after a bound, so that a loop that accepted one ends instead of hanging the suite.
+TEST_F(Timers, PeriodsOfZeroAndBelowAreRefused) {
+  for (const uint32_t period : {0u, static_cast<uint32_t>(-1), 0x80000000u}) {
+    CCountingTimer t;
+    t.m_OnCall = [&] {
+      if (t.Calls() >= 1000) t.RemoveAllTimers();
+    };
+    EXPECT_EQ(xAddTimer(&t, period), 0) << period;
+    EXPECT_EQ(t.AddTimer(period), 0) << period;
+    Run(0);
+    Run(10);
+    EXPECT_EQ(t.Calls(), 0u) << period;
+  }
+  CCountingTimer longest;
+  EXPECT_EQ(longest.AddTimer(0x7FFFFFFFu), 1);
+}
+
+TEST_F(Timers, DerivedPeriodsClampToTheAcceptedRange) {
+  const struct {
+    int64_t ms;
+    uint32_t period;
+  } cases[] = {{0, 1}, {-5, 1}, {1, 1}, {20, 20}, {0x7FFFFFFF, 0x7FFFFFFFu}, {0x80000000LL, 0x7FFFFFFFu}, {INT64_MIN, 1}};
+  for (const auto& c : cases) EXPECT_EQ(xClampTimerPeriod(c.ms), c.period) << c.ms;
+}
+
 TEST(TimersWithoutGlobals, RemovalsDoNothing) {
   CCountingTimer t;
   EXPECT_EQ(t.AddTimer(10), 0);

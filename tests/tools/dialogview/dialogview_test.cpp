@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dialogstage.h"
@@ -108,12 +111,13 @@ class GalleryValues : public testing::Test {
 };
 
 TEST_F(GalleryValues, TimeOutsSlidersAndTickersTakeTheirValues) {
-  constexpr uint32_t kIvory = 0xFAFAF5, kThumb = 0x1E6244, kTrack = 0x5C4616;
-  // The last dial has run out (nothing left, its face shows); at 0 all of it is left (black).
+  constexpr uint32_t kIvory = 0xFAFAF5, kPie = 0x1A5C3E, kThumb = 0x2E845E, kTrack = 0x5C4616;
+  // The last dial has run out (nothing left, its face shows); at 0 all of it is left (the look's
+  // green pie).
   // A point in its top-right quarter: dial at (216, 28), centre (24, 24).
   const TRgbImage timers = Draw("IDD_TIMERS");
   EXPECT_EQ(At(timers, 216 + 30, 28 + 18), kIvory);
-  EXPECT_EQ(At(Draw("IDD_TIMERS", {"--value", "IDT_NONE=0"}), 216 + 30, 28 + 18), 0u);
+  EXPECT_EQ(At(Draw("IDD_TIMERS", {"--value", "IDT_NONE=0"}), 216 + 30, 28 + 18), kPie);
   // The ticker (10, 104, 254 x 20) moved its gold text in over its padding; 40 steps more move
   // it on, and nothing else.
   const auto gold = [](uint32_t p) { return (p >> 16) > 200 && ((p >> 8) & 0xFF) > 160 && (p & 0xFF) < 160; };
@@ -134,23 +138,73 @@ TEST_F(GalleryValues, TimeOutsSlidersAndTickersTakeTheirValues) {
 }
 
 TEST_F(GalleryValues, CheckBoxesAndGroupsTakeTheirValues) {
-  // Gold check marks inside the boxes' gold-edged frames (14 x 14): "Sound effects" at (12, 12);
-  // the group's radio buttons "Medium" at (176, 62) and "High" at (176, 86).
+  // A gold check mark inside the box's gold-edged frame (14 x 14): "Sound effects" at (12, 12).
+  // The group's radio buttons, "Medium" at (176, 62) and "High" at (176, 86), are round: a gold
+  // dot in the middle of the chosen one.
   const auto gold = [](uint32_t p) { return (p >> 16) > 200 && ((p >> 8) & 0xFF) > 160 && (p & 0xFF) < 160; };
   const TRgbImage script = Draw("IDD_TOGGLES");
   EXPECT_GT(Count(script, 14, 14, 10, 10, gold), 10);
-  EXPECT_GT(Count(script, 178, 64, 10, 10, gold), 10);
-  EXPECT_EQ(Count(script, 178, 88, 10, 10, gold), 0);
+  EXPECT_GT(Count(script, 181, 67, 4, 4, gold), 12);
+  EXPECT_EQ(Count(script, 181, 91, 4, 4, gold), 0);
   const TRgbImage changed = Draw("IDD_TOGGLES", {"--value", "IDX_SOUND=0", "--value", "IDX_STAKES=IDX_HIGH"});
   EXPECT_EQ(Count(changed, 14, 14, 10, 10, gold), 0);
-  EXPECT_EQ(Count(changed, 178, 64, 10, 10, gold), 0);
-  EXPECT_GT(Count(changed, 178, 88, 10, 10, gold), 10);
+  EXPECT_EQ(Count(changed, 181, 67, 4, 4, gold), 0);
+  EXPECT_GT(Count(changed, 181, 91, 4, 4, gold), 12);
+}
+
+// Radio buttons are round, with a dot when chosen, in each of the base pack's four states; a
+// check box stays square.
+TEST_F(GalleryValues, RadioButtonsAreRound) {
+  const TRgbImage toggles = Draw("IDD_TOGGLES");
+  const uint32_t background = At(toggles, 176 + 20, 86 + 7);  // beside the group, the baize
+  const auto near = [](uint32_t a, uint32_t b) {
+    for (int shift : {0, 8, 16})
+      if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > 24) return false;
+    return true;
+  };
+  for (int y : {62, 86}) {
+    // The corners of the box are the window's, the middle of each edge the ring's.
+    for (const auto& [dx, dy] : {std::pair{0, 0}, {13, 0}, {0, 13}, {13, 13}})
+      EXPECT_TRUE(near(At(toggles, 176 + dx, y + dy), background)) << y << " corner " << dx << "," << dy;
+    EXPECT_FALSE(near(At(toggles, 176 + 7, y + 1), background)) << y;
+  }
+  // The check box's corner is its frame.
+  EXPECT_FALSE(near(At(toggles, 12, 12), background));
+}
+
+// The slider's thumb stands out from its track: a list box's scroll bar shows where it is.
+TEST_F(GalleryValues, ScrollThumbsContrastWithTheirTrack) {
+  const auto luma = [](uint32_t p) {
+    return 0.299 * (p >> 16) + 0.587 * ((p >> 8) & 0xFF) + 0.114 * (p & 0xFF);
+  };
+  // The list (12, 28, 280 x 120) has its scroll bar at the right edge, 16 wide: the thumb at the
+  // top (the first rows show), the track at the bottom above the down arrow.
+  const TRgbImage lists = Draw("IDD_LISTS");
+  const uint32_t thumb = At(lists, 12 + 280 - 8, 28 + 30), track = At(lists, 12 + 280 - 8, 28 + 120 - 24);
+  EXPECT_GT(std::abs(luma(thumb) - luma(track)), 25.0) << std::hex << thumb << " on " << track;
+}
+
+// The time-out pies are the look's green, and their arcs are smoothed against the ivory dial.
+TEST_F(GalleryValues, TimeOutPiesAreSmooth) {
+  const TRgbImage timers = Draw("IDD_TIMERS");
+  int blended = 0, black = 0;
+  // The first dial (8, 28, 48 x 48), all of its time left: the pie of radius 19 about (24, 24).
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 48; ++x) {
+      const uint32_t p = At(timers, 8 + x, 28 + y);
+      const double d = std::hypot(x + 0.5 - 24, y + 0.5 - 24);
+      if (p == 0) ++black;
+      if (d > 18 && d < 20 && p != 0x1A5C3E && p != 0xFAFAF5 && ((p >> 8) & 0xFF) > 0x5C && ((p >> 8) & 0xFF) < 0xFA) ++blended;
+    }
+  EXPECT_EQ(black, 0);
+  EXPECT_GT(blended, 60);
 }
 
 TEST_F(GalleryValues, ListBoxesLightTheSelectedRow) {
   // The list (12, 28, rows of 20 inside a 1-pixel edge) lights its selected row with its
-  // highlight picture (a plain tile); the script selects the third row. A point right of the text.
-  constexpr uint32_t kLit = 0x287C56;
+  // highlight picture (a plain tile: the thumb's pressed face); the script selects the third row.
+  // A point right of the text.
+  constexpr uint32_t kLit = 0x1E6244;
   EXPECT_EQ(At(Draw("IDD_LISTS"), 12 + 262, 28 + 1 + 2 * 20 + 10), kLit);
   const TRgbImage first = Draw("IDD_LISTS", {"--value", "IDI_TABLES=1"});
   EXPECT_EQ(At(first, 12 + 262, 28 + 1 + 10), kLit);
