@@ -97,3 +97,8 @@ void xLogStartupProcessExit() {
   }
   WriteLine("EXIT", text);
 }
+
+void xLogStartupClearMarks() {
+  g_StartupDone = false;
+  g_ErrorSeen = false;
+}

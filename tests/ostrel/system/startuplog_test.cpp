@@ -19,6 +19,7 @@ const std::regex kWithoutName(R"(^([A-Z ]+)\|\w{3} \w{3} [ \d]\d \d\d:\d\d:\d\d 
 
 class StartupLog : public ::testing::Test {
  protected:
+  void SetUp() override { xLogStartupClearMarks(); }
   std::vector<std::string> Log() const { return SplitLines(ReadWholeFile(m_Dir.File("startup.log"))); }
   CTempDir m_Dir;
   CWorkingDir m_InDir{m_Dir.Path()};
