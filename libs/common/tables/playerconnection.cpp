@@ -12,34 +12,31 @@ int32_t CPlayerConnection::AllocateConnection(int32_t playerId) {
   // A reservation holds the seat against everybody else, also while nobody sits there.
   if (IsReserved() && !forHim) return TABLE_ALLOC_REFUSED;
   const int32_t result = IsReserved() ? TABLE_ALLOC_RESERVED : TABLE_ALLOC_GRANTED;
-  m_ReservedFor = 0;
-  m_Joined = 0;
-  m_BetFlag = 0;
-  m_MissedRounds = 0;
-  m_SecondSeat = 0;
-  m_ReserveDeadline = 0;
+  DeallocateConnection();
   m_PlayerId = playerId;
   return result;
 }
 
 int32_t CPlayerConnection::ReserveConnection(int32_t userId, int32_t timeoutMs) {
   if ((IsHeld() && m_PlayerId != userId) || IsReserved()) return 0;
-  m_Joined = 0;
-  m_BetFlag = 0;
-  m_MissedRounds = 0;
+  ClearRoundFlags();
   m_ReservedFor = userId;
   m_ReserveDeadline = xGetTime() + static_cast<uint32_t>(timeoutMs);
   return 1;
 }
 
 void CPlayerConnection::DeallocateConnection() {
-  m_Joined = 0;
-  m_BetFlag = 0;
-  m_MissedRounds = 0;
+  ClearRoundFlags();
   m_SecondSeat = 0;
   m_ReservedFor = 0;
   m_ReserveDeadline = 0;
   m_PlayerId = 0;
+}
+
+void CPlayerConnection::ClearRoundFlags() {
+  m_Joined = 0;
+  m_BetFlag = 0;
+  m_MissedRounds = 0;
 }
 
 int32_t CPlayerConnection::SetUserName(const char* name) {

@@ -37,6 +37,8 @@ class CPlayerConnection {
   int32_t GetSlotNr() const { return m_SlotNr; }
   int32_t GetPlayerId() const { return m_PlayerId; }
   const char* GetUserName() const { return m_UserName; }
+  // Joined, bet and missed rounds: what a seat's player starts each stay with.
+  void ClearRoundFlags();
 
   int32_t m_SlotNr;
   // Set by the game when the seat's player takes part in the play.

@@ -184,3 +184,28 @@ TEST_F(UserProcessLinks, FlushedLinksLeaveWithoutWaiting) {
 }
 
 }  // namespace
+
+namespace {
+
+// A port another table listens on already fails the second table's InitTable; its exit frees it.
+TEST_F(CTableTest, AListeningPortThatIsTakenFailsInitTable) {
+  CTestTable first(CNODE_SERVER);
+  ASSERT_EQ(first.InitTable(7, 0, 0, 3, 0), 1);
+  ASSERT_NE(first.GetListenPort(), 0u);
+  CTestTable second(CNODE_SERVER);
+  EXPECT_EQ(second.InitTable(8, 0, 0, 3, static_cast<int32_t>(first.GetListenPort())), 0);
+  EXPECT_TRUE(second.m_InitArgs.empty());
+  EXPECT_EQ(second.GetTableNode(), nullptr);
+  EXPECT_EQ(second.ExitTable(), 1);
+  EXPECT_EQ(second.GetListenPort(), 0u);
+  // Without b and c the table does not listen.
+  CTestTable quiet(CNODE_SERVER);
+  ASSERT_EQ(quiet.InitTable(9, 5, 0, 0, 0), 1);
+  EXPECT_EQ(quiet.GetListenPort(), 0u);
+  EXPECT_EQ(quiet.TickComms(), 1);
+  EXPECT_EQ(first.TickComms(), 1);
+  EXPECT_EQ(quiet.ExitTable(), 1);
+  EXPECT_EQ(first.ExitTable(), 1);
+}
+
+}  // namespace
