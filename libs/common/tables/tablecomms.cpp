@@ -45,8 +45,7 @@ int32_t CTableBase::LinkRecvHook(SXPacket* packet, SXPacketCNode* nodePacket, in
 }
 
 int32_t CTableBase::SetLinkLog(int32_t on, const char* fileName) {
-  if (fileName && !xStrReplace(m_pLinkLogFileName, fileName)) return 0;
-  if (!fileName) xStrReplace(m_pLinkLogFileName, nullptr);
+  if (!xStrReplace(m_pLinkLogFileName, fileName)) return 0;
   m_LinkLog = on;
   return 1;
 }
