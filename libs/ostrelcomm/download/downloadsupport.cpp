@@ -20,6 +20,20 @@ std::string xFormatText(const char* format, va_list args) {
   return text;
 }
 
+bool xDownloadReadPort(const char* text, uint16_t& port, const char*& end) {
+  uint32_t value = 0;
+  const char* p = text;
+  while (*p >= '0' && *p <= '9') {
+    value = value * 10 + static_cast<uint32_t>(*p - '0');
+    if (value > 0xFFFF) return false;
+    ++p;
+  }
+  if (p == text) return false;
+  port = static_cast<uint16_t>(value);
+  end = p;
+  return true;
+}
+
 int32_t xDownloadSpeed(uint64_t bytes, uint32_t ms) {
   const uint64_t speed = bytes * 1000u / (ms ? ms : 1u);
   return speed > INT32_MAX ? INT32_MAX : static_cast<int32_t>(speed);

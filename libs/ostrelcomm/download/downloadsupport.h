@@ -16,6 +16,10 @@ inline constexpr uint32_t DOWNLOAD_STEP_BYTE_BUDGET = 64u << 20;
 // printf-style formatting into a text of whatever length it needs.
 std::string xFormatText(const char* format, va_list args);
 
+// An unsigned 16-bit decimal number at text, digits only (no sign, no blanks); the first byte
+// after it in end. false when there is no digit or the number passes 65535.
+bool xDownloadReadPort(const char* text, uint16_t& port, const char*& end);
+
 // Bytes per second for bytes moved in ms milliseconds; 0 ms counts as 1, and the result stops
 // at INT32_MAX.
 int32_t xDownloadSpeed(uint64_t bytes, uint32_t ms);
