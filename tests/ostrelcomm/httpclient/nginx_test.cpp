@@ -80,6 +80,24 @@ TEST_F(NginxTest, SeveralFilesOverOneKeptConnection) {
   EXPECT_EQ(LogCount("Connecting to: 127.0.0.1:"), 1);
 }
 
+// nginx decodes the request's target and opens the file of that name: each file arrives only when
+// its name went out with a literal '%' escaped like any other byte.
+TEST_F(NginxTest, NamesWithPercentAndBlanksReachTheirOwnFiles) {
+  const char* names[] = {"a b%20c.bin", "100%.bin", "%41.bin", "%%.bin"};
+  // Decoy files under the names a '%' taken as an escape would ask for.
+  Serve("a b c.bin", 64, 99);
+  Serve("A.bin", 64, 98);
+  std::vector<std::string> contents;
+  for (size_t i = 0; i < std::size(names); ++i) {
+    contents.push_back(Serve(names[i], 500 + i, static_cast<uint32_t>(20 + i)));
+    ASSERT_EQ(m_Client.RetrieveFile(("got" + std::to_string(i)).c_str(), ("/" + std::string(names[i])).c_str()), 1);
+  }
+  ASSERT_EQ(Run(), ERun::Idle);
+  ASSERT_EQ(TakeNotes().size(), std::size(names));
+  for (size_t i = 0; i < std::size(names); ++i)
+    EXPECT_TRUE(ReadWholeFile(Local("got" + std::to_string(i))) == contents[i]) << names[i];
+}
+
 TEST_F(NginxTest, ResumeAppendsFromTheRangeStart) {
   const std::string content = Serve("resume.bin", 20000, 3);
   // The right first 8192 bytes, and a stale tail that must not survive.
