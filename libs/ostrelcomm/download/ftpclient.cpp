@@ -812,8 +812,12 @@ int32_t CFtpClient::StepPassiveAnswer(const SFtpReply& r) {
         SetState(FTPDOWNLOADINIT);
         return 1;
       }
-      // A server that names no address means the one we reached it on.
-      m_DataIp = ip ? ip : m_ServerIp;
+      // Only the port is taken from the reply: the data connection goes to the host we hold the
+      // command connection with, so a server cannot aim us at another host.
+      if (ip && ip != m_ServerIp)
+        Log("Passive mode: the reply names %s; connecting to %s instead.", xFtpDottedAddress(ip).c_str(),
+            xFtpDottedAddress(m_ServerIp).c_str());
+      m_DataIp = m_ServerIp;
       m_DataPort = port;
       SetState(m_StartPosition ? FTPPASVDOWNLOADSENDRESTARTPOS : FTPPASVDOWNLOADCONNECTING);
       return 1;
