@@ -65,6 +65,7 @@ void CCommTcpClient<Base>::ResetFraming() {
   m_ReadFill = m_ReadSize = m_WriteFill = m_WriteSize = 0;
   m_ReadState = COMM_READ_IDLE;
   m_WriteState = COMM_WRITE_IDLE;
+  m_AwaitingFirstRecord = 0;
 }
 
 template <class Base>
@@ -203,6 +204,8 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
     return FramingFailed("invalid framing state");
   if (!this->m_Connected || (m_StepsThisCall++ == 0 && !xCheckConnectionUp(m_Socket, this->m_Connected, &m_Crypt)))
     return FramingFailed("the connection is down");
+  if (m_AwaitingFirstRecord && xTimeDiff(m_AdoptedAt, xGetTime()) > COMM_FIRST_RECORD_MS)
+    return FramingFailed("no whole packet came in time after the connection was accepted");
 
   if (m_ReadState == COMM_READ_IDLE) {
     if (m_pReadBuffer) return FramingFailed("a read buffer is held while idle");
@@ -273,6 +276,7 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
     m_pReadBuffer = nullptr;
     m_ReadFill = m_ReadSize = 0;
     m_ReadState = COMM_READ_IDLE;
+    m_AwaitingFirstRecord = 0;
     again = 1;
   }
   return 1;
@@ -313,6 +317,8 @@ int32_t CCommTcpClient<Base>::AdoptSocket(int& acceptedSocket, const char* calle
   this->m_Connected = 1;
   ResetFraming();
   EmptyQues();
+  m_AwaitingFirstRecord = 1;
+  m_AdoptedAt = xGetTime();
   return 1;
 }
 
@@ -546,9 +552,16 @@ int32_t CCommTcpServer<Base>::AcceptStep(int32_t waitMs) {
                                                           running, accepted, &m_Crypt);
   this->m_Running = running;
   if (!r) return 0;
-  // A connection that the callback refused, or that no link adopted, is not left open.
-  if (accepted) this->ExecuteCallback();
-  xCloseSocket(m_AcceptedSocket);
+  // Every connection already waiting is taken in this pass (up to the cap), so that a burst of
+  // clients does not overflow the listening queue while the frame loop turns.
+  for (int32_t taken = 1; accepted; ++taken) {
+    // A connection that the callback refused, or that no link adopted, is not left open.
+    this->ExecuteCallback();
+    xCloseSocket(m_AcceptedSocket);
+    if (taken == SOCKET_ACCEPTS_PER_PASS || !this->m_Running || m_ListenSocket < 0) break;
+    if (!xAcceptIncomingConnection(m_ListenSocket, m_AcceptedSocket, &m_AcceptedAddress, &m_Crypt)) break;
+    accepted = m_AcceptedSocket >= 0;
+  }
   return 1;
 }
 

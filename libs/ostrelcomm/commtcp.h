@@ -24,6 +24,9 @@ inline constexpr int32_t COMM_MAX_FRAMING_STEPS = 256;
 inline constexpr uint64_t COMM_CALL_BUDGET = 4ull * COMM_MAX_TRANSFER;
 // How long an adopted connection may take to tell where the proxy's client comes from.
 inline constexpr uint32_t COMM_PROXY_LOCATION_MS = 15000;
+// How long a connection a server accepted may hold its link before a first whole packet came: a
+// peer that connects and sends nothing, or a few bytes, does not keep a link for ever.
+inline constexpr uint32_t COMM_FIRST_RECORD_MS = 30000;
 
 // States of the stream framing.
 enum {
@@ -114,6 +117,9 @@ class CCommTcpClient : public Base {
   int32_t m_ReadDry = 0;
   int32_t m_WriteFull = 0;
   uint64_t m_BytesThisCall = 0;
+  // An adopted connection until its first packet is whole, and since when.
+  int32_t m_AwaitingFirstRecord = 0;
+  uint32_t m_AdoptedAt = 0;
   // The forwarding proxy (remote links only; none for loopback ones).
   char* m_pProxyHost = nullptr;
   uint16_t m_ProxyPort = 0;
