@@ -1,5 +1,7 @@
 #include "ostrelcomm/commtcp.h"
 
+#include <sys/ioctl.h>
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -62,7 +64,7 @@ void CCommTcpClient<Base>::ResetFraming() {
   m_pReadBuffer = nullptr;
   xFree(m_pWriteBuffer);
   m_pWriteBuffer = nullptr;
-  m_ReadFill = m_ReadSize = m_WriteFill = m_WriteSize = 0;
+  m_ReadFill = m_ReadSize = m_ReadCapacity = m_WriteFill = m_WriteSize = 0;
   m_ReadState = COMM_READ_IDLE;
   m_WriteState = COMM_WRITE_IDLE;
   m_AwaitingFirstRecord = 0;
@@ -197,6 +199,23 @@ int32_t CCommTcpClient<Base>::FramingFailed(const char* what) {
 }
 
 template <class Base>
+int32_t CCommTcpClient<Base>::GrowReadBuffer() {
+  int waiting = 0;
+  if (ioctl(m_Socket, FIONREAD, &waiting) != 0 || waiting < 0) waiting = 0;
+  // Doubling keeps the copying linear however the bytes trickle in; the header alone makes the
+  // first room small, so a peer that only claims a size holds next to nothing.
+  const uint64_t wanted = std::max<uint64_t>(uint64_t{m_ReadFill} + static_cast<uint32_t>(waiting), 2ull * m_ReadFill);
+  const auto capacity = static_cast<uint32_t>(std::min<uint64_t>(m_ReadSize, wanted));
+  uint8_t* grown = NewBlock(capacity);
+  if (!grown) return 0;
+  std::memcpy(grown, m_pReadBuffer ? m_pReadBuffer : m_Header, m_ReadFill);
+  if (m_pReadBuffer) xCommReleasePacketBlock(m_pReadBuffer, m_ReadCapacity);
+  m_pReadBuffer = grown;
+  m_ReadCapacity = capacity;
+  return 1;
+}
+
+template <class Base>
 int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int32_t& again) {
   again = 0;
   if (m_ReadState < COMM_READ_IDLE || m_ReadState > COMM_READ_PACKET ||
@@ -230,8 +249,11 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
     }
   }
 
+  if (m_ReadState == COMM_READ_PACKET && !m_ReadDry && m_ReadFill >= m_ReadCapacity && !GrowReadBuffer())
+    return FramingFailed("no memory for a packet");
   uint8_t* readBuffer = m_ReadDry ? nullptr : m_ReadState == COMM_READ_HEADER ? m_Header : m_pReadBuffer;
-  const uint32_t readTarget = static_cast<uint32_t>(std::min<uint64_t>(m_ReadSize, uint64_t{m_ReadFill} + COMM_MAX_TRANSFER));
+  const uint32_t readLimit = m_ReadState == COMM_READ_HEADER ? m_ReadSize : m_ReadCapacity;
+  const uint32_t readTarget = static_cast<uint32_t>(std::min<uint64_t>(readLimit, uint64_t{m_ReadFill} + COMM_MAX_TRANSFER));
   const void* writeBuffer = m_WriteState == COMM_WRITE_PACKET && !m_WriteFull ? m_pWriteBuffer : nullptr;
   const uint32_t writeTarget =
       writeBuffer ? static_cast<uint32_t>(std::min<uint64_t>(m_WriteSize, uint64_t{m_WriteFill} + COMM_MAX_TRANSFER)) : 0;
@@ -255,11 +277,10 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
     const auto* header = reinterpret_cast<const SXPacket*>(m_Header);
     uint32_t size = 0;
     if (!header->ValidateHeader() || !header->GetPacketSize(size)) return FramingFailed("invalid packet header");
-    m_pReadBuffer = NewBlock(size);
-    if (!m_pReadBuffer) return FramingFailed("no memory for a packet");
-    std::memcpy(m_pReadBuffer, m_Header, PACKET_HEADER_SIZE);
+    // The rest gets room as it arrives (GrowReadBuffer): the size is only the peer's claim.
     m_ReadSize = size;
     m_ReadState = COMM_READ_PACKET;
+    if (size == PACKET_HEADER_SIZE && !GrowReadBuffer()) return FramingFailed("no memory for a packet");
     again = 1;
   }
   if (m_WriteState == COMM_WRITE_PACKET && m_WriteFill == m_WriteSize) {
@@ -274,7 +295,7 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
     if (!packet->ValidateHeader()) return FramingFailed("invalid packet");
     if (!this->m_SocketInList.InsertLast(packet)) return FramingFailed("no memory for the in-list");
     m_pReadBuffer = nullptr;
-    m_ReadFill = m_ReadSize = 0;
+    m_ReadFill = m_ReadSize = m_ReadCapacity = 0;
     m_ReadState = COMM_READ_IDLE;
     m_AwaitingFirstRecord = 0;
     again = 1;

@@ -74,6 +74,9 @@ class CCommTcpClient : public Base {
   // Frees every packet of the receive queue and the send queue.
   void EmptyQues();
   int32_t GetReadState() const { return m_ReadState; }
+  // Bytes held for the packet being read: they grow with what arrives, not with what its header
+  // claims.
+  uint32_t GetReadCapacity() const { return m_ReadCapacity; }
   int32_t GetWriteState() const { return m_WriteState; }
   // The socket's encryption state (TLS, the KVT link), for its set-up functions.
   SCryptData* GetCryptData() { return &m_Crypt; }
@@ -93,6 +96,8 @@ class CCommTcpClient : public Base {
   // One framing step; again is 1 when another is wanted. 0 closes the socket.
   int32_t FramingStep(int32_t blocked, int32_t timeout, int32_t& again);
   int32_t FramingFailed(const char* what);
+  // Makes room for more of the packet being read: what waits on the socket, at least doubling.
+  int32_t GrowReadBuffer();
   void ResetFraming();
   int32_t Register();
   int32_t Unregister();
@@ -104,6 +109,7 @@ class CCommTcpClient : public Base {
   uint8_t* m_pReadBuffer = nullptr;  // the packet being read, once its header is known
   uint32_t m_ReadFill = 0;
   uint32_t m_ReadSize = 0;
+  uint32_t m_ReadCapacity = 0;
   SXPacket* m_pWriteBuffer = nullptr;
   uint32_t m_WriteFill = 0;
   uint32_t m_WriteSize = 0;

@@ -2,6 +2,7 @@
 // peers hold connections, against a remote server of ours that echoes raw packets, directly and
 // through the forwarding proxy. And the time limit for a peer that never completes a first record.
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -172,4 +173,44 @@ TEST_F(BurstTest, APeerThatNeverCompletesAFirstRecordIsDropped) {
   EXPECT_EQ(echo.Links(), 1u) << "a peer that sent its record may stay quiet";
   close(slow);
   close(quick);
+}
+
+// Twenty peers each send a header claiming 64 MiB and then only a little of the packet: the links
+// hold about what came, where reserving the claims would take 1.28 GB.
+TEST_F(BurstTest, AHeaderClaimingSixtyFourMiBCostsOnlyWhatArrived) {
+  constexpr int kPeers = 20;
+  CEchoServer echo;
+  ASSERT_TRUE(echo.Start());
+  std::vector<int> peers;
+  for (int i = 0; i < kPeers; ++i) peers.push_back(RawConnect(echo.Port()));
+  for (int i = 0; i < 200 && echo.Links() < kPeers; ++i) {
+    xWaitTimeOrSockets(5);
+    echo.Pump();
+  }
+  ASSERT_EQ(echo.Links(), static_cast<size_t>(kPeers));
+  const struct mallinfo2 before = mallinfo2();
+  const std::string header("PCKT\x01\x00\x00\x00\x04\x00\x00\x00", 12);  // 64 MiB in all
+  uint64_t sent = 0;
+  for (int i = 0; i < kPeers; ++i) {
+    ASSERT_GE(peers[i], 0);
+    const std::string body(static_cast<size_t>(i) * 1000, static_cast<char>('a' + i));
+    ASSERT_TRUE(RawWrite(peers[i], header + body));
+    sent += header.size() + body.size();
+  }
+  auto held = [&] {
+    uint64_t capacity = 0;
+    for (size_t i = 0; i < echo.Links(); ++i) capacity += echo.Link(i)->GetReadCapacity();
+    return capacity;
+  };
+  for (int i = 0; i < 200 && held() < sent; ++i) {
+    xWaitTimeOrSockets(5);
+    echo.Pump();
+  }
+  ASSERT_EQ(echo.Links(), static_cast<size_t>(kPeers));
+  for (size_t i = 0; i < echo.Links(); ++i) EXPECT_EQ(echo.Link(i)->GetReadState(), COMM_READ_PACKET) << i;
+  EXPECT_GE(held(), sent);
+  EXPECT_LE(held(), 2 * sent);
+  const struct mallinfo2 after = mallinfo2();
+  EXPECT_LT(after.arena + after.hblkhd, before.arena + before.hblkhd + (4u << 20));
+  for (int fd : peers) close(fd);
 }
