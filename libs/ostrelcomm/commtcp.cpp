@@ -202,9 +202,11 @@ template <class Base>
 int32_t CCommTcpClient<Base>::GrowReadBuffer() {
   int waiting = 0;
   if (ioctl(m_Socket, FIONREAD, &waiting) != 0 || waiting < 0) waiting = 0;
-  // Doubling keeps the copying linear however the bytes trickle in; the header alone makes the
-  // first room small, so a peer that only claims a size holds next to nothing.
-  const uint64_t wanted = std::max<uint64_t>(uint64_t{m_ReadFill} + static_cast<uint32_t>(waiting), 2ull * m_ReadFill);
+  // Growing fourfold keeps the copying to a third of the packet however the bytes trickle in, and
+  // the room to at most four times what came; the header alone makes the first room small, so a
+  // peer that only claims a size holds next to nothing.
+  const uint64_t wanted =
+      std::max<uint64_t>(uint64_t{m_ReadFill} + static_cast<uint32_t>(waiting), uint64_t{COMM_READ_GROWTH} * m_ReadFill);
   const auto capacity = static_cast<uint32_t>(std::min<uint64_t>(m_ReadSize, wanted));
   uint8_t* grown = NewBlock(capacity);
   if (!grown) return 0;

@@ -27,6 +27,8 @@ inline constexpr uint32_t COMM_PROXY_LOCATION_MS = 15000;
 // How long a connection a server accepted may hold its link before a first whole packet came: a
 // peer that connects and sends nothing, or a few bytes, does not keep a link for ever.
 inline constexpr uint32_t COMM_FIRST_RECORD_MS = 30000;
+// How much the room for a packet being read grows at a time, against what already came.
+inline constexpr uint32_t COMM_READ_GROWTH = 4;
 
 // States of the stream framing.
 enum {
@@ -96,7 +98,8 @@ class CCommTcpClient : public Base {
   // One framing step; again is 1 when another is wanted. 0 closes the socket.
   int32_t FramingStep(int32_t blocked, int32_t timeout, int32_t& again);
   int32_t FramingFailed(const char* what);
-  // Makes room for more of the packet being read: what waits on the socket, at least doubling.
+  // Makes room for more of the packet being read: what waits on the socket, at least
+  // COMM_READ_GROWTH times what came.
   int32_t GrowReadBuffer();
   void ResetFraming();
   int32_t Register();
