@@ -28,6 +28,11 @@ void ReplaceText(char*& field, char* text) {
 
 }  // namespace
 
+uint32_t xCommNextSocketSerial() {
+  static uint32_t s_Serial = 0;
+  return ++s_Serial;
+}
+
 // ---- clients ----
 
 template <class Base>
@@ -112,6 +117,7 @@ int32_t CCommTcpClient<Base>::OpenConnection(const char* host, uint32_t port, co
   if (port > 65535 || (proxyHost && *proxyHost && proxyPort > 65535))
     return xCommError("CCommRemoteServer::Connect: port is invalid (>65525) (classname: %s objectname: %s)",
                       this->GetClassNameA(), this->GetObjName());
+  m_SocketSerial = xCommNextSocketSerial();
   return xConnectSocket(host, port, proxyHost, proxyPort, m_Socket, &m_PeerAddress, &m_Crypt);
 }
 
@@ -335,6 +341,7 @@ int32_t CCommTcpClient<Base>::AdoptSocket(int& acceptedSocket, const char* calle
   xCloseSocket(m_Socket);
   // The link owns the socket from here; the server must not close it behind the link's back.
   m_Socket = acceptedSocket;
+  m_SocketSerial = xCommNextSocketSerial();
   acceptedSocket = -1;
   m_Crypt.m_ModeSocket = -1;
   this->m_Connected = 1;
@@ -545,6 +552,7 @@ int32_t CCommTcpServer<Base>::StartListen() {
     return xCommError("%s::StartListen: %s (objectname: %s)", this->GetClassNameA(), xGetSocketErrorText(),
                       this->GetObjName());
   this->m_Port = ntohs(m_Address.sin_port);
+  m_SocketSerial = xCommNextSocketSerial();
   return 1;
 }
 

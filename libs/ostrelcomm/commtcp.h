@@ -30,6 +30,9 @@ inline constexpr uint32_t COMM_FIRST_RECORD_MS = 30000;
 // How much the room for a packet being read grows at a time, against what already came.
 inline constexpr uint32_t COMM_READ_GROWTH = 4;
 
+// A number never handed out before in this process, for a socket just taken.
+uint32_t xCommNextSocketSerial();
+
 // States of the stream framing.
 enum {
   COMM_READ_IDLE = 1000,
@@ -72,6 +75,9 @@ class CCommTcpClient : public Base {
   int32_t NeedWrite() const;
   int GetSocket() const { return m_Socket; }
   int* GetSocketPtr() { return &m_Socket; }
+  // Changes whenever the link takes a new socket (which may reuse an old number); the socket wait
+  // tells by it when a registration is stale.
+  uint32_t GetSocketSerial() const { return m_SocketSerial; }
   int32_t IsStarted() const { return m_StartCount != 0; }
   // Frees every packet of the receive queue and the send queue.
   void EmptyQues();
@@ -107,6 +113,7 @@ class CCommTcpClient : public Base {
   CLList* StartedList() const;
 
   int m_Socket = -1;
+  uint32_t m_SocketSerial = 0;
   sockaddr_in m_PeerAddress{};
   uint8_t m_Header[12] = {};
   uint8_t* m_pReadBuffer = nullptr;  // the packet being read, once its header is known
@@ -172,6 +179,7 @@ class CCommTcpServer : public Base {
   // KVT link's server side.
   SCryptData* GetCryptData() { return &m_Crypt; }
   int GetListenSocket() const { return m_ListenSocket; }
+  uint32_t GetSocketSerial() const { return m_SocketSerial; }
   // The address of the last accepted connection.
   const sockaddr_in& GetConnectedAddress() const { return m_AcceptedAddress; }
   int32_t IsStarted() const { return m_StartCount != 0; }
@@ -181,6 +189,7 @@ class CCommTcpServer : public Base {
   int32_t AcceptStep(int32_t waitMs);
 
   int m_ListenSocket = -1;
+  uint32_t m_SocketSerial = 0;
   sockaddr_in m_Address{};
   int m_AcceptedSocket = -1;
   sockaddr_in m_AcceptedAddress{};

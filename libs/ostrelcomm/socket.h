@@ -74,6 +74,7 @@ enum {
   SOCKWAIT_PROXY_CLIENT_SIDE = 5,
   SOCKWAIT_PROXY_SERVER_SIDE = 6,
   SOCKWAIT_PROXY_SERVER = 7,
+  SOCKWAIT_WATCHED = 8,  // a socket another object asked the wait to watch (xSockWaitWatch)
 };
 
 struct CSockWait {
