@@ -328,10 +328,9 @@ void xWaitTimeOrSockets(int32_t ms) {
 
 void xSockWaitWatch(const void* owner, int sock, int32_t readInterest, int32_t writeInterest) {
   CWaitSet* set = WaitSet();
-  if (!set || !owner) return;
-  set->Forget(owner);
+  if (!set || !owner || sock < 0) return;
   const uint32_t events = (readInterest ? EPOLLIN : 0) | (writeInterest ? EPOLLOUT : 0);
-  if (sock >= 0 && events) set->Watch(owner, sock, events);
+  if (events) set->Watch(owner, sock, events);
 }
 
 void xSockWaitForget(const void* owner) {

@@ -14,9 +14,10 @@ struct CSockWait;
 // number of idle links.
 void xWaitTimeOrSockets(int32_t ms);
 
-// Makes the wait end also when sock is readable (or writable, with writeInterest), for owner,
-// which replaces what it watched before; a socket of -1 or no interest watches nothing. The owner
-// calls xSockWaitForget before its socket closes or it goes.
+// Makes the wait end also when sock is readable (or writable, with writeInterest), for owner (one
+// owner may watch several sockets; watching one again changes its interest). The owner calls
+// xSockWaitForget, which drops all it watches, before its sockets close or it goes; an owner
+// that refreshes what it watches at each of its steps forgets first, then watches anew.
 void xSockWaitWatch(const void* owner, int sock, int32_t readInterest, int32_t writeInterest);
 void xSockWaitForget(const void* owner);
 

@@ -4,6 +4,8 @@
 
 #include "ostrel/files/filehelpers.h"
 #include "ostrel/system/clock.h"
+#include "ostrel/system/globals.h"
+#include "ostrelcomm/socketwait.h"
 #include "platform/files/resolver.h"
 
 std::string xFormatText(const char* format, va_list args) {
@@ -18,6 +20,10 @@ std::string xFormatText(const char* format, va_list args) {
   }
   va_end(again);
   return text;
+}
+
+int32_t xDownloadFrameWaitsOnSockets() {
+  return glb && glb->m_WaitMode && glb->m_pWaitOrSocketsCallback == xWaitTimeOrSockets ? 1 : 0;
 }
 
 bool xDownloadReadPort(const char* text, uint16_t& port, const char*& end) {
