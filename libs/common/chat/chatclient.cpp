@@ -124,6 +124,13 @@ char* CChatClient::GetNewLine(uint8_t* style) {
   return copy;
 }
 
+const char* CChatClient::GetDisplayLine(int32_t i, uint8_t* style) const {
+  if (i < 0 || static_cast<size_t>(i) >= m_DisplayLines.size()) return nullptr;
+  const SDisplayLine& line = m_DisplayLines[static_cast<size_t>(i)];
+  if (style) *style = line.m_Style;
+  return line.m_Text.c_str();
+}
+
 void CChatClient::AddHistory(const std::string& text) {
   m_History.push_back(text);
   if (m_History.size() > static_cast<size_t>(CHAT_MAX_HISTORY)) m_History.pop_front();

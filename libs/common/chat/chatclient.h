@@ -86,6 +86,8 @@ class CChatClient {
   void SetLineValue(uint32_t value) { m_LineValue = value; }
   uint32_t GetLineValue() const { return m_LineValue; }
   int32_t NumDisplayLines() const { return static_cast<int32_t>(m_DisplayLines.size()); }
+  // Display line i from the oldest without taking it; null past the end.
+  const char* GetDisplayLine(int32_t i, uint8_t* style = nullptr) const;
   int32_t NumQueued() const { return static_cast<int32_t>(m_Outgoing.size()); }
   int32_t NumIgnored() const { return static_cast<int32_t>(m_Ignored.size()); }
   int32_t GetIgnoreAll() const { return m_IgnoreAll; }
