@@ -47,6 +47,8 @@ void SplitName(const std::string& line, std::string& name, std::string& text) {
 
 }  // namespace
 
+CChatDisplay::CChatDisplay() = default;
+
 void CChatDisplay::TimerHandler(uint32_t) {}
 
 CChatDisplay::~CChatDisplay() { Exit(); }

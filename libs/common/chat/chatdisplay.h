@@ -49,7 +49,7 @@ struct SChatTableCalls {
 
 class CChatDisplay : public CTimer {
  public:
-  CChatDisplay() = default;
+  CChatDisplay();
   // The chat box holds no timer; the slot stays for the table's own use.
   void TimerHandler(uint32_t period) override;
   ~CChatDisplay() override;

@@ -52,6 +52,28 @@ TEST_F(ChatClient, ConnectSendsItsThreeTextsAndJoinsTheLobby) {
   EXPECT_EQ(m_pClient->GetUserList(1), nullptr);  // unchanged since
 }
 
+// The server's decoder, written from the record table in Python, reads what the codec writes.
+TEST_F(ChatClient, TheServersDecoderReadsEveryRecordKindTheCodecWrites) {
+  ConnectToServer();
+  CCmdString cmd;
+  ASSERT_EQ(cmd.AddValueCmd(0xA1B2C3D4), 1);
+  ASSERT_EQ(cmd.AddTextRecord(CHATCMD_TEXT, "text"), 1);
+  ASSERT_EQ(cmd.AddTextCmd(7, "<Al> hi"), 1);
+  ASSERT_EQ(cmd.AddCommand(CHATCMD_LINE, 8) && cmd.AddString("n=%d", 5), 1);
+  ASSERT_EQ(cmd.AddCommand(CHATCMD_SKIPBYTE) && cmd.AddCommand(42), 1);
+  for (uint8_t code : {CHATCMD_USERLIST, CHATCMD_USERLISTMORE, CHATCMD_USERJOINED, CHATCMD_USERLEFT})
+    ASSERT_EQ(cmd.AddTextRecord(code, "Al\x02" "Bo\x03x"), 1);
+  ASSERT_EQ(cmd.AddCommand(99), 1);
+  const uint32_t size = cmd.GetLength();
+  // With the end record, as a closed string would go; the decoder stops there.
+  ASSERT_EQ(m_pClient->GetComm()->SendRawData(cmd.GetCmdString(), size + 1), 1);
+  ASSERT_TRUE(m_Server.WaitFor("records ", 3, [&] { Tick(); }));
+  const std::string names = Hex("Al\x02" "Bo\x03x");
+  EXPECT_EQ(m_Server.Seen("records ")[2], "16:a1b2c3d4 17:" + Hex("text") + " 128:07" + Hex("<Al> hi") + " 128:08" +
+                                              Hex("n=5") + " 129:2a 130:" + names + " 131:" + names + " 132:" + names +
+                                              " 133:" + names + " 99");
+}
+
 TEST_F(ChatClient, ConnectJoinsTheChannelGivenAndReportsItsStates) {
   ASSERT_TRUE(m_Server.Start());
   // Not started: nothing to connect.
@@ -73,6 +95,45 @@ TEST_F(ChatClient, ConnectJoinsTheChannelGivenAndReportsItsStates) {
   EXPECT_EQ(m_pClient->Connect(1, "x", "y", "z", 0, 1, nullptr), 1);
   m_Server.Drain(200, [&] { Tick(); });
   EXPECT_EQ(m_Server.Seen("raw ").size(), 3u);
+}
+
+// Through the library's forwarding proxy, run as a process: plainly, and under TLS to the proxy.
+TEST_F(ChatClient, TheProxyCarriesTheChatPlainOrUnderTls) {
+  CTempDir dir;
+  const std::string cert = dir.File("cert.pem"), key = dir.File("key.pem");
+  RunForOutput({"openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes", "-subj",
+                "/CN=localhost", "-days", "2", "-keyout", key, "-out", cert});
+  ASSERT_FALSE(ReadWholeFile(cert).empty());
+  for (const int32_t tls : {0, 1}) {
+    SCOPED_TRACE(tls ? "under TLS" : "plain");
+    CFakeChatServer server;
+    ASSERT_TRUE(server.Start());
+    const std::string port = std::to_string(server.Port());
+    std::vector<std::string> args = {"-rule", "127.0.0.1", port, port, "0"};
+    if (tls) args.insert(args.end(), {"-in", cert, key});
+    CSpawnedChild proxy;
+    ASSERT_TRUE(proxy.StartProgram("proxypeer", args));
+    const std::string listening = proxy.ReadLine();
+    ASSERT_EQ(listening.rfind("port ", 0), 0u) << listening;
+    const int32_t proxyPort = std::stoi(listening.substr(5));
+
+    CChatClient client(nullptr, nullptr);
+    ASSERT_EQ(client.Startup("127.0.0.1", server.Port(), 1, tls, "127.0.0.1", proxyPort), 1);
+    EXPECT_EQ(client.GetComm()->GetEncryption(), tls);
+    int32_t result = 2;
+    ASSERT_TRUE(RunUntil([&] { return (result = client.Connect(1, "Cy", "m", "", 1, 0, nullptr)) != 2; },
+                         [&] { client.Ticker(); }));
+    ASSERT_EQ(result, 1);
+    ASSERT_TRUE(server.WaitFor("raw ", 2, [&] { client.Ticker(); }));
+    EXPECT_EQ(server.Seen("raw ")[1], SentText("/join Lobby"));
+    // And back: the server's answer to the join.
+    ASSERT_TRUE(RunUntil([&] { return client.GetUserList(0)->GetNumNodes() == 2; }, [&] { client.Ticker(); }));
+    proxy.CloseInput();
+    EXPECT_EQ(proxy.Wait(), 0);
+  }
+  // A proxy that cannot be reached fails the start.
+  CChatClient client(nullptr, nullptr);
+  EXPECT_EQ(client.Startup("127.0.0.1", 80, 1, 0, "127.0.0.1", 0), 0);
 }
 
 TEST_F(ChatClient, AConnectionRefusedEndsInZero) {
