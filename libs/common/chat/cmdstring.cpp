@@ -14,16 +14,19 @@ int32_t CCmdString::Append(const void* data, uint32_t size) {
   return 1;
 }
 
-int32_t CCmdString::AddTextCmd(uint8_t style, const char* text) {
+int32_t CCmdString::AppendWithText(const uint8_t* head, uint32_t headSize, const char* text) {
   if (!text) text = "";
   const size_t length = std::strlen(text);
-  if (length >= CMDSTRING_SIZE) return 0;
-  std::string record;
-  record.reserve(length + 3);
-  record += static_cast<char>(CHATCMD_LINE);
-  record += static_cast<char>(style);
-  record.append(text, length + 1);
-  return Append(record.data(), static_cast<uint32_t>(record.size()));
+  if (m_Terminated || length >= CMDSTRING_SIZE || !haveSpace(headSize + static_cast<uint32_t>(length) + 1)) return 0;
+  std::memcpy(m_Buffer + m_Used, head, headSize);
+  std::memcpy(m_Buffer + m_Used + headSize, text, length + 1);
+  m_Used += headSize + static_cast<uint32_t>(length) + 1;
+  return 1;
+}
+
+int32_t CCmdString::AddTextCmd(uint8_t style, const char* text) {
+  const uint8_t head[2] = {CHATCMD_LINE, style};
+  return AppendWithText(head, sizeof head, text);
 }
 
 int32_t CCmdString::AddCommand(uint8_t code, uint8_t style) {
@@ -38,16 +41,7 @@ int32_t CCmdString::AddValueCmd(uint32_t value) {
   return Append(record, sizeof record);
 }
 
-int32_t CCmdString::AddTextRecord(uint8_t code, const char* text) {
-  if (!text) text = "";
-  const size_t length = std::strlen(text);
-  if (length >= CMDSTRING_SIZE) return 0;
-  std::string record;
-  record.reserve(length + 2);
-  record += static_cast<char>(code);
-  record.append(text, length + 1);
-  return Append(record.data(), static_cast<uint32_t>(record.size()));
-}
+int32_t CCmdString::AddTextRecord(uint8_t code, const char* text) { return AppendWithText(&code, 1, text); }
 
 int32_t CCmdString::AddString(const char* format, ...) {
   if (!format) return 0;

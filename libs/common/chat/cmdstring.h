@@ -69,6 +69,8 @@ class CCmdString {
 
  private:
   int32_t Append(const void* data, uint32_t size);
+  // The head of a record (its code, and a style byte) and NUL-ended text behind it.
+  int32_t AppendWithText(const uint8_t* head, uint32_t headSize, const char* text);
 
   uint8_t m_Buffer[CMDSTRING_SIZE];
   uint32_t m_Used = 0;

@@ -407,6 +407,16 @@ TEST_F(ChatClient, TheMalformedPacketTable) {
   EXPECT_EQ(m_pClient->IsConnected(), 1);
 }
 
+TEST_F(ChatClient, ALostConnectionStopsTheTickerAndKeepsWhatWasQueued) {
+  ConnectToServer();
+  m_Server.Order("close");
+  ASSERT_TRUE(TickUntil([&] { return !m_pClient->IsConnected(); }));
+  EXPECT_EQ(m_pClient->Ticker(), 0);
+  EXPECT_EQ(m_pClient->SendText("later", 0), 1);
+  EXPECT_EQ(m_pClient->NumQueued(), 1);
+  EXPECT_EQ(m_pClient->Connect(1, "a", "b", "c", 1, 1, nullptr), 0);
+}
+
 TEST_F(ChatClient, ClearAllDataDropsLinesQueuesAndHistoryButNotTheLists) {
   ConnectToServer();
   ASSERT_EQ(m_pClient->SendText("/ignore Al", 0), 1);
