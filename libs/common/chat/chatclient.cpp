@@ -115,12 +115,12 @@ void CChatClient::ShowLine(uint8_t style, const std::string& text) {
 
 char* CChatClient::GetNewLine(uint8_t* style) {
   if (m_DisplayLines.empty()) return nullptr;
-  SDisplayLine line = std::move(m_DisplayLines.front());
-  m_DisplayLines.pop_front();
+  const SDisplayLine& line = m_DisplayLines.front();
   char* copy = xStrdup(line.m_Text.c_str());
   if (!copy) return nullptr;
   if (style) *style = line.m_Style;
   AddHistory(line.m_Text);
+  m_DisplayLines.pop_front();
   return copy;
 }
 

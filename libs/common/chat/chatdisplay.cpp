@@ -181,10 +181,8 @@ void CChatDisplay::OnKey(int32_t controlId, int32_t value) {
   if (controlId != CHATBOX_INPUT || (value & 0xFFFF) != CHATBOX_KEY_ENTER || !m_pDialog) return;
   auto* field = dynamic_cast<CEdit*>(m_pDialog->GetCtrl(CHATBOX_INPUT));
   if (!field) return;
-  if (m_pChat) {
-    const char* typed = field->GetTextBuffer(0);
-    if (typed) m_pChat->SendText(std::string(typed).c_str(), 0);
-  }
+  const char* typed = field->GetTextBuffer(0);
+  if (m_pChat && typed) m_pChat->SendText(typed, 0);
   field->ClearBuf();
 }
 
