@@ -13,6 +13,15 @@ void CopyName(char (&to)[OPTIONS_NAME_LENGTH + 1], const char* from) {
   xStrncpy(to, from ? from : "", OPTIONS_NAME_LENGTH);
   to[OPTIONS_NAME_LENGTH] = '\0';
 }
+
+// The text read as a number of the type; *value is written only when it reads.
+template <class T>
+int32_t ParseInto(const char* text, T* value, int32_t (*parse)(const char*, T*)) {
+  T v{};
+  if (!text || !parse(text, &v)) return 0;
+  if (value) *value = v;
+  return 1;
+}
 }  // namespace
 
 COptions::COptions(CResData* res) : m_pResData(res) {}
@@ -70,6 +79,8 @@ int32_t COptions::Exit() {
   return 1;
 }
 
+const char* COptions::NameOf(int32_t id) const { return m_pResData ? m_pResData->GetResName(id) : nullptr; }
+
 // --- Chunks ---
 
 void COptions::ToChunkEnd() {
@@ -111,7 +122,7 @@ int32_t COptions::MoveToChunk(int32_t scope) {
 }
 
 int32_t COptions::FindOption(int32_t id, const char** name) {
-  const char* optionName = m_pResData ? m_pResData->GetResName(id) : nullptr;
+  const char* optionName = NameOf(id);
   if (name) *name = optionName;
   if (!optionName) {
     xprintf("Unable to find the name of option %ld", static_cast<long>(id));
@@ -140,50 +151,36 @@ const char* COptions::PlaceDefault(int32_t id, int32_t scope) {
 }
 
 int32_t COptions::SetDefaultBool(int32_t id, int32_t value, int32_t scope) {
-  const char* name = PlaceDefault(id, scope);
-  return name ? NewItem(name, KBOOL, value != 0, KEND) : 0;
+  return AddDefault(id, scope, KBOOL, value != 0);
 }
 
-int32_t COptions::SetDefaultLong(int32_t id, int32_t value, int32_t scope) {
-  const char* name = PlaceDefault(id, scope);
-  return name ? NewItem(name, KLONG, value, KEND) : 0;
-}
+int32_t COptions::SetDefaultLong(int32_t id, int32_t value, int32_t scope) { return AddDefault(id, scope, KLONG, value); }
 
 int32_t COptions::SetDefaultDouble(int32_t id, double value, int32_t scope) {
-  const char* name = PlaceDefault(id, scope);
-  return name ? NewItem(name, KDOUBLE, value, KEND) : 0;
+  return AddDefault(id, scope, KDOUBLE, value);
 }
 
 int32_t COptions::SetDefaultString(int32_t id, const char* value, int32_t scope) {
-  const char* name = PlaceDefault(id, scope);
-  return name ? NewItem(name, KSTRING, value ? value : "", KEND) : 0;
+  return AddDefault(id, scope, KSTRING, value ? value : "");
 }
 
 int32_t COptions::SetDefaultResId(int32_t id, int32_t resId, int32_t scope) {
-  const char* resName = m_pResData ? m_pResData->GetResName(resId) : nullptr;
+  const char* resName = NameOf(resId);
   return resName ? SetDefaultString(id, resName, scope) : 0;
 }
 
 // --- Values ---
 
-int32_t COptions::SetBool(int32_t id, int32_t value) {
-  return FindOption(id, nullptr) == 1 ? ReplaceItem(nullptr, KBOOL, value != 0, KEND) : 0;
-}
+int32_t COptions::SetBool(int32_t id, int32_t value) { return ReplaceOption(id, KBOOL, value != 0); }
 
-int32_t COptions::SetLong(int32_t id, int32_t value) {
-  return FindOption(id, nullptr) == 1 ? ReplaceItem(nullptr, KLONG, value, KEND) : 0;
-}
+int32_t COptions::SetLong(int32_t id, int32_t value) { return ReplaceOption(id, KLONG, value); }
 
-int32_t COptions::SetDouble(int32_t id, double value) {
-  return FindOption(id, nullptr) == 1 ? ReplaceItem(nullptr, KDOUBLE, value, KEND) : 0;
-}
+int32_t COptions::SetDouble(int32_t id, double value) { return ReplaceOption(id, KDOUBLE, value); }
 
-int32_t COptions::SetString(int32_t id, const char* value) {
-  return FindOption(id, nullptr) == 1 ? ReplaceItem(nullptr, KSTRING, value ? value : "", KEND) : 0;
-}
+int32_t COptions::SetString(int32_t id, const char* value) { return ReplaceOption(id, KSTRING, value ? value : ""); }
 
 int32_t COptions::SetResId(int32_t id, int32_t resId) {
-  const char* resName = m_pResData ? m_pResData->GetResName(resId) : nullptr;
+  const char* resName = NameOf(resId);
   return resName ? SetString(id, resName) : 0;
 }
 
@@ -193,29 +190,11 @@ char* COptions::FindText(int32_t id) {
   return CKCBL::GetString(0);
 }
 
-int32_t COptions::GetBool(int32_t id, int32_t* value) {
-  const char* text = FindText(id);
-  int32_t v = 0;
-  if (!text || !xKCBLParseBool(text, &v)) return 0;
-  if (value) *value = v;
-  return 1;
-}
+int32_t COptions::GetBool(int32_t id, int32_t* value) { return ParseInto(FindText(id), value, xKCBLParseBool); }
 
-int32_t COptions::GetLong(int32_t id, int32_t* value) {
-  const char* text = FindText(id);
-  int32_t v = 0;
-  if (!text || !xKCBLParseLong(text, &v)) return 0;
-  if (value) *value = v;
-  return 1;
-}
+int32_t COptions::GetLong(int32_t id, int32_t* value) { return ParseInto(FindText(id), value, xKCBLParseLong); }
 
-int32_t COptions::GetFloat(int32_t id, float* value) {
-  const char* text = FindText(id);
-  float v = 0;
-  if (!text || !xKCBLParseFloat(text, &v)) return 0;
-  if (value) *value = v;
-  return 1;
-}
+int32_t COptions::GetFloat(int32_t id, float* value) { return ParseInto(FindText(id), value, xKCBLParseFloat); }
 
 char* COptions::GetString(int32_t id) { return FindText(id); }
 

@@ -83,6 +83,8 @@ class COptions : public CKCBL {
   // Quiets the hidden file-name Load; the options always read their own file.
   using CKCBL::Load;
 
+  // The id's name in the naming script, or null.
+  const char* NameOf(int32_t id) const;
   // Enters the chunk "{ = value0[, value1]" of the current chunk, made at its end when missing.
   int32_t EnterOrMakeChunk(const char* value0, const char* value1);
   // Enters the user's chunk from the top; 0 when it is missing.
@@ -92,6 +94,17 @@ class COptions : public CKCBL {
   // The checks and the placing shared by the default setters: the item's name, or null when the
   // default must not be added; the cursor then stands where it goes.
   const char* PlaceDefault(int32_t id, int32_t scope);
+  // A default of one value: added where PlaceDefault puts it.
+  template <class Tag, class V>
+  int32_t AddDefault(int32_t id, int32_t scope, Tag tag, const V& value) {
+    const char* name = PlaceDefault(id, scope);
+    return name ? NewItem(name, tag, value, KEND) : 0;
+  }
+  // The option's one value replaced where the lookup finds it.
+  template <class Tag, class V>
+  int32_t ReplaceOption(int32_t id, Tag tag, const V& value) {
+    return FindOption(id, nullptr) == 1 ? ReplaceItem(nullptr, tag, value, KEND) : 0;
+  }
   // The option's value 0 as plain text, or null (missing, or an array or a chunk).
   char* FindText(int32_t id);
   void AddBuiltInDefaults();
