@@ -233,6 +233,39 @@ TEST_F(Settings, ControlsAreFoundWithoutRegardToCaseMadeOnTheDialogAndTakenOffAg
   EXPECT_EQ(m_Dialog.NumGuiCtrls(), before);
 }
 
+// A control with children (a group box with its radio buttons, a list with an entry made from a
+// chunk) comes onto the dialog whole and leaves it whole; the list's entry goes with the list.
+TEST_F(Settings, ControlsWithChildrenComeAndGoWhole) {
+  const int32_t records = m_Dialog.NumGuiCtrls();
+  const int32_t controls = m_Dialog.NumCntrls();
+  CSettings settings;
+  ASSERT_EQ(settings.CreateSettings(
+                &m_Dialog,
+                Layout("{ = Defines\n  IDC_GROUP = 1\n  IDC_A = 2\n  IDC_B = 3\n  IDC_LIST = 4\n  IDC_ROW = 5\n}\n"
+                       "{ = Data\n  { = Groupbox, IDC_GROUP\n    Create = \"G\", 10, 10, 100, 50, 0\n"
+                       "    { = Radio, IDC_A\n      Create = \"A\", 4, 4, 60, 16, 14, NULL, 0\n    }\n"
+                       "    { = Radio, IDC_B\n      Create = \"B\", 4, 24, 60, 16, 14, NULL, 0\n    }\n  }\n"
+                       "  { = Listbox, IDC_LIST\n    Create = 10, 70, 100, 60, 20, 0, 0\n    Text = \"One\"\n"
+                       "    { = Static, IDC_ROW\n      Create = \"Two\", 0, 0, 100, 20, 0\n    }\n  }\n}\n")
+                    .c_str(),
+                nullptr),
+            1);
+  TGuiCtrl* group = settings.GetControl("Groupbox", "IDC_GROUP");
+  ASSERT_NE(group, nullptr);
+  EXPECT_EQ(group->m_Type, GUICTRL_GROUPBOX);
+  EXPECT_EQ(group->m_pCntrl->GetSelected(), 2);
+  ASSERT_NE(settings.GetControl("Listbox", "IDC_LIST"), nullptr);
+  EXPECT_EQ(m_Dialog.NumGuiCtrls(), records + 5);
+  EXPECT_NE(m_Dialog.GetCtrl(3), nullptr);
+  Frame();
+  ASSERT_EQ(settings.DestroySettings(), 1);
+  EXPECT_EQ(m_Dialog.NumGuiCtrls(), records);
+  EXPECT_EQ(m_Dialog.NumCntrls(), controls);
+  EXPECT_EQ(m_Dialog.GetCtrl(3), nullptr);
+  EXPECT_EQ(m_Dialog.GetCtrl(5), nullptr);
+  Frame();
+}
+
 // Two groups of choices built from the layout's templates, as the client's settings window
 // builds them: selection, state changes, lookups and the description text.
 TEST_F(Settings, GroupsOfOptionsAndTheirDescription) {
