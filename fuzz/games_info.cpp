@@ -19,9 +19,15 @@
 namespace {
 char g_Folder[] = "/tmp/vorrin-fuzz-games-XXXXXX";
 
-// A folder of its own, with a status file that names two games.
+void RemoveFolder() {
+  for (const char* name : {MODSTATUS_FILE, GAMES_FILE}) unlink((std::string(g_Folder) + "/" + name).c_str());
+  rmdir(g_Folder);
+}
+
+// A folder of its own, with a status file that names two games; gone when the fuzzer ends.
 bool MakeFolder() {
   if (!mkdtemp(g_Folder)) return false;
+  std::atexit(RemoveFolder);
   FILE* f = std::fopen((std::string(g_Folder) + "/" + MODSTATUS_FILE).c_str(), "wb");
   if (!f) return false;
   std::fputs("modstatus = \"Blackjack\", 1\nmodstatus = \"Roulette\", 0\n", f);
