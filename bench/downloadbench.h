@@ -13,6 +13,7 @@
 
 #include "ostrel/files/filehelpers.h"
 #include "ostrel/system/frameloop.h"
+#include "ostrelcomm/commlib.h"
 #include "platform/display/headless.h"
 
 extern char** environ;
@@ -63,7 +64,9 @@ inline void RunLibcurl(benchmark::State& state, const std::string& url, const st
   DownloadFinish(state);
 }
 
-// A program's globals and loop on the headless display, paced at 20 ms frames as the programs set.
+// A program's globals and loop on the headless display, paced at 20 ms frames as the programs set,
+// with the communication library started and the frame's wait handed to its socket wait, as a
+// program that downloads has it.
 class CBenchRuntime {
  public:
   CBenchRuntime() {
@@ -73,10 +76,15 @@ class CBenchRuntime {
     sglb = new SSysGlobals;
     xCreateGlobals();
     xInit();
+    xCommStartup(glb, sglb);
+    xSetXHandlerWaitMode(1);
     SetMinimumFrameTime(20);
     SetUpdateTime(20);
   }
   ~CBenchRuntime() {
+    xCommClosedown();
+    delete glb->m_pNodeList;
+    glb->m_pNodeList = nullptr;
     xExit();
     xFreeGlobals();
     delete sglb;

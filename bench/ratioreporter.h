@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <string>
 #include <utility>
@@ -54,3 +55,31 @@ class CRatioReporter : public benchmark::ConsoleReporter {
   std::vector<std::pair<std::string, std::string>> m_Baselines;
   std::map<std::string, double> m_Times;
 };
+
+// The machine's load, as /proc/loadavg gives it.
+inline void xPrintLoad(const char* when) {
+  std::ifstream load("/proc/loadavg");
+  std::string line;
+  std::getline(load, line);
+  std::printf("load %s: %s\n", when, line.c_str());
+}
+
+// Runs the registered benchmarks through the reporter with the load before and after. The machine
+// is shared: five repetitions and their aggregates unless the command line asks otherwise.
+inline int xRunRatioBenchmarks(int argc, char** argv, CRatioReporter& reporter) {
+  std::vector<char*> args(argv, argv + argc);
+  std::string repetitions = "--benchmark_repetitions=5", aggregates = "--benchmark_report_aggregates_only=true";
+  bool given = false;
+  for (int i = 1; i < argc; ++i) given = given || std::string(argv[i]).rfind("--benchmark_repetitions", 0) == 0;
+  if (!given) {
+    args.push_back(repetitions.data());
+    args.push_back(aggregates.data());
+  }
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
+  xPrintLoad("before");
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  xPrintLoad("after");
+  benchmark::Shutdown();
+  return 0;
+}

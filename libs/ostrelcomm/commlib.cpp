@@ -141,6 +141,7 @@ int32_t xCommStartup(SGlobals* g, SSysGlobals* s) {
   CRYPTO_set_mem_functions(TlsAlloc, TlsRealloc, TlsFree);
   SetLoadDataCallback(CommDefaultLoadDataCallback);
   SetWaitTimeOrSocketsCallback(xWaitTimeOrSockets);
+  xCommKeepFreedMemory();
   return CommBaseStartup();
 }
 

@@ -1,5 +1,7 @@
 #include "ostrelcomm/commtcp.h"
 
+#include <sys/ioctl.h>
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -25,6 +27,11 @@ void ReplaceText(char*& field, char* text) {
 }
 
 }  // namespace
+
+uint32_t xCommNextSocketSerial() {
+  static uint32_t s_Serial = 0;
+  return ++s_Serial;
+}
 
 // ---- clients ----
 
@@ -62,9 +69,10 @@ void CCommTcpClient<Base>::ResetFraming() {
   m_pReadBuffer = nullptr;
   xFree(m_pWriteBuffer);
   m_pWriteBuffer = nullptr;
-  m_ReadFill = m_ReadSize = m_WriteFill = m_WriteSize = 0;
+  m_ReadFill = m_ReadSize = m_ReadCapacity = m_WriteFill = m_WriteSize = 0;
   m_ReadState = COMM_READ_IDLE;
   m_WriteState = COMM_WRITE_IDLE;
+  m_AwaitingFirstRecord = 0;
 }
 
 template <class Base>
@@ -109,6 +117,7 @@ int32_t CCommTcpClient<Base>::OpenConnection(const char* host, uint32_t port, co
   if (port > 65535 || (proxyHost && *proxyHost && proxyPort > 65535))
     return xCommError("CCommRemoteServer::Connect: port is invalid (>65525) (classname: %s objectname: %s)",
                       this->GetClassNameA(), this->GetObjName());
+  m_SocketSerial = xCommNextSocketSerial();
   return xConnectSocket(host, port, proxyHost, proxyPort, m_Socket, &m_PeerAddress, &m_Crypt);
 }
 
@@ -196,6 +205,25 @@ int32_t CCommTcpClient<Base>::FramingFailed(const char* what) {
 }
 
 template <class Base>
+int32_t CCommTcpClient<Base>::GrowReadBuffer() {
+  int waiting = 0;
+  if (ioctl(m_Socket, FIONREAD, &waiting) != 0 || waiting < 0) waiting = 0;
+  // Growing fourfold keeps the copying to a third of the packet however the bytes trickle in, and
+  // the room to at most four times what came; the header alone makes the first room small, so a
+  // peer that only claims a size holds next to nothing.
+  const uint64_t wanted =
+      std::max<uint64_t>(uint64_t{m_ReadFill} + static_cast<uint32_t>(waiting), uint64_t{COMM_READ_GROWTH} * m_ReadFill);
+  const auto capacity = static_cast<uint32_t>(std::min<uint64_t>(m_ReadSize, wanted));
+  uint8_t* grown = NewBlock(capacity);
+  if (!grown) return 0;
+  std::memcpy(grown, m_pReadBuffer ? m_pReadBuffer : m_Header, m_ReadFill);
+  if (m_pReadBuffer) xCommReleasePacketBlock(m_pReadBuffer, m_ReadCapacity);
+  m_pReadBuffer = grown;
+  m_ReadCapacity = capacity;
+  return 1;
+}
+
+template <class Base>
 int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int32_t& again) {
   again = 0;
   if (m_ReadState < COMM_READ_IDLE || m_ReadState > COMM_READ_PACKET ||
@@ -203,6 +231,8 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
     return FramingFailed("invalid framing state");
   if (!this->m_Connected || (m_StepsThisCall++ == 0 && !xCheckConnectionUp(m_Socket, this->m_Connected, &m_Crypt)))
     return FramingFailed("the connection is down");
+  if (m_AwaitingFirstRecord && xTimeDiff(m_AdoptedAt, xGetTime()) > COMM_FIRST_RECORD_MS)
+    return FramingFailed("no whole packet came in time after the connection was accepted");
 
   if (m_ReadState == COMM_READ_IDLE) {
     if (m_pReadBuffer) return FramingFailed("a read buffer is held while idle");
@@ -227,8 +257,11 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
     }
   }
 
+  if (m_ReadState == COMM_READ_PACKET && !m_ReadDry && m_ReadFill >= m_ReadCapacity && !GrowReadBuffer())
+    return FramingFailed("no memory for a packet");
   uint8_t* readBuffer = m_ReadDry ? nullptr : m_ReadState == COMM_READ_HEADER ? m_Header : m_pReadBuffer;
-  const uint32_t readTarget = static_cast<uint32_t>(std::min<uint64_t>(m_ReadSize, uint64_t{m_ReadFill} + COMM_MAX_TRANSFER));
+  const uint32_t readLimit = m_ReadState == COMM_READ_HEADER ? m_ReadSize : m_ReadCapacity;
+  const uint32_t readTarget = static_cast<uint32_t>(std::min<uint64_t>(readLimit, uint64_t{m_ReadFill} + COMM_MAX_TRANSFER));
   const void* writeBuffer = m_WriteState == COMM_WRITE_PACKET && !m_WriteFull ? m_pWriteBuffer : nullptr;
   const uint32_t writeTarget =
       writeBuffer ? static_cast<uint32_t>(std::min<uint64_t>(m_WriteSize, uint64_t{m_WriteFill} + COMM_MAX_TRANSFER)) : 0;
@@ -252,11 +285,10 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
     const auto* header = reinterpret_cast<const SXPacket*>(m_Header);
     uint32_t size = 0;
     if (!header->ValidateHeader() || !header->GetPacketSize(size)) return FramingFailed("invalid packet header");
-    m_pReadBuffer = NewBlock(size);
-    if (!m_pReadBuffer) return FramingFailed("no memory for a packet");
-    std::memcpy(m_pReadBuffer, m_Header, PACKET_HEADER_SIZE);
+    // The rest gets room as it arrives (GrowReadBuffer): the size is only the peer's claim.
     m_ReadSize = size;
     m_ReadState = COMM_READ_PACKET;
+    if (size == PACKET_HEADER_SIZE && !GrowReadBuffer()) return FramingFailed("no memory for a packet");
     again = 1;
   }
   if (m_WriteState == COMM_WRITE_PACKET && m_WriteFill == m_WriteSize) {
@@ -271,8 +303,9 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
     if (!packet->ValidateHeader()) return FramingFailed("invalid packet");
     if (!this->m_SocketInList.InsertLast(packet)) return FramingFailed("no memory for the in-list");
     m_pReadBuffer = nullptr;
-    m_ReadFill = m_ReadSize = 0;
+    m_ReadFill = m_ReadSize = m_ReadCapacity = 0;
     m_ReadState = COMM_READ_IDLE;
+    m_AwaitingFirstRecord = 0;
     again = 1;
   }
   return 1;
@@ -308,11 +341,14 @@ int32_t CCommTcpClient<Base>::AdoptSocket(int& acceptedSocket, const char* calle
   xCloseSocket(m_Socket);
   // The link owns the socket from here; the server must not close it behind the link's back.
   m_Socket = acceptedSocket;
+  m_SocketSerial = xCommNextSocketSerial();
   acceptedSocket = -1;
   m_Crypt.m_ModeSocket = -1;
   this->m_Connected = 1;
   ResetFraming();
   EmptyQues();
+  m_AwaitingFirstRecord = 1;
+  m_AdoptedAt = xGetTime();
   return 1;
 }
 
@@ -516,6 +552,7 @@ int32_t CCommTcpServer<Base>::StartListen() {
     return xCommError("%s::StartListen: %s (objectname: %s)", this->GetClassNameA(), xGetSocketErrorText(),
                       this->GetObjName());
   this->m_Port = ntohs(m_Address.sin_port);
+  m_SocketSerial = xCommNextSocketSerial();
   return 1;
 }
 
@@ -546,9 +583,16 @@ int32_t CCommTcpServer<Base>::AcceptStep(int32_t waitMs) {
                                                           running, accepted, &m_Crypt);
   this->m_Running = running;
   if (!r) return 0;
-  // A connection that the callback refused, or that no link adopted, is not left open.
-  if (accepted) this->ExecuteCallback();
-  xCloseSocket(m_AcceptedSocket);
+  // Every connection already waiting is taken in this pass (up to the cap), so that a burst of
+  // clients does not overflow the listening queue while the frame loop turns.
+  for (int32_t taken = 1; accepted; ++taken) {
+    // A connection that the callback refused, or that no link adopted, is not left open.
+    this->ExecuteCallback();
+    xCloseSocket(m_AcceptedSocket);
+    if (taken == SOCKET_ACCEPTS_PER_PASS || !this->m_Running || m_ListenSocket < 0) break;
+    if (!xAcceptIncomingConnection(m_ListenSocket, m_AcceptedSocket, &m_AcceptedAddress, &m_Crypt)) break;
+    accepted = m_AcceptedSocket >= 0;
+  }
   return 1;
 }
 

@@ -24,6 +24,14 @@ inline constexpr int32_t COMM_MAX_FRAMING_STEPS = 256;
 inline constexpr uint64_t COMM_CALL_BUDGET = 4ull * COMM_MAX_TRANSFER;
 // How long an adopted connection may take to tell where the proxy's client comes from.
 inline constexpr uint32_t COMM_PROXY_LOCATION_MS = 15000;
+// How long a connection a server accepted may hold its link before a first whole packet came: a
+// peer that connects and sends nothing, or a few bytes, does not keep a link for ever.
+inline constexpr uint32_t COMM_FIRST_RECORD_MS = 30000;
+// How much the room for a packet being read grows at a time, against what already came.
+inline constexpr uint32_t COMM_READ_GROWTH = 4;
+
+// A number never handed out before in this process, for a socket just taken.
+uint32_t xCommNextSocketSerial();
 
 // States of the stream framing.
 enum {
@@ -67,10 +75,16 @@ class CCommTcpClient : public Base {
   int32_t NeedWrite() const;
   int GetSocket() const { return m_Socket; }
   int* GetSocketPtr() { return &m_Socket; }
+  // Changes whenever the link takes a new socket (which may reuse an old number); the socket wait
+  // tells by it when a registration is stale.
+  uint32_t GetSocketSerial() const { return m_SocketSerial; }
   int32_t IsStarted() const { return m_StartCount != 0; }
   // Frees every packet of the receive queue and the send queue.
   void EmptyQues();
   int32_t GetReadState() const { return m_ReadState; }
+  // Bytes held for the packet being read: they grow with what arrives, not with what its header
+  // claims.
+  uint32_t GetReadCapacity() const { return m_ReadCapacity; }
   int32_t GetWriteState() const { return m_WriteState; }
   // The socket's encryption state (TLS, the KVT link), for its set-up functions.
   SCryptData* GetCryptData() { return &m_Crypt; }
@@ -90,17 +104,22 @@ class CCommTcpClient : public Base {
   // One framing step; again is 1 when another is wanted. 0 closes the socket.
   int32_t FramingStep(int32_t blocked, int32_t timeout, int32_t& again);
   int32_t FramingFailed(const char* what);
+  // Makes room for more of the packet being read: what waits on the socket, at least
+  // COMM_READ_GROWTH times what came.
+  int32_t GrowReadBuffer();
   void ResetFraming();
   int32_t Register();
   int32_t Unregister();
   CLList* StartedList() const;
 
   int m_Socket = -1;
+  uint32_t m_SocketSerial = 0;
   sockaddr_in m_PeerAddress{};
   uint8_t m_Header[12] = {};
   uint8_t* m_pReadBuffer = nullptr;  // the packet being read, once its header is known
   uint32_t m_ReadFill = 0;
   uint32_t m_ReadSize = 0;
+  uint32_t m_ReadCapacity = 0;
   SXPacket* m_pWriteBuffer = nullptr;
   uint32_t m_WriteFill = 0;
   uint32_t m_WriteSize = 0;
@@ -114,6 +133,9 @@ class CCommTcpClient : public Base {
   int32_t m_ReadDry = 0;
   int32_t m_WriteFull = 0;
   uint64_t m_BytesThisCall = 0;
+  // An adopted connection until its first packet is whole, and since when.
+  int32_t m_AwaitingFirstRecord = 0;
+  uint32_t m_AdoptedAt = 0;
   // The forwarding proxy (remote links only; none for loopback ones).
   char* m_pProxyHost = nullptr;
   uint16_t m_ProxyPort = 0;
@@ -157,6 +179,7 @@ class CCommTcpServer : public Base {
   // KVT link's server side.
   SCryptData* GetCryptData() { return &m_Crypt; }
   int GetListenSocket() const { return m_ListenSocket; }
+  uint32_t GetSocketSerial() const { return m_SocketSerial; }
   // The address of the last accepted connection.
   const sockaddr_in& GetConnectedAddress() const { return m_AcceptedAddress; }
   int32_t IsStarted() const { return m_StartCount != 0; }
@@ -166,6 +189,7 @@ class CCommTcpServer : public Base {
   int32_t AcceptStep(int32_t waitMs);
 
   int m_ListenSocket = -1;
+  uint32_t m_SocketSerial = 0;
   sockaddr_in m_Address{};
   int m_AcceptedSocket = -1;
   sockaddr_in m_AcceptedAddress{};

@@ -12,3 +12,8 @@ void* xCommAllocPacketBlock(uint64_t size);
 void xCommReleasePacketBlock(void* block, uint64_t size);
 // Frees every kept block (at the library's close-down).
 void xCommFreePacketBlocks();
+
+// Asks the C library to keep memory that records of up to tens of MiB free in bursts, instead of
+// handing it back to the system after each burst and faulting it in again page by page for the
+// next one (a page fault costs far more than copying the page). Done once, at the library's start.
+void xCommKeepFreedMemory();

@@ -31,7 +31,6 @@
 namespace {
 
 constexpr const char* kKernelPortRangeFile = "/proc/sys/net/ipv4/ip_local_port_range";
-constexpr int kListenBacklog = 5;
 constexpr size_t kMaxHostName = 255;
 
 char g_ErrorText[512];
@@ -578,7 +577,7 @@ int32_t xStartListenSocket(uint32_t port, int& sock, sockaddr_in* address, SCryp
   sa.sin_port = htons(static_cast<uint16_t>(port));
   sa.sin_addr.s_addr = htonl(bindAddress);
   socklen_t length = sizeof sa;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || listen(fd, kListenBacklog) != 0 ||
+  if (bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || listen(fd, SOMAXCONN) != 0 ||
       getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &length) != 0) {
     Report("xStartListenSocket: cannot listen on port %u: %s", port, std::strerror(errno));
     close(fd);

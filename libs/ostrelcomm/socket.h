@@ -74,6 +74,7 @@ enum {
   SOCKWAIT_PROXY_CLIENT_SIDE = 5,
   SOCKWAIT_PROXY_SERVER_SIDE = 6,
   SOCKWAIT_PROXY_SERVER = 7,
+  SOCKWAIT_WATCHED = 8,  // a socket another object asked the wait to watch (xSockWaitWatch)
 };
 
 struct CSockWait {
@@ -85,6 +86,10 @@ struct CSockWait {
   void* m_pOwner = nullptr;
   int32_t m_Kind = 0;
 };
+
+// The most connections a server takes from its listening socket in one pass: enough to empty the
+// queue of a burst in a few frames, few enough that the frame loop keeps its pace.
+inline constexpr int32_t SOCKET_ACCEPTS_PER_PASS = 64;
 
 // How long the blocked variants wait when the caller names no time-out.
 inline constexpr int32_t SOCKET_DEFAULT_BLOCK_MS = 10000;
@@ -142,8 +147,9 @@ int32_t xNonBlockedHandler(int& sock, int& connected, void* readBuffer, uint32_t
                            const void* writeBuffer, uint32_t& writeFill, uint32_t writeTarget, SCryptData* crypt);
 
 // ---- listening ----
-// Listens on port (0: a port the system picks) at bindAddress (0: every address), backlog 5. A
-// fixed port inside the ephemeral range is noted in the start-up log.
+// Listens on port (0: a port the system picks) at bindAddress (0: every address), with the
+// system's largest backlog, so that a burst of connections waits in the queue rather than being
+// dropped. A fixed port inside the ephemeral range is noted in the start-up log.
 int32_t xStartListenSocket(uint32_t port, int& sock, sockaddr_in* address, SCryptData* crypt,
                            uint32_t bindAddress = 0);
 int32_t xStopListenSocket(int& sock, int& running, SCryptData* crypt);

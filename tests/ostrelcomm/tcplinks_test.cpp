@@ -661,5 +661,31 @@ TEST_F(TcpLinkTest, SocketWaitEntriesComeFromThePoolWhenPoolsAreOn) {
   xWaitTimeOrSockets(600000);
   EXPECT_EQ(TakeRaw(facing.m_Link), "pooled");
   ASSERT_NE(glb->m_pSockWaitPool, nullptr);
+  EXPECT_EQ(glb->m_pSockWaitPool->GetNumObjects(), 0) << "the entry stays in use while the link is connected";
+  facing.m_Link.Disconnect();
+  xWaitTimeOrSockets(0);
   EXPECT_EQ(glb->m_pSockWaitPool->GetNumObjects(), 1) << "the entry went back to the pool";
+}
+
+// The kept wait set follows links that come and go, also when a new socket gets an old number.
+TEST_F(TcpLinkTest, SocketWaitFollowsALinkThatReconnectsOnTheSameSocketNumber) {
+  auto idle = std::make_unique<SRawFacing>();
+  SRawFacing busy;
+  xWaitTimeOrSockets(0);
+  // The idle link's socket number goes to a new connection of the same link.
+  const int number = idle->m_Link.GetSocket();
+  idle->m_Link.Disconnect();
+  ASSERT_EQ(idle->m_Link.Connect(), 1);
+  ASSERT_EQ(idle->m_Link.GetSocket(), number);
+  const int peer = RawAccept(idle->m_Listener);
+  for (int i = 0; i < 100 && !idle->m_Link.IsConnected(); ++i) idle->m_Link.BlockedConnectHandler(100);
+  ASSERT_EQ(idle->m_Link.IsConnected(), 1);
+  ASSERT_TRUE(RawWrite(peer, RawPacket("again")));
+  for (int i = 0; i < 20 && !idle->m_Link.NumRecvQuePackets(); ++i) xWaitTimeOrSockets(100);
+  EXPECT_EQ(TakeRaw(idle->m_Link), "again") << "the new socket was registered and serviced";
+  // The other link's data ends the wait just as well.
+  ASSERT_TRUE(RawWrite(busy.m_Peer, RawPacket("busy")));
+  xWaitTimeOrSockets(600000);
+  EXPECT_EQ(TakeRaw(busy.m_Link), "busy");
+  close(peer);
 }

@@ -10,7 +10,9 @@ shown as it came). File names ask for faults:
   drop-data-K-*     the first K RETRs send half of the file, then close the data connection
   stall-data-K-*    the first K RETRs send nothing and keep the data connection open
 --sizes makes the 125/150 replies to RETR announce the size as "(N bytes)"; --long-banner and
---long-login make the greeting and the 230 reply span several lines.
+--long-login make the greeting and the 230 reply span several lines. --pasv-address=A names the
+address A in every 227 reply (the server still listens on 127.0.0.1), and --pasv-port=N makes the
+server take its passive connections on port N only.
 """
 import os
 import re
@@ -100,6 +102,11 @@ def main():
     TestHandler.announce_sizes = "--sizes" in options
     if "--long-banner" in options:
         TestHandler.banner = LONG_TEXT
+    for option in options:
+        if option.startswith("--pasv-address="):
+            TestHandler.masquerade_address = option.split("=", 1)[1]
+        elif option.startswith("--pasv-port="):
+            TestHandler.passive_ports = [int(option.split("=", 1)[1])]
     server = FTPServer(("127.0.0.1", 0), TestHandler)
     print("port %d" % server.socket.getsockname()[1], flush=True)
     server.serve_forever(handle_exit=True)

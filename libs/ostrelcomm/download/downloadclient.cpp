@@ -116,10 +116,15 @@ int32_t CDownloadClient::Connect(const char* url) {
   const char* host = scheme ? scheme + 3 : url;
   const char* colon = xStrchr(host, ':');
   if (!colon) return Connect(host, DefaultPort());
-  unsigned port = 0;
-  if (std::sscanf(colon + 1, "%u", &port) != 1) port = 0;
+  // The whole rest must be the port, 1 to 65535: a number cut to 16 bits would reach another port.
+  uint16_t port = 0;
+  const char* end = nullptr;
+  if (!xDownloadReadPort(colon + 1, port, end) || *end || port == 0) {
+    LogString("Connect: invalid port in %s", url);
+    return 0;
+  }
   const std::string name(host, static_cast<size_t>(colon - host));
-  return Connect(name.c_str(), static_cast<uint16_t>(port));
+  return Connect(name.c_str(), port);
 }
 
 void CDownloadClient::LogDelete() { xFileDelete(DOWNLOAD_LOG_NAME); }

@@ -5,6 +5,7 @@
 #include "ostrel/base/types.h"
 #include "ostrel/base/xstring.h"
 #include "ostrelcomm/download/downloadmanager.h"
+#include "ostrelcomm/download/downloadsupport.h"
 
 namespace DownloadManager {
 
@@ -16,21 +17,6 @@ void SetText(char*& slot, const char* text) {
 }
 
 const char* Shown(const char* text) { return text ? text : ""; }
-
-// An unsigned 16-bit decimal number at text; the first byte after it in end.
-bool ReadPort(const char* text, uint16_t& port, const char*& end) {
-  uint32_t value = 0;
-  const char* p = text;
-  while (*p >= '0' && *p <= '9') {
-    value = value * 10 + static_cast<uint32_t>(*p - '0');
-    if (value > 0xFFFF) return false;
-    ++p;
-  }
-  if (p == text) return false;
-  port = static_cast<uint16_t>(value);
-  end = p;
-  return true;
-}
 
 }  // namespace
 
@@ -84,7 +70,7 @@ int32_t SSite::ParseURL(const char* url) {
   uint16_t port = 0;
   if (const char* colon = xStrchr(rest, ':')) {
     const char* end = nullptr;
-    if (!ReadPort(colon + 1, port, end)) return DOWNLOAD_ERR_PARAMETERS;
+    if (!xDownloadReadPort(colon + 1, port, end)) return DOWNLOAD_ERR_PARAMETERS;
     host.assign(rest, static_cast<size_t>(colon - rest));
     // A path after the port stays with the host, as it does without a port: a server list
     // on its own port still needs it.

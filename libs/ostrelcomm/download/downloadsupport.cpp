@@ -4,6 +4,8 @@
 
 #include "ostrel/files/filehelpers.h"
 #include "ostrel/system/clock.h"
+#include "ostrel/system/globals.h"
+#include "ostrelcomm/socketwait.h"
 #include "platform/files/resolver.h"
 
 std::string xFormatText(const char* format, va_list args) {
@@ -18,6 +20,24 @@ std::string xFormatText(const char* format, va_list args) {
   }
   va_end(again);
   return text;
+}
+
+int32_t xDownloadFrameWaitsOnSockets() {
+  return glb && glb->m_WaitMode && glb->m_pWaitOrSocketsCallback == xWaitTimeOrSockets ? 1 : 0;
+}
+
+bool xDownloadReadPort(const char* text, uint16_t& port, const char*& end) {
+  uint32_t value = 0;
+  const char* p = text;
+  while (*p >= '0' && *p <= '9') {
+    value = value * 10 + static_cast<uint32_t>(*p - '0');
+    if (value > 0xFFFF) return false;
+    ++p;
+  }
+  if (p == text) return false;
+  port = static_cast<uint16_t>(value);
+  end = p;
+  return true;
 }
 
 int32_t xDownloadSpeed(uint64_t bytes, uint32_t ms) {

@@ -13,8 +13,17 @@
 inline constexpr uint32_t DOWNLOAD_STEP_TIME_BUDGET_MS = 12;
 inline constexpr uint32_t DOWNLOAD_STEP_BYTE_BUDGET = 64u << 20;
 
+// 1 when the frame loop hands its pacing wait to the socket wait (wait mode on, and the wait is
+// the library's): a download then has the wait watch its sockets, so each frame ends as soon as
+// data comes, and a step takes only what has come instead of waiting for more within the step.
+int32_t xDownloadFrameWaitsOnSockets();
+
 // printf-style formatting into a text of whatever length it needs.
 std::string xFormatText(const char* format, va_list args);
+
+// An unsigned 16-bit decimal number at text, digits only (no sign, no blanks); the first byte
+// after it in end. false when there is no digit or the number passes 65535.
+bool xDownloadReadPort(const char* text, uint16_t& port, const char*& end);
 
 // Bytes per second for bytes moved in ms milliseconds; 0 ms counts as 1, and the result stops
 // at INT32_MAX.

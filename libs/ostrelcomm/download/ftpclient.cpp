@@ -1,4 +1,5 @@
 #include "ostrelcomm/download/ftpclient.h"
+#include "ostrelcomm/socketwait.h"
 
 #include <cstdarg>
 #include <initializer_list>
@@ -117,6 +118,7 @@ constexpr const char* kAcceptFailed = "Unable to accept the data connection. Ret
 CFtpClient::CFtpClient() : m_pBuffer(new uint8_t[kDataBufferSize]) { Log("FTP object created."); }
 
 CFtpClient::~CFtpClient() {
+  xSockWaitForget(this);
   Log("FTP object deleted.");
   Clear();
   Closedown();
@@ -518,6 +520,26 @@ void CFtpClient::UpdateStateText() {
 }
 
 int32_t CFtpClient::Update() {
+  const int32_t result = Advance();
+  WatchSockets();
+  return result;
+}
+
+void CFtpClient::WatchSockets() {
+  xSockWaitForget(this);
+  if (m_Destroyed || !xDownloadFrameWaitsOnSockets()) return;
+  if (m_State == FTPCONNECTING) {
+    xSockWaitWatch(this, m_CmdSocket, 0, 1);
+    return;
+  }
+  // Idle, the frame loop keeps its pace: nothing is awaited from the server.
+  if (m_State == FTPWAITFORUSERCOMMANDS || m_State == FTPPAUSE || m_State == FTPERROR) return;
+  if (m_CmdConnected) xSockWaitWatch(this, m_CmdSocket, 1, 0);
+  if (m_DataSocket >= 0 && !m_DataClosed) xSockWaitWatch(this, m_DataSocket, m_DataConnected, !m_DataConnected);
+  if (m_ListenSocket >= 0) xSockWaitWatch(this, m_ListenSocket, 1, 0);
+}
+
+int32_t CFtpClient::Advance() {
   if (m_Destroyed) return Error("Update", "Object is destroyed.");
   if (!m_Started) return Error("Update", "Startup has not been called.");
   if (m_State == 0) return Error("Update", "Connect has not been called.");
@@ -812,8 +834,12 @@ int32_t CFtpClient::StepPassiveAnswer(const SFtpReply& r) {
         SetState(FTPDOWNLOADINIT);
         return 1;
       }
-      // A server that names no address means the one we reached it on.
-      m_DataIp = ip ? ip : m_ServerIp;
+      // Only the port is taken from the reply: the data connection goes to the host we hold the
+      // command connection with, so a server cannot aim us at another host.
+      if (ip && ip != m_ServerIp)
+        Log("Passive mode: the reply names %s; connecting to %s instead.", xFtpDottedAddress(ip).c_str(),
+            xFtpDottedAddress(m_ServerIp).c_str());
+      m_DataIp = m_ServerIp;
       m_DataPort = port;
       SetState(m_StartPosition ? FTPPASVDOWNLOADSENDRESTARTPOS : FTPPASVDOWNLOADCONNECTING);
       return 1;
@@ -1015,6 +1041,8 @@ int32_t CFtpClient::StepDownloading() {
     const uint32_t spent = xTimeDiff(stepStart, xGetTime());
     if (readThisStep >= DOWNLOAD_STEP_BYTE_BUDGET || spent >= DOWNLOAD_STEP_TIME_BUDGET_MS) break;
     if (!fill) {
+      // The frame loop's wait wakes the next step when more comes.
+      if (xDownloadFrameWaitsOnSockets()) break;
       wait.m_Socket = m_DataSocket;
       wait.m_ReadInterest = 1;
       xWaitTimeOrSocketsLowLevel(static_cast<int32_t>(DOWNLOAD_STEP_TIME_BUDGET_MS - spent), &waitList);

@@ -153,6 +153,9 @@ class CFtpClient : public CDownloadClient {
   int32_t GetCompletedCount() const { return static_cast<int32_t>(m_Completed); }
 
  private:
+  // One Update's work; Update then has the frame loop's socket wait watch the sockets in use.
+  int32_t Advance();
+  void WatchSockets();
   struct SLoginCallback {
     TFtpLoginFunc m_pFunc = nullptr;
     void* m_pUser = nullptr;

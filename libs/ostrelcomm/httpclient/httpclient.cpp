@@ -8,6 +8,7 @@
 #include "ostrel/files/filehelpers.h"
 #include "ostrel/system/clock.h"
 #include "ostrelcomm/httpclient/httprequesttext.h"
+#include "ostrelcomm/socketwait.h"
 
 namespace {
 
@@ -65,6 +66,7 @@ int32_t SetText(std::string& slot, const char* text) {
 CHTTPClient::CHTTPClient() : m_pBuffer(new uint8_t[HTTP_RECEIVE_BUFFER_SIZE]) {}
 
 CHTTPClient::~CHTTPClient() {
+  xSockWaitForget(this);
   CloseSocket();
   if (m_Started) xClosedownSockets(m_SocketCount, &m_Crypt);
   delete m_pCurrent;
@@ -252,9 +254,32 @@ int32_t CHTTPClient::Update() {
   m_pErrorMessage = nullptr;
   const int32_t failedState = m_State;
   const int32_t code = Step();
-  if (code >= 0) return 1;
-  xDownloadReportError(code, m_pErrorMessage, StepName(failedState), kSource, m_ErrorLine);
-  return Failed(code);
+  int32_t result = 1;
+  if (code < 0) {
+    xDownloadReportError(code, m_pErrorMessage, StepName(failedState), kSource, m_ErrorLine);
+    result = Failed(code);
+  }
+  WatchSocket();
+  return result;
+}
+
+void CHTTPClient::WatchSocket() {
+  xSockWaitForget(this);
+  if (m_Socket < 0 || !xDownloadFrameWaitsOnSockets()) return;
+  // Only states that wait on the socket: an idle connection that the server closed stays
+  // readable, and would end every frame at once.
+  switch (m_State) {
+    case HTTPSTATE_CONNECTING:
+    case HTTPSTATE_SENDREQUEST:
+      xSockWaitWatch(this, m_Socket, 0, 1);
+      break;
+    case HTTPSTATE_READHEADER:
+    case HTTPSTATE_READBODY:
+      xSockWaitWatch(this, m_Socket, 1, 0);
+      break;
+    default:
+      break;
+  }
 }
 
 int32_t CHTTPClient::Failed(int32_t code) {

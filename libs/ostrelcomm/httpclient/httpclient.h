@@ -114,6 +114,8 @@ class CHTTPClient : public CDownloadClient {
   int32_t Fail(int32_t code, const char* message, int line);
   int32_t Fail(int32_t code, int line);
   void CloseSocket();
+  // Has the frame loop's socket wait watch the socket for what the state waits on.
+  void WatchSocket();
   void DropCurrent();
   void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void SetState(int32_t state);

@@ -9,11 +9,6 @@
 
 namespace {
 
-bool IsHex(char c) {
-  c = xToLowerAscii(c);
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-}
-
 // Bytes a path may carry as they are (RFC 3986 pchar, "/" and "?").
 bool StaysInPath(char c) {
   if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
@@ -33,7 +28,8 @@ int32_t xHTTPEncodeTarget(const char* path, std::string& out) {
   if (path[0] != '/') out += '/';
   for (const char* p = path; *p; ++p) {
     const char c = *p;
-    if (StaysInPath(c) || (c == '%' && IsHex(p[1]) && IsHex(p[2]))) {
+    // A remote name is a file's name, not a ready URL: a '%' in it is the byte itself.
+    if (StaysInPath(c)) {
       out += c;
       continue;
     }

@@ -216,8 +216,16 @@ int32_t CCommProxyServer::ListenHandler() {
   int accepted = -1, running = 1, got = 0;
   sockaddr_in address{};
   if (!xNonBlockedListenHandler(m_ListenSocket, accepted, &address, running, got, &m_Crypt)) return ListenFailed();
-  if (!got || accepted < 0) return 1;
-  return ServeAccepted(accepted, address);
+  // Every connection already waiting is taken in this pass (up to the cap): a burst of clients
+  // must not overflow the listening queue. A child of the process mode stops listening after one.
+  for (int32_t taken = 1; got && accepted >= 0; ++taken) {
+    if (!ServeAccepted(accepted, address)) return 0;
+    if (taken == SOCKET_ACCEPTS_PER_PASS || !m_Listening || m_ListenSocket < 0) break;
+    accepted = -1;
+    if (!xAcceptIncomingConnection(m_ListenSocket, accepted, &address, &m_Crypt)) break;
+    got = accepted >= 0;
+  }
+  return 1;
 }
 
 int32_t CCommProxyServer::ServeAccepted(int sock, const sockaddr_in& address) {

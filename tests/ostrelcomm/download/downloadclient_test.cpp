@@ -164,7 +164,9 @@ TEST(DownloadConnect, UrlGivesHostAndPort) {
       {"ftp://mirror:2121", "mirror", 2121, 2121},
       {"http://web", "web", 21, 80},
       {"HTTP://web:8080", "web", 8080, 8080},
-      {"host:notaport", "host", 0, 0},
+      {"edge:1", "edge", 1, 1},
+      {"edge:65535", "edge", 65535, 65535},
+      {"zeros:00080", "zeros", 80, 80},
   };
   for (const auto& c : cases) {
     CBasePortClient base;
@@ -182,6 +184,23 @@ TEST(DownloadConnect, UrlGivesHostAndPort) {
   EXPECT_EQ(http.Connect("http://"), 0);
   EXPECT_EQ(http.Connect("evil\r\nX-Injected: 1", 80), 0);
   EXPECT_EQ(http.GetState(), HTTPSTATE_NOCONNECTION);
+}
+
+// A port that does not fit 1-65535 is refused, never cut to 16 bits onto another port.
+TEST(DownloadConnect, PortsOutsideTheRangeAreRefused) {
+  const char* refused[] = {
+      "http://host:65616",  // 80 + 65536
+      "http://host:4294967376",  // 80 + 2^32
+      "http://host:65536", "host:0", "host:", "host:notaport", "host:-1", "host:+80", "host: 80", "host:80x",
+      "host:80/file.bin",
+  };
+  for (const char* url : refused) {
+    CBasePortClient base;
+    CHTTPClient http;
+    EXPECT_EQ(base.Connect(url), 0) << url;
+    EXPECT_EQ(http.Connect(url), 0) << url;
+    EXPECT_EQ(http.GetState(), HTTPSTATE_NOCONNECTION) << url;
+  }
 }
 
 TEST_F(DownloadLog, FactoryMakesClientsByTypeAndScheme) {

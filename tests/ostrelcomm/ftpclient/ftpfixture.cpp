@@ -1,6 +1,7 @@
 #include "ftpfixture.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -72,15 +73,24 @@ bool FtpClientTest::Fetch(const std::string& remote, const std::string& content,
 
 uint16_t DeadLoopbackPort() { return FreeLoopbackPort(); }
 
-CSilentListener::CSilentListener() {
+CSilentListener::CSilentListener(uint32_t address, uint16_t port) {
   m_Socket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in sa{};
   sa.sin_family = AF_INET;
-  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  sa.sin_port = htons(port);
+  sa.sin_addr.s_addr = htonl(address);
   socklen_t length = sizeof sa;
   if (m_Socket >= 0 && bind(m_Socket, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0 &&
       listen(m_Socket, 8) == 0 && getsockname(m_Socket, reinterpret_cast<sockaddr*>(&sa), &length) == 0)
     m_Port = ntohs(sa.sin_port);
+}
+
+int CSilentListener::TakeConnections() {
+  int count = 0;
+  if (m_Socket >= 0) fcntl(m_Socket, F_SETFL, fcntl(m_Socket, F_GETFL) | O_NONBLOCK);
+  for (int fd; m_Socket >= 0 && (fd = accept4(m_Socket, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0; ++count)
+    close(fd);
+  return count;
 }
 
 CSilentListener::~CSilentListener() {

@@ -55,11 +55,14 @@ uint16_t DeadLoopbackPort();
 // made and then hear nothing.
 class CSilentListener {
  public:
-  CSilentListener();
+  // address in host order (127.0.0.1 unless given); port 0: one the system picks.
+  explicit CSilentListener(uint32_t address = 0x7F000001u, uint16_t port = 0);
   ~CSilentListener();
   CSilentListener(const CSilentListener&) = delete;
   CSilentListener& operator=(const CSilentListener&) = delete;
   uint16_t Port() const { return m_Port; }
+  // How many connections have come in so far (each is taken and closed).
+  int TakeConnections();
 
  private:
   int m_Socket = -1;

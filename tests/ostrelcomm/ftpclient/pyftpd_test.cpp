@@ -44,6 +44,22 @@ TEST_F(PyFtpTest, PasswordLoginWithMultiLineRepliesInBothModes) {
   EXPECT_EQ(FullLogCount("Didn't find any filesize"), 2);
 }
 
+// The 227 reply names another host, where a listener waits on the server's passive port: the data
+// connection still goes to the host of the command connection, and the file comes in passive mode.
+TEST_F(PyFtpTest, PassiveReplyNamingAnotherHostStillFetchesFromTheServer) {
+  CSilentListener decoy(0x7F000002u);  // 127.0.0.2
+  ASSERT_NE(decoy.Port(), 0);
+  StartPeer({"--pasv-address=127.0.0.2", "--pasv-port=" + std::to_string(decoy.Port())});
+  const std::string content = Put("a.bin", 70000);
+  ASSERT_TRUE(Fetch("a.bin", content)) << ErrorText();
+  EXPECT_EQ(decoy.TakeConnections(), 0);
+  EXPECT_EQ(Count("PASV"), 1);
+  const auto commands = m_Peer.Commands();
+  EXPECT_EQ(std::count_if(commands.begin(), commands.end(), [](const std::string& c) { return c.rfind("PORT", 0) == 0; }),
+            0);
+  EXPECT_EQ(FullLogCount("Connecting dataport 127.0.0.1:" + std::to_string(decoy.Port())), 1);
+}
+
 TEST_F(PyFtpTest, RefusedPasswordAsksForAnotherAndLogsInAgain) {
   StartPeer({}, "wrong");
   const std::string content = Put("a.bin", 1000);

@@ -2,10 +2,15 @@
 // resume with a range, error replies with bodies, and Basic authorisation.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 #include <string>
 
 #include "clientfixture.h"
+#include "ostrel/system/frameloop.h"
+#include "ostrel/system/globals.h"
+#include "ostrelcomm/commlib.h"
+#include "ostrelcomm/socketwait.h"
 #include "support/httppeers.h"
 
 namespace {
@@ -78,6 +83,24 @@ TEST_F(NginxTest, SeveralFilesOverOneKeptConnection) {
   EXPECT_EQ(m_Nginx.AccessLog().size(), 5u);
   EXPECT_EQ(Connections().size(), 1u);
   EXPECT_EQ(LogCount("Connecting to: 127.0.0.1:"), 1);
+}
+
+// nginx decodes the request's target and opens the file of that name: each file arrives only when
+// its name went out with a literal '%' escaped like any other byte.
+TEST_F(NginxTest, NamesWithPercentAndBlanksReachTheirOwnFiles) {
+  const char* names[] = {"a b%20c.bin", "100%.bin", "%41.bin", "%%.bin"};
+  // Decoy files under the names a '%' taken as an escape would ask for.
+  Serve("a b c.bin", 64, 99);
+  Serve("A.bin", 64, 98);
+  std::vector<std::string> contents;
+  for (size_t i = 0; i < std::size(names); ++i) {
+    contents.push_back(Serve(names[i], 500 + i, static_cast<uint32_t>(20 + i)));
+    ASSERT_EQ(m_Client.RetrieveFile(("got" + std::to_string(i)).c_str(), ("/" + std::string(names[i])).c_str()), 1);
+  }
+  ASSERT_EQ(Run(), ERun::Idle);
+  ASSERT_EQ(TakeNotes().size(), std::size(names));
+  for (size_t i = 0; i < std::size(names); ++i)
+    EXPECT_TRUE(ReadWholeFile(Local("got" + std::to_string(i))) == contents[i]) << names[i];
 }
 
 TEST_F(NginxTest, ResumeAppendsFromTheRangeStart) {
@@ -166,4 +189,40 @@ TEST_F(NginxTest, BasicAuthorisation) {
   }
   EXPECT_EQ(ReadWholeFile(Local("refused.bin")), "");
   EXPECT_EQ(LogCount("Unauthorized request"), 2);
+}
+
+// A program whose frame loop waits on the library's socket wait: while the download waits on its
+// socket the wait watches that socket and ends when bytes come, instead of sleeping the frame away
+// (the test clock would count such a sleep); once the client is idle the frame sleeps again.
+TEST_F(NginxTest, TheFrameLoopsSocketWaitWakesTheDownload) {
+  auto globals = std::make_unique<SGlobals>(0);
+  auto sysGlobals = std::make_unique<SSysGlobals>();
+  glb = globals.get();
+  sglb = sysGlobals.get();
+  ASSERT_EQ(xCommStartup(glb, sglb), 1);
+  xSetXHandlerWaitMode(1);
+  const std::string content = Serve("big.bin", 4 << 20, 3);
+  ASSERT_EQ(m_Client.RetrieveFile("got.bin", "/big.bin"), 1);
+  int watchedWaits = 0;
+  for (int i = 0; i < 20000 && !(m_Client.IsWaitingForUserCommands() && !m_Client.IsUserCommands()); ++i) {
+    ASSERT_EQ(m_Client.Update(), 1);
+    const int32_t state = m_Client.GetState();
+    const bool awaiting = state == HTTPSTATE_CONNECTING || state == HTTPSTATE_SENDREQUEST ||
+                          state == HTTPSTATE_READHEADER || state == HTTPSTATE_READBODY;
+    const uint64_t slept = m_Clock.Slept();
+    xWaitTimeOrSockets(2000);
+    if (awaiting) {
+      ++watchedWaits;
+      ASSERT_EQ(m_Clock.Slept(), slept) << "state " << state << ": the wait slept instead of watching the socket";
+    }
+  }
+  EXPECT_GT(watchedWaits, 0);
+  EXPECT_TRUE(ReadWholeFile(Local("got.bin")) == content);
+  const uint64_t slept = m_Clock.Slept();
+  xWaitTimeOrSockets(20);
+  EXPECT_EQ(m_Clock.Slept(), slept + 20) << "idle, the client watches nothing";
+  xCommClosedown();
+  delete glb->m_pNodeList;
+  glb = nullptr;
+  sglb = nullptr;
 }
