@@ -32,6 +32,20 @@ int32_t CScriptedStova::SetTableUser(uint32_t tableId, int32_t seat, uint32_t us
   return CServerTableDatabase::SetTableUser(tableId, seat, userId);
 }
 
+int32_t CScriptedStova::Connect(const char* dataSource, const char* user, const char* password,
+                                const char* database) {
+  if (m_FailConnect) return Fail(STOVA_ERR_NOT_OPEN, "Connect: no server at %s", dataSource ? dataSource : "");
+  return CServerTableDatabase::Connect(dataSource, user, password, database);
+}
+
+int32_t CScriptedStova::UpdateTableInfo(uint32_t id, const c2stovaTable* table, int32_t& ok) {
+  if (m_FailUpdateTableInfo) {
+    ok = 0;
+    return Fail(STOVA_ERR_SQLITE, "UpdateTableInfo: the disk is full");
+  }
+  return CServerTableDatabase::UpdateTableInfo(id, table, ok);
+}
+
 int32_t CScriptedStova::GetUserCash(uint32_t id, TStovaMoney& cash, int32_t& ok) {
   if (m_FailGetUserCash) {
     ok = 0;
@@ -312,7 +326,8 @@ void CDummyTableTest::CreateTableRecord(int32_t type, uint32_t tableId) {
   ASSERT_EQ(id, tableId);
 }
 
-int32_t CDummyTableTest::StartTable(int32_t reserveId, int32_t processId, bool listen) {
+int32_t CDummyTableTest::StartTable(int32_t reserveId, int32_t processId, bool listen,
+                                   const std::function<void(CDummyGame&, CScriptedStova&)>& configure) {
   m_pTable = std::make_unique<CDummyGame>();
   m_pTableDb = new CScriptedStova;
   m_pTable->SetStovaConnection(m_pTableDb);
@@ -320,6 +335,7 @@ int32_t CDummyTableTest::StartTable(int32_t reserveId, int32_t processId, bool l
   m_pTable->SetBetTimeout(20);
   m_pTable->SetMaxTimeOuts(2);
   m_pTable->SetReservedTimeOut(30000);
+  if (configure) configure(*m_pTable, *m_pTableDb);
   m_Ended = false;
   return m_pTable->InitTable(static_cast<int32_t>(DUMMY_TABLE), processId, 0, listen ? 1 : 0, 0);
 }
@@ -388,7 +404,13 @@ std::vector<std::string> WithItem(const std::vector<std::string>& records, const
       if (end == std::string::npos) end = text.size();
       std::string line = text.substr(start, end - start);
       line.erase(0, line.find_first_not_of(' '));
-      if (line == key || line.rfind(key + " =", 0) == 0) {
+      bool match = line == key || line.rfind(key + " =", 0) == 0;
+      // A chunk matches by the texts of its values: "{ = PrivatePlayerData, JoinRequest, 1, 0".
+      if (!match && line.rfind("{ = ", 0) == 0) {
+        const std::string values = ", " + line.substr(4) + ",";
+        match = values.find(", " + key + ",") != std::string::npos;
+      }
+      if (match) {
         out.push_back(text);
         break;
       }

@@ -33,7 +33,11 @@ class CScriptedStova : public CServerTableDatabase {
   int32_t SetTableUser(uint32_t tableId, int32_t seat, uint32_t userId) override;
   int32_t GetUserCash(uint32_t id, TStovaMoney& cash, int32_t& ok) override;
   int32_t PracticeSetUserCash(uint32_t id, const TStovaMoney& cash, int32_t& ok) override;
+  int32_t Connect(const char* dataSource, const char* user, const char* password, const char* database) override;
+  int32_t UpdateTableInfo(uint32_t id, const c2stovaTable* table, int32_t& ok) override;
 
+  bool m_FailConnect = false;
+  bool m_FailUpdateTableInfo = false;
   bool m_FailSetTableUser = false;
   bool m_FailGetUserCash = false;
   std::vector<std::string> m_Calls;  // "SetTableUser seat user", "PracticeSetUserCash user amount"
@@ -131,8 +135,10 @@ class CDummyTableTest : public ::testing::Test {
   // The table's record (type) in the database, as the local user process writes it.
   void CreateTableRecord(int32_t type, uint32_t tableId = DUMMY_TABLE);
   // Builds the table (InitTable with the process id, a listening server when listen is set);
-  // the result of InitTable. The table's database is the scripted one.
-  int32_t StartTable(int32_t reserveId, int32_t processId = 0, bool listen = false);
+  // the result of InitTable. The table's database is the scripted one; configure, when given,
+  // sets the table up before InitTable.
+  int32_t StartTable(int32_t reserveId, int32_t processId = 0, bool listen = false,
+                     const std::function<void(CDummyGame&, CScriptedStova&)>& configure = nullptr);
   // One ServerHandler call; false once it returned 0.
   bool Tick();
   // Ticks while the clock advances ms in steps (the last tick at the end).
@@ -156,7 +162,8 @@ class CDummyTableTest : public ::testing::Test {
 
 // The value of an item of a record's text (a long); missing gives fallback.
 int32_t ItemLong(const std::string& text, const char* keyword, int32_t fallback = -999);
-// The texts among records that hold an item of that keyword, at any depth.
+// The texts among records that hold an item of that keyword, or a chunk with a value of that
+// text, at any depth.
 std::vector<std::string> WithItem(const std::vector<std::string>& records, const char* keyword);
 // Hex text of bytes (as the Python oracles print texts).
 std::string Hex(const std::string& bytes);
