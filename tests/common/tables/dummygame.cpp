@@ -7,6 +7,7 @@
 
 #include "ostrel/base/types.h"
 #include "ostrel/containers/llist.h"
+#include "ostrel/containers/objpool.h"
 #include "ostrel/system/globals.h"
 #include "ostrel/system/timers.h"
 #include "ostrelcomm/commlib.h"
@@ -294,6 +295,8 @@ void CDummyTableTest::TearDown() {
   m_pTable.reset();
   m_pDb.reset();
   m_pCwd.reset();
+  // The table runs frames of the loop during reconnects.
+  xFreeFramePools();
   xDeleteTimerEntries(glb->m_pActiveTimers, glb->m_pPendingTimers);
   xCommClosedown();
   delete glb->m_pNodeList;

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "common/tables/processclient.h"
+#include "ostrel/containers/objpool.h"
 #include "fakemanager.h"
 #include "ostrelcomm/commtcp.h"
 #include "dummygame.h"
@@ -20,7 +21,8 @@ class ProcessClient : public CTableTest {
     m_pClient->SetManagerIPPort("127.0.0.1", m_Manager.Port());
   }
   void TearDown() override {
-    m_pClient.reset();
+    m_pClient.reset();  // runs frames of the loop while the link flushes
+    xFreeFramePools();
     CTableTest::TearDown();
   }
   // Connected, the id text received by the manager.
