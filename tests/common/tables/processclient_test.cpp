@@ -157,6 +157,17 @@ TEST_F(ProcessClient, SendDataWritesTheCommandItsStringsAndTheNul) {
   EXPECT_EQ(m_Manager.Texts().back(), "UserLeft");
 }
 
+TEST_F(ProcessClient, TheEndLetsTheLinkFlush) {
+  Connect();
+  for (int i = 0; i < 50; ++i) {
+    ASSERT_EQ(m_pClient->AddDataString(std::string(1000, 'a' + i % 26).c_str()), 1);
+    ASSERT_EQ(m_pClient->SendData("ServerMsg"), 1);
+  }
+  m_pClient.reset();  // nothing was written yet: the destructor writes it out
+  ASSERT_TRUE(m_Manager.WaitFor("text", 51, nullptr));
+  EXPECT_EQ(m_Manager.Texts().back(), "ServerMsg|" + std::string(1000, 'a' + 49 % 26));
+}
+
 TEST_F(ProcessClient, InitializeNeedsAManagerATypeAndAConnection) {
   struct SCase {
     const char* m_Name;

@@ -134,6 +134,27 @@ TEST_F(ServerTableManager, AJoinRequestGoesToTheSeatedOwnerAndHisAnswerBackWithT
   EXPECT_EQ(Texts().size(), 2u);
 }
 
+TEST_F(ServerTableManager, AJoinRequestsReasonIsCutToItsField) {
+  ASSERT_EQ(StartManaged(0, m_A), 1);
+  AwaitTexts(2);
+  CDummyClient anna(m_A);
+  Join(anna, 0);
+  Sync();
+  m_Manager.Send({"RequestPermission", "2", "77", std::string(300, 'r')});
+  const auto request = AwaitRecords(anna.SlotAlloc(), TABLE_MSG_JOINREQUEST);
+  ASSERT_EQ(request.size(), 1u);
+  EXPECT_NE(request[0].find("Reason = " + std::string(256, 'r') + "\n"), std::string::npos) << request[0];
+}
+
+TEST_F(ServerTableManager, AJackpotWinIsAnnounced) {
+  ASSERT_EQ(StartManaged(0), 1);
+  AwaitTexts(2);
+  Sync();
+  EXPECT_EQ(m_pTable->AnnounceJPWin(2, CTableBase::TMoney("1234.5")), 1);
+  AwaitOwnTexts(1);
+  EXPECT_EQ(Texts(), std::vector<std::string>{"AnnounceJPWin|2|1234.5000000000|5001"});
+}
+
 TEST_F(ServerTableManager, AnOwnerWhoIsNotSeatedRefusesAndATableWithoutOwnerIgnoresRequests) {
   ASSERT_EQ(StartManaged(0, m_A), 1);
   AwaitTexts(2);
