@@ -1,14 +1,12 @@
 // Play-history requests come from the viewer in the player's client. Imports the input as the
 // request node's received record and hands it to the history server over a small database with
 // one member, his sessions and their rows; the reply, when there is one, must read back whole.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "common/database/stovaconn.h"
+#include "fuzzfolder.h"
 #include "common/playerhistory/playerhistorylogger.h"
 #include "common/playerhistory/playerhistoryserver.h"
 #include "ostrel/base/types.h"
@@ -17,16 +15,6 @@
 #include "ostrelcomm/commnode.h"
 
 namespace {
-void Check(bool ok) {
-  if (!ok) __builtin_trap();
-}
-
-// The database's folder, removed when the run ends.
-char g_Folder[] = "/tmp/fuzz_playerhistoryXXXXXX";
-void RemoveFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(g_Folder, ignored);
-}
 
 struct SWorld {
   CServerTableDatabase m_Db;
@@ -35,29 +23,28 @@ struct SWorld {
   CPlayerHistoryServer m_History;
 
   SWorld() {
-    Check(mkdtemp(g_Folder) != nullptr && chdir(g_Folder) == 0);
-    atexit(RemoveFolder);
+    FuzzEnterTempFolder("/tmp/fuzz_playerhistoryXXXXXX");
     glb = new SGlobals(0);
     sglb = new SSysGlobals;
-    Check(xCommStartup(glb, sglb) == 1);
-    Check(m_Db.Init() == 1);
+    FuzzCheck(xCommStartup(glb, sglb) == 1);
+    FuzzCheck(m_Db.Init() == 1);
     c2stovaUser user;
     snprintf(user.m_UserName, sizeof user.m_UserName, "vorrin");
     uint32_t id = 0;
     int32_t ok = 0;
-    Check(m_Db.CreateUser(&user, id, "", "", "", "", "", "EN", "", ok) == 1);
+    FuzzCheck(m_Db.CreateUser(&user, id, "", "", "", "", "", "EN", "", ok) == 1);
     CPlayerHistoryLogger logger;
-    Check(logger.Init(&m_Db, 1020001, 5) == 1);
+    FuzzCheck(logger.Init(&m_Db, 1020001, 5) == 1);
     for (int i = 0; i < 30; ++i) {
       logger.LogData(static_cast<int32_t>(id), i % 6 - 1, i % 5, CString(std::string(i * 9, 'q').c_str()));
       logger.IncRound();
     }
     for (CCommNode* node : {&m_Server, &m_Viewer}) {
       node->m_RecvKCBL.RestartMode(0);
-      Check(node->SetId(0) == 1 && node->SetName("Kavo:playerhistoryRequestNode_1020001") == 1);
+      FuzzCheck(node->SetId(0) == 1 && node->SetName("Kavo:playerhistoryRequestNode_1020001") == 1);
     }
-    Check(m_Server.InitCommNode(CNODE_SERVER) == 1);
-    Check(m_Viewer.InitCommNode(CNODE_CLIENT) == 1);
+    FuzzCheck(m_Server.InitCommNode(CNODE_SERVER) == 1);
+    FuzzCheck(m_Viewer.InitCommNode(CNODE_CLIENT) == 1);
     m_History.Init(&m_Db, &m_Server);
   }
 };
@@ -76,9 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   world->m_History.HandleCmd(&request, 1);
 
   while (world->m_Viewer.IsDataAvailable()) {
-    Check(world->m_Viewer.RecvKCBLPacket() == 1);
+    FuzzCheck(world->m_Viewer.RecvKCBLPacket() == 1);
     CKCBL& reply = world->m_Viewer.m_RecvKCBL;
-    Check(reply.FindSubChunk(PLAYERHISTORY_CHUNK_REPLY, PLAYERHISTORY_REQUEST) == 1);
+    FuzzCheck(reply.FindSubChunk(PLAYERHISTORY_CHUNK_REPLY, PLAYERHISTORY_REQUEST) == 1);
     world->m_Viewer.RecvKCBLFree();
   }
   return 0;

@@ -3,16 +3,14 @@
 // stands in for the manager process) with a player seated, then hands each input to every node
 // of the table as a record and to the manager link as a text, and runs the table a few ticks.
 // A table that ends (the manager may tell it to) is built again.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "common/database/stovaconn.h"
+#include "fuzzfolder.h"
 #include "common/tables/processclient.h"
 #include "common/tables/servertablebase.h"
 #include "ostrel/base/types.h"
@@ -21,16 +19,6 @@
 #include "ostrelcomm/commtcp.h"
 
 namespace {
-void Check(bool ok) {
-  if (!ok) __builtin_trap();
-}
-
-char g_Folder[] = "/tmp/fuzz_servertableXXXXXX";
-void RemoveFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(g_Folder, ignored);
-}
-
 constexpr uint32_t kTable = 5001;
 
 class CFuzzGame : public CServerTableBase {
@@ -81,7 +69,7 @@ class CFuzzGame : public CServerTableBase {
 CCommNode* ClientNode(const char* suffix) {
   auto* node = new CCommNode;
   node->m_RecvKCBL.RestartMode(0);
-  Check(node->SetId(0) && node->SetName("Fuzz", suffix, kTable, 0, 0) && node->InitCommNode(CNODE_CLIENT));
+  FuzzCheck(node->SetId(0) && node->SetName("Fuzz", suffix, kTable, 0, 0) && node->InitCommNode(CNODE_CLIENT));
   return node;
 }
 
@@ -95,32 +83,31 @@ struct SWorld {
   bool m_Ended = false;
 
   SWorld() {
-    Check(mkdtemp(g_Folder) != nullptr && chdir(g_Folder) == 0);
-    atexit(RemoveFolder);
+    FuzzEnterTempFolder("/tmp/fuzz_servertableXXXXXX");
     glb = new SGlobals(0);
     sglb = new SSysGlobals;
-    Check(xCommStartup(glb, sglb) == 1);
+    FuzzCheck(xCommStartup(glb, sglb) == 1);
     FILE* config = fopen("games.cfg", "w");
-    Check(config != nullptr);
+    FuzzCheck(config != nullptr);
     fputs("serverextrabettime = 1\njoindatatime = 1\nclientcreatetimeout = 60\nwaittodietimeout = 5\n"
           "logcommprocessclient = 0\nlogcommclient = 0\nclientpresentationwaittimeout = 1\n",
           config);
     fclose(config);
     CStovaConn db;
-    Check(db.Init() == 1);
+    FuzzCheck(db.Init() == 1);
     for (const char* name : {"anna", "bert"}) {
       c2stovaUser user;
       snprintf(user.m_UserName, sizeof user.m_UserName, "%s", name);
       uint32_t id = 0;
       int32_t ok = 0;
-      Check(db.CreateUser(&user, id, "", "", "", "", "", "EN", "", ok) == 1);
+      FuzzCheck(db.CreateUser(&user, id, "", "", "", "", "", "EN", "", ok) == 1);
     }
     db.Exit();
     m_ManagerServer.SetPortA(0);
     m_ManagerServer.SetCallbackFunction(AcceptManagerLink, this, 0);
-    Check(m_ManagerServer.Startup() && m_ManagerServer.StartListen());
+    FuzzCheck(m_ManagerServer.Startup() && m_ManagerServer.StartListen());
     for (int i = 0; i < 1000 && !m_ManagerServer.RemoteServerRunning(); ++i) m_ManagerServer.NonBlockedStartListenHandler();
-    Check(m_ManagerServer.RemoteServerRunning());
+    FuzzCheck(m_ManagerServer.RemoteServerRunning());
     const char* suffixes[] = {TABLE_NODE_PLAYER, TABLE_NODE_TABLE, TABLE_NODE_SLOTSTATUS, TABLE_NODE_SLOTALLOC,
                               TABLE_NODE_PLAYERHISTORY};
     for (int i = 0; i < 5; ++i) m_pNodes[i].reset(ClientNode(suffixes[i]));
@@ -133,21 +120,21 @@ struct SWorld {
     delete m_pManagerSide;
     m_pManagerSide = nullptr;
     CStovaConn db;
-    Check(db.Init() == 1);
+    FuzzCheck(db.Init() == 1);
     c2stovaTable record;
     record.m_TableId = kTable;
     record.m_TableType = STOVA_TABLE_PRACTICE;
     uint32_t id = 0;
     int32_t ok = 0;
-    Check(db.CreateTable(&record, 0, id, ok) == 1);
+    FuzzCheck(db.CreateTable(&record, 0, id, ok) == 1);
     db.Exit();
     m_pTable = std::make_unique<CFuzzGame>();
     m_pTable->SetManagerIPPort("127.0.0.1", static_cast<int32_t>(m_ManagerServer.GetPortA()));
     m_pTable->SetTableOwner(1);
     m_pTable->SetBetTimeout(1);
-    Check(m_pTable->InitTable(static_cast<int32_t>(kTable), 1, 0, 0, 0) == 1);
+    FuzzCheck(m_pTable->InitTable(static_cast<int32_t>(kTable), 1, 0, 0, 0) == 1);
     for (int i = 0; i < 1000 && !m_pManagerSide; ++i) m_ManagerServer.NonBlockedHandler();
-    Check(m_pManagerSide != nullptr);
+    FuzzCheck(m_pManagerSide != nullptr);
     m_Ended = false;
     Feed(3, "{ = PrivatePlayerData, AllocateSlot, 1, 0\n    Slot = 0\n}\n");
     Run();
@@ -210,10 +197,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!world->m_Ended) {
     for (int32_t i = 0; i < table.GetNumSeats(); ++i) {
       const CPlayerConnection* seat = table.GetPlayerConnection(i);
-      Check(seat->m_PlayerId >= 0 && seat->m_ReservedFor >= 0);
+      FuzzCheck(seat->m_PlayerId >= 0 && seat->m_ReservedFor >= 0);
     }
-    Check(table.GetState() >= SERVERSTATE_IDLE && table.GetState() <= SERVERSTATE_PRESENTATION);
-    Check(table.NumJoinRequests() < 100000);
+    FuzzCheck(table.GetState() >= SERVERSTATE_IDLE && table.GetState() <= SERVERSTATE_PRESENTATION);
+    FuzzCheck(table.NumJoinRequests() < 100000);
   }
   return 0;
 }

@@ -282,9 +282,7 @@ bool CDummyClient::MeasureTimeDiff(const std::function<void()>& tick) {
 // ---- the process ----
 
 void CDummyTableTest::SetUp() {
-  glb = new SGlobals(0);
-  sglb = new SSysGlobals;
-  ASSERT_EQ(xCommStartup(glb, sglb), 1);
+  CTableTest::SetUp();
   m_pCwd = std::make_unique<CWorkingDir>(m_Dir.Path());
   m_pDb = std::make_unique<CStovaConn>();
   ASSERT_EQ(m_pDb->Init(), 1);
@@ -297,13 +295,7 @@ void CDummyTableTest::TearDown() {
   m_pCwd.reset();
   // The table runs frames of the loop during reconnects.
   xFreeFramePools();
-  xDeleteTimerEntries(glb->m_pActiveTimers, glb->m_pPendingTimers);
-  xCommClosedown();
-  delete glb->m_pNodeList;
-  delete glb;
-  delete sglb;
-  glb = nullptr;
-  sglb = nullptr;
+  CTableTest::TearDown();
 }
 
 uint32_t CDummyTableTest::CreateMember(const char* name, int32_t iconValue, int32_t iconFlags, const char* cash) {

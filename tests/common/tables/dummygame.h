@@ -16,7 +16,7 @@
 #include "common/tables/servertablebase.h"
 #include "ostrelcomm/timediff.h"
 #include "support/tempdir.h"
-#include "support/testclock.h"
+#include "tablekit.h"
 
 inline constexpr const char* DUMMY_GAME = "Dummy";
 inline constexpr int32_t DUMMY_SEATS = 5;
@@ -122,9 +122,9 @@ class CDummyClient {
   std::unique_ptr<CTimeDiffClient> m_pTimeDiff;
 };
 
-// The process for a server table: globals, the communication library, the test clock and a
-// working folder with the database; members made with CreateMember.
-class CDummyTableTest : public ::testing::Test {
+// The process for a server table (CTableTest: globals, the communication library, the test
+// clock) and a working folder with the database; members made with CreateMember.
+class CDummyTableTest : public CTableTest {
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -151,7 +151,6 @@ class CDummyTableTest : public ::testing::Test {
   // The rows of a query, through Python's sqlite3 (texts in hex).
   std::vector<std::string> Rows(const std::string& sql);
 
-  CTestClock m_Clock{1000};
   CTempDir m_Dir;
   std::unique_ptr<CWorkingDir> m_pCwd;
   std::unique_ptr<CStovaConn> m_pDb;  // the test's own connection
