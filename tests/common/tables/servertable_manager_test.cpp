@@ -62,7 +62,7 @@ class ServerTableManager : public CDummyTableTest {
     ASSERT_GE(Texts().size(), count);
   }
   // Ticks for a while of real time so that nothing more is missed.
-  void Settle() { m_Manager.Drain(150, Ticking()); }
+  void Settle() { m_Manager.Drain(300, Ticking()); }
   // Ticks (reading the manager's events meanwhile) until the node holds records with the
   // keyword; those records.
   std::vector<std::string> AwaitRecords(CCommNode& node, const char* keyword) {
