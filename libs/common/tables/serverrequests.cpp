@@ -73,7 +73,10 @@ int32_t CServerTableBase::CheckForClientRequests() {
       }
     }
     node->SnoopFreeKCBL();
-    if (!handled) break;  // a seat request: CheckWantAlloc takes it
+    // Seat requests wait for CheckWantAlloc, which runs once the table is made; until then a
+    // kept record would hide the creator's time-difference request behind it.
+    if (!handled && m_ReserveId == 0) break;
+    if (!handled) xprintf("CServerTableBase::CheckForClientRequests: a request before the table was made is dropped");
     node->SnoopDeletePacket();
   }
   return 1;

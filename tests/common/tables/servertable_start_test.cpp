@@ -101,6 +101,20 @@ TEST_F(ServerTableStart, AnotherPlayerReconnectsToTheRunningRound) {
   replay.ExitCommNode();
 }
 
+TEST_F(ServerTableStart, RecordsBeforeTheTableIsMadeDoNotHideTheCreator) {
+  const int32_t a = static_cast<int32_t>(CreateMember("anna"));
+  CreateTableRecord(STOVA_TABLE_PUBLIC);
+  ASSERT_EQ(StartTable(a), 1);
+  CDummyClient anna(a);
+  ASSERT_TRUE(anna.AllocateSlot(1));
+  ASSERT_TRUE(CDummyClient::Send(anna.SlotAlloc(), "Nonsense = 1\n"));
+  ASSERT_TRUE(Tick());
+  ASSERT_TRUE(anna.RequestTimeDiff());
+  ASSERT_TRUE(Tick());
+  EXPECT_EQ(m_pTable->IsCreatorConnected(), 1);
+  EXPECT_EQ(m_pTable->GetSlotAllocNode()->NumWaitingPackets(), 0);
+}
+
 TEST_F(ServerTableStart, ACreatorWhoNeverComesEndsTheTableAndIsToldExit) {
   const int32_t a = static_cast<int32_t>(CreateMember("anna"));
   CreateTableRecord(STOVA_TABLE_PUBLIC);
