@@ -173,8 +173,8 @@ SBox CKavoLayout::IconBox(int view, int seat) const {
     if (!group.OnScreen()) return false;
     for (const auto& a : m_Scene.PanelAreas)
       if (group.Overlaps({a[0], a[1], a[2], a[3]})) return false;
-    const auto& b = m_Scene.InfoButton;
-    if (group.Overlaps({b[0], b[1], b[2], b[3]})) return false;
+    for (const auto& b : {m_Scene.InfoButton, m_Scene.CloseButton})
+      if (group.Overlaps({b[0], b[1], b[2], b[3]})) return false;
     // Clear of the other spots, of every side-bet spot (the same place serves every table) and of
     // the hands' values.
     for (int other = 0; other < KAVO_SEATS; ++other) {
@@ -492,6 +492,7 @@ std::vector<std::string> CKavoLayout::Check(const SSceneTable& table) const {
       placed.push_back({Name("the insurance window", seat), InsuranceWindowBox(v, seat), seat, 2, 0});
     placed.push_back({"the time-out meter", TimeoutBox(v), -1, 3, 0});
     placed.push_back({"the table-information button", {s.InfoButton[0], s.InfoButton[1], s.InfoButton[2], s.InfoButton[3]}, -1, 3, 0});
+    placed.push_back({"the close box", {s.CloseButton[0], s.CloseButton[1], s.CloseButton[2], s.CloseButton[3]}, -1, 3, 0});
 
     for (const SPlaced& p : placed)
       if (!p.Box.OnScreen()) fail(p.Name + " is off the screen" + In(v));

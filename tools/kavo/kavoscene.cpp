@@ -152,7 +152,11 @@ void Read(const json& j, SScene& s) {
   s.InsuranceWindow = Pixels(j, "controls.insuranceWindow");
   s.TimeoutMeter = Pixels(j, "controls.timeoutMeter");
   const std::array<double, 4> info = NumsAt<4>(j, "controls.infoButton");
-  for (size_t i = 0; i < 4; ++i) s.InfoButton[i] = static_cast<int>(std::lround(info[i]));
+  const std::array<double, 4> close = NumsAt<4>(j, "controls.closeButton");
+  for (size_t i = 0; i < 4; ++i) {
+    s.InfoButton[i] = static_cast<int>(std::lround(info[i]));
+    s.CloseButton[i] = static_cast<int>(std::lround(close[i]));
+  }
   s.InfoPopup = Pixels(j, "controls.infoPopup");
   s.InfoPopupPlace = Pixels(j, "controls.infoPopupPlace");
   s.PracticeDialog = Pixels(j, "controls.practiceDialog");

@@ -54,7 +54,7 @@ struct SScene {
   double ValueGap = 0, ValueSplitU = 0;
   TSize InsuranceWindow{};
   TSize TimeoutMeter{};
-  std::array<int, 4> InfoButton{};
+  std::array<int, 4> InfoButton{}, CloseButton{};  // x, y, width, height
   TSize InfoPopup{}, InfoPopupPlace{}, PracticeDialog{}, PracticePlace{};
   // Screen areas the control panel covers (x, y, width, height): no bet spot or seat control
   // may lie under them.
