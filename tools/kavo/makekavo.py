@@ -36,7 +36,7 @@ def names(scene):
         out += ["%s_popup%d.bmp" % (t, k) for k in (1, 2, 3)]
     out += ["cards.bmp", "back.bmp", "light.bmp", "arrow.bmp", "icons.bmp", "smallchips.bmp", "chipbuttons.bmp",
             "tray.bmp", "traylight.bmp", "nameplate.bmp", "sitdown.bmp", "bubble.bmp", "infobutton.bmp",
-            "closebutton.bmp"]
+            "closebutton.bmp", "digits.bmp"]
     return out
 
 
@@ -80,6 +80,7 @@ def paint_small(scene, out):
     put("bubble.bmp", misc.bubble(*c["bubble"]))
     put("infobutton.bmp", np.concatenate([misc.round_button(26, "i", s) for s in range(4)], 1))
     put("closebutton.bmp", np.concatenate([misc.round_button(26, "x", s) for s in range(4)], 1))
+    put("digits.bmp", misc.digits(12, 18))
     pw, ph = c["infoPopup"]
     for t in scene["tables"]:
         for k in range(3):

@@ -108,3 +108,14 @@ def popup(w, h, tier, table):
         d.text((18 * S, y), "\u2022  " + line, font=body, fill=common.CREAM)
         y += 15 * S
     return common.to_u8(common.downsample(img, S))
+
+
+def digits(w, h):
+    """The digits 0 to 9 side by side, gold on black, for the panel's rounds counter."""
+    S = F
+    img = Image.new("RGB", (10 * w * S, h * S), (8, 10, 10))
+    d = ImageDraw.Draw(img)
+    fnt = common.font(common.SANS_BOLD, int(h * S * 0.8))
+    for k in range(10):
+        common.centred_text(d, (k + 0.5) * w * S, h * S / 2, str(k), fnt, common.GOLD_LIGHT)
+    return common.to_u8(common.downsample(img, S))
