@@ -30,14 +30,8 @@ def tables_of(scene):
 
 
 def names(scene):
-    out = []
-    for t in tables_of(scene):
-        out += ["%s_table%d.bmp" % (t, v) for v in range(VIEWS)]
-        out += ["%s_popup%d.bmp" % (t, k) for k in (1, 2, 3)]
-    out += ["cards.bmp", "back.bmp", "light.bmp", "arrow.bmp", "icons.bmp", "smallchips.bmp", "chipbuttons.bmp",
-            "tray.bmp", "traylight.bmp", "nameplate.bmp", "sitdown.bmp", "bubble.bmp", "infobutton.bmp",
-            "closebutton.bmp", "digits.bmp"]
-    return out
+    out = ["%s_table%d.bmp" % (t, v) for t in tables_of(scene) for v in range(VIEWS)]
+    return out + [name for name, _ in small_pictures(scene)]
 
 
 def popup_text(table):
@@ -53,38 +47,50 @@ def popup_text(table):
 
 def paint_view(job):
     scene, views, v, out, prints = job
-    prints = [dict(np.load(p)) for p in prints]
-    pictures = table.TableRenderer(scene, views).render(v, prints)
-    for t, pic in zip(scene["tables"], pictures):
+    tables = [t for t, p in zip(scene["tables"], prints) if p]
+    masks = [dict(np.load(p)) for p in prints if p]
+    pictures = table.TableRenderer(scene, views).render(v, masks)
+    for t, pic in zip(tables, pictures):
         common.write_bmp(os.path.join(out, "%s_table%d.bmp" % (t["name"], v)), pic)
 
 
-def paint_small(scene, out):
-    card = scene["card"]
+def small_pictures(scene):
+    """The name and the painter of every picture but the table views."""
+    card, ic, c = scene["card"], scene["icons"], scene["controls"]
     w, h = card["pixelsWide"], card["pixelsHigh"]
-    put = lambda name, rgb: common.write_bmp(os.path.join(out, name), rgb)  # noqa: E731
-    put("cards.bmp", cards.sheet(w, h))
-    put("back.bmp", cards.back(w, h))
-    put("light.bmp", misc.spot_light(64))
-    put("arrow.bmp", misc.arrow_texture(32, 64))
-    ic = scene["icons"]
-    put("icons.bmp", icons.strip(ic["cell"], (ic["male"], ic["female"], ic["other"])))
     cw, ch = scene["chips"]["size"]
-    put("smallchips.bmp", chips.strip(cw, ch))
-    put("chipbuttons.bmp", panel.chip_buttons(CHIP_BUTTON))
-    put("tray.bmp", panel.tray(260, 52, [(8 + 50 * k, 4, 44, 44) for k in range(5)]))
-    put("traylight.bmp", panel.tray_light(48, 48))
-    c = scene["controls"]
-    put("nameplate.bmp", misc.plate(*c["tag"]))
-    put("sitdown.bmp", np.concatenate([misc.plate(*c["tag"], "SIT DOWN", s) for s in range(4)], 1))
-    put("bubble.bmp", misc.bubble(*c["bubble"]))
-    put("infobutton.bmp", np.concatenate([misc.round_button(26, "i", s) for s in range(4)], 1))
-    put("closebutton.bmp", np.concatenate([misc.round_button(26, "x", s) for s in range(4)], 1))
-    put("digits.bmp", misc.digits(12, 18))
     pw, ph = c["infoPopup"]
+
+    def looks(paint):
+        return lambda: np.concatenate([paint(state) for state in range(4)], 1)
+
+    items = [
+        ("cards.bmp", lambda: cards.sheet(w, h)),
+        ("back.bmp", lambda: cards.back(w, h)),
+        ("light.bmp", lambda: misc.spot_light(64)),
+        ("arrow.bmp", lambda: misc.arrow_texture(32, 64)),
+        ("icons.bmp", lambda: icons.strip(ic["cell"], (ic["male"], ic["female"], ic["other"]))),
+        ("smallchips.bmp", lambda: chips.strip(cw, ch)),
+        ("chipbuttons.bmp", lambda: panel.chip_buttons(CHIP_BUTTON)),
+        ("tray.bmp", lambda: panel.tray(260, 52, [(8 + 50 * k, 4, 44, 44) for k in range(5)])),
+        ("traylight.bmp", lambda: panel.tray_light(48, 48)),
+        ("nameplate.bmp", lambda: misc.plate(*c["tag"])),
+        ("sitdown.bmp", looks(lambda state: misc.plate(*c["tag"], "SIT DOWN", state))),
+        ("bubble.bmp", lambda: misc.bubble(*c["bubble"])),
+        ("infobutton.bmp", looks(lambda state: misc.round_button(26, "i", state))),
+        ("closebutton.bmp", looks(lambda state: misc.round_button(26, "x", state))),
+        ("digits.bmp", lambda: misc.digits(12, 18)),
+    ]
     for t in scene["tables"]:
         for k in range(3):
-            put("%s_popup%d.bmp" % (t["name"], k + 1), misc.popup(pw, ph, k, popup_text(t)))
+            items.append(("%s_popup%d.bmp" % (t["name"], k + 1), lambda t=t, k=k: misc.popup(pw, ph, k, popup_text(t))))
+    return items
+
+
+def paint_small(scene, out, wanted):
+    for name, paint in small_pictures(scene):
+        if name in wanted:
+            common.write_bmp(os.path.join(out, name), paint())
 
 
 def main():
@@ -94,6 +100,7 @@ def main():
     ap.add_argument("--views")
     ap.add_argument("--out")
     ap.add_argument("--jobs", type=int, default=min(4, os.cpu_count() or 1))
+    ap.add_argument("--only", nargs="*", help="paint only these pictures")
     args = ap.parse_args()
     with open(args.scene) as f:
         scene = json.load(f)
@@ -105,13 +112,20 @@ def main():
     with open(args.views) as f:
         views = json.load(f)
     os.makedirs(args.out, exist_ok=True)
+    wanted = set(args.only if args.only else names(scene))
+    unknown = wanted - set(names(scene))
+    if unknown:
+        ap.error("no such picture: " + " ".join(sorted(unknown)))
     # Each table's print once, handed to the views through files beside the pictures.
     prints = []
     for t in scene["tables"]:
-        path = os.path.join(args.out, ".%s_print.npz" % t["name"])
-        np.savez(path, **felt.print_table(scene, views, t))
+        path = ""
+        if any("%s_table%d.bmp" % (t["name"], v) in wanted for v in range(VIEWS)):
+            path = os.path.join(args.out, ".%s_print.npz" % t["name"])
+            np.savez(path, **felt.print_table(scene, views, t))
         prints.append(path)
-    jobs = [(scene, views, v, args.out, prints) for v in range(VIEWS)]
+    jobs = [(scene, views, v, args.out, prints) for v in range(VIEWS)
+            if any("%s_table%d.bmp" % (t["name"], v) in wanted for t in scene["tables"])]
     if args.jobs > 1:
         with Pool(args.jobs) as pool:
             pool.map(paint_view, jobs)
@@ -119,8 +133,9 @@ def main():
         for j in jobs:
             paint_view(j)
     for path in prints:
-        os.remove(path)
-    paint_small(scene, args.out)
+        if path:
+            os.remove(path)
+    paint_small(scene, args.out, wanted)
 
 
 if __name__ == "__main__":
