@@ -59,10 +59,11 @@ SWorldPoint CKavoLayout::HandPosition(int hand) const {
   return SeatPoint(hand - 11, m_Scene.HandRadius, m_Scene.SplitU, 0);
 }
 
-// A card's rz turns its top towards the arc's centre: the seat's own angle.
+// A card's rz turns its top towards the arc's centre: against the seat's own angle, as a turn
+// about the card's face and then about x lays it down.
 double CKavoLayout::HandRotation(int hand) const {
   if (hand == KAVO_DEALER) return 0.0;
-  return m_Scene.SeatAngles[SeatOfHand(hand)];
+  return -m_Scene.SeatAngles[SeatOfHand(hand)];
 }
 
 // ---- projection --------------------------------------------------------------------------------
@@ -384,7 +385,7 @@ std::vector<SLayoutKey> CKavoLayout::Keys(const SSceneTable& table) const {
       AddXZ(arrows, SeatPoint(seat, s.HandRadius, u, near));
     }
   for (int arrow = 0; arrow < 3 * KAVO_SEATS; ++arrow)
-    arrowRot.insert(arrowRot.end(), {s.ArrowRotX, 0.0, s.SeatAngles[arrow % KAVO_SEATS] + 180.0});
+    arrowRot.insert(arrowRot.end(), {s.ArrowRotX, 0.0, 180.0 - s.SeatAngles[arrow % KAVO_SEATS]});
   AddArray(k, "ARROWCOORDS", 'd', arrows);
   AddArray(k, "ARROWROT", 'd', arrowRot);
   Add(k, "ARROWXSIZE", 'd', s.ArrowWidth);

@@ -15,9 +15,10 @@ def spot_light(size):
     lies in memory) is what the client adds, a quarter of it, to the table under the spot."""
     y, x = np.mgrid[0:size, 0:size].astype(np.float32)
     r = np.hypot((x + 0.5) / size * 2 - 1, (y + 0.5) / size * 2 - 1)
-    glow = np.clip(1 - r, 0, 1) ** 1.3
-    ring = np.exp(-((r - 0.86) / 0.05) ** 2) * 0.35  # the gold line of the circle catches the light
-    i = np.clip(glow * 0.92 + ring, 0, 1) * 255
+    # Full over the spot, fading softly at its rim, brightest where the gold line runs.
+    glow = np.clip(1 - np.clip(r, 0, 1) ** 3, 0, 1) ** 0.8
+    ring = np.exp(-((r - 0.86) / 0.06) ** 2) * 0.25
+    i = np.clip(glow * 0.85 + ring, 0, 1) * 255
     out = np.stack([np.minimum(255, i * 1.0 + 14 * (i > 0)), np.minimum(255, i + 8 * (i > 0)), i], -1)
     return common.to_u8(out)
 
