@@ -319,22 +319,15 @@ std::vector<SLayoutKey> CKavoLayout::Keys(const SSceneTable& table) const {
   AddArray(k, "DECKROTZ", 'd', deckRot);
   AddArray(k, "DECKOFFSET", 'd', deckOffset);
 
-  for (int v = 0; v < KAVO_VIEWS; ++v) {
-    double x = 0, y = 0, z = 0;
-    m_Views[v].GetActiveCamera()->GetPosition(&x, &y, &z);
-    const std::string n = std::to_string(v);
-    k.push_back({"CAMERAX" + n, 'd', 0, {x}});
-    k.push_back({"CAMERAY" + n, 'd', 0, {y}});
-    k.push_back({"CAMERAZ" + n, 'd', 0, {z}});
-  }
-  for (int v = 0; v < KAVO_VIEWS; ++v) {
-    double rx = 0, ry = 0, rz = 0;
-    m_Views[v].GetActiveCamera()->GetRotate(&rx, &ry, &rz);
-    const std::string n = std::to_string(v);
-    k.push_back({"CAMERAROTX" + n, 'd', 0, {rx}});
-    k.push_back({"CAMERAROTY" + n, 'd', 0, {ry}});
-    k.push_back({"CAMERAROTZ" + n, 'd', 0, {rz}});
-  }
+  // Every view's camera position, then every view's rotation, each as three keys.
+  for (const char* part : {"CAMERA", "CAMERAROT"})
+    for (int v = 0; v < KAVO_VIEWS; ++v) {
+      double a[3] = {};
+      const CCamera* camera = m_Views[v].GetActiveCamera();
+      if (std::string(part) == "CAMERA") camera->GetPosition(&a[0], &a[1], &a[2]);
+      else camera->GetRotate(&a[0], &a[1], &a[2]);
+      for (int i = 0; i < 3; ++i) k.push_back({part + std::string(1, "XYZ"[i]) + std::to_string(v), 'd', 0, {a[i]}});
+    }
   AddArray(k, "LIGHTPOS", 'd', {s.Light[0], s.TableY + s.Light[1], s.Light[2], s.TableY});
   Add(k, "SCANXOFFSET", 'd', s.ScanOffset[0]);
   Add(k, "SCANYOFFSET", 'd', s.ScanOffset[1]);
