@@ -3,7 +3,7 @@
 history lights' symbols, a five-frame coin animation strip and a player-icon strip.
 
 The tests probe pixels against the colours named here (repeated in
-tests/common/widgets/widgetpictures.h), so a change to one is a change to both. Run from anywhere.
+tests/common/widgets/tablewidgets.h), so a change to one is a change to both. Run from anywhere.
 """
 import os
 import sys

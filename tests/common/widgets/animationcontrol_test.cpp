@@ -55,7 +55,7 @@ class Animation : public CTableWidgetTest {
     CStatic* s = m_Anim.GetStatic();
     if (!s || s->GetState() == XGUI_HIDDEN) return kHidden;
     const CRect r = s->ScreenRect();
-    const uint32_t pixel = ScreenPixel(r.left + 8, r.top + 8);
+    const uint32_t pixel = Seen(r.left + 8, r.top + 8);
     for (int k = 0; k < 5; ++k)
       if (pixel == Coin(k)) return k;
     return kUnknown;
@@ -189,6 +189,8 @@ TEST_F(Animation, TheKeepVisibleRule) {
     m_Anim.Start(ANIMSTYLE_FORWARD, 1, -1);
     EXPECT_EQ(Run(6), (TFrames{0, 1, 2, 3, visible ? 4 : kHidden, visible ? 4 : kHidden}));
     ASSERT_EQ(m_Calls.size(), 1u);
+    // A hidden animation gives its place back to the felt.
+    EXPECT_EQ(Seen(48, 118), visible ? Coin(4) : Felt(48, 118));
     m_Anim.Destroy();
   }
 }
@@ -210,8 +212,8 @@ TEST_F(Animation, ItMovesByItsStepEveryTick) {
   EXPECT_EQ(r.top, 102);
   EXPECT_EQ(shown, (TFrames{0, 1, 2, 3}));
   // A keyed strip: its magenta corners let the table show through.
-  EXPECT_NE(ScreenPixel(52, 102), kKey);
-  EXPECT_EQ(ScreenPixel(60, 110), Coin(3));
+  EXPECT_NE(Seen(52, 102), kKey);
+  EXPECT_EQ(Seen(60, 110), Coin(3));
 
   m_Anim.SetDeltaX(0);
   m_Anim.SetDeltaY(5);
@@ -229,13 +231,13 @@ TEST_F(Animation, TheNamedControlStaysDrawnAboveTheAnimation) {
   ASSERT_EQ(LoadScript(text), 1);
   OpenTable();
   ASSERT_EQ(Make("CoinUnder", 1), 1);
-  EXPECT_EQ(ScreenPixel(67, 67), Coin(0));
+  EXPECT_EQ(Seen(67, 67), Coin(0));
   m_Anim.Destroy();
   ASSERT_EQ(LoadScript(WidgetsScript()), 1);
   OpenTable();
   ASSERT_EQ(Make("CoinUnder", 1), 1);
-  EXPECT_EQ(ScreenPixel(67, 67), kIvory);
-  EXPECT_EQ(ScreenPixel(62, 68), Coin(0));
+  EXPECT_EQ(Seen(67, 67), kIvory);
+  EXPECT_EQ(Seen(62, 68), Coin(0));
   int32_t x = 0, y = 0;
   Ctrl(IDS_SHIELD)->GetPos(x, y);
   EXPECT_EQ(x, 64);
@@ -253,8 +255,8 @@ TEST_F(Animation, TheNamedControlKeepsItsPlaceBelowATitleBar) {
   EXPECT_EQ(y, 64 + 16);
   m_Anim.GetStatic()->GetPos(x, y);
   EXPECT_EQ(y, 60 + 16);
-  EXPECT_EQ(ScreenPixel(67, 67 + 16), kIvory);
-  EXPECT_EQ(ScreenPixel(62, 68 + 16), Coin(0));
+  EXPECT_EQ(Seen(67, 67 + 16), kIvory);
+  EXPECT_EQ(Seen(62, 68 + 16), Coin(0));
   m_Anim.Destroy();
   titled.Destroy();
 }

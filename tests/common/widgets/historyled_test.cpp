@@ -90,9 +90,9 @@ class HistoryLed : public CTableWidgetTest {
         const int32_t px = x + across + 6, py = y + down + 5;
         const uint32_t s = m_Client.GetEntry(i);
         const uint32_t lamp = s < kSymbols ? kSymbolLamps[s][j] : 0;
-        EXPECT_EQ(ScreenPixel(px, py), lamp ? lamp : Felt(px, py));
+        EXPECT_EQ(Seen(px, py), lamp ? lamp : Felt(px, py));
         // The lamp's corner is its housing; nothing is drawn there for an empty position.
-        EXPECT_EQ(ScreenPixel(px - 6, py - 5), lamp ? kHousing : Felt(px - 6, py - 5));
+        EXPECT_EQ(Seen(px - 6, py - 5), lamp ? kHousing : Felt(px - 6, py - 5));
       }
   }
   void ShowAndSettle() {
@@ -281,10 +281,10 @@ TEST_F(HistoryLed, SourceAreasOutsideTheSymbolsAreSkipped) {
   ASSERT_EQ(Receive("WinHistoryArray = {2, 0}\n"), 1);
   ShowAndSettle();
   const int32_t x = kHistoryX + 6, y = kHistoryY + 5, across = kSpaceX + kLampW, down = kSpaceY + kLampH;
-  EXPECT_EQ(ScreenPixel(x, y), kLampAmber);
-  EXPECT_EQ(ScreenPixel(x + across, y), Felt(x + across, y));
-  EXPECT_EQ(ScreenPixel(x, y + down), Felt(x, y + down));
-  EXPECT_EQ(ScreenPixel(x + across, y + down), kLampUnlit);
+  EXPECT_EQ(Seen(x, y), kLampAmber);
+  EXPECT_EQ(Seen(x + across, y), Felt(x + across, y));
+  EXPECT_EQ(Seen(x, y + down), Felt(x, y + down));
+  EXPECT_EQ(Seen(x + across, y + down), kLampUnlit);
 }
 
 TEST_F(HistoryLed, ScriptFailuresAreSaidAndKeepNothing) {

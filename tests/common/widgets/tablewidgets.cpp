@@ -2,12 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include "ostrel/screens/screenbase.h"
 #include "ostrel/system/debug.h"
+#include "ostrel/system/globals.h"
+#include "platform/display/headless.h"
 
 void CTableWidgetTest::SetUp() {
   CWidgetTest::SetUp();
   StartScreen(widgetpictures::kScreenW, widgetpictures::kScreenH, 24);
   m_pCwd = std::make_unique<CWorkingDir>(WidgetsDir());
+  // The felt lies in the persistent layer, so an area given back shows the felt again.
+  CScreenBase* screen = glb->m_pCurrentScreen;
+  ASSERT_EQ(screen->SetPersistentMode(1), 1);
+  ASSERT_EQ(m_Felt.Load("felt.bmp", 0), 1);
+  ASSERT_EQ(screen->MakeScreenFormat(&m_Felt, 0), 1);
+  ASSERT_EQ(screen->DrawBitmapPersistent(&m_Felt, 0, 0, 0, 0, -1, -1, 0, 0), 1);
+  Settle();
 }
 
 void CTableWidgetTest::CloseTable() {
@@ -45,6 +55,8 @@ void CTableWidgetTest::OpenTable() {
   ASSERT_EQ(m_pTable->Create(&m_Res, widgetpictures::IDD_TABLE, &Record, 0, nullptr), 1);
   Settle();
 }
+
+uint32_t CTableWidgetTest::Seen(int32_t x, int32_t y) { return Display().Pixel(x, y); }
 
 void CTableWidgetTest::Settle() {
   for (int i = 0; i < 3; ++i) Frame();

@@ -1,6 +1,6 @@
 // The table widgets' tests: the script and pictures of tests/data/widgets (drawn by
 // tests/tools/make_widget_fixtures.py, whose colours are repeated here), its table dialog shown
-// on a headless screen of the felt's size, and pixel probes.
+// on a headless screen of the felt's size with the felt as its persistent layer, and pixel probes.
 #pragma once
 
 #include <cstdint>
@@ -8,11 +8,10 @@
 #include <string>
 
 #include "ostrel/dialogs/dialog.h"
+#include "ostrel/graphics/bitmap.h"
 #include "ostrel/graphics/rgba.h"
 #include "support/tempdir.h"
 #include "widgetfixture.h"
-
-class CBitmap;
 
 namespace widgetpictures {
 constexpr int32_t kScreenW = 240, kScreenH = 180;
@@ -62,6 +61,8 @@ class CTableWidgetTest : public CWidgetTest {
   void CloseTable();
   CBitmap* Bm(const char* name) { return m_Res.GetBm(name, nullptr, nullptr); }
   CControlBase* Ctrl(int32_t id) { return m_pTable->GetCtrl(id); }
+  // 0x00RRGGBB of what the window shows (the frame presented last).
+  static uint32_t Seen(int32_t x, int32_t y);
   // A few frames, so that what was marked for drawing reaches the screen.
   static void Settle();
   // The diagnostics said while fn ran.
@@ -73,6 +74,8 @@ class CTableWidgetTest : public CWidgetTest {
   }
 
   std::unique_ptr<CDialog> m_pTable;
+  // The felt under the dialog, as the screen's persistent layer.
+  CBitmap m_Felt;
 
  private:
   static void BeginSaying();
