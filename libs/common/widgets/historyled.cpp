@@ -167,11 +167,13 @@ int32_t CClientHistoryLed::GetSubChunk(CResData* res, const char* key, uint32_t 
     xprintf("CClientHistoryLed::GetData: Could not enter subchunk %s.\n", key);
     return 0;
   }
-  out.assign(size_t(count) * size_t(per), 0);
+  // Grown item by item, so that a count the sub-chunk does not back costs nothing.
+  out.clear();
   uint32_t read = 0;
   for (int32_t more = res->FirstItem(); more && read < count; more = res->NextItem(0)) {
     if (res->IsComment() || !res->GetKeyword()) continue;
-    if (!res->GetItem(nullptr, KLONGARRAY, per, out.data() + size_t(read) * size_t(per), KEND)) break;
+    out.resize(out.size() + size_t(per));
+    if (!res->GetItem(nullptr, KLONGARRAY, per, out.data() + out.size() - size_t(per), KEND)) break;
     ++read;
   }
   res->ExitChunk();
