@@ -60,6 +60,7 @@ class CAnimationControl : public CTimer {
   int32_t Create(CResData* res, const char* name, CDialog* dialog, int32_t visible, TAnimEndCallback callback,
                  void* user);
   // Stops, takes the static out of the dialog (when the dialog still holds it) and forgets it.
+  // The animation goes before the dialog object itself is deleted.
   void Destroy();
 
   // Style ANIMSTYLE_KEEP keeps the current style. Without animate (and not ANIMSTYLE_PINGPONG)

@@ -90,7 +90,8 @@ class CClientHistoryLed : public CHistoryLed {
   // beyond NumSymbols (or NumPlayerPositions) are ignored; the sizes of SymbolSizes are height,
   // width. Neither the dialog, the script nor the background is owned.
   int32_t Create(CDialog* dialog, CResData* res, CBitmap* background);
-  // Frees the history, the positions and both bitmaps; the control keeps no look of ours.
+  // Frees the history, the positions and both bitmaps; the control keeps no look of ours. The
+  // lights go (Destroy or delete) before the dialog object that holds the control.
   int32_t Destroy() override;
 
   // 0 when not created or the position is not below NumPlayerPositions. Else the control moves to
