@@ -11,8 +11,8 @@ NUL-ended texts in raw packets; after rawpeer's "raw HEX" line each one is also 
                                         whether it is the CRC-32 of the served list
     request filemap none                a plain "RequestFileMap"
 
-and answered by what the test queued for that kind of request; with nothing queued the server
-stays silent. Orders beyond rawpeer's (each acknowledged with "ok" and the order's name):
+and answered by what the test queued for that kind of request ("answered KIND" once all of it
+is sent); with nothing queued the server stays silent. Orders beyond rawpeer's (each acknowledged with "ok" and the order's name):
 
     on KIND STEP...   the answer to the next request of KIND (connection, info, filemap), its steps
                       in order:
@@ -126,6 +126,7 @@ class InfoServer(rawpeer.RawPeerScript):
         if queue:
             for step in queue.pop(0):
                 self.answer(step, crc)
+            self.say("answered " + kind)
 
     def served_list(self):
         with open(self.map_path, "rb") as f:
@@ -177,26 +178,11 @@ def make_tls_context(folder):
 
 
 def main(argv):
-    port, pings, proxy, tls = 0, True, False, False
-    i = 0
-    while i < len(argv):
-        if argv[i] == "--port" and i + 1 < len(argv):
-            port = int(argv[i + 1])
-            i += 1
-        elif argv[i] == "--no-pings":
-            pings = False
-        elif argv[i] == "--proxy":
-            proxy = True
-        elif argv[i] == "--tls":
-            tls = True
-        else:
-            sys.stderr.write(__doc__)
-            return 2
-        i += 1
+    proxy, tls = "--proxy" in argv, "--tls" in argv
+    rest = [a for a in argv if a not in ("--proxy", "--tls")]
     with tempfile.TemporaryDirectory() as folder:
         context = make_tls_context(folder) if tls else None
-        InfoServer(InfoPeer(port, pings, proxy, context)).run()
-    return 0
+        return rawpeer.main(InfoServer, rest, lambda port, pings: InfoPeer(port, pings, proxy, context))
 
 
 if __name__ == "__main__":

@@ -174,6 +174,8 @@ class CInfoConnection {
  private:
   // What one request's loop does besides its states.
   struct SRequestRules {
+    int32_t m_FirstState;
+    int32_t m_NoServerText;  // the error text when no server is current
     int32_t m_WatchKey;      // key 309 ends the loop
     int32_t m_AbortResult;   // the result when the player quits (or presses the key)
   };

@@ -26,31 +26,16 @@ bool AbortKeyPressed() { return glb && glb->m_pKeyboard && glb->m_pKeyboard->IsP
 
 int32_t CInfoConnection::RequestCasinoConnection(IInfoConnectionProgress* progress) {
   m_ConnectFailed = 0;
-  if (!Current()) {
-    SetErrorText(IC_STR_CONNECT_FAILED);
-    return 0;
-  }
-  m_IcState = IC_STATE_CONNECT;
   // Quitting or the key lets the caller go on: it sees the quit itself.
-  return RunRequest({1, 1}, progress);
+  return RunRequest({IC_STATE_CONNECT, IC_STR_CONNECT_FAILED, 1, 1}, progress);
 }
 
 int32_t CInfoConnection::RequestCasinoConnectInfo(IInfoConnectionProgress* progress) {
-  if (!Current()) {
-    SetErrorText(IC_STR_NO_INFO);
-    return 0;
-  }
-  m_IcState = IC_STATE_SEND_INFO;
-  return RunRequest({1, 0}, progress);
+  return RunRequest({IC_STATE_SEND_INFO, IC_STR_NO_INFO, 1, 0}, progress);
 }
 
 int32_t CInfoConnection::RequestCasinoFilemap(IInfoConnectionProgress* progress) {
-  if (!Current()) {
-    SetErrorText(IC_STR_NO_FILEMAP);
-    return 0;
-  }
-  m_IcState = IC_STATE_SEND_FILEMAP;
-  const int32_t result = RunRequest({0, 0}, progress);
+  const int32_t result = RunRequest({IC_STATE_SEND_FILEMAP, IC_STR_NO_FILEMAP, 0, 0}, progress);
   FreeFileMap();
   // The file-map request ends the link whatever came of it.
   DisConnect();
@@ -58,6 +43,11 @@ int32_t CInfoConnection::RequestCasinoFilemap(IInfoConnectionProgress* progress)
 }
 
 int32_t CInfoConnection::RunRequest(const SRequestRules& rules, IInfoConnectionProgress* progress) {
+  if (!Current()) {
+    SetErrorText(rules.m_NoServerText);
+    return 0;
+  }
+  m_IcState = rules.m_FirstState;
   m_Counter = 0;
   if (progress) progress->Progress(static_cast<int32_t>(CurrentTimeout()), 0);
   for (;;) {

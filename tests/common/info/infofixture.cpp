@@ -185,6 +185,17 @@ void CInfoTest::StartServer(const std::vector<std::string>& flags) {
   WriteScript(m_Script);
 }
 
+void CInfoTest::AwaitAnswerOnFirstWait(const std::string& kind) {
+  const size_t count = m_Server.Seen("answered " + kind).size() + 1;
+  // Call 1 is the start of the request, before anything is sent; the connection request sends
+  // only once connected, right after Done.
+  m_Progress.m_OnPass = [this, kind, count](size_t n) {
+    const size_t firstWait = kind == "connection" ? static_cast<size_t>(m_Progress.m_DoneAt) + 1 : 2;
+    if (n == firstWait && (kind != "connection" || m_Progress.m_DoneAt >= 0))
+      EXPECT_TRUE(m_Server.WaitFor("answered " + kind, count));
+  };
+}
+
 void CInfoTest::Connect() {
   ASSERT_EQ(m_pInfo->SetNextserver(), 1);
   Reconnect();

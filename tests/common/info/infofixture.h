@@ -106,6 +106,10 @@ class CInfoTest : public CRuntimeTest {
   std::string File(const std::string& name) const { return m_Dir.File(name); }
   // Starts the fake server (flags as for Start) and writes a script naming it as the only server.
   void StartServer(const std::vector<std::string>& flags = {});
+  // Holds the next request's first waiting pass until the server has sent all its queued answer
+  // to a request of kind, so that the answer counts against the time-out however busy the
+  // machine is.
+  void AwaitAnswerOnFirstWait(const std::string& kind);
   // The first server made current and connected with an answer "Accepted"; asserts success.
   void Connect();
   // The connection request again on the current server (the progress record starts afresh).

@@ -184,7 +184,10 @@ TEST_F(InfoRequests, ServerThatClosesOrStaysSilentFailsTheConnectionRequestWithI
   ASSERT_EQ(m_pInfo->SetNextserver(), 1);
   for (const std::vector<std::string>& steps : {std::vector<std::string>{}, {Wire("Connection = Maybe")}, {Wire("Accepted")}}) {
     m_Progress = CRecordingProgress();
-    if (!steps.empty()) ASSERT_TRUE(m_Server.On("connection", steps));
+    if (!steps.empty()) {
+      ASSERT_TRUE(m_Server.On("connection", steps));
+      AwaitAnswerOnFirstWait("connection");
+    }
     EXPECT_EQ(m_pInfo->RequestCasinoConnection(&m_Progress), 0);
     EXPECT_STREQ(m_pInfo->GetErrorMessage(), "No connection answer (test)");
     EXPECT_EQ(Tail(m_Progress.m_Calls, 8), Counting(7, 1, 8));
@@ -243,6 +246,7 @@ TEST_F(InfoRequests, BadInfoAnswersAreIgnoredUntilTheCountedTimeout) {
     SCOPED_TRACE(c.m_pName);
     Reconnect();
     ASSERT_TRUE(m_Server.On("info", {Hex(c.m_Answer + std::string(1, '\0'))}));
+    AwaitAnswerOnFirstWait("info");
     EXPECT_EQ(m_pInfo->RequestCasinoConnectInfo(&m_Progress), 0);
     EXPECT_STREQ(m_pInfo->GetErrorMessage(), "No info (test)");
     EXPECT_EQ(m_pInfo->GetIcState(), IC_STATE_FAILED);
@@ -370,7 +374,10 @@ TEST_F(InfoRequests, BrokenFileMapTransfersFailAndLeaveTheLocalListAsItWas) {
   for (const SCase& c : cases) {
     SCOPED_TRACE(c.m_pName);
     Reconnect();
-    if (!c.m_Steps.empty()) ASSERT_TRUE(m_Server.On("filemap", c.m_Steps));
+    if (!c.m_Steps.empty()) {
+      ASSERT_TRUE(m_Server.On("filemap", c.m_Steps));
+      AwaitAnswerOnFirstWait("filemap");
+    }
     EXPECT_EQ(m_pInfo->RequestCasinoFilemap(&m_Progress), 0);
     EXPECT_STREQ(m_pInfo->GetErrorMessage(), "No file map (test)");
     EXPECT_EQ(m_pInfo->GetIcState(), IC_STATE_FAILED);
