@@ -5,7 +5,9 @@
 // next with SetNextserver.
 //
 // Each request is a loop of passes inside the call: one frame of the core loop (xHandler) a pass,
-// so the program keeps drawing and the player may quit. Time-outs count passes, not milliseconds.
+// so the program keeps drawing and the player may quit. Time-outs count passes, not milliseconds:
+// a wait fails on the pass that takes its counter past the time-out (the info answer's wait: on
+// the pass that reaches it). Once done, a request returns when its counter exceeds MIN_TIMEOUT.
 // The link needs the communication library started (xCommStartup).
 #pragma once
 

@@ -26,7 +26,7 @@ bool AbortKeyPressed() { return glb && glb->m_pKeyboard && glb->m_pKeyboard->IsP
 
 int32_t CInfoConnection::RequestCasinoConnection(IInfoConnectionProgress* progress) {
   m_ConnectFailed = 0;
-  // Quitting or the key lets the caller go on: it sees the quit itself.
+  // Quit and key 309 end this wait with 1: the caller goes on and meets the quit itself.
   return RunRequest({IC_STATE_CONNECT, IC_STR_CONNECT_FAILED, 1, 1}, progress);
 }
 
