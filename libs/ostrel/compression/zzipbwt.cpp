@@ -51,15 +51,13 @@ class CInverse {
     m_Chunks = n / kChunk + 2 * m_Pieces + 1;
   }
 
-  bool Run(uint8_t* out) {
+  // 1, 0 when the walk from row 0 ends before it has passed every row, -1 without work areas.
+  int32_t Run(uint8_t* out) {
     if (!m_Len.Reset(m_Pieces) || !m_End.Reset(m_Pieces) || !m_Head.Reset(m_Pieces) || !m_Link.Reset(m_Chunks) ||
         !m_Scratch.Reset(size_t{m_Chunks} * kChunk))
-      return false;
+      return -1;
     Walk();
-    const uint32_t left = CopyOut(out);
-    // Only a damaged block leaves a shorter text: zeros fill it, and the check value fails.
-    if (left) std::memset(out, 0, left);
-    return true;
+    return CopyOut(out) == 0;
   }
 
  private:
@@ -155,9 +153,9 @@ class CInverse {
 
 // Builds the links from the sorted block and walks them.
 template <class TEntry>
-bool Unsort(const uint8_t* l, uint32_t n, uint32_t primary, const uint32_t counts[256], uint8_t* out) {
+int32_t Unsort(const uint8_t* l, uint32_t n, uint32_t primary, const uint32_t counts[256], uint8_t* out) {
   TZZipArray<TEntry> links(n);
-  if (!links) return false;
+  if (!links) return -1;
   TEntry seen[256] = {};
   for (uint32_t i = 0; i < n; ++i) links[i] = seen[l[i]]++ << 8 | l[i];
   return CInverse<TEntry>(links.Get(), n, primary, counts).Run(out);
@@ -187,13 +185,13 @@ bool CountsFit(uint32_t n, uint32_t primary, const uint32_t counts[256]) {
 }
 }  // namespace
 
-bool ZZipBlockUnsort(const uint8_t* l, uint32_t n, uint32_t primary, const uint32_t counts[256], uint8_t* out) {
-  if (!CountsFit(n, primary, counts)) return false;
+int32_t ZZipBlockUnsort(const uint8_t* l, uint32_t n, uint32_t primary, const uint32_t counts[256], uint8_t* out) {
+  if (!CountsFit(n, primary, counts)) return 0;
   return n < (1u << 24) ? Unsort<uint32_t>(l, n, primary, counts, out) : Unsort<uint64_t>(l, n, primary, counts, out);
 }
 
-bool ZZipBlockUnsortLinks(const uint32_t* links, uint32_t n, uint32_t primary, const uint32_t counts[256],
-                          uint8_t* out) {
-  if (n >= ZZIP_MAX_LINKED || !CountsFit(n, primary, counts)) return false;
+int32_t ZZipBlockUnsortLinks(const uint32_t* links, uint32_t n, uint32_t primary, const uint32_t counts[256],
+                             uint8_t* out) {
+  if (n >= ZZIP_MAX_LINKED || !CountsFit(n, primary, counts)) return 0;
   return CInverse<uint32_t>(links, n, primary, counts).Run(out);
 }

@@ -146,15 +146,16 @@ int32_t ExpandCoded(uint8_t* block, uint32_t len, uint32_t n, uint16_t flags) {
   if (decoded <= 0) return Fail(decoded < 0 ? ZZIP_ERR_MEMORY : ZZIP_ERR_CHECK);
 
   // The packed streams are used up: the block is free for the output.
-  TZZipArray<uint8_t> unsorted;
+  TZZipArray<uint8_t> runs;
   uint8_t* dst = block;
   if (flags & ZZIP_FLAG_RUNS) {
-    if (!unsorted.Reset(m)) return Fail(ZZIP_ERR_MEMORY);
-    dst = unsorted.Get();
+    if (!runs.Reset(m)) return Fail(ZZIP_ERR_MEMORY);
+    dst = runs.Get();
   }
-  const bool unsortedOk = linked ? ZZipBlockUnsortLinks(links.Get(), m, primary, counts, dst)
-                                 : ZZipBlockUnsort(sorted.Get(), m, primary, counts, dst);
-  if (!unsortedOk) return Fail(ZZIP_ERR_MEMORY);
+  // A primary index that no sort can have written leaves rows unwalked.
+  const int32_t unsorted = linked ? ZZipBlockUnsortLinks(links.Get(), m, primary, counts, dst)
+                                  : ZZipBlockUnsort(sorted.Get(), m, primary, counts, dst);
+  if (unsorted <= 0) return Fail(unsorted < 0 ? ZZIP_ERR_MEMORY : ZZIP_ERR_CHECK);
   sorted.Reset(0);
   links.Reset(0);
   if (mode == ZZIP_MODE_CALLS || mode == ZZIP_MODE_REVERSED) ZZipReverse(dst, m);

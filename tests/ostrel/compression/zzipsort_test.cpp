@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <numeric>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ostrel/compression/zzipbwt.h"
@@ -71,7 +73,7 @@ Bytes Unsort(const Bytes& l, uint32_t primary) {
   uint32_t counts[256] = {};
   for (uint8_t c : l) ++counts[c];
   Bytes out(l.size());
-  EXPECT_TRUE(ZZipBlockUnsort(l.data(), static_cast<uint32_t>(l.size()), primary, counts, out.data()));
+  EXPECT_EQ(ZZipBlockUnsort(l.data(), static_cast<uint32_t>(l.size()), primary, counts, out.data()), 1);
   return out;
 }
 }  // namespace
@@ -107,17 +109,50 @@ TEST(ZZipSortTest, BlockSortRoundTrips) {
   }
 }
 
-TEST(ZZipSortTest, UnsortRefusesBadIndexAndCountsButSurvivesAnyValidIndex) {
+TEST(ZZipSortTest, UnsortRefusesBadIndexAndCounts) {
   const Bytes l = B("annbaa");
   uint32_t counts[256] = {};
   for (uint8_t c : l) ++counts[c];
   Bytes out(l.size());
-  EXPECT_FALSE(ZZipBlockUnsort(l.data(), 6, 0, counts, out.data()));
-  EXPECT_FALSE(ZZipBlockUnsort(l.data(), 6, 7, counts, out.data()));
+  EXPECT_EQ(ZZipBlockUnsort(l.data(), 6, 0, counts, out.data()), 0);
+  EXPECT_EQ(ZZipBlockUnsort(l.data(), 6, 7, counts, out.data()), 0);
   ++counts['x'];
-  EXPECT_FALSE(ZZipBlockUnsort(l.data(), 6, 4, counts, out.data()));
-  --counts['x'];
-  for (uint32_t p = 1; p <= 6; ++p) EXPECT_TRUE(ZZipBlockUnsort(l.data(), 6, p, counts, out.data()));
+  EXPECT_EQ(ZZipBlockUnsort(l.data(), 6, 4, counts, out.data()), 0);
+}
+
+// Every arrangement of a few bytes, as text and as sorted block with every index: the inverse
+// takes exactly the pairs that sorting some text gives, and gives that text back.
+TEST(ZZipSortTest, UnsortTakesExactlyWhatSomeTextSortsTo) {
+  for (const std::string letters : {"aaabnn", "abcdeff", "aabbbcc"}) {
+    Bytes s = B(letters);
+    std::map<std::pair<Bytes, uint32_t>, Bytes> sortsTo;
+    std::vector<Bytes> arrangements;
+    do {
+      uint32_t primary = 0;
+      sortsTo[{NaiveBlockSort(s, &primary), primary}] = s;
+      arrangements.push_back(s);
+    } while (std::next_permutation(s.begin(), s.end()));
+
+    const uint32_t n = static_cast<uint32_t>(s.size());
+    uint32_t counts[256] = {};
+    for (uint8_t c : s) ++counts[c];
+    for (const Bytes& l : arrangements) {
+      std::vector<uint32_t> links;
+      uint32_t seen[256] = {};
+      for (uint8_t c : l) links.push_back(seen[c]++ << 8 | c);
+      for (uint32_t p = 1; p <= n; ++p) {
+        const auto text = sortsTo.find({l, p});
+        Bytes out(n), fromLinks(n);
+        const int32_t got = ZZipBlockUnsort(l.data(), n, p, counts, out.data());
+        EXPECT_EQ(ZZipBlockUnsortLinks(links.data(), n, p, counts, fromLinks.data()), got);
+        EXPECT_EQ(got, text != sortsTo.end() ? 1 : 0) << letters << " " << p;
+        if (got == 1 && text != sortsTo.end()) {
+          EXPECT_EQ(out, text->second);
+          EXPECT_EQ(fromLinks, text->second);
+        }
+      }
+    }
+  }
 }
 
 TEST(ZZipSortTest, UnsortOfLargeBlocksAndOfBlocksThatAreNoSortedBlock) {
@@ -130,12 +165,13 @@ TEST(ZZipSortTest, UnsortOfLargeBlocksAndOfBlocksThatAreNoSortedBlock) {
   ASSERT_TRUE(ZZipBlockSort(s.data(), static_cast<uint32_t>(s.size()), l.data(), &primary));
   EXPECT_TRUE(Unsort(l, primary) == s);
 
-  // Random bytes make rows that fall apart into many cycles: the output is made of the block's
-  // bytes (or zeros past a short cycle), and nothing is touched outside the blocks.
+  // Random bytes make rows that fall apart into many cycles: refused, and nothing is touched
+  // outside the blocks.
   for (uint32_t p : {1u, 2u, 4096u, 150000u, 300000u}) {
-    for (auto& c : l) c = static_cast<uint8_t>(1 + rng() % 3);
-    const Bytes out = Unsort(l, p);
-    EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t c) { return c <= 3; })) << p;
+    uint32_t counts[256] = {};
+    for (auto& c : l) ++counts[c = static_cast<uint8_t>(1 + rng() % 3)];
+    Bytes out(l.size());
+    EXPECT_EQ(ZZipBlockUnsort(l.data(), static_cast<uint32_t>(l.size()), p, counts, out.data()), 0) << p;
   }
 }
 
@@ -180,17 +216,21 @@ TEST(ZZipSortTest, UnsortFromLinksMatchesUnsortForBlocksAndDamagedIndexes) {
     ASSERT_TRUE(ZZipBlockSort(s.data(), n, l.data(), &primary));
     const std::vector<uint32_t> links = LinksOf(l, counts);
     Bytes out(s.size());
-    ASSERT_TRUE(ZZipBlockUnsortLinks(links.data(), n, primary, counts, out.data()));
+    ASSERT_EQ(ZZipBlockUnsortLinks(links.data(), n, primary, counts, out.data()), 1);
     EXPECT_EQ(out, s);
     // Any other index gives the same as the inverse from the bytes.
     for (uint32_t p : {1u, n / 2 + 1, n}) {
-      ASSERT_TRUE(ZZipBlockUnsortLinks(links.data(), n, p, counts, out.data()));
-      EXPECT_EQ(out, Unsort(l, p)) << p;
+      Bytes fromBytes(s.size());
+      const int32_t got = ZZipBlockUnsort(l.data(), n, p, counts, fromBytes.data());
+      ASSERT_EQ(ZZipBlockUnsortLinks(links.data(), n, p, counts, out.data()), got) << p;
+      if (got == 1) {
+        EXPECT_EQ(out, fromBytes) << p;
+      }
     }
   }
   uint32_t counts[256];
   const std::vector<uint32_t> links = LinksOf(B("annbaa"), counts);
   Bytes out(6);
-  EXPECT_FALSE(ZZipBlockUnsortLinks(links.data(), 6, 0, counts, out.data()));
-  EXPECT_FALSE(ZZipBlockUnsortLinks(links.data(), 6, 7, counts, out.data()));
+  EXPECT_EQ(ZZipBlockUnsortLinks(links.data(), 6, 0, counts, out.data()), 0);
+  EXPECT_EQ(ZZipBlockUnsortLinks(links.data(), 6, 7, counts, out.data()), 0);
 }
