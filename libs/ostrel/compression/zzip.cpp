@@ -85,6 +85,7 @@ int32_t CZZip::ExpandBuffer(unsigned char** buf, uint32_t& len, uint32_t limit) 
   const uint32_t room = (limit < ZZIP_MAX_BLOCK ? limit : ZZIP_MAX_BLOCK) + ZZIP_EXTRA_BYTES;
   auto* block = static_cast<unsigned char*>(xSysAllocMemFunc(room));
   if (!block) return ZZipBlockCodec::Refuse(ZZIP_ERR_MEMORY);
+  ZZipAdviseLarge(block, room);
   std::memcpy(block, *buf, len);
   xSysFreeMemFunc(*buf);
   *buf = block;

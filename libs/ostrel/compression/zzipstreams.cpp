@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 
-#include "ostrel/compression/zzipbwt.h"
 #include "ostrel/compression/zzipcoder.h"
 #include "ostrel/compression/zzipmemory.h"
 #include "ostrel/compression/zzipmtf.h"
@@ -344,23 +343,13 @@ constexpr uint32_t kOverflowCheck = 1u << 16;
   return !litBits.Overflow() && !symBits.Overflow();
 }
 
-// Where the decoded bytes go: out as they are, or links as the inverse block sort takes them
-// (see ZZipBlockUnsortLinks), which saves it a pass.
-struct SDecodeOut {
-  uint8_t* bytes;
-  uint32_t* links;
-};
-
-template <bool kLinks>
 [[gnu::always_inline]] inline int32_t DecodeStreams(const uint8_t* literalIn, size_t literalLen,
                                                    const uint8_t* symbolIn, size_t symbolLen, uint32_t m, uint32_t k,
-                                                   uint8_t param, SDecodeOut out, uint32_t counts[256]) {
-  if (k > m) return 0;
+                                                   uint8_t param, uint8_t* lits, uint32_t primary, uint32_t* rows,
+                                                   uint32_t counts[256]) {
   // Literal i is decoded in step i, and the move-to-front step of a symbol 2 takes literal j,
   // j being the number of 2s before it: never one not yet decoded. A damaged stream may hold more
   // 2s than literals; those take the spare entry at k, and the count is checked at the end.
-  TZZipArray<uint8_t> lits(size_t{k} + 1);
-  if (!lits) return -1;
   lits[k] = 2;
   CZZipDecoder litDec(literalIn, literalLen), symDec(symbolIn, symbolLen);
   CSymbolModels symbols;
@@ -368,6 +357,7 @@ template <bool kLinks>
   CZZipMtf mtf;
   std::fill_n(counts, 256, 0);
   uint32_t twos = 0, outOfRange = 0;
+  uint32_t* row = rows;
   for (uint32_t i = 0; i < m; ++i) {
     const CSymbolModels::SSplit s = symbols.Split(symDec.Range());
     const uint32_t off = symDec.Offset();
@@ -381,13 +371,10 @@ template <bool kLinks>
       lits[i] = static_cast<uint8_t>(v);
     }
     const uint8_t c = sym == 2 ? mtf.Decode(lits[std::min(twos++, k)]) : mtf.Near(sym);
-    if constexpr (kLinks) {
-      out.links[i] = counts[c]++ << 8 | c;
-    } else {
-      out.bytes[i] = c;
-      ++counts[c];
-    }
+    if (i == primary) *row++ = 0;  // the primary row ends in the end mark
+    *row++ = counts[c]++ << 8 | c;
   }
+  if (m == primary) *row = 0;
   return twos == k && !outOfRange;
 }
 
@@ -406,20 +393,14 @@ __attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t EncodeCloned
   return EncodeStreams(block, m, param, literalOut, literalRoom, symbolOut, symbolRoom, result);
 }
 
-template <bool kLinks>
 int32_t DecodePlain(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen, uint32_t m,
-                    uint32_t k, uint8_t param, SDecodeOut out, uint32_t counts[256]) {
-  return DecodeStreams<kLinks>(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
+                    uint32_t k, uint8_t param, uint8_t* lits, uint32_t primary, uint32_t* rows, uint32_t counts[256]) {
+  return DecodeStreams(literalIn, literalLen, symbolIn, symbolLen, m, k, param, lits, primary, rows, counts);
 }
 __attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t DecodeCloned(
     const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen, uint32_t m, uint32_t k,
-    uint8_t param, SDecodeOut out, uint32_t counts[256]) {
-  return DecodeStreams<false>(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
-}
-__attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t DecodeLinksCloned(
-    const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen, uint32_t m, uint32_t k,
-    uint8_t param, SDecodeOut out, uint32_t counts[256]) {
-  return DecodeStreams<true>(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
+    uint8_t param, uint8_t* lits, uint32_t primary, uint32_t* rows, uint32_t counts[256]) {
+  return DecodeStreams(literalIn, literalLen, symbolIn, symbolLen, m, k, param, lits, primary, rows, counts);
 }
 }  // namespace
 
@@ -432,16 +413,16 @@ int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8
 }
 
 int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
-                          uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]) {
-  return (g_PlainOnly ? DecodePlain<false> : DecodeCloned)(literalIn, literalLen, symbolIn, symbolLen, m, k, param,
-                                                            {out, nullptr}, counts);
-}
-
-int32_t ZZipDecodeStreamsLinks(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
-                               uint32_t m, uint32_t k, uint8_t param, uint32_t* links, uint32_t counts[256]) {
-  if (m >= ZZIP_MAX_LINKED) return 0;  // the ranks take 24 bits
-  return (g_PlainOnly ? DecodePlain<true> : DecodeLinksCloned)(literalIn, literalLen, symbolIn, symbolLen, m, k,
-                                                                param, {nullptr, links}, counts);
+                          uint32_t m, uint32_t k, uint8_t param, uint8_t* literalArea, uint32_t primary,
+                          uint32_t* rows, uint32_t counts[256]) {
+  if (k > m) return 0;
+  TZZipArray<uint8_t> own;
+  if (!literalArea) {
+    if (!own.Reset(size_t{k} + 1)) return -1;
+    literalArea = own.Get();
+  }
+  return (g_PlainOnly ? DecodePlain : DecodeCloned)(literalIn, literalLen, symbolIn, symbolLen, m, k, param,
+                                                     literalArea, primary, rows, counts);
 }
 
 uint8_t ZZipChooseParam(uint32_t, uint32_t) { return 5 | 3 << 3 | 2 << 6; }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -315,6 +316,19 @@ TEST(ZZipTest, LimitOfExpansion) {
   EXPECT_EQ(Unpack(Bytes{1, 2, 3}).error, ZZIP_ERR_ARG);
 }
 
+TEST(ZZipTest, ABlockWithOneByteMoreThanTwoToThe24TimesComesBack) {
+  // The inverse sort keeps counts of equal bytes in 24 bits: past that, one byte's count wraps.
+  std::mt19937 rng(17);
+  Bytes in((1u << 24) + 300000, 'a');
+  for (size_t i = 0; i < in.size(); i += 1 + rng() % 512) in[i] = static_cast<uint8_t>('b' + rng() % 4);
+  ASSERT_GT(std::count(in.begin(), in.end(), 'a'), 1 << 24);
+  const Bytes packed = PackWith(in, 0);  // no run filter: the sorted block keeps every byte
+  ASSERT_EQ(Le32(packed, 10), in.size());
+  const SExpanded out = Unpack(packed);
+  ASSERT_EQ(out.ok, 1) << out.error;
+  EXPECT_TRUE(out.data == in);
+}
+
 TEST(ZZipTest, AnEmptyBlockIsNoDataWhenALengthIsAskedFor) {
   CZZip z;
   SBlock empty(Bytes{});
@@ -496,6 +510,49 @@ TEST(ZZipTest, NoWorkAreaGivesErrorMinusOne) {
   ZZipBlockCodec::SetMemoryHooks(xSysAllocMemFunc, xSysReallocMemFunc, xSysFreeMemFunc);
   EXPECT_EQ(ZZipBlockCodec::Expand(p.data(), static_cast<uint32_t>(packed.size()), 5000, &len), 1);
   EXPECT_EQ(ZZipBlockCodec::LastError(), ZZIP_OK);
+}
+
+namespace {
+// Hooks that keep count of the bytes the codec holds, and of the most it held at once.
+size_t g_Held = 0, g_MostHeld = 0;
+void* CountingAlloc(size_t size) {
+  auto* p = static_cast<size_t*>(std::malloc(size + 16));
+  if (!p) return nullptr;
+  *p = size;
+  g_MostHeld = std::max(g_MostHeld, g_Held += size);
+  return p + 2;
+}
+void CountingFree(void* block) {
+  if (!block) return;
+  size_t* p = static_cast<size_t*>(block) - 2;
+  g_Held -= *p;
+  std::free(p);
+}
+void* CountingRealloc(void* block, size_t size) {
+  void* fresh = CountingAlloc(size);
+  if (fresh && block) std::memcpy(fresh, block, std::min(size, *(static_cast<size_t*>(block) - 2)));
+  if (fresh) CountingFree(block);
+  return fresh;
+}
+}  // namespace
+
+TEST(ZZipTest, ExpandingTakesLittleMoreThanFourBytesPerByteBesidesTheBlock) {
+  CZZip z;
+  for (const Bytes& in : {TextBytes(1 << 20, 22), CodeBytes(1 << 20, 23), RepetitiveBytes(1 << 20, 24)}) {
+    const Bytes packed = Pack(in);
+    Bytes block(in.size() + ZZIP_EXTRA_BYTES);
+    std::memcpy(block.data(), packed.data(), packed.size());
+    ZZipBlockCodec::SetMemoryHooks(CountingAlloc, CountingRealloc, CountingFree);
+    g_Held = g_MostHeld = 0;
+    uint32_t len = 0;
+    const int32_t ok = ZZipBlockCodec::Expand(block.data(), static_cast<uint32_t>(packed.size()),
+                                              static_cast<uint32_t>(block.size()), &len);
+    ZZipBlockCodec::SetMemoryHooks(xSysAllocMemFunc, xSysReallocMemFunc, xSysFreeMemFunc);
+    ASSERT_EQ(ok, 1);
+    EXPECT_TRUE(Bytes(block.begin(), block.begin() + len) == in);
+    EXPECT_EQ(g_Held, 0u);
+    EXPECT_LE(g_MostHeld, 4 * in.size() + in.size() / 8);
+  }
 }
 
 TEST(ZZipTest, Files) {

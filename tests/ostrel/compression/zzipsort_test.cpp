@@ -69,6 +69,26 @@ Bytes NaiveBlockSort(const Bytes& s, uint32_t* primary) {
   return out;
 }
 
+// Rows as the stream decoder makes them: the count of equal bytes before each, above the byte,
+// with the primary row left out.
+std::vector<uint32_t> RowsOf(const Bytes& l, uint32_t primary, const uint32_t counts[256]) {
+  std::vector<uint32_t> rows;
+  uint32_t seen[256] = {};
+  for (size_t i = 0; i < l.size(); ++i) {
+    if (i == primary) rows.push_back(0xDEADBEEF);  // never read
+    rows.push_back(seen[l[i]]++ << 8 | l[i]);
+  }
+  if (primary == l.size()) rows.push_back(0xDEADBEEF);
+  for (int c = 0; c < 256; ++c) EXPECT_EQ(seen[c], counts[c]);
+  return rows;
+}
+
+// The text the walk leaves in the rows' memory.
+Bytes TextOf(const std::vector<uint32_t>& rows, size_t n) {
+  const auto* p = reinterpret_cast<const uint8_t*>(rows.data());
+  return Bytes(p, p + n);
+}
+
 Bytes Unsort(const Bytes& l, uint32_t primary) {
   uint32_t counts[256] = {};
   for (uint8_t c : l) ++counts[c];
@@ -137,18 +157,16 @@ TEST(ZZipSortTest, UnsortTakesExactlyWhatSomeTextSortsTo) {
     uint32_t counts[256] = {};
     for (uint8_t c : s) ++counts[c];
     for (const Bytes& l : arrangements) {
-      std::vector<uint32_t> links;
-      uint32_t seen[256] = {};
-      for (uint8_t c : l) links.push_back(seen[c]++ << 8 | c);
       for (uint32_t p = 1; p <= n; ++p) {
         const auto text = sortsTo.find({l, p});
-        Bytes out(n), fromLinks(n);
+        Bytes out(n);
         const int32_t got = ZZipBlockUnsort(l.data(), n, p, counts, out.data());
-        EXPECT_EQ(ZZipBlockUnsortLinks(links.data(), n, p, counts, fromLinks.data()), got);
+        std::vector<uint32_t> rows = RowsOf(l, p, counts);
+        EXPECT_EQ(ZZipBlockUnsortRows(rows.data(), n, p, counts, nullptr, 0), got);
         EXPECT_EQ(got, text != sortsTo.end() ? 1 : 0) << letters << " " << p;
         if (got == 1 && text != sortsTo.end()) {
           EXPECT_EQ(out, text->second);
-          EXPECT_EQ(fromLinks, text->second);
+          EXPECT_EQ(TextOf(rows, n), text->second);
         }
       }
     }
@@ -194,15 +212,7 @@ TEST(ZZipSortTest, SuffixArrayWithSortedBlockMatchesBoth) {
   }
 }
 
-// Links as the stream decoder makes them: the count of equal bytes before each, above the byte.
-std::vector<uint32_t> LinksOf(const Bytes& l, uint32_t counts[256]) {
-  std::fill_n(counts, 256, 0);
-  std::vector<uint32_t> links;
-  for (uint8_t c : l) links.push_back(counts[c]++ << 8 | c);
-  return links;
-}
-
-TEST(ZZipSortTest, UnsortFromLinksMatchesUnsortForBlocksAndDamagedIndexes) {
+TEST(ZZipSortTest, UnsortFromRowsMatchesUnsortForBlocksAndDamagedIndexes) {
   std::vector<Bytes> inputs = Samples();
   std::mt19937 rng(5);
   Bytes large(200000);
@@ -212,25 +222,30 @@ TEST(ZZipSortTest, UnsortFromLinksMatchesUnsortForBlocksAndDamagedIndexes) {
     if (s.empty()) continue;
     const uint32_t n = static_cast<uint32_t>(s.size());
     Bytes l(s.size());
-    uint32_t primary = 0, counts[256];
+    uint32_t primary = 0, counts[256] = {};
     ASSERT_TRUE(ZZipBlockSort(s.data(), n, l.data(), &primary));
-    const std::vector<uint32_t> links = LinksOf(l, counts);
-    Bytes out(s.size());
-    ASSERT_EQ(ZZipBlockUnsortLinks(links.data(), n, primary, counts, out.data()), 1);
-    EXPECT_EQ(out, s);
+    for (uint8_t c : l) ++counts[c];
+    // Scratch areas of every size: none, smaller than the block, and with room to spare.
+    for (size_t room : {size_t{0}, size_t{n / 3}, size_t{n + 1000}}) {
+      std::vector<uint32_t> rows = RowsOf(l, primary, counts);
+      Bytes scratch(room);
+      ASSERT_EQ(ZZipBlockUnsortRows(rows.data(), n, primary, counts, scratch.data(), room), 1);
+      EXPECT_EQ(TextOf(rows, n), s);
+    }
     // Any other index gives the same as the inverse from the bytes.
     for (uint32_t p : {1u, n / 2 + 1, n}) {
       Bytes fromBytes(s.size());
       const int32_t got = ZZipBlockUnsort(l.data(), n, p, counts, fromBytes.data());
-      ASSERT_EQ(ZZipBlockUnsortLinks(links.data(), n, p, counts, out.data()), got) << p;
+      std::vector<uint32_t> rows = RowsOf(l, p, counts);
+      ASSERT_EQ(ZZipBlockUnsortRows(rows.data(), n, p, counts, nullptr, 0), got) << p;
       if (got == 1) {
-        EXPECT_EQ(out, fromBytes) << p;
+        EXPECT_EQ(TextOf(rows, n), fromBytes) << p;
       }
     }
   }
-  uint32_t counts[256];
-  const std::vector<uint32_t> links = LinksOf(B("annbaa"), counts);
-  Bytes out(6);
-  EXPECT_EQ(ZZipBlockUnsortLinks(links.data(), 6, 0, counts, out.data()), 0);
-  EXPECT_EQ(ZZipBlockUnsortLinks(links.data(), 6, 7, counts, out.data()), 0);
+  uint32_t counts[256] = {};
+  for (uint8_t c : B("annbaa")) ++counts[c];
+  std::vector<uint32_t> rows = RowsOf(B("annbaa"), 4, counts);
+  EXPECT_EQ(ZZipBlockUnsortRows(rows.data(), 6, 0, counts, nullptr, 0), 0);
+  EXPECT_EQ(ZZipBlockUnsortRows(rows.data(), 6, 7, counts, nullptr, 0), 0);
 }
