@@ -63,6 +63,36 @@ class CSymbolModels {
             zzipcoder::CReciprocals::Scale(range, m.fracTop)};
   }
 
+  // Zeros in a run, the most common symbols of a sorted block, go a shorter way: in the run
+  // state in context 0 (model 0, which a zero keeps) with 0 the top symbol, a zero only moves the
+  // interval's low end, its count grows, and the top part's share is all that coding the next
+  // one needs (the rest of the model is brought up to date by SettleZeros).
+  bool ZerosReady() const { return m_Run && m_Context == 0 && m_Models[0].order.top == 0; }
+  // Takes the next symbol when it is such a zero: true. Otherwise nothing is taken.
+  [[gnu::always_inline]] bool TakeZero(CZZipDecoder& dec) {
+    SModel& m = m_Models[0];
+    const uint32_t range = dec.Range();
+    const uint32_t cut = zzipcoder::CReciprocals::Scale(range, m.fracTop);
+    if (dec.Offset() < cut || m.order.top != 0) return false;
+    dec.DecodeCut(cut, range);
+    uint32_t c0 = m.count[0], c1 = m.count[1], c2 = m.count[2];
+    if (c0 + c1 + c2 + 3 > kRunLimit) [[unlikely]] {
+      m.count[0] = (c0 >> 1) + 2;
+      m.count[1] = c1 >> 1;
+      m.count[2] = c2 >> 1;
+      SettleZeros();  // the halving may change the order
+      return true;
+    }
+    m.count[0] = c0 + 2;
+    // 0 grows on top: the top part is its share, the others' below it.
+    m.fracTop = m_Recip.Fraction(c1 + c2 + 2, c0 + c1 + c2 + 5);
+    return true;
+  }
+  void SettleZeros() {
+    SModel& m = m_Models[0];
+    Prepare(m, m.count[0] + 1, m.count[1] + 1, m.count[2] + 1);
+  }
+
   [[gnu::always_inline]] void Update(uint32_t sym) {
     SModel& m = m_Models[m_Model];
     // Worked on in registers: reading counts back right after storing one stalls the loads.
@@ -357,24 +387,49 @@ constexpr uint32_t kOverflowCheck = 1u << 16;
   CZZipMtf mtf;
   std::fill_n(counts, 256, 0);
   uint32_t twos = 0, outOfRange = 0;
-  uint32_t* row = rows;
-  for (uint32_t i = 0; i < m; ++i) {
-    const CSymbolModels::SSplit s = symbols.Split(symDec.Range());
-    const uint32_t off = symDec.Offset();
-    const bool inTop = off >= s.cutTop, inMid = off >= s.cutMid;
-    const uint32_t sym = inTop ? s.top : inMid ? s.mid : s.bottom;
-    symDec.DecodeCut(inTop ? s.cutTop : inMid ? s.cutMid : 0, inTop ? symDec.Range() : inMid ? s.cutTop : s.cutMid);
-    symbols.Update(sym);
+  auto literal = [&](uint32_t i) __attribute__((always_inline)) {
     if (i < k) {
       const uint32_t v = literals.Decode(litDec);
       outOfRange |= v >> 8;
       lits[i] = static_cast<uint8_t>(v);
     }
-    const uint8_t c = sym == 2 ? mtf.Decode(lits[std::min(twos++, k)]) : mtf.Near(sym);
-    if (i == primary) *row++ = 0;  // the primary row ends in the end mark
-    *row++ = counts[c]++ << 8 | c;
+  };
+  // The bytes before the primary row's place, then the rest behind it (the primary row ends in
+  // the end mark).
+  uint32_t* row = rows;
+  uint32_t i = 0;
+  for (int part = 0; part < 2; ++part) {
+    const uint32_t end = part == 0 ? primary : m;
+    while (i < end) {
+      if (symbols.ZerosReady()) {
+        // Each zero repeats the byte in front of the list.
+        const uint32_t from = i;
+        const uint8_t c = mtf.Front();
+        uint32_t entry = counts[c] << 8 | c;
+        for (; i < end && symbols.TakeZero(symDec); ++i, entry += 1u << 8) {
+          literal(i);
+          *row++ = entry;
+        }
+        if (i > from) {
+          counts[c] += i - from;
+          mtf.Near(0);
+          symbols.SettleZeros();
+        }
+        if (i == end) break;
+      }
+      const CSymbolModels::SSplit s = symbols.Split(symDec.Range());
+      const uint32_t off = symDec.Offset();
+      const bool inTop = off >= s.cutTop, inMid = off >= s.cutMid;
+      const uint32_t sym = inTop ? s.top : inMid ? s.mid : s.bottom;
+      symDec.DecodeCut(inTop ? s.cutTop : inMid ? s.cutMid : 0, inTop ? symDec.Range() : inMid ? s.cutTop : s.cutMid);
+      symbols.Update(sym);
+      literal(i);
+      const uint8_t c = sym == 2 ? mtf.Decode(lits[std::min(twos++, k)]) : mtf.Near(sym);
+      *row++ = counts[c]++ << 8 | c;
+      ++i;
+    }
+    if (part == 0) *row++ = 0;
   }
-  if (m == primary) *row = 0;
   return twos == k && !outOfRange;
 }
 
