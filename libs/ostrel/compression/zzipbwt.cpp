@@ -101,30 +101,35 @@ class CUnsortWalk {
     return chunk < m_GridChunks ? m_pGrid + size_t{chunk} * kChunk
                                 : m_pExtra + size_t{chunk - m_GridChunks} * kChunk;
   }
-  // Where lane l's next byte goes, as a place one past it counted over all chunks.
-  uint32_t Place(uint32_t l) const {
-    return m_Chunk[l] * kChunk + static_cast<uint32_t>(m_pAt[l] - Base(m_Chunk[l]));
-  }
 
-  // false when the chunks are used up: the walk takes at most n steps, so its rows are no block's.
-  bool NewChunk(uint32_t l) {
-    if (m_Used == m_Chunks) return !(m_Overrun = true);
-    const uint32_t chunk = m_Used++;
-    m_Link[m_Chunk[l]] = chunk;
-    m_Chunk[l] = chunk;
-    m_pAt[l] = Base(chunk) + kChunk;
+  // Every lane writes one byte a round, so all are at the same place in their chunks, and all
+  // take a fresh chunk in the same round. false when the chunks are used up: the walk takes at
+  // most n steps, so its rows are no block's.
+  bool NewChunks(uint32_t active) {
+    if (m_Chunks - m_Used < active) return !(m_Overrun = true);
+    for (uint32_t l = 0; l < active; ++l) {
+      const uint32_t chunk = m_Used++;
+      m_Link[m_Chunk[l]] = chunk;
+      m_Chunk[l] = chunk;
+      m_pBase[l] = Base(chunk);
+      // A piece begun as the last chunk filled starts in this one.
+      if (m_HeadWaits[l]) m_Head[m_Piece[l]] = chunk * kChunk + kChunk;
+      m_HeadWaits[l] = false;
+    }
     return true;
   }
 
-  // Puts the next piece into lane l; false when none is left.
-  bool Begin(uint32_t l) {
+  // Puts the next piece into lane l, whose next byte goes just below place at in its chunk in
+  // round `round`; false when no piece is left.
+  bool Begin(uint32_t l, uint32_t at, uint32_t round) {
     if (m_NextPiece < m_Pieces && m_NextPiece << m_Shift == m_Primary) ++m_NextPiece;
     if (m_NextPiece >= m_Pieces) return false;
     const uint32_t piece = m_NextPiece++;
     m_Row[l] = piece << m_Shift;
     m_Piece[l] = piece;
-    m_Steps[l] = 0;
-    m_Head[piece] = Place(l);
+    m_Start[l] = round;
+    m_Head[piece] = m_Chunk[l] * kChunk + at;
+    m_HeadWaits[l] = at == 0;
     return true;
   }
 
@@ -133,10 +138,15 @@ class CUnsortWalk {
     uint32_t active = 0;
     for (; active < kLanes; ++active) {
       m_Chunk[active] = m_Used++;
-      m_pAt[active] = Base(m_Chunk[active]) + kChunk;
-      if (!Begin(active)) break;
+      m_pBase[active] = Base(m_Chunk[active]);
+      if (!Begin(active, kChunk, 0)) break;
     }
-    while (active) {
+    for (uint32_t round = 0, at = kChunk; active; ++round) {
+      if (at == 0) {
+        if (!NewChunks(active)) return;
+        at = kChunk;
+      }
+      --at;
       for (uint32_t l = 0; l < active; ++l) {
         const uint32_t e = m_pRows[m_Row[l]];
         const uint8_t c = static_cast<uint8_t>(e);
@@ -146,23 +156,20 @@ class CUnsortWalk {
         // processor's window while it waits, a prefetch does not. Into the second-level cache: it
         // keeps more misses in flight than the first.
         __builtin_prefetch(m_pRows + r, 0, 1);
-        *--m_pAt[l] = c;
-        ++m_Steps[l];
+        m_pBase[l][at] = c;
         m_Row[l] = r;
-        if ((reinterpret_cast<uintptr_t>(m_pAt[l]) & (kChunk - 1)) == 0) [[unlikely]] {
-          if (!NewChunk(l)) return;
-        }
         if (((r & m_Mask) == 0) | (r == m_Primary)) [[unlikely]] {
-          m_Len[m_Piece[l]] = m_Steps[l];
+          m_Len[m_Piece[l]] = round + 1 - m_Start[l];
           m_End[m_Piece[l]] = r;
-          if (Begin(l)) continue;
+          if (Begin(l, at, round + 1)) continue;
           // The last lane takes over this one's place.
           --active;
           m_Row[l] = m_Row[active];
           m_Piece[l] = m_Piece[active];
-          m_Steps[l] = m_Steps[active];
+          m_Start[l] = m_Start[active];
           m_Chunk[l] = m_Chunk[active];
-          m_pAt[l] = m_pAt[active];
+          m_pBase[l] = m_pBase[active];
+          m_HeadWaits[l] = m_HeadWaits[active];
           --l;
         }
       }
@@ -206,9 +213,10 @@ class CUnsortWalk {
   uint8_t* m_pExtra = nullptr;
   // Per piece its first byte's place (one past it), length and end row; per chunk the next.
   TZZipArray<uint32_t> m_Len, m_End, m_Head, m_Link;
-  // The lanes.
-  uint32_t m_Row[kLanes], m_Piece[kLanes], m_Steps[kLanes], m_Chunk[kLanes];
-  uint8_t* m_pAt[kLanes];
+  // The lanes: row, piece, the round of its first byte, chunk.
+  uint32_t m_Row[kLanes], m_Piece[kLanes], m_Start[kLanes], m_Chunk[kLanes];
+  uint8_t* m_pBase[kLanes];
+  bool m_HeadWaits[kLanes];
 };
 }  // namespace
 
