@@ -12,6 +12,7 @@
 #include "ostrel/system/folders.h"
 #include "ostrel/system/frameloop.h"
 #include "ostrel/system/globals.h"
+#include "ostrel/system/sysservices.h"
 #include "platform/files/folders.h"
 
 namespace {
@@ -386,8 +387,9 @@ int32_t CFileDialog::Show(CResData* res, CMilesSample* click, const char* startP
     RefreshAll();
   }
   while (m_Result < 0) {
-    // A program asked to quit takes the dialog down unanswered.
-    if (xHandler() != 0) m_Result = 0;
+    // A program asked to quit, or whose window the player closed, takes the dialog down
+    // unanswered.
+    if (xHandler() != 0 || xDoUserWantToQuit()) m_Result = 0;
     RunPending();
   }
   Destroy();

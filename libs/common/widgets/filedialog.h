@@ -36,8 +36,8 @@ class CFileDialog : public CDialog {
 
   // Runs the dialog at startPath (a folder, or a file whose name is then chosen; the working
   // folder when null or unusable). flags are the dialog's create flags. 1 when the player
-  // accepted, 0 when cancelled, when the program was asked to quit, or when the dialog could not
-  // be made from the script. Each button plays the click sample (may be null).
+  // accepted, 0 when cancelled, when the program was asked to quit or its window was closed, or
+  // when the dialog could not be made from the script. Each button plays the click sample (may be null).
   int32_t Show(CResData* res, CMilesSample* click, const char* startPath, FileDialogType type, int32_t flags);
 
   // The results: the chosen name (empty in select-folder mode), the folder, and both together.

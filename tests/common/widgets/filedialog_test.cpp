@@ -9,16 +9,20 @@
 #include <vector>
 
 #include "common/widgets/filedialog.h"
+#include "ostrel/controls/button.h"
 #include "ostrel/controls/combobox.h"
 #include "ostrel/controls/edit.h"
 #include "ostrel/controls/listbox.h"
+#include "ostrel/dialogs/titlebar.h"
 #include "ostrel/dialogs/winctrl.h"
 #include "ostrel/input/keyboard.h"
 #include "ostrel/input/keycodes.h"
+#include "ostrel/resources/basepack.h"
 #include "ostrel/sound/milessample.h"
 #include "ostrel/system/folders.h"
 #include "ostrel/system/frameloop.h"
 #include "ostrel/system/clock.h"
+#include "ostrel/system/sysservices.h"
 #include "ostrel/system/timers.h"
 #include "platform/display/headless.h"
 #include "platform/display/translator.h"
@@ -409,6 +413,9 @@ class FileDialogShown : public FileDialogTree {
     StartScreen(800, 600);
     // The loop's pacing sleeps on the test clock, so the steps' timer comes due.
     SetMinimumFrameTime(10);
+    // The base look, as every program loads it first.
+    m_Base = std::make_unique<CResData>();
+    ASSERT_EQ(xLoadBaseResData(m_Base.get(), VORRIN_DIST_DIR), 1);
     {
       // The script's fonts and pictures are named from the install folder.
       CWorkingDir dist(VORRIN_DIST_DIR);
@@ -420,6 +427,8 @@ class FileDialogShown : public FileDialogTree {
   void TearDown() override {
     m_Steps.reset();
     m_Click.reset();
+    m_Res.Free();
+    m_Base.reset();
     FileDialogTree::TearDown();
   }
   int32_t Show(const char* start, FileDialogType type) {
@@ -444,6 +453,7 @@ class FileDialogShown : public FileDialogTree {
     return entries;
   }
 
+  std::unique_ptr<CResData> m_Base;
   std::unique_ptr<CCountingSample> m_Click;
   std::unique_ptr<CSteps> m_Steps;
 };
@@ -476,5 +486,270 @@ TEST_F(FileDialogShown, TheDialogShowsTheStartFolderAndItsLists) {
   EXPECT_EQ(m_Dialog.GetListColor(0), TRGBA(250, 222, 130, 0));
   EXPECT_EQ(m_Dialog.GetListColor(1), TRGBA(250, 250, 245, 0));
   EXPECT_EQ(WC().NumWindows(), 0);
+}
+
+TEST_F(FileDialogShown, ADiscDriveWithoutADiscKeepsThePreviousDrive) {
+  int32_t drive = 0, rows = -1, paths = -1;
+  Steps().Select(&Ids::m_DriveList, 3);
+  Steps().Add([&] {
+    drive = Combo(&Ids::m_DriveList)->GetSelected();
+    rows = List()->GetNumRows();
+    paths = Combo(&Ids::m_PathList)->GetNumEntries();
+  });
+  // The stick has a medium.
+  std::string stick;
+  Steps().Select(&Ids::m_DriveList, 2);
+  Steps().Add([&] { stick = std::string(m_Dialog.GetPath()) + "|" + Rows(); });
+  Steps().ClickControl(&Ids::m_Cancel);
+  EXPECT_EQ(Show("C:\\home\\player\\", FILEDIALOG_OPEN), 0);
+  EXPECT_EQ(drive, 1);
+  EXPECT_EQ(rows, 0);
+  EXPECT_EQ(paths, 0);
+  EXPECT_EQ(stick, "D:\\|music|");
+}
+
+TEST_F(FileDialogShown, SelectFolderModeEndsWithNoFileName) {
+  std::string ok, field;
+  Steps().Add([&] { ok = TextOf(Steps().Ctrl(&Ids::m_Ok)); });
+  // A file's row is no choice in this mode.
+  Steps().ClickRow(5);
+  Steps().Add([&] { field = FieldText(); });
+  Steps().ClickControl(&Ids::m_Ok);
+  EXPECT_EQ(Show("C:\\home\\player\\music\\song.mp3", FILEDIALOG_SELECTFOLDER), 1);
+  EXPECT_EQ(ok, "Select");
+  EXPECT_EQ(field, "");
+  EXPECT_STREQ(m_Dialog.GetFileName(), "");
+  EXPECT_STREQ(m_Dialog.GetPath(), "C:\\home\\player\\music\\");
+  EXPECT_STREQ(m_Dialog.GetFullPath(), "C:\\home\\player\\music\\");
+}
+
+TEST_F(FileDialogShown, ADoubleClickEntersAFolderAndAcceptsAFile) {
+  std::string inside;
+  Steps().DoubleClickRow(3);  // music
+  Steps().Add([&] { inside = std::string(m_Dialog.GetPath()) + "|" + Rows(); });
+  Steps().DoubleClickRow(4);  // song.mp3
+  EXPECT_EQ(Show("C:\\home\\player\\", FILEDIALOG_OPEN), 1);
+  EXPECT_EQ(inside, "C:\\home\\player\\music\\|..|old|cover.png|song.mp3|Tune.OGG|");
+  EXPECT_STREQ(m_Dialog.GetFileName(), "song.mp3");
+  EXPECT_STREQ(m_Dialog.GetFullPath(), "C:\\home\\player\\music\\song.mp3");
+  EXPECT_EQ(m_Dialog.GetSystemPath(), m_Dir.File("c/home/player/music/song.mp3"));
+}
+
+TEST_F(FileDialogShown, OnlyASecondClickOnTheSameRowCountsAsADoubleClick) {
+  std::string afterFirst, afterBelow;
+  // The dialog selected the chosen file's row itself: a first click on it only selects it.
+  Steps().ClickRow(4);
+  Steps().Add([&] { afterFirst = std::string(m_Dialog.GetPath()) + "|" + m_Dialog.GetFileName(); });
+  // A click on the empty part of the list below the rows is none on the selected row.
+  Steps().ClickRow(12);
+  Steps().Add([&] { afterBelow = std::string(m_Dialog.GetPath()) + "|" + m_Dialog.GetFileName(); });
+  // The way up was selected at the start as well.
+  Steps().ClickRow(1);
+  Steps().ClickRow(1);
+  Steps().ClickControl(&Ids::m_Cancel);
+  EXPECT_EQ(Show("C:\\home\\player\\music\\song.mp3", FILEDIALOG_OPEN), 0);
+  EXPECT_EQ(afterFirst, "C:\\home\\player\\music\\|song.mp3");
+  EXPECT_EQ(afterBelow, "C:\\home\\player\\music\\|song.mp3");
+  EXPECT_STREQ(m_Dialog.GetPath(), "C:\\home\\player\\");
+}
+
+TEST_F(FileDialogShown, ATypedFolderOpensAndTheDialogStays) {
+  std::string afterFolder, field;
+  Steps().Type("Music");
+  Steps().ClickControl(&Ids::m_Ok);
+  Steps().Add([&] {
+    afterFolder = std::string(m_Dialog.GetPath()) + "|" + Rows();
+    field = FieldText();
+  });
+  Steps().Type("tune.ogg");
+  Steps().ClickControl(&Ids::m_Ok);
+  EXPECT_EQ(Show("C:\\home\\player\\", FILEDIALOG_OPEN), 1);
+  EXPECT_EQ(afterFolder, "C:\\home\\player\\music\\|..|old|cover.png|song.mp3|Tune.OGG|");
+  EXPECT_EQ(field, "");
+  EXPECT_STREQ(m_Dialog.GetFullPath(), "C:\\home\\player\\music\\Tune.OGG");
+}
+
+// Sets the name field's text as typing or pasting would leave it.
+void TypeRaw(CSteps& steps, CFileDialog& dialog, const std::string& text) {
+  steps.Add([&dialog, &steps, text] {
+    CControlBase* field = steps.Ctrl(&Ids::m_FileName);
+    field->SetText(text.c_str());
+    xWinCtrl()->SendMessage(GUIMSG_TEXTCHANGED, dialog.GetID(), field->GetID(), 0, nullptr);
+  });
+  steps.Wait();
+}
+
+TEST_F(FileDialogShown, TypedPathsThatLeadNowhereAreRefused) {
+  std::vector<std::string> seen;
+  for (const std::string typed : {std::string("Q:\\music"), std::string("C:\\home\\pla\x01yer"),
+                                  std::string("missing.txt"), std::string("music\\nothere\\a.mp3"),
+                                  std::string("notes.txt\\x"), "C:\\" + std::string(XMAX_PATH, 'x')}) {
+    TypeRaw(Steps(), m_Dialog, typed);
+    Steps().ClickControl(&Ids::m_Ok);
+    Steps().Add([&, typed] { seen.push_back(std::string(m_Dialog.GetFullPath()) + "|" + (FieldText() == typed ? "kept" : "lost")); });
+  }
+  // A name that is there is taken after all that.
+  Steps().Type("notes.txt");
+  Steps().ClickControl(&Ids::m_Ok);
+  EXPECT_EQ(Show("C:\\home\\player\\", FILEDIALOG_OPEN), 1);
+  EXPECT_EQ(seen, std::vector<std::string>(6, "C:\\home\\player\\|kept"));
+  EXPECT_STREQ(m_Dialog.GetFullPath(), "C:\\home\\player\\notes.txt");
+}
+
+TEST_F(FileDialogShown, SavingTakesANewNameAndKeepsItWhileMoving) {
+  std::string field;
+  Steps().Type("lucky hand.log");
+  Steps().DoubleClickRow(3);  // music
+  Steps().Add([&] { field = FieldText(); });
+  Steps().ClickControl(&Ids::m_Ok);
+  EXPECT_EQ(Show("C:\\home\\player\\", FILEDIALOG_SAVE), 1);
+  EXPECT_EQ(field, "lucky hand.log");
+  EXPECT_STREQ(m_Dialog.GetFullPath(), "C:\\home\\player\\music\\lucky hand.log");
+  // A name the file system could not carry stays in the field.
+  std::string refused;
+  CSteps steps(m_Dialog);
+  TypeRaw(steps, m_Dialog, "a*b?.log");
+  steps.ClickControl(&Ids::m_Ok);
+  steps.Add([&] { refused = std::string(m_Dialog.GetFullPath()) + "|" + FieldText(); });
+  steps.ClickControl(&Ids::m_Cancel);
+  EXPECT_EQ(m_Dialog.Show(&m_Res, nullptr, "C:\\home\\player\\", FILEDIALOG_SAVE, 0), 0);
+  EXPECT_EQ(refused, "C:\\home\\player\\|a*b?.log");
+}
+
+TEST_F(FileDialogShown, UpAndThePathListGoUp) {
+  std::string afterEntry, afterUp, afterRootUp;
+  Steps().Select(&Ids::m_PathList, 2);
+  Steps().Add([&] { afterEntry = std::string(m_Dialog.GetPath()) + "|" + Entries(&Ids::m_PathList); });
+  Steps().ClickControl(&Ids::m_Up);
+  Steps().Add([&] { afterUp = std::string(m_Dialog.GetPath()) + "|" + Rows(); });
+  // Up at a drive's root stays there.
+  Steps().ClickControl(&Ids::m_Up);
+  Steps().Add([&] { afterRootUp = std::string(m_Dialog.GetPath()) + "|" + Rows(); });
+  Steps().ClickControl(&Ids::m_Cancel);
+  EXPECT_EQ(Show("C:\\home\\player\\music\\old\\", FILEDIALOG_OPEN), 0);
+  EXPECT_EQ(afterEntry, "C:\\home\\|C:\\|C:\\home\\|");
+  EXPECT_EQ(afterUp, "C:\\|etc|home|");
+  EXPECT_EQ(afterRootUp, "C:\\|etc|home|");
+}
+
+TEST_F(FileDialogShown, AFilterChoosesTheFilesShown) {
+  std::string music, pictures;
+  Steps().Select(&Ids::m_FilterList, 2);
+  Steps().Add([&] { music = Rows(); });
+  Steps().Select(&Ids::m_FilterList, 3);
+  Steps().Add([&] { pictures = Rows(); });
+  Steps().ClickControl(&Ids::m_Cancel);
+  EXPECT_EQ(Show("C:\\home\\player\\music\\", FILEDIALOG_OPEN), 0);
+  EXPECT_EQ(music, "..|old|song.mp3|Tune.OGG|");
+  EXPECT_EQ(pictures, "..|old|cover.png|");
+}
+
+TEST_F(FileDialogShown, EachButtonPlaysTheClickAndTheCloseBoxAccepts) {
+  ASSERT_NE(m_Click, nullptr);
+  // Without a chosen name OK and the close box leave the dialog open.
+  Steps().ClickControl(&Ids::m_Up);
+  Steps().ClickControl(&Ids::m_Ok);
+  auto closeBox = [this] {
+    const CRect r = m_Dialog.GetTitlebar()->GetCloseBox()->ScreenRect();
+    return std::pair{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  };
+  Steps().ClickAt(closeBox);
+  Steps().ClickControl(&Ids::m_Cancel);
+  EXPECT_EQ(Show("C:\\home\\player\\", FILEDIALOG_OPEN), 0);
+  EXPECT_EQ(m_Click->m_Starts, 4);
+  EXPECT_STREQ(m_Dialog.GetPath(), "C:\\home\\");
+  // With a name the close box accepts it.
+  Steps().ClickAt(closeBox);
+  EXPECT_EQ(Show("C:\\home\\player\\notes.txt", FILEDIALOG_OPEN), 1);
+  EXPECT_EQ(m_Click->m_Starts, 5);
+  EXPECT_STREQ(m_Dialog.GetFullPath(), "C:\\home\\player\\notes.txt");
+  // The keys of OK and Cancel: Enter and Escape.
+  for (const auto& [key, result] : {std::pair{XKEY_ENTER, 1}, std::pair{XKEY_ESC, 0}}) {
+    const uint16_t code = static_cast<uint16_t>(key);
+    Steps().Add([this, code] {
+      for (uint32_t flags : {uint32_t{XKEYF_PRESSED}, uint32_t{0}}) {
+        TQueueChar k{code, flags};
+        m_Dialog.GuiMsgHandler(GUIMSG_KEY, 0, 0, 0, &k);
+      }
+    });
+    Steps().Wait();
+    EXPECT_EQ(Show("C:\\home\\player\\notes.txt", FILEDIALOG_OPEN), result) << key;
+  }
+  EXPECT_EQ(m_Click->m_Starts, 7);
+}
+
+TEST_F(FileDialogShown, AQuitRequestOrAClosedWindowEndsTheDialogUnanswered) {
+  Steps().Add([] { Post(XMSG_QUIT, 3); });
+  EXPECT_EQ(Show("C:\\home\\player\\notes.txt", FILEDIALOG_OPEN), 0);
+  EXPECT_EQ(WC().NumWindows(), 0);
+  Steps().Add([] { Display().QueueClose(); });
+  EXPECT_EQ(Show("C:\\home\\player\\notes.txt", FILEDIALOG_OPEN), 0);
+  EXPECT_EQ(xDoUserWantToQuit(), 1);
+  EXPECT_EQ(WC().NumWindows(), 0);
+}
+
+TEST_F(FileDialogShown, AStartPathThatLeadsNowhereOpensTheWorkingFolder) {
+  CWorkingDir here(m_Dir.File("c/home/player/music"));
+  std::string shown;
+  Steps().Add([&] { shown = std::string(m_Dialog.GetPath()) + "|" + Rows(); });
+  Steps().ClickControl(&Ids::m_Cancel);
+  EXPECT_EQ(Show("Q:\\nowhere\\", FILEDIALOG_OPEN), 0);
+  EXPECT_EQ(shown, "C:\\home\\player\\music\\|..|old|cover.png|song.mp3|Tune.OGG|");
+  // A working folder outside every drive: nothing is listed, and nothing of an earlier folder.
+  m_Drives = {{m_Dir.File("stick"), XDRIVE_FIXED, ""}};
+  m_Dialog.SetDriveSource([this] { return m_Drives; });
+  int32_t rows = -1, paths = -1;
+  Steps().Add([&] {
+    rows = List()->GetNumRows();
+    paths = Combo(&Ids::m_PathList)->GetNumEntries();
+  });
+  Steps().ClickControl(&Ids::m_Cancel);
+  EXPECT_EQ(Show(nullptr, FILEDIALOG_OPEN), 0);
+  EXPECT_EQ(rows, 0);
+  EXPECT_EQ(paths, 0);
+}
+
+TEST_F(FileDialogShown, AScriptWithoutTheSectionMakesNoDialog) {
+  CResData empty;
+  ASSERT_EQ(empty.Import("{ = Defines\n    IDB_FD_OK = 5\n}\n"), 1);
+  EXPECT_EQ(m_Dialog.Show(&empty, nullptr, "C:\\", FILEDIALOG_OPEN, 0), 0);
+  EXPECT_EQ(m_Dialog.Show(nullptr, nullptr, "C:\\", FILEDIALOG_OPEN, 0), 0);
+  EXPECT_EQ(WC().NumWindows(), 0);
+}
+
+TEST_F(FileDialogShown, ABareScriptTakesTheDefaults) {
+  CResData bare;
+  ASSERT_EQ(bare.Import(ReadWholeFile(std::string(VORRIN_TEST_DATA_DIR) + "/widgets/filedialog-bare.xrs").c_str()), 1);
+  const char* captions[] = {"Open", "Save", "Select"};
+  for (FileDialogType type : {FILEDIALOG_OPEN, FILEDIALOG_SAVE, FILEDIALOG_SELECTFOLDER}) {
+    std::string ok, title, filters, drive;
+    CSteps steps(m_Dialog);
+    steps.Add([&] {
+      ok = TextOf(steps.Ctrl(&Ids::m_Ok));
+      title = TextOf(steps.Ctrl(&Ids::m_Title));
+      filters = Entries(&Ids::m_FilterList);
+      drive = TextOf(Combo(&Ids::m_DriveList)->GetSelectedControl());
+    });
+    steps.ClickControl(&Ids::m_Cancel);
+    m_Dialog.SetTitle(type == FILEDIALOG_SAVE ? "Save the hand history" : "Open");
+    EXPECT_EQ(m_Dialog.Show(&bare, nullptr, "D:\\", type, 0), 0);
+    EXPECT_EQ(ok, captions[type]);
+    EXPECT_EQ(title, type == FILEDIALOG_SAVE ? "Save the hand history" : "Open");
+    EXPECT_EQ(filters, "All files (*.*)|");
+    EXPECT_EQ(drive, "D: STICK (" + m_Dir.File("stick") + ")");
+    EXPECT_EQ(m_Dialog.GetListColor(0), TRGBA(128, 128, 128));
+    EXPECT_EQ(m_Dialog.GetListColor(1), TRGBA(255, 255, 255));
+  }
+}
+
+TEST_F(FileDialogTree, NoPathOutgrowsThePathBuffer) {
+  // Three folders of 100 characters: the third would take the path past 259 characters.
+  const std::string a(100, 'a'), b(100, 'b'), c(100, 'c');
+  ASSERT_TRUE(PlatformMakeFolderPath(m_Dir.File("c/deep/" + a + "/" + b + "/" + c)));
+  const std::string twoDeep = "C:\\deep\\" + a + "\\" + b + "\\";
+  ASSERT_EQ(m_Dialog.SetPath(twoDeep.c_str()), 1);
+  EXPECT_EQ(m_Dialog.SetPath(c.c_str()), -1);
+  EXPECT_EQ(m_Dialog.GetPath(), twoDeep);
+  EXPECT_EQ(m_Dialog.GetFolders(), (std::vector<std::string>{"..", c}));
 }
 }  // namespace
