@@ -77,11 +77,17 @@ CFileDialog::~CFileDialog() = default;
 
 void CFileDialog::SetDriveSource(TDriveSource source) {
   m_DriveSource = std::move(source);
+  const std::string mount = m_HasFolder ? m_Drives[m_Drive].m_Mount : "";
   m_Drives = FileDialogLetterDrives(m_DriveSource ? m_DriveSource() : PlatformDrives());
-  if (m_Drive >= m_Drives.size()) {
+  // The current folder stays only while its drive keeps its letter.
+  if (m_HasFolder && (m_Drive >= m_Drives.size() || m_Drives[m_Drive].m_Mount != mount)) {
     m_HasFolder = false;
     m_Drive = 0;
     m_Parts.clear();
+    m_Path.clear();
+    m_FileName.clear();
+    UpdateFullPath();
+    ClearLists();
   }
 }
 
@@ -369,13 +375,13 @@ int32_t CFileDialog::Show(CResData* res, CMilesSample* click, const char* startP
   m_HasFolder = false;
   m_Parts.clear();
   ClearLists();
-  m_pClick = click;
   m_Type = type >= FILEDIALOG_OPEN && type <= FILEDIALOG_SELECTFOLDER ? type : FILEDIALOG_OPEN;
   m_Typed = false;
   m_Pending.clear();
   m_Result = -1;
   if (!res || !ReadScript(res) || !Create(res, m_Ids.m_Window, Callback, flags, this)) return 0;
   m_pRes = res;
+  m_pClick = click;
   SetText(m_Ids.m_Ok, m_OkCaption.c_str());
   SetText(m_Ids.m_Title, m_Title.c_str());
   // A stick put in since the last time shows.

@@ -281,6 +281,20 @@ TEST_F(FileDialogTree, SetFileNameTakesOnlyListedFiles) {
   EXPECT_STREQ(m_Dialog.GetFileName(), "readme.TXT");
 }
 
+TEST_F(FileDialogTree, ANewDriveListKeepsTheFolderOnlyWhileItsDriveKeepsItsLetter) {
+  ASSERT_EQ(m_Dialog.SetPath("D:\\music\\a.mp3"), 1);
+  m_Drives.push_back({m_Dir.File("c/etc"), XDRIVE_FIXED, ""});
+  m_Dialog.SetDriveSource([this] { return m_Drives; });
+  EXPECT_STREQ(m_Dialog.GetFullPath(), "D:\\music\\a.mp3");
+  // The stick is pulled: D: is the disc drive now.
+  m_Drives.erase(m_Drives.begin() + 1);
+  m_Dialog.SetDriveSource([this] { return m_Drives; });
+  EXPECT_STREQ(m_Dialog.GetFullPath(), "");
+  EXPECT_TRUE(m_Dialog.GetFiles().empty());
+  EXPECT_EQ(m_Dialog.SetPath("music"), -1);
+  EXPECT_EQ(m_Dialog.GetSystemPath(), "");
+}
+
 TEST_F(FileDialogTree, RemovableMediaAreCheckedAtTheirMountPoints) {
   char stick[] = "d", disc[] = "E:\\", fixed[] = "C", unknown[] = "Q";
   EXPECT_EQ(m_Dialog.CheckRemovableMedia(stick), 1);
