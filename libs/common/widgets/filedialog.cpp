@@ -487,18 +487,11 @@ void CFileDialog::DoAction(EAction action) {
       OnPathEntry();
       break;
     case EAction::Filter:
-      if (auto* filters = ControlOf<CCombobox>(*this, m_Ids.m_FilterList)) {
-        const int32_t n = filters->GetSelected();
-        if (n >= 1 && static_cast<size_t>(n) <= m_Filters.size()) m_Filter = static_cast<size_t>(n - 1);
-      }
-      ReadFolder();
-      RefreshDriveList();
-      RefreshFileList();
+      OnFilter();
       break;
     case EAction::Up:
       GoUp(1);
-      KeepTypedName();
-      RefreshAll();
+      ShowMove();
       break;
     case EAction::Accept:
       OnAccept();
@@ -531,10 +524,7 @@ void CFileDialog::OnDoubleClick() {
     return;
   }
   if (row >= 1 && static_cast<size_t>(row) <= m_Folders.size()) {
-    if (EnterFolder(m_Folders[static_cast<size_t>(row) - 1])) {
-      KeepTypedName();
-      RefreshAll();
-    }
+    if (EnterFolder(m_Folders[static_cast<size_t>(row) - 1])) ShowMove();
     return;
   }
   if (m_Type == FILEDIALOG_SELECTFOLDER) return;
@@ -548,12 +538,10 @@ void CFileDialog::OnDrive() {
   const int32_t n = drives->GetSelected();
   if (n < 1 || static_cast<size_t>(n) > m_Drives.size()) return;
   const char root[] = {m_Drives[static_cast<size_t>(n) - 1].m_Letter, ':', '\\', 0};
-  if (SetPath(root) == 1) {
-    KeepTypedName();
-    RefreshAll();
-  } else {
+  if (SetPath(root) == 1)
+    ShowMove();
+  else
     RefreshDriveList();
-  }
 }
 
 void CFileDialog::OnPathEntry() {
@@ -563,13 +551,23 @@ void CFileDialog::OnPathEntry() {
   const int32_t entries = static_cast<int32_t>(m_Parts.size()) + 1;
   if (n < 1 || n > entries) return;
   GoUp(static_cast<size_t>(entries - n));
-  KeepTypedName();
-  RefreshAll();
+  ShowMove();
 }
 
-void CFileDialog::KeepTypedName() {
+void CFileDialog::OnFilter() {
+  if (auto* filters = ControlOf<CCombobox>(*this, m_Ids.m_FilterList)) {
+    const int32_t n = filters->GetSelected();
+    if (n >= 1 && static_cast<size_t>(n) <= m_Filters.size()) m_Filter = static_cast<size_t>(n - 1);
+  }
+  ReadFolder();
+  RefreshDriveList();
+  RefreshFileList();
+}
+
+void CFileDialog::ShowMove() {
   // A name the player typed stays for the folder moved to; one taken from the list goes.
   if (!m_Typed) ShowFileName(m_FileName);
+  RefreshAll();
 }
 
 void CFileDialog::OnAccept() {

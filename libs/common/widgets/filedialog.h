@@ -135,8 +135,10 @@ class CFileDialog : public CDialog {
   void OnSelectFile(int32_t row);
   void OnDrive();
   void OnPathEntry();
+  void OnFilter();
   void OnAccept();
-  void KeepTypedName();
+  // The lists of the folder moved to; the name field keeps only a name the player typed.
+  void ShowMove();
   void Finish(int32_t result) { m_Result = result; }
 
   CResData* m_pRes = nullptr;  // while shown

@@ -595,7 +595,7 @@ void TypeRaw(CSteps& steps, CFileDialog& dialog, const std::string& text) {
 
 TEST_F(FileDialogShown, TypedPathsThatLeadNowhereAreRefused) {
   std::vector<std::string> seen;
-  for (const std::string typed : {std::string("Q:\\music"), std::string("C:\\home\\pla\x01yer"),
+  for (const std::string& typed : {std::string("Q:\\music"), std::string("C:\\home\\pla\x01yer"),
                                   std::string("missing.txt"), std::string("music\\nothere\\a.mp3"),
                                   std::string("notes.txt\\x"), "C:\\" + std::string(XMAX_PATH, 'x')}) {
     TypeRaw(Steps(), m_Dialog, typed);
