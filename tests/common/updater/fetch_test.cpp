@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -212,7 +213,7 @@ TEST_F(Fetch, ADamagedPackageIsNeverUnpacked) {
 }
 
 TEST_F(Fetch, AnUnpackedFileOfAnotherNameOrOutsideTheTreeFails) {
-  for (const char* name : {"../escaped.dll", "other.dll", "/tmp/escaped.dll"}) {
+  for (const char* name : {"../escaped.dll", "other.dll", "/tmp/escaped.dll", "sub/../../escaped.dll"}) {
     SCOPED_TRACE(name);
     InstallRecordingCallbacks();
     ResetLists();
@@ -282,4 +283,36 @@ TEST_F(Fetch, TheInfoMessageForAMissingPackageComesOncePerProcess) {
     return failures;
   });
   EXPECT_TRUE(ok);
+}
+
+TEST_F(Fetch, AServerListWithNamesOutsideTheTreeWritesNothing) {
+  const char* lists[] = {
+      "File = TRUE, ../escaped.dll, TRUE, 1, TRUE, 1, TRUE, escaped.dll.zpk, TRUE, 1, TRUE, 1",
+      "File = TRUE, escaped.dll, TRUE, 1, TRUE, 1, TRUE, ../../escaped.dll.zpk, TRUE, 1, TRUE, 1",
+      "File = TRUE, /tmp/escaped.dll, TRUE, 1, TRUE, 1, TRUE, escaped.dll.zpk, TRUE, 1, TRUE, 1",
+  };
+  const char* restarts[] = {"", "restartfile = casino, ../casino.new, TRUE\n", "restartfile = ..\\casino, x, FALSE\n"};
+  Statuses({{"Client", 1}});
+  auto list = [](const std::string& file, const std::string& restart) {
+    return "{ = module, Client\n  Description = x\n  Classname = x\n  Mode = Normal\n  MustDownload = TRUE\n  \n  " +
+           file + "\n}\n" + restart;
+  };
+  // The same list with names that stay in the tree is read and checked.
+  Put("srvmap.lst", list("File = TRUE, fine.dll, TRUE, 1, TRUE, 1, TRUE, fine.dll.zpk, TRUE, 1, TRUE, 1",
+                         "restartfile = casino, casino.new, TRUE\n"));
+  Host().m_Answers = {{0, 1}};
+  EXPECT_EQ(Validate(), 1);
+  EXPECT_EQ(Host().Calls("Download "), std::vector<std::string>{"Download fine.dll.zpk"});
+  InstallRecordingCallbacks();
+  for (const char* file : lists) {
+    for (const char* restart : restarts) {
+      SCOPED_TRACE(std::string(file) + " " + restart);
+      Put("srvmap.lst", list(file, restart));
+      const auto before = Everything();
+      EXPECT_EQ(Validate(), 0);
+      EXPECT_EQ(Everything(), before);
+      EXPECT_TRUE(Host().Calls("Download ").empty());
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists("/tmp/escaped.dll"));
 }

@@ -22,8 +22,16 @@ int32_t Answer(const std::string& step) { return g_Host.m_Refuse.count(step) ? 0
 
 int32_t RecordUnpack(const char* sourceFolder, const char* targetFolder, const char* packedFile, char** targetName) {
   Note(std::string("UnpackFile ") + packedFile);
-  if (!g_Host.m_UnpackedNameOverride.empty()) {
-    *targetName = xStrdup(g_Host.m_UnpackedNameOverride.c_str());
+  const std::string& other = g_Host.m_UnpackedNameOverride;
+  if (!other.empty()) {
+    // A host that unpacks the right bytes under a name of its own choosing.
+    char* real = nullptr;
+    if (!Callback_UnpackFile(sourceFolder, targetFolder, packedFile, &real)) return 0;
+    const fs::path from = fs::path(targetFolder) / real, to = std::string(targetFolder) + "/" + other;
+    xFree(real);
+    fs::create_directories(to.parent_path());
+    fs::rename(from, to);
+    *targetName = xStrdup(other.c_str());
     return 1;
   }
   return Callback_UnpackFile(sourceFolder, targetFolder, packedFile, targetName);
