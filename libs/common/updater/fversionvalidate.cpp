@@ -75,22 +75,20 @@ int32_t RunPass(const SFVPassSettings& settings, CGames& games, int32_t* changes
 int32_t FVersion_ValidateFiles(const char* serverList, const char* installedList, int32_t twoPasses,
                                int32_t listedOnly, int32_t downloadAll, CGames* games, int32_t packageKind) {
   if (!serverList || !installedList) return 0;
+  // Read once for the games list and the first pass; a second pass reads what the first wrote.
+  CFVModuleHandler server;
+  if (!server.ReadModuleList(serverList, 1, packageKind)) return 0;
   CGames built;
-  {
-    CFVModuleHandler server;
-    if (!server.ReadModuleList(serverList, 1, packageKind)) return 0;
-    if (!games) {
-      if (!BuildGames(server, listedOnly, built)) return 0;
-      games = &built;
-    }
+  if (!games) {
+    if (!BuildGames(server, listedOnly, built)) return 0;
+    games = &built;
   }
-  SFVPassSettings settings{serverList, installedList, 0, listedOnly, downloadAll, packageKind};
-  if (twoPasses != 1) return RunPass(settings, *games, nullptr);
-  settings.m_Download = 1;
+  SFVPassSettings settings{serverList, installedList, twoPasses == 1, listedOnly, downloadAll, packageKind, &server};
   int32_t changes = 0;
   int32_t ok = RunPass(settings, *games, &changes);
-  if (changes) {
+  if (twoPasses == 1 && changes) {
     settings.m_Download = 0;
+    settings.m_pServerRead = nullptr;
     ok = RunPass(settings, *games, nullptr) && ok;
   }
   return ok;

@@ -38,7 +38,10 @@ int32_t WantedStatus(int32_t current) {
 }  // namespace
 
 CFVUpdatePass::CFVUpdatePass(const SFVPassSettings& settings, CGames& games)
-    : m_Settings(settings), m_Games(games), m_C(FVersion_Callbacks()) {}
+    : m_Settings(settings),
+      m_Games(games),
+      m_C(FVersion_Callbacks()),
+      m_Server(settings.m_pServerRead ? *settings.m_pServerRead : m_ServerRead) {}
 
 CFVUpdatePass::~CFVUpdatePass() { FVDeleteRecords<SFVersionDownloadItem>(m_Items); }
 
@@ -66,7 +69,8 @@ int32_t CFVUpdatePass::MakeStatusRecords() {
 
 int32_t CFVUpdatePass::ReadLists() {
   m_C.m_LoadStart();
-  const int32_t ok = m_Server.ReadModuleList(m_Settings.m_pServerList, 1, m_Settings.m_PackageKind) &&
+  const int32_t ok = (m_Settings.m_pServerRead ||
+                      m_Server.ReadModuleList(m_Settings.m_pServerList, 1, m_Settings.m_PackageKind)) &&
                      (!m_C.m_FileExists(m_Settings.m_pInstalledList) ||
                       m_Installed.ReadModuleList(m_Settings.m_pInstalledList, 1, m_Settings.m_PackageKind));
   m_C.m_LoadEnd();
@@ -195,18 +199,22 @@ int32_t CFVUpdatePass::CompareWithInstalled(CFVModule& installed, const CFVNormF
     return 0;
   }
   changed = record->GetNormCRC() != file.GetNormCRC() || record->GetNormFileSize() != file.GetNormFileSize();
-  if (!m_C.m_FileExists(name)) {
+  // A file whose CRC can be computed exists: programs and scripts are read once, not opened
+  // twice. The size is asked for only when the CRC tells the file apart from its record.
+  const bool checked = FVIsCheckedOnDisk(name);
+  const bool read = checked && m_C.m_FileCalcCRC(name, &disk.m_CRC);
+  if (!read && !m_C.m_FileExists(name)) {
     changed = true;
     return RemoveInstalled(installed, *record);
   }
-  if (!FVIsCheckedOnDisk(name)) return 1;
-  if (!m_C.m_FileCalcCRC(name, &disk.m_CRC) || !m_C.m_FileFileSize(name, &disk.m_Size)) return 0;
+  if (!checked) return 1;
+  if (!read) return 0;  // there, but it cannot be read
+  if (disk.m_CRC == record->GetNormCRC()) return 1;
+  if (!m_C.m_FileFileSize(name, &disk.m_Size)) return 0;
   disk.m_Known = true;
-  if (disk.m_CRC != record->GetNormCRC() || disk.m_Size != record->GetNormFileSize()) {
-    record->SetNormCRC(disk.m_CRC);
-    record->SetNormFileSize(disk.m_Size);
-    changed = disk.m_CRC != file.GetNormCRC() || disk.m_Size != file.GetNormFileSize();
-  }
+  record->SetNormCRC(disk.m_CRC);
+  record->SetNormFileSize(disk.m_Size);
+  changed = disk.m_CRC != file.GetNormCRC() || disk.m_Size != file.GetNormFileSize();
   return 1;
 }
 

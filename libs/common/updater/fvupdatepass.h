@@ -25,6 +25,9 @@ struct SFVPassSettings {
   int32_t m_ListedOnly;
   int32_t m_DownloadAll;
   int32_t m_PackageKind;
+  // The server's list as the caller has just read it from m_pServerList, or null: the pass
+  // reads it itself.
+  CFVModuleHandler* m_pServerRead;
 };
 
 class CFVUpdatePass {
@@ -92,7 +95,8 @@ class CFVUpdatePass {
   const SFVPassSettings m_Settings;
   CGames& m_Games;
   const SFVersionCallbacks& m_C;
-  CFVModuleHandler m_Server;
+  CFVModuleHandler m_ServerRead;
+  CFVModuleHandler& m_Server;
   CFVModuleHandler m_Installed;
   CKCBLModStatus m_Status;
   std::vector<SGameStatus> m_Statuses;
