@@ -174,11 +174,9 @@ int32_t CFVUpdatePass::CheckFile(CFVModule& module, CFVModule& installed, const 
   if (!changed) return 1;
   m_Changes = 1;
   if (m_C.m_FileExists(name)) {
-    if (!disk.m_Known) {
-      if (!m_C.m_FileFileSize(name, &disk.m_Size)) return 0;
-      disk.m_Known = m_C.m_FileCalcCRC(name, &disk.m_CRC) != 0;
-    }
-    if (disk.m_Known && disk.m_CRC == file.GetNormCRC() && disk.m_Size == file.GetNormFileSize())
+    if (!disk.m_HaveSize && !(disk.m_HaveSize = m_C.m_FileFileSize(name, &disk.m_Size) != 0)) return 0;
+    if (!disk.m_HaveCRC) disk.m_HaveCRC = m_C.m_FileCalcCRC(name, &disk.m_CRC) != 0;
+    if (disk.m_HaveCRC && disk.m_CRC == file.GetNormCRC() && disk.m_Size == file.GetNormFileSize())
       return Register(module, installed, file, disk);
   }
   wanted = true;
@@ -202,16 +200,15 @@ int32_t CFVUpdatePass::CompareWithInstalled(CFVModule& installed, const CFVNormF
   // A file whose CRC can be computed exists: programs and scripts are read once, not opened
   // twice. The size is asked for only when the CRC tells the file apart from its record.
   const bool checked = FVIsCheckedOnDisk(name);
-  const bool read = checked && m_C.m_FileCalcCRC(name, &disk.m_CRC);
-  if (!read && !m_C.m_FileExists(name)) {
+  disk.m_HaveCRC = checked && m_C.m_FileCalcCRC(name, &disk.m_CRC);
+  if (!disk.m_HaveCRC && !m_C.m_FileExists(name)) {
     changed = true;
     return RemoveInstalled(installed, *record);
   }
   if (!checked) return 1;
-  if (!read) return 0;  // there, but it cannot be read
+  if (!disk.m_HaveCRC) return 0;  // there, but it cannot be read
   if (disk.m_CRC == record->GetNormCRC()) return 1;
-  if (!m_C.m_FileFileSize(name, &disk.m_Size)) return 0;
-  disk.m_Known = true;
+  if (!(disk.m_HaveSize = m_C.m_FileFileSize(name, &disk.m_Size) != 0)) return 0;
   record->SetNormCRC(disk.m_CRC);
   record->SetNormFileSize(disk.m_Size);
   changed = disk.m_CRC != file.GetNormCRC() || disk.m_Size != file.GetNormFileSize();

@@ -56,9 +56,10 @@ class CFVUpdatePass {
     CFVModule* m_pModule;
     std::vector<const CFVNormFile*> m_Files;
   };
-  // What the disk holds of a file, when it was worked out.
+  // What is known of a file on disk.
   struct SDiskFile {
-    bool m_Known = false;
+    bool m_HaveCRC = false;
+    bool m_HaveSize = false;
     uint32_t m_CRC = 0;
     uint32_t m_Size = 0;
   };
