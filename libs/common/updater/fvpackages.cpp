@@ -25,33 +25,16 @@ EPackage KindOf(const char* name) {
   return EPackage::None;
 }
 
-bool Expand(EPackage kind, const char* source, const char* target) {
+// Packs (or unpacks) source into target by kind.
+bool Convert(EPackage kind, bool pack, const char* source, const char* target) {
   switch (kind) {
     case EPackage::Block: {
       CZZip zip;
-      return zip.ExpandFile(source, target);
+      return pack ? zip.CompressFile(source, target) : zip.ExpandFile(source, target);
     }
     case EPackage::Lzss: {
       auto lzss = std::make_unique<CLzss>();
-      return lzss->Expand(source, target);
-    }
-    case EPackage::Raw:
-      return xCopyFile(target, source);
-    case EPackage::None:
-      break;
-  }
-  return false;
-}
-
-bool Pack(EPackage kind, const char* source, const char* target) {
-  switch (kind) {
-    case EPackage::Block: {
-      CZZip zip;
-      return zip.CompressFile(source, target);
-    }
-    case EPackage::Lzss: {
-      auto lzss = std::make_unique<CLzss>();
-      return lzss->Compress(source, target);
+      return pack ? lzss->Compress(source, target) : lzss->Expand(source, target);
     }
     case EPackage::Raw:
       return xCopyFile(target, source);
@@ -91,7 +74,7 @@ int32_t Callback_UnpackFile(const char* sourceFolder, const char* targetFolder, 
   const std::string name = Given(targetName) ? std::string(*targetName) : std::string(packedFile, ext - 1);
   const std::string source = FVJoin(sourceFolder, packedFile);
   return Replace(targetFolder, name, targetName,
-                 [&](const char* temp) { return Expand(kind, source.c_str(), temp); });
+                 [&](const char* temp) { return Convert(kind, false, source.c_str(), temp); });
 }
 
 int32_t Callback_PackFile(const char* sourceFolder, const char* targetFolder, const char* fileName,
@@ -101,7 +84,7 @@ int32_t Callback_PackFile(const char* sourceFolder, const char* targetFolder, co
   const EPackage kind = KindOf(name.c_str());
   if (kind == EPackage::None) return 0;
   const std::string source = FVJoin(sourceFolder, fileName);
-  return Replace(targetFolder, name, packedName, [&](const char* temp) { return Pack(kind, source.c_str(), temp); });
+  return Replace(targetFolder, name, packedName, [&](const char* temp) { return Convert(kind, true, source.c_str(), temp); });
 }
 
 int32_t Callback_CopyFile(const char* sourceFolder, const char* targetFolder, const char* fileName) {

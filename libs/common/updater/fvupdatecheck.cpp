@@ -47,7 +47,7 @@ CFVUpdatePass::~CFVUpdatePass() { FVDeleteRecords<SFVersionDownloadItem>(m_Items
 
 int32_t CFVUpdatePass::Run() {
   if (!FVersion_RequiredCallbacksSet() || !m_Settings.m_pServerList || !m_Settings.m_pInstalledList) return 0;
-  if (!MakeStatusRecords() || !ReadLists() || !AddMissingModules() || !TakeModules() || !Check()) return 0;
+  if (!MakeStatusRecords() || !ReadLists() || !TakeModules() || !AddMissingModules() || !Check()) return 0;
   return m_Settings.m_Download ? Download() : FinishWithoutDownload();
 }
 
@@ -78,25 +78,6 @@ int32_t CFVUpdatePass::ReadLists() {
   return ok;
 }
 
-int32_t CFVUpdatePass::AddMissingModules() {
-  for (const bool normal : {true, false}) {
-    for (normal ? m_Server.FirstNormalModule() : m_Server.FirstIndirectModule();
-         normal ? m_Server.ExistsNormalModule() : m_Server.ExistsIndirectModule();
-         normal ? m_Server.NextNormalModule() : m_Server.NextIndirectModule()) {
-      normal ? m_Server.FetchNormalModule() : m_Server.FetchIndirectModule();
-      const CFVModule& m = *m_Server.CurrModule();
-      if (m_Installed.FindModule(m.GetModName())) continue;
-      const bool package = normal && m.GetModPackedFileName();
-      if (!m_Installed.AddModule(m.GetModName(), m.GetModDesc(), m.GetModClassName(),
-                                 package ? m.GetModPackedFileName() : nullptr,
-                                 package ? m.GetModPackedFileSize() : FVMODULE_NO_PACKAGE,
-                                 package ? m.GetModPackedFileCRC() : 0, m.GetModMode(), m.GetModForcedDownload()))
-        return 0;
-    }
-  }
-  return 1;
-}
-
 int32_t CFVUpdatePass::TakeModules() {
   for (const bool normal : {true, false}) {
     for (normal ? m_Server.FirstNormalModule() : m_Server.FirstIndirectModule();
@@ -109,14 +90,26 @@ int32_t CFVUpdatePass::TakeModules() {
         m_Server.NormalFile_Fetch();
         module.m_Files.push_back(m_Server.CurrNormalFile());
       }
-      if (normal) {
-        for (m_Server.IndirectFile_First(); m_Server.IndirectFile_Exists(); m_Server.IndirectFile_Next()) {
-          m_Server.IndirectFile_Fetch();
-          m_ListedBy[Folded(m_Server.IndirectFile_GetName())].push_back(module.m_pModule->GetModName());
-        }
+      for (m_Server.IndirectFile_First(); m_Server.IndirectFile_Exists(); m_Server.IndirectFile_Next()) {
+        m_Server.IndirectFile_Fetch();
+        m_ListedBy[Folded(m_Server.IndirectFile_GetName())].push_back(module.m_pModule->GetModName());
       }
       m_Modules.push_back(std::move(module));
     }
+  }
+  return 1;
+}
+
+int32_t CFVUpdatePass::AddMissingModules() {
+  for (const SModuleFiles& module : m_Modules) {
+    const CFVModule& m = *module.m_pModule;
+    if (m_Installed.FindModule(m.GetModName())) continue;
+    const bool package = m.GetModMode() == FVMODULE_NORMAL && m.GetModPackedFileName();
+    if (!m_Installed.AddModule(m.GetModName(), m.GetModDesc(), m.GetModClassName(),
+                               package ? m.GetModPackedFileName() : nullptr,
+                               package ? m.GetModPackedFileSize() : FVMODULE_NO_PACKAGE,
+                               package ? m.GetModPackedFileCRC() : 0, m.GetModMode(), m.GetModForcedDownload()))
+      return 0;
   }
   for (m_Installed.FirstNormalModule(); m_Installed.ExistsNormalModule(); m_Installed.NextNormalModule()) {
     m_Installed.FetchNormalModule();

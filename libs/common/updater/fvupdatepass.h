@@ -67,8 +67,8 @@ class CFVUpdatePass {
   // Checking.
   int32_t MakeStatusRecords();
   int32_t ReadLists();
-  int32_t AddMissingModules();
   int32_t TakeModules();
+  int32_t AddMissingModules();
   int32_t Check();
   int32_t CheckModule(const SModuleFiles& module);
   int32_t CheckFile(CFVModule& module, CFVModule& installed, const CFVNormFile& file, bool& wanted);

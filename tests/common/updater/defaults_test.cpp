@@ -229,9 +229,13 @@ TEST_F(Defaults, NamesThatLeaveTheirFolderWriteNothing) {
     SCOPED_TRACE(c.m_pGiven ? c.m_pGiven : c.m_pPacked);
     EXPECT_EQ(Unpack("", "", c.m_pPacked, c.m_pGiven), "");
     char* packed = const_cast<char*>(c.m_pGiven);
-    if (packed) EXPECT_EQ(Callback_PackFile("", "", "plain", &packed), 0);
+    if (packed) {
+      EXPECT_EQ(Callback_PackFile("", "", "plain", &packed), 0);
+    }
     char* none = nullptr;
-    if (!c.m_pGiven) EXPECT_EQ(Callback_PackFile("", "", c.m_pPacked, &none), 0);
+    if (!c.m_pGiven) {
+      EXPECT_EQ(Callback_PackFile("", "", c.m_pPacked, &none), 0);
+    }
     EXPECT_EQ(Callback_CopyFile("", "out", c.m_pGiven ? c.m_pGiven : c.m_pPacked), 0);
   }
   EXPECT_EQ(Everything(), before);

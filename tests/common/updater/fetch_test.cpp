@@ -2,8 +2,6 @@
 // that stops them, packages already there, restart files, and packages that must never damage
 // the installed file (wrong CRCs, unknown kinds, names that leave the tree).
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -13,6 +11,7 @@
 
 #include "common/updater/fversioncallbacks.h"
 #include "common/updater/fversionvalidate.h"
+#include "updatertest.h"
 #include "updatetree.h"
 
 namespace {
@@ -49,14 +48,6 @@ class Fetch : public CUpdateTree {
     EXPECT_FALSE(Exists("client.dll.zpk")) << "a checked package is erased";
   }
 };
-
-// Runs f in a child process (a fresh process-wide state); true when it ended with 0.
-bool InChild(const std::function<int()>& f) {
-  const pid_t pid = fork();
-  if (pid == 0) _exit(f());
-  int status = 0;
-  return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 }  // namespace
 
 TEST_F(Fetch, TwoFailedAttemptsThenASuccessShowTheTwoRetryTextsInOrder) {
@@ -223,7 +214,9 @@ TEST_F(Fetch, AnUnpackedFileOfAnotherNameOrOutsideTheTreeFails) {
     EXPECT_EQ(Validate(), 0);
     EXPECT_EQ(Get("client.dll"), "client version 1");
     for (const auto& [file, bytes] : Everything())
-      if (!before.count(file)) EXPECT_NE(file.rfind("tree/", 0), std::string::npos) << file << " outside the tree";
+      if (!before.count(file)) {
+        EXPECT_NE(file.rfind("tree/", 0), std::string::npos) << file << " outside the tree";
+      }
   }
 }
 
