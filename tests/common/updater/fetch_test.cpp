@@ -309,3 +309,17 @@ TEST_F(Fetch, AServerListWithNamesOutsideTheTreeWritesNothing) {
   }
   EXPECT_FALSE(std::filesystem::exists("/tmp/escaped.dll"));
 }
+
+TEST_F(Fetch, APackageMissingAfterTheDownloadFlagsNothingInstalled) {
+  MakeInstallation();
+  Statuses({{"Client", 2}, {"Game", 1}});
+  FVersion_SetCallback_MessageBox(nullptr);  // the once-per-process message stays unshown
+  Host().m_Served.erase("xrs/client.xrs.zpk");
+  std::vector<int32_t> atCheck;
+  Host().m_OnCheckStart = [&] { atCheck.push_back(StatusOf("Client")); };
+  EXPECT_EQ(Validate(), 1);
+  EXPECT_EQ(Get("client.dll"), "client version 2") << "the package that came is unpacked";
+  EXPECT_FALSE(Exists("xrs/client.xrs"));
+  EXPECT_EQ(atCheck, (std::vector<int32_t>{2, 2})) << "the client is not flagged installed after the first pass";
+  EXPECT_EQ(StatusOf("Client"), 2);
+}
