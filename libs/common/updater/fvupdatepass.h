@@ -48,7 +48,7 @@ class CFVUpdatePass {
     GamestxtCFVModule* m_pGame;
     int32_t m_Current;
     int32_t m_New;
-    bool m_UsesChanged;
+    bool m_UsesChanged;  // one of its files was wanted
   };
   // A module of the server's list with its files, taken before the check (the list itself does
   // not change during a pass).
