@@ -9,8 +9,8 @@ CPlayerConnection::CPlayerConnection(int32_t slotNr) : m_SlotNr(slotNr) {}
 int32_t CPlayerConnection::AllocateConnection(int32_t playerId) {
   const bool forHim = m_ReservedFor != 0 && m_ReservedFor == playerId;
   if (IsHeld() && !forHim) return TABLE_ALLOC_REFUSED;
-  // A reservation holds the seat against everybody else, also while nobody sits there.
-  if (IsReserved() && !forHim) return TABLE_ALLOC_REFUSED;
+  // A free seat reserved for another user is given too: the client half follows what the server
+  // decided, and the server half refuses another user's request before it reaches the seat.
   const int32_t result = IsReserved() ? TABLE_ALLOC_RESERVED : TABLE_ALLOC_GRANTED;
   DeallocateConnection();
   m_PlayerId = playerId;

@@ -12,9 +12,10 @@ class CPlayerConnection {
   explicit CPlayerConnection(int32_t slotNr);
 
   // Gives the seat to playerId: TABLE_ALLOC_GRANTED, or TABLE_ALLOC_RESERVED when the seat was
-  // reserved for him (the reservation is then cleared). Refused (0) when the seat is held and he
-  // is not the user it is reserved for, and when it is free but reserved for another user. The
-  // round flags, the second-seat flag and the deadline start cleared.
+  // reserved (the reservation is then cleared). Refused (0) when the seat is held and he is not
+  // the user it is reserved for. A free seat reserved for another user is given: the halves see
+  // to it that nobody else asks (the server half refuses such requests). The round flags, the
+  // second-seat flag and the deadline start cleared.
   int32_t AllocateConnection(int32_t playerId);
   // Keeps the seat for userId for timeoutMs from now; 0 when another player holds it or it is
   // reserved already.

@@ -5,42 +5,22 @@
 
 #include "common/info/messagelog.h"
 #include "common/tables/tablebase.h"
+#include "common/tables/tablelog.h"
 #include "ostrel/base/types.h"
 #include "ostrel/base/xstring.h"
 #include "ostrel/system/clock.h"
 #include "ostrelcomm/commtcp.h"
 #include "ostrelcomm/packet.h"
 
-namespace {
-// One line of the message log for a node-data packet of an accepted link.
-void LogLinkPacket(const char* moduleFormat, SXPacket* packet, SXPacketCNode* nodePacket) {
-  uint8_t type = 0;
-  if (!packet || !nodePacket || !packet->GetPacketType(type) || type != PACKET_CNODEDATA) return;
-  uint32_t id = 0, session = 0, size = 0, header = 0;
-  void* data = nullptr;
-  if (!nodePacket->GetNodeId(id) || !nodePacket->GetNodeSessionIndex(session) || !packet->GetPacketSize(size) ||
-      !nodePacket->GetFullNodeHeaderSize(header) || !nodePacket->GetNodeDataPtr(data) || header > size)
-    return;
-  const char* name = nodePacket->GetNodeName();
-  // The payload carries no NUL: it is printed by its length, no longer than a line can hold.
-  const int dataLength = static_cast<int>(std::min<uint32_t>(size - header, MESSAGELOG_TEXT_ROOM));
-
-  const CTableBase* table = CTableBase::GetCurrentTable();
-  char module[48];
-  snprintf(module, sizeof module, moduleFormat, static_cast<unsigned long>(table ? table->GetTableId() : 0));
-  LogMessage(table ? table->GetLogValue() : 0, module, TABLE_LINKLOG_TEXT, name ? name : "",
-             static_cast<unsigned long>(id), static_cast<unsigned long>(session), dataLength,
-             static_cast<const char*>(data));
-}
-}  // namespace
-
 int32_t CTableBase::LinkSendHook(SXPacket* packet, SXPacketCNode* nodePacket, int32_t&) {
-  LogLinkPacket(TABLE_LINKLOG_SENT, packet, nodePacket);
+  const CTableBase* table = GetCurrentTable();
+  xLogTablePacket(TABLE_LINKLOG_SENT, table ? table->GetLogValue() : 0, packet, nodePacket, false);
   return 1;
 }
 
 int32_t CTableBase::LinkRecvHook(SXPacket* packet, SXPacketCNode* nodePacket, int32_t&) {
-  LogLinkPacket(TABLE_LINKLOG_RECEIVED, packet, nodePacket);
+  const CTableBase* table = GetCurrentTable();
+  xLogTablePacket(TABLE_LINKLOG_RECEIVED, table ? table->GetLogValue() : 0, packet, nodePacket, false);
   return 1;
 }
 
