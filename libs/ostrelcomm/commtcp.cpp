@@ -69,7 +69,7 @@ void CCommTcpClient<Base>::ResetFraming() {
   m_pReadBuffer = nullptr;
   xFree(m_pWriteBuffer);
   m_pWriteBuffer = nullptr;
-  m_ReadFill = m_ReadSize = m_ReadCapacity = m_WriteFill = m_WriteSize = 0;
+  m_ReadFill = m_ReadSize = m_ReadCapacity = m_WriteFill = m_WriteSize = m_WriteBlockSize = 0;
   m_ReadState = COMM_READ_IDLE;
   m_WriteState = COMM_WRITE_IDLE;
   m_AwaitingFirstRecord = 0;
@@ -223,6 +223,65 @@ int32_t CCommTcpClient<Base>::GrowReadBuffer() {
   return 1;
 }
 
+namespace {
+
+// The out-list's first packet taken out of it with its size; null when the list is empty, and
+// when the packet is invalid (then freed, and invalid set).
+SXPacket* TakeQueued(CLList& outList, uint32_t& size, bool& invalid) {
+  CNode* n = outList.HeadNode();
+  if (!n) return nullptr;
+  auto* packet = static_cast<SXPacket*>(n->m_pData);
+  xCommRemoveFromList(&outList, packet);
+  if (packet->GetPacketSize(size)) return packet;
+  xFree(packet);
+  invalid = true;
+  return nullptr;
+}
+
+// The size of the out-list's first packet; 0 when there is none or it is invalid.
+uint32_t QueuedSize(const CLList& outList) {
+  const CNode* n = outList.HeadNode();
+  uint32_t size = 0;
+  if (n) static_cast<const SXPacket*>(n->m_pData)->GetPacketSize(size);
+  return size;
+}
+
+bool Gathers(uint32_t size) { return size > 0 && size < COMM_GATHER_BELOW; }
+
+}  // namespace
+
+template <class Base>
+int32_t CCommTcpClient<Base>::TakeNextWrite() {
+  CLList& outList = this->m_SocketOutList;
+  bool invalid = false;
+  uint32_t size = 0;
+  SXPacket* first = TakeQueued(outList, size, invalid);
+  if (!first) return !invalid;
+  uint8_t* gathered = nullptr;
+  if (Gathers(size) && Gathers(QueuedSize(outList))) gathered = NewBlock(COMM_GATHER_BYTES);
+  m_WriteFill = 0;
+  m_WriteState = COMM_WRITE_PACKET;
+  if (!gathered) {
+    m_pWriteBuffer = reinterpret_cast<uint8_t*>(first);
+    m_WriteSize = m_WriteBlockSize = size;
+    return 1;
+  }
+  std::memcpy(gathered, first, size);
+  xCommReleasePacketBlock(first, size);
+  m_pWriteBuffer = gathered;
+  m_WriteSize = size;
+  m_WriteBlockSize = COMM_GATHER_BYTES;
+  // An invalid packet has no size here: it stays queued and ends the link when its turn comes.
+  for (uint32_t next = QueuedSize(outList); Gathers(next) && m_WriteSize + next <= COMM_GATHER_BYTES;
+       next = QueuedSize(outList)) {
+    SXPacket* packet = TakeQueued(outList, size, invalid);
+    std::memcpy(gathered + m_WriteSize, packet, size);
+    m_WriteSize += size;
+    xCommReleasePacketBlock(packet, size);
+  }
+  return 1;
+}
+
 template <class Base>
 int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int32_t& again) {
   again = 0;
@@ -243,18 +302,8 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
   }
   if (m_WriteState == COMM_WRITE_IDLE) {
     if (m_pWriteBuffer) return FramingFailed("a write buffer is held while idle");
-    if (CNode* n = this->m_SocketOutList.HeadNode()) {
-      auto* packet = static_cast<SXPacket*>(n->m_pData);
-      xCommRemoveFromList(&this->m_SocketOutList, packet);
-      if (!packet->GetPacketSize(m_WriteSize)) {
-        xFree(packet);
-        return FramingFailed("an invalid packet was queued");
-      }
-      m_pWriteBuffer = packet;
-      m_WriteFill = 0;
-      m_WriteState = COMM_WRITE_PACKET;
-      again = 1;
-    }
+    if (!TakeNextWrite()) return FramingFailed("an invalid packet was queued");
+    if (m_pWriteBuffer) again = 1;
   }
 
   if (m_ReadState == COMM_READ_PACKET && !m_ReadDry && m_ReadFill >= m_ReadCapacity && !GrowReadBuffer())
@@ -292,9 +341,9 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
     again = 1;
   }
   if (m_WriteState == COMM_WRITE_PACKET && m_WriteFill == m_WriteSize) {
-    xCommReleasePacketBlock(m_pWriteBuffer, m_WriteSize);
+    xCommReleasePacketBlock(m_pWriteBuffer, m_WriteBlockSize);
     m_pWriteBuffer = nullptr;
-    m_WriteFill = m_WriteSize = 0;
+    m_WriteFill = m_WriteSize = m_WriteBlockSize = 0;
     m_WriteState = COMM_WRITE_IDLE;
     again = 1;
   }

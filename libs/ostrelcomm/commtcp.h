@@ -29,6 +29,12 @@ inline constexpr uint32_t COMM_PROXY_LOCATION_MS = 15000;
 inline constexpr uint32_t COMM_FIRST_RECORD_MS = 30000;
 // How much the room for a packet being read grows at a time, against what already came.
 inline constexpr uint32_t COMM_READ_GROWTH = 4;
+// Packets smaller than COMM_GATHER_BELOW that wait one behind the other go out together, copied
+// into one write of at most COMM_GATHER_BYTES: every write leaves at once (the socket does not
+// hold short segments back), so a stream of small records would otherwise cost a system call and
+// a segment each. Larger packets are written from their own blocks.
+inline constexpr uint32_t COMM_GATHER_BELOW = 16 * 1024;
+inline constexpr uint32_t COMM_GATHER_BYTES = 64 * 1024;
 
 // A number never handed out before in this process, for a socket just taken.
 uint32_t xCommNextSocketSerial();
@@ -107,6 +113,9 @@ class CCommTcpClient : public Base {
   // Makes room for more of the packet being read: what waits on the socket, at least
   // COMM_READ_GROWTH times what came.
   int32_t GrowReadBuffer();
+  // Takes what goes out next from the socket out-list: its first packet, or several small ones
+  // gathered into one block. 0 (the packet freed) when a queued packet is invalid.
+  int32_t TakeNextWrite();
   void ResetFraming();
   int32_t Register();
   int32_t Unregister();
@@ -120,9 +129,10 @@ class CCommTcpClient : public Base {
   uint32_t m_ReadFill = 0;
   uint32_t m_ReadSize = 0;
   uint32_t m_ReadCapacity = 0;
-  SXPacket* m_pWriteBuffer = nullptr;
+  uint8_t* m_pWriteBuffer = nullptr;  // a packet, or small packets gathered
   uint32_t m_WriteFill = 0;
   uint32_t m_WriteSize = 0;
+  uint32_t m_WriteBlockSize = 0;
   int32_t m_WriteState = COMM_WRITE_IDLE;
   int32_t m_ReadState = COMM_READ_IDLE;
   int32_t m_StartCount = 0;

@@ -1,11 +1,14 @@
 // TCP links in one process: pairs of real links on 127.0.0.1, and links facing plain peers that
 // write the byte stream by hand.
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -171,6 +174,29 @@ TEST_F(TcpLinkTest, ConnectedLinksAreRegisteredAndStarted) {
   pair.m_Server.Closedown();
   EXPECT_EQ(glb->m_pRemoteServerCommList->GetNumNodes(), 0);
   EXPECT_EQ(glb->m_pStartedRemoteServerList->GetNumNodes(), 0);
+}
+
+namespace {
+
+int NoDelay(int fd) {
+  int on = -1;
+  socklen_t length = sizeof on;
+  if (getsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, &length) != 0) return -1;
+  return on;
+}
+
+}  // namespace
+
+// The tail of a partial write must not wait for the far side's acknowledgement.
+TEST_F(TcpLinkTest, LinkSocketsSendWithoutDelay) {
+  SRemotePair remote(1, 0);
+  ASSERT_TRUE(remote.Connect());
+  EXPECT_EQ(NoDelay(remote.m_Client.GetSocket()), 1) << "connected";
+  EXPECT_EQ(NoDelay(remote.m_pAccepted->GetSocket()), 1) << "accepted";
+  SLocalPair local(1, 0);
+  ASSERT_TRUE(local.Connect());
+  EXPECT_EQ(NoDelay(local.m_Client.GetSocket()), 1) << "connected";
+  EXPECT_EQ(NoDelay(local.m_pAccepted->GetSocket()), 1) << "accepted";
 }
 
 TEST_F(TcpLinkTest, DestroyedConnectedLinkLeavesItsNodes) {
@@ -424,6 +450,48 @@ TEST_F(TcpLinkTest, WritesGoOutWholeAndInOrder) {
   EXPECT_TRUE(got == expected);
   EXPECT_EQ(facing.m_Link.IsFlushed(), 1);
   EXPECT_EQ(facing.m_Link.NeedWrite(), 0);
+}
+
+// Small packets waiting one behind the other leave in gathered writes; the stream is the same
+// bytes in the same order as one packet at a time, whatever sizes meet at the gathering limits.
+TEST_F(TcpLinkTest, GatheredWritesKeepEveryByteInOrder) {
+  SRawFacing facing;
+  std::vector<std::string> payloads;
+  for (uint32_t size : {0u, 1u, 100u, 4096u, COMM_GATHER_BELOW - 13, COMM_GATHER_BELOW - 12, COMM_GATHER_BELOW,
+                        7u, 300000u, 5u, COMM_GATHER_BYTES - 12, 3u})
+    payloads.emplace_back(size, static_cast<char>('a' + payloads.size()));
+  for (int i = 0; i < 300; ++i) payloads.push_back("small " + std::to_string(i));  // many gathers
+  std::string expected;
+  for (const std::string& p : payloads) {
+    ASSERT_EQ(facing.m_Link.SendRawData(p.data(), static_cast<uint32_t>(p.size())), 1);
+    expected += RawPacket(p);
+  }
+  std::string got;
+  for (int i = 0; i < 2000 && got.size() < expected.size(); ++i) {
+    facing.m_Link.BlockedHandler(1);
+    if (Pending(facing.m_Peer) > 0) got += RawRead(facing.m_Peer, static_cast<size_t>(Pending(facing.m_Peer)));
+  }
+  ASSERT_EQ(got.size(), expected.size());
+  EXPECT_TRUE(got == expected);
+  EXPECT_EQ(facing.m_Link.IsFlushed(), 1);
+}
+
+// A packet that does not validate, queued among small ones, ends the link where it stands: what
+// was queued before it goes out whole, nothing after it.
+TEST_F(TcpLinkTest, InvalidPacketAmongGatheredOnesEndsTheLink) {
+  SRawFacing facing;
+  ASSERT_EQ(facing.m_Link.SendRawData("first", 5), 1);
+  ASSERT_EQ(facing.m_Link.SendRawData("second", 6), 1);
+  auto* bad = static_cast<SXPacket*>(::operator new(PACKET_HEADER_SIZE));
+  std::memcpy(bad, Header("PCKX", PACKET_RAWDATA, 12).data(), PACKET_HEADER_SIZE);
+  ASSERT_EQ(facing.m_Link.SendPacket(bad), 1);
+  ASSERT_EQ(facing.m_Link.SendRawData("third", 5), 1);
+  int32_t result = 1;
+  for (int i = 0; i < 10 && result; ++i) result = facing.m_Link.BlockedHandler(1);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(facing.m_Link.IsConnected(), 0);
+  const std::string before = RawPacket("first") + RawPacket("second");
+  EXPECT_EQ(RawRead(facing.m_Peer, before.size() + 1), before);
 }
 
 // ---- ping on the test clock ----
