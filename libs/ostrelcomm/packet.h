@@ -148,6 +148,15 @@ SXPacket* BuildPacket(uint8_t packetType, uint32_t nodeId, const char* name, uin
 // when no memory.
 SXPacket* BuildProtocolPacket(uint8_t protocolType);
 
+// Reads a raw or node packet in place: data and name point into the packet (no NUL follows the
+// payload there). 0 on an invalid packet or another type; the out-arguments are then untouched.
+int32_t ViewPacket(const SXPacket* packet, uint8_t& packetType, uint32_t& nodeId, const char*& name,
+                   uint32_t& nodeType, uint32_t& sessionIndex, const void*& data, uint32_t& dataSize);
+
+// The whole node packet for a node header (head: a node packet whose size covers its header, and
+// possibly more) and a payload kept apart from it; null above the maximum size or without memory.
+SXPacket* JoinNodePacket(const SXPacketCNode* head, const void* payload, uint32_t payloadSize);
+
 // Reads a raw or node packet. data is a fresh heap copy of the payload (freed with xFree) that is
 // followed by a NUL byte not counted in dataSize; name points into the packet. 0 on an invalid
 // packet, another type, or no memory (nothing is then left allocated).

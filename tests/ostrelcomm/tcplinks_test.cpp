@@ -382,6 +382,93 @@ TEST_F(TcpLinkTest, BadStreamsEndTheLink) {
   EXPECT_EQ(glb->m_pRemoteClientCommList->GetNumNodes(), 0);
 }
 
+// Small packets and the start of a large one in one segment: the small ones are cut out of what
+// was read ahead, the large one is read on.
+TEST_F(TcpLinkTest, SmallPacketsAndALargeOneInOneSegment) {
+  SRawFacing facing;
+  std::string big(700000, 'B');
+  for (size_t i = 0; i < big.size(); i += 997) big[i] = static_cast<char>(i);
+  std::string stream;
+  for (int i = 0; i < 50; ++i) stream += RawPacket("s" + std::to_string(i));
+  stream += RawPacket(big) + RawPacket("after");
+  EXPECT_EQ(facing.Feed(stream), 1);
+  for (int i = 0; i < 50; ++i) EXPECT_EQ(TakeRaw(facing.m_Link), "s" + std::to_string(i));
+  EXPECT_TRUE(TakeRaw(facing.m_Link) == big);
+  EXPECT_EQ(TakeRaw(facing.m_Link), "after");
+}
+
+namespace {
+
+std::string NodePacket(uint8_t type, uint32_t id, const std::string& name, uint32_t nodeType, const std::string& data) {
+  SXPacket* packet = BuildPacket(type, id, name.c_str(), nodeType, 0, data.data(), static_cast<uint32_t>(data.size()));
+  std::string bytes = Bytes(packet);
+  xFree(packet);
+  return bytes;
+}
+
+}  // namespace
+
+// Large node records are read with their payload apart from their header: the record arrives
+// whole however the stream is cut around its header, and so does one whose name is too long to
+// be read apart or that is just too small to be.
+TEST_F(TcpLinkTest, LargeNodeRecordsArriveWholeHoweverTheStreamIsCut) {
+  const std::string longName(COMM_APART_HEAD, 'n');
+  struct Case {
+    const char* what;
+    std::string name;
+    uint32_t payload;
+    std::vector<size_t> pieces;  // the first bytes, written one piece at a time
+  };
+  const Case cases[] = {
+      {"at once", "Big", COMM_APART_FROM, {}},
+      {"the header alone first", "Big", 300000, {12}},
+      {"the first bytes one by one", "Big", 200000, std::vector<size_t>(40, 1)},
+      {"the name cut", "Big", 100000, {26, 4}},
+      {"the node header exactly", "Big", 100000, {32}},
+      {"just too small to go apart", "Big", COMM_APART_FROM - 33, {12}},
+      {"a name too long to go apart", longName, 150000, {12, 30}},
+  };
+  for (const Case& c : cases) {
+    SRawFacing facing(0, 1);
+    SNode node(CNODE_CLIENT, c.name.c_str(), 9);
+    ASSERT_EQ(facing.Feed(NodePacket(PACKET_REGISTERCNODE, 9, c.name, CNODE_SERVER, "")), 1) << c.what;
+    std::string payload(c.payload, 'p');
+    for (size_t i = 0; i < payload.size(); i += 501) payload[i] = static_cast<char>(i >> 3);
+    const std::string stream = NodePacket(PACKET_CNODEDATA, 9, c.name, CNODE_SERVER, payload);
+    size_t at = 0;
+    for (size_t piece : c.pieces) {
+      ASSERT_EQ(facing.Feed(stream.substr(at, piece)), 1) << c.what;
+      at += piece;
+    }
+    ASSERT_EQ(facing.Feed(stream.substr(at)), 1) << c.what;
+    void* data = nullptr;
+    uint32_t size = 0;
+    ASSERT_EQ(node.RecvPacket(data, size), 1) << c.what;
+    EXPECT_EQ(size, payload.size()) << c.what;
+    EXPECT_TRUE(std::string(static_cast<char*>(data), size) == payload) << c.what;
+    EXPECT_EQ(static_cast<char*>(data)[size], 0) << c.what;
+    xFree(data);
+    node.RecvFree();
+  }
+}
+
+// A node-data header claiming 64 MiB holds a small multiple of what came, its payload apart too.
+TEST_F(TcpLinkTest, ANodeRecordClaimingSixtyFourMiBHoldsOnlyWhatCame) {
+  SRawFacing facing(0, 1);
+  SNode node(CNODE_CLIENT, "Big", 9);
+  ASSERT_EQ(facing.Feed(NodePacket(PACKET_REGISTERCNODE, 9, "Big", CNODE_SERVER, "")), 1);
+  std::string start = NodePacket(PACKET_CNODEDATA, 9, "Big", CNODE_SERVER, "");
+  const uint32_t claimed = PACKET_DEFAULT_MAX_SIZE;
+  for (int i = 0; i < 4; ++i) start[8 + i] = static_cast<char>(claimed >> (24 - 8 * i));
+  start += std::string(5000, 'x');
+  ASSERT_EQ(facing.Feed(start), 1);
+  EXPECT_EQ(facing.m_Link.GetReadState(), COMM_READ_PACKET);
+  EXPECT_GE(facing.m_Link.GetReadCapacity(), start.size());
+  EXPECT_LE(facing.m_Link.GetReadCapacity(), COMM_READ_GROWTH * start.size());
+  ASSERT_EQ(facing.Feed(std::string(20000, 'y')), 1);
+  EXPECT_LE(facing.m_Link.GetReadCapacity(), COMM_READ_GROWTH * (start.size() + 20000));
+}
+
 TEST_F(TcpLinkTest, SplitPiecesAreDroppedAndWhatFollowsArrives) {
   SRawFacing facing;
   std::string stream;
