@@ -275,8 +275,8 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
   if (m_ReadState < COMM_READ_IDLE || m_ReadState > COMM_READ_PACKET ||
       (m_WriteState != COMM_WRITE_IDLE && m_WriteState != COMM_WRITE_PACKET))
     return FramingFailed("invalid framing state");
-  if (!this->m_Connected || (m_StepsThisCall++ == 0 && !xCheckConnectionUp(m_Socket, this->m_Connected, &m_Crypt)))
-    return FramingFailed("the connection is down");
+  // Every call reads first thing, and a read reports an error pending on the socket.
+  if (!this->m_Connected || m_Socket < 0) return FramingFailed("the connection is down");
   if (m_AwaitingFirstRecord && xTimeDiff(m_AdoptedAt, xGetTime()) > COMM_FIRST_RECORD_MS)
     return FramingFailed("no whole packet came in time after the connection was accepted");
 
@@ -320,8 +320,10 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
   const uint64_t flowed = uint64_t{got} + (m_WriteFill - writeBefore);
   m_BytesThisCall += flowed;
   if (flowed && m_BytesThisCall < COMM_CALL_BUDGET) again = 1;
-  if (read.m_pBuffer && !got) m_ReadDry = 1;
-  if (writeBuffer && m_WriteFill == writeBefore) m_WriteFull = 1;
+  // Once the socket gave or took less than asked, another try in this call would find nothing.
+  const bool plain = xSocketIsPlain(&m_Crypt);
+  if (read.m_pBuffer && (!got || (plain && readFill < readTarget))) m_ReadDry = 1;
+  if (writeBuffer && (m_WriteFill == writeBefore || (plain && m_WriteFill < writeTarget))) m_WriteFull = 1;
 
   if (m_WriteState == COMM_WRITE_PACKET && m_WriteFill == m_WriteSize) {
     xCommReleasePacketBlock(m_pWriteBuffer, m_WriteBlockSize);
@@ -355,7 +357,7 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
 template <class Base>
 int32_t CCommTcpClient<Base>::DoHandler(int32_t mode, int32_t timeout) {
   if (!m_StartCount || !this->m_Connected) return 0;
-  m_StepsThisCall = m_ReadDry = m_WriteFull = 0;
+  m_ReadDry = m_WriteFull = 0;
   m_BytesThisCall = 0;
   int32_t result = this->SendHandler();
   int32_t again = 1;

@@ -131,9 +131,8 @@ class CCommTcpClient : public Base {
   int32_t m_ReadState = COMM_READ_IDLE;
   int32_t m_StartCount = 0;
   SCryptData m_Crypt;
-  // Within one handler call: framing steps taken, and directions in which the socket had nothing
-  // to give or take (not tried again in that call).
-  int32_t m_StepsThisCall = 0;
+  // Within one handler call: directions in which the socket had no more to give or take (not
+  // tried again in that call), and the bytes moved.
   int32_t m_ReadDry = 0;
   int32_t m_WriteFull = 0;
   uint64_t m_BytesThisCall = 0;

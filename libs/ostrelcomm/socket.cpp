@@ -498,6 +498,10 @@ int32_t xCheckConnectionUp(int& sock, int& connected, SCryptData* crypt) {
 
 // ---- transfer ----
 
+int32_t xSocketIsPlain(const SCryptData* crypt) {
+  return crypt && crypt->m_Kind != SOCKET_CRYPT_TLS && !crypt->m_pKvtLink;
+}
+
 int32_t xSocketHandler(int& sock, int& connected, void* readBuffer, uint32_t& readFill, uint32_t readTarget,
                        const void* writeBuffer, uint32_t& writeFill, uint32_t writeTarget, SCryptData* crypt) {
   if (!Started(crypt) || sock < 0) return 0;

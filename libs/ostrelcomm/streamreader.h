@@ -17,7 +17,7 @@ struct SXPacket;
 // Bytes read ahead at a packet boundary.
 inline constexpr uint32_t COMM_READ_AHEAD = 16 * 1024;
 // Node-data packets from this size on are read with their payload apart.
-inline constexpr uint32_t COMM_APART_FROM = 64 * 1024;
+inline constexpr uint32_t COMM_APART_FROM = 32 * 1024;
 // The longest node header (29 bytes and the name) read apart; a packet with a longer name is read
 // whole.
 inline constexpr uint32_t COMM_APART_HEAD = 512;

@@ -469,6 +469,23 @@ TEST_F(TcpLinkTest, ANodeRecordClaimingSixtyFourMiBHoldsOnlyWhatCame) {
   EXPECT_LE(facing.m_Link.GetReadCapacity(), COMM_READ_GROWTH * (start.size() + 20000));
 }
 
+// A peer that resets the connection (an error pending on the socket, not an orderly end) ends the
+// link at its next handler call, with nothing to read or write.
+TEST_F(TcpLinkTest, AResetFromThePeerEndsTheLink) {
+  SRawFacing facing;
+  ASSERT_EQ(facing.Feed(RawPacket("before")), 1);
+  const linger abort{1, 0};
+  setsockopt(facing.m_Peer, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+  close(facing.m_Peer);
+  facing.m_Peer = -1;
+  int32_t result = 1;
+  for (int i = 0; i < 100 && result; ++i) result = facing.m_Link.BlockedHandler(10);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(facing.m_Link.IsConnected(), 0);
+  EXPECT_EQ(facing.m_Link.GetSocket(), -1);
+  EXPECT_EQ(TakeRaw(facing.m_Link), "before");
+}
+
 TEST_F(TcpLinkTest, SplitPiecesAreDroppedAndWhatFollowsArrives) {
   SRawFacing facing;
   std::string stream;
