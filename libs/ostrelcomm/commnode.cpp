@@ -441,7 +441,11 @@ int32_t CCommNode::QueuePayload(SCommNodeRecord& record, const void* payload, ui
   } else {
     block = static_cast<uint8_t*>(::operator new(uint64_t{size} + 1, std::nothrow));
     if (!block) return 0;
-    if (size) std::memcpy(block, payload, size);
+    // A payload sent without data is zeros, as on a link.
+    if (size && payload)
+      std::memcpy(block, payload, size);
+    else
+      std::memset(block, 0, size);
     block[size] = 0;
   }
   auto* entry = new (std::nothrow) SCommNodePacket{block, size, 0};

@@ -31,6 +31,15 @@ uint8_t* NewBlock(uint64_t size) {
   return static_cast<uint8_t*>(xCommAllocPacketBlock(size));
 }
 
+// A payload without data is zeros: no heap bytes left over from earlier use go out on the wire.
+void FillPayload(uint8_t* to, const void* data, uint32_t size) {
+  if (!size) return;
+  if (data)
+    std::memcpy(to, data, size);
+  else
+    std::memset(to, 0, size);
+}
+
 }  // namespace
 
 void xSetMaxPacketSize(uint32_t size) {
@@ -233,7 +242,7 @@ SXPacket* BuildPacket(uint8_t packetType, uint32_t nodeId, const char* name, uin
     auto* packet = reinterpret_cast<SXPacket*>(block);
     packet->SXPacket_Init();
     packet->MakePacket(PACKET_RAWDATA, static_cast<uint32_t>(size));
-    if (data && dataSize) std::memcpy(block + PACKET_HEADER_SIZE, data, dataSize);
+    FillPayload(block + PACKET_HEADER_SIZE, data, dataSize);
     return packet;
   }
   if (!IsNodePacketType(packetType)) return nullptr;
@@ -252,7 +261,7 @@ SXPacket* BuildPacket(uint8_t packetType, uint32_t nodeId, const char* name, uin
   packet->SetNodeId(nodeId);
   packet->SetNodeSessionIndex(sessionIndex);
   packet->SetNodeType(nodeType);
-  if (data && dataSize) std::memcpy(block + PACKET_NODE_HEADER_SIZE + n, data, dataSize);
+  FillPayload(block + PACKET_NODE_HEADER_SIZE + n, data, dataSize);
   return packet;
 }
 
