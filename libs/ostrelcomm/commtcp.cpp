@@ -1,6 +1,5 @@
 #include "ostrelcomm/commtcp.h"
 
-
 #include <algorithm>
 #include <cstring>
 #include <new>

@@ -327,10 +327,9 @@ SXPacket* JoinNodePacket(const SXPacketCNode* head, const void* payload, uint32_
   std::memcpy(block, head, headSize);
   if (payloadSize) std::memcpy(block + headSize, payload, payloadSize);
   // The head's bytes stand as they came; only the size now counts the payload.
-  const auto whole = static_cast<uint32_t>(size);
-  const uint8_t be[4] = {uint8_t(whole >> 24), uint8_t(whole >> 16), uint8_t(whole >> 8), uint8_t(whole)};
-  std::memcpy(block + 8, be, 4);
-  return reinterpret_cast<SXPacket*>(block);
+  auto* packet = reinterpret_cast<SXPacket*>(block);
+  packet->SetPacketSize(static_cast<uint32_t>(size));
+  return packet;
 }
 
 int32_t ExtractPacket(const SXPacket* packet, uint8_t& packetType, uint32_t& nodeId, const char*& name,

@@ -53,6 +53,8 @@ struct SXPacket {
   void SetSplitIndex(uint8_t index) { m_SplitIndex = index; }
   void SetMaxSplitIndex(uint8_t index) { m_MaxSplitIndex = index; }
   void SetSplitId(uint8_t id) { m_SplitId = id; }
+  // The size field alone, without validation (for a header whose payload is kept apart).
+  void SetPacketSize(uint32_t size) { WriteU32(8, size); }
 
   // A heap copy of the whole packet (its stated size); 0 when no memory.
   int32_t MakeNewPacket(SXPacket*& out) const;

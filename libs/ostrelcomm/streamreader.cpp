@@ -12,15 +12,9 @@
 namespace {
 
 constexpr uint32_t kTypeOffset = 4;
-constexpr uint32_t kSizeOffset = 8;
 constexpr uint32_t kNameSizeOffset = 24;
 
 uint32_t ReadBE(const uint8_t* p) { return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3]; }
-
-void WriteBE(uint8_t* p, uint32_t value) {
-  const uint8_t be[4] = {uint8_t(value >> 24), uint8_t(value >> 16), uint8_t(value >> 8), uint8_t(value)};
-  std::memcpy(p, be, 4);
-}
 
 uint8_t* NewBlock(uint64_t size) { return static_cast<uint8_t*>(xCommAllocPacketBlock(size)); }
 
@@ -31,11 +25,12 @@ uint32_t Waiting(int sock) {
   return static_cast<uint32_t>(waiting);
 }
 
-// Room for a packet part of which fill bytes came and waiting more are on the socket: growing
-// fourfold keeps the copying to a third of the packet however the bytes trickle in, and the room to
-// at most four times what came, so a peer that only claims a size holds next to nothing.
+// Room for a packet part of which fill bytes were read and waiting more wait on the socket: four
+// times what came. A peer that only claims a size holds next to nothing; a packet whose bytes come
+// about as fast as they are read gets its whole room at once, and growing fourfold keeps the
+// copying to a third of the packet however the bytes trickle in.
 uint64_t RoomFor(uint64_t fill, uint32_t waiting, uint64_t size) {
-  return std::min<uint64_t>(size, std::max<uint64_t>(fill + waiting, uint64_t{COMM_READ_GROWTH} * fill));
+  return std::min<uint64_t>(size, uint64_t{COMM_READ_GROWTH} * (fill + waiting));
 }
 
 // A bigger block for fill bytes; the old one is released. Null (the old one kept) without memory.
@@ -175,8 +170,9 @@ const char* CStreamReader::TookRest(uint32_t count, SReadPacket& whole) {
     if (m_PayloadFill < m_PayloadSize) return nullptr;
     m_pPayload[m_PayloadSize] = 0;
     // The header stands as a packet of its own size.
-    WriteBE(m_pBlock + kSizeOffset, m_HeadSize);
-    whole = {reinterpret_cast<SXPacket*>(m_pBlock), m_pPayload, m_PayloadSize};
+    auto* head = reinterpret_cast<SXPacket*>(m_pBlock);
+    head->SetPacketSize(m_HeadSize);
+    whole = {head, m_pPayload, m_PayloadSize};
   } else {
     m_Fill += count;
     if (m_Fill < m_Size) return nullptr;

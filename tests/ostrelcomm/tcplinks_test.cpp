@@ -452,6 +452,22 @@ TEST_F(TcpLinkTest, LargeNodeRecordsArriveWholeHoweverTheStreamIsCut) {
   }
 }
 
+// A packet of which a quarter or more has come (read, or waiting on the socket) gets its whole room
+// at once: nothing read is copied again to make room.
+TEST_F(TcpLinkTest, APacketMostlyThereGetsItsWholeRoomAtOnce) {
+  SRawFacing facing;
+  // Small enough that what the peer wrote waits on the link's socket whole.
+  const std::string packet = RawPacket(std::string(100000, 'w'));
+  const size_t quarter = packet.size() / 4 + 1;
+  ASSERT_TRUE(RawWrite(facing.m_Peer, packet.substr(0, quarter)));
+  for (int i = 0; i < 100 && Pending(facing.m_Link.GetSocket()) < static_cast<int>(quarter); ++i) usleep(1000);
+  ASSERT_EQ(facing.Feed(""), 1);
+  EXPECT_EQ(facing.m_Link.GetReadState(), COMM_READ_PACKET);
+  EXPECT_EQ(facing.m_Link.GetReadCapacity(), packet.size());
+  ASSERT_EQ(facing.Feed(packet.substr(quarter)), 1);
+  EXPECT_EQ(TakeRaw(facing.m_Link).size(), 100000u);
+}
+
 // A node-data header claiming 64 MiB holds a small multiple of what came, its payload apart too.
 TEST_F(TcpLinkTest, ANodeRecordClaimingSixtyFourMiBHoldsOnlyWhatCame) {
   SRawFacing facing(0, 1);
