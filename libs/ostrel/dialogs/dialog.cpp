@@ -44,14 +44,42 @@ CDialog::~CDialog() {
 }
 
 void CDialog::FreeRecords() {
-  for (TGuiCtrl* record : m_Records) {
-    if (std::find(m_ListEntries.begin(), m_ListEntries.end(), record->m_pCntrl) == m_ListEntries.end())
-      delete record->m_pCntrl;
-    delete record;
-  }
-  m_Records.clear();
+  FreeRecordsFrom(0);
   m_ListEntries.clear();
-  m_Cursor = 0;
+}
+
+void CDialog::DeleteRecord(TGuiCtrl* record) {
+  // An entry of a list or combo box went with its list.
+  auto entry = std::find(m_ListEntries.begin(), m_ListEntries.end(), record->m_pCntrl);
+  if (entry == m_ListEntries.end())
+    delete record->m_pCntrl;
+  else
+    m_ListEntries.erase(entry);
+  delete record;
+}
+
+void CDialog::FreeRecordsFrom(size_t from) {
+  // A parent goes before its children, which it may still touch on its way out.
+  for (size_t i = from; i < m_Records.size(); ++i) DeleteRecord(m_Records[i]);
+  if (from < m_Records.size()) m_Records.resize(from);
+  if (m_Cursor > m_Records.size()) m_Cursor = m_Records.size();
+}
+
+int32_t CDialog::DeleteGuiCtrl(TGuiCtrl* record) {
+  if (!record || std::find(m_Records.begin(), m_Records.end(), record) == m_Records.end()) return 0;
+  RemoveGuiCntrl(record);
+  DeleteRecord(record);
+  return 1;
+}
+
+TGuiCtrl* CDialog::CreateGuiCtrl(CResData* res) {
+  if (!res || !res->ItemExists()) return nullptr;
+  const size_t before = m_Records.size();
+  if (!GetCntrl(res, nullptr)) {
+    FreeRecordsFrom(before);
+    return nullptr;
+  }
+  return m_Records.size() > before ? m_Records[before] : nullptr;
 }
 
 int32_t CDialog::Create(CResData* res, int32_t id, TWinCallback callback, int32_t flags, void* user) {

@@ -58,6 +58,13 @@ class CDialog : public CWindow {
   // The progress bar's value, clamped to its range.
   int32_t SetValue(int32_t id, int32_t value);
   int32_t AddGuiCtrl(TGuiCtrl* record, int32_t addFlags);
+  // Makes the control that the chunk item at the script's cursor describes (as in a dialog
+  // section, children included, names looked up in that script) and adds it to this dialog.
+  // Its record, or null when the item describes none or cannot be read (nothing is kept then).
+  TGuiCtrl* CreateGuiCtrl(CResData* res);
+  // Takes a record out of the dialog and deletes it with its control (an entry of a list only
+  // with its list); 0 when the dialog does not hold it. Delete a parent before its children.
+  int32_t DeleteGuiCtrl(TGuiCtrl* record);
   int32_t RemoveGuiCntrl(TGuiCtrl* record);
   int32_t NumGuiCtrls() const { return static_cast<int32_t>(m_Records.size()); }
 
@@ -80,6 +87,10 @@ class CDialog : public CWindow {
   int32_t ReadScrollItems(CResData* res, CControlBase* control);
   TGuiCtrl* FindGuiCtrl(int32_t id) const;
   void FreeRecords();
+  // Deletes the records from index from on, with their controls.
+  void FreeRecordsFrom(size_t from);
+  // The record and its control, unless the control is a list's entry; the list stays as it is.
+  void DeleteRecord(TGuiCtrl* record);
   void Place(TGuiCtrl* record, CControlBase* parent);
 
   std::vector<TGuiCtrl*> m_Records;

@@ -73,6 +73,10 @@ class CWinCtrl : public CMsgSys {
   CWindowBase* GetWindowAt(int32_t n) const;
   CWindowBase* FindWindow(int32_t id) const;
   int32_t IsRegistered(const CWindowBase* window) const;
+  // The live entry of a window, or null. Its callback and user value may be re-pointed (a
+  // settings screen takes over a dialog's events so); a walk in progress then drops what it
+  // queued for the old callback.
+  TWinEntry* GetEntry(const CWindowBase* window) const { return EntryOf(window); }
   CWindowBase* GetTopmostWindowAtPoint(int32_t x, int32_t y);
   // Validate of every visible window, back to front.
   int32_t Validate();
