@@ -5,7 +5,8 @@
 //
 // The concrete links (loopback and remote, over TCP) put a socket under it: they set the connected
 // flag, register themselves once their connection is up, drain the send queue into the socket and
-// hand every packet they read to RecvPacketFromRemote.
+// hand every packet they read to RecvPacketFromRemote (a large node record read with its payload
+// apart to RecvNodeRecordFromRemote).
 #pragma once
 
 #include <cstdint>
