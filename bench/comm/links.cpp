@@ -4,6 +4,7 @@
 // 4-byte length, as little as a stream of records can do with.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -57,10 +58,18 @@ bool WriteAll(int fd, const void* data, size_t size) {
   return true;
 }
 
+// The raw pair sends without Nagle's delay, as the links do: its throughput of small and middle
+// records is the better for it, and its round trips no worse.
+void SendWithoutDelay(int fd) {
+  const int on = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
 // ---- the far ends ----
 
 [[noreturn]] void RawPeer(int listener) {
   const int fd = accept(listener, nullptr, nullptr);
+  SendWithoutDelay(fd);
   std::vector<char> message;
   for (;;) {
     uint32_t length = 0;
@@ -256,6 +265,7 @@ bool StartPeers(SNear& near, std::vector<pid_t>& children) {
   sa.sin_family = AF_INET;
   sa.sin_port = htons(rawPort);
   sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  SendWithoutDelay(near.m_RawFd);
   if (connect(near.m_RawFd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) return false;
 
   glb = new SGlobals(1);

@@ -26,6 +26,13 @@ int32_t PassPacket(SXPacket*, SXPacketCNode*, int32_t&) { return 1; }
 
 SXPacketCNode* AsNode(SXPacket* packet) { return static_cast<SXPacketCNode*>(packet); }
 
+// A payload read apart from its node header, which stands in the socket in-list.
+struct SApartPayload {
+  const SXPacket* m_pHead;
+  uint8_t* m_pPayload;
+  uint32_t m_Size;
+};
+
 uint32_t StatedSize(const SXPacket* packet) {
   uint32_t size = 0;
   packet->GetPacketSize(size);
@@ -353,18 +360,58 @@ int32_t CCommBase::RecvPacketFromRemote(SXPacket* packet) {
       return 1;
     }
   } else if (type == PACKET_CNODEDATA && m_AcceptNode) {
-    result = RecvNodeData(packet);
+    SCommNodeRecord record{AsNode(packet), nullptr, 0, nullptr};
+    result = RecvNodeData(record, true);
   }
   // A large block read from the socket serves the next large packet.
   xCommReleasePacketBlock(packet, StatedSize(packet));
   return result;
 }
 
+int32_t CCommBase::RecvNodeRecordFromRemote(SXPacket* head, uint8_t* payload, uint32_t payloadSize) {
+  if (!head || !payload) {
+    xFree(head);
+    xFree(payload);
+    return 0;
+  }
+  // A hook, a refusal or a route sees the packet whole, as it came.
+  if (m_pRecvHook != PassPacket || !m_AcceptNode || CommNodeDataGoesOn(this, head)) {
+    SXPacket* whole = JoinNodePacket(AsNode(head), payload, payloadSize);
+    xFree(head);
+    xCommReleasePacketBlock(payload, uint64_t{payloadSize} + 1);
+    if (!whole)
+      return xCommError("CCommBase::RecvNodeRecordFromRemote: no memory for the packet (classname: %s objectname: %s)",
+                        GetClassNameA(), GetObjName());
+    return RecvPacketFromRemote(whole);
+  }
+  uint32_t id = 0, nameSize = 0;
+  const char* name = AsNode(head)->GetNodeName();
+  const bool readable = name && AsNode(head)->GetNodeId(id) && AsNode(head)->GetNodeNameSize(nameSize);
+  // Only a payload that no second node reads afterwards may be taken over.
+  SCommNodeRecord record{AsNode(head), payload, payloadSize, nullptr};
+  if (readable && CountReceivingNodes(id, name, nameSize) == 1) record.m_pBlock = payload;
+  const bool offered = record.m_pBlock != nullptr;
+  const int32_t result = RecvNodeData(record, false);
+  // A block that a node took over belongs to its queue now.
+  if (!offered || record.m_pBlock) xCommReleasePacketBlock(payload, uint64_t{payloadSize} + 1);
+  xFree(head);
+  return result;
+}
+
+int32_t CCommBase::CountReceivingNodes(uint32_t id, const char* name, uint32_t nameSize) {
+  int32_t count = 0;
+  for (CNode* n = m_ThisSideNodes.HeadNode(); n; n = n->m_pNext) {
+    const auto* local = static_cast<const CCommNode*>(n->m_pData);
+    if (local->GetId() == id && xCommSameName(local->GetName(), name, nameSize)) ++count;
+  }
+  return count;
+}
+
 // A node-data packet from the far side: routed on, then handed to the local nodes of its id and
 // name (whatever their type; the node applies its own session rule). The packet stays the caller's.
-int32_t CCommBase::RecvNodeData(SXPacket* packet) {
+int32_t CCommBase::RecvNodeData(SCommNodeRecord& record, bool payloadInside) {
   if (m_InAckMode && !m_InAcked) return 0;
-  const SXPacketCNode* node = AsNode(packet);
+  const SXPacketCNode* node = record.m_pHead;
   uint32_t id, nameSize;
   if (!node->GetNodeId(id) || !node->GetNodeNameSize(nameSize)) return 0;
   const char* name = node->GetNodeName();
@@ -375,7 +422,7 @@ int32_t CCommBase::RecvNodeData(SXPacket* packet) {
     known = entry->m_NodeId == id && xCommSameName(entry->m_pName, name, nameSize);
   }
   LogData(">RECV:Node data<", nullptr, 0);
-  const int32_t routed = CommRouteNodeData(this, packet);
+  const int32_t routed = CommRouteNodeData(this, node);
   if (!known && !routed) return 0;
   bool accepted = false;
   // A node's receive hook may exit nodes, which leaves this list meanwhile.
@@ -383,7 +430,10 @@ int32_t CCommBase::RecvNodeData(SXPacket* packet) {
     if (!HasCommNode(static_cast<CCommNode*>(p))) continue;
     auto* local = static_cast<CCommNode*>(p);
     const bool match = local->GetId() == id && xCommSameName(local->GetName(), name, nameSize);
-    if (match && local->RecvIncomingFromComm(packet) == 1) {
+    const int32_t taken = !match                 ? 0
+                          : payloadInside ? local->RecvIncomingFromComm(const_cast<SXPacketCNode*>(node))
+                                          : local->RecvIncomingRecord(record);
+    if (taken == 1) {
       accepted = true;
       LogData(">RECV:Node data\t- ACCEPT -<", local->GetName(), nameSize);
     } else {
@@ -396,6 +446,31 @@ int32_t CCommBase::RecvNodeData(SXPacket* packet) {
   return 1;
 }
 
+int32_t CCommBase::AddReadRecord(SXPacket* head, uint8_t* payload, uint32_t payloadSize) {
+  auto* apart = new (std::nothrow) SApartPayload{head, payload, payloadSize};
+  if (!apart || !m_ApartPayloads.InsertLast(apart) || !m_SocketInList.InsertLast(head)) {
+    if (apart) xCommRemoveFromList(&m_ApartPayloads, apart);
+    delete apart;
+    xFree(head);
+    xFree(payload);
+    return 0;
+  }
+  return 1;
+}
+
+uint8_t* CCommBase::TakeApartPayload(const SXPacket* head, uint32_t& payloadSize) {
+  for (CNode* n = m_ApartPayloads.HeadNode(); n; n = n->m_pNext) {
+    auto* apart = static_cast<SApartPayload*>(n->m_pData);
+    if (apart->m_pHead != head) continue;
+    uint8_t* payload = apart->m_pPayload;
+    payloadSize = apart->m_Size;
+    xCommRemoveFromList(&m_ApartPayloads, apart);
+    delete apart;
+    return payload;
+  }
+  return nullptr;
+}
+
 void CCommBase::Cleanup() {
   DetachFromNodes();
   FreeOtherSideNodes();
@@ -403,6 +478,8 @@ void CCommBase::Cleanup() {
   m_RecvQue.KillAllData();
   m_SocketOutList.KillAllData();
   m_SocketInList.KillAllData();
+  for (CNode* n = m_ApartPayloads.HeadNode(); n; n = n->m_pNext) xFree(static_cast<SApartPayload*>(n->m_pData)->m_pPayload);
+  m_ApartPayloads.KillAllData();
 }
 
 int32_t CCommBase::SendQueAdd(SXPacket* packet) { return packet && m_SendQue.InsertLast(packet) ? 1 : 0; }
@@ -537,7 +614,9 @@ int32_t CCommBase::RecvHandler() {
       n = next;
       continue;
     }
-    if (!RecvPacketFromRemote(packet))
+    uint32_t payloadSize = 0;
+    uint8_t* payload = TakeApartPayload(packet, payloadSize);
+    if (!(payload ? RecvNodeRecordFromRemote(packet, payload, payloadSize) : RecvPacketFromRemote(packet)))
       return xCommError("CCommBase::RecvHandler: RecvPacketFromRemote failed (classname: %s objectname: %s)",
                         GetClassNameA(), GetObjName());
     // Delivery may have run hooks that touched the list; start again from its head.

@@ -5,7 +5,8 @@
 //
 // The concrete links (loopback and remote, over TCP) put a socket under it: they set the connected
 // flag, register themselves once their connection is up, drain the send queue into the socket and
-// hand every packet they read to RecvPacketFromRemote.
+// hand every packet they read to RecvPacketFromRemote (a large node record read with its payload
+// apart to RecvNodeRecordFromRemote).
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,7 @@ class CCommPingTimer;
 class CCommRemoteServerBase;
 struct SXPacket;
 struct SXPacketCNode;
+struct SCommNodeRecord;
 
 // Packet hook of a link: sees every packet sent (SendPacket) or received (RecvPacketFromRemote),
 // also viewed as a node packet. 0 fails the call; clearing deliver drops the packet with success.
@@ -118,6 +120,11 @@ class CCommBase {
   int32_t SendPacket(SXPacket* packet);
   // A packet read from the far side; takes ownership in every case.
   int32_t RecvPacketFromRemote(SXPacket* packet);
+  // A node-data packet read from the far side with its payload apart: head holds its node header
+  // (as a packet of that size), payload the payload's bytes and a NUL. It is handled as
+  // RecvPacketFromRemote handles the whole packet, and the one node that queues it takes the
+  // payload's block over instead of a copy. Takes ownership of both in every case.
+  int32_t RecvNodeRecordFromRemote(SXPacket* head, uint8_t* payload, uint32_t payloadSize);
   // Empties the this-side list and frees the far-side entries and every queued packet.
   void Cleanup();
 
@@ -191,9 +198,16 @@ class CCommBase {
   uint8_t m_NeverRouteFromServer = 0;
   TCommPacketHook m_pSendHook;
   TCommPacketHook m_pRecvHook;
-  // Packets handed to the socket (owned), and complete packets read from it (owned).
+  // Appends a node-data packet read with its payload apart to the socket in-list (head stands
+  // there, the payload beside it); 0 (both freed) when out of memory.
+  int32_t AddReadRecord(SXPacket* head, uint8_t* payload, uint32_t payloadSize);
+
+  // Packets handed to the socket (owned), and complete packets read from it (owned). A node-data
+  // packet read with its payload apart stands in the in-list as its node header; the payload waits
+  // in m_ApartPayloads.
   CLList m_SocketOutList;
   CLList m_SocketInList;
+  CLList m_ApartPayloads;
   uint32_t m_LastPingTime = 0;
   uint8_t m_PingSent = 0;
   uint8_t m_AwaitingAnswer = 0;
@@ -215,7 +229,13 @@ class CCommBase {
   SOtherSideNode* FindOtherSideNode(uint32_t id, uint32_t type, const char* name, uint32_t nameSize);
   int32_t AddOtherSideNode(const SXPacketCNode* packet);
   void RemoveOtherSideNode(const SXPacketCNode* packet);
-  int32_t RecvNodeData(SXPacket* packet);
+  // Hands a node-data packet on: routed, then to the local nodes of its id and name.
+  // payloadInside when record.m_pHead is the whole packet.
+  int32_t RecvNodeData(SCommNodeRecord& record, bool payloadInside);
+  // The this-side nodes that a node-data packet of this id and name is handed to.
+  int32_t CountReceivingNodes(uint32_t id, const char* name, uint32_t nameSize);
+  // Takes the payload read apart for a node header that left the in-list; null when it has none.
+  uint8_t* TakeApartPayload(const SXPacket* head, uint32_t& payloadSize);
   void FreeOtherSideNodes();
   void DetachFromNodes();
   // Queues a freshly built packet (freed when refused) and clears the out-acked flag.

@@ -100,8 +100,16 @@ int32_t ForEachNodeOn(CCommBase* link, bool registering) {
   return 1;
 }
 
-// Sends a copy of the packet on every other client link that accepts nodes and routing and that
-// wants it; 1 when at least one copy went out.
+// The links that take routed packets from another link: every other client link that accepts
+// nodes and routing.
+bool TakesRouted(const CCommBase* from, void* p) {
+  if (p == from || !StillClientLink(p)) return false;
+  const auto* link = static_cast<const CCommBase*>(p);
+  return link->AcceptNodes() && link->AcceptNodeRoutingFromOtherComm();
+}
+
+// Sends a copy of the packet on every link that takes routed packets and that wants it; 1 when at
+// least one copy went out.
 template <class Wants>
 int32_t RouteCopies(CCommBase* from, const SXPacket* packet, const char* toLocal, const char* toRemote,
                     Wants wants) {
@@ -109,9 +117,9 @@ int32_t RouteCopies(CCommBase* from, const SXPacket* packet, const char* toLocal
   if (!packet->GetPacketSize(size)) return 0;
   int32_t sent = 0;
   for (void* p : ClientLinks()) {
-    if (p == from || !StillClientLink(p)) continue;
+    if (!TakesRouted(from, p)) continue;
     auto* link = static_cast<CCommBase*>(p);
-    if (!link->AcceptNodes() || !link->AcceptNodeRoutingFromOtherComm() || !wants(link)) continue;
+    if (!wants(link)) continue;
     SXPacket* copy;
     if (!packet->MakeNewPacket(copy)) continue;
     if (!link->SendPacket(copy)) {
@@ -261,22 +269,55 @@ int32_t CommRouteRegisterPacket(CCommBase* from, const SXPacket* packet) {
                      });
 }
 
+namespace {
+
+// Where a node-data packet that came in on `from` is routed: to each link whose far side knows a
+// node of its id and name and whose never-route flags let its type through.
+struct SNodeDataRoute {
+  bool m_Readable = false;
+  bool m_HeldBack = false;  // from's never-route flag for the type keeps it on this side
+  uint32_t m_Type = 0, m_Id = 0, m_NameSize = 0;
+  const char* m_pName = nullptr;
+
+  bool Wants(CCommBase* link) const {
+    if (m_Type == CNODE_CLIENT && link->GetNeverRouteNode_To_Client() == 1) return false;
+    if (m_Type == CNODE_SERVER && link->GetNeverRouteNode_To_Server() == 1) return false;
+    return link->HasOtherSideNode(m_pName, m_NameSize, m_Id, m_Type) != 0;
+  }
+};
+
+SNodeDataRoute NodeDataRoute(const CCommBase* from, const SXPacket* packet) {
+  SNodeDataRoute route;
+  const auto* node = static_cast<const SXPacketCNode*>(packet);
+  uint32_t size;
+  if (!node->GetNodeType(route.m_Type) || !node->GetPacketSize(size) || !node->GetNodeNameSize(route.m_NameSize) ||
+      !node->GetNodeId(route.m_Id))
+    return route;
+  route.m_pName = node->GetNodeName();
+  route.m_Readable = route.m_pName != nullptr;
+  route.m_HeldBack = (route.m_Type == CNODE_SERVER && from->GetNeverRouteNode_From_Server() == 1) ||
+                     (route.m_Type == CNODE_CLIENT && from->GetNeverRouteNode_From_Client() == 1);
+  return route;
+}
+
+}  // namespace
+
 int32_t CommRouteNodeData(CCommBase* from, const SXPacket* packet) {
   if (!from || !packet) return 0;
-  const auto* node = static_cast<const SXPacketCNode*>(packet);
-  uint32_t type, size, nameSize, id;
-  if (!node->GetNodeType(type) || !node->GetPacketSize(size) || !node->GetNodeNameSize(nameSize) ||
-      !node->GetNodeId(id))
-    return 0;
-  const char* name = node->GetNodeName();
-  if (!name) return 0;
-  if (type == CNODE_SERVER && from->GetNeverRouteNode_From_Server() == 1) return 1;
-  if (type == CNODE_CLIENT && from->GetNeverRouteNode_From_Client() == 1) return 1;
-  return RouteCopies(from, packet, ">Route (to local)<", ">Route (to remote)<", [&](CCommBase* link) {
-    if (type == CNODE_CLIENT && link->GetNeverRouteNode_To_Client() == 1) return false;
-    if (type == CNODE_SERVER && link->GetNeverRouteNode_To_Server() == 1) return false;
-    return link->HasOtherSideNode(name, nameSize, id, type) != 0;
-  });
+  const SNodeDataRoute route = NodeDataRoute(from, packet);
+  if (!route.m_Readable) return 0;
+  if (route.m_HeldBack) return 1;
+  return RouteCopies(from, packet, ">Route (to local)<", ">Route (to remote)<",
+                     [&](CCommBase* link) { return route.Wants(link); });
+}
+
+int32_t CommNodeDataGoesOn(CCommBase* from, const SXPacket* packet) {
+  if (!from || !packet) return 0;
+  const SNodeDataRoute route = NodeDataRoute(from, packet);
+  if (!route.m_Readable || route.m_HeldBack) return 0;
+  for (void* p : ClientLinks())
+    if (TakesRouted(from, p) && route.Wants(static_cast<CCommBase*>(p))) return 1;
+  return 0;
 }
 
 // ---- helpers ----

@@ -51,6 +51,9 @@ int32_t CommRouteRegisterPacket(CCommBase* from, const SXPacket* packet);
 // Forward a node-data packet to every other link whose far side knows a matching node; 1 when at
 // least one copy was sent.
 int32_t CommRouteNodeData(CCommBase* from, const SXPacket* packet);
+// 1 when CommRouteNodeData would send a copy of the packet (only its node header is read) on at
+// least one link.
+int32_t CommNodeDataGoesOn(CCommBase* from, const SXPacket* packet);
 
 // The library's error sink: hands the diagnostic to the debug sink and returns 0, which callers
 // pass on as their failure.

@@ -239,9 +239,11 @@ int32_t CCommNode::SendPacket(const void* data, uint32_t size) {
   return 1;
 }
 
+// Each receiving node copies the payload once, straight from the sender's data: the packet handed
+// round carries the node header alone.
 void CCommNode::DeliverInProcess(const void* data, uint32_t size) {
   CLList* nodes = xCommNodeList(0);
-  SXPacket* packet = nullptr;
+  SXPacket* head = nullptr;
   // Receive hooks may exit nodes while the walk goes on.
   for (void* p : CCommSnapshot(nodes)) {
     if (p == this || !xCommInList(nodes, p)) continue;
@@ -249,11 +251,14 @@ void CCommNode::DeliverInProcess(const void* data, uint32_t size) {
     if (other->GetId() != m_NodeId || !m_pName || !other->GetName() || std::strcmp(other->GetName(), m_pName) != 0)
       continue;
     if (!DeliversTo(*this, *other)) continue;
-    if (!packet) packet = BuildPacket(PACKET_CNODEDATA, m_NodeId, m_pName, m_NodeType, m_SessionIndex, data, size);
-    if (!packet) return;
-    other->RecvIncomingFromComm(packet);
+    // Nothing goes to a node that the whole packet could not reach.
+    if (!head && uint64_t{size} + std::strlen(m_pName) + PACKET_NODE_HEADER_SIZE <= xGetMaxPacketSize())
+      head = BuildPacket(PACKET_CNODEDATA, m_NodeId, m_pName, m_NodeType, m_SessionIndex, nullptr, 0);
+    if (!head) return;
+    SCommNodeRecord record{static_cast<const SXPacketCNode*>(head), static_cast<const uint8_t*>(data), size, nullptr};
+    other->RecvIncomingRecord(record);
   }
-  xFree(packet);
+  xFree(head);
 }
 
 int32_t CCommNode::SendOnLinks(const void* data, uint32_t size) {
@@ -380,16 +385,23 @@ int32_t CCommNode::SnoopDeletePacket() {
 }
 
 int32_t CCommNode::RecvIncomingFromComm(SXPacket* packet) {
+  SCommNodeRecord record{static_cast<const SXPacketCNode*>(packet), nullptr, 0, nullptr};
+  return RecvIncoming(record, true);
+}
+
+int32_t CCommNode::RecvIncomingRecord(SCommNodeRecord& record) { return RecvIncoming(record, false); }
+
+int32_t CCommNode::RecvIncoming(SCommNodeRecord& record, bool payloadInside) {
   if (!m_Initialised) return 0;
   if (m_InAckMode && !m_InAcked)
     return xCommError("CCommNode::RecvIncomingFromComm:Old data not acked (id:%u name:%s type:%u objectname:%s",
                       m_NodeId, m_pName ? m_pName : "", m_NodeType, GetObjName());
+  const SXPacketCNode* node = record.m_pHead;
   uint8_t type;
-  if (!packet || !packet->GetPacketType(type))
+  if (!node || !node->GetPacketType(type))
     return xCommError("CCommNode::RecvIncomingFromComm:GetPacketType failed (id:%u name:%s type:%u objectname:%s",
                       m_NodeId, m_pName ? m_pName : "", m_NodeType, GetObjName());
   if (type != PACKET_CNODEDATA) return 1;
-  const auto* node = static_cast<const SXPacketCNode*>(packet);
   uint32_t id, nameSize;
   if (!node->GetNodeId(id)) return 0;
   if (id != m_NodeId) return xCommError("CCommNode::RecvIncomingFromComm:idOut != nodeId");
@@ -397,53 +409,53 @@ int32_t CCommNode::RecvIncomingFromComm(SXPacket* packet) {
   if (!name || !m_pName || !node->GetNodeNameSize(nameSize)) return 0;
   if (!xCommSameName(m_pName, name, nameSize)) return 1;
 
-  uint8_t extractedType;
-  uint32_t extractedId, senderType, session, dataSize;
-  const char* extractedName;
-  void* data;
-  if (!ExtractPacket(packet, extractedType, extractedId, extractedName, senderType, session, data, dataSize))
-    return 0;
-  if (extractedType != PACKET_CNODEDATA || extractedId != m_NodeId || !xCommSameName(m_pName, extractedName, nameSize)) {
-    xFree(data);
-    return 0;
-  }
+  uint8_t viewType;
+  uint32_t viewId, senderType, session, inside;
+  const char* viewName;
+  const void* view;
+  if (!ViewPacket(node, viewType, viewId, viewName, senderType, session, view, inside)) return 0;
+  if (viewType != PACKET_CNODEDATA || viewId != m_NodeId || !xCommSameName(m_pName, viewName, nameSize)) return 0;
+  const void* data = payloadInside ? view : record.m_pPayload;
+  const uint32_t dataSize = payloadInside ? inside : record.m_PayloadSize;
   if (senderType == CNODE_SERVER && m_NodeType == CNODE_CLIENT) {
     if (session) m_SessionIndex = session;
   } else if (senderType == CNODE_CLIENT && m_NodeType == CNODE_SERVER && m_SessionIndex &&
              session != m_SessionIndex) {
-    xFree(data);
     return 1;
   }
 
   const void* payload = data;
   uint32_t payloadSize = dataSize;
   int32_t deliver = 1;
-  if (!m_pRecvHook(this, payload, payloadSize, deliver)) {
-    xFree(data);
+  if (!m_pRecvHook(this, payload, payloadSize, deliver)) return 0;
+  if (!deliver) return 1;
+  Log("\n>READ< ", payload, payloadSize);
+  return QueuePayload(record, payload, payloadSize);
+}
+
+// The queue keeps a NUL behind every payload, so that it can be read as text safely.
+int32_t CCommNode::QueuePayload(SCommNodeRecord& record, const void* payload, uint32_t size) {
+  uint8_t* block = nullptr;
+  if (record.m_pBlock && payload == record.m_pBlock && size == record.m_PayloadSize) {
+    block = record.m_pBlock;
+  } else {
+    block = static_cast<uint8_t*>(::operator new(uint64_t{size} + 1, std::nothrow));
+    if (!block) return 0;
+    // A payload sent without data is zeros, as on a link.
+    if (size && payload)
+      std::memcpy(block, payload, size);
+    else
+      std::memset(block, 0, size);
+    block[size] = 0;
+  }
+  auto* entry = new (std::nothrow) SCommNodePacket{block, size, 0};
+  if (!entry || !m_RecvQue.InsertLast(entry)) {
+    if (block != record.m_pBlock) xFree(block);
+    delete entry;
     return 0;
   }
-  int32_t result = 1;
-  if (deliver) {
-    Log("\n>READ< ", payload, payloadSize);
-    // The queue keeps a NUL behind every payload, so that it can be read as text safely.
-    uint8_t* block = nullptr;
-    if (payload == data && payloadSize <= dataSize) {
-      block = static_cast<uint8_t*>(data);
-      data = nullptr;
-    } else {
-      block = static_cast<uint8_t*>(::operator new(uint64_t{payloadSize} + 1, std::nothrow));
-      if (block && payloadSize) std::memcpy(block, payload, payloadSize);
-    }
-    if (block) block[payloadSize] = 0;
-    auto* entry = block ? new (std::nothrow) SCommNodePacket{block, payloadSize, 0} : nullptr;
-    if (!entry || !m_RecvQue.InsertLast(entry)) {
-      xFree(block);
-      delete entry;
-      result = 0;
-    }
-  }
-  xFree(data);
-  return result;
+  if (block == record.m_pBlock) record.m_pBlock = nullptr;
+  return 1;
 }
 
 // ---- log ("commnode.log") ----

@@ -28,6 +28,16 @@ struct SCommNodePacket {
   uint8_t m_Seen;
 };
 
+// A node-data packet on its way to the nodes: its node header and its payload. The payload lies
+// inside head (a whole packet) or apart from it, in a block of its own (the payload's bytes, then a
+// NUL) that the one node to queue it may take over instead of copying it.
+struct SCommNodeRecord {
+  const SXPacketCNode* m_pHead;
+  const uint8_t* m_pPayload;
+  uint32_t m_PayloadSize;
+  uint8_t* m_pBlock;  // the payload's own block when a node may take it; null once taken
+};
+
 class CCommNode : public CKCBL {
  public:
   CCommNode();
@@ -123,6 +133,9 @@ class CCommNode : public CKCBL {
 
   // The entry by which other nodes of the process and the links hand a node packet to this node.
   int32_t RecvIncomingFromComm(SXPacket* packet);
+  // The same for a packet whose payload lies apart from its header (record.m_pHead holds the
+  // header alone); a queued payload takes record.m_pBlock over when it is offered.
+  int32_t RecvIncomingRecord(SCommNodeRecord& record);
 
  protected:
   // The first waiting packet, or null.
@@ -162,6 +175,10 @@ class CCommNode : public CKCBL {
 
  private:
   void DeliverInProcess(const void* data, uint32_t size);
+  // The receive step of both entries; payloadInside when the record's head is the whole packet.
+  int32_t RecvIncoming(SCommNodeRecord& record, bool payloadInside);
+  // Queues a payload: the record's own block when it holds exactly these bytes, else a copy.
+  int32_t QueuePayload(SCommNodeRecord& record, const void* payload, uint32_t size);
   int32_t SendOnLinks(const void* data, uint32_t size);
   void LeaveLinks();
   int32_t SetText(char*& field, const char* text, const char* what);

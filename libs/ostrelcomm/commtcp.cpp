@@ -1,7 +1,5 @@
 #include "ostrelcomm/commtcp.h"
 
-#include <sys/ioctl.h>
-
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -65,11 +63,10 @@ int32_t CCommTcpClient<Base>::Unregister() {
 
 template <class Base>
 void CCommTcpClient<Base>::ResetFraming() {
-  xFree(m_pReadBuffer);
-  m_pReadBuffer = nullptr;
+  m_Reader.Reset();
   xFree(m_pWriteBuffer);
   m_pWriteBuffer = nullptr;
-  m_ReadFill = m_ReadSize = m_ReadCapacity = m_WriteFill = m_WriteSize = 0;
+  m_WriteFill = m_WriteSize = m_WriteBlockSize = 0;
   m_ReadState = COMM_READ_IDLE;
   m_WriteState = COMM_WRITE_IDLE;
   m_AwaitingFirstRecord = 0;
@@ -179,7 +176,7 @@ int32_t CCommTcpClient<Base>::IsFlushed() {
 
 template <class Base>
 int32_t CCommTcpClient<Base>::NeedProcessing() const {
-  return (m_ReadState != COMM_READ_IDLE && m_ReadFill > 0) || m_pWriteBuffer || this->m_RecvQue.GetNumNodes() ||
+  return m_Reader.HoldsBytes() || m_pWriteBuffer || this->m_RecvQue.GetNumNodes() ||
          this->m_SendQue.GetNumNodes();
 }
 
@@ -205,21 +202,69 @@ int32_t CCommTcpClient<Base>::FramingFailed(const char* what) {
 }
 
 template <class Base>
-int32_t CCommTcpClient<Base>::GrowReadBuffer() {
-  int waiting = 0;
-  if (ioctl(m_Socket, FIONREAD, &waiting) != 0 || waiting < 0) waiting = 0;
-  // Growing fourfold keeps the copying to a third of the packet however the bytes trickle in, and
-  // the room to at most four times what came; the header alone makes the first room small, so a
-  // peer that only claims a size holds next to nothing.
-  const uint64_t wanted =
-      std::max<uint64_t>(uint64_t{m_ReadFill} + static_cast<uint32_t>(waiting), uint64_t{COMM_READ_GROWTH} * m_ReadFill);
-  const auto capacity = static_cast<uint32_t>(std::min<uint64_t>(m_ReadSize, wanted));
-  uint8_t* grown = NewBlock(capacity);
-  if (!grown) return 0;
-  std::memcpy(grown, m_pReadBuffer ? m_pReadBuffer : m_Header, m_ReadFill);
-  if (m_pReadBuffer) xCommReleasePacketBlock(m_pReadBuffer, m_ReadCapacity);
-  m_pReadBuffer = grown;
-  m_ReadCapacity = capacity;
+int32_t CCommTcpClient<Base>::AddWhole(const SReadPacket& whole) {
+  if (whole.m_pPayload) return this->AddReadRecord(whole.m_pPacket, whole.m_pPayload, whole.m_PayloadSize);
+  if (this->m_SocketInList.InsertLast(whole.m_pPacket)) return 1;
+  xFree(whole.m_pPacket);
+  return 0;
+}
+
+namespace {
+
+// The out-list's first packet taken out of it with its size; null when the list is empty, and
+// when the packet is invalid (then freed, and invalid set).
+SXPacket* TakeQueued(CLList& outList, uint32_t& size, bool& invalid) {
+  CNode* n = outList.HeadNode();
+  if (!n) return nullptr;
+  auto* packet = static_cast<SXPacket*>(n->m_pData);
+  xCommRemoveFromList(&outList, packet);
+  if (packet->GetPacketSize(size)) return packet;
+  xFree(packet);
+  invalid = true;
+  return nullptr;
+}
+
+// The size of the out-list's first packet; 0 when there is none or it is invalid.
+uint32_t QueuedSize(const CLList& outList) {
+  const CNode* n = outList.HeadNode();
+  uint32_t size = 0;
+  if (n) static_cast<const SXPacket*>(n->m_pData)->GetPacketSize(size);
+  return size;
+}
+
+bool Gathers(uint32_t size) { return size > 0 && size < COMM_GATHER_BELOW; }
+
+}  // namespace
+
+template <class Base>
+int32_t CCommTcpClient<Base>::TakeNextWrite() {
+  CLList& outList = this->m_SocketOutList;
+  bool invalid = false;
+  uint32_t size = 0;
+  SXPacket* first = TakeQueued(outList, size, invalid);
+  if (!first) return !invalid;
+  uint8_t* gathered = nullptr;
+  if (Gathers(size) && Gathers(QueuedSize(outList))) gathered = NewBlock(COMM_GATHER_BYTES);
+  m_WriteFill = 0;
+  m_WriteState = COMM_WRITE_PACKET;
+  if (!gathered) {
+    m_pWriteBuffer = reinterpret_cast<uint8_t*>(first);
+    m_WriteSize = m_WriteBlockSize = size;
+    return 1;
+  }
+  std::memcpy(gathered, first, size);
+  xCommReleasePacketBlock(first, size);
+  m_pWriteBuffer = gathered;
+  m_WriteSize = size;
+  m_WriteBlockSize = COMM_GATHER_BYTES;
+  // An invalid packet has no size here: it stays queued and ends the link when its turn comes.
+  for (uint32_t next = QueuedSize(outList); Gathers(next) && m_WriteSize + next <= COMM_GATHER_BYTES;
+       next = QueuedSize(outList)) {
+    SXPacket* packet = TakeQueued(outList, size, invalid);
+    std::memcpy(gathered + m_WriteSize, packet, size);
+    m_WriteSize += size;
+    xCommReleasePacketBlock(packet, size);
+  }
   return 1;
 }
 
@@ -229,84 +274,81 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
   if (m_ReadState < COMM_READ_IDLE || m_ReadState > COMM_READ_PACKET ||
       (m_WriteState != COMM_WRITE_IDLE && m_WriteState != COMM_WRITE_PACKET))
     return FramingFailed("invalid framing state");
-  if (!this->m_Connected || (m_StepsThisCall++ == 0 && !xCheckConnectionUp(m_Socket, this->m_Connected, &m_Crypt)))
-    return FramingFailed("the connection is down");
+  // Every call reads first thing, and a read reports an error pending on the socket.
+  if (!this->m_Connected || m_Socket < 0) return FramingFailed("the connection is down");
   if (m_AwaitingFirstRecord && xTimeDiff(m_AdoptedAt, xGetTime()) > COMM_FIRST_RECORD_MS)
     return FramingFailed("no whole packet came in time after the connection was accepted");
 
   if (m_ReadState == COMM_READ_IDLE) {
-    if (m_pReadBuffer) return FramingFailed("a read buffer is held while idle");
-    m_ReadFill = 0;
-    m_ReadSize = PACKET_HEADER_SIZE;
+    if (m_Reader.HoldsBytes()) return FramingFailed("a read buffer is held while idle");
     m_ReadState = COMM_READ_HEADER;
     again = 1;
   }
   if (m_WriteState == COMM_WRITE_IDLE) {
     if (m_pWriteBuffer) return FramingFailed("a write buffer is held while idle");
-    if (CNode* n = this->m_SocketOutList.HeadNode()) {
-      auto* packet = static_cast<SXPacket*>(n->m_pData);
-      xCommRemoveFromList(&this->m_SocketOutList, packet);
-      if (!packet->GetPacketSize(m_WriteSize)) {
-        xFree(packet);
-        return FramingFailed("an invalid packet was queued");
-      }
-      m_pWriteBuffer = packet;
-      m_WriteFill = 0;
-      m_WriteState = COMM_WRITE_PACKET;
-      again = 1;
-    }
+    if (!TakeNextWrite()) return FramingFailed("an invalid packet was queued");
+    if (m_pWriteBuffer) again = 1;
   }
 
-  if (m_ReadState == COMM_READ_PACKET && !m_ReadDry && m_ReadFill >= m_ReadCapacity && !GrowReadBuffer())
-    return FramingFailed("no memory for a packet");
-  uint8_t* readBuffer = m_ReadDry ? nullptr : m_ReadState == COMM_READ_HEADER ? m_Header : m_pReadBuffer;
-  const uint32_t readLimit = m_ReadState == COMM_READ_HEADER ? m_ReadSize : m_ReadCapacity;
-  const uint32_t readTarget = static_cast<uint32_t>(std::min<uint64_t>(readLimit, uint64_t{m_ReadFill} + COMM_MAX_TRANSFER));
+  // At a packet boundary the read goes ahead into this buffer; a packet read on has its own.
+  uint8_t ahead[COMM_READ_AHEAD];
+  CStreamReader::STarget read{nullptr, 0, 0};
+  if (!m_ReadDry && m_ReadState == COMM_READ_HEADER) {
+    read = m_Reader.Ahead(ahead);
+  } else if (!m_ReadDry) {
+    const char* failure = nullptr;
+    read = m_Reader.Rest(m_Socket, failure);
+    if (failure) return FramingFailed(failure);
+  }
+  uint32_t readFill = read.m_Fill;
+  const uint32_t readTarget = static_cast<uint32_t>(std::min<uint64_t>(read.m_Limit, uint64_t{readFill} + COMM_MAX_TRANSFER));
   const void* writeBuffer = m_WriteState == COMM_WRITE_PACKET && !m_WriteFull ? m_pWriteBuffer : nullptr;
   const uint32_t writeTarget =
       writeBuffer ? static_cast<uint32_t>(std::min<uint64_t>(m_WriteSize, uint64_t{m_WriteFill} + COMM_MAX_TRANSFER)) : 0;
-  const uint32_t readBefore = m_ReadFill, writeBefore = m_WriteFill;
+  const uint32_t writeBefore = m_WriteFill;
   const int32_t moved =
-      blocked ? xBlockedHandler(m_Socket, this->m_Connected, readBuffer, m_ReadFill, readTarget, writeBuffer, m_WriteFill,
-                                writeTarget, &m_Crypt, timeout)
-              : xNonBlockedHandler(m_Socket, this->m_Connected, readBuffer, m_ReadFill, readTarget, writeBuffer,
+      blocked ? xBlockedHandler(m_Socket, this->m_Connected, read.m_pBuffer, readFill, readTarget, writeBuffer,
+                                m_WriteFill, writeTarget, &m_Crypt, timeout)
+              : xNonBlockedHandler(m_Socket, this->m_Connected, read.m_pBuffer, readFill, readTarget, writeBuffer,
                                    m_WriteFill, writeTarget, &m_Crypt);
   if (!moved) return FramingFailed("the socket failed");
   if (!this->m_Connected || m_Socket < 0) return FramingFailed("the peer closed the connection");
   // While bytes flow, another step follows at once, up to a budget per call that keeps one busy
   // link from holding up the frame.
-  const uint64_t flowed = uint64_t{m_ReadFill - readBefore} + (m_WriteFill - writeBefore);
+  const uint32_t got = readFill - read.m_Fill;
+  const uint64_t flowed = uint64_t{got} + (m_WriteFill - writeBefore);
   m_BytesThisCall += flowed;
   if (flowed && m_BytesThisCall < COMM_CALL_BUDGET) again = 1;
-  if (readBuffer && m_ReadFill == readBefore) m_ReadDry = 1;
-  if (writeBuffer && m_WriteFill == writeBefore) m_WriteFull = 1;
+  // Once the socket gave or took less than asked, another try in this call would find nothing.
+  const bool plain = xSocketIsPlain(&m_Crypt);
+  if (read.m_pBuffer && (!got || (plain && readFill < readTarget))) m_ReadDry = 1;
+  if (writeBuffer && (m_WriteFill == writeBefore || (plain && m_WriteFill < writeTarget))) m_WriteFull = 1;
 
-  if (m_ReadState == COMM_READ_HEADER && m_ReadFill == PACKET_HEADER_SIZE) {
-    const auto* header = reinterpret_cast<const SXPacket*>(m_Header);
-    uint32_t size = 0;
-    if (!header->ValidateHeader() || !header->GetPacketSize(size)) return FramingFailed("invalid packet header");
-    // The rest gets room as it arrives (GrowReadBuffer): the size is only the peer's claim.
-    m_ReadSize = size;
-    m_ReadState = COMM_READ_PACKET;
-    if (size == PACKET_HEADER_SIZE && !GrowReadBuffer()) return FramingFailed("no memory for a packet");
-    again = 1;
-  }
   if (m_WriteState == COMM_WRITE_PACKET && m_WriteFill == m_WriteSize) {
-    xCommReleasePacketBlock(m_pWriteBuffer, m_WriteSize);
+    xCommReleasePacketBlock(m_pWriteBuffer, m_WriteBlockSize);
     m_pWriteBuffer = nullptr;
-    m_WriteFill = m_WriteSize = 0;
+    m_WriteFill = m_WriteSize = m_WriteBlockSize = 0;
     m_WriteState = COMM_WRITE_IDLE;
     again = 1;
   }
-  if (m_ReadState == COMM_READ_PACKET && m_ReadFill == m_ReadSize) {
-    auto* packet = reinterpret_cast<SXPacket*>(m_pReadBuffer);
-    if (!packet->ValidateHeader()) return FramingFailed("invalid packet");
-    if (!this->m_SocketInList.InsertLast(packet)) return FramingFailed("no memory for the in-list");
-    m_pReadBuffer = nullptr;
-    m_ReadFill = m_ReadSize = m_ReadCapacity = 0;
-    m_ReadState = COMM_READ_IDLE;
-    m_AwaitingFirstRecord = 0;
-    again = 1;
+  if (got && m_ReadState == COMM_READ_HEADER) {
+    const int32_t before = this->m_SocketInList.GetNumNodes();
+    if (const char* failure = m_Reader.CutAhead(ahead, readFill, this->m_SocketInList, m_Socket))
+      return FramingFailed(failure);
+    if (this->m_SocketInList.GetNumNodes() != before) m_AwaitingFirstRecord = 0;
+    if (m_Reader.InPacket()) {
+      m_ReadState = COMM_READ_PACKET;
+      again = 1;
+    }
+  } else if (got) {
+    SReadPacket whole;
+    if (const char* failure = m_Reader.TookRest(got, whole)) return FramingFailed(failure);
+    if (whole.m_pPacket) {
+      if (!AddWhole(whole)) return FramingFailed("no memory for the in-list");
+      m_ReadState = COMM_READ_IDLE;
+      m_AwaitingFirstRecord = 0;
+      again = 1;
+    }
   }
   return 1;
 }
@@ -314,7 +356,7 @@ int32_t CCommTcpClient<Base>::FramingStep(int32_t blocked, int32_t timeout, int3
 template <class Base>
 int32_t CCommTcpClient<Base>::DoHandler(int32_t mode, int32_t timeout) {
   if (!m_StartCount || !this->m_Connected) return 0;
-  m_StepsThisCall = m_ReadDry = m_WriteFull = 0;
+  m_ReadDry = m_WriteFull = 0;
   m_BytesThisCall = 0;
   int32_t result = this->SendHandler();
   int32_t again = 1;

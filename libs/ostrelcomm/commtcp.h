@@ -14,6 +14,7 @@
 
 #include "ostrelcomm/commbase.h"
 #include "ostrelcomm/socket.h"
+#include "ostrelcomm/streamreader.h"
 
 inline constexpr uint32_t COMM_LOCAL_PORT = 6001;
 inline constexpr uint32_t COMM_LOCAL_ADDRESS = 0x7F000001u;  // 127.0.0.1
@@ -27,8 +28,12 @@ inline constexpr uint32_t COMM_PROXY_LOCATION_MS = 15000;
 // How long a connection a server accepted may hold its link before a first whole packet came: a
 // peer that connects and sends nothing, or a few bytes, does not keep a link for ever.
 inline constexpr uint32_t COMM_FIRST_RECORD_MS = 30000;
-// How much the room for a packet being read grows at a time, against what already came.
-inline constexpr uint32_t COMM_READ_GROWTH = 4;
+// Packets smaller than COMM_GATHER_BELOW that wait one behind the other go out together, copied
+// into one write of at most COMM_GATHER_BYTES: every write leaves at once (the socket does not
+// hold short segments back), so a stream of small records would otherwise cost a system call and
+// a segment each. Larger packets are written from their own blocks.
+inline constexpr uint32_t COMM_GATHER_BELOW = 16 * 1024;
+inline constexpr uint32_t COMM_GATHER_BYTES = 64 * 1024;
 
 // A number never handed out before in this process, for a socket just taken.
 uint32_t xCommNextSocketSerial();
@@ -84,7 +89,7 @@ class CCommTcpClient : public Base {
   int32_t GetReadState() const { return m_ReadState; }
   // Bytes held for the packet being read: they grow with what arrives, not with what its header
   // claims.
-  uint32_t GetReadCapacity() const { return m_ReadCapacity; }
+  uint32_t GetReadCapacity() const { return m_Reader.Capacity(); }
   int32_t GetWriteState() const { return m_WriteState; }
   // The socket's encryption state (TLS, the KVT link), for its set-up functions.
   SCryptData* GetCryptData() { return &m_Crypt; }
@@ -104,9 +109,11 @@ class CCommTcpClient : public Base {
   // One framing step; again is 1 when another is wanted. 0 closes the socket.
   int32_t FramingStep(int32_t blocked, int32_t timeout, int32_t& again);
   int32_t FramingFailed(const char* what);
-  // Makes room for more of the packet being read: what waits on the socket, at least
-  // COMM_READ_GROWTH times what came.
-  int32_t GrowReadBuffer();
+  // Hands a packet that became whole to the socket in-list.
+  int32_t AddWhole(const SReadPacket& whole);
+  // Takes what goes out next from the socket out-list: its first packet, or several small ones
+  // gathered into one block. 0 (the packet freed) when a queued packet is invalid.
+  int32_t TakeNextWrite();
   void ResetFraming();
   int32_t Register();
   int32_t Unregister();
@@ -115,21 +122,17 @@ class CCommTcpClient : public Base {
   int m_Socket = -1;
   uint32_t m_SocketSerial = 0;
   sockaddr_in m_PeerAddress{};
-  uint8_t m_Header[12] = {};
-  uint8_t* m_pReadBuffer = nullptr;  // the packet being read, once its header is known
-  uint32_t m_ReadFill = 0;
-  uint32_t m_ReadSize = 0;
-  uint32_t m_ReadCapacity = 0;
-  SXPacket* m_pWriteBuffer = nullptr;
+  CStreamReader m_Reader;
+  uint8_t* m_pWriteBuffer = nullptr;  // a packet, or small packets gathered
   uint32_t m_WriteFill = 0;
   uint32_t m_WriteSize = 0;
+  uint32_t m_WriteBlockSize = 0;
   int32_t m_WriteState = COMM_WRITE_IDLE;
   int32_t m_ReadState = COMM_READ_IDLE;
   int32_t m_StartCount = 0;
   SCryptData m_Crypt;
-  // Within one handler call: framing steps taken, and directions in which the socket had nothing
-  // to give or take (not tried again in that call).
-  int32_t m_StepsThisCall = 0;
+  // Within one handler call: directions in which the socket had no more to give or take (not
+  // tried again in that call), and the bytes moved.
   int32_t m_ReadDry = 0;
   int32_t m_WriteFull = 0;
   uint64_t m_BytesThisCall = 0;

@@ -31,6 +31,15 @@ uint8_t* NewBlock(uint64_t size) {
   return static_cast<uint8_t*>(xCommAllocPacketBlock(size));
 }
 
+// A payload without data is zeros: no heap bytes left over from earlier use go out on the wire.
+void FillPayload(uint8_t* to, const void* data, uint32_t size) {
+  if (!size) return;
+  if (data)
+    std::memcpy(to, data, size);
+  else
+    std::memset(to, 0, size);
+}
+
 }  // namespace
 
 void xSetMaxPacketSize(uint32_t size) {
@@ -233,7 +242,7 @@ SXPacket* BuildPacket(uint8_t packetType, uint32_t nodeId, const char* name, uin
     auto* packet = reinterpret_cast<SXPacket*>(block);
     packet->SXPacket_Init();
     packet->MakePacket(PACKET_RAWDATA, static_cast<uint32_t>(size));
-    if (data && dataSize) std::memcpy(block + PACKET_HEADER_SIZE, data, dataSize);
+    FillPayload(block + PACKET_HEADER_SIZE, data, dataSize);
     return packet;
   }
   if (!IsNodePacketType(packetType)) return nullptr;
@@ -252,7 +261,7 @@ SXPacket* BuildPacket(uint8_t packetType, uint32_t nodeId, const char* name, uin
   packet->SetNodeId(nodeId);
   packet->SetNodeSessionIndex(sessionIndex);
   packet->SetNodeType(nodeType);
-  if (data && dataSize) std::memcpy(block + PACKET_NODE_HEADER_SIZE + n, data, dataSize);
+  FillPayload(block + PACKET_NODE_HEADER_SIZE + n, data, dataSize);
   return packet;
 }
 
@@ -280,6 +289,49 @@ void* CopyPayload(const uint8_t* from, uint32_t size) {
 
 }  // namespace
 
+int32_t ViewPacket(const SXPacket* packet, uint8_t& packetType, uint32_t& nodeId, const char*& name,
+                   uint32_t& nodeType, uint32_t& sessionIndex, const void*& data, uint32_t& dataSize) {
+  uint8_t type;
+  uint32_t size;
+  if (!packet || !packet->GetPacketType(type) || !packet->GetPacketSize(size)) return 0;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(packet);
+  if (type == PACKET_RAWDATA) {
+    packetType = type;
+    nodeId = 0;
+    name = nullptr;
+    data = bytes + PACKET_HEADER_SIZE;
+    dataSize = size - PACKET_HEADER_SIZE;
+    return 1;
+  }
+  const auto* node = static_cast<const SXPacketCNode*>(packet);
+  // One validation answers for every field read below.
+  if (!IsNodePacketType(type) || !node->ValidateNodeHeader()) return 0;
+  const uint32_t nameSize = node->RawNameSize();
+  packetType = type;
+  nodeId = node->RawNodeId();
+  nodeType = node->RawNodeType();
+  sessionIndex = node->RawSessionIndex();
+  name = node->GetNodeName();
+  data = bytes + PACKET_NODE_HEADER_SIZE + nameSize;
+  dataSize = size - nameSize - PACKET_NODE_HEADER_SIZE;
+  return 1;
+}
+
+SXPacket* JoinNodePacket(const SXPacketCNode* head, const void* payload, uint32_t payloadSize) {
+  uint32_t headSize;
+  if (!head || !head->GetFullNodeHeaderSize(headSize)) return nullptr;
+  const uint64_t size = uint64_t{headSize} + payloadSize;
+  if (size > g_MaxPacketSize) return nullptr;
+  uint8_t* block = NewBlock(size);
+  if (!block) return nullptr;
+  std::memcpy(block, head, headSize);
+  if (payloadSize) std::memcpy(block + headSize, payload, payloadSize);
+  // The head's bytes stand as they came; only the size now counts the payload.
+  auto* packet = reinterpret_cast<SXPacket*>(block);
+  packet->SetPacketSize(static_cast<uint32_t>(size));
+  return packet;
+}
+
 int32_t ExtractPacket(const SXPacket* packet, uint8_t& packetType, uint32_t& nodeId, const char*& name,
                       uint32_t& nodeType, uint32_t& sessionIndex, void*& data, uint32_t& dataSize) {
   nodeId = 0;
@@ -287,33 +339,20 @@ int32_t ExtractPacket(const SXPacket* packet, uint8_t& packetType, uint32_t& nod
   data = nullptr;
   dataSize = 0;
   uint8_t type;
-  uint32_t size;
-  if (!packet || !packet->GetPacketType(type) || !packet->GetPacketSize(size)) return 0;
-  const auto* bytes = reinterpret_cast<const uint8_t*>(packet);
-  if (type == PACKET_RAWDATA) {
-    void* copy = CopyPayload(bytes + PACKET_HEADER_SIZE, size - PACKET_HEADER_SIZE);
-    if (!copy) return 0;
-    packetType = type;
-    data = copy;
-    dataSize = size - PACKET_HEADER_SIZE;
-    return 1;
-  }
-  if (!IsNodePacketType(type) || size < PACKET_NODE_HEADER_SIZE) return 0;
-  const auto* node = static_cast<const SXPacketCNode*>(packet);
-  // One validation answers for every field read below.
-  if (!node->ValidateNodeHeader()) return 0;
-  nodeId = node->RawNodeId();
-  const uint32_t ntype = node->RawNodeType();
-  const uint32_t nameSize = node->RawNameSize();
-  const uint32_t session = node->RawSessionIndex();
-  const uint32_t payload = size - nameSize - PACKET_NODE_HEADER_SIZE;
-  void* copy = CopyPayload(bytes + PACKET_NODE_HEADER_SIZE + nameSize, payload);
+  uint32_t id = 0, ntype = 0, session = 0, payloadSize;
+  const char* packetName = nullptr;
+  const void* payload;
+  if (!ViewPacket(packet, type, id, packetName, ntype, session, payload, payloadSize)) return 0;
+  nodeId = id;
+  void* copy = CopyPayload(static_cast<const uint8_t*>(payload), payloadSize);
   if (!copy) return 0;
   packetType = type;
-  nodeType = ntype;
-  sessionIndex = session;
+  if (type != PACKET_RAWDATA) {
+    nodeType = ntype;
+    sessionIndex = session;
+    name = packetName;
+  }
   data = copy;
-  dataSize = payload;
-  name = node->GetNodeName();
+  dataSize = payloadSize;
   return 1;
 }

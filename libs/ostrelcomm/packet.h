@@ -53,6 +53,8 @@ struct SXPacket {
   void SetSplitIndex(uint8_t index) { m_SplitIndex = index; }
   void SetMaxSplitIndex(uint8_t index) { m_MaxSplitIndex = index; }
   void SetSplitId(uint8_t id) { m_SplitId = id; }
+  // The size field alone, without validation (for a header whose payload is kept apart).
+  void SetPacketSize(uint32_t size) { WriteU32(8, size); }
 
   // A heap copy of the whole packet (its stated size); 0 when no memory.
   int32_t MakeNewPacket(SXPacket*& out) const;
@@ -147,6 +149,15 @@ SXPacket* BuildPacket(uint8_t packetType, uint32_t nodeId, const char* name, uin
 // A new ping (PROTOCOL_PING) or ping answer (PROTOCOL_PINGANSWER), 13 bytes; null otherwise or
 // when no memory.
 SXPacket* BuildProtocolPacket(uint8_t protocolType);
+
+// Reads a raw or node packet in place: data and name point into the packet (no NUL follows the
+// payload there). 0 on an invalid packet or another type; the out-arguments are then untouched.
+int32_t ViewPacket(const SXPacket* packet, uint8_t& packetType, uint32_t& nodeId, const char*& name,
+                   uint32_t& nodeType, uint32_t& sessionIndex, const void*& data, uint32_t& dataSize);
+
+// The whole node packet for a node header (head: a node packet whose size covers its header, and
+// possibly more) and a payload kept apart from it; null above the maximum size or without memory.
+SXPacket* JoinNodePacket(const SXPacketCNode* head, const void* payload, uint32_t payloadSize);
 
 // Reads a raw or node packet. data is a fresh heap copy of the payload (freed with xFree) that is
 // followed by a NUL byte not counted in dataSize; name points into the packet. 0 on an invalid

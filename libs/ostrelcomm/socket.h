@@ -131,6 +131,10 @@ int32_t MakeSocketNonBlocking(int& sock, int& connected, SCryptData* crypt);
 // Reads the socket's pending error; an error closes the socket (0).
 int32_t xCheckConnectionUp(int& sock, int& connected, SCryptData* crypt);
 
+// 1 when the socket's bytes pass as they are (no TLS, no KVT link, not even one still shaking
+// hands): a short read then means nothing more waits, and a short write that the socket is full.
+int32_t xSocketIsPlain(const SCryptData* crypt);
+
 // ---- transfer ----
 // One write (when writeBuffer is given and writeFill < writeTarget) and one read (likewise) of
 // what the socket takes or has. A peer that closed shows as result 1 with connected 0 and the

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <regex>
 #include <string>
@@ -35,6 +36,25 @@ int32_t Arrive(CCommBase& link, uint8_t type, uint32_t id, const char* name, uin
                const std::string& data = "", uint32_t session = 0) {
   return link.RecvPacketFromRemote(BuildPacket(type, id, name, nodeType, session, data.data(),
                                                static_cast<uint32_t>(data.size())));
+}
+
+// Hands the link a node-data packet as its socket reads a large one: the node header alone, the
+// payload (and a NUL) in a block of its own. The block is returned for identity checks.
+const void* ArriveApart(CCommBase& link, uint32_t id, const char* name, uint32_t nodeType, const std::string& data,
+                        int32_t& result, uint32_t session = 0) {
+  SXPacket* head = BuildPacket(PACKET_CNODEDATA, id, name, nodeType, session, nullptr, 0);
+  auto* payload = static_cast<uint8_t*>(::operator new(data.size() + 1));
+  std::memcpy(payload, data.data(), data.size());
+  payload[data.size()] = 0;
+  result = link.RecvNodeRecordFromRemote(head, payload, static_cast<uint32_t>(data.size()));
+  return payload;
+}
+
+int32_t ArriveApart(CCommBase& link, uint32_t id, const char* name, uint32_t nodeType, const std::string& data,
+                    uint32_t session = 0) {
+  int32_t result = 0;
+  ArriveApart(link, id, name, nodeType, data, result, session);
+  return result;
 }
 
 std::string TakeText(CCommNode& node) {
@@ -292,6 +312,103 @@ TEST_F(LinkTest, FarSideDataReachesLocalNodesOfItsIdAndName) {
   EXPECT_EQ(client.GetSessionIndex(), 7u);
   EXPECT_EQ(TakeText(sameType), "data") << "links pair no types";
   EXPECT_EQ(TakeText(otherName), "<none>");
+}
+
+// A node-data packet read with its payload apart reaches the nodes exactly as the whole packet
+// does; the one node that takes it keeps the very block the payload was read into.
+TEST_F(LinkTest, FarSideDataReadApartReachesLocalNodesAsWholeDataDoes) {
+  CFakeRemoteLink link;
+  link.Connect();
+  SNode client(CNODE_CLIENT, "Table", 4);
+  SNode otherName(CNODE_CLIENT, "Tablo", 4);
+  EXPECT_EQ(ArriveApart(link, 4, "Table", CNODE_SERVER, "early"), 0) << "unknown and nowhere to route";
+  ASSERT_EQ(Arrive(link, PACKET_REGISTERCNODE, 4, "Table", CNODE_SERVER), 1);
+  const std::string big(100000, 'r');
+  int32_t result = 0;
+  const void* block = ArriveApart(link, 4, "Table", CNODE_SERVER, big, result, 7);
+  ASSERT_EQ(result, 1);
+  EXPECT_EQ(client.GetSessionIndex(), 7u);
+  void* data = nullptr;
+  uint32_t size = 0;
+  ASSERT_EQ(client.RecvPacket(data, size), 1);
+  EXPECT_EQ(data, block) << "taken over, not copied";
+  ASSERT_EQ(size, big.size());
+  EXPECT_TRUE(std::string(static_cast<char*>(data), size) == big);
+  EXPECT_EQ(static_cast<char*>(data)[size], 0);
+  xFree(data);
+  client.RecvFree();
+  EXPECT_EQ(TakeText(otherName), "<none>");
+
+  // Two nodes of that id and name: each gets a copy of its own.
+  SNode second(CNODE_ANY, "Table", 4);
+  block = ArriveApart(link, 4, "Table", CNODE_SERVER, "twice", result);
+  ASSERT_EQ(result, 1);
+  for (CCommNode* node : {static_cast<CCommNode*>(&client), static_cast<CCommNode*>(&second)}) {
+    ASSERT_EQ(node->RecvPacket(data, size), 1);
+    EXPECT_NE(data, block);
+    EXPECT_EQ(std::string(static_cast<char*>(data), size), "twice");
+    xFree(data);
+    node->RecvFree();
+  }
+}
+
+namespace {
+
+std::string g_HookSaw;
+int32_t KeepHook(SXPacket* packet, SXPacketCNode*, int32_t&) {
+  g_HookSaw = PacketHex(packet);
+  return 1;
+}
+
+int32_t ReplacingHook(CCommNode*, const void*& data, uint32_t& size, int32_t&) {
+  data = "replaced";
+  size = 8;
+  return 1;
+}
+
+}  // namespace
+
+// A link hook, a route, an acknowledgement rule and a node's hook see the record as they see a
+// whole packet.
+TEST_F(LinkTest, DataReadApartMeetsHooksRoutesAndAcknowledgementsWhole) {
+  CFakeRemoteLink from, knowsServer;
+  from.Connect();
+  knowsServer.Connect();
+  SNode client(CNODE_CLIENT, "A", 4);
+  Arrive(from, PACKET_REGISTERCNODE, 4, "A", CNODE_SERVER);
+  Arrive(knowsServer, PACKET_REGISTERCNODE, 4, "A", CNODE_CLIENT);
+  from.TakeSent();
+  knowsServer.TakeSent();
+  const std::string whole = NodeHex(PACKET_CNODEDATA, 4, 3, CNODE_SERVER, "A", "apart");
+
+  from.SetPacketCallbackRecv(KeepHook);
+  ASSERT_EQ(ArriveApart(from, 4, "A", CNODE_SERVER, "apart", 3), 1);
+  EXPECT_EQ(g_HookSaw, whole);
+  EXPECT_EQ(TakeText(client), "apart");
+  from.SetPacketCallbackRecv(nullptr);
+
+  // A client packet goes on to the link whose far side knows the server, whole.
+  ASSERT_EQ(Arrive(knowsServer, PACKET_REGISTERCNODE, 4, "A", CNODE_SERVER), 1);
+  knowsServer.TakeSent();
+  ASSERT_EQ(ArriveApart(from, 4, "A", CNODE_CLIENT, "routed", 0), 1);
+  EXPECT_EQ(knowsServer.TakeSent(), std::vector<std::string>{NodeHex(PACKET_CNODEDATA, 4, 0, CNODE_CLIENT, "A", "routed")});
+  EXPECT_EQ(TakeText(client), "routed") << "links pair no types";
+
+  client.SetPacketCallbackRecv(ReplacingHook);
+  ASSERT_EQ(ArriveApart(from, 4, "A", CNODE_SERVER, "original"), 1);
+  EXPECT_EQ(TakeText(client), "replaced");
+  client.SetPacketCallbackRecv(nullptr);
+
+  from.SetInAckMode(1);
+  EXPECT_EQ(ArriveApart(from, 4, "A", CNODE_SERVER, "refused"), 0);
+  from.AckInData();
+  EXPECT_EQ(ArriveApart(from, 4, "A", CNODE_SERVER, "acked"), 1);
+  EXPECT_EQ(TakeText(client), "acked");
+  from.SetInAckMode(0);
+
+  from.SetPacketTypes(1, 0);
+  EXPECT_EQ(ArriveApart(from, 4, "A", CNODE_SERVER, "no nodes here"), 0);
+  EXPECT_EQ(TakeText(client), "<none>");
 }
 
 TEST_F(LinkTest, FarSideAnnouncementsAreCounted) {

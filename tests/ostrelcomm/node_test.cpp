@@ -141,6 +141,21 @@ TEST_F(NodeTest, SendNeedsAnOpenSendOnAStartedNode) {
   EXPECT_EQ(idle.SendInit(), 0);
 }
 
+// Sending a size without data sends zeros: nothing left over in the heap reaches a node or the wire.
+TEST_F(NodeTest, APayloadWithoutDataIsZeros) {
+  SNode client(CNODE_CLIENT, "Table", 0, 0);
+  SNode server(CNODE_SERVER, "Table", 0, 0);
+  CFakeRemoteLink link;
+  ASSERT_EQ(link.Connect(), 1);
+  link.TakeSent();
+  ASSERT_EQ(client.SendInit(), 1);
+  ASSERT_EQ(client.SendPacket(nullptr, 4), 1);
+  EXPECT_EQ(Take(server), std::string(4, '\0'));
+  const std::vector<std::string> sent = link.TakeSent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].substr(sent[0].size() - 8), "00000000");
+}
+
 TEST_F(NodeTest, InitNeedsNameIdAndAType) {
   CCommNode node;
   EXPECT_EQ(node.InitCommNode(CNODE_CLIENT), 0);

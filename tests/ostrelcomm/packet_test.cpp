@@ -296,6 +296,54 @@ TEST(PacketExtract, ProtocolAndSplitPacketsAreNotExtracted) {
   }
 }
 
+TEST(PacketExtract, ViewPointsIntoThePacket) {
+  SXPacket* node = BuildPacket(PACKET_CNODEDATA, 4, "Info", CNODE_SERVER, 9, "abc", 3);
+  SXPacket* raw = BuildPacket(PACKET_RAWDATA, 0, nullptr, 0, 0, "raw!", 4);
+  uint8_t type;
+  uint32_t id = 3, nodeType = 0, session = 0, size;
+  const char* name = "x";
+  const void* data;
+  ASSERT_EQ(ViewPacket(node, type, id, name, nodeType, session, data, size), 1);
+  EXPECT_EQ(type, PACKET_CNODEDATA);
+  EXPECT_EQ(id, 4u);
+  EXPECT_EQ(nodeType, CNODE_SERVER);
+  EXPECT_EQ(session, 9u);
+  EXPECT_EQ(name, reinterpret_cast<char*>(node) + 28);
+  EXPECT_EQ(data, reinterpret_cast<uint8_t*>(node) + 33);
+  EXPECT_EQ(size, 3u);
+  ASSERT_EQ(ViewPacket(raw, type, id, name, nodeType, session, data, size), 1);
+  EXPECT_EQ(type, PACKET_RAWDATA);
+  EXPECT_EQ(name, nullptr);
+  EXPECT_EQ(data, reinterpret_cast<uint8_t*>(raw) + 12);
+  EXPECT_EQ(size, 4u);
+  // Refused packets leave the out-arguments as they were.
+  SBlock split("50434b54060000000000000c");
+  EXPECT_EQ(ViewPacket(split.P(), type, id, name, nodeType, session, data, size), 0);
+  EXPECT_EQ(size, 4u);
+  xFree(node);
+  xFree(raw);
+}
+
+// The header's bytes stand as they came (split bytes too); only the size grows by the payload.
+TEST(PacketExtract, JoiningAHeaderAndItsPayloadGivesTheWholePacket) {
+  SXPacket* head = BuildPacket(PACKET_CNODEDATA, 4, "Info", CNODE_SERVER, 9, nullptr, 0);
+  reinterpret_cast<uint8_t*>(head)[5] = 0x11;
+  SXPacket* joined = JoinNodePacket(static_cast<SXPacketCNode*>(head), "abc", 3);
+  ASSERT_TRUE(joined);
+  SXPacket* whole = BuildPacket(PACKET_CNODEDATA, 4, "Info", CNODE_SERVER, 9, "abc", 3);
+  reinterpret_cast<uint8_t*>(whole)[5] = 0x11;
+  EXPECT_EQ(PacketHex(joined), PacketHex(whole));
+  xFree(joined);
+  {
+    SMaxSize limit(40);
+    EXPECT_EQ(JoinNodePacket(static_cast<SXPacketCNode*>(head), "abcdefghijklmnop", 16), nullptr) << "over the limit";
+  }
+  SBlock raw("50434b54010000000000000c");
+  EXPECT_EQ(JoinNodePacket(raw.N(), "abc", 3), nullptr) << "no node header";
+  xFree(head);
+  xFree(whole);
+}
+
 TEST(PacketExtract, CopyOfAPacketIsWhole) {
   SXPacket* p = BuildPacket(PACKET_CNODEDATA, 4, "Info", CNODE_SERVER, 9, "abc", 3);
   SXPacket* copy = nullptr;

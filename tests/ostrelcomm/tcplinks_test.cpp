@@ -1,11 +1,14 @@
 // TCP links in one process: pairs of real links on 127.0.0.1, and links facing plain peers that
 // write the byte stream by hand.
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -171,6 +174,29 @@ TEST_F(TcpLinkTest, ConnectedLinksAreRegisteredAndStarted) {
   pair.m_Server.Closedown();
   EXPECT_EQ(glb->m_pRemoteServerCommList->GetNumNodes(), 0);
   EXPECT_EQ(glb->m_pStartedRemoteServerList->GetNumNodes(), 0);
+}
+
+namespace {
+
+int NoDelay(int fd) {
+  int on = -1;
+  socklen_t length = sizeof on;
+  if (getsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, &length) != 0) return -1;
+  return on;
+}
+
+}  // namespace
+
+// The tail of a partial write must not wait for the far side's acknowledgement.
+TEST_F(TcpLinkTest, LinkSocketsSendWithoutDelay) {
+  SRemotePair remote(1, 0);
+  ASSERT_TRUE(remote.Connect());
+  EXPECT_EQ(NoDelay(remote.m_Client.GetSocket()), 1) << "connected";
+  EXPECT_EQ(NoDelay(remote.m_pAccepted->GetSocket()), 1) << "accepted";
+  SLocalPair local(1, 0);
+  ASSERT_TRUE(local.Connect());
+  EXPECT_EQ(NoDelay(local.m_Client.GetSocket()), 1) << "connected";
+  EXPECT_EQ(NoDelay(local.m_pAccepted->GetSocket()), 1) << "accepted";
 }
 
 TEST_F(TcpLinkTest, DestroyedConnectedLinkLeavesItsNodes) {
@@ -356,6 +382,126 @@ TEST_F(TcpLinkTest, BadStreamsEndTheLink) {
   EXPECT_EQ(glb->m_pRemoteClientCommList->GetNumNodes(), 0);
 }
 
+// Small packets and the start of a large one in one segment: the small ones are cut out of what
+// was read ahead, the large one is read on.
+TEST_F(TcpLinkTest, SmallPacketsAndALargeOneInOneSegment) {
+  SRawFacing facing;
+  std::string big(700000, 'B');
+  for (size_t i = 0; i < big.size(); i += 997) big[i] = static_cast<char>(i);
+  std::string stream;
+  for (int i = 0; i < 50; ++i) stream += RawPacket("s" + std::to_string(i));
+  stream += RawPacket(big) + RawPacket("after");
+  EXPECT_EQ(facing.Feed(stream), 1);
+  for (int i = 0; i < 50; ++i) EXPECT_EQ(TakeRaw(facing.m_Link), "s" + std::to_string(i));
+  EXPECT_TRUE(TakeRaw(facing.m_Link) == big);
+  EXPECT_EQ(TakeRaw(facing.m_Link), "after");
+}
+
+namespace {
+
+std::string NodePacket(uint8_t type, uint32_t id, const std::string& name, uint32_t nodeType, const std::string& data) {
+  SXPacket* packet = BuildPacket(type, id, name.c_str(), nodeType, 0, data.data(), static_cast<uint32_t>(data.size()));
+  std::string bytes = Bytes(packet);
+  xFree(packet);
+  return bytes;
+}
+
+}  // namespace
+
+// Large node records are read with their payload apart from their header: the record arrives
+// whole however the stream is cut around its header, and so does one whose name is too long to
+// be read apart or that is just too small to be.
+TEST_F(TcpLinkTest, LargeNodeRecordsArriveWholeHoweverTheStreamIsCut) {
+  const std::string longName(COMM_APART_HEAD, 'n');
+  struct Case {
+    const char* what;
+    std::string name;
+    uint32_t payload;
+    std::vector<size_t> pieces;  // the first bytes, written one piece at a time
+  };
+  const Case cases[] = {
+      {"at once", "Big", COMM_APART_FROM, {}},
+      {"the header alone first", "Big", 300000, {12}},
+      {"the first bytes one by one", "Big", 200000, std::vector<size_t>(40, 1)},
+      {"the name cut", "Big", 100000, {26, 4}},
+      {"the node header exactly", "Big", 100000, {32}},
+      {"just too small to go apart", "Big", COMM_APART_FROM - 33, {12}},
+      {"a name too long to go apart", longName, 150000, {12, 30}},
+  };
+  for (const Case& c : cases) {
+    SRawFacing facing(0, 1);
+    SNode node(CNODE_CLIENT, c.name.c_str(), 9);
+    ASSERT_EQ(facing.Feed(NodePacket(PACKET_REGISTERCNODE, 9, c.name, CNODE_SERVER, "")), 1) << c.what;
+    std::string payload(c.payload, 'p');
+    for (size_t i = 0; i < payload.size(); i += 501) payload[i] = static_cast<char>(i >> 3);
+    const std::string stream = NodePacket(PACKET_CNODEDATA, 9, c.name, CNODE_SERVER, payload);
+    size_t at = 0;
+    for (size_t piece : c.pieces) {
+      ASSERT_EQ(facing.Feed(stream.substr(at, piece)), 1) << c.what;
+      at += piece;
+    }
+    ASSERT_EQ(facing.Feed(stream.substr(at)), 1) << c.what;
+    void* data = nullptr;
+    uint32_t size = 0;
+    ASSERT_EQ(node.RecvPacket(data, size), 1) << c.what;
+    EXPECT_EQ(size, payload.size()) << c.what;
+    EXPECT_TRUE(std::string(static_cast<char*>(data), size) == payload) << c.what;
+    EXPECT_EQ(static_cast<char*>(data)[size], 0) << c.what;
+    xFree(data);
+    node.RecvFree();
+  }
+}
+
+// A packet of which a quarter or more has come (read, or waiting on the socket) gets its whole room
+// at once: nothing read is copied again to make room.
+TEST_F(TcpLinkTest, APacketMostlyThereGetsItsWholeRoomAtOnce) {
+  SRawFacing facing;
+  // Small enough that what the peer wrote waits on the link's socket whole.
+  const std::string packet = RawPacket(std::string(100000, 'w'));
+  const size_t quarter = packet.size() / 4 + 1;
+  ASSERT_TRUE(RawWrite(facing.m_Peer, packet.substr(0, quarter)));
+  for (int i = 0; i < 100 && Pending(facing.m_Link.GetSocket()) < static_cast<int>(quarter); ++i) usleep(1000);
+  ASSERT_EQ(facing.Feed(""), 1);
+  EXPECT_EQ(facing.m_Link.GetReadState(), COMM_READ_PACKET);
+  EXPECT_EQ(facing.m_Link.GetReadCapacity(), packet.size());
+  ASSERT_EQ(facing.Feed(packet.substr(quarter)), 1);
+  EXPECT_EQ(TakeRaw(facing.m_Link).size(), 100000u);
+}
+
+// A node-data header claiming 64 MiB holds a small multiple of what came, its payload apart too.
+TEST_F(TcpLinkTest, ANodeRecordClaimingSixtyFourMiBHoldsOnlyWhatCame) {
+  SRawFacing facing(0, 1);
+  SNode node(CNODE_CLIENT, "Big", 9);
+  ASSERT_EQ(facing.Feed(NodePacket(PACKET_REGISTERCNODE, 9, "Big", CNODE_SERVER, "")), 1);
+  std::string start = NodePacket(PACKET_CNODEDATA, 9, "Big", CNODE_SERVER, "");
+  const uint32_t claimed = PACKET_DEFAULT_MAX_SIZE;
+  for (int i = 0; i < 4; ++i) start[8 + i] = static_cast<char>(claimed >> (24 - 8 * i));
+  start += std::string(5000, 'x');
+  ASSERT_EQ(facing.Feed(start), 1);
+  EXPECT_EQ(facing.m_Link.GetReadState(), COMM_READ_PACKET);
+  EXPECT_GE(facing.m_Link.GetReadCapacity(), start.size());
+  EXPECT_LE(facing.m_Link.GetReadCapacity(), COMM_READ_GROWTH * start.size());
+  ASSERT_EQ(facing.Feed(std::string(20000, 'y')), 1);
+  EXPECT_LE(facing.m_Link.GetReadCapacity(), COMM_READ_GROWTH * (start.size() + 20000));
+}
+
+// A peer that resets the connection (an error pending on the socket, not an orderly end) ends the
+// link at its next handler call, with nothing to read or write.
+TEST_F(TcpLinkTest, AResetFromThePeerEndsTheLink) {
+  SRawFacing facing;
+  ASSERT_EQ(facing.Feed(RawPacket("before")), 1);
+  const linger abort{1, 0};
+  setsockopt(facing.m_Peer, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+  close(facing.m_Peer);
+  facing.m_Peer = -1;
+  int32_t result = 1;
+  for (int i = 0; i < 100 && result; ++i) result = facing.m_Link.BlockedHandler(10);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(facing.m_Link.IsConnected(), 0);
+  EXPECT_EQ(facing.m_Link.GetSocket(), -1);
+  EXPECT_EQ(TakeRaw(facing.m_Link), "before");
+}
+
 TEST_F(TcpLinkTest, SplitPiecesAreDroppedAndWhatFollowsArrives) {
   SRawFacing facing;
   std::string stream;
@@ -424,6 +570,48 @@ TEST_F(TcpLinkTest, WritesGoOutWholeAndInOrder) {
   EXPECT_TRUE(got == expected);
   EXPECT_EQ(facing.m_Link.IsFlushed(), 1);
   EXPECT_EQ(facing.m_Link.NeedWrite(), 0);
+}
+
+// Small packets waiting one behind the other leave in gathered writes; the stream is the same
+// bytes in the same order as one packet at a time, whatever sizes meet at the gathering limits.
+TEST_F(TcpLinkTest, GatheredWritesKeepEveryByteInOrder) {
+  SRawFacing facing;
+  std::vector<std::string> payloads;
+  for (uint32_t size : {0u, 1u, 100u, 4096u, COMM_GATHER_BELOW - 13, COMM_GATHER_BELOW - 12, COMM_GATHER_BELOW,
+                        7u, 300000u, 5u, COMM_GATHER_BYTES - 12, 3u})
+    payloads.emplace_back(size, static_cast<char>('a' + payloads.size()));
+  for (int i = 0; i < 300; ++i) payloads.push_back("small " + std::to_string(i));  // many gathers
+  std::string expected;
+  for (const std::string& p : payloads) {
+    ASSERT_EQ(facing.m_Link.SendRawData(p.data(), static_cast<uint32_t>(p.size())), 1);
+    expected += RawPacket(p);
+  }
+  std::string got;
+  for (int i = 0; i < 2000 && got.size() < expected.size(); ++i) {
+    facing.m_Link.BlockedHandler(1);
+    if (Pending(facing.m_Peer) > 0) got += RawRead(facing.m_Peer, static_cast<size_t>(Pending(facing.m_Peer)));
+  }
+  ASSERT_EQ(got.size(), expected.size());
+  EXPECT_TRUE(got == expected);
+  EXPECT_EQ(facing.m_Link.IsFlushed(), 1);
+}
+
+// A packet that does not validate, queued among small ones, ends the link where it stands: what
+// was queued before it goes out whole, nothing after it.
+TEST_F(TcpLinkTest, InvalidPacketAmongGatheredOnesEndsTheLink) {
+  SRawFacing facing;
+  ASSERT_EQ(facing.m_Link.SendRawData("first", 5), 1);
+  ASSERT_EQ(facing.m_Link.SendRawData("second", 6), 1);
+  auto* bad = static_cast<SXPacket*>(::operator new(PACKET_HEADER_SIZE));
+  std::memcpy(bad, Header("PCKX", PACKET_RAWDATA, 12).data(), PACKET_HEADER_SIZE);
+  ASSERT_EQ(facing.m_Link.SendPacket(bad), 1);
+  ASSERT_EQ(facing.m_Link.SendRawData("third", 5), 1);
+  int32_t result = 1;
+  for (int i = 0; i < 10 && result; ++i) result = facing.m_Link.BlockedHandler(1);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(facing.m_Link.IsConnected(), 0);
+  const std::string before = RawPacket("first") + RawPacket("second");
+  EXPECT_EQ(RawRead(facing.m_Peer, before.size() + 1), before);
 }
 
 // ---- ping on the test clock ----
