@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 
 #include "platform/modules/modules.h"
 
@@ -29,6 +30,18 @@ bool CSpawnedChild::StartProgram(const std::string& name, const std::vector<std:
 
 bool CSpawnedChild::StartSystemProgram(const std::string& name, const std::vector<std::string>& args) {
   return Spawn(name, args, true);
+}
+
+uint16_t CSpawnedChild::StartListeningPeer(const std::string& script, const std::vector<std::string>& args) {
+  // A loaded machine can take many seconds to start an interpreter.
+  constexpr int kStartPatienceMs = 60000;
+  std::vector<std::string> all = {script};
+  all.insert(all.end(), args.begin(), args.end());
+  if (!StartSystemProgram("python3", all)) return 0;
+  std::string line;
+  if (!TryReadLine(line, kStartPatienceMs) || line.rfind("port ", 0) != 0) return 0;
+  const long port = std::strtol(line.c_str() + 5, nullptr, 10);
+  return port > 0 && port <= 65535 ? static_cast<uint16_t>(port) : 0;
 }
 
 bool CSpawnedChild::Spawn(const std::string& program, const std::vector<std::string>& args, bool systemProgram) {

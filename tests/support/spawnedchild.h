@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ class CSpawnedChild {
   bool StartProgram(const std::string& name, const std::vector<std::string>& args);
   // A program looked up on PATH; what it writes to stderr is dropped.
   bool StartSystemProgram(const std::string& name, const std::vector<std::string>& args);
+  // A Python peer that prints "port N" once it listens; its port, or 0 when it did not start.
+  uint16_t StartListeningPeer(const std::string& script, const std::vector<std::string>& args = {});
   // The next line it printed, without the line feed; "<eof>" when it closed its output.
   std::string ReadLine();
   // The same without blocking for more than ms (-1: for ever); false when no whole line came.

@@ -10,3 +10,5 @@ using TTableRow = std::vector<std::string>;
 std::vector<TTableRow> ReadTable(const std::string& path);
 // Bytes from pairs of hex digits.
 std::string FromHex(const std::string& hex);
+// Lower-case hex digits of bytes (as the Python oracles print texts).
+std::string Hex(const std::string& bytes);

@@ -9,64 +9,20 @@
 
 namespace {
 using Clock = std::chrono::steady_clock;
-constexpr auto kPatience = std::chrono::seconds(10);
+constexpr auto kPatience = std::chrono::seconds(30);
 // The style of the lines that mark where a test's records end.
 constexpr uint8_t kSyncStyle = 0x7F;
 }  // namespace
 
-std::string Unhex(const std::string& hex) {
-  std::string bytes;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-  return bytes;
-}
-
-std::string Hex(const std::string& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned char b : bytes) {
-    hex += kDigits[b >> 4];
-    hex += kDigits[b & 15];
-  }
-  return hex;
-}
 
 bool CFakeChatServer::Start() {
-  if (!m_Process.StartSystemProgram("python3", {std::string(VORRIN_TEST_TOOLS_DIR) + "/fake_chat_server.py"}))
-    return false;
-  std::string line;
-  if (!m_Process.TryReadLine(line, 10000) || line.rfind("port ", 0) != 0) return false;
-  m_Port = static_cast<uint16_t>(std::stoi(line.substr(5)));
-  return true;
+  return CPythonPeer::Start(std::string(VORRIN_TEST_TOOLS_DIR) + "/fake_chat_server.py");
 }
 
 void CFakeChatServer::SendRaw(const std::string& bytes) { Order("raw " + Hex(bytes)); }
 
-std::vector<std::string> CFakeChatServer::Seen(const std::string& prefix) const {
-  std::vector<std::string> out;
-  for (const std::string& e : m_Events)
-    if (e.rfind(prefix, 0) == 0) out.push_back(e.substr(prefix.size()));
-  return out;
-}
 
-bool CFakeChatServer::WaitFor(const std::string& prefix, size_t count, const std::function<void()>& pump) {
-  const auto end = Clock::now() + kPatience;
-  while (Seen(prefix).size() < count) {
-    if (Clock::now() > end) return false;
-    if (pump) pump();
-    std::string line;
-    if (m_Process.TryReadLine(line, 2)) m_Events.push_back(line);
-  }
-  return true;
-}
 
-void CFakeChatServer::Drain(int ms, const std::function<void()>& pump) {
-  const auto end = Clock::now() + std::chrono::milliseconds(ms);
-  while (Clock::now() < end) {
-    if (pump) pump();
-    std::string line;
-    if (m_Process.TryReadLine(line, 2)) m_Events.push_back(line);
-  }
-}
 
 void CChatTest::SetUp() {
   CGuiTest::SetUp();

@@ -10,33 +10,16 @@
 
 #include "common/chat/chatclient.h"
 #include "support/guiharness.h"
-#include "support/spawnedchild.h"
+#include "support/pythonpeer.h"
+#include "support/tables.h"
 
 // tests/tools/fake_chat_server.py: orders go to it as lines, its events come back as lines.
-class CFakeChatServer {
+class CFakeChatServer : public CPythonPeer {
  public:
   bool Start();
-  uint16_t Port() const { return m_Port; }
-  void Order(const std::string& line) { m_Process.WriteLine(line); }
   // One string of records as one raw packet (bytes given as they are).
   void SendRaw(const std::string& bytes);
-  // Events read so far that begin with prefix (without it), oldest first.
-  std::vector<std::string> Seen(const std::string& prefix) const;
-  // Reads the events waiting; each wait step runs pump first. True once an event with the prefix
-  // has been seen count times; false after a few seconds.
-  bool WaitFor(const std::string& prefix, size_t count, const std::function<void()>& pump);
-  // Reads events for ms milliseconds (the pump running meanwhile).
-  void Drain(int ms, const std::function<void()>& pump);
-
- private:
-  CSpawnedChild m_Process;
-  uint16_t m_Port = 0;
-  std::vector<std::string> m_Events;
 };
-
-// Bytes from hex text, and hex text of bytes.
-std::string Unhex(const std::string& hex);
-std::string Hex(const std::string& bytes);
 
 // A process with the runtime and the communication library started, on the headless display.
 class CChatTest : public CGuiTest {

@@ -12,8 +12,6 @@
 #include "ostrelcomm/commlib.h"
 
 namespace {
-using Clock = std::chrono::steady_clock;
-constexpr auto kPatience = std::chrono::seconds(10);
 // The real time one pass of a request takes in the tests: a frame of the program is about 20 ms.
 constexpr auto kPassTime = std::chrono::microseconds(300);
 }  // namespace
@@ -21,21 +19,9 @@ constexpr auto kPassTime = std::chrono::microseconds(300);
 // ---- the fake server ----
 
 bool CFakeInfoServer::Start(const std::vector<std::string>& flags) {
-  std::vector<std::string> args = {std::string(VORRIN_TEST_TOOLS_DIR) + "/fake_info_server.py"};
-  args.insert(args.end(), flags.begin(), flags.end());
-  if (!m_Process.StartSystemProgram("python3", args)) return false;
-  std::string line;
-  if (!m_Process.TryReadLine(line, 20000) || line.rfind("port ", 0) != 0) return false;
-  m_Port = static_cast<uint16_t>(std::stoi(line.substr(5)));
-  return true;
+  return CPythonPeer::Start(std::string(VORRIN_TEST_TOOLS_DIR) + "/fake_info_server.py", flags);
 }
 
-bool CFakeInfoServer::ReadOne(int ms) {
-  std::string line;
-  if (!m_Process.TryReadLine(line, ms)) return false;
-  m_Events.push_back(line);
-  return true;
-}
 
 bool CFakeInfoServer::On(const std::string& kind, const std::vector<std::string>& steps) {
   std::string line = "on " + kind;
@@ -51,36 +37,9 @@ bool CFakeInfoServer::Map(const std::string& path) {
   return WaitFor("ok map", before + 1);
 }
 
-std::vector<std::string> CFakeInfoServer::Seen(const std::string& prefix) const {
-  std::vector<std::string> out;
-  for (const std::string& e : m_Events)
-    if (e.rfind(prefix, 0) == 0) out.push_back(e.substr(prefix.size()));
-  return out;
-}
 
-bool CFakeInfoServer::WaitFor(const std::string& prefix, size_t count) {
-  const auto end = Clock::now() + kPatience;
-  while (Seen(prefix).size() < count) {
-    if (Clock::now() > end) return false;
-    ReadOne(50);
-  }
-  return true;
-}
 
-void CFakeInfoServer::Drain(int ms) {
-  const auto end = Clock::now() + std::chrono::milliseconds(ms);
-  while (Clock::now() < end) ReadOne(5);
-}
 
-std::string Hex(const std::string& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned char b : bytes) {
-    hex += kDigits[b >> 4];
-    hex += kDigits[b & 15];
-  }
-  return hex.empty() ? "-" : hex;
-}
 
 std::string Wire(const std::string& text) { return Hex(text + std::string(1, '\0')); }
 

@@ -12,37 +12,23 @@
 
 #include "common/info/infoconnection.h"
 #include "support/runtimefixture.h"
+#include "support/pythonpeer.h"
 #include "support/spawnedchild.h"
+#include "support/tables.h"
 #include "support/tempdir.h"
 
 // tests/tools/fake_info_server.py: orders go to it as lines, its events come back as lines.
-class CFakeInfoServer {
+class CFakeInfoServer : public CPythonPeer {
  public:
   // flags: "--proxy", "--tls".
   bool Start(const std::vector<std::string>& flags = {});
-  uint16_t Port() const { return m_Port; }
   // Queues the answer to the next request of kind ("connection", "info", "filemap"): the steps as
   // the server takes them (hex bytes, "close", "map"). True once the server acknowledged it.
   bool On(const std::string& kind, const std::vector<std::string>& steps);
   bool Map(const std::string& path);
-  void Order(const std::string& line) { m_Process.WriteLine(line); }
-  // Events read so far that begin with prefix (without it), oldest first.
-  std::vector<std::string> Seen(const std::string& prefix) const;
-  // Reads events until one with the prefix has been seen count times (false after a few seconds).
-  bool WaitFor(const std::string& prefix, size_t count = 1);
-  // Reads what the server reported within ms.
-  void Drain(int ms);
-
- private:
-  bool ReadOne(int ms);
-
-  CSpawnedChild m_Process;
-  uint16_t m_Port = 0;
-  std::vector<std::string> m_Events;
 };
 
-// Bytes as hex text, and a text as it goes on the wire (with its NUL) in hex.
-std::string Hex(const std::string& bytes);
+// A text as it goes on the wire (with its NUL) in hex.
 std::string Wire(const std::string& text);
 
 // A resource script "xrs/filemap.xrs": the data chunk, the strings and the server chunk.

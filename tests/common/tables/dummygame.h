@@ -15,6 +15,7 @@
 #include "common/database/stovaconn.h"
 #include "common/tables/servertablebase.h"
 #include "ostrelcomm/timediff.h"
+#include "support/tables.h"
 #include "support/tempdir.h"
 #include "tablekit.h"
 
@@ -164,5 +165,3 @@ int32_t ItemLong(const std::string& text, const char* keyword, int32_t fallback 
 // The texts among records that hold an item of that keyword, or a chunk with a value of that
 // text, at any depth.
 std::vector<std::string> WithItem(const std::vector<std::string>& records, const char* keyword);
-// Hex text of bytes (as the Python oracles print texts).
-std::string Hex(const std::string& bytes);
