@@ -319,7 +319,8 @@ class RawPeerScript:
         self.peer.close()
 
 
-def main(script_class=RawPeerScript, argv=None):
+def main(script_class=RawPeerScript, argv=None, peer_class=RawPeer):
+    """Runs script_class over a peer_class(port, answer_pings) made from the command line."""
     argv = sys.argv[1:] if argv is None else argv
     port, pings = 0, True
     i = 0
@@ -333,7 +334,7 @@ def main(script_class=RawPeerScript, argv=None):
             sys.stderr.write("usage: %s [--port N] [--no-pings]\n" % os.path.basename(sys.argv[0]))
             return 2
         i += 1
-    script_class(RawPeer(port, pings)).run()
+    script_class(peer_class(port, pings)).run()
     return 0
 
 

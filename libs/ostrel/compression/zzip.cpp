@@ -63,10 +63,12 @@ int32_t CZZip::CompressBuffer(unsigned char** buf, uint32_t& len, int32_t roomGi
 }
 
 int32_t CZZip::ExpandBuffer(unsigned char** buf, uint32_t& len, uint32_t limit) {
-  if (!buf || !*buf || len == 0) {
+  if (!buf || !*buf) {
     len = 0;
     return 1;
   }
+  // Nothing to expand is only right when nothing was asked for.
+  if (len == 0) return limit ? ZZipBlockCodec::Refuse(ZZIP_ERR_ARG) : 1;
   // The announced length must be readable, and within the limit and the codec's maximum.
   if (len < 4) return ZZipBlockCodec::Refuse(ZZIP_ERR_ARG);
   const uint32_t n = ZZipBlockCodec::UnpackedLength(*buf);
@@ -83,6 +85,7 @@ int32_t CZZip::ExpandBuffer(unsigned char** buf, uint32_t& len, uint32_t limit) 
   const uint32_t room = (limit < ZZIP_MAX_BLOCK ? limit : ZZIP_MAX_BLOCK) + ZZIP_EXTRA_BYTES;
   auto* block = static_cast<unsigned char*>(xSysAllocMemFunc(room));
   if (!block) return ZZipBlockCodec::Refuse(ZZIP_ERR_MEMORY);
+  ZZipAdviseLarge(block, room);
   std::memcpy(block, *buf, len);
   xSysFreeMemFunc(*buf);
   *buf = block;

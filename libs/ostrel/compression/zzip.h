@@ -21,10 +21,10 @@ class CZZip {
   int32_t CompressBuffer(unsigned char** buf, uint32_t& len, int32_t roomGiven, int32_t shrink);
   // Expands the packed block *buf (len bytes): it is copied into a new block of limit + 32 bytes
   // (limit 0: the unpacked length the block announces), the old block is freed and *buf replaced,
-  // and len becomes the unpacked length. A block announcing length 0 (with limit 0), an empty
-  // block and a null one leave len 0 and succeed. A block whose announced length exceeds the
-  // limit or 20 MiB, or that is longer than any packing of it can be, fails before anything is
-  // replaced. 1, or 0 on an error of the codec.
+  // and len becomes the unpacked length. A null block, and with limit 0 an empty block or one
+  // announcing length 0, leave len 0 and succeed; an empty block with a limit is no data (-4). A
+  // block whose announced length exceeds the limit or 20 MiB, or that is longer than any packing
+  // of it can be, fails before anything is replaced. 1, or 0 on an error of the codec.
   int32_t ExpandBuffer(unsigned char** buf, uint32_t& len, uint32_t limit);
 
   // Packs the whole source file into target (created with its folders). 1/0.

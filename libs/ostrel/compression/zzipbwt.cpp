@@ -10,36 +10,42 @@
 namespace {
 // ---- the inverse ----
 //
-// The rows are the end mark's (row 0) and the suffixes' in order; the sorted block holds each
-// row's last byte but the primary row's, which is the end mark. links[i] describes the block's
-// i-th byte, of row i before the primary row and of row i + 1 after it: the byte c, above 8 bits
-// the number of earlier rows ending in c. The row of the text one byte back is then the row of c
-// followed by this row's text: the first of the rows starting with c, plus that number.
+// The rows are the end mark's (row 0) and the suffixes' in order; each row but the primary one
+// ends in a byte c of the sorted block, and its entry holds c and, above 8 bits, the number of
+// earlier rows ending in c. The row of the text one byte back is then the row of c followed by
+// this row's text: the first of the rows starting with c, plus that number.
 //
 // Walking back from row 0 gives the text from its last byte to its first, ending on the primary
-// row. On large blocks every step is a cache miss that the following one waits for, so the walk
-// is cut into pieces that are walked side by side: each row whose number is a multiple of
+// row. Every step reads the entry of a row anywhere in the block: on large blocks a cache miss,
+// which the step after it would wait for. So the walk is cut into pieces that are walked side by
+// side, each lane's next entry asked for a round ahead: each row whose number is a multiple of
 // 2^shift starts a piece (row 0 the first), except the primary row; a piece ends where it reaches
-// the start of another or the primary row. Their bytes go into chunks of a scratch area as they
-// come, each chunk filled from its end so that it reads forwards; chaining the pieces from row 0
-// then gives their order, in which the chunks are copied out from the end of the output.
+// the start of another or the primary row. A lane writes its pieces one after the other,
+// backwards, into chunks of the scratch area, taking a fresh chunk when one is full, so that the
+// bytes read forwards and no chunk is left part empty but the last of each lane. Chaining the
+// pieces from row 0 then gives their order, in which they are copied out from the end of the
+// output; the walk is whole when they fill it exactly.
 //
 // Steps are one-to-one and never lead to row 0 nor from the primary row, so the walk from row 0
 // meets no row twice, and a walk from another start ends on a start (perhaps its own): together
 // they take at most n steps, whatever the block holds.
+//
+// The counts above 8 bits wrap at 2^24. Only blocks of more than 2^24 bytes have a byte that
+// often, and only one: its count is 2^24 more from the row where it wraps to 0 the second time.
 
-constexpr uint32_t kLanes = 64;  // pieces walked at once: enough cache misses in flight
+constexpr uint32_t kLanes = 128;  // pieces walked at once: enough cache misses in flight
 constexpr uint32_t kChunk = 128;
+constexpr uint32_t kWrap = 1u << 24;
 
-template <class TEntry>
-class CInverse {
+class CUnsortWalk {
  public:
-  CInverse(const TEntry* links, uint32_t n, uint32_t primary, const uint32_t counts[256])
-      : m_pLinks(links), m_N(n), m_Primary(primary) {
+  CUnsortWalk(const uint32_t* rows, uint32_t n, uint32_t primary, const uint32_t counts[256])
+      : m_pRows(rows), m_N(n), m_Primary(primary) {
     uint32_t sum = 1;  // row 0 starts with the end mark
     for (int c = 0; c < 256; ++c) {
       m_First[c] = sum;
       sum += counts[c];
+      if (counts[c] > kWrap) m_WrapByte = c;
     }
     const int bits = std::bit_width(n);
     // Pieces of about a thousand rows on large blocks: many more than lanes, so that all stay busy
@@ -47,78 +53,125 @@ class CInverse {
     m_Shift = bits > 18 ? 10 : bits > 8 ? bits - 8 : 0;
     m_Mask = (1u << m_Shift) - 1;
     m_Pieces = (n >> m_Shift) + 1;
-    // Each piece wastes at most the rest of its last chunk and one chunk taken eagerly.
-    m_Chunks = n / kChunk + 2 * m_Pieces + 1;
+    // Each lane leaves at most its last chunk part empty, and one more taken as it ended.
+    m_Chunks = n / kChunk + 2 * kLanes + 1;
   }
 
-  bool Run(uint8_t* out) {
-    if (!m_Len.Reset(m_Pieces) || !m_End.Reset(m_Pieces) || !m_Head.Reset(m_Pieces) || !m_Link.Reset(m_Chunks) ||
-        !m_Scratch.Reset(size_t{m_Chunks} * kChunk))
-      return false;
-    Walk();
-    const uint32_t left = CopyOut(out);
-    // Only a damaged block leaves a shorter text: zeros fill it, and the check value fails.
-    if (left) std::memset(out, 0, left);
-    return true;
+  // 1, 0 when the walk from row 0 ends before it has passed every row, -1 without work areas.
+  int32_t Run(uint8_t* scratch, size_t room, uint8_t* out) {
+    if (!Prepare(scratch, room)) return -1;
+    if (m_WrapByte >= 0)
+      Walk<true>();
+    else
+      Walk<false>();
+    return !m_Overrun && CopyOut(out) == 0;
   }
 
  private:
-  // A piece being walked: its row's entry, where its next byte goes in the scratch area (one past
-  // it), its length so far.
-  struct SLane {
-    uint32_t index, piece, at, len;
-  };
+  bool Prepare(uint8_t* scratch, size_t room) {
+    // Chunks lie on multiples of their size, so that a lane sees the start of one by its address.
+    const uintptr_t from = (reinterpret_cast<uintptr_t>(scratch) + kChunk - 1) & ~uintptr_t{kChunk - 1};
+    const uintptr_t to = (reinterpret_cast<uintptr_t>(scratch) + room) & ~uintptr_t{kChunk - 1};
+    m_pGrid = reinterpret_cast<uint8_t*>(from);
+    m_GridChunks = to > from ? static_cast<uint32_t>(std::min<uintptr_t>((to - from) / kChunk, m_Chunks)) : 0;
+    const uint32_t more = m_Chunks - m_GridChunks;
+    if (!m_Extra.Reset(size_t{more + 1} * kChunk) || !m_Len.Reset(m_Pieces) || !m_End.Reset(m_Pieces) ||
+        !m_Head.Reset(m_Pieces) || !m_Link.Reset(m_Chunks))
+      return false;
+    m_pExtra = reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(m_Extra.Get()) + kChunk - 1) &
+                                          ~uintptr_t{kChunk - 1});
+    if (m_WrapByte >= 0) FindWrap();
+    return true;
+  }
 
-  bool Ends(uint32_t row) const { return (row & m_Mask) == 0 || row == m_Primary; }
-  // The entry of a row other than the primary one.
-  uint32_t IndexOf(uint32_t row) const { return row - (row > m_Primary); }
+  // The row from which the count of the most frequent byte has wrapped.
+  void FindWrap() {
+    uint32_t zeros = 0;
+    m_WrapFrom = m_N + 1;
+    for (uint32_t r = 0; r <= m_N; ++r) {
+      if (r == m_Primary || m_pRows[r] != static_cast<uint32_t>(m_WrapByte)) continue;
+      if (++zeros == 2) {
+        m_WrapFrom = r;
+        return;
+      }
+    }
+  }
 
-  // A fresh chunk, as the place one past its end.
-  uint32_t NewChunk() { return ++m_Used * kChunk; }
+  uint8_t* Base(uint32_t chunk) const {
+    return chunk < m_GridChunks ? m_pGrid + size_t{chunk} * kChunk
+                                : m_pExtra + size_t{chunk - m_GridChunks} * kChunk;
+  }
 
-  // Puts the next piece into the lane; false when none is left.
-  bool Begin(SLane& lane) {
+  // Every lane writes one byte a round, so all are at the same place in their chunks, and all
+  // take a fresh chunk in the same round. false when the chunks are used up: the walk takes at
+  // most n steps, so its rows are no block's.
+  bool NewChunks(uint32_t active) {
+    if (m_Chunks - m_Used < active) return !(m_Overrun = true);
+    for (uint32_t l = 0; l < active; ++l) {
+      const uint32_t chunk = m_Used++;
+      m_Link[m_Chunk[l]] = chunk;
+      m_Chunk[l] = chunk;
+      m_pBase[l] = Base(chunk);
+      // A piece begun as the last chunk filled starts in this one.
+      if (m_HeadWaits[l]) m_Head[m_Piece[l]] = chunk * kChunk + kChunk;
+      m_HeadWaits[l] = false;
+    }
+    return true;
+  }
+
+  // Puts the next piece into lane l, whose next byte goes just below place at in its chunk in
+  // round `round`; false when no piece is left.
+  bool Begin(uint32_t l, uint32_t at, uint32_t round) {
     if (m_NextPiece < m_Pieces && m_NextPiece << m_Shift == m_Primary) ++m_NextPiece;
     if (m_NextPiece >= m_Pieces) return false;
-    const uint32_t piece = m_NextPiece++, row = piece << m_Shift;
-    lane = {IndexOf(row), piece, NewChunk(), 0};
-    m_Head[piece] = lane.at;
+    const uint32_t piece = m_NextPiece++;
+    m_Row[l] = piece << m_Shift;
+    m_Piece[l] = piece;
+    m_Start[l] = round;
+    m_Head[piece] = m_Chunk[l] * kChunk + at;
+    m_HeadWaits[l] = at == 0;
     return true;
   }
 
-  // One step; true when the piece is done.
-  [[gnu::always_inline]] bool Step(SLane& lane) {
-    const TEntry e = m_pLinks[lane.index];
-    const uint8_t c = static_cast<uint8_t>(e);
-    const uint32_t r = m_First[c] + static_cast<uint32_t>(e >> 8);
-    const uint32_t index = IndexOf(r);
-    // Asked for now, needed when the lanes come round again: a load would hold up the
-    // processor's window while it waits, a prefetch does not. Into the second-level cache: it
-    // keeps more misses in flight than the first.
-    __builtin_prefetch(m_pLinks + index, 0, 1);
-    m_Scratch[--lane.at] = c;
-    ++lane.len;
-    lane.index = index;
-    if ((lane.at & (kChunk - 1)) == 0) {
-      const uint32_t chunk = NewChunk();
-      m_Link[lane.at / kChunk] = chunk;
-      lane.at = chunk;
-    }
-    if (!Ends(r)) return false;
-    m_Len[lane.piece] = lane.len;
-    m_End[lane.piece] = r;
-    return true;
-  }
-
-  // Walks every piece to its end, kLanes at a time.
+  template <bool kWrapped>
   void Walk() {
-    SLane lanes[kLanes];
     uint32_t active = 0;
-    while (active < kLanes && Begin(lanes[active])) ++active;
-    while (active) {
+    for (; active < kLanes; ++active) {
+      m_Chunk[active] = m_Used++;
+      m_pBase[active] = Base(m_Chunk[active]);
+      if (!Begin(active, kChunk, 0)) break;
+    }
+    for (uint32_t round = 0, at = kChunk; active; ++round) {
+      if (at == 0) {
+        if (!NewChunks(active)) return;
+        at = kChunk;
+      }
+      --at;
       for (uint32_t l = 0; l < active; ++l) {
-        if (!Step(lanes[l]) || Begin(lanes[l])) continue;
-        lanes[l--] = lanes[--active];  // the last lane takes over this one's place
+        const uint32_t e = m_pRows[m_Row[l]];
+        const uint8_t c = static_cast<uint8_t>(e);
+        uint32_t r = m_First[c] + (e >> 8);
+        if constexpr (kWrapped) r += (c == m_WrapByte && m_Row[l] >= m_WrapFrom) ? kWrap : 0;
+        // Asked for now, needed when the lanes come round again: a load would hold up the
+        // processor's window while it waits, a prefetch does not. Into the second-level cache: it
+        // keeps more misses in flight than the first.
+        __builtin_prefetch(m_pRows + r, 0, 1);
+        m_pBase[l][at] = c;
+        m_Row[l] = r;
+        if (((r & m_Mask) == 0) | (r == m_Primary)) [[unlikely]] {
+          m_Len[m_Piece[l]] = round + 1 - m_Start[l];
+          m_End[m_Piece[l]] = r;
+          if (Begin(l, at, round + 1)) continue;
+          // The last lane takes over this one's place.
+          --active;
+          m_Row[l] = m_Row[active];
+          m_Piece[l] = m_Piece[active];
+          m_Start[l] = m_Start[active];
+          m_Chunk[l] = m_Chunk[active];
+          m_pBase[l] = m_pBase[active];
+          m_HeadWaits[l] = m_HeadWaits[active];
+          --l;
+        }
       }
     }
   }
@@ -128,40 +181,43 @@ class CInverse {
   uint32_t CopyOut(uint8_t* out) {
     uint32_t at = m_N, piece = 0;
     for (;;) {
-      uint32_t chunk = m_Head[piece];
-      for (uint32_t left = m_Len[piece]; left;) {
-        const uint32_t take = left < kChunk ? left : kChunk;
+      uint32_t place = m_Head[piece], left = m_Len[piece];
+      if (left > at) return at;
+      while (left) {
+        const uint32_t chunk = (place - 1) / kChunk, held = place - chunk * kChunk;
+        const uint32_t take = left < held ? left : held;
         at -= take;
-        std::memcpy(out + at, m_Scratch.Get() + chunk - take, take);
         left -= take;
-        if (left) chunk = m_Link[(chunk - kChunk) / kChunk];
+        std::memcpy(out + at, Base(chunk) + held - take, take);
+        if (left) place = (m_Link[chunk] + 1) * kChunk;
       }
       const uint32_t end = m_End[piece];
-      if (end == m_Primary) break;
+      if (end == m_Primary) return at;
       piece = end >> m_Shift;
     }
-    return at;
   }
 
-  const TEntry* m_pLinks;
+  const uint32_t* m_pRows;
   uint32_t m_N, m_Primary;
   uint32_t m_First[256];
+  int m_WrapByte = -1;
+  uint32_t m_WrapFrom = 0;
   int m_Shift;
   uint32_t m_Mask, m_Pieces, m_Chunks;
   uint32_t m_NextPiece = 0, m_Used = 0;
+  bool m_Overrun = false;
+  // The chunks: first those of the scratch area, then the rest.
+  uint8_t* m_pGrid = nullptr;
+  uint32_t m_GridChunks = 0;
+  TZZipArray<uint8_t> m_Extra;
+  uint8_t* m_pExtra = nullptr;
+  // Per piece its first byte's place (one past it), length and end row; per chunk the next.
   TZZipArray<uint32_t> m_Len, m_End, m_Head, m_Link;
-  TZZipArray<uint8_t> m_Scratch;
+  // The lanes: row, piece, the round of its first byte, chunk.
+  uint32_t m_Row[kLanes], m_Piece[kLanes], m_Start[kLanes], m_Chunk[kLanes];
+  uint8_t* m_pBase[kLanes];
+  bool m_HeadWaits[kLanes];
 };
-
-// Builds the links from the sorted block and walks them.
-template <class TEntry>
-bool Unsort(const uint8_t* l, uint32_t n, uint32_t primary, const uint32_t counts[256], uint8_t* out) {
-  TZZipArray<TEntry> links(n);
-  if (!links) return false;
-  TEntry seen[256] = {};
-  for (uint32_t i = 0; i < n; ++i) links[i] = seen[l[i]]++ << 8 | l[i];
-  return CInverse<TEntry>(links.Get(), n, primary, counts).Run(out);
-}
 }  // namespace
 
 bool ZZipBlockSort(const uint8_t* s, uint32_t n, uint8_t* out, uint32_t* primary) {
@@ -187,13 +243,25 @@ bool CountsFit(uint32_t n, uint32_t primary, const uint32_t counts[256]) {
 }
 }  // namespace
 
-bool ZZipBlockUnsort(const uint8_t* l, uint32_t n, uint32_t primary, const uint32_t counts[256], uint8_t* out) {
-  if (!CountsFit(n, primary, counts)) return false;
-  return n < (1u << 24) ? Unsort<uint32_t>(l, n, primary, counts, out) : Unsort<uint64_t>(l, n, primary, counts, out);
+int32_t ZZipBlockUnsort(const uint8_t* l, uint32_t n, uint32_t primary, const uint32_t counts[256], uint8_t* out) {
+  if (!CountsFit(n, primary, counts)) return 0;
+  TZZipArray<uint32_t> rows(size_t{n} + 1);
+  if (!rows) return -1;
+  uint32_t seen[256] = {};
+  uint32_t* row = rows.Get();
+  for (uint32_t i = 0; i < n; ++i) {
+    if (i == primary) *row++ = 0;
+    *row++ = seen[l[i]]++ << 8 | l[i];
+  }
+  if (n == primary) *row = 0;
+  const int32_t done = ZZipBlockUnsortRows(rows.Get(), n, primary, counts, out, n);
+  if (done == 1) std::memcpy(out, rows.Get(), n);
+  return done;
 }
 
-bool ZZipBlockUnsortLinks(const uint32_t* links, uint32_t n, uint32_t primary, const uint32_t counts[256],
-                          uint8_t* out) {
-  if (n >= ZZIP_MAX_LINKED || !CountsFit(n, primary, counts)) return false;
-  return CInverse<uint32_t>(links, n, primary, counts).Run(out);
+int32_t ZZipBlockUnsortRows(uint32_t* rows, uint32_t n, uint32_t primary, const uint32_t counts[256],
+                            uint8_t* scratch, size_t room) {
+  if (!CountsFit(n, primary, counts)) return 0;
+  // The rows are read only until the walk is done: then their memory takes the text.
+  return CUnsortWalk(rows, n, primary, counts).Run(scratch, room, reinterpret_cast<uint8_t*>(rows));
 }

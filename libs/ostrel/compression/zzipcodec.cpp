@@ -117,7 +117,9 @@ ECoded Code(uint8_t* block, uint32_t n, uint32_t check, int32_t filters, uint32_
   return ECoded::Yes;
 }
 
-int32_t ExpandCoded(uint8_t* block, uint32_t len, uint32_t n, uint16_t flags) {
+// Expands the coded block in place (room bytes, at least n). Besides the block it takes the rows
+// the inverse sort walks, four bytes per byte, and little more.
+int32_t ExpandCoded(uint8_t* block, uint32_t len, uint32_t room, uint32_t n, uint16_t flags) {
   const uint16_t mode = ModeOf(flags);
   if (len < kCodedHead || (flags & ~ZZIP_KNOWN_FLAGS) ||
       (mode != 0 && mode != ZZIP_MODE_REVERSED && mode != ZZIP_MODE_CALLS))
@@ -132,34 +134,32 @@ int32_t ExpandCoded(uint8_t* block, uint32_t len, uint32_t n, uint16_t flags) {
   if (m == 0 || m > n || ((flags & ZZIP_FLAG_RUNS) == 0 && m != n) || k > m || primary < 1 || primary > m)
     return Fail(ZZIP_ERR_ARG);
 
-  // Blocks below 2^24 bytes are decoded straight into the links the inverse sort walks.
-  const bool linked = m < ZZIP_MAX_LINKED;
-  TZZipArray<uint8_t> sorted;
-  TZZipArray<uint32_t> links;
-  if (linked ? !links.Reset(m) : !sorted.Reset(m)) return Fail(ZZIP_ERR_MEMORY);
+  TZZipArray<uint32_t> rows(size_t{m} + 1);
+  if (!rows) return Fail(ZZIP_ERR_MEMORY);
   uint32_t counts[256];
-  const uint8_t* const literals = block + 27;
-  const uint8_t* const symbols = block + 31 + a;
+  // The literals wait behind the packed streams where the block has room for them.
+  uint8_t* const literalArea = uint64_t{len} + k + 1 <= room ? block + len : nullptr;
   const int32_t decoded =
-      linked ? ZZipDecodeStreamsLinks(literals, a, symbols, b, m, k, param, links.Get(), counts)
-             : ZZipDecodeStreams(literals, a, symbols, b, m, k, param, sorted.Get(), counts);
+      ZZipDecodeStreams(block + 27, a, block + 31 + a, b, m, k, param, literalArea, primary, rows.Get(), counts);
   if (decoded <= 0) return Fail(decoded < 0 ? ZZIP_ERR_MEMORY : ZZIP_ERR_CHECK);
 
-  // The packed streams are used up: the block is free for the output.
-  TZZipArray<uint8_t> unsorted;
-  uint8_t* dst = block;
+  // The packed streams are used up: the block is the walk's work area, and the text comes back
+  // in the rows' memory. A primary index that no sort can have written leaves rows unwalked.
+  const int32_t unsorted = ZZipBlockUnsortRows(rows.Get(), m, primary, counts, block, room);
+  if (unsorted <= 0) return Fail(unsorted < 0 ? ZZIP_ERR_MEMORY : ZZIP_ERR_CHECK);
+  uint8_t* const text = reinterpret_cast<uint8_t*>(rows.Get());
+  const bool reversed = mode == ZZIP_MODE_CALLS || mode == ZZIP_MODE_REVERSED;
   if (flags & ZZIP_FLAG_RUNS) {
-    if (!unsorted.Reset(m)) return Fail(ZZIP_ERR_MEMORY);
-    dst = unsorted.Get();
+    if (reversed) ZZipReverse(text, m);
+    if (mode == ZZIP_MODE_CALLS) ZZipCallsDecode(text, m);
+    if (!ZZipRunsDecode(text, m, block, n)) return Fail(ZZIP_ERR_CHECK);
+    return 1;
   }
-  const bool unsortedOk = linked ? ZZipBlockUnsortLinks(links.Get(), m, primary, counts, dst)
-                                 : ZZipBlockUnsort(sorted.Get(), m, primary, counts, dst);
-  if (!unsortedOk) return Fail(ZZIP_ERR_MEMORY);
-  sorted.Reset(0);
-  links.Reset(0);
-  if (mode == ZZIP_MODE_CALLS || mode == ZZIP_MODE_REVERSED) ZZipReverse(dst, m);
-  if (mode == ZZIP_MODE_CALLS) ZZipCallsDecode(dst, m);
-  if ((flags & ZZIP_FLAG_RUNS) && !ZZipRunsDecode(dst, m, block, n)) return Fail(ZZIP_ERR_CHECK);
+  if (reversed)
+    ZZipReverseCopy(text, m, block);
+  else
+    std::memcpy(block, text, m);
+  if (mode == ZZIP_MODE_CALLS) ZZipCallsDecode(block, m);
   return 1;
 }
 }  // namespace
@@ -218,7 +218,7 @@ int32_t ZZipBlockCodec::Expand(uint8_t* block, uint32_t len, uint32_t room, uint
   if (flags & ZZIP_FLAG_STORED) {
     if (Get32(block + 10) != n || uint64_t{n} + kStoredHead != len) return Fail(ZZIP_ERR_ARG);
     std::memmove(block, block + kStoredHead, n);
-  } else if (!ExpandCoded(block, len, n, flags)) {
+  } else if (!ExpandCoded(block, len, room, n, flags)) {
     return 0;
   }
   if (CheckValue(block, n) != check) return Fail(ZZIP_ERR_CHECK);

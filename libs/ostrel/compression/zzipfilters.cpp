@@ -161,3 +161,14 @@ void ZZipReverse(uint8_t* s, uint32_t n) {
   }
   std::reverse(s + i, s + j);
 }
+
+void ZZipReverseCopy(const uint8_t* in, uint32_t n, uint8_t* out) {
+  uint32_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, in + n - 8 - i, 8);
+    w = __builtin_bswap64(w);
+    std::memcpy(out + i, &w, 8);
+  }
+  for (; i < n; ++i) out[i] = in[n - 1 - i];
+}

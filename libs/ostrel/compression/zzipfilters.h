@@ -32,3 +32,5 @@ void ZZipCallsEncode(uint8_t* s, uint32_t n);
 void ZZipCallsDecode(uint8_t* s, uint32_t n);
 
 void ZZipReverse(uint8_t* s, uint32_t n);
+// out[i] = in[n - 1 - i]; the two must not overlap.
+void ZZipReverseCopy(const uint8_t* in, uint32_t n, uint8_t* out);

@@ -27,6 +27,7 @@ class CZZipMtf {
     ToFront(i);
     return c;
   }
+  uint8_t Front() const { return m_List[0]; }
   // Values 0 and 1 without branches: the byte they name, swapping the first two where due.
   uint8_t Near(uint32_t i) {
     const uint8_t a = m_List[0], b = m_List[1];

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 
-#include "ostrel/compression/zzipbwt.h"
 #include "ostrel/compression/zzipcoder.h"
 #include "ostrel/compression/zzipmemory.h"
 #include "ostrel/compression/zzipmtf.h"
@@ -62,6 +61,36 @@ class CSymbolModels {
     const SModel& m = m_Models[m_Model];
     return {m.order.top, m.order.mid, m.order.bottom, zzipcoder::CReciprocals::Scale(range, m.fracMid),
             zzipcoder::CReciprocals::Scale(range, m.fracTop)};
+  }
+
+  // Zeros in a run, the most common symbols of a sorted block, go a shorter way: in the run
+  // state in context 0 (model 0, which a zero keeps) with 0 the top symbol, a zero only moves the
+  // interval's low end, its count grows, and the top part's share is all that coding the next
+  // one needs (the rest of the model is brought up to date by SettleZeros).
+  bool ZerosReady() const { return m_Run && m_Context == 0 && m_Models[0].order.top == 0; }
+  // Takes the next symbol when it is such a zero: true. Otherwise nothing is taken.
+  [[gnu::always_inline]] bool TakeZero(CZZipDecoder& dec) {
+    SModel& m = m_Models[0];
+    const uint32_t range = dec.Range();
+    const uint32_t cut = zzipcoder::CReciprocals::Scale(range, m.fracTop);
+    if (dec.Offset() < cut || m.order.top != 0) return false;
+    dec.DecodeCut(cut, range);
+    uint32_t c0 = m.count[0], c1 = m.count[1], c2 = m.count[2];
+    if (c0 + c1 + c2 + 3 > kRunLimit) [[unlikely]] {
+      m.count[0] = (c0 >> 1) + 2;
+      m.count[1] = c1 >> 1;
+      m.count[2] = c2 >> 1;
+      SettleZeros();  // the halving may change the order
+      return true;
+    }
+    m.count[0] = c0 + 2;
+    // 0 grows on top: the top part is its share, the others' below it.
+    m.fracTop = m_Recip.Fraction(c1 + c2 + 2, c0 + c1 + c2 + 5);
+    return true;
+  }
+  void SettleZeros() {
+    SModel& m = m_Models[0];
+    Prepare(m, m.count[0] + 1, m.count[1] + 1, m.count[2] + 1);
   }
 
   [[gnu::always_inline]] void Update(uint32_t sym) {
@@ -344,23 +373,13 @@ constexpr uint32_t kOverflowCheck = 1u << 16;
   return !litBits.Overflow() && !symBits.Overflow();
 }
 
-// Where the decoded bytes go: out as they are, or links as the inverse block sort takes them
-// (see ZZipBlockUnsortLinks), which saves it a pass.
-struct SDecodeOut {
-  uint8_t* bytes;
-  uint32_t* links;
-};
-
-template <bool kLinks>
 [[gnu::always_inline]] inline int32_t DecodeStreams(const uint8_t* literalIn, size_t literalLen,
                                                    const uint8_t* symbolIn, size_t symbolLen, uint32_t m, uint32_t k,
-                                                   uint8_t param, SDecodeOut out, uint32_t counts[256]) {
-  if (k > m) return 0;
+                                                   uint8_t param, uint8_t* lits, uint32_t primary, uint32_t* rows,
+                                                   uint32_t counts[256]) {
   // Literal i is decoded in step i, and the move-to-front step of a symbol 2 takes literal j,
   // j being the number of 2s before it: never one not yet decoded. A damaged stream may hold more
   // 2s than literals; those take the spare entry at k, and the count is checked at the end.
-  TZZipArray<uint8_t> lits(size_t{k} + 1);
-  if (!lits) return -1;
   lits[k] = 2;
   CZZipDecoder litDec(literalIn, literalLen), symDec(symbolIn, symbolLen);
   CSymbolModels symbols;
@@ -368,25 +387,48 @@ template <bool kLinks>
   CZZipMtf mtf;
   std::fill_n(counts, 256, 0);
   uint32_t twos = 0, outOfRange = 0;
-  for (uint32_t i = 0; i < m; ++i) {
-    const CSymbolModels::SSplit s = symbols.Split(symDec.Range());
-    const uint32_t off = symDec.Offset();
-    const bool inTop = off >= s.cutTop, inMid = off >= s.cutMid;
-    const uint32_t sym = inTop ? s.top : inMid ? s.mid : s.bottom;
-    symDec.DecodeCut(inTop ? s.cutTop : inMid ? s.cutMid : 0, inTop ? symDec.Range() : inMid ? s.cutTop : s.cutMid);
-    symbols.Update(sym);
+  auto literal = [&](uint32_t i) __attribute__((always_inline)) {
     if (i < k) {
       const uint32_t v = literals.Decode(litDec);
       outOfRange |= v >> 8;
       lits[i] = static_cast<uint8_t>(v);
     }
-    const uint8_t c = sym == 2 ? mtf.Decode(lits[std::min(twos++, k)]) : mtf.Near(sym);
-    if constexpr (kLinks) {
-      out.links[i] = counts[c]++ << 8 | c;
-    } else {
-      out.bytes[i] = c;
-      ++counts[c];
+  };
+  // The bytes before the primary row's place, then the rest behind it (the primary row ends in
+  // the end mark).
+  uint32_t* row = rows;
+  uint32_t i = 0;
+  for (int part = 0; part < 2; ++part) {
+    const uint32_t end = part == 0 ? primary : m;
+    while (i < end) {
+      if (symbols.ZerosReady()) {
+        // Each zero repeats the byte in front of the list.
+        const uint32_t from = i;
+        const uint8_t c = mtf.Front();
+        uint32_t entry = counts[c] << 8 | c;
+        for (; i < end && symbols.TakeZero(symDec); ++i, entry += 1u << 8) {
+          literal(i);
+          *row++ = entry;
+        }
+        if (i > from) {
+          counts[c] += i - from;
+          mtf.Near(0);
+          symbols.SettleZeros();
+        }
+        if (i == end) break;
+      }
+      const CSymbolModels::SSplit s = symbols.Split(symDec.Range());
+      const uint32_t off = symDec.Offset();
+      const bool inTop = off >= s.cutTop, inMid = off >= s.cutMid;
+      const uint32_t sym = inTop ? s.top : inMid ? s.mid : s.bottom;
+      symDec.DecodeCut(inTop ? s.cutTop : inMid ? s.cutMid : 0, inTop ? symDec.Range() : inMid ? s.cutTop : s.cutMid);
+      symbols.Update(sym);
+      literal(i);
+      const uint8_t c = sym == 2 ? mtf.Decode(lits[std::min(twos++, k)]) : mtf.Near(sym);
+      *row++ = counts[c]++ << 8 | c;
+      ++i;
     }
+    if (part == 0) *row++ = 0;
   }
   return twos == k && !outOfRange;
 }
@@ -406,20 +448,14 @@ __attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t EncodeCloned
   return EncodeStreams(block, m, param, literalOut, literalRoom, symbolOut, symbolRoom, result);
 }
 
-template <bool kLinks>
 int32_t DecodePlain(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen, uint32_t m,
-                    uint32_t k, uint8_t param, SDecodeOut out, uint32_t counts[256]) {
-  return DecodeStreams<kLinks>(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
+                    uint32_t k, uint8_t param, uint8_t* lits, uint32_t primary, uint32_t* rows, uint32_t counts[256]) {
+  return DecodeStreams(literalIn, literalLen, symbolIn, symbolLen, m, k, param, lits, primary, rows, counts);
 }
 __attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t DecodeCloned(
     const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen, uint32_t m, uint32_t k,
-    uint8_t param, SDecodeOut out, uint32_t counts[256]) {
-  return DecodeStreams<false>(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
-}
-__attribute__((target_clones("arch=x86-64-v3", "default"))) int32_t DecodeLinksCloned(
-    const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen, uint32_t m, uint32_t k,
-    uint8_t param, SDecodeOut out, uint32_t counts[256]) {
-  return DecodeStreams<true>(literalIn, literalLen, symbolIn, symbolLen, m, k, param, out, counts);
+    uint8_t param, uint8_t* lits, uint32_t primary, uint32_t* rows, uint32_t counts[256]) {
+  return DecodeStreams(literalIn, literalLen, symbolIn, symbolLen, m, k, param, lits, primary, rows, counts);
 }
 }  // namespace
 
@@ -432,16 +468,16 @@ int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8
 }
 
 int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
-                          uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]) {
-  return (g_PlainOnly ? DecodePlain<false> : DecodeCloned)(literalIn, literalLen, symbolIn, symbolLen, m, k, param,
-                                                            {out, nullptr}, counts);
-}
-
-int32_t ZZipDecodeStreamsLinks(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
-                               uint32_t m, uint32_t k, uint8_t param, uint32_t* links, uint32_t counts[256]) {
-  if (m >= ZZIP_MAX_LINKED) return 0;  // the ranks take 24 bits
-  return (g_PlainOnly ? DecodePlain<true> : DecodeLinksCloned)(literalIn, literalLen, symbolIn, symbolLen, m, k,
-                                                                param, {nullptr, links}, counts);
+                          uint32_t m, uint32_t k, uint8_t param, uint8_t* literalArea, uint32_t primary,
+                          uint32_t* rows, uint32_t counts[256]) {
+  if (k > m) return 0;
+  TZZipArray<uint8_t> own;
+  if (!literalArea) {
+    if (!own.Reset(size_t{k} + 1)) return -1;
+    literalArea = own.Get();
+  }
+  return (g_PlainOnly ? DecodePlain : DecodeCloned)(literalIn, literalLen, symbolIn, symbolLen, m, k, param,
+                                                     literalArea, primary, rows, counts);
 }
 
 uint8_t ZZipChooseParam(uint32_t, uint32_t) { return 5 | 3 << 3 | 2 << 6; }

@@ -25,15 +25,14 @@ struct SZZipStreams {
 int32_t ZZipEncodeStreams(const uint8_t* block, uint32_t m, uint8_t param, uint8_t* literalOut, size_t literalRoom,
                           uint8_t* symbolOut, size_t symbolRoom, SZZipStreams& result);
 
-// Decodes m bytes of the sorted block into out and counts each byte value into counts. 1; 0 for
-// a literal out of range or a literal count other than k; -1 when no work area could be had.
+// Decodes the m bytes of the sorted block into the rows the inverse block sort walks (see
+// ZZipBlockUnsortRows; primary is the row left out) and counts each byte value into counts.
+// literalArea holds the k + 1 bytes the literals need on the way, or is null to have them taken
+// from the hooks. 1; 0 for a literal out of range or a literal count other than k; -1 when no
+// work area could be had.
 int32_t ZZipDecodeStreams(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
-                          uint32_t m, uint32_t k, uint8_t param, uint8_t* out, uint32_t counts[256]);
-
-// The same, but byte i goes to links[i] as (the number of equal bytes before it) << 8 | byte, the
-// form ZZipBlockUnsortLinks takes. 0 also for m of 2^24 or more.
-int32_t ZZipDecodeStreamsLinks(const uint8_t* literalIn, size_t literalLen, const uint8_t* symbolIn, size_t symbolLen,
-                               uint32_t m, uint32_t k, uint8_t param, uint32_t* links, uint32_t counts[256]);
+                          uint32_t m, uint32_t k, uint8_t param, uint8_t* literalArea, uint32_t primary,
+                          uint32_t* rows, uint32_t counts[256]);
 
 // Keeps the coders to their build for any x86-64 even where the processor offers more (for tests:
 // both builds must give the same).

@@ -15,6 +15,7 @@
 #include "common/updater/gamestxtmodule.h"
 #include "common/updater/modstatus.h"
 #include "support/tempdir.h"
+#include "updatertest.h"
 
 namespace {
 class ModStatus : public ::testing::Test {
@@ -43,14 +44,6 @@ class ModStatus : public ::testing::Test {
 };
 
 using TItems = std::vector<std::pair<std::string, int32_t>>;
-
-// Runs f in a child process and waits for it; true when it ended with 0.
-bool InChild(const std::function<int()>& f) {
-  const pid_t pid = fork();
-  if (pid == 0) _exit(f());
-  int status = 0;
-  return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 }  // namespace
 
 TEST_F(ModStatus, StatusesByExactNameAndValuesThatAreNoNumbers) {

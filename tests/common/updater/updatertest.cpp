@@ -1,6 +1,8 @@
 #include "updatertest.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "common/updater/fversioncallbacks.h"
 #include "ostrel/system/debug.h"
@@ -35,6 +37,13 @@ const SCallbackClearer kRequiredCallbacks[22] = {
 };
 
 std::string UpdaterData(const std::string& name) { return std::string(VORRIN_TEST_DATA_DIR) + "/updater/" + name; }
+
+bool InChild(const std::function<int()>& f) {
+  const pid_t pid = fork();
+  if (pid == 0) _exit(f());
+  int status = 0;
+  return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 std::string Diagnostics(const std::function<void()>& f) {
   xSetDiagnostics(1);

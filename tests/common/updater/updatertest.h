@@ -17,6 +17,10 @@ extern const SCallbackClearer kRequiredCallbacks[22];
 // tests/data/updater/<name>.
 std::string UpdaterData(const std::string& name);
 
+// Runs f in a child process (a fresh copy of the process-wide state) and waits for it; true when
+// it ended with 0.
+bool InChild(const std::function<int()>& f);
+
 // What f prints to the diagnostic sink.
 std::string Diagnostics(const std::function<void()>& f);
 

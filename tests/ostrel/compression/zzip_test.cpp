@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -62,6 +63,19 @@ Bytes RepetitiveBytes(size_t n, unsigned seed) {
   Bytes b;
   while (b.size() < n) b.insert(b.end(), 1 + rng() % 2000, static_cast<uint8_t>(rng() % 3));
   b.resize(n);
+  return b;
+}
+
+// Mostly zeros with a few small values among them.
+Bytes SparseBytes(size_t n, unsigned seed) {
+  std::mt19937 rng(seed);
+  Bytes b(n);
+  for (auto& c : b) c = rng() % 16 == 0 ? static_cast<uint8_t>(rng() % 4) : 0;
+  return b;
+}
+
+Bytes WithLe32(Bytes b, size_t at, uint32_t v) {
+  for (size_t i = 0; i < 4; ++i) b.at(at + i) = static_cast<uint8_t>(v >> (8 * i));
   return b;
 }
 
@@ -302,6 +316,31 @@ TEST(ZZipTest, LimitOfExpansion) {
   EXPECT_EQ(Unpack(Bytes{1, 2, 3}).error, ZZIP_ERR_ARG);
 }
 
+TEST(ZZipTest, ABlockWithOneByteMoreThanTwoToThe24TimesComesBack) {
+  // The inverse sort keeps counts of equal bytes in 24 bits: past that, one byte's count wraps.
+  std::mt19937 rng(17);
+  Bytes in((1u << 24) + 300000, 'a');
+  for (size_t i = 0; i < in.size(); i += 1 + rng() % 512) in[i] = static_cast<uint8_t>('b' + rng() % 4);
+  ASSERT_GT(std::count(in.begin(), in.end(), 'a'), 1 << 24);
+  const Bytes packed = PackWith(in, 0);  // no run filter: the sorted block keeps every byte
+  ASSERT_EQ(Le32(packed, 10), in.size());
+  const SExpanded out = Unpack(packed);
+  ASSERT_EQ(out.ok, 1) << out.error;
+  EXPECT_TRUE(out.data == in);
+}
+
+TEST(ZZipTest, AnEmptyBlockIsNoDataWhenALengthIsAskedFor) {
+  CZZip z;
+  SBlock empty(Bytes{});
+  uint32_t len = 0;
+  EXPECT_EQ(z.ExpandBuffer(&empty.p, len, 100), 0);
+  EXPECT_EQ(CZZip::LastError(), ZZIP_ERR_ARG);
+  EXPECT_EQ(len, 0u);
+  // Without a limit nothing was asked for, and nothing is what comes back.
+  EXPECT_EQ(z.ExpandBuffer(&empty.p, len, 0), 1);
+  EXPECT_EQ(len, 0u);
+}
+
 TEST(ZZipTest, TwentyMebibytesAndNotOneByteMore) {
   Bytes in = TextBytes(ZZIP_MAX_BLOCK, 5);
   for (size_t i = 0; i < in.size(); i += 4096) in[i] = static_cast<uint8_t>(i >> 12);
@@ -350,6 +389,60 @@ TEST(ZZipTest, EveryDamagedByteIsCaught) {
       EXPECT_EQ(out.ok, 0);
     }
   }
+}
+
+TEST(ZZipTest, APrimaryIndexNoSortCanHaveWrittenIsRefused) {
+  // Long runs of three byte values: with most wrong indexes the walk back from the end mark
+  // closes early, and what it leaves out is runs of zeros that the check value does not see.
+  const Bytes in = RepetitiveBytes(4000, 2);
+  const Bytes packed = PackWith(in, 0);
+  const uint32_t primary = Le32(packed, 18);
+  uint32_t through = 0;
+  for (uint32_t p = 1; p <= 4000; ++p) {
+    if (p == primary) continue;
+    const SExpanded out = Unpack(WithLe32(packed, 18, p));
+    through += static_cast<uint32_t>(out.ok);
+    if (!out.ok) {
+      EXPECT_EQ(out.error, ZZIP_ERR_CHECK) << p;
+    }
+  }
+  EXPECT_EQ(through, 0u);
+  EXPECT_TRUE(Unpack(packed).data == in);
+}
+
+// The check value is the XOR of the bytes in four lanes (byte i in lane (i - n) mod 4): bytes
+// that change places within their lane leave it as it is.
+TEST(ZZipTest, WhatTheCheckValueCannotSee) {
+  // A stored block has nothing else: two of its bytes exchanged four places apart get through.
+  const Bytes noise = RandomBytes(100, 21);
+  Bytes stored = Pack(noise);
+  ASSERT_EQ(stored.size(), noise.size() + 14);
+  ASSERT_NE(stored[14 + 10], stored[14 + 14]);
+  std::swap(stored[14 + 10], stored[14 + 14]);
+  const SExpanded swapped = Unpack(stored);
+  EXPECT_EQ(swapped.ok, 1);
+  EXPECT_FALSE(swapped.data == noise);
+
+  // In a coded block a damaged primary index that still links every row into one walk makes
+  // another text of the same pieces in another order. Of every wrong index of this block, three
+  // do so with every byte kept in its lane.
+  const Bytes in = SparseBytes(4000, 1);
+  const Bytes packed = PackWith(in, 0);
+  const uint32_t primary = Le32(packed, 18);
+  Bytes sorted = in;
+  std::sort(sorted.begin(), sorted.end());
+  uint32_t through = 0;
+  for (uint32_t p = 1; p <= 4000; ++p) {
+    if (p == primary) continue;
+    SExpanded out = Unpack(WithLe32(packed, 18, p));
+    if (!out.ok) continue;
+    ++through;
+    EXPECT_FALSE(out.data == in);
+    EXPECT_EQ(ReferenceCheck(out.data), ReferenceCheck(in));
+    std::sort(out.data.begin(), out.data.end());
+    EXPECT_TRUE(out.data == sorted) << p;
+  }
+  EXPECT_EQ(through, 3u);
 }
 
 TEST(ZZipTest, HostileHeadersAreRefused) {
@@ -419,6 +512,49 @@ TEST(ZZipTest, NoWorkAreaGivesErrorMinusOne) {
   EXPECT_EQ(ZZipBlockCodec::LastError(), ZZIP_OK);
 }
 
+namespace {
+// Hooks that keep count of the bytes the codec holds, and of the most it held at once.
+size_t g_Held = 0, g_MostHeld = 0;
+void* CountingAlloc(size_t size) {
+  auto* p = static_cast<size_t*>(std::malloc(size + 16));
+  if (!p) return nullptr;
+  *p = size;
+  g_MostHeld = std::max(g_MostHeld, g_Held += size);
+  return p + 2;
+}
+void CountingFree(void* block) {
+  if (!block) return;
+  size_t* p = static_cast<size_t*>(block) - 2;
+  g_Held -= *p;
+  std::free(p);
+}
+void* CountingRealloc(void* block, size_t size) {
+  void* fresh = CountingAlloc(size);
+  if (fresh && block) std::memcpy(fresh, block, std::min(size, *(static_cast<size_t*>(block) - 2)));
+  if (fresh) CountingFree(block);
+  return fresh;
+}
+}  // namespace
+
+TEST(ZZipTest, ExpandingTakesLittleMoreThanFourBytesPerByteBesidesTheBlock) {
+  CZZip z;
+  for (const Bytes& in : {TextBytes(1 << 20, 22), CodeBytes(1 << 20, 23), RepetitiveBytes(1 << 20, 24)}) {
+    const Bytes packed = Pack(in);
+    Bytes block(in.size() + ZZIP_EXTRA_BYTES);
+    std::memcpy(block.data(), packed.data(), packed.size());
+    ZZipBlockCodec::SetMemoryHooks(CountingAlloc, CountingRealloc, CountingFree);
+    g_Held = g_MostHeld = 0;
+    uint32_t len = 0;
+    const int32_t ok = ZZipBlockCodec::Expand(block.data(), static_cast<uint32_t>(packed.size()),
+                                              static_cast<uint32_t>(block.size()), &len);
+    ZZipBlockCodec::SetMemoryHooks(xSysAllocMemFunc, xSysReallocMemFunc, xSysFreeMemFunc);
+    ASSERT_EQ(ok, 1);
+    EXPECT_TRUE(Bytes(block.begin(), block.begin() + len) == in);
+    EXPECT_EQ(g_Held, 0u);
+    EXPECT_LE(g_MostHeld, 4 * in.size() + in.size() / 8);
+  }
+}
+
 TEST(ZZipTest, Files) {
   CTempDir dir;
   CZZip z;
@@ -441,6 +577,12 @@ TEST(ZZipTest, Files) {
   EXPECT_EQ(z.ExpandFile(nullptr, dir.File("x").c_str()), 0);
   EXPECT_EQ(z.CompressFile(dir.File("missing").c_str(), dir.File("x").c_str()), 0);
   EXPECT_EQ(z.ExpandFile(dir.File("in.txt").c_str(), dir.File("x").c_str()), 0);  // not packed
+  // The block must fill the file exactly: a byte more or less is damage.
+  for (const std::string& bad : {packed + "x", packed.substr(0, packed.size() - 1)}) {
+    WriteWholeFile(dir.File("bad.zz"), bad);
+    EXPECT_EQ(z.ExpandFile(dir.File("bad.zz").c_str(), dir.File("bad.out").c_str()), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("bad.out")));
+  }
 
   std::filesystem::resize_file(dir.File("empty"), ZZIP_MAX_BLOCK + 1);  // too large to read
   EXPECT_EQ(z.CompressFile(dir.File("empty").c_str(), dir.File("big.zz").c_str()), 0);

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <numeric>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ostrel/compression/zzipbwt.h"
@@ -67,11 +69,31 @@ Bytes NaiveBlockSort(const Bytes& s, uint32_t* primary) {
   return out;
 }
 
+// Rows as the stream decoder makes them: the count of equal bytes before each, above the byte,
+// with the primary row left out.
+std::vector<uint32_t> RowsOf(const Bytes& l, uint32_t primary, const uint32_t counts[256]) {
+  std::vector<uint32_t> rows;
+  uint32_t seen[256] = {};
+  for (size_t i = 0; i < l.size(); ++i) {
+    if (i == primary) rows.push_back(0xDEADBEEF);  // never read
+    rows.push_back(seen[l[i]]++ << 8 | l[i]);
+  }
+  if (primary == l.size()) rows.push_back(0xDEADBEEF);
+  for (int c = 0; c < 256; ++c) EXPECT_EQ(seen[c], counts[c]);
+  return rows;
+}
+
+// The text the walk leaves in the rows' memory.
+Bytes TextOf(const std::vector<uint32_t>& rows, size_t n) {
+  const auto* p = reinterpret_cast<const uint8_t*>(rows.data());
+  return Bytes(p, p + n);
+}
+
 Bytes Unsort(const Bytes& l, uint32_t primary) {
   uint32_t counts[256] = {};
   for (uint8_t c : l) ++counts[c];
   Bytes out(l.size());
-  EXPECT_TRUE(ZZipBlockUnsort(l.data(), static_cast<uint32_t>(l.size()), primary, counts, out.data()));
+  EXPECT_EQ(ZZipBlockUnsort(l.data(), static_cast<uint32_t>(l.size()), primary, counts, out.data()), 1);
   return out;
 }
 }  // namespace
@@ -107,17 +129,48 @@ TEST(ZZipSortTest, BlockSortRoundTrips) {
   }
 }
 
-TEST(ZZipSortTest, UnsortRefusesBadIndexAndCountsButSurvivesAnyValidIndex) {
+TEST(ZZipSortTest, UnsortRefusesBadIndexAndCounts) {
   const Bytes l = B("annbaa");
   uint32_t counts[256] = {};
   for (uint8_t c : l) ++counts[c];
   Bytes out(l.size());
-  EXPECT_FALSE(ZZipBlockUnsort(l.data(), 6, 0, counts, out.data()));
-  EXPECT_FALSE(ZZipBlockUnsort(l.data(), 6, 7, counts, out.data()));
+  EXPECT_EQ(ZZipBlockUnsort(l.data(), 6, 0, counts, out.data()), 0);
+  EXPECT_EQ(ZZipBlockUnsort(l.data(), 6, 7, counts, out.data()), 0);
   ++counts['x'];
-  EXPECT_FALSE(ZZipBlockUnsort(l.data(), 6, 4, counts, out.data()));
-  --counts['x'];
-  for (uint32_t p = 1; p <= 6; ++p) EXPECT_TRUE(ZZipBlockUnsort(l.data(), 6, p, counts, out.data()));
+  EXPECT_EQ(ZZipBlockUnsort(l.data(), 6, 4, counts, out.data()), 0);
+}
+
+// Every arrangement of a few bytes, as text and as sorted block with every index: the inverse
+// takes exactly the pairs that sorting some text gives, and gives that text back.
+TEST(ZZipSortTest, UnsortTakesExactlyWhatSomeTextSortsTo) {
+  for (const std::string letters : {"aaabnn", "abcdeff", "aabbbcc"}) {
+    Bytes s = B(letters);
+    std::map<std::pair<Bytes, uint32_t>, Bytes> sortsTo;
+    std::vector<Bytes> arrangements;
+    do {
+      uint32_t primary = 0;
+      sortsTo[{NaiveBlockSort(s, &primary), primary}] = s;
+      arrangements.push_back(s);
+    } while (std::next_permutation(s.begin(), s.end()));
+
+    const uint32_t n = static_cast<uint32_t>(s.size());
+    uint32_t counts[256] = {};
+    for (uint8_t c : s) ++counts[c];
+    for (const Bytes& l : arrangements) {
+      for (uint32_t p = 1; p <= n; ++p) {
+        const auto text = sortsTo.find({l, p});
+        Bytes out(n);
+        const int32_t got = ZZipBlockUnsort(l.data(), n, p, counts, out.data());
+        std::vector<uint32_t> rows = RowsOf(l, p, counts);
+        EXPECT_EQ(ZZipBlockUnsortRows(rows.data(), n, p, counts, nullptr, 0), got);
+        EXPECT_EQ(got, text != sortsTo.end() ? 1 : 0) << letters << " " << p;
+        if (got == 1 && text != sortsTo.end()) {
+          EXPECT_EQ(out, text->second);
+          EXPECT_EQ(TextOf(rows, n), text->second);
+        }
+      }
+    }
+  }
 }
 
 TEST(ZZipSortTest, UnsortOfLargeBlocksAndOfBlocksThatAreNoSortedBlock) {
@@ -130,12 +183,13 @@ TEST(ZZipSortTest, UnsortOfLargeBlocksAndOfBlocksThatAreNoSortedBlock) {
   ASSERT_TRUE(ZZipBlockSort(s.data(), static_cast<uint32_t>(s.size()), l.data(), &primary));
   EXPECT_TRUE(Unsort(l, primary) == s);
 
-  // Random bytes make rows that fall apart into many cycles: the output is made of the block's
-  // bytes (or zeros past a short cycle), and nothing is touched outside the blocks.
+  // Random bytes make rows that fall apart into many cycles: refused, and nothing is touched
+  // outside the blocks.
   for (uint32_t p : {1u, 2u, 4096u, 150000u, 300000u}) {
-    for (auto& c : l) c = static_cast<uint8_t>(1 + rng() % 3);
-    const Bytes out = Unsort(l, p);
-    EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t c) { return c <= 3; })) << p;
+    uint32_t counts[256] = {};
+    for (auto& c : l) ++counts[c = static_cast<uint8_t>(1 + rng() % 3)];
+    Bytes out(l.size());
+    EXPECT_EQ(ZZipBlockUnsort(l.data(), static_cast<uint32_t>(l.size()), p, counts, out.data()), 0) << p;
   }
 }
 
@@ -158,15 +212,7 @@ TEST(ZZipSortTest, SuffixArrayWithSortedBlockMatchesBoth) {
   }
 }
 
-// Links as the stream decoder makes them: the count of equal bytes before each, above the byte.
-std::vector<uint32_t> LinksOf(const Bytes& l, uint32_t counts[256]) {
-  std::fill_n(counts, 256, 0);
-  std::vector<uint32_t> links;
-  for (uint8_t c : l) links.push_back(counts[c]++ << 8 | c);
-  return links;
-}
-
-TEST(ZZipSortTest, UnsortFromLinksMatchesUnsortForBlocksAndDamagedIndexes) {
+TEST(ZZipSortTest, UnsortFromRowsMatchesUnsortForBlocksAndDamagedIndexes) {
   std::vector<Bytes> inputs = Samples();
   std::mt19937 rng(5);
   Bytes large(200000);
@@ -176,21 +222,30 @@ TEST(ZZipSortTest, UnsortFromLinksMatchesUnsortForBlocksAndDamagedIndexes) {
     if (s.empty()) continue;
     const uint32_t n = static_cast<uint32_t>(s.size());
     Bytes l(s.size());
-    uint32_t primary = 0, counts[256];
+    uint32_t primary = 0, counts[256] = {};
     ASSERT_TRUE(ZZipBlockSort(s.data(), n, l.data(), &primary));
-    const std::vector<uint32_t> links = LinksOf(l, counts);
-    Bytes out(s.size());
-    ASSERT_TRUE(ZZipBlockUnsortLinks(links.data(), n, primary, counts, out.data()));
-    EXPECT_EQ(out, s);
+    for (uint8_t c : l) ++counts[c];
+    // Scratch areas of every size: none, smaller than the block, and with room to spare.
+    for (size_t room : {size_t{0}, size_t{n / 3}, size_t{n + 1000}}) {
+      std::vector<uint32_t> rows = RowsOf(l, primary, counts);
+      Bytes scratch(room);
+      ASSERT_EQ(ZZipBlockUnsortRows(rows.data(), n, primary, counts, scratch.data(), room), 1);
+      EXPECT_EQ(TextOf(rows, n), s);
+    }
     // Any other index gives the same as the inverse from the bytes.
     for (uint32_t p : {1u, n / 2 + 1, n}) {
-      ASSERT_TRUE(ZZipBlockUnsortLinks(links.data(), n, p, counts, out.data()));
-      EXPECT_EQ(out, Unsort(l, p)) << p;
+      Bytes fromBytes(s.size());
+      const int32_t got = ZZipBlockUnsort(l.data(), n, p, counts, fromBytes.data());
+      std::vector<uint32_t> rows = RowsOf(l, p, counts);
+      ASSERT_EQ(ZZipBlockUnsortRows(rows.data(), n, p, counts, nullptr, 0), got) << p;
+      if (got == 1) {
+        EXPECT_EQ(TextOf(rows, n), fromBytes) << p;
+      }
     }
   }
-  uint32_t counts[256];
-  const std::vector<uint32_t> links = LinksOf(B("annbaa"), counts);
-  Bytes out(6);
-  EXPECT_FALSE(ZZipBlockUnsortLinks(links.data(), 6, 0, counts, out.data()));
-  EXPECT_FALSE(ZZipBlockUnsortLinks(links.data(), 6, 7, counts, out.data()));
+  uint32_t counts[256] = {};
+  for (uint8_t c : B("annbaa")) ++counts[c];
+  std::vector<uint32_t> rows = RowsOf(B("annbaa"), 4, counts);
+  EXPECT_EQ(ZZipBlockUnsortRows(rows.data(), 6, 0, counts, nullptr, 0), 0);
+  EXPECT_EQ(ZZipBlockUnsortRows(rows.data(), 6, 7, counts, nullptr, 0), 0);
 }

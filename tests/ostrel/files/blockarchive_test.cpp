@@ -80,8 +80,11 @@ TEST_F(BlockArchiveTest, DamagedOrMislabelledEntriesStopTheExtraction) {
   damaged[packed.size() / 2] ^= 0x55;
   std::string otherLength = packed;  // announces one byte less than the entry records
   otherLength[0] = static_cast<char>(otherLength[0] - 1);
-  const std::string cases[] = {Entry(damaged, 8000, "a.txt"), Entry(packed, 7999, "a.txt"), Entry(packed, 8001, "a.txt"),
-                               Entry(otherLength, 8000, "a.txt"), Entry("", 5, "a.txt")};
+  // The entry's packed size must be the block's length, and its unpacked size the block's.
+  const std::string cases[] = {Entry(damaged, 8000, "a.txt"),     Entry(packed, 7999, "a.txt"),
+                               Entry(packed, 8001, "a.txt"),      Entry(otherLength, 8000, "a.txt"),
+                               Entry("", 5, "a.txt"),             Entry(packed + "x", 8000, "a.txt"),
+                               Entry(packed.substr(0, packed.size() - 1), 8000, "a.txt")};
   for (const std::string& archive : cases) {
     WriteWholeFile(P("bad.bos"), archive);
     CArchive x;
