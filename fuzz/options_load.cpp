@@ -44,20 +44,6 @@ void ReadEverything(COptions& options) {
   }
 }
 
-// Whether keyword data writes this text back as it stands. Some hand edits (a keyword with
-// quotes in it, an array opened after a bare value) are read as texts that write back as other
-// texts; that is the keyword data's business, and the options' round trip is only asked of
-// texts that survive it.
-bool TextIsStable(const std::string& text) {
-  CKCBL kcbl;
-  int32_t length = 0;
-  if (!kcbl.Import(text.c_str(), static_cast<int32_t>(text.size())) || !kcbl.ExportSize(&length)) return false;
-  std::string out(static_cast<size_t>(length) + 1, '\0');
-  if (!kcbl.Export(out.data(), length + 1, &length, 0)) return false;
-  out.resize(static_cast<size_t>(length));
-  return out == text;
-}
-
 std::string SaveAndRead(COptions& options) {
   if (!options.Save()) abort();  // a loaded record always writes
   return ReadAll("options.cfg");
@@ -89,7 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.SetDefaultBool(430001, 1, 0);
   options.SetString(430004, "x");
   const std::string saved = SaveAndRead(options);
-  if (!TextIsStable(saved)) return 0;
 
   COptions again(names);
   if (!again.Load("Blackjack", "bob")) abort();

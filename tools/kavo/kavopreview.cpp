@@ -116,7 +116,6 @@ int main(int argc, char** argv) {
   CBitmap picture;
   if (!picture.Load(script.GetResString(10300 + 2 * view), 0)) return Fail("no table picture");
   std::vector<std::unique_ptr<CBitmap>> faces;
-  int32_t facePos[5][2] = {};
   CSpotHighlight spot;
   spot.Init();
   std::vector<double> spots = k.Get("SPOTCOORDS");
@@ -196,13 +195,7 @@ int main(int argc, char** argv) {
     chips.Exit();
     script.ExitDataChunk();
   }
-  // One frame shows the persistent page; then the page is left as it stands and the dialogs are
-  // drawn over it (with the persistent page on, the toolkit's texts do not survive the frames a
-  // picture is taken after).
-  stage.Frame();
   if (!bare) {
-    screen->SetPersistentMode(0);
-
     // The seats' controls in the table's dialog, placed for the view.
     if (!stage.Open({"110"})) return Fail(stage.Error());
     CDialog* dialog = stage.Dialogs().back().get();
@@ -222,8 +215,6 @@ int main(int argc, char** argv) {
     for (int32_t seat = 0; seat < 5; ++seat) {
       const double x = icons[(view * 5 + seat) * 2], y = icons[(view * 5 + seat) * 2 + 1];
       place(140 + seat, x, y);
-      facePos[seat][0] = static_cast<int32_t>(x);
-      facePos[seat][1] = static_cast<int32_t>(y);
       place(145 + seat, bubbles[(view * 5 + seat) * 2], bubbles[(view * 5 + seat) * 2 + 1]);
       place(180 + seat, x + tag[0], y + tag[1]);
       place(122 + seat, x + tag[0], y + tag[1]);
@@ -233,6 +224,12 @@ int main(int argc, char** argv) {
       faces.back()->CreateRGB(iconW, iconH, 24, 8, 8, 8, 16, 8, 0, 0);
       faces.back()->Blt(&strip2, (iconW + 1) * iconOf[seat][1] + 1, (iconH + 1) * iconOf[seat][0] + 1, 0, 0, iconW, iconH, 0, 0, 0);
       screen->MakeScreenFormat(faces.back().get(), 0);
+      // The player's picture in the seat's icon control, as the table's player icons show it (the
+      // preview cuts it from the icon strip itself).
+      if (CControlBase* c = dialog->GetCtrl(140 + seat)) {
+        CBitmap* face = faces.back().get();
+        c->SetBitmap(face, face, face, face);
+      }
       dialog->SetText(127 + seat, kNames[seat]);
       dialog->SetText(175 + seat, kCash[seat]);
       if (CControlBase* c = dialog->GetCtrl(122 + seat)) c->SetState(5);
@@ -261,10 +258,6 @@ int main(int argc, char** argv) {
     }
     parts[1]->SetText(415, "$1,045.00");
   }
-  // The players' pictures where their icon controls stand (the table's player icons put them
-  // there; the preview cuts them from the icon strip itself).
-  for (size_t seat = 0; seat < faces.size(); ++seat)
-    screen->DrawBitmapScreen(faces[seat].get(), 0, 0, facePos[seat][0], facePos[seat][1], -1, -1, 0, 0);
   for (int32_t f = 0; f < 4; ++f) stage.Frame();
   TRgbImage image;
   if (!stage.Capture(&image, -1) || !WritePng(png, image)) return Fail("cannot write " + png);

@@ -128,7 +128,7 @@ int32_t xGuiDrawText(CFont* font, const char* text, int32_t x, int32_t y, int32_
                      const TRGBA* colour, int32_t flags) {
   if (!font || !text || !Drawing()) return 0;
   if (colour) font->CreateColor(colour);
-  return font->Text(nullptr, text, Short(x), Short(y), Short(width), Short(height), colour, nullptr, flags);
+  return font->Text(nullptr, text, Short(x), Short(y), Short(width), Short(height), colour, nullptr, flags | TEXT_GUI);
 }
 
 int32_t xGuiFontColor(CFont* font, const TRGBA& colour) { return font ? font->CreateColor(&colour) : 0; }

@@ -55,7 +55,8 @@ void xGuiDeleteFont(CFont* font);
 // (height << 16) | width of the text laid out in the box (65535: unbounded); flags as the
 // font's (TEXT_ of graphics/font.h).
 int32_t xGuiTextSize(CFont* font, const char* text, int32_t width, int32_t height, int32_t flags);
-// Draws onto the screen; the result as xGuiTextSize, -1 on failure.
+// Draws onto the screen as the windows draw (no clear area); the result as xGuiTextSize, -1 on
+// failure.
 int32_t xGuiDrawText(CFont* font, const char* text, int32_t x, int32_t y, int32_t width, int32_t height,
                      const TRGBA* colour, int32_t flags);
 // Makes the font's copy for the colour.

@@ -32,6 +32,9 @@ inline constexpr int32_t TEXT_CENTER = 0x02;      // each line centred in the wi
 inline constexpr int32_t TEXT_VCENTER = 0x04;     // the text centred in the height
 inline constexpr int32_t TEXT_RIGHT = 0x08;       // each line right-aligned
 inline constexpr int32_t TEXT_MEASURE = 0x400;    // lay out without drawing
+// Onto the screen without a clear area, as the windows draw their bitmaps: the window manager
+// keeps its own areas, and a window's text marked for restoring would be wiped at every clear.
+inline constexpr int32_t TEXT_GUI = 0x800;
 
 // A width or height of 65535 (-1 as a short) is unbounded in measuring calls.
 inline constexpr int32_t TEXT_UNBOUNDED = 0xFFFF;

@@ -39,11 +39,13 @@ struct SBitmapSink {
   void LineDone() {}
 };
 
-// Glyphs go into the screen buffer; each line's drawn box becomes one clear area. (Cell by cell
-// the area list would fill up on a paragraph and turn the whole screen into one area.)
+// Glyphs go into the screen buffer; each line's drawn box becomes one clear area (none for the
+// windows' text). (Cell by cell the area list would fill up on a paragraph and turn the whole
+// screen into one area.)
 struct SScreenSink {
   CFontColor* copy;
   CFontColor::STarget target;
+  bool marksAreas;
   CRect line{0, 0, -1, -1};
   void Glyph(uint8_t code, int32_t x, int32_t y, int32_t w, int32_t h) {
     copy->DrawGlyph(target, code, x, y, w, h);
@@ -59,7 +61,7 @@ struct SScreenSink {
              std::max(line.right, drawn.right), std::max(line.bottom, drawn.bottom));
   }
   void LineDone() {
-    if (line.left <= line.right) target.screen->AddClearArea(line.left, line.top, line.right, line.bottom);
+    if (marksAreas && line.left <= line.right) target.screen->AddClearArea(line.left, line.top, line.right, line.bottom);
     line.Set(0, 0, -1, -1);
   }
 };
@@ -330,7 +332,7 @@ int32_t CFont::Layout(const char* text, int32_t x, int32_t y, int32_t width, int
   CScreenBase* screen = xFontScreen();
   if (!screen) return -1;
   CTextLayout<SScreenSink> l(*this, t, x, y, width, height, flags, wantLine,
-                             {copy, copy->Prepare(screen)});
+                             {copy, copy->Prepare(screen), (flags & TEXT_GUI) == 0});
   l.Run();
   screen->ReleaseScreenBuffer();
   return finish(l);

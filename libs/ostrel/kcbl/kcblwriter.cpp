@@ -1,5 +1,6 @@
 #include "ostrel/kcbl/kcblwriter.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -11,6 +12,16 @@ constexpr std::array<bool, 256> MakeBare() {
   return t;
 }
 constexpr std::array<bool, 256> kBare = MakeBare();
+
+// Bytes that the reader takes as they are in a keyword: braces are text there. A ";" starts a
+// comment that joins the keyword up to the line end.
+constexpr std::array<bool, 256> MakeKeywordBare() {
+  std::array<bool, 256> t{};
+  for (int c = 33; c < 127; ++c) t[c] = true;
+  for (char c : {',', '"', ';', '='}) t[static_cast<unsigned char>(c)] = false;
+  return t;
+}
+constexpr std::array<bool, 256> kKeywordBare = MakeKeywordBare();
 
 // The second byte of an escape pair, 0 for bytes written as they are.
 constexpr std::array<char, 256> MakeEscapes() {
@@ -75,25 +86,37 @@ class CBufferSink {
 
 bool IsLineEnd(unsigned char c) { return c == '\r' || c == '\n'; }
 
-// A raw text reads back when it ends with a line end, holds only bytes the reader takes, and has
-// no line that the reader would take for the closing "]" of a "[" line indented by indent.
-bool RawTextReadsBack(const char* raw, size_t indent) {
+bool HasLineEnd(const char* p, size_t n) { return std::memchr(p, '\n', n) || std::memchr(p, '\r', n); }
+
+// The deepest indentation (at most want) at which a "[" line still has its raw text read back
+// whole: the text ends with a line end, holds only bytes the reader takes, and no line of it
+// has "]" after that many blanks and tabs or fewer (the reader would take it for the closing
+// line). -1 when there is none.
+int64_t RawIndent(const char* raw, int64_t want) {
   const auto* s = reinterpret_cast<const unsigned char*>(raw);
-  if (!*s) return true;
+  if (!*s) return want;
   for (;;) {
     const unsigned char* t = s;
-    size_t blanks = 0;
-    while (blanks <= indent && (*t == ' ' || *t == '\t')) ++t, ++blanks;
-    if (blanks <= indent && *t == ']') return false;
+    while (*t == ' ' || *t == '\t') ++t;
+    if (*t == ']') want = std::min<int64_t>(want, t - s - 1);
     while (*t && !IsLineEnd(*t)) {
-      if (*t != '\t' && (*t < 32 || *t > 126)) return false;
+      if (*t != '\t' && (*t < 32 || *t > 126)) return -1;
       ++t;
     }
-    if (!*t) return false;  // no line end at the end
+    if (!*t) return -1;  // no line end at the end
     s = t + 1;
-    if (!*s) return true;
+    if (!*s) return want;
   }
 }
+
+// How an item's line starts.
+enum class EStart {
+  Bare,     // with the keyword's first byte as it is
+  Raw,      // a raw-data item, "[" first
+  Comment,  // a comment line: the keyword as it is, to the line end
+  Quoted,   // with a quote: only where no line before it takes the quote for its own
+  Never,    // no line reads back as this keyword
+};
 
 template <class Sink>
 class CWriter {
@@ -106,9 +129,10 @@ class CWriter {
     for (;;) {
       if (!it) {
         if (c == top) return true;
-        m_Sink.Fill(' ', static_cast<size_t>(c->m_Depth - 1) * 4);
-        m_Sink.Put("}\n", 2);
         it = c->m_pOwner->m_pNext;
+        m_Sink.Fill(' ', static_cast<size_t>(c->m_Depth - 1) * 4);
+        m_Sink.Put('}');
+        EndLine(false, it);
         c = c->m_pParent;
         continue;
       }
@@ -123,16 +147,45 @@ class CWriter {
   }
 
  private:
-  bool Item(const TKCBLKeyword* it, int32_t depth) {
-    const size_t indent = static_cast<size_t>(depth) * 4;
-    m_ItemStart = m_LineStart = m_Sink.Pos();
-    m_Sink.Fill(' ', indent);
+  static EStart Start(const TKCBLKeyword* it) {
     const char* kw = it->Keyword();
-    m_Sink.Put(kw, it->KeywordLength());
+    const size_t len = it->KeywordLength();
+    if (!len) return EStart::Bare;
+    const auto c = static_cast<unsigned char>(kw[0]);
+    // A line with "[" first is raw data; an item that is no such data can still start with a
+    // quoted "[" (the reader makes one from that).
+    if (c == '[') return RawIndent(it, 0) >= 0 ? EStart::Raw : EStart::Quoted;
+    // A line whose keyword comes out with these first closes a chunk or is passed over.
+    if (c == '}' || c == ']') return EStart::Never;
+    if (c == ';' && !it->m_NumStrings && !HasLineEnd(kw, len)) return EStart::Comment;
+    return kKeywordBare[c] ? EStart::Bare : EStart::Quoted;
+  }
+
+  // Ends the physical line. A closing line (a chunk's "}", a raw item's "]") takes an empty
+  // comment when the item after it must start with a quote: the reader would add the quoted text
+  // to the closing line otherwise. An item's own line cannot take one.
+  void EndLine(bool inComment, const TKCBLKeyword* afterClosing = nullptr) {
+    if (!inComment && afterClosing && Start(afterClosing) == EStart::Quoted) {
+      m_Sink.Put("\t\t;", 3);
+      inComment = true;
+    }
+    m_Sink.Put('\n');
+    m_AfterComment = inComment;
+  }
+
+  bool Item(const TKCBLKeyword* it, int32_t depth) {
+    const EStart start = Start(it);
+    if (start == EStart::Never || (start == EStart::Quoted && !m_AfterComment)) return false;
+    const bool raw = start == EStart::Raw;
+    int64_t indent = static_cast<int64_t>(depth) * 4;
+    if (raw && (indent = RawIndent(it, indent)) < 0) return false;
+    m_ItemStart = m_LineStart = m_Sink.Pos();
+    m_Sink.Fill(' ', static_cast<size_t>(indent));
     const uint32_t n = it->m_NumStrings;
-    const bool raw = kw[0] == '[';
-    if (raw && !RawReadsBack(it, indent)) return false;
     const uint32_t nv = raw ? n - 1 : n;
+    bool inComment = true;
+    if (start == EStart::Comment) m_Sink.Put(it->Keyword(), it->KeywordLength());
+    else inComment = Keyword(it->Keyword(), it->KeywordLength(), nv, start == EStart::Quoted);
     m_Max = m_MaxLine;
     m_ValueCol = 0;
     if (nv && it->Kind(0) != KCBLV_COMMENT) {
@@ -143,6 +196,7 @@ class CWriter {
     for (uint32_t i = 0; i < nv; ++i) {
       const char* v = it->Value(i);
       const uint8_t kind = it->Kind(i);
+      inComment = kind == KCBLV_COMMENT;
       if (kind == KCBLV_COMMENT) {
         const bool more = i + 1 < nv;
         if (more) m_Sink.Put(", ", 2);
@@ -162,8 +216,9 @@ class CWriter {
       }
       const size_t len = it->TextLength(i);
       const int64_t room = m_Max - static_cast<int64_t>(m_Sink.Pos() - m_ItemStart);
-      // The raw-data header must stay bare, or the reader would not know the line.
-      if (xKCBLBareText(v, len) && ((raw && i + 1 == nv) || static_cast<int64_t>(len) <= room))
+      // The raw-data header stays bare (RawIndent has seen that it can), or the reader would not
+      // know the line.
+      if ((raw && i + 1 == nv) || (xKCBLBareText(v, len) && static_cast<int64_t>(len) <= room))
         m_Sink.Put(v, len);
       else
         Quoted(v, len, true);
@@ -172,20 +227,50 @@ class CWriter {
       const char* text = it->Value(n - 1);
       m_Sink.Put('\n');
       m_Sink.Put(text, it->TextLength(n - 1));
-      if (indent > 4) m_Sink.Fill(' ', indent - 4);
+      if (indent > 4) m_Sink.Fill(' ', static_cast<size_t>(indent - 4));
       m_Sink.Put(']');
+      EndLine(false, it->m_pNext);
+      return true;
     }
-    m_Sink.Put('\n');
+    EndLine(inComment);
     return true;
   }
 
-  bool RawReadsBack(const TKCBLKeyword* it, size_t indent) {
+  // The indentation for a raw item: its own where its text reads back there, else less.
+  static int64_t RawIndent(const TKCBLKeyword* it, int64_t indent) {
     const uint32_t n = it->m_NumStrings;
-    if (n < 2 || it->Kind(n - 2) != KCBLV_TEXT || it->Kind(n - 1) != KCBLV_TEXT) return false;
+    if (n < 2 || it->Kind(n - 2) != KCBLV_TEXT || it->Kind(n - 1) != KCBLV_TEXT) return -1;
     const char* head = it->Value(n - 2);
-    if (std::strncmp(head, kRawMark, sizeof kRawMark - 1) != 0 || !xKCBLBareText(head, std::strlen(head)))
-      return false;
-    return RawTextReadsBack(it->Value(n - 1), indent);
+    if (std::strncmp(head, kRawMark, sizeof kRawMark - 1) != 0) return -1;
+    // Bare, as it must stand; outside an array a "}" is text there too.
+    for (const char* p = head; *p; ++p)
+      if (!kBare[static_cast<unsigned char>(*p)] && *p != '}') return -1;
+    return ::RawIndent(it->Value(n - 1), indent);
+  }
+
+  // The keyword, bare where the reader takes its bytes as they are, quoted in between. Without
+  // values to follow, a ";" with no line end after it and the rest of the keyword stand as they
+  // are (the reader joins such a comment to the keyword); the line then ends in a comment, and
+  // that is the result. With quoteFirst the first byte is quoted whatever it is.
+  bool Keyword(const char* kw, size_t len, uint32_t values, bool quoteFirst) {
+    size_t tail = len;
+    if (!values) {
+      size_t from = len;
+      while (from > 0 && !IsLineEnd(static_cast<unsigned char>(kw[from - 1]))) --from;
+      const void* semi = std::memchr(kw + from, ';', len - from);
+      if (semi) tail = static_cast<size_t>(static_cast<const char*>(semi) - kw);
+    }
+    for (size_t i = 0; i < tail;) {
+      size_t run = 0;
+      const bool bare = kKeywordBare[static_cast<unsigned char>(kw[i])] && !(i == 0 && quoteFirst);
+      while (i + run < tail && kKeywordBare[static_cast<unsigned char>(kw[i + run])] == bare) ++run;
+      run = std::max<size_t>(run, 1);
+      if (bare) m_Sink.Put(kw + i, run);
+      else Quoted(kw + i, run, false);
+      i += run;
+    }
+    m_Sink.Put(kw + tail, len - tail);
+    return tail < len;
   }
 
   // Elements stand bare when they can; others are quoted whole, never split.
@@ -238,6 +323,7 @@ class CWriter {
 
   Sink& m_Sink;
   const int64_t m_MaxLine;
+  bool m_AfterComment = true;  // the last line ended in a comment, or there is none yet
   int64_t m_Max = 0;  // for the item being written
   size_t m_ItemStart = 0;
   size_t m_LineStart = 0;

@@ -176,7 +176,9 @@ int32_t CDibScreen::SetSystemPalette() {
 // ---- drawing ----
 
 int32_t CDibScreen::AddClearAreaGui(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-  return AddClearArea(x1, y1, x2, y2);
+  // One page: the current one.
+  if (m_PersistentMode == 1) m_GuiAreas.Add(m_Page, CRect(x1, y1, x2, y2), WholeScreen(), true);
+  return 1;
 }
 
 // ---- the frame ----

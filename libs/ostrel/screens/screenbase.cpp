@@ -92,6 +92,7 @@ void CScreenBase::BaseExitMode() {
   SetAlphaBuffer(0);
   m_Page = 0;
   m_ClearAreas.ClearAll();
+  m_GuiAreas.ClearAll();
   m_PersistentAreas.ClearAll();
   m_ShadowAreas.ClearAll();
   m_ClipDepth = 0;
@@ -117,19 +118,27 @@ int32_t CScreenBase::StartActiveMode(const SVmode& mode) {
 
 // ---- the frame ----
 
+void CScreenBase::RestoreArea(const CRect& r) {
+  ASA(r.left, r.top, r.right, r.bottom);
+  NoteScreenChange(r);
+  RestoreFromPersistent(r);
+}
+
 void CScreenBase::RestoreClearAreas() {
-  auto restore = [&](const CRect& r) {
-    ASA(r.left, r.top, r.right, r.bottom);
-    NoteScreenChange(r);
-    RestoreFromPersistent(r);
-  };
+  auto restore = [&](const CRect& r) { RestoreArea(r); };
   m_PersistentAreas.ForEach(m_Page, restore);
+  m_GuiAreas.ForEach(m_Page, restore);
   m_ClearAreas.ForEach(m_Page, restore);
   m_PersistentAreas.Clear(m_Page);
+  m_GuiAreas.Clear(m_Page);
   m_ClearAreas.Clear(m_Page);
 }
 
 void CScreenBase::OfferShadowAreas() {
+  // The windows' own areas go back before they draw: restored after they drew (at the clear),
+  // they would take the new drawing with them and leave the old one on show for a frame.
+  m_GuiAreas.ForEach(m_Page, [&](const CRect& r) { RestoreArea(r); });
+  m_GuiAreas.Clear(m_Page);
   m_ClearAreas.ForEach(m_Page, [&](const CRect& r) { ASA(r.left, r.top, r.right, r.bottom); });
   for (int32_t i = 0; i < m_ShadowAreas.Count(m_Page); ++i) {
     CRect area = m_ShadowAreas.Get(m_Page, i);
@@ -287,8 +296,7 @@ int32_t CScreenBase::AddClearArea(int32_t x1, int32_t y1, int32_t x2, int32_t y2
 
 int32_t CScreenBase::AddClearAreaGui(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   if (m_PersistentMode != 1) return 1;
-  for (int32_t page = 0; page < SCREEN_PAGES; ++page)
-    m_ClearAreas.Add(page, CRect(x1, y1, x2, y2), WholeScreen(), true);
+  for (int32_t page = 0; page < SCREEN_PAGES; ++page) m_GuiAreas.Add(page, CRect(x1, y1, x2, y2), WholeScreen(), true);
   return 1;
 }
 

@@ -6,7 +6,9 @@
 // The frame: FlipPage sends bus message 2 (the window manager validates and draws, sprites save
 // and draw, the screen makes a pending grey copy), then presents the page's areas; ClearBuffer
 // sends bus message 3 (sprites put back what lay under them), then restores the clear areas from
-// the persistent buffer.
+// the persistent buffer. What the windows drew stays until they ask for its area back: their own
+// areas (AddClearAreaGui) are restored when the window manager validates, before the windows
+// draw again, so that nothing they drew is wiped behind them.
 #pragma once
 
 #include <cstdint>
@@ -168,6 +170,8 @@ class CScreenBase {
 
   // Area lists (see arealist.h). Clear areas are kept only while persistent mode is on.
   virtual int32_t AddClearArea(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+  // An area the windows give back, on every page: restored before they draw next (or at the
+  // clear, when it comes after they drew).
   virtual int32_t AddClearAreaGui(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
   // Merged on the current page, stored on every page.
   virtual int32_t AddClearAreaPersistent(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
@@ -227,6 +231,7 @@ class CScreenBase {
   CBitmap* GetAlphaBitmap() const { return m_pAlpha; }
   const CPalette& GetGreyPalette() const { return m_GreyPalette; }
   const CAreaList& ClearAreas() const { return m_ClearAreas; }
+  const CAreaList& GuiClearAreas() const { return m_GuiAreas; }
   const CAreaList& PersistentClearAreas() const { return m_PersistentAreas; }
   const CAreaList& ShadowAreas() const { return m_ShadowAreas; }
   // (0, 0, width - 1, height - 1) of the active mode.
@@ -242,12 +247,15 @@ class CScreenBase {
   // The active mode becomes mode; buffers of an earlier mode are made again at its size, keeping
   // their modes. 0 without memory (no active mode then).
   int32_t StartActiveMode(const SVmode& mode);
-  // The frame's common parts. The page's persistent and then ordinary clear areas: each becomes a
-  // shadow area and is restored from the persistent buffer; both lists of the page are emptied.
+  // The frame's common parts. The page's persistent, window and ordinary clear areas: each
+  // becomes a shadow area and is restored from the persistent buffer; the lists of the page are
+  // emptied.
   void RestoreClearAreas();
-  // The page's clear areas become shadow areas, each shadow area is offered to the window
-  // manager, and the page's shadow list is emptied.
+  // The page's window areas are restored as above, the page's clear areas become shadow areas,
+  // each shadow area is offered to the window manager, and the page's shadow list is emptied.
   void OfferShadowAreas();
+  // An area of the screen buffer back from the persistent buffer, to be drawn over and shown.
+  void RestoreArea(const CRect& r);
   // Appends a copy; 0 without memory.
   int32_t AppendMode(const SVmode& mode);
   void RemoveLastMode();
@@ -313,6 +321,7 @@ class CScreenBase {
   CBitmap* m_pAlpha = nullptr;
   int32_t m_AlphaMode = 0;
   CAreaList m_ClearAreas;
+  CAreaList m_GuiAreas;
   CAreaList m_PersistentAreas;
   CAreaList m_ShadowAreas;
 

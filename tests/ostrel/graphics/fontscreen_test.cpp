@@ -126,6 +126,26 @@ TEST_F(FontScreen, ScreenClipAndOneClearAreaPerLine) {
     for (int x = 0; x < kW; ++x) ASSERT_EQ(ScreenPixel(x, y), 0u) << x << "," << y;
 }
 
+TEST_F(FontScreen, WindowTextDrawsTheSameWithoutAClearArea) {
+  Start(kW, kH, 24);
+  ASSERT_EQ(S().SetPersistentMode(1), 1);
+  LoadFont();
+  const TRGBA white(255, 255, 255);
+  m_Font.Text(nullptr, kText, 4, 5, 150, 80, &white, nullptr, TEXT_CENTER);
+  std::vector<uint32_t> plain;
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x) plain.push_back(ScreenPixel(x, y));
+  ASSERT_GT(S().ClearAreas().Count(S().GetCurrentPage()), 0);
+  S().ClearBuffer();
+  ASSERT_EQ(S().ClearAreas().Count(S().GetCurrentPage()), 0);
+  m_Font.Text(nullptr, kText, 4, 5, 150, 80, &white, nullptr, TEXT_CENTER | TEXT_GUI);
+  std::vector<uint32_t> gui;
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x) gui.push_back(ScreenPixel(x, y));
+  EXPECT_TRUE(gui == plain);
+  EXPECT_EQ(S().ClearAreas().Count(S().GetCurrentPage()), 0);
+}
+
 TEST_F(FontScreen, WholeScreenSizes) {
   Start(kW, kH, 24);
   LoadFont();

@@ -274,3 +274,95 @@ TEST(KcblRoundTrip, RandomTypedRecords) {
     }
   }
 }
+
+namespace {
+struct SOddTree {
+  const char* name;
+  std::string text;  // how the tree is first read: odd keywords come only from the reader
+  std::string tree;  // what the text reads as
+};
+
+// Chunks nested to the deepest level allowed, a quoted keyword at the bottom after a comment.
+SOddTree DeepNesting() {
+  const int32_t levels = KCBL_MAX_DEPTH - 1;
+  SOddTree t{"deep nesting", "", ""};
+  for (int32_t d = 0; d < levels; ++d) {
+    t.text += "{ = c\n";
+    t.tree += std::string(static_cast<size_t>(d) * 2, ' ') + "[{] t(c)\n";
+  }
+  t.text += ";note\n\"a b\" = {x, \"y z\"}, w\n";
+  const std::string indent(static_cast<size_t>(levels) * 2, ' ');
+  t.tree += indent + "[;note]\n" + indent + "[a\\x20b] a2[x|y\\x20z] t(w)\n";
+  for (int32_t d = 0; d < levels; ++d) t.text += "}\n";
+  return t;
+}
+
+std::vector<SOddTree> OddTrees() {
+  std::vector<SOddTree> t = {
+      {"blank in a keyword", "\"a b\" = 1\n", "[a\\x20b] t(1)\n"},
+      {"blanks around a keyword", "\" a \"\n", "[\\x20a\\x20]\n"},
+      {"empty keyword with values", "= 1, \"\"\n", "[] t(1) t()\n"},
+      {"empty keywords between items", "a\n\n= x\n\nb\n", "[a]\n[]\n[] t(x)\n[]\n[b]\n"},
+      {"quotes, commas and equals in a keyword", "\"\\\"k,=\\\"\" = v\n", "[\"k,=\"] t(v)\n"},
+      {"brackets and braces in a keyword", "{x}[y]} = {1}\n", "[{x}\\x5By\\x5D}] a1[1]\n"},
+      {"line ends and tabs in a keyword", "\"one\\ntwo\\r\\tthree\" = 1\n",
+       "[one\\x0Atwo\\x0D\\x09three] t(1)\n"},
+      {"bytes above 126 in a keyword", "\"caf\xC3\xA9\"\n", "[caf\\xC3\\xA9]\n"},
+      {"keyword that takes a comment", "a ;note  \n", "[a;note\\x20\\x20]\n"},
+      {"blank kept before a keyword's comment", "\"a \";note\n", "[a\\x20;note]\n"},
+      {"keyword with a line end and a comment", "\"a\\nb\";c\n", "[a\\x0Ab;c]\n"},
+      {"semicolon inside a keyword with values", "\"a;b\" = 1\n", "[a;b] t(1)\n"},
+      {"keyword starting with a semicolon, with values", "\";x\" = 1\n", "[;x] t(1)\n"},
+      {"bracket keyword that is no raw data", "\"[\" = ASCIIDATA\n", "[\\x5B] t(ASCIIDATA)\n"},
+      {"quoted keyword after a comment value", "x = 1\t\t; c\n\"a b\" = 2\n", "[x] t(1) c(;\\x20c)\n[a\\x20b] t(2)\n"},
+      {"quoted keyword after a chunk", "{ = c\n  x = 1\n}\t\t; end\n\"a b\" = 2\n",
+       "[{] t(c)\n  [x] t(1)\n[a\\x20b] t(2)\n"},
+      {"quoted keyword first in a chunk", "{ = c\t\t; c\n\"a b\"\n}\n", "[{] t(c) c(;\\x20c)\n  [a\\x20b]\n"},
+      {"quoted keyword after raw data", "[ = ASCIIDATA\nraw\n] ;\n\"a b\" = 1\n",
+       "[\\x5B] t(ASCIIDATA) t(raw\\x0A)\n[a\\x20b] t(1)\n"},
+      {"raw data that would close early in a chunk", "{ = c\n{ = d\n[ = ASCIIDATA\n ]x\n  ]y\n]\n}\n}\n",
+       "[{] t(c)\n  [{] t(d)\n    [\\x5B] t(ASCIIDATA) t(\\x20\\x5Dx\\x0A\\x20\\x20\\x5Dy\\x0A)\n"},
+      {"array after a bare value", "k = a, {b, c}\n", "[k] t(a) a2[b|c]\n"},
+      {"array after a quoted value", "k = \"a b\", {b}\n", "[k] t(a\\x20b) a1[b]\n"},
+      {"values after arrays", "k = {a}, b, {c, d}, \"e f\"\n", "[k] a1[a] t(b) a2[c|d] t(e\\x20f)\n"},
+      {"empty arrays and empty elements", "k = {}, {\"\"}, {, }, x\n", "[k] a0[] a1[] a2[|] t(x)\n"},
+      {"array then a comment", "k = {a, b}\t\t; c\n", "[k] a2[a|b] c(;\\x20c)\n"},
+      {"braces in elements", "k = {\"}\", \"{\", a}b}, z\n", "[k] a3[}|{|a}b] t(z)\n"},
+      {"array as the first value", "k = {1, 2}, {3}\n", "[k] a2[1|2] a1[3]\n"},
+  };
+  t.push_back(DeepNesting());
+  return t;
+}
+}  // namespace
+
+TEST(KcblRoundTrip, OddTreesWriteAndReadBackTheSame) {
+  for (const SOddTree& c : OddTrees()) {
+    CKCBL k;
+    ASSERT_EQ(k.Import(c.text.c_str(), static_cast<int32_t>(c.text.size())), 1) << c.name;
+    ASSERT_EQ(KcblDump(k), c.tree) << c.name;
+    for (int32_t maxLine : {0, 5, 20}) {
+      k.SetMaxLineLength(maxLine);
+      const std::string text = KcblExport(k);
+      CKCBL again;
+      ASSERT_EQ(again.Import(text.c_str(), static_cast<int32_t>(text.size())), 1) << c.name << "\n" << text;
+      EXPECT_EQ(KcblDump(again), c.tree) << c.name << " at " << maxLine << "\n" << text;
+      again.SetMaxLineLength(maxLine);
+      EXPECT_EQ(KcblExport(again), text) << c.name << " at " << maxLine;
+    }
+  }
+}
+
+// A keyword that must open its line with a quote cannot follow a line that the quote would
+// continue; such a tree comes only from edits, and its export fails rather than write another.
+TEST(KcblRoundTrip, QuotedKeywordWhereNoLineMayStartWithAQuoteFailsTheExport) {
+  CKCBL k;
+  ASSERT_EQ(k.Import(";c\n\" a\" = 1\n", -1), 1);
+  ASSERT_EQ(k.FirstItem(), 1);
+  ASSERT_EQ(k.KillItem(), 1);
+  ASSERT_EQ(k.NewItem("plain", KEND), 1);
+  int32_t len = 0;
+  EXPECT_EQ(k.ExportSize(&len), 0);
+  EXPECT_EQ(len, -1);
+  ASSERT_EQ(k.KillItem(), 1);
+  EXPECT_EQ(KcblExport(k), "\" \"a = 1\n");
+}

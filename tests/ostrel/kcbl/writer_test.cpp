@@ -78,11 +78,11 @@ TEST(KcblWriter, ItemsChunksCommentsArrays) {
             "[;\\x20a\\x20comment\\x20line]\n");
 }
 
-TEST(KcblWriter, KeywordsAreWrittenAsTheyAre) {
+TEST(KcblWriter, KeywordsStandBareAndQuoteOnlyWhatTheyMust) {
   CKCBL k;
-  ASSERT_EQ(k.Import("\"a b\" = 1", -1), 1);
-  EXPECT_EQ(KcblExport(k), "a b = 1\n");
-  EXPECT_EQ(Reread(KcblExport(k)), "[ab] t(1)\n");
+  ASSERT_EQ(k.Import("\"a b\" = 1\nName = 2\n{x}[y] = 3\n", -1), 1);
+  EXPECT_EQ(KcblExport(k), "a\" \"b = 1\nName = 2\n{x}[y] = 3\n");
+  EXPECT_EQ(Reread(KcblExport(k)), "[a\\x20b] t(1)\n[Name] t(2)\n[{x}\\x5By\\x5D] t(3)\n");
 }
 
 TEST(KcblWriter, ArrayElementsThatCannotStandBareAreQuoted) {
@@ -156,7 +156,7 @@ TEST(KcblWriter, RawDataThatWouldNotReadBackFailsTheExport) {
       {"no final line end", 0, "ASCIIDATA", "x"},
       {"bad byte", 0, "ASCIIDATA", "\xE9\n"},
       {"closing line inside", 0, "ASCIIDATA", "a\n]\n"},
-      {"closing line inside a chunk", 1, "ASCIIDATA", "a\n   ]\n"},
+      {"closing line inside a chunk", 1, "ASCIIDATA", "a\n]\n"},
   };
   for (const auto& c : cases) {
     CKCBL k;
@@ -168,13 +168,27 @@ TEST(KcblWriter, RawDataThatWouldNotReadBackFailsTheExport) {
     EXPECT_EQ(len, -1) << c.name;
   }
   CKCBL k;
+  k.NewItem("first", KEND);
   k.NewItem("[", KSTRING, "ASCIIDATA", KEND);  // no raw text at all
   int32_t len = 0;
   EXPECT_EQ(k.ExportSize(&len), 0);
+  // First in the text, where a line may start with a quote, it is an item like any other.
+  CKCBL first;
+  first.NewItem("[", KSTRING, "ASCIIDATA", KEND);
+  EXPECT_EQ(KcblExport(first), "\"[\" = ASCIIDATA\n");
+  EXPECT_EQ(Reread(KcblExport(first)), "[\\x5B] t(ASCIIDATA)\n");
   // Indented less deeply the same line is plain text.
   CKCBL top;
   top.NewItem("[", KSTRING, "ASCIIDATA", KSTRING, " ]\n", KEND);
   EXPECT_EQ(Reread(KcblExport(top)), "[\\x5B] t(ASCIIDATA) t(\\x20\\x5D\\x0A)\n");
+  // In a chunk, a line of the text that would close it there moves the item out to the left.
+  CKCBL deep;
+  deep.NewChunk(KSTRING, "c", KEND);
+  deep.NewChunk(KSTRING, "d", KEND);
+  deep.NewItem("[", KSTRING, "ASCIIDATA", KSTRING, "a\n  ]\n", KEND);
+  EXPECT_EQ(KcblExport(deep), "{ = c\n    { = d\n [ = ASCIIDATA\na\n  ]\n]\n    }\n}\n");
+  EXPECT_EQ(Reread(KcblExport(deep)),
+            "[{] t(c)\n  [{] t(d)\n    [\\x5B] t(ASCIIDATA) t(a\\x0A\\x20\\x20\\x5D\\x0A)\n");
 }
 
 TEST(KcblWriter, ExportNeverWritesPastItsSize) {

@@ -112,10 +112,15 @@ TEST_F(ScreenAreas, ClearAreasOnlyWithPersistentMode) {
   ASSERT_EQ(S().SetPersistentMode(1), 1);
   S().AddClearArea(5, 5, 1, 1);
   ExpectRects(Entries(S().ClearAreas(), 0), {{1, 1, 5, 5}});
-  // The windowed screen keeps gui areas on the current page only.
+  // The windowed screen keeps gui areas on the current page only, in a list of their own.
   S().AddClearAreaGui(20, 20, 30, 30);
-  ExpectRects(Entries(S().ClearAreas(), 0), {{1, 1, 5, 5}, {20, 20, 30, 30}});
-  EXPECT_EQ(S().ClearAreas().Count(1), 0);
+  S().AddClearAreaGui(20, 20, 30, 30);
+  ExpectRects(Entries(S().ClearAreas(), 0), {{1, 1, 5, 5}});
+  ExpectRects(Entries(S().GuiClearAreas(), 0), {{20, 20, 30, 30}});
+  EXPECT_EQ(S().GuiClearAreas().Count(1), 0);
+  ASSERT_EQ(S().SetPersistentMode(0), 1);
+  S().AddClearAreaGui(40, 40, 50, 50);
+  EXPECT_EQ(S().GuiClearAreas().Count(0), 1);
 }
 
 TEST_F(ScreenAreas, PersistentAreasGoOnEveryPageWithoutPersistentMode) {

@@ -129,6 +129,38 @@ TEST_F(Frame, ValidateHandsShadowAreasOnAndEmptiesThem) {
   EXPECT_EQ(S().ClearAreas().Count(0), 1);
 }
 
+// What the windows drew stays until they give its area back; that area comes back from the
+// persistent buffer when the windows are validated, before they draw again, or at the clear when
+// it is given back after they drew. Either way it is shown.
+TEST_F(Frame, WindowAreasComeBackBeforeTheWindowsDraw) {
+  CBitmap pic;
+  Paint(pic, 4, 4, [](int32_t, int32_t) { return TRGBA(255, 255, 255); });
+  S().DrawBitmapScreenGui(&pic, 0, 0, 10, 10, -1, -1, 0, 0);
+  S().FlipPage();
+  S().ClearBuffer();
+  EXPECT_EQ(ScreenPixel(11, 11), 0xFFFFFFu);  // no area: it stays
+  S().AddClearAreaGui(10, 10, 13, 13);
+  EXPECT_EQ(S().ClearAreas().Count(0), 0);
+  EXPECT_EQ(S().Validate(), 1);
+  EXPECT_EQ(ScreenPixel(11, 11), 0u);
+  EXPECT_EQ(S().GuiClearAreas().Count(0), 0);
+  ASSERT_EQ(S().LayerAreas().Count(0), 1);  // to be shown
+  EXPECT_EQ(S().LayerAreas().Get(0, 0).right, 13);
+  S().DrawBitmapScreenGui(&pic, 0, 0, 10, 10, -1, -1, 0, 0);  // drawn again in the same frame
+  S().FlipPage();
+  S().ClearBuffer();
+  EXPECT_EQ(ScreenPixel(11, 11), 0xFFFFFFu);
+  EXPECT_EQ(FirstPresentedMismatch(), -1);
+  // Given back after the draw: the clear restores it and hands it to the windows.
+  S().AddClearAreaGui(10, 10, 13, 13);
+  S().ClearBuffer();
+  EXPECT_EQ(ScreenPixel(11, 11), 0u);
+  EXPECT_EQ(S().GuiClearAreas().Count(0), 0);
+  EXPECT_EQ(S().ShadowAreas().Count(0), 1);
+  S().FlipPage();
+  EXPECT_EQ(FirstPresentedMismatch(), -1);
+}
+
 TEST_F(Frame, KilledEntriesReachNoCopy) {
   S().AddClearArea(0, 0, 10, 10);
   S().AddClearArea(3, 0, 10, 10);  // swallows the first: one live entry, one killed

@@ -306,6 +306,33 @@ TEST_F(FullScreen, PagesFlipAndEachPageRestoresItsOwnAreas) {
     for (int32_t x : {5, 105, 205, 305}) EXPECT_EQ(PagePixel(page, x, 5), 0x000050u) << page << " " << x;
 }
 
+TEST_F(FullScreen, EachPageGetsAWindowAreaBackBeforeItIsDrawnOn) {
+  Start(640, 480, 24);
+  ASSERT_EQ(S().SetPersistentMode(1), 1);
+  CBitmap back, square;
+  Solid(back, 640, 480, TRGBA(0, 0, 80));
+  Solid(square, 10, 10, TRGBA(255, 255, 255));
+  ASSERT_EQ(S().DrawBitmapPersistent(&back, 0, 0, 0, 0, -1, -1, 0, 0), 1);
+  Frame();
+  Frame();
+  for (int32_t page = 0; page < 2; ++page) {
+    S().DrawBitmapScreenGui(&square, 0, 0, 20, 20, -1, -1, 0, 0);
+    Frame();
+  }
+  ASSERT_EQ(S().GetCurrentPage(), 0);
+  S().AddClearAreaGui(20, 20, 29, 29);
+  for (int32_t page = 0; page < SCREEN_PAGES; ++page) EXPECT_EQ(S().GuiClearAreas().Count(page), 1);
+  EXPECT_EQ(S().Validate(), 1);
+  EXPECT_EQ(PagePixel(0, 25, 25), 0x000050u);
+  EXPECT_EQ(PagePixel(1, 25, 25), 0xFFFFFFu);
+  S().FlipPage();
+  EXPECT_EQ(Shown(25, 25), 0x000050u);
+  S().ClearBuffer();  // the new back page
+  EXPECT_EQ(PagePixel(1, 25, 25), 0x000050u);
+  EXPECT_EQ(S().GuiClearAreas().Count(0), 0);
+  EXPECT_EQ(S().GuiClearAreas().Count(1), 0);
+}
+
 TEST_F(FullScreen, ASpriteLeavesNoTrailOnEitherPage) {
   Start(640, 480, 16);
   ASSERT_EQ(S().SetPersistentMode(1), 1);
