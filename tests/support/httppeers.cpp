@@ -109,7 +109,9 @@ uint16_t FreeLoopbackPort() {
 }
 
 bool WaitForPort(uint16_t port, CPeerProcess& process) {
-  for (int i = 0; i < 500 && process.Running(); ++i) {
+  // A loaded machine can take many seconds to start an interpreter or a server.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (process.Running() && std::chrono::steady_clock::now() < end) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
