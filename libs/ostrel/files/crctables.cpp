@@ -23,7 +23,7 @@ constexpr void Build(SCrcTables& c, uint32_t poly) {
       const uint32_t prev = c.t[k - 1][i];
       c.t[k][i] = (prev << 8) ^ c.t[0][prev >> 24];
     }
-  for (uint32_t i = 0; i < 4; ++i) {
+  for (uint32_t i = 0; i < 8; ++i) {
     const uint32_t bits = 128 * (i + 1);
     c.fold[i][0] = PowerOfX(bits, poly);
     c.fold[i][1] = PowerOfX(bits + 64, poly);
@@ -62,8 +62,4 @@ uint32_t xCrcUpdateSliced(const SCrcTables& c, uint32_t reg, const uint8_t* p, s
     reg = fold(reg ^ LoadBE(p), 12) ^ fold(LoadBE(p + 4), 8) ^ fold(LoadBE(p + 8), 4) ^ fold(LoadBE(p + 12), 0);
   for (; len; --len, ++p) reg = (reg << 8) ^ c.t[0][(reg >> 24) ^ *p];
   return reg;
-}
-
-uint32_t xCRCUpdateSliced(uint32_t reg, const void* data, size_t len, uint32_t poly) {
-  return xCrcUpdateSliced(xCrcTablesFor(poly), reg, static_cast<const uint8_t*>(data), len);
 }
