@@ -34,6 +34,13 @@ auto WithResolvedName(const char* fileName, FTry attempt) {
 int OpenForReading(const char* fileName) {
   return WithResolvedName(fileName, [](const char* path) { return open(path, O_RDONLY | O_CLOEXEC); });
 }
+
+// One block per thread, kept: a pass reads thousands of files, each wanting the same block.
+uint8_t* CrcBlock() {
+  thread_local std::unique_ptr<uint8_t[]> block;
+  if (!block) block.reset(new (std::nothrow) uint8_t[kCrcBlock]);
+  return block.get();
+}
 }  // namespace
 
 int32_t Callback_FileExists(const char* fileName) {
@@ -52,18 +59,18 @@ int32_t Callback_FileCalcCRC(const char* fileName, uint32_t* crc) {
   if (!fileName || !*fileName || !crc) return 0;
   const int fd = OpenForReading(fileName);
   if (fd < 0) return 0;
-  std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[kCrcBlock]);
+  uint8_t* const block = CrcBlock();
   bool ok = block != nullptr;
   uint64_t total = 0;
   uint32_t reg = 0xFFFFFFFFu;
   while (ok) {
-    const ssize_t n = read(fd, block.get(), kCrcBlock);
+    const ssize_t n = read(fd, block, kCrcBlock);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       ok = n == 0;  // a folder fails here
       break;
     }
-    reg = xCRCUpdate(reg, block.get(), static_cast<size_t>(n), XCRC_POLY);
+    reg = xCRCUpdate(reg, block, static_cast<size_t>(n), XCRC_POLY);
     total += static_cast<uint64_t>(n);
   }
   close(fd);
