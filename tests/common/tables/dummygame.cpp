@@ -155,7 +155,7 @@ int32_t CDummyGame::StoreGame() {
   SSAddLong(static_cast<uint32_t>(m_PlayStep));
   SSAddDouble(m_Odds);
   SSAddMoney(m_Pot);
-  return SSAddString(m_Note.c_str());
+  return SSAddString(m_Note.c_str()) && (!m_StoreMore || m_StoreMore());
 }
 
 int32_t CDummyGame::RestoreGame() {
@@ -165,7 +165,7 @@ int32_t CDummyGame::RestoreGame() {
   const double odds = SSGetDouble();
   const TMoney pot = SSGetMoney();
   const char* note = SSGetString();
-  if (!note || SSIsShort() || pot.GetError()) {
+  if (!note || SSIsShort() || pot.GetError() || (m_RestoreMore && !m_RestoreMore())) {
     m_Calls.push_back("RestoreGame damaged");
     return 0;
   }

@@ -90,6 +90,10 @@ class CDummyGame : public CServerTableBase {
   // RestoreGameAlterationCallback's answer (recorded as a call).
   int32_t m_AlterationResult = 1;
   int32_t RestoreGameAlterationCallback() override;
+  // More of the game's state, appended after the rest and read back after it (games that keep
+  // a deck or history lights).
+  std::function<int32_t()> m_StoreMore;
+  std::function<int32_t()> m_RestoreMore;
 };
 
 // One player's client side: client nodes named as the table's, as a client table makes them.

@@ -3,7 +3,9 @@
 // restore of that game on a new table, with damaged records and failures on the way.
 #include <functional>
 
+#include "common/cards/deck.h"
 #include "common/tables/pendingcash.h"
+#include "common/widgets/historyled.h"
 #include "dummygame.h"
 
 namespace {
@@ -492,6 +494,54 @@ TEST_F(ServerTableRestore, TestRemoveSavesThenReleasesEverySeatOfThePlayerWithRe
   EXPECT_EQ(rows.back().find(Hex("varStore")), 0u);
   // The saved seats are those he held before he left.
   EXPECT_NE(rows.back().find(Hex("anna")), std::string::npos);
+}
+
+TEST_F(ServerTableRestore, ADeckAndHistoryLightsSurviveTheSaveAndTheRestore) {
+  CDeck deck;
+  ASSERT_EQ(deck.Init(2, 13), 1);
+  for (int i = 0; i < 9; ++i) ASSERT_GE(deck.GetCard(), 0);
+  CServerHistoryLed lights;
+  ASSERT_EQ(lights.Create(6, 4), 1);
+  for (uint32_t symbol : {0u, 2u, 1u}) lights.AddSymbolToHistory(symbol, nullptr);
+  MidRound();
+  m_pTable->m_StoreMore = [&] { return deck.Store(m_pTable.get()) && lights.StoreHistory(m_pTable.get()); };
+  ASSERT_EQ(m_pTable->CrashUser(m_A), 1);
+
+  CDeck restoredDeck;
+  ASSERT_EQ(restoredDeck.Init(2, 13), 1);
+  CServerHistoryLed restoredLights;
+  ASSERT_EQ(restoredLights.Create(6, 4), 1);
+  ASSERT_EQ(StartRestoreTable([&](CDummyGame& game, CScriptedStova&) {
+              game.m_RestoreMore = [&] { return restoredDeck.ReStore(&game) && restoredLights.RestoreHistory(&game); };
+            }),
+            1);
+  std::vector<std::string> playerRecords, replayed;
+  Reconnect(playerRecords, replayed);
+  ASSERT_FALSE(m_Ended);
+  EXPECT_EQ(restoredDeck.GetNumCardsLeft(), 2 * 13 - 9);
+  EXPECT_EQ(restoredDeck.GetNumEntries(), deck.GetNumEntries());
+  for (int32_t value = 0; value < 13; ++value) EXPECT_EQ(restoredDeck.GetCopiesLeft(value), deck.GetCopiesLeft(value));
+  for (uint32_t i = 0; i < 6; ++i) EXPECT_EQ(restoredLights.GetEntry(i), lights.GetEntry(i)) << i;
+  EXPECT_EQ(restoredLights.GetEntry(0), 1u);
+
+  // The round behind them reads back as it was stored.
+  ASSERT_TRUE(CDummyClient::Send(m_pClientA->Table(), "ReconnectEnd\n"));
+  ASSERT_TRUE(Tick());
+  ASSERT_TRUE(Tick());
+  EXPECT_EQ(m_pTable->GetRestoreMode(), 0);
+  EXPECT_EQ(m_pTable->Calls("RestoreGameAlterationCallback").size(), 1u);
+
+  // Without a table, or with a store too short for them, they refuse.
+  EXPECT_EQ(deck.Store(nullptr), 0);
+  EXPECT_EQ(restoredLights.RestoreHistory(nullptr), 0);
+  CDummyGame empty;
+  ASSERT_EQ(empty.InitVarStore(4), 1);
+  ASSERT_EQ(empty.SSAddLong(2), 1);
+  EXPECT_EQ(restoredLights.RestoreHistory(&empty), 0);
+  EXPECT_EQ(restoredLights.GetEntry(0), 1u) << "the history stays as it was";
+  EXPECT_EQ(restoredDeck.ReStore(&empty), 0);
+  EXPECT_EQ(restoredDeck.GetNumCardsLeft(), 0);
+  EXPECT_EQ(empty.SSBytesLeft(), 4u) << "nothing was read";
 }
 
 // Damaged records: the new table refuses to start, or the restore fails cleanly, ends the table
