@@ -10,6 +10,7 @@
 #include "common/database/stovaconn.h"
 #include "common/tables/servertablebase.h"
 #include "fuzzfolder.h"
+#include "fuzzgame.h"
 #include "ostrel/kcbl/kcbl.h"
 #include "ostrel/system/globals.h"
 #include "ostrelcomm/commlib.h"
@@ -17,21 +18,8 @@
 namespace {
 constexpr uint32_t kTable = 5001;
 
-class CRestoreGame : public CServerTableBase {
+class CRestoreGame : public CFuzzTableGame {
  public:
-  int32_t GetNumSlots() override { return 5; }
-  const char* GetGameName() override { return "Fuzz"; }
-  int32_t CreateGamePlayer(int32_t, int32_t) override { return 1; }
-  int32_t DeleteGamePlayer(int32_t) override { return 1; }
-  int32_t NewRoundStarted() override { return 1; }
-  int32_t InitServerGame() override { return 1; }
-  int32_t ExitServerGame() override { return 1; }
-  int32_t GameHandler() override { return 1; }
-  int32_t StartPlay() override { return 1; }
-  int32_t HandleBetPacket() override { return 1; }
-  int32_t SlotChanged(int32_t) override { return 1; }
-  int32_t AddGameSpecData() override { return 1; }
-  int32_t StoreGame() override { return 1; }
   // A game's state of each kind.
   int32_t RestoreGame() override {
     SSGetLong();
@@ -40,11 +28,6 @@ class CRestoreGame : public CServerTableBase {
     const char* note = SSGetString();
     return note && !pot.GetError();
   }
-  int32_t GetPendingCash(TMoney& amount, int32_t) override {
-    amount = TMoney();
-    return 1;
-  }
-  int32_t IsPlayerInGame(int32_t) override { return 0; }
 };
 
 struct SWorld {
