@@ -133,19 +133,9 @@ void CDeck::StoreState(std::vector<uint8_t>& out) const {
   }
 }
 
-int32_t CDeck::Store(CServerTableBase* table) {
-  if (!table) return 0;
-  std::vector<uint8_t> bytes;
-  StoreState(bytes);
-  return table->SSAddBytes(bytes.data(), bytes.size());
-}
+int32_t CDeck::Store(CServerTableBase* table) { return table ? table->SSAddState(*this) : 0; }
 
-int32_t CDeck::ReStore(CServerTableBase* table) {
-  if (!table) return 0;
-  size_t used = 0;
-  if (!RestoreState(table->SSReadPointer(), table->SSBytesLeft(), used)) return 0;
-  return table->SSSkip(used);
-}
+int32_t CDeck::ReStore(CServerTableBase* table) { return table ? table->SSGetState(*this) : 0; }
 
 int32_t CDeck::RestoreState(const uint8_t* data, size_t size, size_t& used) {
   Exit();

@@ -291,6 +291,20 @@ class CServerTableBase : public CTableBase {
   const uint8_t* SSReadPointer() const { return m_VarStore.data() + m_VarStoreRead; }
   size_t SSBytesLeft() const { return m_VarStore.size() - m_VarStoreRead; }
   int32_t SSSkip(size_t n);
+  // An object that writes itself with StoreState (bytes appended to a vector) and reads itself
+  // with RestoreState (data, size, used), such as a deck or history lights: into the store, and
+  // back from its unread bytes, which are then stepped over.
+  template <class T>
+  int32_t SSAddState(const T& object) {
+    std::vector<uint8_t> bytes;
+    object.StoreState(bytes);
+    return SSAddBytes(bytes.data(), bytes.size());
+  }
+  template <class T>
+  int32_t SSGetState(T& object) {
+    size_t used = 0;
+    return object.RestoreState(SSReadPointer(), SSBytesLeft(), used) ? SSSkip(used) : 0;
+  }
   // Bytes written so far.
   size_t GetVarStoreSize() const { return m_VarStore.size(); }
   // 1 once a read ran past the end or an append failed.

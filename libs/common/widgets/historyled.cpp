@@ -76,19 +76,9 @@ void CServerHistoryLed::StoreState(std::vector<uint8_t>& out) const {
   for (uint32_t symbol : m_History) xStatePutLong(out, symbol);
 }
 
-int32_t CServerHistoryLed::StoreHistory(CServerTableBase* table) {
-  if (!table) return 0;
-  std::vector<uint8_t> bytes;
-  StoreState(bytes);
-  return table->SSAddBytes(bytes.data(), bytes.size());
-}
+int32_t CServerHistoryLed::StoreHistory(CServerTableBase* table) { return table ? table->SSAddState(*this) : 0; }
 
-int32_t CServerHistoryLed::RestoreHistory(CServerTableBase* table) {
-  if (!table) return 0;
-  size_t used = 0;
-  if (!RestoreState(table->SSReadPointer(), table->SSBytesLeft(), used)) return 0;
-  return table->SSSkip(used);
-}
+int32_t CServerHistoryLed::RestoreHistory(CServerTableBase* table) { return table ? table->SSGetState(*this) : 0; }
 
 int32_t CServerHistoryLed::RestoreState(const uint8_t* data, size_t size, size_t& used) {
   used = 0;
