@@ -11,6 +11,7 @@
 
 #include "common/database/stovaconn.h"
 #include "fuzzfolder.h"
+#include "fuzzgame.h"
 #include "common/tables/processclient.h"
 #include "common/tables/servertablebase.h"
 #include "ostrel/base/types.h"
@@ -21,15 +22,8 @@
 namespace {
 constexpr uint32_t kTable = 5001;
 
-class CFuzzGame : public CServerTableBase {
+class CFuzzGame : public CFuzzTableGame {
  public:
-  int32_t GetNumSlots() override { return 5; }
-  const char* GetGameName() override { return "Fuzz"; }
-  int32_t CreateGamePlayer(int32_t, int32_t) override { return 1; }
-  int32_t DeleteGamePlayer(int32_t) override { return 1; }
-  int32_t NewRoundStarted() override { return 1; }
-  int32_t InitServerGame() override { return 1; }
-  int32_t ExitServerGame() override { return 1; }
   int32_t GameHandler() override {
     if (m_Step++ == 0) {
       SetTablePresentationStart();
@@ -38,7 +32,6 @@ class CFuzzGame : public CServerTableBase {
     m_Step = 0;
     return BeginNewRound();
   }
-  int32_t StartPlay() override { return 1; }
   int32_t HandleBetPacket() override {
     int32_t seat = -1, player = 0;
     CCommNode* node = GetTableNode();
@@ -51,13 +44,6 @@ class CFuzzGame : public CServerTableBase {
   }
   int32_t SlotChanged(int32_t seat) override {
     if (CPlayerConnection* c = GetPlayerConnection(seat); c && c->IsHeld()) c->m_Joined = 1;
-    return 1;
-  }
-  int32_t AddGameSpecData() override { return 1; }
-  int32_t StoreGame() override { return 1; }
-  int32_t RestoreGame() override { return 1; }
-  int32_t GetPendingCash(TMoney& amount, int32_t) override {
-    amount = TMoney();
     return 1;
   }
   int32_t IsPlayerInGame(int32_t playerId) override { return playerId % 2; }

@@ -2,21 +2,16 @@
 
 #include <limits>
 
+#include "common/tables/servertablebase.h"
+#include "common/tables/statebytes.h"
 #include "ostrel/crypto/random.h"
 #include "ostrel/system/debug.h"
 
 namespace {
 constexpr int64_t kMaxCards = std::numeric_limits<int32_t>::max();
 
-// The state store's long: 4 bytes, little-endian.
-void PutLong(std::vector<uint8_t>& out, int32_t v) {
-  const uint32_t u = static_cast<uint32_t>(v);
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(u >> shift));
-}
-
-int32_t GetLong(const uint8_t* p) {
-  return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
-}
+void PutLong(std::vector<uint8_t>& out, int32_t v) { xStatePutLong(out, static_cast<uint32_t>(v)); }
+int32_t GetLong(const uint8_t* p) { return static_cast<int32_t>(xStateGetLong(p)); }
 }  // namespace
 
 CDeck::~CDeck() { Exit(); }
@@ -137,6 +132,10 @@ void CDeck::StoreState(std::vector<uint8_t>& out) const {
     PutLong(out, e->m_Count);
   }
 }
+
+int32_t CDeck::Store(CServerTableBase* table) { return table ? table->SSAddState(*this) : 0; }
+
+int32_t CDeck::ReStore(CServerTableBase* table) { return table ? table->SSGetState(*this) : 0; }
 
 int32_t CDeck::RestoreState(const uint8_t* data, size_t size, size_t& used) {
   Exit();

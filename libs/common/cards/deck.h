@@ -8,6 +8,8 @@
 
 #include "ostrel/containers/llist.h"
 
+class CServerTableBase;
+
 class CDeck {
  public:
   CDeck() = default;
@@ -27,8 +29,11 @@ class CDeck {
   // A card drawn uniformly among all left and taken out; -1 when none is left or the machine's
   // random source failed for this draw.
   virtual int32_t GetCard();
-  // Store (table) and ReStore (table) take their slots here once the server table and its state
-  // store exist: they hand StoreState's bytes to the store and feed RestoreState from it.
+  // The shoe appended to the table's state store (StoreState's bytes); read back from the store
+  // (RestoreState from its unread bytes, which it then steps over). 0 without a table, when the
+  // store cannot grow, or when RestoreState refuses (the shoe is then empty).
+  virtual int32_t Store(CServerTableBase* table);
+  virtual int32_t ReStore(CServerTableBase* table);
   // One copy less; 0 when the value is not below the number of values or none of it is left.
   virtual int32_t RemoveCard(uint32_t value);
 

@@ -38,8 +38,8 @@ int32_t CServerTableBase::ServerHandler() {
     if (GetRestoreStep() == TABLE_RESTORE_WAIT_RECONNECTEND) {
       WaitForReconnectEnd();
     } else if (GetRestoreStep() == TABLE_RESTORE_NOW) {
-      RestoreServer();
-      if (!RestoreGameAlterationCallback()) return 0;
+      // A damaged round ends the table; the records stay for whoever settles the stake.
+      if (!RestoreServer() || !RestoreGameAlterationCallback()) return 0;
       DeleteRestore();
       SetRestoreStep(TABLE_RESTORE_NONE);
       // Restored: later reconnects are ordinary ones.

@@ -287,6 +287,7 @@ int32_t CServerTableBase::Exit() {
   for (CTimeDiffServer* server : m_TimeDiffServers) delete server;
   m_TimeDiffServers.clear();
   ErasePackets();
+  FreeVarStore();
   m_Thinking.clear();
   m_IconValue.clear();
   m_IconFlags.clear();
@@ -340,10 +341,5 @@ int32_t CServerTableBase::PacketStoreHook(CCommNode* node, const void*& data, ui
   if (!table) return 1;
   if (table->m_pGameSendHook && !table->m_pGameSendHook(node, data, size, deliver)) return 0;
   if (node != table->m_pTableNode || !table->m_PacketStoreOn || !deliver) return 1;
-  try {
-    table->m_PacketStore.emplace_back(static_cast<const char*>(data), size);
-  } catch (const std::bad_alloc&) {
-    return 0;
-  }
-  return 1;
+  return table->AddStoredPacket(data, size);
 }

@@ -71,6 +71,20 @@ inline constexpr size_t SERVERTABLE_JOIN_NAME_MAX = 50;
 inline constexpr size_t SERVERTABLE_JOIN_REASON_MAX = 256;
 // Players remembered after a reconnect, newest first.
 inline constexpr size_t SERVERTABLE_RECONNECTED_KEPT = 64;
+// Crash recovery: the raw records of a save and their indexes; the state store's first size for
+// a save after a crash and for a test removal; the most packets, and bytes, a restore reads.
+inline constexpr const char* SERVERTABLE_RAW_VARSTORE = "varStore";
+inline constexpr const char* SERVERTABLE_RAW_PENDINGCASH = "pendingCash";
+inline constexpr const char* SERVERTABLE_RAW_TABLEID = "tableId";
+inline constexpr const char* SERVERTABLE_RAW_RECONNECTLOG = "reconnectLog";
+inline constexpr int32_t SERVERTABLE_RAW_VARSTORE_INDEX = 0;
+inline constexpr int32_t SERVERTABLE_RAW_PENDINGCASH_INDEX = 1;
+inline constexpr int32_t SERVERTABLE_RAW_TABLEID_INDEX = 2;
+inline constexpr int32_t SERVERTABLE_RAW_FIRSTPACKET = 3;
+inline constexpr uint32_t SERVERTABLE_SAVE_STORE_SIZE = 20000;
+inline constexpr uint32_t SERVERTABLE_TESTREMOVE_STORE_SIZE = 10000;
+inline constexpr int32_t SERVERTABLE_RESTORE_MAX_PACKETS = 100000;
+inline constexpr uint64_t SERVERTABLE_RESTORE_MAX_BYTES = 64u * 1024u * 1024u;
 
 class CServerTableBase : public CTableBase {
  public:
@@ -247,6 +261,86 @@ class CServerTableBase : public CTableBase {
   int32_t IsPacketStoreOn() const { return m_PacketStoreOn; }
   int32_t NumStoredPackets() const { return static_cast<int32_t>(m_PacketStore.size()); }
   const std::string& GetStoredPacket(int32_t index) const { return m_PacketStore[static_cast<size_t>(index)]; }
+  // Appends a copy of a packet's data, as the table node's send hook does; 0 when out of memory.
+  int32_t AddStoredPacket(const void* data, uint32_t size);
+  // Each stored packet loses its "Hello" items and, as flagged, the "PlayerData" and
+  // "PrivatePlayerData" chunks of the player (ForPlayer) or of everybody else (ExceptForPlayer);
+  // a chunk whose player id cannot be read goes too. A packet that does not parse or is left
+  // empty is dropped. The number of packets kept.
+  int32_t ErasePacketsForPlayer(int32_t playerId, int32_t dropPlayerData, int32_t dropPrivateData);
+  int32_t ErasePacketsExceptForPlayer(int32_t playerId, int32_t dropPlayerData, int32_t dropPrivateData);
+
+  // ---- state store: the table's and the game's state, as one block of bytes for a save ----
+  // An empty store with room for size bytes; it grows beyond them as the state needs.
+  int32_t InitVarStore(uint32_t size);
+  // Appends a long (4 bytes, little-endian), a double (8 bytes, little-endian), a string with
+  // its NUL (null: the empty string), money as its text, or bytes as they are. 0 once the store
+  // could not grow; the save that follows then fails.
+  int32_t SSAddLong(uint32_t value);
+  int32_t SSAddDouble(double value);
+  int32_t SSAddString(const char* text);
+  int32_t SSAddMoney(const TMoney& value);
+  int32_t SSAddBytes(const void* data, size_t size);
+  // Reads back in the order written. Past the end (nothing is consumed then): 0, 0.0, null,
+  // and money with its error flag set; the store counts as short from then on.
+  int32_t SSGetLong();
+  double SSGetDouble();
+  const char* SSGetString();
+  TMoney SSGetMoney();
+  // The bytes not yet read, and a step over n of them (0, and short, when fewer are left).
+  const uint8_t* SSReadPointer() const { return m_VarStore.data() + m_VarStoreRead; }
+  size_t SSBytesLeft() const { return m_VarStore.size() - m_VarStoreRead; }
+  int32_t SSSkip(size_t n);
+  // An object that writes itself with StoreState (bytes appended to a vector) and reads itself
+  // with RestoreState (data, size, used), such as a deck or history lights: into the store, and
+  // back from its unread bytes, which are then stepped over.
+  template <class T>
+  int32_t SSAddState(const T& object) {
+    std::vector<uint8_t> bytes;
+    object.StoreState(bytes);
+    return SSAddBytes(bytes.data(), bytes.size());
+  }
+  template <class T>
+  int32_t SSGetState(T& object) {
+    size_t used = 0;
+    return object.RestoreState(SSReadPointer(), SSBytesLeft(), used) ? SSSkip(used) : 0;
+  }
+  // Bytes written so far.
+  size_t GetVarStoreSize() const { return m_VarStore.size(); }
+  // 1 once a read ran past the end or an append failed.
+  int32_t SSIsShort() const { return m_VarStoreShort; }
+  int32_t SSAddFailed() const { return m_VarStoreFailed; }
+  void FreeVarStore();
+
+  // ---- crash recovery: saving a crashed player's game, restoring it on a new table ----
+  // The raw records a save leaves per user: the state store, the stake not yet settled, the
+  // table id, and the packet store from index SERVERTABLE_RAW_FIRSTPACKET on.
+  // Saves the player's game for a later reconnect (not on a practice table, nor while this
+  // table still restores a game): his earlier records are replaced by the new set in one
+  // database transaction, so a failure leaves the earlier set whole.
+  int32_t SaveForReconnect(int32_t playerId, uint32_t storeSize = SERVERTABLE_SAVE_STORE_SIZE);
+  // A leaving player's game is saved as after a crash (with a smaller store), then his seats go
+  // with reason 0.
+  int32_t TestRemove(int32_t playerId);
+  // The table's state, then the game's (StoreGame), into the state store.
+  int32_t StoreServer();
+  // The state store as "varStore" of the user (then freed); the reserve id's "varStore" read
+  // into the state store.
+  int32_t SaveVarStore(int32_t userId);
+  int32_t LoadVarStore();
+  int32_t SaveReconnectLog(int32_t userId);
+  int32_t SavePendingCashAndTableId(int32_t userId);
+  // The reserve id's stored packets into the packet store, filtered for him.
+  int32_t LoadAndFilterReconnectLog();
+  // The seats, their think and icon values, the table's values and the game's state from the
+  // reserve id's "varStore"; 0 when it is missing or damaged.
+  int32_t RestoreServerPlayerConnections();
+  // The round timer and the table states, last in the store.
+  int32_t RestoreServer();
+  // Deletes the reserve id's records.
+  int32_t DeleteRestore();
+  // Empties every seat that another player holds, here only.
+  int32_t DeallocateOtherPlayers(int32_t playerId);
 
  protected:
   // The steps of ServerHandler, in their order.
@@ -266,17 +360,7 @@ class CServerTableBase : public CTableBase {
   void CheckForPresentationDone();
   int32_t HasAllPlayersBet();
 
-  // ---- crash recovery: saving a crashed player's game, restoring it on a new table ----
-  // The crashed player's game is saved for a later reconnect.
-  int32_t SaveForReconnect(int32_t playerId);
-  // A leaving player's game is stored as after a crash, then his seats go.
-  int32_t TestRemove(int32_t playerId);
-  int32_t LoadAndFilterReconnectLog();
-  int32_t RestoreServerPlayerConnections();
-  int32_t RestoreServer();
-  int32_t DeleteRestore();
   int32_t WaitForReconnectEnd();
-  int32_t DeallocateOtherPlayers(int32_t playerId);
 
   // ---- the database ----
   // The player's record, from the cache or read and cached; null when not found or failed.
@@ -336,6 +420,10 @@ class CServerTableBase : public CTableBase {
   int32_t m_Sleeping = 0;
   std::vector<std::string> m_PacketStore;
   int32_t m_PacketStoreOn = 0;
+  std::vector<uint8_t> m_VarStore;
+  size_t m_VarStoreRead = 0;
+  int32_t m_VarStoreShort = 0;
+  int32_t m_VarStoreFailed = 0;
   TCommNodeHook m_pGameSendHook = nullptr;
   std::vector<CTimeDiffServer*> m_TimeDiffServers;  // owned
   struct SJoinRequest {
@@ -375,6 +463,11 @@ class CServerTableBase : public CTableBase {
   std::string m_LogCommClientFile;
 
  private:
+  // A saved game's records of the user go (in the caller's transaction).
+  int32_t DeleteRestoreRecords(int32_t userId);
+  // The parts of RestoreServerPlayerConnections, in the store's order.
+  int32_t RestoreSeats();
+  int32_t RestoreTableValues();
   int32_t ReadGlobalServerGameConfig();
   int32_t InitDatabase();
   int32_t InitManagerLink(int32_t processId, int32_t logValue);

@@ -4,6 +4,8 @@
 #include <memory>
 #include <new>
 
+#include "common/tables/servertablebase.h"
+#include "common/tables/statebytes.h"
 #include "ostrel/controls/controlbase.h"
 #include "ostrel/controls/guidraw.h"
 #include "ostrel/dialogs/dialog.h"
@@ -14,15 +16,6 @@
 #include "ostrelcomm/commnode.h"
 
 namespace {
-// The state store's long: 4 bytes, little-endian.
-void PutStoreLong(std::vector<uint8_t>& out, uint32_t v) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(v >> shift));
-}
-
-uint32_t GetStoreLong(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 bool CountFits(uint32_t n) { return n > 0 && n <= HISTORYLED_MAX_COUNT; }
 
 // A 24-bit picture of the size, in the screen's format when there is a screen.
@@ -80,8 +73,12 @@ int32_t CServerHistoryLed::AddSymbolToHistory(uint32_t symbol, CCommNode* node) 
 }
 
 void CServerHistoryLed::StoreState(std::vector<uint8_t>& out) const {
-  for (uint32_t symbol : m_History) PutStoreLong(out, symbol);
+  for (uint32_t symbol : m_History) xStatePutLong(out, symbol);
 }
+
+int32_t CServerHistoryLed::StoreHistory(CServerTableBase* table) { return table ? table->SSAddState(*this) : 0; }
+
+int32_t CServerHistoryLed::RestoreHistory(CServerTableBase* table) { return table ? table->SSGetState(*this) : 0; }
 
 int32_t CServerHistoryLed::RestoreState(const uint8_t* data, size_t size, size_t& used) {
   used = 0;
@@ -92,7 +89,7 @@ int32_t CServerHistoryLed::RestoreState(const uint8_t* data, size_t size, size_t
   }
   std::vector<uint32_t> restored(m_NumHistory);
   for (uint32_t i = 0; i < m_NumHistory; ++i) {
-    restored[i] = GetStoreLong(data + size_t(i) * 4);
+    restored[i] = xStateGetLong(data + size_t(i) * 4);
     if (restored[i] >= m_NumSymbols) {
       xprintf("CServerHistoryLed::RestoreState: refused: a symbol out of range\n");
       return 0;

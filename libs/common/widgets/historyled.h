@@ -14,6 +14,7 @@ class CCommNode;
 class CControlBase;
 class CDialog;
 class CResData;
+class CServerTableBase;
 
 // The round data's item: an unsigned long array, newest entry first.
 inline constexpr const char* HISTORYLED_ITEM = "WinHistoryArray";
@@ -58,10 +59,12 @@ class CServerHistoryLed : public CHistoryLed {
   // cannot be added (no node, no history).
   int32_t AddSymbolToHistory(uint32_t symbol, CCommNode* node);
 
-  // StoreHistory (table) and RestoreHistory (table) take their place here once the server table
-  // and its state store exist: they hand StoreState's bytes to the store and feed RestoreState
-  // from it.
-  //
+  // The history appended to the table's state store (StoreState's bytes); read back from the
+  // store (RestoreState from its unread bytes, which it then steps over). 0 without a table, when
+  // the store cannot grow, or when RestoreState refuses (the history then stays as it was).
+  int32_t StoreHistory(CServerTableBase* table);
+  int32_t RestoreHistory(CServerTableBase* table);
+
   // Every entry in order, in the state store's encoding (each a long: 4 bytes, little-endian),
   // appended to out.
   void StoreState(std::vector<uint8_t>& out) const;

@@ -47,6 +47,15 @@ int32_t CScriptedStova::UpdateTableInfo(uint32_t id, const c2stovaTable* table, 
   return CServerTableDatabase::UpdateTableInfo(id, table, ok);
 }
 
+int32_t CScriptedStova::WriteRaw(uint32_t userId, uint32_t tableId, const char* name, int32_t index,
+                                 const void* data, uint32_t size, int32_t& ok) {
+  if (m_WriteRaws++ == m_FailWriteRawAt) {
+    ok = 0;
+    return Fail(STOVA_ERR_SQLITE, "WriteRaw: the disk is full");
+  }
+  return CServerTableDatabase::WriteRaw(userId, tableId, name, index, data, size, ok);
+}
+
 int32_t CScriptedStova::GetUserCash(uint32_t id, TStovaMoney& cash, int32_t& ok) {
   if (m_FailGetUserCash) {
     ok = 0;
@@ -142,12 +151,36 @@ int32_t CDummyGame::AddGameSpecData() {
 
 int32_t CDummyGame::StoreGame() {
   m_Calls.push_back("StoreGame");
-  return 1;
+  for (int32_t bet : m_Bets) SSAddLong(static_cast<uint32_t>(bet));
+  SSAddLong(static_cast<uint32_t>(m_PlayStep));
+  SSAddDouble(m_Odds);
+  SSAddMoney(m_Pot);
+  return SSAddString(m_Note.c_str()) && (!m_StoreMore || m_StoreMore());
 }
 
 int32_t CDummyGame::RestoreGame() {
-  m_Calls.push_back("RestoreGame");
-  return 1;
+  int32_t bets[DUMMY_SEATS];
+  for (int32_t& bet : bets) bet = SSGetLong();
+  const int32_t step = SSGetLong();
+  const double odds = SSGetDouble();
+  const TMoney pot = SSGetMoney();
+  const char* note = SSGetString();
+  if (!note || SSIsShort() || pot.GetError() || (m_RestoreMore && !m_RestoreMore())) {
+    m_Calls.push_back("RestoreGame damaged");
+    return 0;
+  }
+  for (int32_t i = 0; i < DUMMY_SEATS; ++i) m_Bets[i] = bets[i];
+  m_PlayStep = step;
+  m_Odds = odds;
+  m_Pot = pot;
+  m_Note = note;
+  m_Calls.push_back(Text("RestoreGame %d %d %d %d %d", bets[0], bets[1], bets[2], bets[3], bets[4]));
+  return m_RestoreResult;
+}
+
+int32_t CDummyGame::RestoreGameAlterationCallback() {
+  m_Calls.push_back("RestoreGameAlterationCallback");
+  return m_AlterationResult;
 }
 
 int32_t CDummyGame::GetPendingCash(TMoney& amount, int32_t playerId) {

@@ -36,11 +36,16 @@ class CScriptedStova : public CServerTableDatabase {
   int32_t PracticeSetUserCash(uint32_t id, const TStovaMoney& cash, int32_t& ok) override;
   int32_t Connect(const char* dataSource, const char* user, const char* password, const char* database) override;
   int32_t UpdateTableInfo(uint32_t id, const c2stovaTable* table, int32_t& ok) override;
+  int32_t WriteRaw(uint32_t userId, uint32_t tableId, const char* name, int32_t index, const void* data,
+                   uint32_t size, int32_t& ok) override;
 
   bool m_FailConnect = false;
   bool m_FailUpdateTableInfo = false;
   bool m_FailSetTableUser = false;
   bool m_FailGetUserCash = false;
+  // WriteRaw calls counted from 0; the one of this number fails (-1: none).
+  int32_t m_FailWriteRawAt = -1;
+  int32_t m_WriteRaws = 0;
   std::vector<std::string> m_Calls;  // "SetTableUser seat user", "PracticeSetUserCash user amount"
 };
 
@@ -77,6 +82,19 @@ class CDummyGame : public CServerTableBase {
   // the next at once.
   bool m_Present = true;
   int32_t m_PlayStep = 0;
+  // More of the game's state, saved for a reconnect with the bets and the play step.
+  double m_Odds = 1.5;
+  TMoney m_Pot;
+  std::string m_Note = "dummy";
+  // RestoreGame's answer once it has read its state; 0 refuses the restore.
+  int32_t m_RestoreResult = 1;
+  // RestoreGameAlterationCallback's answer (recorded as a call).
+  int32_t m_AlterationResult = 1;
+  int32_t RestoreGameAlterationCallback() override;
+  // More of the game's state, appended after the rest and read back after it (games that keep
+  // a deck or history lights).
+  std::function<int32_t()> m_StoreMore;
+  std::function<int32_t()> m_RestoreMore;
 };
 
 // One player's client side: client nodes named as the table's, as a client table makes them.
