@@ -387,22 +387,64 @@ TEST_F(InstallBuild, LightReleaseHoldsOnlyItsModules) {
   }
 }
 
-TEST_F(InstallBuild, LightListWithAFileTheMainListLacksFails) {
-  PutList(FVERSION_LIGHT_LIST, R"(
+// Light lists that fail the build before a list or status file is written.
+struct SBadLight {
+  const char* m_pLabel;
+  const char* m_pList;
+};
+void PrintTo(const SBadLight& list, std::ostream* os) { *os << list.m_pLabel; }
+class InstallBuildBadLight : public InstallBuild, public ::testing::WithParamInterface<SBadLight> {};
+
+TEST_P(InstallBuildBadLight, FailsBeforeTheListsAreWritten) {
+  Put("extra.dll", "extra");
+  PutList(FVERSION_LIGHT_LIST, GetParam().m_pList);
+  EXPECT_EQ(Build(), 0);
+  EXPECT_FALSE(fs::exists(m_Out + "/filemap.lst"));
+  EXPECT_FALSE(fs::exists(m_Target + "/modstatus.lst"));
+  EXPECT_FALSE(fs::exists(m_Target + "/_light/filemap.lst"));
+  EXPECT_FALSE(fs::exists(m_Target + "/_light/modstatus.lst"));
+}
+
+const SBadLight kBadLights[] = {
+    {"FileTheMainListLacks", R"(
 { = module, Client
-    Description = "The client alone"
+    Description = c
     Classname = client
     Mode = Normal
     MustDownload = TRUE
     File = casino
     File = extra.dll
 }
-)");
-  Put("extra.dll", "extra");
-  EXPECT_EQ(Build(), 0);
-  EXPECT_FALSE(fs::exists(m_Target + "/modstatus.lst"));
-  EXPECT_FALSE(fs::exists(m_Target + "/_light/filemap.lst"));
+)"},
+    {"ModuleTheMainListLacks", R"(
+{ = module, Extra
+    Description = e
+    Classname = game
+    Mode = Normal
+    MustDownload = FALSE
+    File = kavo.so
 }
+)"},
+    {"OneFileInTwoModules", R"(
+{ = module, Client
+    Description = c
+    Classname = client
+    Mode = Normal
+    MustDownload = TRUE
+    File = casino
+}
+{ = module, "Black Jack"
+    Description = b
+    Classname = game
+    Mode = Normal
+    MustDownload = FALSE
+    File = casino
+}
+)"},
+    {"Unreadable", "{ = module, Client\n    Mode = Sometimes\n}\n"},
+};
+INSTANTIATE_TEST_SUITE_P(Lists, InstallBuildBadLight, ::testing::ValuesIn(kBadLights),
+                         [](const auto& info) { return info.param.m_pLabel; });
 
 // Lists that must stop the build before a single file is written.
 struct SBadList {
