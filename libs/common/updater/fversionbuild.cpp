@@ -238,7 +238,10 @@ int32_t CInstallBuild::PackModule(CFVModule& module) {
     return 0;
   }
   uint32_t crc = 0, size = 0;
-  if (!Measure(path, &crc, &size) || size > INT32_MAX) return 0;
+  if (!Measure(path, &crc, &size) || size > INT32_MAX) {
+    xprintf("%s: Unable to measure the package %s\n", kBuild, path.c_str());
+    return 0;
+  }
   module.SetModPackedFileSize(static_cast<int32_t>(size));
   module.SetModPackedFileCRC(crc);
   return 1;
@@ -332,11 +335,11 @@ int32_t FVersion_BuildInstall(const char* sourceFolder, const char* listOutputFo
     xprintf("%s: The updater's callbacks are not all registered\n", kBuild);
     return 0;
   }
-  auto build = std::make_unique<CInstallBuild>(sourceFolder, listOutputFolder, targetFolder, packageKind);
-  return build->Load(FVJoin(sourceFolder, sourceListName)) && build->PackFiles() && build->PackModules() &&
-                 build->LoadLight() &&
-                 build->Save(FVJoin(listOutputFolder, outputListName), outputListName, secondOutputListName,
-                             statusFileName)
+  CInstallBuild build(sourceFolder, listOutputFolder, targetFolder, packageKind);
+  return build.Load(FVJoin(sourceFolder, sourceListName)) && build.PackFiles() && build.PackModules() &&
+                 build.LoadLight() &&
+                 build.Save(FVJoin(listOutputFolder, outputListName), outputListName, secondOutputListName,
+                            statusFileName)
              ? 1
              : 0;
 }
