@@ -20,6 +20,7 @@
 #include "ostrel/files/archive.h"
 #include "ostrel/files/scramble.h"
 #include "ostrel/resources/resdata.h"
+#include "support/pyoracle.h"
 #include "support/tempdir.h"
 #include "updatetree.h"
 
@@ -134,19 +135,6 @@ class InstallBuild : public ::testing::Test {
     ASSERT_EQ(list.ReadModuleList(path.c_str(), 1, 1), 1) << path;
   }
 
-  // The oracle's CRC of each file, by path.
-  static std::map<std::string, uint32_t> PythonCrcs(const std::vector<std::string>& paths) {
-    std::string command = "python3 " VORRIN_TEST_TOOLS_DIR "/crc32_bzip2.py 0x04C11DB7";
-    for (const std::string& p : paths) command += " '" + p + "'";
-    std::map<std::string, uint32_t> crcs;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return crcs;
-    unsigned value = 0;
-    for (size_t i = 0; i < paths.size() && fscanf(pipe, "%x", &value) == 1; ++i) crcs[paths[i]] = value;
-    pclose(pipe);
-    return crcs;
-  }
-
   // The files that an archive holds, extracted into a fresh folder.
   std::map<std::string, std::string> Extract(const std::string& package) {
     const std::string folder = m_Dir.File("extract" + std::to_string(++m_Extracts));
@@ -235,7 +223,7 @@ TEST_P(InstallBuildKinds, FullListsCarryWhatIsOnDisk) {
     ASSERT_EQ(built.FindModule(module), 1);
     paths.push_back(m_Out + "/" + built.CurrModule_GetPackedFileName());
   }
-  std::map<std::string, uint32_t> crcs = PythonCrcs(paths);
+  std::map<std::string, uint32_t> crcs = PythonFileCrcs(paths);
   ASSERT_EQ(crcs.size(), paths.size()) << "python3 oracle did not answer";
 
   for (const SListed& f : files) {

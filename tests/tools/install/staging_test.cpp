@@ -3,7 +3,6 @@
 // describe the staged files (CRCs from Python's zlib).
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -14,6 +13,7 @@
 #include "common/updater/fvmodulehandler.h"
 #include "common/updater/modstatus.h"
 #include "ostrel/kcbl/kcbl.h"
+#include "support/pyoracle.h"
 #include "support/tempdir.h"
 
 namespace fs = std::filesystem;
@@ -62,19 +62,6 @@ class Staging : public ::testing::Test {
 
   CFVModuleHandler m_Source;
 };
-
-// The oracle's CRC of each file, by path.
-std::map<std::string, uint32_t> PythonCrcs(const std::vector<std::string>& paths) {
-  std::string command = "python3 " VORRIN_TEST_TOOLS_DIR "/crc32_bzip2.py 0x04C11DB7";
-  for (const std::string& p : paths) command += " '" + p + "'";
-  std::map<std::string, uint32_t> crcs;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return crcs;
-  unsigned value = 0;
-  for (size_t i = 0; i < paths.size() && fscanf(pipe, "%x", &value) == 1; ++i) crcs[paths[i]] = value;
-  pclose(pipe);
-  return crcs;
-}
 }  // namespace
 
 TEST_F(Staging, EveryStagedFileBelongsToAModuleAndEveryListedFileIsStaged) {
@@ -116,7 +103,7 @@ TEST_F(Staging, StagedListsDescribeTheStagedFiles) {
   EXPECT_EQ(packages, Packages(m_Source));
   for (const auto& [module, package] : packages) paths.push_back(kDist + "/" + package);
 
-  std::map<std::string, uint32_t> crcs = PythonCrcs(paths);
+  std::map<std::string, uint32_t> crcs = PythonFileCrcs(paths);
   ASSERT_EQ(crcs.size(), paths.size()) << "python3 oracle did not answer";
   for (CFVNormFile* f : records) {
     const std::string path = kDist + "/" + f->GetNormName();
