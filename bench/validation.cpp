@@ -96,24 +96,7 @@ void MakeTree() {
   if (!f || std::fputs(status.c_str(), f) < 0 || std::fclose(f) != 0) std::abort();
 }
 
-void RegisterDefaults() {
-  FVersion_SetQuietCallbacks();
-  FVersion_SetCallBack_FileExists(Callback_FileExists);
-  FVersion_SetCallBack_FileCalcCRC(Callback_FileCalcCRC);
-  FVersion_SetCallBack_FileFileSize(Callback_FileFileSize);
-  FVersion_SetCallBack_UnpackFile(Callback_UnpackFile);
-  FVersion_SetCallBack_PackFile(Callback_PackFile);
-  FVersion_SetCallBack_EraseFile(Callback_EraseFile);
-  FVersion_SetCallBack_CopyFile(Callback_CopyFile);
-  FVersion_SetCallBack_FileShouldBeEncrypted(Callback_FileShouldBeEncrypted);
-  FVersion_SetCallBack_CheckStart(Callback_CheckStart);
-  FVersion_SetCallBack_CheckEnd(Callback_CheckEnd);
-  FVersion_SetCallBack_LoadStart(Callback_LoadStart);
-  FVersion_SetCallBack_LoadEnd(Callback_LoadEnd);
-  FVersion_SetCallBack_SaveStart(Callback_SaveStart);
-  FVersion_SetCallBack_SaveEnd(Callback_SaveEnd);
-  FVersion_SetCallBack_MissingCriticalFiles(CallBack_MissingCriticalFiles);
-}
+void RegisterDefaults() { FVersion_SetDefaultCallbacks(); }
 
 void ZlibCrc32(benchmark::State& state) {
   std::vector<unsigned char> buffer(64 * 1024);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
@@ -21,4 +22,16 @@ std::vector<std::string> RunPythonTool(const std::string& script, const std::str
   std::istringstream text(ReadWholeFile(dir.File("out.txt")));
   for (std::string line; std::getline(text, line);) lines.push_back(line);
   return lines;
+}
+
+std::map<std::string, uint32_t> PythonFileCrcs(const std::vector<std::string>& paths) {
+  std::string command = "python3 '" + std::string(VORRIN_TEST_TOOLS_DIR) + "/crc32_bzip2.py' 0x04C11DB7";
+  for (const std::string& p : paths) command += " '" + p + "'";
+  std::map<std::string, uint32_t> crcs;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return crcs;
+  unsigned value = 0;
+  for (size_t i = 0; i < paths.size() && std::fscanf(pipe, "%x", &value) == 1; ++i) crcs[paths[i]] = value;
+  pclose(pipe);
+  return crcs;
 }

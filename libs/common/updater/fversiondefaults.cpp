@@ -9,6 +9,7 @@
 #include <new>
 #include <string>
 
+#include "common/updater/fversioncallbacks.h"
 #include "ostrel/files/crc.h"
 #include "ostrel/files/filehelpers.h"
 #include "platform/files/resolver.h"
@@ -100,3 +101,22 @@ int32_t Callback_SaveEnd() { return 1; }
 int32_t Callback_CheckStart(int32_t, int32_t, int32_t) { return 1; }
 int32_t Callback_CheckEnd() { return 1; }
 void CallBack_MissingCriticalFiles() {}
+
+void FVersion_SetDefaultCallbacks() {
+  FVersion_SetQuietCallbacks();
+  FVersion_SetCallBack_FileExists(Callback_FileExists);
+  FVersion_SetCallBack_FileCalcCRC(Callback_FileCalcCRC);
+  FVersion_SetCallBack_FileFileSize(Callback_FileFileSize);
+  FVersion_SetCallBack_UnpackFile(Callback_UnpackFile);
+  FVersion_SetCallBack_PackFile(Callback_PackFile);
+  FVersion_SetCallBack_EraseFile(Callback_EraseFile);
+  FVersion_SetCallBack_CopyFile(Callback_CopyFile);
+  FVersion_SetCallBack_FileShouldBeEncrypted(Callback_FileShouldBeEncrypted);
+  FVersion_SetCallBack_CheckStart(Callback_CheckStart);
+  FVersion_SetCallBack_CheckEnd(Callback_CheckEnd);
+  FVersion_SetCallBack_LoadStart(Callback_LoadStart);
+  FVersion_SetCallBack_LoadEnd(Callback_LoadEnd);
+  FVersion_SetCallBack_SaveStart(Callback_SaveStart);
+  FVersion_SetCallBack_SaveEnd(Callback_SaveEnd);
+  FVersion_SetCallBack_MissingCriticalFiles(CallBack_MissingCriticalFiles);
+}

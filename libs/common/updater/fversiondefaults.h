@@ -39,3 +39,8 @@ int32_t Callback_SaveEnd();
 int32_t Callback_CheckStart(int32_t modules, int32_t normalFiles, int32_t indirectFiles);
 int32_t Callback_CheckEnd();
 void CallBack_MissingCriticalFiles();
+
+// Registers every default above, and quiet stand-ins (FVersion_SetQuietCallbacks) for the
+// callbacks that have none: for tools that build or check an installation without a network or a
+// display.
+void FVersion_SetDefaultCallbacks();
