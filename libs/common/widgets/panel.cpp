@@ -250,6 +250,8 @@ int32_t CPanel::Init(CResData* gameRes, CPanelTable* table, int32_t requestFrame
     return 0;
   }
   m_pUserList->GetPos(m_ClosedX, m_ClosedY);
+  // Closed, the four panels lie on one another: the user list's head, with its open button, shows.
+  m_pUserList->ToFront();
   m_pRequest->GetPos(m_RequestShownX, m_RequestShownY);
   m_pRequest->SetPos(m_RequestShownX, PANEL_REQUEST_HIDDEN_Y);
   // 12.

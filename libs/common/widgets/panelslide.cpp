@@ -89,6 +89,8 @@ int32_t CPanel::SlidePanel(CDialog* dialog, PANELSTATE state, int32_t openY, CDi
     if (opener) SetState(opener, openerId, XGUI_RELEASED);
     SetState(dialog, PANEL_CTRL_CLOSE, XGUI_DISABLED);
     isOpen = 0;
+    // A panel clicked while open came to the front; closed, it slides under the user list's head.
+    if (m_pUserList && dialog != m_pUserList) m_pUserList->ToFront();
     return 1;
   }
   return 0;
