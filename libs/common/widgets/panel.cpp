@@ -26,12 +26,7 @@ const TRGBA DISABLED_TEXT{224, 224, 224, 0};
 
 CPanel::CPanel() = default;
 
-CPanel::~CPanel() {
-  RemoveAllTimers();
-  delete m_pOptionsDlg;
-  m_pOptionsDlg = nullptr;
-  Exit();
-}
+CPanel::~CPanel() { Exit(); }
 
 CDialog* CPanel::GetDialog(int32_t section) const {
   switch (section) {
@@ -66,7 +61,8 @@ int32_t CPanel::MakeExtraDialogs(CLList* extraDialogs) {
   for (CNode* n = extraDialogs->HeadNode(); n && n->m_pNext; n = n->m_pNext->m_pNext) {
     const auto id = static_cast<int32_t>(reinterpret_cast<intptr_t>(n->m_pData));
     auto* dialog = static_cast<CDialog*>(n->m_pNext->m_pData);
-    if (!dialog || !dialog->Create(m_pGameRes, id, m_pExtraCallback, 0, m_pTable)) return 0;
+    // The game's callback gets its table whole, not the interface inside it.
+    if (!dialog || !dialog->Create(m_pGameRes, id, m_pExtraCallback, 0, dynamic_cast<void*>(m_pTable))) return 0;
   }
   return 1;
 }

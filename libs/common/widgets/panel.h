@@ -159,7 +159,7 @@ class CPanel : public CTimer {
 
   // Builds the panel from the script named by string 11000 of the game's script. The extra list
   // holds pairs (dialog id, CDialog*) made from the game's script with callback, flags 0 and the
-  // table as user value. 0 at the first missing section, key, bitmap or allocation; what was
+  // table's whole object (dynamic_cast<void*>) as user value. 0 at the first missing section, key, bitmap or allocation; what was
   // built stays for Exit.
   virtual int32_t Init(CResData* gameRes, CPanelTable* table, int32_t requestFrames, TWinCallback callback,
                        CLList* extraDialogs);

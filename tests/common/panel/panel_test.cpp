@@ -320,6 +320,11 @@ TEST_F(CPanelChips, SelectChipFromLimits) {
   m_pPanel->SelectChipFromLimits(600, 900);  // none: the chip stays, lit
   EXPECT_EQ(Lit(), std::vector<int32_t>{4});
   EXPECT_EQ(m_Table.m_CurrentChip, 100);
+  // A multiplier of 0 makes no amount at all: nothing is asked, nothing chosen.
+  m_pPanel->SetMultiplyCheckForCashValue(0.0);
+  ClickCtrl(PANEL_SECTION_CHIPS, PANEL_CTRL_CHIP1 + 1);
+  EXPECT_EQ(m_Table.Take(), Calls{});
+  EXPECT_EQ(m_Table.m_CurrentChip, 100);
 }
 
 TEST_F(CPanelChips, AChipClickAsksTheTableForTheCashFirst) {
@@ -335,6 +340,11 @@ TEST_F(CPanelChips, AChipClickAsksTheTableForTheCashFirst) {
   ClickCtrl(PANEL_SECTION_CHIPS, PANEL_CTRL_CHIP1 + 4);  // 500 / 2 = 250
   EXPECT_EQ(m_Table.Take(), Calls{"CheckCash"});
   EXPECT_EQ(Lit(), std::vector<int32_t>{4});
+  EXPECT_EQ(m_Table.m_CurrentChip, 100);
+  // A multiplier of 0 makes no amount at all: nothing is asked, nothing chosen.
+  m_pPanel->SetMultiplyCheckForCashValue(0.0);
+  ClickCtrl(PANEL_SECTION_CHIPS, PANEL_CTRL_CHIP1 + 1);
+  EXPECT_EQ(m_Table.Take(), Calls{});
   EXPECT_EQ(m_Table.m_CurrentChip, 100);
 }
 
@@ -860,6 +870,43 @@ TEST_F(CPanelTest, HideAndShowEverySubPanel) {
     EXPECT_EQ(m_pPanel->GetDialog(section)->IsHidden(), section == PANEL_SECTION_REQUEST) << section;
   m_pPanel->UpdateChat(const_cast<char*>("<Al>hello"));
   EXPECT_EQ(m_pPanel->GetChatDisplay()->EntryText(0), "hello");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CPanelTest, TheSliderScrollsTheListAndClicksFollowIt) {
+  m_Table.m_Remote = 1;
+  std::string names;
+  for (int i = 0; i < 20; ++i) names += (i ? "\x02" : "") + std::string("U") + std::to_string(i);
+  auto chat = ChatWithUsers(names);
+  m_Table.m_pChat = chat.get();
+  ASSERT_EQ(Init(), 1);
+  m_pPanel->SwitchHelpAndOptions(PANEL_USERLIST);
+  Frames(6);
+  auto* slider = dynamic_cast<CSlider*>(Ctrl(PANEL_SECTION_USERLIST, PANEL_CTRL_USERLIST_SLIDER));
+  int32_t lo = 0, hi = 0, page = 0;
+  slider->GetRange(lo, hi, page);
+  EXPECT_EQ(hi, 21);
+  EXPECT_NE(slider->GetState(), XGUI_DISABLED);
+  // Three lines down: the top line holds the fourth user.
+  slider->SetValue(3);
+  CPanel::DialogCallback(GUIMSG_SLIDER, PANEL_SECTION_USERLIST, PANEL_CTRL_USERLIST_SLIDER, 3, m_pPanel.get());
+  const CRect area = Ctrl(PANEL_SECTION_USERLIST, PANEL_CTRL_USERLIST_AREA)->ScreenRect();
+  Click(area.left + 40, area.top + 5);
+  EXPECT_EQ(chat->IsIgnored("U3"), 1);
+  EXPECT_EQ(chat->NumIgnored(), 1);
+  // The mark shows on the top line now.
+  CBitmap* list = m_pPanel->GetUserListBitmap();
+  int32_t red = 0;
+  for (int32_t y = 1; y < 15; ++y)
+    for (int32_t x = 1; x < 14; ++x) {
+      TRGBA c{};
+      list->GetPixel(x, y, &c);
+      red += c.r > 150 && c.g < 120 ? 1 : 0;
+    }
+  EXPECT_GT(red, 0);
 }
 
 }  // namespace
