@@ -188,6 +188,10 @@ void CChatDisplay::OnKey(int32_t controlId, int32_t value) {
 
 void CChatDisplay::OnCommand(int32_t windowId, int32_t controlId) {
   if (windowId != CHATBOX_WINDOW) return;
+  if (m_pButtonHook && (controlId == CHATBOX_FORREAL || controlId == CHATBOX_AUTOPLAY)) {
+    m_pButtonHook(controlId, m_pButtonHookUser);
+    return;
+  }
   if (controlId == CHATBOX_FORREAL && m_TableCalls.m_pRestartToForReal) m_TableCalls.m_pRestartToForReal(m_pTable);
   if (controlId == CHATBOX_AUTOPLAY && m_TableCalls.m_pSwitchAutoplayOff) m_TableCalls.m_pSwitchAutoplayOff(m_pTable);
 }

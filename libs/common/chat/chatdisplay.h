@@ -70,6 +70,12 @@ class CChatDisplay : public CTimer {
   static void ChatCallback(int32_t event, int32_t windowId, int32_t controlId, int32_t value, void* user);
 
   void SetTableCalls(const SChatTableCalls& calls) { m_TableCalls = calls; }
+  // When set, the two table buttons go to the hook (the control panel's) and not to the table calls.
+  using TButtonHook = void (*)(int32_t controlId, void* user);
+  void SetButtonHook(TButtonHook hook, void* user) {
+    m_pButtonHook = hook;
+    m_pButtonHookUser = user;
+  }
   CDialog* GetDialog() const { return m_pDialog; }
   int32_t NumEntries() const { return static_cast<int32_t>(m_Entries.size()); }
   // Entry i from the newest; empty texts past the end.
@@ -99,4 +105,6 @@ class CChatDisplay : public CTimer {
   CDialog* m_pDialog = nullptr;
   CChatClient* m_pChat = nullptr;
   SChatTableCalls m_TableCalls;
+  TButtonHook m_pButtonHook = nullptr;
+  void* m_pButtonHookUser = nullptr;
 };
