@@ -29,7 +29,7 @@ int32_t CBlackJackServerTable::NextClientChunk(const char* name, int32_t& seat, 
 }
 
 int32_t CBlackJackServerTable::HandleBetPacket() {
-  if (m_OneDeck && OccupiedSeats() != 1) {
+  if ((m_OneDeck || GetGameId() == KAVO_GAMEID_ONEDECK) && OccupiedSeats() != 1) {
     CrashAllUsers();
     return 1;
   }

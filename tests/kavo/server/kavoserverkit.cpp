@@ -53,7 +53,6 @@ void CKavoTableTest::SetUp() {
 void CKavoTableTest::TearDown() {
   m_pClientTable.reset();
   m_pClientPlayer.reset();
-  m_pClientSender.reset();
   if (m_pTable) m_pTable->ExitTable();
   m_pTable.reset();
   m_pDb.reset();
@@ -93,7 +92,7 @@ std::unique_ptr<CCommNode> ClientNode(const char* game, const char* suffix, uint
 }  // namespace
 
 void CKavoTableTest::StartTable(int32_t gameId, const std::function<void(CBlackJackServerTable&)>& configure) {
-  m_pTable = std::make_unique<CBlackJackServerTable>();
+  m_pTable.reset(m_MakeTable());
   m_pStova = new CKavoStova;
   m_pTable->SetStovaConnection(m_pStova);
   m_pTable->SetBetLimits(KAVO_TEST_BETLIMITS);
@@ -110,6 +109,9 @@ void CKavoTableTest::StartTable(int32_t gameId, const std::function<void(CBlackJ
   const char* game = m_pTable->GetGameName();
   m_pClientTable = ClientNode(game, TABLE_NODE_TABLE, tableId, 0);
   m_pClientPlayer = ClientNode(game, TABLE_NODE_PLAYER, tableId, 0);
+  // The client's table node learns the round's session from the table's first packet; its own
+  // packets carry it from then on.
+  ASSERT_EQ(m_pTable->SendChangeGameState(KAVO_GS_DEALSTART), 1);
   Packets();
   PlayerNodePackets();
 }
@@ -133,11 +135,10 @@ void CKavoTableTest::GiveCards(int32_t seat, std::initializer_list<int32_t> card
 void CKavoTableTest::RigShoe(std::initializer_list<int32_t> cards) { m_pTable->SetShoe(new CKavoScriptedDeck(cards)); }
 
 void CKavoTableTest::SendClient(int32_t playerId, int32_t seat, const char* name, const std::string& items) {
-  if (!m_pClientSender) m_pClientSender = ClientNode(m_pTable->GetGameName(), TABLE_NODE_TABLE, m_pTable->GetTableId(), 0);
   const std::string text = "{ = PrivatePlayerData, " + std::string(name) + ", " + std::to_string(playerId) + ", " +
                            std::to_string(seat) + "\n" + items + "}\n";
-  ASSERT_TRUE(m_pClientSender->SendInit());
-  ASSERT_TRUE(m_pClientSender->SendPacket(text.c_str(), static_cast<uint32_t>(text.size())));
+  ASSERT_TRUE(m_pClientTable->SendInit());
+  ASSERT_TRUE(m_pClientTable->SendPacket(text.c_str(), static_cast<uint32_t>(text.size())));
 }
 
 bool CKavoTableTest::ReceiveOnTable() {
@@ -172,6 +173,14 @@ std::vector<std::string> CKavoTableTest::PlayerNodePackets() {
   return out;
 }
 
+TMoney CKavoTableTest::Cash(int32_t playerId) {
+  TStovaMoney cash;
+  int32_t ok = 0;
+  EXPECT_EQ(m_pDb->GetUserCash(static_cast<uint32_t>(playerId), cash, ok), 1);
+  EXPECT_EQ(ok, 1);
+  return cash;
+}
+
 int64_t CKavoTableTest::BalanceCents(int32_t playerId) {
   const std::vector<std::string> rows = RunPythonTool(
       "stova_rows.py", m_Dir.File(STOVA_FILE_NAME) + "\nSELECT CAST(ROUND(CAST(cash AS REAL) * 100) AS INTEGER) "
@@ -204,5 +213,12 @@ std::string Flat(const std::string& record) {
     if (!line.empty()) out += (out.empty() ? "" : "; ") + line;
     start = end + 1;
   }
+  return out;
+}
+
+std::vector<std::string> WithName(const std::vector<std::string>& records, const char* name) {
+  std::vector<std::string> out;
+  for (const std::string& record : records)
+    if (record.find(std::string(", ") + name + ", ") != std::string::npos) out.push_back(record);
   return out;
 }

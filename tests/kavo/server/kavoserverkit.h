@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,10 +66,15 @@ class CKavoTableTest : public ::testing::Test {
   std::vector<std::string> Packets();
   // The same, of the player node.
   std::vector<std::string> PlayerNodePackets();
+  // The balance as the test's own connection reads it.
+  TMoney Cash(int32_t playerId);
   // Balance in cents from Python's sqlite3.
   int64_t BalanceCents(int32_t playerId);
   // "type cents" of the player's game bookings, oldest first, from Python's sqlite3.
   std::vector<std::string> Bookings(int32_t playerId);
+
+  // Makes the table StartTable builds (a derived test table may stand in).
+  std::function<CBlackJackServerTable*()> m_MakeTable = [] { return new CBlackJackServerTable; };
 
   CBlackJackServerPlayer& Record(int32_t seat) { return *m_pTable->GetPlayer(seat); }
 
@@ -80,9 +86,10 @@ class CKavoTableTest : public ::testing::Test {
   CKavoStova* m_pStova = nullptr;  // owned by the table
   std::unique_ptr<CCommNode> m_pClientTable;
   std::unique_ptr<CCommNode> m_pClientPlayer;
-  std::unique_ptr<CCommNode> m_pClientSender;
   int32_t m_Ann = 0;  // a member with 1000.00
 };
 
+// The flattened records that hold a chunk of that name.
+std::vector<std::string> WithName(const std::vector<std::string>& records, const char* name);
 // A record's text as one line per item, indentation removed (for exact comparisons).
 std::string Flat(const std::string& record);
