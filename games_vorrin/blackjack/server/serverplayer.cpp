@@ -129,8 +129,12 @@ int32_t CBlackJackServerPlayer::ReadFreeMoney(TMoney& free, int32_t otherSeatsOn
   TMoney balance;
   int32_t ok = 0;
   if (!db || player <= 0 || !db->GetUserCash(static_cast<uint32_t>(player), balance, ok) || !ok) {
-    if (format) xDrainStovaErrors(db, format);
-    else xDrainStovaErrors(db, "%s");
+    if (format) {
+      xDrainStovaErrors(db, format);
+    } else if (db) {
+      c2stovaError error;
+      while (db->GetLastStovaError(error)) continue;
+    }
     return 0;
   }
   TMoney staked;

@@ -115,8 +115,8 @@ class CBlackJackServerPlayer {
   // The seat's player id at the table (0 when none).
   int32_t PlayerId() const;
   // The balance less every stake of the player at the table (the other seats' only with
-  // otherSeatsOnly); 0 in free when the balance cannot be read (the errors drained with format,
-  // null: silently). 1 when read.
+  // otherSeatsOnly); 0 in free when the balance cannot be read (the errors drained through
+  // format, or silently without one). 1 when read.
   int32_t ReadFreeMoney(TMoney& free, int32_t otherSeatsOnly, const char* format);
   // Books debit (type 50) and credit (type 54) in one transaction; 0 on failure.
   int32_t BookSettlement(const TMoney& debit, const TMoney& credit);

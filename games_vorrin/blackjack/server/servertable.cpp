@@ -22,7 +22,8 @@ const char* CBlackJackServerTable::GetGameName() {
     case KAVO_GAMEID_REGULAR: return KAVO_GAME_REGULAR;
     case KAVO_GAMEID_SUPERSEVEN: return KAVO_GAME_SUPERSEVEN;
     case KAVO_GAMEID_ONEDECK: return KAVO_GAME_ONEDECK;
-    default: return nullptr;
+    // Nodes are named before the game's set-up refuses the id.
+    default: return "";
   }
 }
 
@@ -64,7 +65,7 @@ void CBlackJackServerTable::SetShoe(CDeck* shoe) {
 // ---- game init and exit ----
 
 int32_t CBlackJackServerTable::InitServerGame() {
-  if (!GetGameName()) {
+  if (!*GetGameName()) {
     xprintf("CBlackJackServerTable::InitServerGame: unknown game id %d", GetGameId());
     return 0;
   }

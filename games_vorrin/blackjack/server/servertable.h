@@ -42,7 +42,7 @@ class CBlackJackServerTable : public CServerTableBase {
 
   // ---- the framework's operations ----
   int32_t GetNumSlots() override { return KAVO_NUM_SEATS; }
-  // "MKAVO", "MSSKAVO", "MKAVOONE" by the game id; null for another id.
+  // "MKAVO", "MSSKAVO", "MKAVOONE" by the game id; empty for another id.
   const char* GetGameName() override;
   int32_t CreateGamePlayer(int32_t seat, int32_t playerId) override;
   int32_t DeleteGamePlayer(int32_t seat) override;

@@ -244,3 +244,57 @@ TEST(KavoServerTableNames, GameNamesAndLimitScripts) {
   EXPECT_EQ(regular.GetNumSlots(), 5);
 }
 }  // namespace
+
+namespace {
+class CKavoUnknownGameTest : public CKavoTableTest {};
+
+TEST_F(CKavoUnknownGameTest, AnotherGameIdIsRefusedAtSetUp) {
+  c2stovaTable record;
+  record.m_TableId = 1099001;
+  record.m_TableType = 3;
+  uint32_t id = 0;
+  int32_t ok = 0;
+  ASSERT_EQ(m_pDb->CreateTable(&record, 0, id, ok), 1);
+  CBlackJackServerTable table;
+  table.SetStovaConnection(new CServerTableDatabase);
+  EXPECT_STREQ(table.GetGameName(), "");
+  EXPECT_EQ(table.InitTable(1099001, 0, 0, 0, 0), 0);
+  table.ExitTable();
+}
+
+TEST_F(CKavoUnknownGameTest, EachGameNamesItsNodes) {
+  for (auto [game, name] : {std::pair{KAVO_GAMEID_REGULAR, "MKAVO"}, {KAVO_GAMEID_SUPERSEVEN, "MSSKAVO"},
+                            {KAVO_GAMEID_ONEDECK, "MKAVOONE"}}) {
+    StartTable(game);
+    EXPECT_STREQ(m_pTable->GetGameName(), name);
+    EXPECT_NE(m_pTable->GetPlayer(KAVO_DEALER), nullptr);
+    EXPECT_EQ(m_pTable->GetShoe()->GetNumCardsLeft(), 6 * 52);
+    m_pClientTable.reset();
+    m_pClientPlayer.reset();
+    m_pTable->ExitTable();
+    m_pTable.reset();
+  }
+}
+
+TEST_F(CKavoUnknownGameTest, SettingsKeepWhatTheModuleGave) {
+  CBlackJackServerTable table;
+  table.SetBetLimits(KAVO_TEST_BETLIMITS);
+  table.SetTimeLimits(KAVO_TEST_TIMELIMITS);
+  const uint32_t sums[] = {10, 11};
+  table.SetValidDoubleSums(2, sums);
+  table.SetValidDoubleSums(1, sums + 1);
+  table.SetTripleSevenEnabled(1);
+  table.SetDrawOnSoft17(1);
+  EXPECT_EQ(table.GetBetLimit(3), 1000);
+  EXPECT_EQ(table.GetBetLimit(6), 0);
+  EXPECT_EQ(table.GetTimeLimit(1), 15);
+  EXPECT_EQ(table.GetTimeLimit(-1), 0);
+  EXPECT_EQ(table.GetValidDoubleSums(), std::vector<uint32_t>{11});
+  EXPECT_EQ(table.GetTripleSevenEnabled(), 1);
+  EXPECT_EQ(table.GetDrawOnSoft17(), 1);
+  EXPECT_EQ(table.GetMinTable(), TMoney(5));
+  EXPECT_EQ(table.GetMaxTable(), TMoney(500));
+  EXPECT_EQ(table.GetDecisionTime(), 30);
+  EXPECT_EQ(table.GetRoundState(), KAVO_RS_DEAL);
+}
+}  // namespace

@@ -91,21 +91,26 @@ std::unique_ptr<CCommNode> ClientNode(const char* game, const char* suffix, uint
 }
 }  // namespace
 
-void CKavoTableTest::StartTable(int32_t gameId, const std::function<void(CBlackJackServerTable&)>& configure) {
-  m_pTable.reset(m_MakeTable());
-  m_pStova = new CKavoStova;
-  m_pTable->SetStovaConnection(m_pStova);
-  m_pTable->SetBetLimits(KAVO_TEST_BETLIMITS);
-  m_pTable->SetTimeLimits(KAVO_TEST_TIMELIMITS);
-  if (configure) configure(*m_pTable);
-  const uint32_t tableId = static_cast<uint32_t>(gameId) * 1000 + 1;
+CBlackJackServerTable* CKavoTableTest::BuildTable(uint32_t tableId, CBlackJackServerTable* table, CStovaConn* db,
+                                                  const std::function<void(CBlackJackServerTable&)>& configure) {
   c2stovaTable record;
   record.m_TableId = tableId;
-  record.m_TableType = 3;
+  record.m_TableType = STOVA_TABLE_PRACTICE;
   uint32_t id = 0;
   int32_t ok = 0;
-  ASSERT_EQ(m_pDb->CreateTable(&record, 0, id, ok), 1);
-  ASSERT_EQ(m_pTable->InitTable(static_cast<int32_t>(tableId), 0, 0, 0, 0), 1);
+  EXPECT_EQ(m_pDb->CreateTable(&record, 0, id, ok), 1);
+  table->SetStovaConnection(db);
+  table->SetBetLimits(KAVO_TEST_BETLIMITS);
+  table->SetTimeLimits(KAVO_TEST_TIMELIMITS);
+  if (configure) configure(*table);
+  EXPECT_EQ(table->InitTable(static_cast<int32_t>(tableId), 0, 0, 0, 0), 1);
+  return table;
+}
+
+void CKavoTableTest::StartTable(int32_t gameId, const std::function<void(CBlackJackServerTable&)>& configure) {
+  const uint32_t tableId = static_cast<uint32_t>(gameId) * 1000 + 1;
+  m_pStova = new CKavoStova;
+  m_pTable.reset(BuildTable(tableId, m_MakeTable(), m_pStova, configure));
   const char* game = m_pTable->GetGameName();
   m_pClientTable = ClientNode(game, TABLE_NODE_TABLE, tableId, 0);
   m_pClientPlayer = ClientNode(game, TABLE_NODE_PLAYER, tableId, 0);

@@ -48,6 +48,10 @@ class CKavoTableTest : public ::testing::Test {
   // runs before InitTable.
   void StartTable(int32_t gameId = KAVO_GAMEID_REGULAR,
                   const std::function<void(CBlackJackServerTable&)>& configure = nullptr);
+  // The table's record in the database, then the table (given, returned) on that connection
+  // with the test limits, configured and initialised.
+  CBlackJackServerTable* BuildTable(uint32_t tableId, CBlackJackServerTable* table, CStovaConn* db,
+                                    const std::function<void(CBlackJackServerTable&)>& configure = nullptr);
   // Seats the player and prepares the seat for the round.
   void Seat(int32_t seat, int32_t playerId);
   // A final bet on the seat, as the betting left it.

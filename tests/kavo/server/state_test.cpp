@@ -11,20 +11,9 @@ namespace {
 class CKavoStateTest : public CKavoTableTest {
  protected:
   // A second table of the game, as the restore builds it.
-  std::unique_ptr<CBlackJackServerTable> FreshTable(int32_t gameId = KAVO_GAMEID_REGULAR) {
-    const uint32_t tableId = static_cast<uint32_t>(gameId) * 1000 + 2;
-    c2stovaTable record;
-    record.m_TableId = tableId;
-    record.m_TableType = 3;
-    uint32_t id = 0;
-    int32_t ok = 0;
-    EXPECT_EQ(m_pDb->CreateTable(&record, 0, id, ok), 1);
-    auto table = std::make_unique<CBlackJackServerTable>();
-    table->SetStovaConnection(new CServerTableDatabase);
-    table->SetBetLimits(KAVO_TEST_BETLIMITS);
-    table->SetTimeLimits(KAVO_TEST_TIMELIMITS);
-    EXPECT_EQ(table->InitTable(static_cast<int32_t>(tableId), 0, 0, 0, 0), 1);
-    return table;
+  std::unique_ptr<CBlackJackServerTable> FreshTable() {
+    return std::unique_ptr<CBlackJackServerTable>(
+        BuildTable(KAVO_GAMEID_REGULAR * 1000 + 2, new CBlackJackServerTable, new CServerTableDatabase));
   }
   // Every field a record saves, as text.
   static std::string Describe(CBlackJackServerPlayer& record) {
