@@ -274,3 +274,40 @@ TEST_F(CKavoInsuranceTest, DoublingAfterInsuranceKeepsTheInsuranceStakeAsTaken) 
   EXPECT_EQ(pending, TMoney(25));  // 20 staked, 5 insured
 }
 }  // namespace
+
+namespace {
+TEST_F(CKavoInsuranceTest, HandTwoFailingToBookLeavesHandOneToCarryTheInsurance) {
+  const int32_t bob = CreateMember("bob", "100");
+  Seat(3, bob);
+  PlaceBet(3, "10");
+  GiveCards(3, {12, 11});
+  Seat(2, m_Ann);
+  PlaceBet(2, "10");
+  m_pTable->AnswerInsurance(2, 1);
+  GiveCards(2, {7, 20});
+  Record(2).SetBetHand2(Record(2).GetBet());
+  Record(2).DoSplit();
+  Record(2).SetCurrentHand(KAVO_HAND_2);
+  GiveCards(2, {12});
+  Record(2).SetCurrentHand(KAVO_HAND_1);
+  GiveCards(2, {11});
+  m_pTable->SetHoleCard(12);
+  GiveCards(KAVO_DEALER, {0});
+  int32_t pays = 0;
+  ASSERT_EQ(m_pTable->ResolveInsurance(pays), 1);
+  GiveCards(KAVO_DEALER, {12});
+  Packets();
+  // Bob (seat 3) books first; Ann's hand 2 is the second booking and fails.
+  m_pStova->m_FailDecIncAt = 2;
+  int32_t any = 0;
+  ASSERT_EQ(m_pTable->SettleAllSeats(any), 1);
+  const std::vector<std::string> packets = WithName(Packets(), KAVO_MSG_PLAYERWIN);
+  ASSERT_EQ(packets.size(), 1u);
+  EXPECT_NE(packets[0].find(", " + std::to_string(bob) + ", 3;"), std::string::npos);
+  EXPECT_NE(packets[0].find("Split = 1"), std::string::npos);
+  EXPECT_EQ(packets[0].find("Split = 2"), std::string::npos);
+  // Hand 1 lost 10 and took the insurance's 10 with it; hand 2 booked nothing.
+  EXPECT_EQ(Bookings(m_Ann), (std::vector<std::string>{"50 -1000", "54 1000"}));
+  EXPECT_EQ(Bookings(bob), (std::vector<std::string>{"50 -1000", "54 0"}));
+}
+}  // namespace
