@@ -1,0 +1,28 @@
+#include "settlement.h"
+
+#include "kavoprotocol.h"
+
+SKavoHandTotal KavoNormaliseTotal(int32_t soft, int32_t hard, int32_t count, int32_t split) {
+  if (soft == 21) return {21, count == 2 && !split ? 1 : 0};
+  if (soft > 21) return {hard, 0};
+  return {soft, 0};
+}
+
+SKavoOutcome KavoSettleHand(const SKavoHandTotal& player, const SKavoHandTotal& dealer,
+                            const CHugeFixedPoint<10, 10>& bet) {
+  using TMoney = CHugeFixedPoint<10, 10>;
+  if (player.m_Natural) {
+    if (dealer.m_Natural) return {bet, KAVO_WIN_PUSH};
+    return {bet * TMoney("2.5"), KAVO_WIN_NATURAL};
+  }
+  if (player.m_Total <= 21 && !dealer.m_Natural) {
+    if (dealer.m_Total > 21 || dealer.m_Total < player.m_Total) return {bet * 2, KAVO_WIN_WON};
+    if (dealer.m_Total == player.m_Total) return {bet, KAVO_WIN_PUSH};
+  }
+  return {TMoney(), KAVO_WIN_LOST};
+}
+
+CHugeFixedPoint<10, 10> KavoNetWin(const SKavoOutcome& outcome, const CHugeFixedPoint<10, 10>& bet) {
+  CHugeFixedPoint<10, 10> net = outcome.m_Gross - bet;
+  return net.IsNegative() ? CHugeFixedPoint<10, 10>() : net;
+}
