@@ -232,7 +232,11 @@ int32_t CClientTableBase::InitExitHandler() {
         if (!m_pTimeDiff->IsClientDone()) return 1;
         m_TimeDiffDone = 1;
       }
-      if (m_CreateMode) return 1;
+      // A table being created has no game to reconnect to: its creator is in it.
+      if (m_CreateMode) {
+        m_Joined = 1;
+        return 1;
+      }
       if (!m_ReconnectRequested) return StartReconnect();
       return 1;
     case CLIENTEXIT_LEAVING:

@@ -12,7 +12,7 @@
 #include "ostrel/base/xstring.h"
 #include "ostrel/system/clock.h"
 #include "ostrel/system/debug.h"
-#include "ostrel/system/memory.h"
+#include "ostrel/base/types.h"
 #include "ostrelcomm/commnode.h"
 #include "ostrelcomm/packet.h"
 #include "ostrelcomm/timediff.h"
@@ -369,7 +369,7 @@ int32_t CClientTableBase::CheckPlayerStatusData() {
         m_PracticeAmountKnown = 1;
         if (m_pForFun && m_pForFun->GetID() == TABLEDLG_FORFUN_REQUEST) {
           m_pForFun->SetMoney(amount);
-          m_pForFun->Show();
+          m_pForFun->ShowWindow();
         }
       }
     }

@@ -11,6 +11,7 @@
 #include "common/widgets/forfundlg.h"
 #include "common/widgets/panel.h"
 #include "ostrel/controls/controlbase.h"
+#include "ostrel/graphics/bitmap.h"
 #include "ostrel/dialogs/dialog.h"
 #include "ostrel/dialogs/messagebox.h"
 #include "ostrel/resources/resdata.h"

@@ -18,6 +18,7 @@
 #include "common/tables/servermsg.h"
 #include "common/tables/tablebase.h"
 #include "common/widgets/scrollhandler.h"
+#include "ostrelcomm/commnode.h"
 
 class CBitmap;
 class CChatClient;
