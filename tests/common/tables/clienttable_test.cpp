@@ -53,10 +53,15 @@ TEST_F(ClientTable, JoinsPlaysARoundAndLeavesAgainstTheServerHalf) {
   StartClient(me);
   m_pClient->m_WantSeat = 2;
   // Time difference, the creator connected and the table made.
-  ASSERT_TRUE(RunUntil([&] { return m_pClient->IsTimeDiffDone() != 0; }));
+  ASSERT_TRUE(RunUntil([&] { return m_pClient->IsTimeDiffDone() != 0; }))
+      << m_ServerEnded << m_ClientEnded << " td " << (m_pClient->GetTimeDiffClient() != nullptr) << " srv "
+      << m_pServer->NumTimeDiffServers() << " " << m_pServer->IsCreatorConnected();
   ASSERT_TRUE(RunUntil([&] { return m_pServer->IsCreatorConnected() && m_pServer->GetReserveId() == 0; }));
   // Joined through the reconnect, seated by the seat request machine.
-  ASSERT_TRUE(RunUntil([&] { return m_pClient->HaveSlot() && m_pClient->AllocStatusDataAvailable(); }));
+  ASSERT_TRUE(RunUntil([&] { return m_pClient->HaveSlot() && m_pClient->AllocStatusDataAvailable(); }))
+      << m_ServerEnded << m_ClientEnded << " joined " << m_pClient->IsJoined() << " step " << m_pClient->GetAllocStep()
+      << " ids " << m_pClient->HavePlayerIds() << " status " << m_pClient->AllocStatusDataAvailable() << " reconnecting "
+      << m_pClient->IsReconnecting() << " practice " << m_pClient->IsPracticeDone() << " type " << m_pClient->GetTableType();
   EXPECT_TRUE(m_pClient->IsJoined());
   EXPECT_EQ(m_pClient->GetIndex(), 2);
   EXPECT_EQ(m_pClient->Calls("ChooseSeat"), std::vector<std::string>{"ChooseSeat 2"});
@@ -228,7 +233,7 @@ TEST_F(ClientProtection, LossLimitsPassUpToTheAvailableAmountAndNameTheFirstExce
     Boxes().clear();
     EXPECT_EQ(Validate(c.equal), 1) << c.equal;
     EXPECT_TRUE(Boxes().empty());
-    std::string over = std::string(c.equal) + "0000000001";
+    std::string over = std::string(c.equal) + "000000001";
     EXPECT_EQ(Validate(over.c_str()), 0) << over;
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].first, "Personal Limit - Alert");
