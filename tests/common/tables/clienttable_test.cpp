@@ -130,7 +130,6 @@ class ClientReconnect : public CClientTableTest {
     ASSERT_TRUE(Frame());
     ASSERT_TRUE(m_pClient->IsJoined());
   }
-  // The game states the client went through, read from its state after each record.
   std::unique_ptr<CCommNode> m_Alloc, m_Table, m_Reconnect;
   std::unique_ptr<CTimeDiffServer> m_TimeDiff;
 };
@@ -150,15 +149,12 @@ TEST_F(ClientReconnect, LiveRecordsBeforeTheOwnHelloAreDroppedTheRestFollowTheRe
   ASSERT_TRUE(Send(*m_Reconnect, "ReconnectEnd\n"));
   EXPECT_FALSE(m_pClient->IsReconnecting());
   EXPECT_EQ(m_pClient->NumHeldBack(), 0);
-  std::vector<std::string> queue;
-  CCommNode* table = m_pClient->GetTableNode();
   std::vector<int32_t> states;
   m_pClient->EndAnimation();
   for (int i = 0; i < 10; ++i) {
     ASSERT_TRUE(Frame());
     if (states.empty() || states.back() != m_pClient->GetGameState()) states.push_back(m_pClient->GetGameState());
   }
-  (void)table;
   // 2 and 5 replayed, then 4 after the own Hello; 1 and 3 came before it.
   EXPECT_EQ(states.back(), 4);
   EXPECT_EQ(m_pClient->Calls("ReconnectFinished").size(), 1u);
