@@ -1,11 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "common/options/optionids.h"
+#include "common/options/options.h"
+#include "common/playerhistory/playerhistorydll.h"
 #include "common/widgets/forfundlg.h"
 #include "dummyclient.h"
 #include "ostrel/controls/controlbase.h"
+#include "ostrel/controls/scrolltext.h"
+#include "ostrel/resources/resdata.h"
+#include "ostrel/sound/milesmusic.h"
+#include "ostrel/sound/soundtest.h"
 #include "ostrel/dialogs/dialog.h"
 #include "ostrel/resources/resflags.h"
 #include "ostrelcomm/commnode.h"
@@ -448,4 +456,198 @@ TEST_F(ClientTable, RecordsWithSeatsOutsideTheTableOrTooFewValuesAreIgnored) {
   EXPECT_TRUE(Frame());
   EXPECT_EQ(std::string(m_pClient->GetSeatUserName(4)), std::string(30, 'n'));
   EXPECT_EQ(m_pClient->GetPlayerConnection(4)->m_SecondSeat, 1);
+}
+
+// ---- the panel's request box and message line, texts from the server ----
+
+namespace {
+// The panel's script as far as the table reaches it: the message line and the request box.
+constexpr char kPanelScript[] =
+    "{ = Defines\n    IDD_LINE = 3300\n    IDC_LINE = 414\n    IDD_REQUEST = 3307\n    IDC_TEXT = 470\n"
+    "    IDC_HEADING = 471\n}\n"
+    "{ = Window, IDD_LINE\n    Create = \"\", 0, 560, 800, 20, 0\n"
+    "    { = Scrolltext, IDC_LINE\n        Create = \"x\", 0, 0, 600, 20, 1, 0\n    }\n}\n"
+    "{ = Window, IDD_REQUEST\n    Create = \"\", 200, 600, 400, 120, 0\n"
+    "    { = Static, IDC_TEXT\n        Create = \"\", 0, 30, 400, 80, 0\n        TextBufferSize = 4000\n    }\n"
+    "    { = Static, IDC_HEADING\n        Create = \"\", 0, 0, 400, 24, 0\n        TextBufferSize = 4000\n    }\n}\n";
+
+// A panel with the two dialogs the table reaches, recording the chat lines it is given.
+class CPanelWithDialogs : public CPanel {
+ public:
+  explicit CPanelWithDialogs(CResData* res) {
+    m_pMessageLine = Open(res, PANEL_SECTION_MESSAGELINE);
+    m_pRequest = Open(res, PANEL_SECTION_REQUEST);
+  }
+  ~CPanelWithDialogs() override {
+    for (CDialog** dialog : {&m_pMessageLine, &m_pRequest}) {
+      if (*dialog) (*dialog)->Destroy();
+      delete *dialog;
+      *dialog = nullptr;
+    }
+  }
+  void UpdateChat(char* line) override { m_Chat.emplace_back(line ? line : "(null)"); }
+  std::vector<std::string> m_Chat;
+
+ private:
+  static CDialog* Open(CResData* res, int32_t section) {
+    auto* dialog = new CDialog;
+    EXPECT_EQ(dialog->Create(res, section, nullptr, 0, nullptr), 1) << section;
+    return dialog;
+  }
+};
+
+class ClientPanel : public CClientTableTest {
+ protected:
+  void SetUp() override {
+    CClientTableTest::SetUp();
+    WriteWholeFile(m_Dir.File("panel.xrs"), kPanelScript);
+    ASSERT_EQ(m_PanelRes.Load("panel.xrs"), 1);
+    StartClient(9);
+    m_pPanel = new CPanelWithDialogs(&m_PanelRes);
+    m_pClient->UsePanel(m_pPanel);
+  }
+  void TearDown() override {
+    if (m_pClient && !m_ClientEnded) m_pClient->ExitTable();
+    m_pClient.reset();
+    CClientTableTest::TearDown();
+  }
+  std::string RequestText(int32_t control) { return m_pPanel->GetRequestDialog()->GetTextBuffer(control, 0); }
+
+  CResData m_PanelRes;
+  CPanelWithDialogs* m_pPanel = nullptr;  // owned by the table
+};
+}  // namespace
+
+TEST_F(ClientPanel, TheMessageLineScrollsOnlyWhenThePanelHasOne) {
+  ASSERT_EQ(m_pClient->ClientInitScroll(), 1);
+  auto* line = dynamic_cast<CScrollText*>(m_pPanel->GetMessageLineDialog()->GetCtrl(PANEL_CTRL_MESSAGELINE));
+  ASSERT_NE(line, nullptr);
+  m_pClient->GetScrollHandler().AddMessage("Tonight: double payouts");
+  ASSERT_NE(line->GetPaddedText(), nullptr);
+  EXPECT_NE(std::string(line->GetPaddedText()).find("Tonight: double payouts"), std::string::npos);
+  m_pClient->ClientExitScroll();
+
+  m_pClient->UsePanel(new CPanel);
+  m_pPanel = nullptr;
+  EXPECT_EQ(m_pClient->ClientInitScroll(), 0);
+}
+
+TEST_F(ClientPanel, AJoinRequestForThisPlayerOpensTheRequestBoxAndTheAnswerGoesBack) {
+  auto alloc = ServerNode(TABLE_NODE_SLOTALLOC);
+  const auto request = [](int32_t owner, int32_t id, const std::string& name, const std::string& reason) {
+    return "{ = PrivatePlayerData, JoinRequest, " + std::to_string(owner) + ", 0\nRequestId = " + std::to_string(id) +
+           "\nName = \"" + name + "\"\nReason = \"" + reason + "\"\n}\n";
+  };
+  // Somebody else's request is not shown.
+  ASSERT_TRUE(Send(*alloc, request(10, 40, "eve", "hi")));
+  Frame();
+  EXPECT_EQ(m_pClient->GetShownRequestId(), 0);
+  EXPECT_EQ(RequestText(PANEL_CTRL_REQUEST_HEADING), "");
+  // Long texts are cut: the name to 100 characters, the reason to 1000.
+  ASSERT_TRUE(Send(*alloc, request(9, 41, std::string(150, 'n'), std::string(1500, 'r'))));
+  Frame();
+  EXPECT_EQ(m_pClient->GetShownRequestId(), 41);
+  EXPECT_EQ(RequestText(PANEL_CTRL_REQUEST_HEADING), std::string(100, 'n'));
+  EXPECT_EQ(RequestText(PANEL_CTRL_REQUEST_TEXT), std::string(1000, 'r'));
+  // A request without a reason shows an empty one.
+  ASSERT_TRUE(Send(*alloc, "{ = PrivatePlayerData, JoinRequest, 9, 0\nRequestId = 42\nName = \"bo\"\n}\n"));
+  Frame();
+  EXPECT_EQ(m_pClient->GetShownRequestId(), 42);
+  EXPECT_EQ(RequestText(PANEL_CTRL_REQUEST_HEADING), "bo");
+  EXPECT_EQ(RequestText(PANEL_CTRL_REQUEST_TEXT), "");
+
+  CDummyClient::All(*alloc);
+  ASSERT_EQ(m_pClient->SendRequestAnswer(1), 1);
+  EXPECT_EQ(m_pClient->GetShownRequestId(), 0);
+  const std::vector<std::string> sent = CDummyClient::All(*alloc);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_NE(sent[0].find("RequestAnswer = 42, 1"), std::string::npos) << sent[0];
+}
+
+TEST_F(ClientPanel, AServerTextIsCutToOneThousandCharactersBeforeTheChat) {
+  auto player = ServerNode(TABLE_NODE_PLAYER);
+  ASSERT_TRUE(Send(*player, PlNode(0, "ServerMsg = \"" + std::string(1500, 's') + "\"\n")));
+  ASSERT_TRUE(Send(*player, PlNode(0, "ServerMsg = \"short\"\n")));
+  Frame();
+  ASSERT_EQ(m_pPanel->m_Chat.size(), 2u);
+  EXPECT_EQ(m_pPanel->m_Chat[0], std::string(1000, 's'));
+  EXPECT_EQ(m_pPanel->m_Chat[1], "short");
+}
+
+// ---- the play-history window ----
+
+TEST_F(ClientTable, ThePlayHistoryWindowOpensOnceForAJoinedPlayerOutsideAnimations) {
+  const int32_t me = static_cast<int32_t>(CreateMember("ha"));
+  StartServer(me);
+  StartClient(me);
+  EXPECT_EQ(m_pClient->CreatePlayerHistoryDialog(), 0) << "not joined yet";
+  EXPECT_EQ(m_pClient->GetPlayerHistory(), nullptr);
+  ASSERT_TRUE(RunUntil([&] { return m_pClient->IsJoined() && m_pClient->IsTimeDiffDone(); }));
+  m_pClient->BeginAnimation();
+  EXPECT_EQ(m_pClient->CreatePlayerHistoryDialog(), 0) << "during an animation";
+  m_pClient->EndAnimation();
+  ASSERT_EQ(m_pClient->CreatePlayerHistoryDialog(), 1);
+  CPlayerHistoryDll* window = m_pClient->GetPlayerHistory();
+  ASSERT_NE(window, nullptr);
+  // The module was given the table's play-history node, the player and the table.
+  auto log = reinterpret_cast<const char* (*)()>(window->GetSymbol("QuilletStubLog"));
+  ASSERT_NE(log, nullptr);
+  char expected[128];
+  snprintf(expected, sizeof expected, "contract;Init %p %d %u;",
+           static_cast<void*>(m_pClient->GetPlayerHistoryRequestNode()), me, DUMMY_TABLE);
+  EXPECT_EQ(std::string(log()), expected);
+  EXPECT_EQ(m_pClient->CreatePlayerHistoryDialog(), 0) << "one window";
+  EXPECT_EQ(m_pClient->GetPlayerHistory(), window);
+}
+
+// ---- options ----
+
+class ClientOptions : public CClientTableTest {
+ protected:
+  void SetUp() override {
+    UseDiskAudio(m_Dir.File("output.raw"), 250);
+    CClientTableTest::SetUp();
+    ASSERT_EQ(m_OptionNames.Load((std::string(VORRIN_TEST_DATA_DIR) + "/../../data/xrs/optdef.xrs").c_str()), 1);
+    m_pOptions = std::make_unique<COptions>(&m_OptionNames);
+    ASSERT_EQ(m_pOptions->Load(DUMMY_GAME, "ann"), 1);
+    m_pMusic = std::make_unique<CMilesMusic>();
+    WriteWholeFile(m_Dir.File("tune.mid"), OneNoteMidi());
+    ASSERT_EQ(m_pMusic->Load(m_Dir.File("tune.mid").c_str()), 1);
+    StartClient(9);
+    m_pClient->SetMusicObj(m_pMusic.get());
+  }
+  void TearDown() override {
+    if (m_pClient && !m_ClientEnded) m_pClient->ExitTable();
+    m_pClient.reset();
+    m_pMusic.reset();
+    m_pOptions.reset();
+    CClientTableTest::TearDown();
+  }
+  // The music switch as "options.cfg" holds it now.
+  int32_t SavedMusic() {
+    COptions saved(&m_OptionNames);
+    int32_t on = -1;
+    EXPECT_EQ(saved.Load(DUMMY_GAME, "ann"), 1);
+    EXPECT_EQ(saved.GetBool(OPTION_MUSIC, &on), 1);
+    return on;
+  }
+
+  CResData m_OptionNames;
+  std::unique_ptr<COptions> m_pOptions;
+  std::unique_ptr<CMilesMusic> m_pMusic;
+};
+
+TEST_F(ClientOptions, TheMusicSwitchStartsOrStopsTheMusicAndTheOptionsAreSaved) {
+  EXPECT_EQ(m_pClient->OptionsChanged(), 0) << "no options";
+  EXPECT_FALSE(std::filesystem::exists(m_Dir.File(OPTIONS_FILE_NAME)));
+  m_pClient->SetOptionsObj(m_pOptions.get());
+  ASSERT_EQ(m_pOptions->SetBool(OPTION_MUSIC, 1), 1);
+  EXPECT_EQ(m_pClient->OptionsChanged(), 1);
+  EXPECT_TRUE(m_pMusic->IsPlaying());
+  EXPECT_EQ(SavedMusic(), 1);
+  ASSERT_EQ(m_pOptions->SetBool(OPTION_MUSIC, 0), 1);
+  EXPECT_EQ(m_pClient->OptionsChanged(), 1);
+  EXPECT_FALSE(m_pMusic->IsPlaying());
+  EXPECT_EQ(m_pMusic->GetMusicState(), MUSIC_STOPPED);
+  EXPECT_EQ(SavedMusic(), 0);
 }

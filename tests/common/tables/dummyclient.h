@@ -10,6 +10,7 @@
 
 #include "common/database/stovaconn.h"
 #include "common/tables/clienttablebase.h"
+#include "common/widgets/panel.h"
 #include "dummygame.h"
 #include "support/guiharness.h"
 #include "support/tempdir.h"
@@ -48,6 +49,11 @@ class CDummyClientGame : public CClientTableBase {
   }
   void PlayClickSound() override { ++m_Clicks; }
 
+  // Puts a panel in place of the one Init made; the table owns it from then on.
+  void UsePanel(CPanel* panel) {
+    delete m_pPanel;
+    m_pPanel = panel;
+  }
   // The game's bet on its seat ("DummyBet" with "Bet").
   bool SendBet(int32_t amount);
   std::vector<std::string> Calls(const std::string& prefix) const;
