@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "dummyclient.h"
 #include "ostrel/controls/controlbase.h"
 #include "ostrel/controls/scrolltext.h"
+#include "ostrel/graphics/bitmap.h"
+#include "ostrel/graphics/rgba.h"
 #include "ostrel/resources/resdata.h"
 #include "ostrel/sound/milesmusic.h"
 #include "ostrel/sound/soundtest.h"
@@ -297,6 +300,10 @@ class ClientServerMsg : public CClientTableTest {
  protected:
   void SetUp() override {
     CClientTableTest::SetUp();
+    // The icon strip the build draws, where the framework's script names it.
+    std::filesystem::create_directories(m_Dir.File("pictures"));
+    std::filesystem::copy_file(std::string(VORRIN_DIST_DIR) + "/pictures/servermsgicons.bmp",
+                               m_Dir.File("pictures/servermsgicons.bmp"));
     StartClient(9);
     m_pClient->SetServerMsgPointer(&m_Msg);
   }
@@ -360,6 +367,32 @@ TEST_F(ClientServerMsg, TextIconAndActionButton) {
   Post("FURL:https://a.example", 9);
   EXPECT_EQ(m_pClient->GetServerMsgIconIndex(), 9);
   EXPECT_EQ(m_pClient->GetServerMsgDlg()->GetCtrl(TABLEDLG_SERVERMSG_ACTION)->GetState(), XGUI_HIDDEN);
+}
+
+TEST_F(ClientServerMsg, TheIconStripHoldsTenDistinctIconsOnTheBaize) {
+  int32_t width = 0, height = 0;
+  CBitmap* strip = m_pClient->GetCommonRes()->GetBm(TABLE_ICON_STRIP, &width, &height);
+  ASSERT_NE(strip, nullptr);
+  EXPECT_EQ(width, TABLE_ICON_SIZE * TABLE_ICON_COUNT);
+  EXPECT_EQ(height, TABLE_ICON_SIZE);
+  const auto pixel = [&](int32_t x, int32_t y) {
+    TRGBA c(0, 0, 0);
+    EXPECT_EQ(strip->GetPixel(x, y, &c), 1);
+    return (c.r << 16) | (c.g << 8) | c.b;
+  };
+  // Each icon's corner is the baize; across its middle row it is drawn in colours of its own.
+  std::vector<std::vector<int32_t>> rows;
+  for (int32_t icon = 0; icon < TABLE_ICON_COUNT; ++icon) {
+    const int32_t x0 = icon * TABLE_ICON_SIZE;
+    EXPECT_EQ(pixel(x0, 0), pixel(0, 0)) << icon;
+    std::vector<int32_t> row;
+    for (int32_t x = 0; x < TABLE_ICON_SIZE; ++x) row.push_back(pixel(x0 + x, 20));
+    EXPECT_GT(std::count_if(row.begin(), row.end(), [&](int32_t c) { return c != pixel(0, 0); }), 15) << icon;
+    for (const auto& other : rows) EXPECT_NE(row, other) << icon;
+    rows.push_back(row);
+  }
+  Post("XNONE:", 4);
+  EXPECT_EQ(m_pClient->GetServerMsgIconIndex(), 4);
 }
 
 // ---- maximum rounds, deposit ----
