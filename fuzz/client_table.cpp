@@ -17,6 +17,7 @@
 #include "common/database/stovaconn.h"
 #include "common/tables/clienttablebase.h"
 #include "common/tables/servertablebase.h"
+#include "dummyhalves.h"
 #include "fuzzfolder.h"
 #include "ostrel/base/types.h"
 #include "ostrel/system/globals.h"
@@ -26,11 +27,10 @@
 #include "platform/display/display.h"
 
 namespace {
-constexpr uint32_t kTable = 5001;
-constexpr int32_t kSeats = 5;
+using namespace dummyhalves;
+using CFuzzServer = CServerHalf;
+using CFuzzClient = CClientHalf;
 constexpr int32_t kSeat = 2;
-constexpr const char* kGame = "Dummy";
-constexpr const char* kBet = "DummyBet";
 
 uint32_t g_Now = 1000;
 char g_Folder[] = "/tmp/fuzz_clienttableXXXXXX";
@@ -49,105 +49,6 @@ class CInFolder {
 };
 uint32_t FuzzNow() { return g_Now; }
 void FuzzSleep(uint32_t ms) { g_Now += ms; }
-
-// The server half: a bet of one long per seat, a presentation, the next round.
-class CFuzzServer : public CServerTableBase {
- public:
-  int32_t GetNumSlots() override { return kSeats; }
-  const char* GetGameName() override { return kGame; }
-  int32_t CreateGamePlayer(int32_t, int32_t) override { return 1; }
-  int32_t DeleteGamePlayer(int32_t) override { return 1; }
-  int32_t NewRoundStarted() override {
-    m_Step = 0;
-    return 1;
-  }
-  int32_t InitServerGame() override { return 1; }
-  int32_t ExitServerGame() override { return 1; }
-  int32_t GameHandler() override {
-    if (m_Step++ == 0) {
-      SetTablePresentationStart();
-      return 1;
-    }
-    return BeginNewRound();
-  }
-  int32_t StartPlay() override { return 1; }
-  int32_t HandleBetPacket() override {
-    int32_t seat = -1, player = 0;
-    CCommNode* node = GetTableNode();
-    for (int guard = 0; guard < 64 && RecvEnterPrivatePlayerData(node, seat, player, kBet) && seat != -1; ++guard) {
-      const CPlayerConnection* connection = GetPlayerConnection(seat);
-      RecvExitPrivatePlayerData(node);
-      if (connection && connection->m_PlayerId == player && connection->m_Joined) SetBetFlag(seat, 1);
-    }
-    return 1;
-  }
-  int32_t SlotChanged(int32_t seat) override {
-    if (CPlayerConnection* c = GetPlayerConnection(seat); c && c->IsHeld()) c->m_Joined = 1;
-    return 1;
-  }
-  int32_t AddGameSpecData() override { return GetPlayerNode()->NewItem("DummyLimit", KLONG, 500, KEND); }
-  int32_t StoreGame() override { return 1; }
-  int32_t RestoreGame() override { return 1; }
-  int32_t GetPendingCash(TMoney& amount, int32_t) override {
-    amount = TMoney();
-    return 1;
-  }
-  int32_t IsPlayerInGame(int32_t) override { return 0; }
-
- private:
-  int32_t m_Step = 0;
-};
-
-// The client half: asks for its seat, bets when the bet time runs out, presents at once.
-class CFuzzClient : public CClientTableBase {
- public:
-  int32_t GetNumSlots() override { return kSeats; }
-  const char* GetGameName() override { return kGame; }
-  int32_t CreateGamePlayer(int32_t, int32_t) override { return 1; }
-  int32_t DeleteGamePlayer(int32_t) override { return 1; }
-  int32_t NewRoundStarted() override {
-    m_Presented = 0;
-    return 1;
-  }
-  int32_t InitClientGame() override { return 1; }
-  int32_t ExitClientGame() override { return 1; }
-  int32_t SetRoundTimer(int32_t, int32_t) override { return 1; }
-  int32_t PlayerDataReceived() override { return 1; }
-  int32_t GameStateHandler() override { return 1; }
-  int32_t IdleHandler() override { return 1; }
-  int32_t PlayHandler() override {
-    if (!m_Presented) m_Presented = SendPresentationDone() ? 1 : 0;
-    return 1;
-  }
-  int32_t BetDone() override {
-    const int32_t seat = GetIndex();
-    CCommNode* node = GetTableNode();
-    if (seat < 0 || !node) return 1;
-    if (node->SendInit() && SendEnterPrivatePlayerData(node, seat, GetPlayerId(), kBet) &&
-        node->NewItem("Bet", KLONG, 5, KEND) && SendExitPrivatePlayerData(node) && node->SendKCBLPacket())
-      SetBetSent(1);
-    return 1;
-  }
-  int32_t GameSpecReceived() override { return 1; }
-  int32_t PlayerLeftSlot(int32_t, int32_t) override { return 1; }
-  int32_t SlotAllocated(int32_t, int32_t, int32_t) override { return 1; }
-  int32_t ReconnectFinished() override { return 1; }
-  int32_t BetHandler() override { return 1; }
-  int32_t BettingHandler() override { return 1; }
-  int32_t ShowTimeLeft(int32_t) override { return 1; }
-  int32_t SeatRequestDone() override { return HaveSlot() || m_Asked; }
-  int32_t ChooseSeat() override {
-    m_Asked = 1;
-    return SetWantToAllocSlot(kSeat + 1);
-  }
-  int32_t UpdateSeats() override { return 1; }
-  int32_t SetRoundActive(int32_t) override { return 1; }
-  void PlayClickSound() override {}
-
- private:
-  int32_t m_Presented = 0;
-  int32_t m_Asked = 0;
-};
 
 bool WriteText(const char* name, const std::string& text) {
   FILE* f = fopen(name, "wb");
@@ -249,8 +150,17 @@ struct SWorld {
   bool Frame() {
     g_Now += 20;
     xHandler();
-    if (!m_pServer->ServerHandler()) return false;
-    return m_pClient->ClientHandler() != 0;
+    const bool running = m_pServer->ServerHandler() && m_pClient->ClientHandler();
+    // The feeding nodes hear the client as the server does; nobody reads it there.
+    for (auto& node : m_pNodes)
+      while (node && node->IsDataAvailable()) {
+        void* data = nullptr;
+        uint32_t size = 0;
+        if (!node->RecvPacket(data, size)) break;
+        xFree(data);
+        node->RecvFree();
+      }
+    return running;
   }
 };
 }  // namespace
