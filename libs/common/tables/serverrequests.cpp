@@ -199,7 +199,8 @@ int32_t CServerTableBase::SendPlayerNodeData(int32_t playerId) {
                  SendPersonalLimitStatus(playerId);
   for (int32_t i = 0; i < m_NumSeats; ++i)
     if (Seat(i).IsHeld()) sent = SendIconData(i, playerId) && sent;
-  return sent;
+  // A player who just came knows no seat yet; his seat requests wait for the statuses.
+  return SendSlotStatusData() && sent;
 }
 
 int32_t CServerTableBase::HandleTimeDiff() {

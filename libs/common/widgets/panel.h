@@ -247,6 +247,11 @@ class CPanel : public CTimer {
 
   static void DialogCallback(int32_t event, int32_t dialogId, int32_t controlId, int32_t value, void* user);
 
+ protected:
+  // A panel of a game's own may build these two itself: the table writes to them.
+  CDialog* m_pRequest = nullptr;
+  CDialog* m_pMessageLine = nullptr;
+
  private:
   struct SChipLight {
     int32_t x, y, w, h;
@@ -326,8 +331,6 @@ class CPanel : public CTimer {
   uint8_t m_PlayerSeated = 0;
   int32_t m_StartAutoplaying = 0;
 
-  CDialog* m_pRequest = nullptr;
-  CDialog* m_pMessageLine = nullptr;
   CDialog* m_pBetArea = nullptr;
   CDialog* m_pChips = nullptr;
   CDialog* m_pUserList = nullptr;
