@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 
+#include "common/panel/panelfixture.h"
+#include "common/widgets/panel.h"
 #include "kavotest.h"
 #include "ostrel/files/filehelpers.h"
 #include "ostrel/graphics/bitmap.h"
@@ -239,8 +241,8 @@ TEST_P(MainScript, CreatesEveryDialogSectionWithItsControls) {
 
 INSTANTIATE_TEST_SUITE_P(Tables, MainScript, ::testing::ValuesIn(kKavoTables), KavoTableName);
 
-// The control panel's script, as far as it can be checked before the panel's own reader exists:
-// it loads, every section creates, and every key, bitmap and string the panel names is there.
+// The control panel's script: it loads, every section creates, every key, bitmap and string the
+// panel names is there, and the panel's own reader builds the panel from it.
 class PanelScript : public CKavoTest {
  protected:
   void SetUp() override {
@@ -279,6 +281,17 @@ TEST_F(PanelScript, CreatesEverySectionWithTheControlsThePanelUses) {
   // The options dialog binds its check boxes through the options' names.
   EXPECT_STREQ(m_Panel.GetResName(420011), "OPT_SOUND");
   EXPECT_STREQ(m_Panel.GetResName(421000), "OPT_HANDVALUES");
+}
+
+TEST_F(PanelScript, ThePanelsOwnReaderBuildsThePanelForEachTable) {
+  for (const char* script : {"xrs/kavo_main.xrs", "xrs/kavo_ss_main.xrs", "xrs/kavo_onedeck_main.xrs"}) {
+    CResData table;
+    ASSERT_EQ(table.Load(script), 1) << script;
+    CRecordingTable game;
+    CPanel panel;
+    EXPECT_EQ(panel.Init(&table, &game, 1, nullptr, nullptr), 1) << script;
+    EXPECT_EQ(panel.Exit(), 1) << script;
+  }
 }
 
 TEST_F(PanelScript, HoldsTheKeysBitmapsAndStringsThePanelReads) {
