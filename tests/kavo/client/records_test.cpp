@@ -121,6 +121,7 @@ TEST_F(CKavoRecordTest, WrittenBetIsTakenByTheServer) {
   ASSERT_TRUE(node->SendKCBLPacket());
   ASSERT_TRUE(ReceiveOnTable());
   ASSERT_EQ(m_pTable->HandleBetPacket(), 1);
+  m_pTable->GetTableNode()->RecvKCBLFree();
   EXPECT_EQ(Record(2).GetBet(), TMoney("35.5"));
   EXPECT_EQ(Record(2).GetFinalFlag(), 1);
   EXPECT_EQ(m_pTable->HasPlayerBet(2), 1);
@@ -128,10 +129,12 @@ TEST_F(CKavoRecordTest, WrittenBetIsTakenByTheServer) {
   // The server's answer comes back into the record; the same bet again is no change.
   int32_t changed = -1;
   record.SetBet(0, TMoney());
+  ASSERT_TRUE(m_pClientTable->IsDataAvailable()) << "the server's answer";
   ASSERT_EQ(record.ReadTableInfo(EnterSent(KAVO_MSG_TABLEINFO), changed), 1);
   EXPECT_EQ(changed, 1);
   EXPECT_EQ(record.GetBet(1), TMoney("35.5"));
-  Record(2).SendTableInfo(1, 1);
+  m_pClientTable->RecvKCBLFree();
+  ASSERT_EQ(Record(2).SendTableInfo(1, 1), 1);
   ASSERT_EQ(record.ReadTableInfo(EnterSent(KAVO_MSG_TABLEINFO), changed), 1);
   EXPECT_EQ(changed, 0);
 }
@@ -230,10 +233,11 @@ TEST_F(CKavoRecordTest, BadItemsFailAndLeaveTheRecordAlone) {
 }
 
 TEST_F(CKavoRecordTest, SideBetItemsBothWays) {
+  StartTable(KAVO_GAMEID_SUPERSEVEN);
   CSuperSevenPlayerData& record = SideSeat(4);
   record.SetBet(0, TMoney("10"));
   record.SetSideBet(1);
-  CCommNode* node = m_pTextNode.get();
+  CCommNode* node = m_pClientTable.get();
   ASSERT_TRUE(node->SendInit());
   ASSERT_TRUE(CTableBase::SendEnterPrivatePlayerData(node, 4, 7, KAVO_MSG_PLAYERBET));
   ASSERT_EQ(record.WriteBet(node, 0), 1);
