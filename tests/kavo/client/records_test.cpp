@@ -106,6 +106,61 @@ TEST_F(CKavoRecordTest, RecordsSitOnTheirSeatsPockets) {
   EXPECT_EQ(m_Client.GetPlayerRecord(-1), nullptr);
 }
 
+// A table whose n-th record cannot be allocated.
+class CFailingRecordTable : public CRecordTable<CBlackJackPlayerData> {
+ public:
+  int32_t FailAt = 0;
+
+ protected:
+  CBlackJackPlayerData* NewPlayerRecord() override {
+    return ++m_Built == FailAt ? nullptr : CRecordTable<CBlackJackPlayerData>::NewPlayerRecord();
+  }
+
+ private:
+  int32_t m_Built = 0;
+};
+
+TEST_F(CKavoRecordTest, BuildingTheRecordsEmptiesTheSeatsPockets) {
+  CCardTable& scene = m_Client.GetCardTable();
+  for (int32_t p : {0, 5, 6, 15}) ASSERT_EQ(scene.GetPocket(p)->AddCard(kTen), 1);
+  ASSERT_EQ(m_Client.CreatePlayerRecords(), 1);  // again: the old records go
+  for (int32_t p : {0, 5, 6, 15}) EXPECT_EQ(scene.GetPocket(p)->GetNumCards(), 0) << p;
+  EXPECT_EQ(m_Client.ExitCalls, 0);
+}
+
+TEST_F(CKavoRecordTest, AFailedRecordLeavesNoneAndExits) {
+  for (int32_t failAt = 1; failAt <= KAVO_RECORDS; ++failAt) {
+    CFailingRecordTable table;
+    table.FailAt = failAt;
+    EXPECT_EQ(table.CreatePlayerRecords(), 0) << failAt;
+    EXPECT_EQ(table.ExitCalls, 1) << failAt;
+    for (int32_t seat = 0; seat <= KAVO_NUM_SEATS; ++seat) EXPECT_EQ(table.GetPlayerRecord(seat), nullptr) << failAt;
+    EXPECT_EQ(table.CreateGamePlayer(0, 1), 1);  // nothing to reset, nothing touched
+  }
+}
+
+TEST_F(CKavoRecordTest, SeatChangesStartTheSeatsRecordAfresh) {
+  using TSlot = int32_t (*)(CBlackJackClientTable&, int32_t);
+  const std::pair<const char*, TSlot> slots[] = {
+      {"player created", [](CBlackJackClientTable& t, int32_t seat) { return t.CreateGamePlayer(seat, 7); }},
+      {"player deleted", [](CBlackJackClientTable& t, int32_t seat) { return t.DeleteGamePlayer(seat); }},
+  };
+  for (const auto& [what, slot] : slots) {
+    for (int32_t seat : {1, KAVO_NUM_SEATS}) {
+      Rec(seat).SetBet(1, TMoney("10"));
+      Cards(Rec(seat), {kNine});
+    }
+    EXPECT_EQ(slot(m_Client, 1), 1) << what;
+    EXPECT_TRUE(Rec(1).GetBet(1).IsZero()) << what;
+    EXPECT_EQ(Rec(1).GetNumCards(), 0) << what;
+    // Seats without a seat record (the dealer's, those off the table) change nothing.
+    for (int32_t seat : {KAVO_NUM_SEATS, -1, 6, 1000}) EXPECT_EQ(slot(m_Client, seat), 1) << what;
+    EXPECT_EQ(Rec(KAVO_NUM_SEATS).GetBet(1), TMoney("10")) << what;
+    EXPECT_EQ(Rec(KAVO_NUM_SEATS).GetNumCards(), 1) << what;
+    Rec(KAVO_NUM_SEATS).Reset();
+  }
+}
+
 // ---- the items against the server table ----
 
 TEST_F(CKavoRecordTest, WrittenBetIsTakenByTheServer) {
@@ -300,7 +355,9 @@ TEST_F(CKavoRecordTest, TotalStake) {
     r.SetBet(1, TMoney(c.Bet));
     r.SetBet(2, TMoney(c.Bet2));
     if (c.Doubled1) r.MarkDoubled();
-    if (c.Insured) ASSERT_EQ(r.SetInsured(1), 1);
+    if (c.Insured) {
+      ASSERT_EQ(r.SetInsured(1), 1);
+    }
     EXPECT_EQ(r.GetTotalStake(c.WithInsurance), TMoney(c.Total)) << c.What;
   }
   // The side-bet table adds its unit.
