@@ -1,0 +1,225 @@
+// The client half of a blackjack table: the regular table (game "MKAVO") and the one-deck game
+// ("MKAVOONE", which differs only in its names). It owns what the player sees at the table: the
+// scripts, dialogs, chip stacks, seat arrow and spot highlight, the 3-D card table with the
+// records of the five seats and the dealer, the sounds, and the player's actions.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "betlimitcheck.h"
+#include "client/kavolayout.h"
+#include "common/tables/clienttablebase.h"
+#include "fennic/cardtable.h"
+#include "kavoprotocol.h"
+#include "ostrel/containers/rect.h"
+#include "ostrel/dialogs/dialog.h"
+#include "ostrel/resources/resdata.h"
+#include "ostrel/system/timers.h"
+
+class C3DMoveList;
+class CArrow;
+class CBitmap;
+class CBlackJackPlayerData;
+class CChipStack;
+class CObject;
+class CProgress;
+class CSampleContainer;
+class CSpotHighlight;
+class CStatic;
+class CTranslate;
+
+inline constexpr const char* KAVO_SCRIPT_LIMITS = "xrs/kavo_limits.xrs";
+inline constexpr const char* KAVO_SCRIPT_MAIN = "xrs/kavo_main.xrs";
+inline constexpr const char* KAVO_SCRIPT_ONEDECK_LIMITS = "xrs/kavo_onedeck_limits.xrs";
+inline constexpr const char* KAVO_SCRIPT_ONEDECK_MAIN = "xrs/kavo_onedeck_main.xrs";
+
+// Strings of the main script the table itself answers with.
+enum : int32_t {
+  KAVOSTR_HELP = 10500,
+  KAVOSTR_LIVESUPPORT = 10501,
+  KAVOSTR_FKEYHELP = 10502,
+  KAVOSTR_HELPERROR = 10503,
+};
+
+inline constexpr int32_t KAVO_RECORDS = KAVO_NUM_SEATS + 1;  // the seats and the dealer
+inline constexpr int32_t KAVO_SAMPLES = 110;
+inline constexpr int32_t KAVO_VIEW_DEFAULT = 2;
+inline constexpr int32_t KAVO_TIMER_MS = 20;
+inline constexpr int32_t KAVO_SAMPLE_CARD = 1;
+inline constexpr int32_t KAVO_SAMPLE_SPECIALCARD = 6;
+inline constexpr int32_t KAVO_ACTION_PENDING_NONE = 0;
+
+class CBlackJackClientTable : public CClientTableBase, public CTimer {
+ public:
+  CBlackJackClientTable();
+  ~CBlackJackClientTable() override;
+  CBlackJackClientTable(const CBlackJackClientTable&) = delete;
+  CBlackJackClientTable& operator=(const CBlackJackClientTable&) = delete;
+
+  // ---- the framework's operations ----
+  int32_t GetNumSlots() override { return KAVO_NUM_SEATS; }
+  const char* GetGameName() override { return KAVO_GAME_REGULAR; }
+  // A player came to or left a seat: the seat's record starts afresh.
+  int32_t CreateGamePlayer(int32_t seat, int32_t playerId) override;
+  int32_t DeleteGamePlayer(int32_t seat) override;
+  int32_t NewRoundStarted() override { return 1; }
+  int32_t InitClientGame() override { return 1; }
+  int32_t ExitClientGame() override { return 1; }
+  const char* GetHelpURL() override { return MainString(KAVOSTR_HELP); }
+  const char* GetFKeyHelpURL() override { return MainString(KAVOSTR_FKEYHELP); }
+  const char* GetHelpErrText() override { return MainString(KAVOSTR_HELPERROR); }
+  const char* GetLiveSupportURL() override { return MainString(KAVOSTR_LIVESUPPORT); }
+  int32_t SetRoundTimer(int32_t, int32_t) override { return 1; }
+  int32_t PlayerDataReceived() override { return 1; }
+  int32_t GameStateHandler() override { return 1; }
+  int32_t IdleHandler() override { return 1; }
+  int32_t PlayHandler() override { return 1; }
+  int32_t BetDone() override { return 1; }
+  int32_t GameSpecReceived() override { return 1; }
+  int32_t PlayerLeftSlot(int32_t, int32_t) override { return 1; }
+  int32_t SlotAllocated(int32_t, int32_t, int32_t) override { return 1; }
+  int32_t ReconnectFinished() override { return 1; }
+  int32_t BetHandler() override { return 1; }
+  int32_t BettingHandler() override { return 1; }
+  int32_t ShowTimeLeft(int32_t) override { return 1; }
+  int32_t SeatRequestDone() override { return 1; }
+  int32_t ChooseSeat() override { return 1; }
+  int32_t UpdateSeats() override { return 1; }
+  int32_t SetRoundActive(int32_t) override { return 1; }
+  void PlayClickSound() override {}
+
+  // ---- the table's own operations ----
+  // The records of the seats and the dealer, each reset; 0 (the table's exit called) on a failed
+  // allocation.
+  virtual int32_t CreatePlayerRecords();
+  virtual int32_t UpdateChipStacks() { return 1; }
+  virtual int32_t ChipSettlementStep() { return 1; }
+  virtual int32_t DoPendingAction() { return 1; }
+  virtual int32_t SetCameraView(int32_t view) { (void)view; return 1; }
+  virtual int32_t HandClearingStep() { return 1; }
+  virtual int32_t ChipCollectionStep() { return 1; }
+  virtual int32_t GetNumChipPositions() { return KAVO_CHIP_SPOTS; }
+  virtual int32_t GetNumHandoutPositions() { return KAVO_HANDOUT_SPOTS; }
+  virtual const char* GetLimitsScriptName() { return KAVO_SCRIPT_LIMITS; }
+  virtual const char* GetMainScriptName() { return KAVO_SCRIPT_MAIN; }
+  // The record of a seat, 5 the dealer; null before the records exist or out of range.
+  CBlackJackPlayerData* GetPlayerRecord(int32_t seat) const;
+  void FreePlayerRecords();
+
+  // ---- what the records use ----
+  CCardTable& GetCardTable() { return m_CardTable; }
+  CResData& GetMainScript() { return m_MainScript; }
+  CChipStack* GetChipStack() const { return m_pChipStack; }
+  void SetChipStack(CChipStack* stack);
+  // The valid double totals of the table; empty allows every total.
+  const std::vector<int32_t>& GetValidDoubleSums() const { return m_ValidDoubleSums; }
+  void SetValidDoubleSums(std::vector<int32_t> sums) { m_ValidDoubleSums = std::move(sums); }
+  // Screen points of a seat's bet spots and insurance spots in the current view.
+  void SetChipSpot(int32_t seat, int32_t spot, int32_t x, int32_t y);
+  bool GetChipSpot(int32_t seat, int32_t spot, int32_t& x, int32_t& y) const;
+  void SetInsuranceSpot(int32_t seat, int32_t spot, int32_t x, int32_t y);
+  bool GetInsuranceSpot(int32_t seat, int32_t spot, int32_t& x, int32_t& y) const;
+  // The seat's cash less what the seat's record stakes.
+  TMoney GetSeatFreeMoney(int32_t seat) const;
+  // Dealer cards already turned face up (the next hidden card's index).
+  int32_t GetDealerCardsShown() const { return m_DealerCardsShown; }
+  void SetDealerCardsShown(int32_t n) { m_DealerCardsShown = n; }
+  int32_t PlaySample(int32_t id);
+  CSampleContainer* GetSamples() const { return m_pSamples.get(); }
+  int32_t GetSoundOn() const { return m_SoundOn; }
+  int32_t GetMaxCardsInPocket() const { return m_Layout.MaxCardsInPocket; }
+
+  // ---- read by the round and the tests ----
+  const uint32_t* GetChipValues() const { return m_ChipValues; }
+  const TMoney& GetMinTable() const { return m_MinTable; }
+  const TMoney& GetMaxTable() const { return m_MaxTable; }
+  int32_t GetMaxNumHands() const { return m_MaxNumHands; }
+  int32_t GetViewIndex() const { return m_ViewIndex; }
+  int32_t GetLastValueCtrl() const { return m_LastValueCtrl; }
+  int32_t GetLastValueTotal() const { return m_LastValueTotal; }
+  const int32_t* GetPracticeDlgPos() const { return m_Layout.PracticeDlgPosXY; }
+  int32_t GetTurnSeat() const { return m_TurnSeat; }
+  int32_t GetPendingAction() const { return m_PendingAction; }
+  int32_t GetBetSign() const { return m_BetSign; }
+  const SKavoLayout& GetLayout() const { return m_Layout; }
+  CBetLimitCheck& GetBetLimitCheck() { return m_BetLimitCheck; }
+  // A replayed round: the records put cards where they land at once.
+  void SetReconnecting(int32_t on) { m_Reconnecting = on; }
+
+  // The function the table's dialogs report their events to.
+  static void MainDialogCallback(int32_t event, int32_t windowId, int32_t controlId, int32_t value, void* user);
+
+ protected:
+  const char* MainString(int32_t id) const { return m_MainScript.GetResString(id); }
+  // Builds one record for a seat; the side-bet table builds its own kind.
+  virtual CBlackJackPlayerData* NewPlayerRecord();
+
+  // ---- members ----
+  std::unique_ptr<CTranslate> m_pCurrency;
+  TClientDlgCallback m_pControlCallback = nullptr;
+  TClientDlgCallback m_pPanelHandler = nullptr;
+  int32_t m_LastValueCtrl = -1;
+  int32_t m_LastValueTotal = -1;
+  int32_t m_MaxNumHands = KAVO_NUM_SEATS;
+  int32_t m_SeatRoundState[KAVO_NUM_SEATS] = {};
+  int32_t m_SeatShown[KAVO_NUM_SEATS] = {};
+  CDialog* m_pInsuranceDlg[KAVO_NUM_SEATS] = {};  // owned
+  int32_t m_InsuranceDlgShown[KAVO_NUM_SEATS] = {};
+  int32_t m_TurnSeat = KAVO_NUM_SEATS;
+  int32_t m_PendingAction = KAVO_ACTION_PENDING_NONE;
+  int32_t m_HitStandEnabled = 0, m_SplitEnabled = 0, m_DoubleEnabled = 0;
+  CBitmap* m_pChipBitmaps[KAVO_NUM_SEATS * KAVO_CHIP_SPOTS] = {};  // owned
+  CStatic* m_pChipStatics[KAVO_NUM_SEATS * KAVO_CHIP_SPOTS] = {};  // owned
+  uint32_t m_ChipValues[KAVO_CHIP_KINDS] = {1, 5, 25, 100, 500, 2};
+  SKavoLayout m_Layout = {};
+  CBitmap* m_pSeatBitmaps[KAVO_NUM_SEATS] = {};  // owned
+  CStatic* m_pSeatStatics[KAVO_NUM_SEATS] = {};  // owned
+  int32_t m_ViewIndex = KAVO_VIEW_DEFAULT;
+  int32_t m_SampleSequence[3] = {-1, -1, -1};
+  int32_t m_SoundOn = 0;
+  CSpotHighlight* m_pSpotHighlight = nullptr;  // owned
+  CArrow* m_pArrow = nullptr;                  // owned
+  CObject* m_pShoeCard = nullptr;              // owned
+  CBitmap* m_pPlayerIconBitmap = nullptr;      // owned
+  std::unique_ptr<C3DMoveList> m_pMoveList;
+  std::vector<int32_t> m_ValidDoubleSums;
+  int32_t m_BetSign = 0;
+  CDialog* m_pTableInfoPopup = nullptr;  // owned; section 300
+  TMoney m_MinTable;
+  TMoney m_MaxTable;
+  CBlackJackPlayerData** m_ppPlayers = nullptr;  // KAVO_RECORDS entries, owned
+  int32_t* m_pPlayerSeatState = nullptr;         // KAVO_NUM_SEATS entries, owned
+  std::vector<CRect> m_ClearAreas;
+  CCardTable m_CardTable;
+  CBetLimitCheck m_BetLimitCheck;
+  CProgress* m_pTimeoutBar = nullptr;  // control 132 of the main dialog
+  CResData m_MainScript;
+  CDialog m_MainDialog;
+  CDialog* m_pActionDialog = nullptr;  // owned
+  CDialog* m_pSecondDialog = nullptr;  // owned
+  std::unique_ptr<CSampleContainer> m_pSamples;
+  CChipStack* m_pChipStack = nullptr;  // owned
+  CBitmap* m_pChipDrawBitmap = nullptr;  // owned
+  int32_t m_InsuranceAnswered[KAVO_NUM_SEATS] = {};
+  int32_t m_InsuranceOffered = 0, m_InsuranceRoundDone = 0;
+  int32_t m_InsurancePays = 0;
+  int32_t m_InsuranceDealerCard = -1;
+  int32_t m_ScannedCard = -1;
+  int32_t m_ActionDialogHomeY = 0, m_SecondDialogHomeY = 0, m_PanelWindowHomeY = 0;
+  int32_t m_ActionSent = 0;
+
+  // Where the records stamp their chips, per view; set when the view is switched.
+  int32_t m_ChipSpots[KAVO_NUM_SEATS][KAVO_CHIP_SPOTS][2] = {};
+  int32_t m_InsuranceSpots[KAVO_NUM_SEATS][KAVO_INSURANCE_SPOTS][2] = {};
+  int32_t m_DealerCardsShown = 0;
+};
+
+// The one-deck game: only its names differ.
+class COneDeckClientTable : public CBlackJackClientTable {
+ public:
+  const char* GetGameName() override { return KAVO_GAME_ONEDECK; }
+  const char* GetLimitsScriptName() override { return KAVO_SCRIPT_ONEDECK_LIMITS; }
+  const char* GetMainScriptName() override { return KAVO_SCRIPT_ONEDECK_MAIN; }
+};
