@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -96,6 +98,23 @@ TEST_P(CClientTableClass, HelpTextsComeFromTheMainScript) {
   EXPECT_STREQ(table->GetLiveSupportURL(), "live support");
   EXPECT_STREQ(table->GetFKeyHelpURL(), "keys help");
   EXPECT_STREQ(table->GetHelpErrText(), "no browser");
+}
+
+TEST_P(CClientTableClass, TheShippedScriptGivesAddressesForTheLinksAndASentenceForTheError) {
+  const SClassCase& c = GetParam();
+  std::ifstream file(std::string(VORRIN_DIST_DIR) + "/" + c.MainScript, std::ios::binary);
+  ASSERT_TRUE(file) << c.MainScript;
+  std::stringstream text;
+  text << file.rdbuf();
+  const std::unique_ptr<CBlackJackClientTable> table = c.Make();
+  ASSERT_EQ(c.LoadScript(*table, text.str().c_str()), 1);
+  for (const char* address : {table->GetHelpURL(), table->GetLiveSupportURL(), table->GetFKeyHelpURL()}) {
+    ASSERT_NE(address, nullptr);
+    EXPECT_EQ(std::strncmp(address, "https://", 8), 0) << address;
+  }
+  ASSERT_NE(table->GetHelpErrText(), nullptr);
+  EXPECT_EQ(std::strstr(table->GetHelpErrText(), "://"), nullptr) << table->GetHelpErrText();
+  EXPECT_STRNE(table->GetHelpURL(), table->GetFKeyHelpURL());
 }
 
 INSTANTIATE_TEST_SUITE_P(Classes, CClientTableClass, ::testing::ValuesIn(kClasses),
