@@ -10,8 +10,7 @@
 
 class CBlackJackServerTable;
 class CCommNode;
-class CKavoStateReader;
-class CKavoStateWriter;
+class CServerTableBase;
 
 // Index of a booking mark.
 enum EKavoBooked : int32_t {
@@ -48,10 +47,11 @@ class CBlackJackServerPlayer {
   virtual int32_t Settle(int32_t dealerSoft, int32_t dealerHard, int32_t dealerCount);
   // The game's items of the "Bust" chunk (none at this table).
   virtual int32_t AddBustData(CCommNode* node);
-  virtual int32_t SaveState(CKavoStateWriter& out);
-  // 0 when the data are short or hold a count above KAVO_MAX_CARDS, a card outside 0..51 or a
-  // current hand other than 1 or 2.
-  virtual int32_t RestoreState(CKavoStateReader& in);
+  // Into the table's state store, and back in the same order.
+  virtual int32_t SaveState(CServerTableBase& store);
+  // 0 when the data are short or hold a count above KAVO_MAX_CARDS, a card outside 0..51, a
+  // current hand other than 1 or 2 or an unreadable amount.
+  virtual int32_t RestoreState(CServerTableBase& store);
 
   // ---- the hands ----
   void Attach(CBlackJackServerTable* table, int32_t seat);

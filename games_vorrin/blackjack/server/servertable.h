@@ -151,11 +151,6 @@ class CBlackJackServerTable : public CServerTableBase {
   void SetSettledCards(int32_t cards) { m_SettledCards = cards; }
   int32_t GetGameId() const { return static_cast<int32_t>(GetTableId() / 1000); }
 
-  // ---- the saved round ----
-  // StoreGame's bytes; RestoreGame reads the bytes given by SetSavedState.
-  const std::vector<uint8_t>& GetSavedState() const { return m_SavedState; }
-  void SetSavedState(std::vector<uint8_t> bytes) { m_SavedState = std::move(bytes); }
-
  protected:
   // A new record for a seat of this game.
   virtual CBlackJackServerPlayer* NewPlayerRecord();
@@ -198,7 +193,6 @@ class CBlackJackServerTable : public CServerTableBase {
   int32_t m_OneDeck = 0;
   CBlackJackServerPlayer* m_pPlayers[KAVO_NUM_SEATS + 1] = {};
   int32_t m_RoundState = KAVO_RS_DEAL;
-  std::vector<uint8_t> m_SavedState;
 };
 
 class CSuperSevenServerTable : public CBlackJackServerTable {
