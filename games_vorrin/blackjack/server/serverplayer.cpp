@@ -235,11 +235,16 @@ int32_t CBlackJackServerPlayer::Settle(int32_t dealerSoft, int32_t dealerHard, i
   const int32_t hand = GetHandNumber();
   const TMoney bet = GetHandBet();
   const SKavoOutcome outcome = KavoSettleHand(player, dealer, bet);
+  // A side bet rides with this chunk: its stake joins the debit and the chunk's bet, a win and
+  // the returned stake the credit.
+  TMoney sideStake, sideWin;
+  SideBetOfChunk(hand, sideStake, sideWin);
 
   int32_t& booked = m_Booked[hand == KAVO_HAND_2 ? KAVO_BOOKED_SETTLE2 : KAVO_BOOKED_SETTLE1];
   if (!booked) {
-    TMoney debit = bet, credit;
+    TMoney debit = bet + sideStake, credit;
     if (outcome.m_Gross > 0) credit = outcome.m_Gross;
+    if (sideWin > 0) credit += sideWin + sideStake;
     if (m_InsuranceResult.IsNegative()) debit -= m_InsuranceResult;
     else if (m_InsuranceResult > 0) credit += m_InsuranceResult;
     if (!BookSettlement(debit, credit)) return 0;
@@ -248,19 +253,29 @@ int32_t CBlackJackServerPlayer::Settle(int32_t dealerSoft, int32_t dealerHard, i
     m_InsuranceResult = TMoney();
   }
   const TMoney net = KavoNetWin(outcome, bet);
-  m_RoundResult += net;
+  m_RoundResult += net + sideWin;
+  if (sideStake > 0 && !(sideWin > 0)) m_RoundResult -= sideStake;
   m_pTable->AddSettledCards(CurrentCount());
-  return AddWinChunk(net, outcome.m_Condition, bet, hand);
+  return AddWinChunk(net, outcome.m_Condition, bet + sideStake, hand, sideWin);
 }
 
-int32_t CBlackJackServerPlayer::AddWinChunk(const TMoney& net, int32_t condition, const TMoney& bet, int32_t hand) {
+void CBlackJackServerPlayer::SideBetOfChunk(int32_t, TMoney& stake, TMoney& win) {
+  stake = TMoney();
+  win = TMoney();
+}
+
+int32_t CBlackJackServerPlayer::AddSideBetWin(const TMoney&) { return 1; }
+
+int32_t CBlackJackServerPlayer::AddWinChunk(const TMoney& net, int32_t condition, const TMoney& bet, int32_t hand,
+                                            const TMoney& sideWin) {
   CCommNode* node = m_pTable->GetTableNode();
   return CTableBase::SendEnterPlayerData(node, m_Seat, PlayerId(), KAVO_MSG_PLAYERWIN) &&
          node->NewItem(KAVO_ITEM_WINAMOUNT, KMONEY, &net, KEND) &&
          node->NewItem(KAVO_ITEM_WINCONDITION, KLONG, condition, KEND) &&
          node->NewItem(KAVO_ITEM_BET, KMONEY, &bet, KEND) &&
          node->NewItem(KAVO_ITEM_BETHAND2, KMONEY, &m_BetHand2, KEND) &&
-         node->NewItem(KAVO_ITEM_SPLIT, KLONG, hand, KEND) && CTableBase::SendExitPlayerData(node);
+         node->NewItem(KAVO_ITEM_SPLIT, KLONG, hand, KEND) && AddSideBetWin(sideWin) &&
+         CTableBase::SendExitPlayerData(node);
 }
 
 int32_t CBlackJackServerPlayer::PayTripleSeven() {

@@ -123,7 +123,11 @@ class CBlackJackServerPlayer {
   // The items of a "KavoPlayerTableInfo" chunk.
   virtual int32_t AddTableInfoItems(CCommNode* node, int32_t successFlag);
   // The "KavoPlayerWin" chunk of a settled hand, in the table node's packet being built.
-  virtual int32_t AddWinChunk(const TMoney& net, int32_t condition, const TMoney& bet, int32_t hand);
+  int32_t AddWinChunk(const TMoney& net, int32_t condition, const TMoney& bet, int32_t hand, const TMoney& sideWin);
+  // The side bet settled with the chunk of that hand number: its stake and net win (none here).
+  virtual void SideBetOfChunk(int32_t hand, TMoney& stake, TMoney& win);
+  // The side bet's items at the end of a "KavoPlayerWin" chunk (none here).
+  virtual int32_t AddSideBetWin(const TMoney& win);
   int32_t* CurrentCards() { return m_Split && m_CurrentHand == KAVO_HAND_2 ? m_Cards2 : m_Cards1; }
   int32_t& CurrentCount() { return m_Split && m_CurrentHand == KAVO_HAND_2 ? m_Count2 : m_Count1; }
   const int32_t* CurrentCards() const { return m_Split && m_CurrentHand == KAVO_HAND_2 ? m_Cards2 : m_Cards1; }
