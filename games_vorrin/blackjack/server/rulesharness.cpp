@@ -94,7 +94,17 @@ int32_t CKavoRulesHarness::Strategy(int32_t soft, int32_t hard, int32_t upRank, 
 
 int32_t CKavoRulesHarness::Draw(int32_t& code) {
   code = m_pShoe->GetCard();
-  return KavoIsCard(code) ? 1 : 0;
+  if (!KavoIsCard(code)) return 0;
+  m_Dealt.push_back(code);
+  return 1;
+}
+
+int32_t CKavoRulesHarness::RefillShoe() {
+  // The round's cards go back: the shoe is whole again without being rebuilt.
+  for (int32_t code : m_Dealt)
+    if (!m_pShoe->AddCard(code)) return 0;
+  m_Dealt.clear();
+  return 1;
 }
 
 int32_t CKavoRulesHarness::PlayHand(int32_t upRank, int32_t& multiple, int32_t& bonus) {
@@ -117,7 +127,7 @@ int32_t CKavoRulesHarness::PlayHand(int32_t upRank, int32_t& multiple, int32_t& 
 
 int32_t CKavoRulesHarness::PlayRound(SKavoRoundResult& result) {
   result = SKavoRoundResult();
-  if (!m_pShoe->Shuffle()) return 0;
+  if (!RefillShoe()) return 0;
   m_pSeat->Reset();
   m_pDealer->Reset();
   int32_t code = 0, hole = 0;

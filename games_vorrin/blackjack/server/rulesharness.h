@@ -44,7 +44,7 @@ class CKavoRulesHarness {
   CKavoRulesHarness(const CKavoRulesHarness&) = delete;
   CKavoRulesHarness& operator=(const CKavoRulesHarness&) = delete;
 
-  // One round from a fresh shoe; 0 when the shoe failed.
+  // One round from a full shoe; 0 when the shoe failed.
   int32_t PlayRound(SKavoRoundResult& result);
 
   // The decision for a hand's totals against the dealer's up card (0 ace .. 9 ten-value), as
@@ -55,6 +55,7 @@ class CKavoRulesHarness {
 
  private:
   int32_t Draw(int32_t& code);
+  int32_t RefillShoe();
   // Plays the current hand of the seat to its end; the bet's multiple (1, or 2 once doubled).
   int32_t PlayHand(int32_t upRank, int32_t& multiple, int32_t& bonus);
 
@@ -63,4 +64,5 @@ class CKavoRulesHarness {
   std::unique_ptr<CBlackJackServerPlayer> m_pSeat;
   std::unique_ptr<CBlackJackServerPlayer> m_pDealer;
   CDeck* m_pShoe = nullptr;  // owned by the table
+  std::vector<int32_t> m_Dealt;  // the cards of the round so far
 };
