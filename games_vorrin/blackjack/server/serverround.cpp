@@ -33,6 +33,17 @@ int32_t CBlackJackServerTable::NextBettingSeat(int32_t below) {
   return -1;
 }
 
+int32_t CBlackJackServerTable::TakeNextSeat(int32_t noneState) {
+  const int32_t seat = NextBettingSeat(m_CurrentSeat);
+  if (seat < 0) {
+    m_CurrentSeat = KAVO_DEALER;
+    m_RoundState = noneState;
+    return -1;
+  }
+  m_CurrentSeat = seat;
+  return seat;
+}
+
 int32_t CBlackJackServerTable::SeatsWithFinalBet() {
   int32_t seats = 0;
   for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat)
@@ -116,13 +127,8 @@ int32_t CBlackJackServerTable::StepNextSeat() {
     m_RoundState = KAVO_RS_ALLBUST;
     return 1;
   }
-  const int32_t seat = NextBettingSeat(m_CurrentSeat);
-  if (seat < 0) {
-    m_CurrentSeat = KAVO_DEALER;
-    m_RoundState = KAVO_RS_DEALERPLAYS;
-    return 1;
-  }
-  m_CurrentSeat = seat;
+  const int32_t seat = TakeNextSeat(KAVO_RS_DEALERPLAYS);
+  if (seat < 0) return 1;
   SetThinking(seat);
   if (!SendThinkBubbles(0) || !StartTurn(0)) return 0;
   m_RoundState = KAVO_RS_AWAITACTION;
@@ -270,20 +276,9 @@ int32_t CBlackJackServerTable::StepPeek() {
 }
 
 int32_t CBlackJackServerTable::StepFindNatural() {
-  const int32_t seat = NextBettingSeat(m_CurrentSeat);
-  if (seat < 0) {
-    m_CurrentSeat = KAVO_DEALER;
-    m_RoundState = KAVO_RS_NEXTSEAT;
-    return 1;
-  }
-  m_CurrentSeat = seat;
-  if (!GetPlayer(seat)->IsNatural()) return 1;
-  CCommNode* node = GetTableNode();
-  if (!SendChangeGameState(KAVO_GS_TURN) || !node->SendInit() ||
-      !SendEnterPlayerData(node, seat, GetPlayerConnection(seat)->m_PlayerId, KAVO_MSG_TURN) ||
-      !node->NewItem(KAVO_ITEM_SPLIT, KLONG, GetPlayer(seat)->GetHandNumber(), KEND) || !SendExitPlayerData(node) ||
-      !node->SendKCBLPacket())
-    return 0;
+  const int32_t seat = TakeNextSeat(KAVO_RS_NEXTSEAT);
+  if (seat < 0 || !GetPlayer(seat)->IsNatural()) return 1;
+  if (!SendChangeGameState(KAVO_GS_TURN) || !SendTurnChunk(seat)) return 0;
   m_RoundState = KAVO_RS_PAYNATURAL;
   return 1;
 }

@@ -176,6 +176,11 @@ class CBlackJackServerTable : public CServerTableBase {
   int32_t StepFindNatural();
   int32_t StepPayNatural();
   int32_t StepAllBust();
+  // The next betting seat below the current one becomes current; when none is left the dealer's
+  // does and the round goes to noneState (-1 then).
+  int32_t TakeNextSeat(int32_t noneState);
+  // The seat's "Turn" with its current hand, in a packet of its own.
+  int32_t SendTurnChunk(int32_t seat);
   // One card to every betting seat, highest first.
   int32_t DealPass();
   // The current seat did not act in time: its open hands go bust and its user is crashed.

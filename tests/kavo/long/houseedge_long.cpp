@@ -6,33 +6,17 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 
 #include "kavoprotocol.h"
-#include "ostrel/crypto/random.h"
 #include "ostrel/resources/resdata.h"
+#include "kavo/server/seededrandom.h"
 #include "server/rulesharness.h"
 
 namespace {
-#if defined(__SANITIZE_ADDRESS__)
-constexpr int64_t kRounds = 200000;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr int64_t kRounds = 200000;
-#else
-constexpr int64_t kRounds = 10000000;
-#endif
-#else
-constexpr int64_t kRounds = 10000000;
-#endif
+constexpr int64_t kRounds = KavoTestRounds(10000000, 200000);
 
-std::mt19937 g_Random;
-int SeededSource(uint32_t& out) {
-  out = static_cast<uint32_t>(g_Random());
-  return 1;
-}
 
 struct SEdge {
   double m_Edge;  // the player's loss per initial bet
@@ -40,8 +24,7 @@ struct SEdge {
 };
 
 SEdge Measure(const SKavoRules& rules, uint32_t seed) {
-  g_Random.seed(seed);
-  xSetRandSource(SeededSource);
+  const CKavoSeededRandom random(seed);
   CKavoRulesHarness harness(rules);
   int64_t net = 0;
   double squares = 0;
@@ -51,7 +34,6 @@ SEdge Measure(const SKavoRules& rules, uint32_t seed) {
     net += result.m_NetHalfUnits;
     squares += 0.25 * result.m_NetHalfUnits * result.m_NetHalfUnits;
   }
-  xSetRandSource(nullptr);
   const double mean = 0.5 * static_cast<double>(net) / static_cast<double>(kRounds);
   return {-mean, std::sqrt((squares / static_cast<double>(kRounds) - mean * mean) / static_cast<double>(kRounds))};
 }

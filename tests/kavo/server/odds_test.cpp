@@ -5,32 +5,22 @@
 
 #include <array>
 #include <map>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "common/cards/deck.h"
 #include "kavoprotocol.h"
-#include "ostrel/crypto/random.h"
 #include "server/rulesharness.h"
+#include "seededrandom.h"
 #include "server/settlement.h"
 #include "support/pyoracle.h"
 
 namespace {
-#if defined(__SANITIZE_ADDRESS__)
-constexpr int64_t kRounds = 100000;
-#else
-constexpr int64_t kRounds = 1000000;
-#endif
+constexpr int64_t kRounds = KavoTestRounds(1000000, 100000);
 // The chi-square's 0.1 % critical values by degrees of freedom.
 const std::map<int32_t, double> kCritical = {{5, 20.515}, {6, 22.458}};
 
-std::mt19937 g_Random;
-int SeededSource(uint32_t& out) {
-  out = static_cast<uint32_t>(g_Random());
-  return 1;
-}
 
 using TRow = std::array<double, KAVO_DEALER_OUTCOMES>;
 struct SOdds {
@@ -92,8 +82,7 @@ struct STally {
 };
 
 STally Tally(int32_t h17, uint32_t seed) {
-  g_Random.seed(seed);
-  xSetRandSource(SeededSource);
+  const CKavoSeededRandom random(seed);
   SKavoRules rules;
   rules.m_DrawOnSoft17 = h17;
   CKavoRulesHarness harness(rules);
@@ -104,7 +93,6 @@ STally Tally(int32_t h17, uint32_t seed) {
     ++tally.m_All[static_cast<size_t>(result.m_DealerOutcome)];
     ++tally.m_Up[static_cast<size_t>(result.m_UpRank)][static_cast<size_t>(result.m_DealerOutcome)];
   }
-  xSetRandSource(nullptr);
   return tally;
 }
 
@@ -142,8 +130,7 @@ INSTANTIATE_TEST_SUITE_P(Rules, KavoDealerOdds, ::testing::Values(0, 1),
 
 TEST(KavoSideBetOdds, ThreeCardDealsFromFreshShoesMatchTheExactRows) {
   ASSERT_EQ(Odds().m_Side.size(), 6u);
-  g_Random.seed(777);
-  xSetRandSource(SeededSource);
+  const CKavoSeededRandom random(777);
   CDeck shoe;
   ASSERT_EQ(shoe.Init(6, KAVO_CARDS_PER_DECK), 1);
   const std::map<int32_t, size_t> row = {{0, 0}, {3, 1}, {30, 2}, {100, 3}, {500, 4}, {1500, 5}};
@@ -154,7 +141,6 @@ TEST(KavoSideBetOdds, ThreeCardDealsFromFreshShoesMatchTheExactRows) {
     ++counts[row.at(KavoSideBetWin(cards, 3))];
     for (int32_t card : cards) ASSERT_EQ(shoe.AddCard(card), 1);
   }
-  xSetRandSource(nullptr);
   int32_t freedom = 0;
   const double chi = ChiSquare(counts, Odds().m_Side, counts.size(), freedom);
   EXPECT_EQ(freedom, 5);

@@ -3,18 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
 #include "kavoprotocol.h"
-#include "ostrel/crypto/random.h"
+#include "seededrandom.h"
 #include "server/rulesharness.h"
 
 namespace {
-std::mt19937 g_Random;
-int SeededSource(uint32_t& out) {
-  out = static_cast<uint32_t>(g_Random());
-  return 1;
-}
 
 TEST(KavoRulesHarness, TheStrategyTable) {
   using H = CKavoRulesHarness;
@@ -42,13 +36,8 @@ TEST(KavoRulesHarness, TheStrategyTable) {
 }
 
 TEST(KavoRulesHarness, AShortRunLandsNearThePublishedEdge) {
-  g_Random.seed(20240611);
-  xSetRandSource(SeededSource);
-#if defined(__SANITIZE_ADDRESS__)
-  constexpr int32_t kRounds = 20000;
-#else
-  constexpr int32_t kRounds = 200000;
-#endif
+  const CKavoSeededRandom random(20240611);
+  constexpr int64_t kRounds = KavoTestRounds(200000, 20000);
   CKavoRulesHarness harness({});
   int64_t net = 0, busts = 0;
   double squares = 0;
@@ -59,7 +48,6 @@ TEST(KavoRulesHarness, AShortRunLandsNearThePublishedEdge) {
     squares += 0.25 * result.m_NetHalfUnits * result.m_NetHalfUnits;
     busts += result.m_DealerOutcome == KAVO_DEALER_BUST;
   }
-  xSetRandSource(nullptr);
   const double mean = 0.5 * static_cast<double>(net) / kRounds;
   const double se = std::sqrt((squares / kRounds - mean * mean) / kRounds);
   EXPECT_NEAR(mean, -0.0045, 4 * se);

@@ -180,7 +180,9 @@ TEST_F(CKavoStateTest, TheTableFieldsAreCheckedAndFlagsReadAsFlags) {
   };
   for (const SCase& c : cases) {
     EXPECT_EQ(Restore(*probe, WithLong(bytes, c.m_Offset, c.m_Value)), c.m_Restored) << c.m_Name;
-    if (c.m_Restored) EXPECT_EQ(probe->IsOneDeck(), c.m_Value == 1 ? 1 : 0) << c.m_Name;
+    if (c.m_Restored) {
+      EXPECT_EQ(probe->IsOneDeck(), c.m_Value == 1 ? 1 : 0) << c.m_Name;
+    }
   }
   // Booked marks above 0 read as set, others as clear.
   std::vector<uint8_t> marks = WithLong(bytes, afterSeat0 - 24, 7);
