@@ -59,13 +59,15 @@ int32_t CBlackJackServerTable::SendPlayerTimeOut(int32_t seconds) {
          node->NewItem(KAVO_ITEM_SERVERTIME, KLONG, static_cast<int32_t>(xGetTime()), KEND) && node->SendKCBLPacket();
 }
 
-int32_t CBlackJackServerTable::StartTurn(int32_t extraSeconds) {
-  const int32_t seat = m_CurrentSeat;
+int32_t CBlackJackServerTable::SendTurnChunk(int32_t seat) {
   CCommNode* node = GetTableNode();
-  if (!SendChangeGameState(KAVO_GS_TURN) || !node->SendInit() ||
-      !SendEnterPlayerData(node, seat, GetPlayerConnection(seat)->m_PlayerId, KAVO_MSG_TURN) ||
-      !node->NewItem(KAVO_ITEM_SPLIT, KLONG, GetPlayer(seat)->GetHandNumber(), KEND) || !SendExitPlayerData(node) ||
-      !node->SendKCBLPacket() || !SendChangeGameState(KAVO_GS_TIMEOUT) ||
+  return node->SendInit() && SendEnterPlayerData(node, seat, GetPlayerConnection(seat)->m_PlayerId, KAVO_MSG_TURN) &&
+         node->NewItem(KAVO_ITEM_SPLIT, KLONG, GetPlayer(seat)->GetHandNumber(), KEND) && SendExitPlayerData(node) &&
+         node->SendKCBLPacket();
+}
+
+int32_t CBlackJackServerTable::StartTurn(int32_t extraSeconds) {
+  if (!SendChangeGameState(KAVO_GS_TURN) || !SendTurnChunk(m_CurrentSeat) || !SendChangeGameState(KAVO_GS_TIMEOUT) ||
       !SendPlayerTimeOut(m_DecisionTime + extraSeconds) || !SendChangeGameState(KAVO_GS_WAITACTION))
     return 0;
   SetTimeoutTime((m_DecisionTime + extraSeconds + KAVO_ACTION_GRACE) * 1000, -1);

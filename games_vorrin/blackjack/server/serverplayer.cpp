@@ -8,7 +8,6 @@
 #include "ostrelcomm/commnode.h"
 #include "server/servertable.h"
 #include "server/settlement.h"
-#include "server/statestore.h"
 
 namespace {
 const CHugeFixedPoint<10, 10> kHalf("0.5");
@@ -236,11 +235,16 @@ int32_t CBlackJackServerPlayer::Settle(int32_t dealerSoft, int32_t dealerHard, i
   const int32_t hand = GetHandNumber();
   const TMoney bet = GetHandBet();
   const SKavoOutcome outcome = KavoSettleHand(player, dealer, bet);
+  // A side bet rides with this chunk: its stake joins the debit and the chunk's bet, a win and
+  // the returned stake the credit.
+  TMoney sideStake, sideWin;
+  SideBetOfChunk(hand, sideStake, sideWin);
 
   int32_t& booked = m_Booked[hand == KAVO_HAND_2 ? KAVO_BOOKED_SETTLE2 : KAVO_BOOKED_SETTLE1];
   if (!booked) {
-    TMoney debit = bet, credit;
+    TMoney debit = bet + sideStake, credit;
     if (outcome.m_Gross > 0) credit = outcome.m_Gross;
+    if (sideWin > 0) credit += sideWin + sideStake;
     if (m_InsuranceResult.IsNegative()) debit -= m_InsuranceResult;
     else if (m_InsuranceResult > 0) credit += m_InsuranceResult;
     if (!BookSettlement(debit, credit)) return 0;
@@ -249,19 +253,29 @@ int32_t CBlackJackServerPlayer::Settle(int32_t dealerSoft, int32_t dealerHard, i
     m_InsuranceResult = TMoney();
   }
   const TMoney net = KavoNetWin(outcome, bet);
-  m_RoundResult += net;
+  m_RoundResult += net + sideWin;
+  if (sideStake > 0 && !(sideWin > 0)) m_RoundResult -= sideStake;
   m_pTable->AddSettledCards(CurrentCount());
-  return AddWinChunk(net, outcome.m_Condition, bet, hand);
+  return AddWinChunk(net, outcome.m_Condition, bet + sideStake, hand, sideWin);
 }
 
-int32_t CBlackJackServerPlayer::AddWinChunk(const TMoney& net, int32_t condition, const TMoney& bet, int32_t hand) {
+void CBlackJackServerPlayer::SideBetOfChunk(int32_t, TMoney& stake, TMoney& win) {
+  stake = TMoney();
+  win = TMoney();
+}
+
+int32_t CBlackJackServerPlayer::AddSideBetWin(const TMoney&) { return 1; }
+
+int32_t CBlackJackServerPlayer::AddWinChunk(const TMoney& net, int32_t condition, const TMoney& bet, int32_t hand,
+                                            const TMoney& sideWin) {
   CCommNode* node = m_pTable->GetTableNode();
   return CTableBase::SendEnterPlayerData(node, m_Seat, PlayerId(), KAVO_MSG_PLAYERWIN) &&
          node->NewItem(KAVO_ITEM_WINAMOUNT, KMONEY, &net, KEND) &&
          node->NewItem(KAVO_ITEM_WINCONDITION, KLONG, condition, KEND) &&
          node->NewItem(KAVO_ITEM_BET, KMONEY, &bet, KEND) &&
          node->NewItem(KAVO_ITEM_BETHAND2, KMONEY, &m_BetHand2, KEND) &&
-         node->NewItem(KAVO_ITEM_SPLIT, KLONG, hand, KEND) && CTableBase::SendExitPlayerData(node);
+         node->NewItem(KAVO_ITEM_SPLIT, KLONG, hand, KEND) && AddSideBetWin(sideWin) &&
+         CTableBase::SendExitPlayerData(node);
 }
 
 int32_t CBlackJackServerPlayer::PayTripleSeven() {
@@ -291,65 +305,60 @@ int32_t CBlackJackServerPlayer::AddBustData(CCommNode*) { return 1; }
 
 // ---- saving ----
 
-int32_t CBlackJackServerPlayer::SaveState(CKavoStateWriter& out) {
+int32_t CBlackJackServerPlayer::SaveState(CServerTableBase& store) {
   GetTotalStake();
-  out.AddMoney(m_Bet);
-  out.AddMoney(m_BetHand2);
-  out.AddMoney(m_TotalStake);
+  store.SSAddMoney(m_Bet);
+  store.SSAddMoney(m_BetHand2);
+  store.SSAddMoney(m_TotalStake);
   for (int32_t value : {m_Split, m_CurrentHand, m_Seat, m_FinalFlag, m_Count1, m_Count2, m_Insured, m_InsuranceAnswered})
-    out.AddLong(value);
-  out.AddMoney(m_InsuranceResult);
+    store.SSAddLong(static_cast<uint32_t>(value));
+  store.SSAddMoney(m_InsuranceResult);
+  store.SSAddMoney(m_InsuranceStake);
   for (int32_t i = 0; i < KAVO_MAX_CARDS; ++i) {
-    out.AddLong(m_Cards1[i]);
-    out.AddLong(m_Cards2[i]);
+    store.SSAddLong(static_cast<uint32_t>(m_Cards1[i]));
+    store.SSAddLong(static_cast<uint32_t>(m_Cards2[i]));
   }
-  for (int32_t booked : m_Booked) out.AddLong(booked);
-  return 1;
+  for (int32_t booked : m_Booked) store.SSAddLong(static_cast<uint32_t>(booked));
+  // A forfeited hand is bust below 22, so the marks are kept as they are.
+  store.SSAddLong(static_cast<uint32_t>(m_Bust1));
+  store.SSAddLong(static_cast<uint32_t>(m_Bust2));
+  return store.SSAddFailed() ? 0 : 1;
 }
 
-int32_t CBlackJackServerPlayer::RestoreState(CKavoStateReader& in) {
+int32_t CBlackJackServerPlayer::RestoreState(CServerTableBase& store) {
   Reset();
-  TMoney totalStake;
+  m_Bet = store.SSGetMoney();
+  m_BetHand2 = store.SSGetMoney();
+  const TMoney totalStake = store.SSGetMoney();  // derived; read past
   int32_t seat = 0;
-  in.GetMoney(m_Bet);
-  in.GetMoney(m_BetHand2);
-  in.GetMoney(totalStake);
   for (int32_t* value : {&m_Split, &m_CurrentHand, &seat, &m_FinalFlag, &m_Count1, &m_Count2, &m_Insured,
                          &m_InsuranceAnswered})
-    in.GetLong(*value);
-  in.GetMoney(m_InsuranceResult);
+    *value = store.SSGetLong();
+  m_InsuranceResult = store.SSGetMoney();
+  m_InsuranceStake = store.SSGetMoney();
   for (int32_t i = 0; i < KAVO_MAX_CARDS; ++i) {
-    in.GetLong(m_Cards1[i]);
-    in.GetLong(m_Cards2[i]);
+    m_Cards1[i] = store.SSGetLong();
+    m_Cards2[i] = store.SSGetLong();
   }
-  for (int32_t& booked : m_Booked) {
-    in.GetLong(booked);
-    booked = booked > 0 ? 1 : 0;
-  }
+  for (int32_t& booked : m_Booked) booked = store.SSGetLong() > 0 ? 1 : 0;
+  m_Bust1 = store.SSGetLong() ? 1 : 0;
+  m_Bust2 = store.SSGetLong() ? 1 : 0;
   const auto cardsValid = [](const int32_t* cards, int32_t count) {
     if (count < 0 || count > KAVO_MAX_CARDS) return false;
     for (int32_t i = 0; i < count; ++i)
       if (!KavoIsCard(cards[i])) return false;
     return true;
   };
-  if (!in.Ok() || seat != m_Seat || !cardsValid(m_Cards1, m_Count1) || !cardsValid(m_Cards2, m_Count2) ||
-      (m_CurrentHand != KAVO_HAND_1 && m_CurrentHand != KAVO_HAND_2)) {
+  const bool moneyBad = m_Bet.GetError() || m_BetHand2.GetError() || totalStake.GetError() || m_InsuranceResult.GetError() ||
+                       m_InsuranceStake.GetError() || m_InsuranceStake.IsNegative();
+  if (store.SSIsShort() || moneyBad || seat != m_Seat || !cardsValid(m_Cards1, m_Count1) ||
+      !cardsValid(m_Cards2, m_Count2) || (m_CurrentHand != KAVO_HAND_1 && m_CurrentHand != KAVO_HAND_2)) {
     Reset();
     return 0;
   }
   m_Split = m_Split ? 1 : 0;
   m_FinalFlag = m_FinalFlag ? 1 : 0;
-  // The insurance stake and the bust marks are not stored: the stake is what the stored total
-  // holds beyond the two bets, a hand over 21 is bust.
-  if (m_Insured) {
-    m_InsuranceStake = totalStake - m_Bet - m_BetHand2;
-    if (m_InsuranceStake.IsNegative()) m_InsuranceStake = TMoney();
-  }
-  int32_t soft = 0, hard = 0;
-  GetHandValue(m_Cards1, m_Count1, soft, hard);
-  m_Bust1 = hard > 21;
-  GetHandValue(m_Cards2, m_Count2, soft, hard);
-  m_Bust2 = m_Split && hard > 21;
-  GetTotalStake();
+  if (!m_Insured) m_InsuranceStake = TMoney();
+  m_Bust2 = m_Split ? m_Bust2 : 0;
   return 1;
 }

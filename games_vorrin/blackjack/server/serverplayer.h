@@ -10,8 +10,7 @@
 
 class CBlackJackServerTable;
 class CCommNode;
-class CKavoStateReader;
-class CKavoStateWriter;
+class CServerTableBase;
 
 // Index of a booking mark.
 enum EKavoBooked : int32_t {
@@ -48,10 +47,11 @@ class CBlackJackServerPlayer {
   virtual int32_t Settle(int32_t dealerSoft, int32_t dealerHard, int32_t dealerCount);
   // The game's items of the "Bust" chunk (none at this table).
   virtual int32_t AddBustData(CCommNode* node);
-  virtual int32_t SaveState(CKavoStateWriter& out);
-  // 0 when the data are short or hold a count above KAVO_MAX_CARDS, a card outside 0..51 or a
-  // current hand other than 1 or 2.
-  virtual int32_t RestoreState(CKavoStateReader& in);
+  // Into the table's state store, and back in the same order.
+  virtual int32_t SaveState(CServerTableBase& store);
+  // 0 when the data are short or hold a count above KAVO_MAX_CARDS, a card outside 0..51, a
+  // current hand other than 1 or 2 or an unreadable amount.
+  virtual int32_t RestoreState(CServerTableBase& store);
 
   // ---- the hands ----
   void Attach(CBlackJackServerTable* table, int32_t seat);
@@ -123,7 +123,11 @@ class CBlackJackServerPlayer {
   // The items of a "KavoPlayerTableInfo" chunk.
   virtual int32_t AddTableInfoItems(CCommNode* node, int32_t successFlag);
   // The "KavoPlayerWin" chunk of a settled hand, in the table node's packet being built.
-  virtual int32_t AddWinChunk(const TMoney& net, int32_t condition, const TMoney& bet, int32_t hand);
+  int32_t AddWinChunk(const TMoney& net, int32_t condition, const TMoney& bet, int32_t hand, const TMoney& sideWin);
+  // The side bet settled with the chunk of that hand number: its stake and net win (none here).
+  virtual void SideBetOfChunk(int32_t hand, TMoney& stake, TMoney& win);
+  // The side bet's items at the end of a "KavoPlayerWin" chunk (none here).
+  virtual int32_t AddSideBetWin(const TMoney& win);
   int32_t* CurrentCards() { return m_Split && m_CurrentHand == KAVO_HAND_2 ? m_Cards2 : m_Cards1; }
   int32_t& CurrentCount() { return m_Split && m_CurrentHand == KAVO_HAND_2 ? m_Count2 : m_Count1; }
   const int32_t* CurrentCards() const { return m_Split && m_CurrentHand == KAVO_HAND_2 ? m_Cards2 : m_Cards1; }

@@ -1,38 +1,37 @@
-// The round saved for the crash store and read back: every record (seats 0..5), the table's
-// fields, then the shoe.
+// The round saved into the server table's state store for a crash save and read back on the
+// restored table: every record (seats 0..5), the table's fields, then the shoe.
 #include "common/cards/deck.h"
 #include "ostrel/system/debug.h"
 #include "server/servertable.h"
-#include "server/statestore.h"
 
 int32_t CBlackJackServerTable::StoreGame() {
-  m_SavedState.clear();
-  CKavoStateWriter out(m_SavedState);
   for (CBlackJackServerPlayer* record : m_pPlayers)
-    if (!record || !record->SaveState(out)) return 0;
-  out.AddMoney(m_MinTable);
-  out.AddMoney(m_MaxTable);
-  for (int32_t value : {m_CurrentSeat, m_HoleCard, m_PeekDone, m_InsuranceDone, m_OneDeck}) out.AddLong(value);
+    if (!record || !record->SaveState(*this)) return 0;
+  SSAddMoney(m_MinTable);
+  SSAddMoney(m_MaxTable);
+  for (int32_t value : {m_CurrentSeat, m_HoleCard, m_PeekDone, m_InsuranceDone, m_OneDeck, m_RoundState,
+                        m_DecisionTime, m_LimitLevel, m_CardsSincePause, m_SettledCards})
+    SSAddLong(static_cast<uint32_t>(value));
   if (!m_pShoe) return 0;
-  m_pShoe->StoreState(m_SavedState);
-  return 1;
+  SSAddState(*m_pShoe);
+  return SSAddFailed() ? 0 : 1;
 }
 
 int32_t CBlackJackServerTable::RestoreGame() {
-  CKavoStateReader in(m_SavedState.data(), m_SavedState.size());
   for (CBlackJackServerPlayer* record : m_pPlayers)
-    if (!record || !record->RestoreState(in)) {
+    if (!record || !record->RestoreState(*this)) {
       xprintf("CBlackJackServerTable::RestoreGame: a seat's record cannot be read back");
       return 0;
     }
-  TMoney minTable, maxTable;
-  int32_t currentSeat = 0, holeCard = 0, peekDone = 0, insuranceDone = 0, oneDeck = 0;
-  in.GetMoney(minTable);
-  in.GetMoney(maxTable);
-  for (int32_t* value : {&currentSeat, &holeCard, &peekDone, &insuranceDone, &oneDeck}) in.GetLong(*value);
-  size_t used = 0;
-  if (!in.Ok() || currentSeat < 0 || currentSeat > KAVO_NUM_SEATS || !KavoIsCard(holeCard) || !m_pShoe ||
-      !m_pShoe->RestoreState(in.Rest(), in.RestSize(), used)) {
+  const TMoney minTable = SSGetMoney(), maxTable = SSGetMoney();
+  const int32_t currentSeat = SSGetLong(), holeCard = SSGetLong(), peekDone = SSGetLong();
+  const int32_t insuranceDone = SSGetLong(), oneDeck = SSGetLong(), roundState = SSGetLong();
+  const int32_t decisionTime = SSGetLong(), limitLevel = SSGetLong(), cardsSincePause = SSGetLong();
+  const int32_t settledCards = SSGetLong();
+  if (SSIsShort() || minTable.GetError() || maxTable.GetError() || currentSeat < 0 || currentSeat > KAVO_NUM_SEATS ||
+      !KavoIsCard(holeCard) || roundState < KAVO_RS_DEAL || roundState > KAVO_RS_ALLBUST || decisionTime < 0 ||
+      decisionTime > SERVERTABLE_CFG_MAX_SECONDS || limitLevel < 0 || limitLevel >= KAVO_BETLIMITS / 2 ||
+      cardsSincePause < 0 || settledCards < 0 || !m_pShoe || !SSGetState(*m_pShoe)) {
     xprintf("CBlackJackServerTable::RestoreGame: the table's data cannot be read back");
     return 0;
   }
@@ -43,5 +42,10 @@ int32_t CBlackJackServerTable::RestoreGame() {
   m_PeekDone = peekDone ? 1 : 0;
   m_InsuranceDone = insuranceDone ? 1 : 0;
   m_OneDeck = oneDeck == 1 ? 1 : 0;
+  m_RoundState = roundState;
+  m_DecisionTime = decisionTime;
+  m_LimitLevel = limitLevel;
+  m_CardsSincePause = cardsSincePause;
+  m_SettledCards = settledCards;
   return 1;
 }

@@ -1,5 +1,7 @@
 #include "server/servertable.h"
 
+#include "server/supersevenplayer.h"
+
 #include <new>
 
 #include "common/cards/deck.h"
@@ -31,7 +33,10 @@ CBlackJackServerPlayer* CBlackJackServerTable::GetPlayer(int32_t seat) const {
   return seat >= 0 && seat <= KAVO_DEALER ? m_pPlayers[seat] : nullptr;
 }
 
-CBlackJackServerPlayer* CBlackJackServerTable::NewPlayerRecord() { return new (std::nothrow) CBlackJackServerPlayer; }
+CBlackJackServerPlayer* CBlackJackServerTable::NewPlayerRecord() {
+  if (GetGameId() == KAVO_GAMEID_SUPERSEVEN) return new (std::nothrow) CSuperSevenServerPlayer;
+  return new (std::nothrow) CBlackJackServerPlayer;
+}
 
 // ---- settings ----
 
@@ -181,13 +186,6 @@ int32_t CBlackJackServerTable::StartPlay() {
     if (connection && connection->IsHeld() && !GetPlayer(seat)->SendTableInfo(0, 1)) return 0;
   }
   return node->SendKCBLPacket();
-}
-
-int32_t CBlackJackServerTable::GameHandler() {
-  // The round's steps join here with the round itself; until then a started round hands the
-  // table back at once.
-  m_RoundState = KAVO_RS_DEAL;
-  return BeginNewRound();
 }
 
 // ---- money ----

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "common/tables/servertablebase.h"
@@ -52,6 +53,8 @@ class CBlackJackServerTable : public CServerTableBase {
   int32_t InitServerGame() override;
   int32_t ExitServerGame() override;
   int32_t IsBetInSlot(int32_t seat) override;
+  // One step of the round (EKavoRoundState); 0 on a failed send, an empty shoe or a failed
+  // decision.
   int32_t GameHandler() override;
   // One packet with a "KavoPlayerTableInfo" of every occupied seat.
   int32_t StartPlay() override;
@@ -63,6 +66,9 @@ class CBlackJackServerTable : public CServerTableBase {
   int32_t AddGameSpecData() override;
   int32_t StoreGame() override;
   int32_t RestoreGame() override;
+  // A restored round gets a new hole card, within what its players have already learnt; 0 when
+  // the shoe is empty.
+  int32_t RestoreGameAlterationCallback() override;
   // Every stake of the player's seats (the error flag carried).
   int32_t GetPendingCash(TMoney& amount, int32_t playerId) override;
   int32_t IsPlayerInGame(int32_t playerId) override;
@@ -96,6 +102,12 @@ class CBlackJackServerTable : public CServerTableBase {
   CDeck* GetShoe() const { return m_pShoe; }
 
   // ---- the round's operations ----
+  // A betting seat with its final bet whose hands are not all bust.
+  int32_t IsSeatStillPlaying(int32_t seat);
+  int32_t AnySeatStillPlaying();
+  // The highest betting seat below the given one; -1 when none.
+  int32_t NextBettingSeat(int32_t below);
+  int32_t SeatsWithFinalBet();
   // A seat with a player, in the round and with the framework's bet flag.
   int32_t IsBettingSeat(int32_t seat);
   // One card from the shoe to the seat's current hand ("Card"), or to the dealer ("DealerCard").
@@ -151,12 +163,32 @@ class CBlackJackServerTable : public CServerTableBase {
   void SetSettledCards(int32_t cards) { m_SettledCards = cards; }
   int32_t GetGameId() const { return static_cast<int32_t>(GetTableId() / 1000); }
 
-  // ---- the saved round ----
-  // StoreGame's bytes; RestoreGame reads the bytes given by SetSavedState.
-  const std::vector<uint8_t>& GetSavedState() const { return m_SavedState; }
-  void SetSavedState(std::vector<uint8_t> bytes) { m_SavedState = std::move(bytes); }
-
  protected:
+  // The steps of the round handler.
+  int32_t StepDeal();
+  int32_t StepNextSeat();
+  int32_t StepAwaitAction();
+  int32_t StepDealerPlays();
+  int32_t StepSettle();
+  int32_t StepOfferInsurance();
+  int32_t StepCollectInsurance();
+  int32_t StepPeek();
+  int32_t StepFindNatural();
+  int32_t StepPayNatural();
+  int32_t StepAllBust();
+  // The next betting seat below the current one becomes current; when none is left the dealer's
+  // does and the round goes to noneState (-1 then).
+  int32_t TakeNextSeat(int32_t noneState);
+  // The seat's "Turn" with its current hand, in a packet of its own.
+  int32_t SendTurnChunk(int32_t seat);
+  // One card to every betting seat, highest first.
+  int32_t DealPass();
+  // The current seat did not act in time: its open hands go bust and its user is crashed.
+  int32_t Forfeit();
+  void Pause(int32_t ms);
+  // Every record waiting on the table node is received and handed to read (null: consumed
+  // unread), so that none is left to stall the round; 0 when read failed.
+  int32_t ForEachRecord(const std::function<int32_t()>& read);
   // A new record for a seat of this game.
   virtual CBlackJackServerPlayer* NewPlayerRecord();
   // Reads the seat's next private chunk of that name with a valid seat and matching player;
@@ -198,7 +230,6 @@ class CBlackJackServerTable : public CServerTableBase {
   int32_t m_OneDeck = 0;
   CBlackJackServerPlayer* m_pPlayers[KAVO_NUM_SEATS + 1] = {};
   int32_t m_RoundState = KAVO_RS_DEAL;
-  std::vector<uint8_t> m_SavedState;
 };
 
 class CSuperSevenServerTable : public CBlackJackServerTable {

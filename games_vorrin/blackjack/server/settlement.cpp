@@ -26,3 +26,12 @@ CHugeFixedPoint<10, 10> KavoNetWin(const SKavoOutcome& outcome, const CHugeFixed
   CHugeFixedPoint<10, 10> net = outcome.m_Gross - bet;
   return net.IsNegative() ? CHugeFixedPoint<10, 10>() : net;
 }
+
+int32_t KavoSideBetWin(const int32_t* cards, int32_t count) {
+  const auto seven = [&](int32_t i) { return cards && i < count && KavoCardRank(cards[i]) == KAVO_RANK_SEVEN; };
+  if (!seven(0)) return 0;
+  if (!seven(1)) return 3;
+  const bool twoEqual = cards[0] == cards[1];
+  if (!seven(2)) return twoEqual ? 100 : 30;
+  return twoEqual && cards[1] == cards[2] ? 1500 : 500;
+}

@@ -25,3 +25,8 @@ SKavoOutcome KavoSettleHand(const SKavoHandTotal& player, const SKavoHandTotal& 
 
 // The "KavoPlayerWin" amount: the gross return less the bet, never below 0.
 CHugeFixedPoint<10, 10> KavoNetWin(const SKavoOutcome& outcome, const CHugeFixedPoint<10, 10>& bet);
+
+// The side bet's net win in units for a seat's first three cards (fewer count the missing ones
+// as no seven): a seven first 3; two sevens 30, or 100 of one code; three sevens 500, or 1500 of
+// one code; a first card that is no seven 0.
+int32_t KavoSideBetWin(const int32_t* cards, int32_t count);

@@ -95,7 +95,7 @@ CBlackJackServerTable* CKavoTableTest::BuildTable(uint32_t tableId, CBlackJackSe
                                                   const std::function<void(CBlackJackServerTable&)>& configure) {
   c2stovaTable record;
   record.m_TableId = tableId;
-  record.m_TableType = STOVA_TABLE_PRACTICE;
+  record.m_TableType = m_TableType;
   uint32_t id = 0;
   int32_t ok = 0;
   EXPECT_EQ(m_pDb->CreateTable(&record, 0, id, ok), 1);

@@ -77,6 +77,8 @@ class CKavoTableTest : public ::testing::Test {
   // "type cents" of the player's game bookings, oldest first, from Python's sqlite3.
   std::vector<std::string> Bookings(int32_t playerId);
 
+  // The type of the table records BuildTable writes (a practice table saves no crashed game).
+  int32_t m_TableType = STOVA_TABLE_PRACTICE;
   // Makes the table StartTable builds (a derived test table may stand in).
   std::function<CBlackJackServerTable*()> m_MakeTable = [] { return new CBlackJackServerTable; };
 

@@ -1,0 +1,69 @@
+// A headless player for the blackjack server table: it reads what the table sends on the client's
+// table node and answers as a client table would (bets, decisions at random, insurance answers,
+// "PresentationDone"), sends stray and malformed records when told to, and keeps a ledger of what
+// the settlement, natural, bonus and insurance records say it won or lost.
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ostrel/base/money.h"
+
+class CCommNode;
+
+class CKavoBot {
+ public:
+  using TMoney = CHugeFixedPoint<10, 10>;
+
+  CKavoBot(CCommNode& table, int32_t playerId, std::vector<int32_t> seats, uint32_t seed);
+
+  // Reads every record waiting and answers it.
+  void Poll();
+
+  // Places the side bet with every bet.
+  void SetSideBet(bool on) { m_SideBet = on; }
+  // Percent of answers followed by a stray record (another seat's or player's decision, a
+  // repeated one, an unknown value, an answer no state expects); malformed records (no "Action")
+  // come at a tenth of that rate and get the user crashed.
+  void SetMischief(int32_t percent) { m_Mischief = percent; }
+  // Always stand (and never take insurance).
+  void SetStandOnly(bool on) { m_StandOnly = on; }
+
+  const TMoney& Ledger() const { return m_Ledger; }
+  int64_t Rounds() const { return m_Rounds; }
+  int64_t Settlements() const { return m_Settlements; }
+
+ private:
+  struct SSeat {
+    int32_t m_Seat = 0;
+    TMoney m_Bet;
+    bool m_Side = false;
+    bool m_Insured = false;
+    TMoney m_Insurance;  // announced, booked with the first settled hand
+  };
+  SSeat* Find(int32_t seat);
+  void Handle(const std::string& record);
+  void HandleChunk(const std::string& chunk, int32_t pays);
+  void Send(int32_t playerId, int32_t seat, const char* name, const std::string& items);
+  void Decide(int32_t seat);
+  void Stray(int32_t seat);
+  bool Chance(int32_t percent) { return static_cast<int32_t>(m_Random() % 100) < percent; }
+
+  CCommNode& m_Table;
+  int32_t m_PlayerId;
+  std::vector<SSeat> m_Seats;
+  std::mt19937 m_Random;
+  bool m_SideBet = false;
+  bool m_StandOnly = false;
+  int32_t m_Mischief = 0;
+  int32_t m_TurnSeat = -1;
+  bool m_PresentationDue = false;
+  TMoney m_Ledger;
+  int64_t m_Rounds = 0;
+  int64_t m_Settlements = 0;
+};
+
+// The value of "Name = value" in a flattened record or chunk; "" when missing.
+std::string KavoItem(const std::string& text, const std::string& name);
