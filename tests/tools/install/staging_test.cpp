@@ -56,7 +56,7 @@ class Staging : public ::testing::Test {
  protected:
   void SetUp() override {
     FVersion_SetDefaultCallbacks();
-    ASSERT_EQ(m_Source.ReadModuleList(VORRIN_MODULE_LIST, 0, 1), 1) << "data/install/modules.lst does not read";
+    ASSERT_EQ(m_Source.ReadModuleList(VORRIN_MODULE_LIST, 0, VORRIN_PACKAGE_KIND), 1) << "data/install/modules.lst does not read";
     ASSERT_EQ(m_Source.CheckConsistency(), 1) << "a file of data/install/modules.lst is in two modules";
   }
 
@@ -86,7 +86,7 @@ TEST_F(Staging, EveryStagedFileBelongsToAModuleAndEveryListedFileIsStaged) {
 
 TEST_F(Staging, StagedListsDescribeTheStagedFiles) {
   CFVModuleHandler built;
-  ASSERT_EQ(built.ReadModuleList((kDist + "/filemap.lst").c_str(), 1, 1), 1);
+  ASSERT_EQ(built.ReadModuleList((kDist + "/filemap.lst").c_str(), 1, VORRIN_PACKAGE_KIND), 1);
   EXPECT_EQ(ReadWholeFile(kDist + "/srvmap.lst"), ReadWholeFile(kDist + "/filemap.lst"));
 
   std::map<std::string, std::string> sourceFiles, builtFiles;  // name -> module
