@@ -8,6 +8,8 @@
 #include "common/cards/deck.h"
 #include "common/database/stovaconn.h"
 #include "fuzzfolder.h"
+#include "fuzzkavo.h"
+#include "fuzztables.h"
 #include "ostrel/system/globals.h"
 #include "ostrelcomm/commlib.h"
 #include "server/servertable.h"
@@ -36,18 +38,9 @@ struct SWorld {
       FuzzCheck(db.CreateUser(&user, id, "", "", "", "", "", "EN", "", ok) == 1);
       m_Players[i++] = static_cast<int32_t>(id);
     }
-    c2stovaTable record;
-    record.m_TableId = kTable;
-    record.m_TableType = STOVA_TABLE_PRACTICE;
-    uint32_t id = 0;
-    int32_t ok = 0;
-    FuzzCheck(db.CreateTable(&record, 0, id, ok) == 1);
     db.Exit();
-    m_pTable = std::make_unique<CBlackJackServerTable>();
-    const int32_t limits[KAVO_BETLIMITS] = {5, 500, 10, 1000, 25, 2500};
-    const int32_t times[KAVO_TIMELIMITS] = {30, 15};
-    m_pTable->SetBetLimits(limits);
-    m_pTable->SetTimeLimits(times);
+    FuzzCreatePracticeTable(kTable);
+    m_pTable = FuzzNewKavoTable();
     m_pTable->SetTripleSevenEnabled(1);
     FuzzCheck(m_pTable->InitTable(static_cast<int32_t>(kTable), 0, 0, 0, 0) == 1);
   }

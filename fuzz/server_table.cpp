@@ -12,6 +12,7 @@
 #include "common/database/stovaconn.h"
 #include "fuzzfolder.h"
 #include "fuzzgame.h"
+#include "fuzztables.h"
 #include "common/tables/processclient.h"
 #include "common/tables/servertablebase.h"
 #include "ostrel/base/types.h"
@@ -105,15 +106,7 @@ struct SWorld {
     m_pTable.reset();
     delete m_pManagerSide;
     m_pManagerSide = nullptr;
-    CStovaConn db;
-    FuzzCheck(db.Init() == 1);
-    c2stovaTable record;
-    record.m_TableId = kTable;
-    record.m_TableType = STOVA_TABLE_PRACTICE;
-    uint32_t id = 0;
-    int32_t ok = 0;
-    FuzzCheck(db.CreateTable(&record, 0, id, ok) == 1);
-    db.Exit();
+    FuzzCreatePracticeTable(kTable);
     m_pTable = std::make_unique<CFuzzGame>();
     m_pTable->SetManagerIPPort("127.0.0.1", static_cast<int32_t>(m_ManagerServer.GetPortA()));
     m_pTable->SetTableOwner(1);
