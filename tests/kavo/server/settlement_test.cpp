@@ -160,6 +160,23 @@ class CKavoInsuranceTest : public CKavoTableTest {
   std::string Echo(int32_t seat, int32_t value) {
     return "Slot = " + std::to_string(seat) + "; Insurance = " + std::to_string(value);
   }
+  // Ann at the seat with a bet of 10, insured.
+  void InsuredSeat(int32_t seat) {
+    Seat(seat, m_Ann);
+    PlaceBet(seat, "10");
+    m_pTable->AnswerInsurance(seat, 1);
+  }
+  // The same, then split on two eights: hand 2 draws a king (18), hand 1 a queen (18).
+  void InsuredSplitSeat(int32_t seat) {
+    InsuredSeat(seat);
+    GiveCards(seat, {7, 20});
+    Record(seat).SetBetHand2(Record(seat).GetBet());
+    Record(seat).DoSplit();
+    Record(seat).SetCurrentHand(KAVO_HAND_2);
+    GiveCards(seat, {12});
+    Record(seat).SetCurrentHand(KAVO_HAND_1);
+    GiveCards(seat, {11});
+  }
   std::string InsuranceWin(int32_t playerId, int32_t seat, const char* amount) {
     return "{ = PlayerData, KavoInsuranceWin, " + std::to_string(playerId) + ", " + std::to_string(seat) +
            "; WinAmount = " + amount + "; }";
@@ -196,17 +213,8 @@ TEST_F(CKavoInsuranceTest, AnswersArriveAsClientChunks) {
 }
 
 TEST_F(CKavoInsuranceTest, DealerBlackjackPaysTheInsuredBetOnceWithTheFirstSettledHand) {
-  Seat(2, m_Ann);
-  PlaceBet(2, "10");
-  m_pTable->AnswerInsurance(2, 1);
   // Insured, then split: the insurance result goes with hand 2, settled first.
-  GiveCards(2, {7, 20});
-  Record(2).SetBetHand2(Record(2).GetBet());
-  Record(2).DoSplit();
-  Record(2).SetCurrentHand(KAVO_HAND_2);
-  GiveCards(2, {12});
-  Record(2).SetCurrentHand(KAVO_HAND_1);
-  GiveCards(2, {11});
+  InsuredSplitSeat(2);
   m_pTable->SetHoleCard(25);  // a king under the ace
   GiveCards(KAVO_DEALER, {0});
   Packets();
@@ -225,9 +233,7 @@ TEST_F(CKavoInsuranceTest, DealerBlackjackPaysTheInsuredBetOnceWithTheFirstSettl
 }
 
 TEST_F(CKavoInsuranceTest, NoTenUnderTakesTheInsuranceStakeWithTheSettlement) {
-  Seat(2, m_Ann);
-  PlaceBet(2, "10");
-  m_pTable->AnswerInsurance(2, 1);
+  InsuredSeat(2);
   GiveCards(2, {12, 11});
   m_pTable->SetHoleCard(5);
   GiveCards(KAVO_DEALER, {0});
@@ -245,9 +251,7 @@ TEST_F(CKavoInsuranceTest, NoTenUnderTakesTheInsuranceStakeWithTheSettlement) {
 }
 
 TEST_F(CKavoInsuranceTest, InsuredNaturalAgainstDealerBlackjack) {
-  Seat(2, m_Ann);
-  PlaceBet(2, "10");
-  m_pTable->AnswerInsurance(2, 1);
+  InsuredSeat(2);
   GiveCards(2, {13, 24});
   m_pTable->SetHoleCard(12);
   GiveCards(KAVO_DEALER, {0});
@@ -265,32 +269,19 @@ TEST_F(CKavoInsuranceTest, InsuredNaturalAgainstDealerBlackjack) {
 }
 
 TEST_F(CKavoInsuranceTest, DoublingAfterInsuranceKeepsTheInsuranceStakeAsTaken) {
-  Seat(2, m_Ann);
-  PlaceBet(2, "10");
-  m_pTable->AnswerInsurance(2, 1);
+  InsuredSeat(2);
   Record(2).DoubleHandBet();
   TMoney pending;
   m_pTable->GetPendingCash(pending, m_Ann);
   EXPECT_EQ(pending, TMoney(25));  // 20 staked, 5 insured
 }
-}  // namespace
 
-namespace {
 TEST_F(CKavoInsuranceTest, HandTwoFailingToBookLeavesHandOneToCarryTheInsurance) {
   const int32_t bob = CreateMember("bob", "100");
   Seat(3, bob);
   PlaceBet(3, "10");
   GiveCards(3, {12, 11});
-  Seat(2, m_Ann);
-  PlaceBet(2, "10");
-  m_pTable->AnswerInsurance(2, 1);
-  GiveCards(2, {7, 20});
-  Record(2).SetBetHand2(Record(2).GetBet());
-  Record(2).DoSplit();
-  Record(2).SetCurrentHand(KAVO_HAND_2);
-  GiveCards(2, {12});
-  Record(2).SetCurrentHand(KAVO_HAND_1);
-  GiveCards(2, {11});
+  InsuredSplitSeat(2);
   m_pTable->SetHoleCard(12);
   GiveCards(KAVO_DEALER, {0});
   int32_t pays = 0;
