@@ -58,48 +58,118 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   CBlackJackClientTable(const CBlackJackClientTable&) = delete;
   CBlackJackClientTable& operator=(const CBlackJackClientTable&) = delete;
 
-  // ---- the framework's operations ----
+  // ---- the framework's operations answered by the table class itself ----
   int32_t GetNumSlots() override { return KAVO_NUM_SEATS; }
   const char* GetGameName() override { return KAVO_GAME_REGULAR; }
   // A player came to or left a seat: the seat's record starts afresh.
   int32_t CreateGamePlayer(int32_t seat, int32_t playerId) override;
   int32_t DeleteGamePlayer(int32_t seat) override;
-  int32_t NewRoundStarted() override { return 1; }
-  int32_t InitClientGame() override { return 1; }
-  int32_t ExitClientGame() override { return 1; }
   const char* GetHelpURL() override { return MainString(KAVOSTR_HELP); }
   const char* GetFKeyHelpURL() override { return MainString(KAVOSTR_FKEYHELP); }
   const char* GetHelpErrText() override { return MainString(KAVOSTR_HELPERROR); }
   const char* GetLiveSupportURL() override { return MainString(KAVOSTR_LIVESUPPORT); }
-  int32_t SetRoundTimer(int32_t, int32_t) override { return 1; }
-  int32_t PlayerDataReceived() override { return 1; }
-  int32_t GameStateHandler() override { return 1; }
-  int32_t IdleHandler() override { return 1; }
-  int32_t PlayHandler() override { return 1; }
-  int32_t BetDone() override { return 1; }
+
+  // ==== set-up, layout, camera views and card moves (tablesetup.cpp, cameraview.cpp, cardmoves.cpp) ====
+  int32_t InitClientGame() override { return 1; }
+  int32_t ExitClientGame() override { return 1; }
+  int32_t SetRoundActive(int32_t) override { return 1; }
+  // The view of seat `view` (0-4): camera, pictures, control places, projected spots.
+  virtual int32_t SetCameraView(int32_t view) { (void)view; return 1; }
+  // One card of the end-of-round clearing per call; `done` is set after the last.
+  virtual int32_t ClearHandsStep(int32_t& done) { done = 1; return 1; }
+  virtual int32_t ClearDealerCard(int32_t& done) { done = 1; return 1; }
+  // Redraw the seats' cards, clipped to `rect` grown by 2 pixels when one is given.
+  virtual void RedrawAllHands(const CRect* rect) { (void)rect; }
+  virtual void RedrawOtherHands(int32_t seat, const CRect* rect) { (void)seat; (void)rect; }
+  virtual void RedrawHandsInRect(int32_t seat, const CRect* rect) { (void)seat; (void)rect; }
+  virtual void RestoreClearAreas() {}
+  virtual void EraseDealerPlaceholder() {}
+  virtual void CloseTableInfoPopup() {}
+  // ==== end of set-up, layout, camera views and card moves ====
+
+
+  // ==== betting, seats and chip stacks (betting.cpp, seats.cpp, chipstacks.cpp) ====
   int32_t GameSpecReceived() override { return 1; }
-  int32_t PlayerLeftSlot(int32_t, int32_t) override { return 1; }
-  int32_t SlotAllocated(int32_t, int32_t, int32_t) override { return 1; }
-  int32_t ReconnectFinished() override { return 1; }
   int32_t BetHandler() override { return 1; }
   int32_t BettingHandler() override { return 1; }
-  int32_t ShowTimeLeft(int32_t) override { return 1; }
+  int32_t BetDone() override { return 1; }
+  int32_t SetOldBet() override { return 1; }
+  int32_t PlayerLeftSlot(int32_t, int32_t) override { return 1; }
+  int32_t SlotAllocated(int32_t, int32_t, int32_t) override { return 1; }
   int32_t SeatRequestDone() override { return 1; }
+  TMoney GetClientPlayerTotalBet() override { return TMoney(); }
+  // The seat's bet grows by `amount` (negative takes chips off) once the limits allow it.
+  virtual int32_t ChangeBet(int32_t amount, int32_t seat, int32_t send) { (void)amount; (void)seat; (void)send; return 1; }
+  virtual int32_t SendPlayerBet(int32_t seat, int32_t final) { (void)seat; (void)final; return 1; }
+  virtual int32_t UpdateBetTexts() { return 1; }
+  // Rebuilds the stacks of `seat` (-1 every seat) from the bets, or from the server's reported ones.
+  virtual int32_t UpdateChipStacks(int32_t seat, int32_t reported) { (void)seat; (void)reported; return 1; }
+  virtual void UpdateDealButton() {}
+  TMoney PlayerTotalBet(int32_t seat) const { (void)seat; return TMoney(); }
+  TMoney PlayerTotalReturn(int32_t seat) const { (void)seat; return TMoney(); }
+  int32_t PlayerNetWin(int32_t seat) const { (void)seat; return 0; }
+  // Insurance stacks on the seat's insurance spots.
+  virtual void ShowInsuranceChips(int32_t seat, const TMoney& amount) { (void)seat; (void)amount; }
+  virtual void DrawInsuranceChips(int32_t seat) { (void)seat; }
+  virtual void HideSpotChips(int32_t seat, int32_t spot) { (void)seat; (void)spot; }
+  virtual void HideSeatChips(int32_t seat) { (void)seat; }
+  virtual void HideInsuranceChips(int32_t seat) { (void)seat; }
+  // A refusal or notice in the panel's chat as "<Dealer> text".
+  void SayDealer(const char* text) { (void)text; }
+  // ==== end of betting, seats and chip stacks ====
+
+
+  // ==== round packets, seat icons and table display (roundpackets.cpp, tabledisplay.cpp, playericons.cpp) ====
+  int32_t NewRoundStarted() override { return 1; }
+  int32_t SetRoundTimer(int32_t, int32_t) override { return 1; }
+  int32_t ShowTimeLeft(int32_t) override { return 1; }
+  int32_t PlayerDataReceived() override { return 1; }
+  int32_t PlayHandler() override { return 1; }
   int32_t ChooseSeat() override { return 1; }
   int32_t UpdateSeats() override { return 1; }
-  int32_t SetRoundActive(int32_t) override { return 1; }
+  int32_t ReconnectFinished() override { return 1; }
   void PlayClickSound() override {}
+  // Readers of the round's records: 0 on a read failure, else 1; `received` tells whether one came.
+  int32_t RecvCard(int32_t& card, int32_t& seat, int32_t& hand, int32_t& received) { (void)card; (void)seat; (void)hand; received = 0; return 1; }
+  int32_t RecvDouble(int32_t& seat, int32_t& received) { (void)seat; received = 0; return 1; }
+  int32_t RecvSplit(int32_t& seat, int32_t& received) { (void)seat; received = 0; return 1; }
+  int32_t RecvBust(int32_t& seat, int32_t& received) { (void)seat; received = 0; return 1; }
+  int32_t RecvTurn(int32_t& seat, int32_t& hand, int32_t& received) { (void)seat; (void)hand; received = 0; return 1; }
+  int32_t RecvPlayerWin(int32_t& received) { received = 0; return 1; }
+  int32_t RecvPlayerWinProtection(int32_t& received) { received = 0; return 1; }
+  // Writes a hand's value text and starts its spoken sequence.
+  void ShowHandValue(int32_t soft, int32_t hard, int32_t control, int32_t cards, int32_t split, int32_t doubled) {
+    (void)soft; (void)hard; (void)control; (void)cards; (void)split; (void)doubled;
+  }
+  void ClearValueTexts() {}
+  void ShowValueTexts(int32_t on) { (void)on; }
+  void ResetTimeoutMeter() {}
+  int32_t UpdatePlayerIcons() { return 1; }
+  void SetWatchMode(int32_t on) { (void)on; }
+  // ==== end of round packets, seat icons and table display ====
+
+
+  // ==== game states and player actions (gamestates.cpp, playeractions.cpp) ====
+  int32_t GameStateHandler() override { return 1; }
+  // Sends or carries out what the player chose on his turn.
+  virtual int32_t CarryOutPendingAction() { return 1; }
+  int32_t SendInsurance(int32_t seat, int32_t take) { (void)seat; (void)take; return 1; }
+  // The hand value of a seat (0-4) or the dealer (5) into its text control.
+  void ShowSeatHandValue(int32_t seat) { (void)seat; }
+  // ==== end of game states and player actions ====
+
+
+  // ==== animations and chip steps (animations.cpp, chipsteps.cpp) ====
+  int32_t IdleHandler() override { return 1; }
+  virtual int32_t ChipSettlementStep(int32_t& done) { done = 1; return 1; }
+  virtual void HandClearingStep() {}
+  virtual void ChipCollectionStep(int32_t& done) { done = 1; }
+  // ==== end of animations and chip steps ====
 
   // ---- the table's own operations ----
   // The records of the seats and the dealer, each reset; 0 (the table's exit called) on a failed
   // allocation.
   virtual int32_t CreatePlayerRecords();
-  virtual int32_t UpdateChipStacks() { return 1; }
-  virtual int32_t ChipSettlementStep() { return 1; }
-  virtual int32_t DoPendingAction() { return 1; }
-  virtual int32_t SetCameraView(int32_t view) { (void)view; return 1; }
-  virtual int32_t HandClearingStep() { return 1; }
-  virtual int32_t ChipCollectionStep() { return 1; }
   virtual int32_t GetNumChipPositions() { return KAVO_CHIP_SPOTS; }
   virtual int32_t GetNumHandoutPositions() { return KAVO_HANDOUT_SPOTS; }
   virtual const char* GetLimitsScriptName() { return KAVO_SCRIPT_LIMITS; }
@@ -214,6 +284,25 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   int32_t m_ChipSpots[KAVO_NUM_SEATS][KAVO_CHIP_SPOTS][2] = {};
   int32_t m_InsuranceSpots[KAVO_NUM_SEATS][KAVO_INSURANCE_SPOTS][2] = {};
   int32_t m_DealerCardsShown = 0;
+
+  // ---- members of set-up, layout, camera views and card moves ----
+  // ---- end of members of set-up, layout, camera views and card moves ----
+
+
+  // ---- members of betting, seats and chip stacks ----
+  // ---- end of members of betting, seats and chip stacks ----
+
+
+  // ---- members of round packets, seat icons and table display ----
+  // ---- end of members of round packets, seat icons and table display ----
+
+
+  // ---- members of game states and player actions ----
+  // ---- end of members of game states and player actions ----
+
+
+  // ---- members of animations and chip steps ----
+  // ---- end of members of animations and chip steps ----
 };
 
 // The one-deck game: only its names differ.
