@@ -192,6 +192,13 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
     return seat >= 0 && seat < KAVO_NUM_SEATS ? m_InsuranceAnswered[seat] : 0;
   }
   int32_t IsInsuranceOffered() const { return m_InsuranceOffered; }
+  int32_t IsInsuranceWindowShown(int32_t seat) const {
+    return seat >= 0 && seat < KAVO_NUM_SEATS ? m_InsuranceDlgShown[seat] : 0;
+  }
+  // The seat's money covers its bets and half its bet more.
+  int32_t CanAffordInsurance(int32_t seat) const;
+  int32_t IsSpotLit() const { return m_SpotLit; }
+  int32_t GetActionButtons() const { return m_HitStandEnabled | m_SplitEnabled << 1 | m_DoubleEnabled << 2; }
   int32_t IsInsuranceRoundDone() const { return m_InsuranceRoundDone; }
   // The face-down card the dealer's extra moves carry (the hole card until it is turned).
   CObject* GetHoleCardObject();

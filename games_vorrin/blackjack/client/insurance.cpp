@@ -27,6 +27,10 @@ CBlackJackClientTable::TMoney CBlackJackClientTable::InsuranceStake(int32_t seat
   return record && IsSeat(seat) ? record->GetBet(KAVO_HAND_1) * TMoney("0.5") : TMoney();
 }
 
+int32_t CBlackJackClientTable::CanAffordInsurance(int32_t seat) const {
+  return IsSeat(seat) && !(GetSeatMoney(seat) < PlayerTotalBet(seat) + InsuranceStake(seat));
+}
+
 void CBlackJackClientTable::ShowInsuranceWindow(int32_t seat, int32_t show) {
   if (!IsSeat(seat)) return;
   m_InsuranceDlgShown[seat] = show;
@@ -53,7 +57,7 @@ int32_t CBlackJackClientTable::StateInsuranceOffer() {
   OwnSeats(seats);
   for (int32_t s = 0; s < KAVO_NUM_SEATS; ++s) {
     if (!seats[s] || !m_pInsuranceDlg[s]) continue;
-    if (GetSeatMoney(s) < PlayerTotalBet(s) + InsuranceStake(s))
+    if (!CanAffordInsurance(s))
       if (CControlBase* take = m_pInsuranceDlg[s]->GetCtrl(kInsuranceTakeButton)) take->SetState(XGUI_DISABLED);
   }
   const int32_t left = TimeLeft();
