@@ -169,6 +169,18 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   int32_t RecvScanCard(int32_t& card, int32_t& received);
   // "TimeOut" in seconds (0 to 3600) and "ServerTime" as sent.
   int32_t RecvPlayerTimeOut(int32_t& seconds, uint32_t& serverTime, int32_t& received);
+  // The same records' items from a record already received (the node's m_RecvKCBL), checked:
+  // 0 when an item is missing or out of range, with nothing written.
+  struct SInsuranceResult {
+    TMoney Wins[KAVO_NUM_SEATS];
+    int32_t Listed[KAVO_NUM_SEATS] = {};
+    int32_t Pays = 0;
+    int32_t Card = -1;  // the hole card when the insurance pays
+  };
+  static int32_t ParseInsuranceAnswer(CKCBL& record, int32_t& seat, int32_t& take);
+  static int32_t ParseInsuranceResult(CCommNode* node, SInsuranceResult& result);
+  static int32_t ParseScanCard(CKCBL& record, int32_t& card);
+  static int32_t ParsePlayerTimeOut(CKCBL& record, int32_t& seconds, uint32_t& serverTime);
   // What is left of a decision time of totalMs when the server's stamp lies lagMs behind: a lag
   // of up to 7 s is the round trip every client has; beyond it the time is lost.
   static int32_t DecisionTimeLeft(int32_t totalMs, int32_t lagMs);

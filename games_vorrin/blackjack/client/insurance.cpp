@@ -127,64 +127,74 @@ int32_t CBlackJackClientTable::SendInsurance(int32_t seat, int32_t take) {
 
 // ---- readers ----
 
+int32_t CBlackJackClientTable::ParseInsuranceAnswer(CKCBL& record, int32_t& seat, int32_t& take) {
+  int32_t slot = -1, answer = 0;
+  if (!TopLong(record, KAVO_ITEM_SLOT, slot) || !TopLong(record, KAVO_ITEM_INSURANCE, answer) || !IsSeat(slot)) return 0;
+  seat = slot;
+  take = answer;
+  return 1;
+}
+
+int32_t CBlackJackClientTable::ParseInsuranceResult(CCommNode* node, SInsuranceResult& result) {
+  CKCBL& record = node->m_RecvKCBL;
+  SInsuranceResult read;
+  record.MainChunk();
+  record.FirstItem();
+  for (int32_t chunks = 0;; ++chunks) {
+    int32_t seat = -1, playerId = 0;
+    if (!RecvEnterPlayerData(node, seat, playerId, KAVO_MSG_INSURANCEWIN)) return 0;
+    if (seat == -1) break;
+    TMoney amount;
+    const bool ok = chunks < KAVO_NUM_SEATS && IsSeat(seat) && !read.Listed[seat] && record.FirstItem() &&
+                    record.GetItem(KAVO_ITEM_WINAMOUNT, KMONEY, &amount, KEND) && !amount.GetError() &&
+                    !amount.IsNegative();
+    RecvExitPlayerData(node);
+    if (!ok) return 0;
+    read.Wins[seat] = amount;
+    read.Listed[seat] = 1;
+  }
+  if (!TopLong(record, KAVO_ITEM_PAYS, read.Pays)) return 0;
+  if (read.Pays && (!TopLong(record, KAVO_ITEM_CARD, read.Card) || !KavoIsCard(read.Card))) return 0;
+  read.Pays = read.Pays ? 1 : 0;
+  result = read;
+  return 1;
+}
+
+int32_t CBlackJackClientTable::ParseScanCard(CKCBL& record, int32_t& card) {
+  int32_t code = -2;
+  if (!TopLong(record, KAVO_MSG_SCANCARD, code) || !(code == -1 || KavoIsCard(code))) return 0;
+  card = code;
+  return 1;
+}
+
 int32_t CBlackJackClientTable::RecvInsuranceAnswer(int32_t& seat, int32_t& take, int32_t& received) {
   received = 0;
   const int32_t taken = TakeWaitingRecord(KAVO_ITEM_SLOT);
   if (taken <= 0) return taken < 0 ? 1 : 0;
-  CKCBL& record = m_pTableNode->m_RecvKCBL;
-  int32_t slot = -1, answer = 0;
-  const bool ok = TopLong(record, KAVO_ITEM_SLOT, slot) && TopLong(record, KAVO_ITEM_INSURANCE, answer) && IsSeat(slot);
+  const int32_t ok = ParseInsuranceAnswer(m_pTableNode->m_RecvKCBL, seat, take);
   m_pTableNode->RecvKCBLFree();
-  if (!ok) return 0;
-  seat = slot;
-  take = answer;
-  received = 1;
-  return 1;
+  received = ok;
+  return ok;
 }
 
 int32_t CBlackJackClientTable::RecvInsuranceResult(int32_t& received) {
   received = 0;
   const int32_t taken = TakeWaitingRecord(KAVO_ITEM_PAYS);
   if (taken <= 0) return taken < 0 ? 1 : 0;
-  CCommNode* node = m_pTableNode;
-  CKCBL& record = node->m_RecvKCBL;
-  // Everything is read and checked before anything is kept.
-  TMoney wins[KAVO_NUM_SEATS];
-  bool listed[KAVO_NUM_SEATS] = {};
-  bool ok = true;
-  record.MainChunk();
-  record.FirstItem();
-  for (;;) {
-    int32_t seat = -1, playerId = 0;
-    if (!RecvEnterPlayerData(node, seat, playerId, KAVO_MSG_INSURANCEWIN)) {
-      ok = false;
-      break;
-    }
-    if (seat == -1) break;
-    TMoney amount;
-    ok = IsSeat(seat) && record.FirstItem() && record.GetItem(KAVO_ITEM_WINAMOUNT, KMONEY, &amount, KEND) &&
-         !amount.GetError() && !amount.IsNegative();
-    RecvExitPlayerData(node);
-    if (!ok) break;
-    wins[seat] = amount;
-    listed[seat] = true;
-  }
-  int32_t pays = 0, card = -1;
-  ok = ok && TopLong(record, KAVO_ITEM_PAYS, pays);
-  if (ok && pays) ok = TopLong(record, KAVO_ITEM_CARD, card) && KavoIsCard(card);
-  node->RecvKCBLFree();
+  SInsuranceResult result;
+  const int32_t ok = ParseInsuranceResult(m_pTableNode, result);
+  m_pTableNode->RecvKCBLFree();
   if (!ok) return 0;
-
   for (int32_t s = 0; s < KAVO_NUM_SEATS; ++s) {
-    CBlackJackPlayerData* seatRecord = GetPlayerRecord(s);
-    if (!listed[s] || !seatRecord) continue;
-    seatRecord->SetInsuranceStake(wins[s]);
-    if (IsOwnSeat(s)) PlayerProtectionSetWin(PlayerProtectionGetWin() + wins[s]);
+    CBlackJackPlayerData* record = GetPlayerRecord(s);
+    if (!result.Listed[s] || !record) continue;
+    record->SetInsuranceStake(result.Wins[s]);
+    if (IsOwnSeat(s)) PlayerProtectionSetWin(PlayerProtectionGetWin() + result.Wins[s]);
   }
-  m_InsurancePays = pays ? 1 : 0;
-  if (pays) {
+  m_InsurancePays = result.Pays;
+  if (result.Pays) {
     PlayerProtectionCommitWin();
-    m_InsuranceDealerCard = card;
+    m_InsuranceDealerCard = result.Card;
     m_ShowHoleCard = 1;
   }
   PlayerProtectionResetWin();
@@ -196,11 +206,8 @@ int32_t CBlackJackClientTable::RecvScanCard(int32_t& card, int32_t& received) {
   received = 0;
   const int32_t taken = TakeWaitingRecord(KAVO_MSG_SCANCARD);
   if (taken <= 0) return taken < 0 ? 1 : 0;
-  int32_t code = -2;
-  const bool ok = TopLong(m_pTableNode->m_RecvKCBL, KAVO_MSG_SCANCARD, code) && (code == -1 || KavoIsCard(code));
+  const int32_t ok = ParseScanCard(m_pTableNode->m_RecvKCBL, card);
   m_pTableNode->RecvKCBLFree();
-  if (!ok) return 0;
-  card = code;
-  received = 1;
-  return 1;
+  received = ok;
+  return ok;
 }

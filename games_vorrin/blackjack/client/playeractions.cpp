@@ -104,25 +104,28 @@ int32_t CBlackJackClientTable::DecisionTimeLeft(int32_t totalMs, int32_t lagMs) 
   return static_cast<int32_t>(std::max<int64_t>(int64_t{totalMs} - lost, 0));
 }
 
+int32_t CBlackJackClientTable::ParsePlayerTimeOut(CKCBL& record, int32_t& seconds, uint32_t& serverTime) {
+  int32_t timeOut = 0, stamp = 0;
+  record.MainChunk();
+  record.FirstItem();
+  if (!record.GetItem(KAVO_ITEM_TIMEOUT, KLONG, &timeOut, KEND)) return 0;
+  record.MainChunk();
+  record.FirstItem();
+  if (!record.GetItem(KAVO_ITEM_SERVERTIME, KLONG, &stamp, KEND)) return 0;
+  // Seconds beyond an hour would overflow the milliseconds; none is a real decision time.
+  seconds = std::clamp(timeOut, 0, kMaxTimeOutSeconds);
+  serverTime = static_cast<uint32_t>(stamp);
+  return 1;
+}
+
 int32_t CBlackJackClientTable::RecvPlayerTimeOut(int32_t& seconds, uint32_t& serverTime, int32_t& received) {
   received = 0;
   const int32_t taken = TakeWaitingRecord(KAVO_ITEM_COMMAND, KAVO_MSG_PLAYERTIMEOUT);
   if (taken <= 0) return taken < 0 ? 1 : 0;
-  CKCBL& record = m_pTableNode->m_RecvKCBL;
-  int32_t timeOut = 0, stamp = 0;
-  record.MainChunk();
-  record.FirstItem();
-  const bool hasTimeOut = record.GetItem(KAVO_ITEM_TIMEOUT, KLONG, &timeOut, KEND);
-  record.MainChunk();
-  record.FirstItem();
-  const bool hasStamp = record.GetItem(KAVO_ITEM_SERVERTIME, KLONG, &stamp, KEND);
+  const int32_t ok = ParsePlayerTimeOut(m_pTableNode->m_RecvKCBL, seconds, serverTime);
   m_pTableNode->RecvKCBLFree();
-  if (!hasTimeOut || !hasStamp) return 0;
-  // Seconds beyond an hour would overflow the milliseconds; none is a real decision time.
-  seconds = std::clamp(timeOut, 0, kMaxTimeOutSeconds);
-  serverTime = static_cast<uint32_t>(stamp);
-  received = 1;
-  return 1;
+  received = ok;
+  return ok;
 }
 
 int32_t CBlackJackClientTable::StateTimeOut() {
