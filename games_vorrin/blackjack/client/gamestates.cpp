@@ -180,10 +180,10 @@ int32_t CBlackJackClientTable::StateSettle() {
     const TMoney amount = PlayerTotalReturn(own);
     if (amount > TMoney()) {
       const char* label = MainString(kStrPlayerWins);
-      char money[64] = {};
-      if (!m_pCurrency || !m_pCurrency->CreateCurrStr(money, "%6.2f", amount)) TMoney::Print(amount, money, 6, 2);
       char line[160];
-      std::snprintf(line, sizeof line, "%s %s", label && *label ? label : kPlayerWinsDefault, money);
+      std::snprintf(line, sizeof line, "%s ", label && *label ? label : kPlayerWinsDefault);
+      const CTranslate plain;
+      (m_pCurrency ? *m_pCurrency : plain).CreateCurrStr(line, "%6.2f", amount);
       m_Scroll.AddMessage(line);
     }
     if (PlayerNetWin(own)) PlaySample(kSampleNetWin);

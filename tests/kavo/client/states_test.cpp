@@ -14,6 +14,8 @@
 #include "../server/kavoserverkit.h"
 #include "client/clienttable.h"
 #include "client/playerdata.h"
+#include "common/info/translate.h"
+#include "ostrel/controls/scrolltext.h"
 #include "fennic/move.h"
 #include "fennic/pocket.h"
 #include "ostrelcomm/commnode.h"
@@ -60,6 +62,10 @@ class CStateTable : public CBlackJackClientTable {
     InsuranceChips.push_back(std::to_string(seat) + " " + std::string(amount.GetString()));
   }
 
+  void SetCurrencyPattern(const char* pattern) {
+    m_pCurrency = std::make_unique<CTranslate>();
+    m_pCurrency->SetCurrency(pattern);
+  }
   // The framework's step that takes its own records off the table node.
   int32_t CheckState() { return CheckChangeState(); }
   void SetMoney(int32_t seat, const char* amount) { m_Money[static_cast<size_t>(seat)] = TMoney(amount); }
@@ -295,6 +301,7 @@ TEST_F(CKavoStatesTest, EveryTurnShowsItsSeatOnlyTheOwnLightsTheSpot) {
       }))
     GTEST_SKIP() << "the turn reader has not landed";
   SitDown(1);
+  ASSERT_NE(m_pClient->AllocateSlot(3, 77), 0);  // another player
   Cards(1, {C9, C7});
   Cards(3, {T, C6});
   State(KAVO_GS_TURN);
@@ -304,7 +311,7 @@ TEST_F(CKavoStatesTest, EveryTurnShowsItsSeatOnlyTheOwnLightsTheSpot) {
   EXPECT_EQ(m_pClient->IsSpotLit(), 0) << "another player's turn";
   EXPECT_EQ(m_pClient->GetLastValueCtrl(), 159 + 3);
   State(KAVO_GS_TURN);
-  ServerSends("{ = PlayerData, Turn, " + std::to_string(m_Ann) + ", 1\n Split = 2\n}\n");
+  ServerSends("{ = PlayerData, Turn, " + std::to_string(m_Ann) + ", 1\n Split = 0\n}\n");
   ASSERT_EQ(Pump(), 1);
   EXPECT_EQ(m_pClient->GetTurnSeat(), 1);
   EXPECT_EQ(m_pClient->IsSpotLit(), 1);
@@ -691,6 +698,107 @@ TEST_F(CKavoStatesTest, ThePeekKeepsTheScannedCard) {
     EXPECT_EQ(m_pClient->GetScannedCard(), scanned);
     EXPECT_NE(std::find(m_Animations.begin(), m_Animations.end(), 7), m_Animations.end());
   }
+}
+
+// ---- hand values ----
+
+TEST_F(CKavoStatesTest, EachHandWritesItsOwnValueText) {
+  SitDown(1);
+  SitDown(2);
+  Cards(1, {C9, C7});
+  Cards(KAVO_DEALER, {K});
+  Cards(2, {C8, C8});
+  ASSERT_EQ(Rec(2).DoSplit(), 0);
+  ASSERT_EQ(Rec(2).AddCard(A), 1);
+  struct SCase {
+    int32_t Seat, Hand, Control, Total;
+  } cases[] = {
+      {1, 0, 159 + 1, 16}, {KAVO_DEALER, 0, 164, 10}, {2, KAVO_HAND_1, 165 + 2, 19}, {2, KAVO_HAND_2, 170 + 2, 8},
+  };
+  for (const SCase& c : cases) {
+    if (c.Hand) Rec(c.Seat).SetCurrentHand(c.Hand);
+    m_pClient->ShowSeatHandValue(c.Seat);
+    EXPECT_EQ(m_pClient->GetLastValueCtrl(), c.Control) << c.Seat << " " << c.Hand;
+    EXPECT_EQ(m_pClient->GetLastValueTotal(), c.Total) << c.Seat << " " << c.Hand;
+  }
+}
+
+// ---- states 6 to 9 ----
+
+// The message line's control, as far as the table writes to it.
+class CRecordingScroll : public CScrollText {
+ public:
+  int32_t SetText(const char* text) override {
+    Shown = text ? text : "";
+    return 1;
+  }
+  std::string Shown;
+};
+
+TEST_F(CKavoStatesTest, TheSettlementTellsTheWinInTheTablesCurrency) {
+  if (!ReaderLanded("{ = PlayerData, KavoPlayerWin, 1, 2\n WinAmount = 0\n WinCondition = 0\n Bet = 0\n"
+                    " BetHand2 = 0\n Split = 0\n}\n",
+                    [&](int32_t& r) { return m_pClient->RecvPlayerWinProtection(r); }))
+    GTEST_SKIP() << "the settlement reader has not landed";
+  CRecordingScroll scroll;
+  m_pClient->GetScrollHandler().Init(&scroll);
+  m_pClient->SetCurrencyPattern("EUR %s");
+  SitDown(2);
+  RigShoe({C9, T, C7, C8, K});
+  ASSERT_EQ(m_pTable->GameHandler(), 1);
+  for (int32_t i = 0; i < 10 && m_pTable->GetRoundState() != KAVO_RS_AWAITACTION; ++i) m_pTable->GameHandler();
+  SendClient(m_Ann, 2, KAVO_MSG_PLAYERACTION, "Action = 2\n");
+  for (int32_t i = 0; i < 40 && m_pTable->GetRoundState() != KAVO_RS_ENDOFROUND; ++i) m_pTable->GameHandler();
+  m_Animations.clear();
+  ASSERT_EQ(Pump(), 1);
+  if (m_pClient->PlayerTotalReturn(2) == TMoney()) GTEST_SKIP() << "the seat's return has not landed";
+  EXPECT_EQ(scroll.Shown.rfind("Player Wins: EUR  10.00", 0), 0u) << scroll.Shown;
+  EXPECT_EQ(Rec(2).GetCurrentHand(), KAVO_HAND_1);
+  EXPECT_EQ(m_Animations.back(), 2);
+  m_pClient->GetScrollHandler().Exit();
+}
+
+TEST_F(CKavoStatesTest, ANaturalIsPaidAtOnce) {
+  if (!ReaderLanded("{ = PlayerData, KavoPlayerWin, 1, 2\n WinAmount = 0\n WinCondition = 0\n Bet = 0\n"
+                    " BetHand2 = 0\n Split = 0\n}\n",
+                    [&](int32_t& r) { return m_pClient->RecvPlayerWinProtection(r); }))
+    GTEST_SKIP() << "the settlement reader has not landed";
+  SitDown(2);
+  RigShoe({A, K, C7, C8});
+  for (int32_t i = 0; i < 10 && m_pTable->GetRoundState() != KAVO_RS_AWAITACTION &&
+                      m_pTable->GetRoundState() != KAVO_RS_ENDOFROUND;
+       ++i)
+    m_pTable->GameHandler();
+  ASSERT_EQ(Pump(), 1);
+  EXPECT_NE(std::find(m_Animations.begin(), m_Animations.end(), 3), m_Animations.end());
+}
+
+TEST_F(CKavoStatesTest, ASplitAndADoubleAddTheBetOnceMore) {
+  if (!ReaderLanded("{ = PlayerData, Split, 1, 2\n}\n", [&](int32_t& r) {
+        int32_t s;
+        return m_pClient->RecvSplit(s, r);
+      }) ||
+      !ReaderLanded("{ = PlayerData, Double, 1, 2\n}\n", [&](int32_t& r) {
+        int32_t s;
+        return m_pClient->RecvDouble(s, r);
+      }))
+    GTEST_SKIP() << "the split and double readers have not landed";
+  SitDown(2);
+  Cards(2, {C8, C8});
+  m_pClient->SetTurn(2);
+  State(KAVO_GS_SPLIT);
+  ServerSends("{ = PlayerData, Split, " + std::to_string(m_Ann) + ", 2\n}\n");
+  ASSERT_EQ(Pump(), 1);
+  EXPECT_EQ(Rec(2).IsSplit(), 1);
+  EXPECT_EQ(m_pClient->IsSplitSeen(), 1);
+  EXPECT_EQ(m_pClient->BetChanges, (std::vector<std::pair<int32_t, int32_t>>{{2, 10}}));
+  EXPECT_EQ(m_Animations, std::vector<int32_t>{1});
+  State(KAVO_GS_DOUBLE);
+  ServerSends("{ = PlayerData, Double, " + std::to_string(m_Ann) + ", 2\n}\n");
+  ASSERT_EQ(Pump(), 1);
+  EXPECT_EQ(Rec(2).IsDoubled(), 1);
+  EXPECT_EQ(m_pClient->IsDoubleSeen(), 1);
+  EXPECT_EQ(m_pClient->BetChanges.size(), 2u);
 }
 
 // ---- states 14 to 17 ----
