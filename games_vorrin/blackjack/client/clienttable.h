@@ -417,6 +417,7 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   int32_t m_SplitSeen = 0, m_DoubleSeen = 0, m_BustSeen = 0;
   int32_t m_SpotLit = 0;
   int32_t m_BustHand = 0;
+  int32_t m_InsuranceResultRead = 0;  // 1 read, 2 shown
   // ---- end of members of game states and player actions ----
 
 

@@ -100,6 +100,7 @@ int32_t CBlackJackClientTable::StateNewRound() {
   m_ActionSent = m_SplitSeen = m_DoubleSeen = m_BustSeen = 0;
   m_DealtToDealer = m_HoleCardDealt = m_ShowHoleCard = 0;
   m_BustHand = 0;
+  m_InsuranceResultRead = 0;
   m_ClearMode = 0;
   for (int32_t& answered : m_InsuranceAnswered) answered = 0;
   m_InsuranceOffered = m_InsuranceRoundDone = 0;
@@ -253,14 +254,24 @@ int32_t CBlackJackClientTable::StateDouble() {
 }
 
 int32_t CBlackJackClientTable::StateInsuranceResolved() {
-  if (m_pSamples && m_pSamples->IsPlaying(kSampleInsuranceOffer)) return 1;
-  SetProgress(0);
-  int32_t received = 0;
-  if (!RecvInsuranceResult(received)) return 0;
-  if (!received) {
+  // The result is taken as it comes (a record left waiting is dropped by the framework), and
+  // shown once the offer's sample has stopped.
+  if (m_InsuranceResultRead == 2) {
     DropWaitingRecord();
     return 1;
   }
+  if (!m_InsuranceResultRead) {
+    int32_t received = 0;
+    if (!RecvInsuranceResult(received)) return 0;
+    if (!received) {
+      DropWaitingRecord();
+      return 1;
+    }
+    m_InsuranceResultRead = 1;
+  }
+  if (m_pSamples && m_pSamples->IsPlaying(kSampleInsuranceOffer)) return 1;
+  m_InsuranceResultRead = 2;
+  SetProgress(0);
   if (IsReconnecting()) HideAllInsuranceWindows();
   StartAnimation(6);
   PlaySample(kSampleReveal);
