@@ -3,35 +3,14 @@
 // insurance result, the dealer's scanned card and the turn's time-out. A failed read writes
 // nothing; a good one gives only seats 0-4, cards of the deck, sound amounts and at most an hour.
 #include <cstdint>
-#include <memory>
 
 #include "client/clienttable.h"
-#include "fuzzfolder.h"
-#include "ostrel/system/globals.h"
-#include "ostrelcomm/commlib.h"
-#include "ostrelcomm/commnode.h"
+#include "fuzzkavo.h"
 
 namespace {
 using TTable = CBlackJackClientTable;
 
-struct SWorld {
-  std::unique_ptr<CCommNode> m_pNode;
-
-  SWorld() {
-    glb = new SGlobals(0);
-    sglb = new SSysGlobals;
-    FuzzCheck(xCommStartup(glb, sglb) == 1);
-    m_pNode = std::make_unique<CCommNode>();
-  }
-
-  CKCBL& Load(const uint8_t* data, size_t size) {
-    CKCBL& record = m_pNode->m_RecvKCBL;
-    record.Free();
-    record.RestartMode(0);
-    record.Import(reinterpret_cast<const char*>(data), static_cast<int32_t>(size));
-    return record;
-  }
-
+struct SWorld : SFuzzKavoRecordNode {
   void Run(const uint8_t* data, size_t size) {
     int32_t seat = -7, take = -7;
     if (TTable::ParseInsuranceAnswer(Load(data, size), seat, take))

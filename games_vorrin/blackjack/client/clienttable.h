@@ -395,6 +395,8 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   int32_t OwnSeats(int32_t* seats) const;
   // The table node's waiting record is taken and freed unread.
   void DropWaitingRecord();
+  // A reader found no record of its own: whatever waits instead is dropped.
+  bool NothingCame(int32_t received);
   // The table node's waiting record taken into the node's received record when its top level
   // holds the keyword (with that text as its value when one is given): 1 taken, -1 none waits or
   // it is another record (left queued), 0 unreadable.

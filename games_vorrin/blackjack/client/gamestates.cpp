@@ -119,10 +119,7 @@ int32_t CBlackJackClientTable::StateNewRound() {
 int32_t CBlackJackClientTable::StateCard() {
   int32_t card = -1, seat = -1, hand = 0, received = 0;
   if (!RecvCard(card, seat, hand, received)) return 0;
-  if (!received) {
-    DropWaitingRecord();
-    return 1;
-  }
+  if (NothingCame(received)) return 1;
   CBlackJackPlayerData* record = GetPlayerRecord(seat);
   if (!record) return 0;
   if (hand != KAVO_HAND_UNSPLIT) record->SetCurrentHand(hand);
@@ -140,10 +137,7 @@ int32_t CBlackJackClientTable::StateFirstPassDone() {
 int32_t CBlackJackClientTable::StateTurn() {
   int32_t seat = -1, hand = 0, received = 0;
   if (!RecvTurn(seat, hand, received)) return 0;
-  if (!received) {
-    DropWaitingRecord();
-    return 1;
-  }
+  if (NothingCame(received)) return 1;
   CBlackJackPlayerData* record = GetPlayerRecord(seat);
   if (!record || seat >= GetNumSlots()) return 0;
   if (hand != KAVO_HAND_UNSPLIT) record->SetCurrentHand(hand);
@@ -170,10 +164,7 @@ int32_t CBlackJackClientTable::StateTurn() {
 int32_t CBlackJackClientTable::StateSettle() {
   int32_t received = 0;
   if (!RecvPlayerWinProtection(received)) return 0;
-  if (!received) {
-    DropWaitingRecord();
-    return 1;
-  }
+  if (NothingCame(received)) return 1;
   for (int32_t s = 0; s <= GetNumSlots(); ++s)
     if (CBlackJackPlayerData* record = GetPlayerRecord(s)) record->SetCurrentHand(KAVO_HAND_1);
   const int32_t own = GetIndex();
@@ -196,10 +187,7 @@ int32_t CBlackJackClientTable::StateSettle() {
 int32_t CBlackJackClientTable::StateNatural() {
   int32_t received = 0;
   if (!RecvPlayerWinProtection(received)) return 0;
-  if (received)
-    StartAnimation(3);
-  else
-    DropWaitingRecord();
+  if (!NothingCame(received)) StartAnimation(3);
   return 1;
 }
 
@@ -210,10 +198,7 @@ int32_t CBlackJackClientTable::StateSplit() {
   }
   int32_t seat = -1, received = 0;
   if (!RecvSplit(seat, received)) return 0;
-  if (!received) {
-    DropWaitingRecord();
-    return 1;
-  }
+  if (NothingCame(received)) return 1;
   CBlackJackPlayerData* record = GetPlayerRecord(seat);
   if (!record || seat >= GetNumSlots()) return 0;
   m_SplitSeen = 1;
@@ -240,10 +225,7 @@ int32_t CBlackJackClientTable::StateDouble() {
   }
   int32_t seat = -1, received = 0;
   if (!RecvDouble(seat, received)) return 0;
-  if (!received) {
-    DropWaitingRecord();
-    return 1;
-  }
+  if (NothingCame(received)) return 1;
   CBlackJackPlayerData* record = GetPlayerRecord(seat);
   if (!record || seat >= GetNumSlots()) return 0;
   m_DoubleSeen = 1;
@@ -263,10 +245,7 @@ int32_t CBlackJackClientTable::StateInsuranceResolved() {
   if (!m_InsuranceResultRead) {
     int32_t received = 0;
     if (!RecvInsuranceResult(received)) return 0;
-    if (!received) {
-      DropWaitingRecord();
-      return 1;
-    }
+    if (NothingCame(received)) return 1;
     m_InsuranceResultRead = 1;
   }
   if (m_pSamples && m_pSamples->IsPlaying(kSampleInsuranceOffer)) return 1;
@@ -281,10 +260,7 @@ int32_t CBlackJackClientTable::StateInsuranceResolved() {
 int32_t CBlackJackClientTable::StatePeek() {
   int32_t card = -1, received = 0;
   if (!RecvScanCard(card, received)) return 0;
-  if (!received) {
-    DropWaitingRecord();
-    return 1;
-  }
+  if (NothingCame(received)) return 1;
   m_ScannedCard = card;
   StartAnimation(7);
   PlaySample(kSampleReveal);
@@ -298,10 +274,7 @@ int32_t CBlackJackClientTable::StateBust() {
   }
   int32_t seat = -1, received = 0;
   if (!RecvBust(seat, received)) return 0;
-  if (!received) {
-    DropWaitingRecord();
-    return 1;
-  }
+  if (NothingCame(received)) return 1;
   m_BustSeen = 1;
   CBlackJackPlayerData* record = GetPlayerRecord(m_TurnSeat < GetNumSlots() ? m_TurnSeat : seat);
   if (!record) return 0;
@@ -316,10 +289,7 @@ int32_t CBlackJackClientTable::StateBust() {
 int32_t CBlackJackClientTable::StateBonus() {
   int32_t received = 0;
   if (!RecvPlayerWin(received)) return 0;
-  if (received)
-    StartAnimation(21);
-  else
-    DropWaitingRecord();
+  if (!NothingCame(received)) StartAnimation(21);
   return 1;
 }
 

@@ -132,10 +132,7 @@ int32_t CBlackJackClientTable::StateTimeOut() {
   int32_t seconds = 0, received = 0;
   uint32_t serverTime = 0;
   if (!RecvPlayerTimeOut(seconds, serverTime, received)) return 0;
-  if (!received) {
-    DropWaitingRecord();
-    return 1;
-  }
+  if (NothingCame(received)) return 1;
   const int32_t total = seconds * 1000;
   const int32_t lag = m_pTimeDiff ? m_pTimeDiff->GetTimeDiff(serverTime) : 0;
   const int32_t left = DecisionTimeLeft(total, lag);

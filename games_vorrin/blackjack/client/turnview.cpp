@@ -126,3 +126,9 @@ void CBlackJackClientTable::DropWaitingRecord() {
   if (!node || !node->IsDataAvailable()) return;
   if (node->RecvKCBLPacket()) node->RecvKCBLFree();
 }
+
+bool CBlackJackClientTable::NothingCame(int32_t received) {
+  if (received) return false;
+  DropWaitingRecord();
+  return true;
+}
