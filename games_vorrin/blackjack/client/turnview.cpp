@@ -76,7 +76,7 @@ void CBlackJackClientTable::LightSpot(int32_t seat) {
 }
 
 CDialog* CBlackJackClientTable::PanelSlideWindow() const {
-  return m_pPanel ? m_pPanel->GetDialog(PANEL_SECTION_BETAREA) : nullptr;
+  return m_pPanel ? m_pPanel->GetDialog(PANEL_SECTION_CHIPS) : nullptr;
 }
 
 void CBlackJackClientTable::SlideActionDialog(int32_t in) {
