@@ -300,6 +300,10 @@ int32_t CBlackJackClientTable::DealCard(int32_t card, int32_t seat) {
   if (seat == dealer && card == -1) return DealHoleCard();
   CBlackJackPlayerData* record = GetPlayerRecord(seat);
   if (!record) return 0;
+  // The first pass's end comes with the next state in one frame when the framework takes both
+  // at once: the face-down card is then dealt before the second pass's first card.
+  const bool secondPass = seat < dealer ? record->GetNumCards() == 1 && !m_SplitSeen : record->GetNumCards() == 0;
+  if (secondPass && !m_HoleCardDealt) DealHoleCard();
   if (seat == dealer) {
     if (record->GetNumCards() == 1) TurnHoleCardOver();
   } else {

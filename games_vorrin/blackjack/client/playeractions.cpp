@@ -139,7 +139,10 @@ int32_t CBlackJackClientTable::StateTimeOut() {
   SetTimeoutTime(left, total);
   SetRoundTimer(total, total - left);
   StartTimer();
-  const bool mine = IsOwnSeat(m_TurnSeat) || m_InsuranceOffered;
+  // The offer's state may have passed unseen in the frame that brought this one: a time-out
+  // while no seat has the turn is the insurance's.
+  const bool insurance = m_InsuranceOffered || (m_TurnSeat >= GetNumSlots() && HaveSlot());
+  const bool mine = IsOwnSeat(m_TurnSeat) || insurance;
   if (mine && left < kLeaveBelowMs && IsPanelTableRemote() && !IsReconnecting() && !GetRestoreMode()) {
     SendLeaveMsg();
     return 0;

@@ -73,6 +73,7 @@ class CStateTable : public CBlackJackClientTable {
   void SetRealMoney() { m_RealMoney = 1; }
   void SetTurn(int32_t seat) { m_TurnSeat = seat; }
   void Press(int32_t button) { ActionButtonPressed(button); }
+  int32_t Deal(int32_t card, int32_t seat) { return DealCard(card, seat); }
   CCommNode* Node() const { return m_pTableNode; }
   void Prime() {
     m_PendingAction = KAVO_ACTION_DOUBLE;
@@ -260,6 +261,37 @@ TEST_F(CKavoStatesTest, TheFirstPassDealsTheDealersFaceDownCardOnce) {
   EXPECT_EQ(Rec(KAVO_DEALER).GetNumCards(), 0) << "the face-down card is no card of the dealer's hand";
   EXPECT_EQ(Frame(), 1);
   EXPECT_EQ(m_Animations.size(), 1u) << "dealt once";
+}
+
+TEST_F(CKavoStatesTest, CardsLandInTheirPocketsAndTheHoleCardIsTurnedToItsPlace) {
+  SitDown(2);
+  CPocket* seat = m_pClient->GetCardTable().GetPocket(2);
+  CPocket* dealer = m_pClient->GetCardTable().GetPocket(KAVO_DEALER);
+  ASSERT_EQ(m_pClient->Deal(C9, 2), 1);
+  EXPECT_EQ(m_pClient->IsHoleCardDealt(), 0);
+  // The first pass's end passed unseen: the second pass deals the face-down card first.
+  ASSERT_EQ(m_pClient->Deal(T, 2), 1);
+  EXPECT_EQ(m_pClient->IsHoleCardDealt(), 1);
+  EXPECT_EQ(m_pClient->GetTurnSeat(), KAVO_NUM_SEATS) << "the deal is nobody's turn";
+  ASSERT_EQ(m_pClient->Deal(C7, KAVO_DEALER), 1);
+  EXPECT_EQ(m_pClient->IsDealtToDealer(), 1);
+  EXPECT_EQ(m_pClient->IsHoleCardToShow(), 0);
+  ASSERT_EQ(m_pClient->Deal(C8, KAVO_DEALER), 1);
+  EXPECT_EQ(m_pClient->IsHoleCardToShow(), 1) << "the hole card turned";
+  ASSERT_EQ(m_pClient->Deal(K, KAVO_DEALER), 1);
+  ASSERT_EQ(seat->GetNumCards(), 2);
+  EXPECT_EQ(seat->GetCard(0), C9);
+  EXPECT_EQ(seat->GetCard(1), T);
+  ASSERT_EQ(dealer->GetNumCards(), 3);
+  EXPECT_EQ(dealer->GetCard(0), C7);
+  EXPECT_EQ(dealer->GetCard(1), C8);
+  EXPECT_EQ(dealer->GetCard(2), K);
+  EXPECT_EQ(m_pClient->Deal(52, KAVO_DEALER), 0) << "a card off the deck";
+  EXPECT_EQ(m_pClient->IsAnimationRunning(), 1) << "the card flies";
+  m_pClient->EndAnimation();
+  State(KAVO_GS_FIRSTPASSDONE);
+  ASSERT_EQ(Pump(), 1);
+  EXPECT_EQ(m_Animations, std::vector<int32_t>{}) << "the face-down card is not dealt twice";
 }
 
 TEST_F(CKavoStatesTest, TheDealPutsTheCardsTheServerSentWhereTheyBelong) {
@@ -529,6 +561,7 @@ TEST_F(CKavoTimeOutTest, OnlyARemoteTableOnTheOwnTurnOrInsuranceLeaves) {
       {"local table", 0, 1, 0, 0, 0},
       {"another player's turn", 1, 3, 0, 0, 0},
       {"reconnecting", 1, 1, 0, 1, 0},
+      {"insurance whose offer passed unseen", 1, KAVO_NUM_SEATS, 0, 0, 1},
       {"insurance offered", 1, KAVO_NUM_SEATS, 1, 0, 1},
   };
   for (const SCase& c : cases) {
