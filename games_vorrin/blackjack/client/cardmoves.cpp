@@ -22,6 +22,8 @@ enum : int32_t {
 };
 constexpr int32_t kDealerPosition = KAVO_NUM_SEATS;
 constexpr int32_t kLeadInFrames = 4;
+// Frame counts come from the script: beyond this (or not a number) the move is refused.
+constexpr double kMostFrames = 100000;
 constexpr double kFaceUp = -90, kFaceDown = 90;
 // The pockets of the split hands and where their positions start.
 constexpr int32_t kFirstSplitPocket = KAVO_NUM_SEATS + 1;
@@ -107,6 +109,7 @@ C3DMoveList* CBlackJackClientTable::CreateMoveList(int32_t type, int32_t card, C
   auto list = std::make_unique<C3DMoveList>();
   list->Init(1, 1);
   for (const SStage& stage : stages) {
+    if (!(stage.Frames >= 0 && stage.Frames <= kMostFrames)) return nullptr;
     auto move = std::make_unique<C3DMove>();
     if (!move->Init(object, static_cast<int32_t>(stage.Frames))) return nullptr;
     for (int32_t a = 0; a < POSE_AXES; ++a) {
