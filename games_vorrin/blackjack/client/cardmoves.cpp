@@ -42,7 +42,10 @@ struct SStage {
 C3DMoveList* CBlackJackClientTable::CreateMoveList(int32_t type, int32_t card, CObject* object) {
   const SKavoLayout& l = m_Layout;
   const double h = l.TableY, s = l.TableYStrength;
-  const double p = l.DeckPos[2 * kDealerPosition], q = l.DeckPos[2 * kDealerPosition + 1];
+  // The dealer's card at this index: the hole card (index 1) rests at the dealer's second place,
+  // beside his up card, not on it, where it would hide the card the players decide by.
+  const double p = l.DeckPos[2 * kDealerPosition] + card * l.DeckOffset[2 * kDealerPosition];
+  const double q = l.DeckPos[2 * kDealerPosition + 1] + card * l.DeckOffset[2 * kDealerPosition + 1];
   const double r = l.DeckRotZ[kDealerPosition] + l.CardRotAngle;
   const double sx = p + l.ScanXOffset, sy = h + l.ScanYOffset;
   const double* org = l.DealOrg;

@@ -307,6 +307,8 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   void ProjectSpots();
   void PlaceChipControls();
   void DrawPictureOver(const CRect& area);
+  // A record's hands; the dealer's up card stays over his face-down hole card.
+  void DrawRecordHand(int32_t seat);
   // The clearing: the pocket and the place of a hand in the clearing order, its next hand
   // holding cards, and one card of a pocket sent to a pose.
   struct SClearHand {

@@ -45,12 +45,24 @@ void OntoCardBelow(CPocket* pocket, double tableY, double rotZ, double (&to)[6])
 
 // ---- redrawing ----
 
+void CBlackJackClientTable::DrawRecordHand(int32_t seat) {
+  CBlackJackPlayerData* record = GetPlayerRecord(seat);
+  if (!record) return;
+  record->DrawHand();
+  // The hole card lies tucked under the up card until it is turned.
+  CPocket* dealer = seat == kDealer ? m_CardTable.GetPocket(kDealer) : nullptr;
+  if (!dealer || dealer->GetNumCards() < 2) return;
+  CObject* hole = nullptr;
+  dealer->GetCard(hole, 1);
+  if (hole && hole->GetFaceNormal().y < 0) m_CardTable.DrawCard(kDealer, 0, nullptr);
+}
+
 void CBlackJackClientTable::RedrawAllHands(const CRect* rect) { RedrawOtherHands(-1, rect); }
 
 void CBlackJackClientTable::RedrawOtherHands(int32_t seat, const CRect* rect) {
   Clipped(rect, [&] {
     for (int32_t s = kDealer; s >= 0; --s)
-      if (CBlackJackPlayerData* record = GetPlayerRecord(s); record && s != seat) record->DrawHand();
+      if (s != seat) DrawRecordHand(s);
   });
 }
 
@@ -58,8 +70,8 @@ void CBlackJackClientTable::RedrawHandsInRect(int32_t seat, const CRect* rect) {
   // The seat's own hand last, so that it stays on top of the neighbours it overlaps.
   Clipped(rect, [&] {
     for (int32_t s = kDealer; s >= 0; --s)
-      if (CBlackJackPlayerData* record = GetPlayerRecord(s); record && s != seat) record->DrawHand();
-    if (CBlackJackPlayerData* record = GetPlayerRecord(seat)) record->DrawHand();
+      if (s != seat) DrawRecordHand(s);
+    DrawRecordHand(seat);
   });
 }
 

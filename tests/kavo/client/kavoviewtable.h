@@ -47,6 +47,7 @@ class CViewTable : public CBlackJackClientTable {
     for (int32_t s = 0; s < KAVO_NUM_SEATS; ++s) {
       m_pInsuranceDlg[s] = new CDialog;
       ASSERT_EQ(m_pInsuranceDlg[s]->Create(&m_MainScript, 203 + s, MainDialogCallback, 0, this), 1);
+      m_pInsuranceDlg[s]->HideWindow();
     }
     for (CStatic*& chip : m_pChipStatics) {
       chip = new CStatic;

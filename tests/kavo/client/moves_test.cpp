@@ -1,6 +1,8 @@
 // The deal table: every pocket's lists in the order the cards need them, and each move type's
 // stages, frames, start and end poses and shaping against the layout's formulas, computed here
 // from the script's keys.
+#include <cmath>
+
 #include "kavoviewtable.h"
 
 namespace {
@@ -20,7 +22,9 @@ class Moves : public CKavoViews {
   // The stages a move type must have, from the keys (the card's tilt as given).
   std::vector<SStageWant> Want(int32_t type, int32_t card, double tilt) {
     const double h = Key("TABLEY"), s = Key("TABLEYSTRENGTH");
-    const double p = At("DECKPOS", 10), q = At("DECKPOS", 11), dealerRot = At("DECKROTZ", 5);
+    // The dealer's card of that index: the hole card lies at his second place, beside the up card.
+    const double p = At("DECKPOS", 10) + card * At("DECKOFFSET", 10), q = At("DECKPOS", 11) + card * At("DECKOFFSET", 11);
+    const double dealerRot = At("DECKROTZ", 5);
     const double r = dealerRot + tilt, sx = p + Key("SCANXOFFSET"), sy = h + Key("SCANYOFFSET"), scan = Key("SCANXROT");
     const int32_t scanFrames = static_cast<int32_t>(Key("SCANSPEED")), turnFrames = static_cast<int32_t>(Key("DECK5TURNSPEED"));
     const double o[6] = {Key("DEALORGX"), Key("DEALORGY"), Key("DEALORGZ"), Key("DEALORGROTX"), Key("DEALORGROTY"), Key("DEALORGROTZ")};
@@ -156,6 +160,26 @@ TEST_F(Moves, OnlyCardsComingFromTheShoeTakeTheLeadInAndThePeekEndsInTwoStages) 
   EXPECT_EQ(m_Table->CreateMoveList(32, 0, &card), nullptr);
 }
 
+TEST_F(Moves, TheHoleCardRestsBesideTheUpCardNotOnIt) {
+  CCardTable& scene = m_Table->GetCardTable();
+  ASSERT_EQ(m_Table->SetCameraView(2), 1);
+  CPocket* dealer = scene.GetPocket(5);
+  ASSERT_EQ(dealer->AddCard(22), 1);
+  ASSERT_EQ(dealer->AddCard(0), 1);
+  CObject* hole = nullptr;
+  dealer->GetCard(hole, 1);
+  const int32_t most = m_Table->GetMaxCardsInPocket();
+  // Dealt face down, turned, peeked at and put back, or turned at the end of the peek.
+  for (int32_t list : {most, most + 1, most + 4, most + 5}) {
+    ASSERT_EQ(scene.DrawLastFrame(dealer->GetMove(list), hole), 1);
+    CRect up, down;
+    ASSERT_EQ(dealer->GetClip(0, &up), 1);
+    ASSERT_EQ(dealer->GetClip(1, &down), 1);
+    EXPECT_GT(down.left, up.left + up.Width() / 3) << "list " << list << ": the up card's index shows";
+    EXPECT_LT(down.left, up.right) << "list " << list << ": tucked against it";
+  }
+}
+
 TEST_F(Moves, ATableWithoutCardsBuildsNoDeals) {
   CViewTable bare;
   EXPECT_EQ(bare.BuildMoveTable(), 0);
@@ -166,6 +190,12 @@ TEST_F(Moves, ATableWithoutCardsBuildsNoDeals) {
   ASSERT_EQ(m_Table->GetCardTable().LoadTextures(), 1);
   ASSERT_EQ(m_Table->BuildMoveTable(), 1);
   EXPECT_EQ(m_Table->GetCardTable().GetPocket(5)->GetNumMoves(), 26);
+  // Frame counts that are not counts refuse the move.
+  CObject card;
+  m_Table->Layout().DeckSpeed[0] = std::nan("");
+  EXPECT_EQ(m_Table->CreateMoveList(0, 0, &card), nullptr);
+  m_Table->Layout().DeckSpeed[0] = -3;
+  EXPECT_EQ(m_Table->CreateMoveList(0, 0, &card), nullptr);
 }
 
 }  // namespace
