@@ -59,6 +59,25 @@ class Pictures : public CKavoViews {
     ASSERT_EQ(scene.IsAnyPolyAnim(), 0);
     scene.RemoveAllPolygons();
   }
+  // The bets on the spots the view projected: one stack a hand, the split seat's on its two
+  // rows (as the chip stacks are rebuilt for a view).
+  void StampBets() {
+    CChipStack chips;
+    ASSERT_EQ(chips.Init(), 1);
+    int32_t w = 0, h = 0;
+    chips.SetChipBitmap(m_Table->GetMainScript().GetBm("smallChipBm1", &w, &h));
+    chips.SetDimension(m_Table->GetLayout().ChipXSize, m_Table->GetLayout().ChipYSize);
+    const struct {
+      int32_t Seat, Spot;
+      double Amount;
+    } bets[] = {{0, 4, 25}, {4, 4, 130}, {2, 1, 50}, {2, 7, 50}};
+    for (const auto& bet : bets) {
+      int32_t x = 0, y = 0;
+      ASSERT_TRUE(m_Table->GetChipSpot(bet.Seat, bet.Spot, x, y));
+      EXPECT_EQ(chips.Stamp(bet.Amount, x, y), 1);
+    }
+    chips.Exit();
+  }
   void Deal(int32_t seat, int32_t code) {
     CBlackJackPlayerData* record = m_Table->GetPlayerRecord(seat);
     ASSERT_EQ(record->AddCard(code), 1);
@@ -116,22 +135,7 @@ TEST_F(Pictures, ADealtRoundLaysEachCardWhereItsPocketHoldsItAndTheUpCardShowsOv
   Deal(2, 16);   // four of diamonds
   split->SetCurrentHand(2);
   Deal(2, 48);   // ten of spades
-  // The bets on the spots the view projected: one stack a hand, the split seat's on its two rows.
-  CChipStack chips;
-  ASSERT_EQ(chips.Init(), 1);
-  int32_t w = 0, h = 0;
-  chips.SetChipBitmap(m_Table->GetMainScript().GetBm("smallChipBm1", &w, &h));
-  chips.SetDimension(m_Table->GetLayout().ChipXSize, m_Table->GetLayout().ChipYSize);
-  const struct {
-    int32_t Seat, Spot;
-    double Amount;
-  } bets[] = {{0, 4, 25}, {4, 4, 130}, {2, 1, 50}, {2, 7, 50}};
-  for (const auto& bet : bets) {
-    int32_t x = 0, y = 0;
-    ASSERT_TRUE(m_Table->GetChipSpot(bet.Seat, bet.Spot, x, y));
-    EXPECT_EQ(chips.Stamp(bet.Amount, x, y), 1);
-  }
-  chips.Exit();
+  StampBets();
   // The three players in their seats, as the seat display names them.
   const struct {
     int32_t Seat;
@@ -158,6 +162,17 @@ TEST_F(Pictures, ADealtRoundLaysEachCardWhereItsPocketHoldsItAndTheUpCardShowsOv
   ASSERT_EQ(dealer->GetClip(0, &up), 1);
   ASSERT_EQ(dealer->GetClip(1, &hole), 1);
   EXPECT_FALSE(up.IsEqual(&hole)) << "the hole card does not cover the up card";
+
+  // Seen from the last seat: the switch draws every hand again from there.
+  ASSERT_EQ(m_Table->SetCameraView(4), 1);
+  StampBets();
+  const TRgbImage side = Shot();
+  Keep(side, "client_dealt_round_view4.png");
+  for (int32_t p : {0, 4, 5, split->GetPocketHand1(), split->GetPocketHand2()}) {
+    CRect r;
+    ASSERT_EQ(scene.GetPocket(p)->GetTotalClip(&r), 1) << p;
+    EXPECT_GT(OffPicture(side, r), (r.Width() * r.Height()) / 3) << "pocket " << p << " from view 4";
+  }
 }
 
 }  // namespace
