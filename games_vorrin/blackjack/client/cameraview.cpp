@@ -50,25 +50,21 @@ void CBlackJackClientTable::FreeViewPictures() {
 
 int32_t CBlackJackClientTable::SetCameraView(int32_t view) {
   if (view < 0 || view >= KAVO_VIEWS) return 0;
-  FreeViewPictures();
-  m_pTablePicture = std::make_unique<CBitmap>();
-  m_pSpotMap = std::make_unique<CBitmap>();
-
+  // A view without its pictures would draw nothing and click nowhere: the old view stays.
   const char* pictureName = MainString(KAVOSTR_TABLE_PICTURE + 2 * view);
   const char* mapName = MainString(KAVOSTR_SPOT_MAP + 2 * view);
+  auto picture = std::make_unique<CBitmap>();
+  auto map = std::make_unique<CBitmap>();
+  if (!pictureName || !mapName || !picture->Load(pictureName, 0) || !map->Load(mapName, 0)) return 0;
+  FreeViewPictures();
+  m_pTablePicture = std::move(picture);
+  m_pSpotMap = std::move(map);
+
   CCamera* camera = m_CardTable.GetActiveCamera();
   camera->SetPosition(m_Layout.Camera[view][0], m_Layout.Camera[view][1], m_Layout.Camera[view][2]);
   camera->SetRotate(m_Layout.CameraRot[view][0], m_Layout.CameraRot[view][1], m_Layout.CameraRot[view][2]);
-
   const int32_t* practice = &m_Layout.PracticeDlgPosXY[2 * view];
   if (!IsRealMoney() && m_pForFun && practice[0] != -1 && practice[1] != -1) m_pForFun->SetPos(practice[0], practice[1]);
-
-  // A view without its pictures would draw nothing and click nowhere.
-  if (!pictureName || !mapName || !m_pTablePicture->Load(pictureName, 0) || !m_pSpotMap->Load(mapName, 0)) {
-    m_pTablePicture.reset();
-    m_pSpotMap.reset();
-    return 0;
-  }
 
   PlaceSeatControls(view);
   if (m_pSpotHighlight) m_pSpotHighlight->Build(view, m_pTablePicture.get());

@@ -202,12 +202,21 @@ TEST_F(Views, AViewOutsideTheFiveOrWithoutItsPicturesFailsAndDrawsNothing) {
   EXPECT_EQ(m_Table->SetCameraView(5), 0);
   EXPECT_EQ(m_Table->SetCameraView(-1), 0);
   // A folder without the table's pictures: the view fails rather than draw a picture it lacks.
+  // The view it had stays, pictures, camera and all.
+  const CBitmap* picture = m_Table->GetTablePicture();
+  double x = 0, y = 0, z = 0;
+  m_Table->GetCardTable().GetActiveCamera()->GetPosition(&x, &y, &z);
   CTempDir empty;
   {
     CWorkingDir there(empty.Path());
     EXPECT_EQ(m_Table->SetCameraView(1), 0);
-    EXPECT_EQ(m_Table->GetTablePicture(), nullptr);
-    EXPECT_EQ(m_Table->GetSpotMap(), nullptr);
+    EXPECT_EQ(m_Table->GetTablePicture(), picture);
+    ASSERT_NE(m_Table->GetSpotMap(), nullptr);
+    double x1 = 0, y1 = 0, z1 = 0;
+    m_Table->GetCardTable().GetActiveCamera()->GetPosition(&x1, &y1, &z1);
+    EXPECT_EQ(x1, x);
+    EXPECT_EQ(z1, z);
+    EXPECT_EQ(m_Table->Highlight()->GetView(), 3);
   }
   // Pictures but no arrow texture.
   CTempDir pictures;
