@@ -59,6 +59,7 @@ int32_t CBlackJackClientTable::SetCameraView(int32_t view) {
   FreeViewPictures();
   m_pTablePicture = std::move(picture);
   m_pSpotMap = std::move(map);
+  m_ViewIndex = view;
 
   CCamera* camera = m_CardTable.GetActiveCamera();
   camera->SetPosition(m_Layout.Camera[view][0], m_Layout.Camera[view][1], m_Layout.Camera[view][2]);

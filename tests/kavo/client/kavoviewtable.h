@@ -16,6 +16,7 @@
 #include "client/clienttable.h"
 #include "client/playerdata.h"
 #include "common/widgets/arrow.h"
+#include "common/widgets/forfundlg.h"
 #include "fennic/fennic.h"
 #include "ostrel/controls/static.h"
 #include "ostrel/graphics/bitmap.h"
@@ -83,6 +84,9 @@ class CViewTable : public CBlackJackClientTable {
   SKavoLayout& Layout() { return m_Layout; }
   const std::vector<CRect>& ClearAreas() const { return m_ClearAreas; }
   void SetPopup(CDialog* popup) { m_pTableInfoPopup = popup; }
+  // The practice-money dialog of the framework (owned by the test) and the table's money kind.
+  void SetPracticeDialog(CForFunDlg* dialog) { m_pForFun = dialog; }
+  void SetRealMoney(int32_t on) { m_RealMoney = on; }
   CDialog* Popup() const { return m_pTableInfoPopup; }
   int32_t AnimationNumber() const { return m_Animation; }
   void SetAnimationNumber(int32_t n) { m_Animation = n; }

@@ -187,6 +187,33 @@ TEST_F(Views, SwitchingBackAndForthAHundredTimesKeepsNothingBehind) {
   EXPECT_EQ(m_Table->Arrow()->GetNumArrows(), 15);
 }
 
+TEST_F(Views, APracticeTableMovesItsPracticeDialogToTheViewsPlaceWhereTheViewHasOne) {
+  const std::vector<double> places = Keys("PracticeDlgPosXY");
+  ASSERT_EQ(places.size(), 10u);
+  CForFunDlg practice(nullptr);
+  m_Table->SetPracticeDialog(&practice);
+  for (int32_t v = 0; v < 5; ++v) {
+    ASSERT_EQ(practice.SetPos(-7, -7), 1);
+    ASSERT_EQ(m_Table->SetCameraView(v), 1);
+    int32_t x = 0, y = 0;
+    practice.GetPos(x, y);
+    EXPECT_EQ(x, static_cast<int32_t>(places[static_cast<size_t>(2 * v)])) << "view " << v;
+    EXPECT_EQ(y, static_cast<int32_t>(places[static_cast<size_t>(2 * v + 1)])) << "view " << v;
+    EXPECT_EQ(m_Table->GetViewIndex(), v);
+  }
+  // A view without a place, and a real-money table, leave it where it is.
+  m_Table->Layout().PracticeDlgPosXY[2] = -1;
+  ASSERT_EQ(practice.SetPos(-7, -7), 1);
+  ASSERT_EQ(m_Table->SetCameraView(1), 1);
+  m_Table->SetRealMoney(1);
+  ASSERT_EQ(m_Table->SetCameraView(3), 1);
+  int32_t x = 0, y = 0;
+  practice.GetPos(x, y);
+  EXPECT_EQ(x, -7);
+  EXPECT_EQ(y, -7);
+  m_Table->SetPracticeDialog(nullptr);
+}
+
 TEST_F(Views, AViewClosesTheTableInformationPopup) {
   auto* popup = new CDialog;
   ASSERT_EQ(popup->Create(&m_Table->GetMainScript(), 300, CBlackJackClientTable::MainDialogCallback, 0, nullptr), 1);
