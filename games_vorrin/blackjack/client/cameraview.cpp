@@ -42,10 +42,10 @@ void Place(CControlBase* control, int32_t x, int32_t y) {
 }  // namespace
 
 void CBlackJackClientTable::FreeViewPictures() {
+  // Nothing keeps drawing from the pictures that go.
   m_CardTable.SetPersistent(nullptr);
   if (m_pSpotHighlight) m_pSpotHighlight->Build(m_ViewIndex, nullptr);
-  m_pTablePicture.reset();
-  m_pSpotMap.reset();
+  FreeTablePictures();
 }
 
 int32_t CBlackJackClientTable::SetCameraView(int32_t view) {
@@ -57,8 +57,8 @@ int32_t CBlackJackClientTable::SetCameraView(int32_t view) {
   auto map = std::make_unique<CBitmap>();
   if (!pictureName || !mapName || !picture->Load(pictureName, 0) || !map->Load(mapName, 0)) return 0;
   FreeViewPictures();
-  m_pTablePicture = std::move(picture);
-  m_pSpotMap = std::move(map);
+  m_pTablePicture = picture.release();
+  m_pSpotMap = map.release();
   m_ViewIndex = view;
 
   CCamera* camera = m_CardTable.GetActiveCamera();
@@ -68,20 +68,20 @@ int32_t CBlackJackClientTable::SetCameraView(int32_t view) {
   if (!IsRealMoney() && m_pForFun && practice[0] != -1 && practice[1] != -1) m_pForFun->SetPos(practice[0], practice[1]);
 
   PlaceSeatControls(view);
-  if (m_pSpotHighlight) m_pSpotHighlight->Build(view, m_pTablePicture.get());
+  if (m_pSpotHighlight) m_pSpotHighlight->Build(view, m_pTablePicture);
   if (!InitArrows()) return 0;
   ProjectSpots();
 
   if (CScreenBase* screen = Screen()) {
-    screen->MakeScreenFormat(m_pTablePicture.get(), 0);
+    screen->MakeScreenFormat(m_pTablePicture, 0);
     if (screen->SetPersistent(1) && screen->SetPersistentMode(1)) {
-      screen->DrawBitmapPersistent(m_pTablePicture.get(), 0, 0, 0, 0, 800, 600, BLT_MODE_COPY, 0);
+      screen->DrawBitmapPersistent(m_pTablePicture, 0, 0, 0, 0, 800, 600, BLT_MODE_COPY, 0);
       screen->CachePersistentBitmap();
     }
   }
   PlaceChipControls();
 
-  m_CardTable.SetPersistent(m_pTablePicture.get());
+  m_CardTable.SetPersistent(m_pTablePicture);
   RedrawAllHands(nullptr);
   UpdatePlayerIcons();
   UpdateChipStacks(-1, 0);

@@ -82,7 +82,7 @@ void CBlackJackClientTable::DrawPictureOver(const CRect& area) {
   const int32_t right = std::min(area.right, m_pTablePicture->m_Width - 1);
   const int32_t bottom = std::min(area.bottom, m_pTablePicture->m_Height - 1);
   if (right < left || bottom < top) return;
-  screen->DrawBitmapPersistent(m_pTablePicture.get(), left, top, left, top, right - left + 1, bottom - top + 1,
+  screen->DrawBitmapPersistent(m_pTablePicture, left, top, left, top, right - left + 1, bottom - top + 1,
                                BLT_MODE_COPY, 0);
 }
 
