@@ -2,6 +2,8 @@
 // set-up: each view the table can open in, and a dealt round whose cards flew along the deal
 // table's lists. The tests check what a player would look for; with VORRIN_KAVO_SHOTS=<folder>
 // they also leave the pictures there (docs/kavo/ keeps them for people).
+#include <malloc.h>
+
 #include <cstdlib>
 
 #include "client/playerdata.h"
@@ -193,6 +195,34 @@ TEST_F(Pictures, ADealtRoundLaysEachCardWhereItsPocketHoldsItAndTheUpCardShowsOv
   const TRgbImage side = Shot();
   Keep(side, "client_dealt_round_view4.png");
   ExpectHandsShown(side, hands, "from view 4");
+}
+
+}  // namespace
+
+namespace {
+
+class SetUpViews : public CKavoTableFixture {};
+
+TEST_F(SetUpViews, TheSetUpTableOpensInTheStartSeatsViewAndSwitchesAHundredTimesLeavingNothing) {
+  for (int32_t seat : {-1, 0, 3}) {
+    ASSERT_EQ(StartTable(nullptr, KAVO_TEST_TABLE_ID, seat), 1);
+    const int32_t view = seat < 0 ? 2 : seat;
+    EXPECT_EQ(Table().GetViewIndex(), view);
+    double x = 0, y = 0, z = 0;
+    Table().GetCardTable().GetActiveCamera()->GetPosition(&x, &y, &z);
+    EXPECT_EQ(x, Table().GetLayout().Camera[view][0]);
+    EXPECT_EQ(z, Table().GetLayout().Camera[view][2]);
+    ASSERT_EQ(EndTable(), 1);
+  }
+  ASSERT_EQ(StartTable(), 1);
+  for (int32_t v : {0, 4, 2}) ASSERT_EQ(Table().SetCameraView(v), 1);
+  const size_t before = mallinfo2().uordblks;
+  for (int32_t i = 0; i < 100; ++i)
+    for (int32_t v : {0, 4, 2}) ASSERT_EQ(Table().SetCameraView(v), 1);
+  const size_t after = mallinfo2().uordblks;
+  EXPECT_LT(after > before ? after - before : 0, 4096u) << "bytes kept after 300 switches";
+  ASSERT_EQ(EndTable(), 1);
+  EXPECT_EQ(Leftovers(), Before());
 }
 
 }  // namespace
