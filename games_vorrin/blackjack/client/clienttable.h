@@ -389,6 +389,9 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   std::vector<std::unique_ptr<C3DMove>> m_DealMoves;
   int32_t m_DealerValuePos[2] = {};
   int32_t m_HandoutSpots[KAVO_NUM_SEATS][KAVO_HANDOUT_SPOTS][2] = {};
+  // The side-bet table's bet spot and hand-out point of each seat in the current view.
+  int32_t m_SideBetSpots[KAVO_NUM_SEATS][2] = {};
+  int32_t m_SideBetHandouts[KAVO_NUM_SEATS][2] = {};
   int32_t m_ClearSeat = KAVO_NUM_SEATS - 1;
   int32_t m_ClearWhich = 0;  // 0 the second split hand, 1 the first, 2 the seat's own hand
   std::vector<std::unique_ptr<CObject>> m_ClearClones;
