@@ -1,6 +1,6 @@
 // The seat records' pictures on the 800 x 600 headless screen: the hands stamped into the table's
 // persistent layer where their pockets put the cards, the chips stamped at the seat's chip places
-// from a chip strip made here, and a dealt card flying along its list or, while a round is
+// from a chip strip made in code, and a dealt card flying along its list or, while a round is
 // replayed, landing at once.
 #include <gtest/gtest.h>
 
@@ -10,13 +10,14 @@
 #include "client/clienttable.h"
 #include "client/playerdata.h"
 #include "common/widgets/chipstack.h"
+#include "common/widgets/chipstrip.h"
 #include "ostrel/graphics/bitmap.h"
 
 namespace {
 constexpr int32_t kSeat = 2;
 
 constexpr int32_t kDealer = KAVO_NUM_SEATS;
-constexpr int32_t kChipW = 20, kChipH = 12;
+constexpr int32_t kChipW = kStripChipW, kChipH = kStripChipH;
 // The places the records stamp at: the unsplit bet spot and the first insurance spot.
 constexpr int32_t kBetSpot = 4, kInsuranceSpot = 0;
 
@@ -29,22 +30,6 @@ class CDrawTable : public CBlackJackClientTable {
   }
   int32_t Exit() override { return 1; }
 };
-
-// Six chips side by side, each chip width + 1 pixel apart, each a block of its own colour with
-// its corners left see-through green.
-void MakeChipStrip(CBitmap& strip) {
-  static const TRGBA kColours[6] = {{230, 230, 230}, {200, 30, 30}, {30, 60, 200},
-                                    {20, 20, 20},    {140, 40, 170}, {230, 190, 20}};
-  const TRGBA green(0, 255, 0);
-  ASSERT_EQ(strip.CreateRGB(6 * (kChipW + 1), kChipH, 24, 8, 8, 8, 16, 8, 0, 0), 1);
-  strip.Fill(&green);
-  for (int32_t k = 0; k < 6; ++k)
-    for (int32_t y = 0; y < kChipH; ++y)
-      for (int32_t x = 0; x < kChipW; ++x) {
-        const bool corner = (x < 2 || x >= kChipW - 2) && (y < 2 || y >= kChipH - 2);
-        if (!corner) strip.PutPixel(k * (kChipW + 1) + x, y, &kColours[k]);
-      }
-}
 
 class CKavoDrawing : public CTableScreen {
  protected:
