@@ -1,15 +1,26 @@
 // Blackjack rounds a second: the rules harness (the server table's shoe, totals, dealer rule,
 // settlement and seat record) against a minimal simulator of the same rules written here with
 // integer totals and std::mt19937, both from a fresh six-deck shoe each round and the same
-// strategy table.
+// strategy table; and whole rounds of the server table, run by its own tick on the test clock
+// with the protocol bot playing one or five seats over the in-process nodes (the database on a
+// temporary folder), the rate to set beside the harness's.
 #include <benchmark/benchmark.h>
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <utility>
 #include <random>
+#include <vector>
 
+#include "kavobot.h"
 #include "kavoprotocol.h"
+#include "kavoserverkit.h"
 #include "ostrel/crypto/random.h"
+#include "ratioreporter.h"
 #include "server/rulesharness.h"
 
 namespace {
@@ -130,6 +141,116 @@ void BM_Reference(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_Reference);
+
+// The test kit's process and table, set up and torn down around one benchmark run.
+class CServerTableRun : public CKavoTableTest {
+ public:
+  // One player a seat, as a full table has them.
+  explicit CServerTableRun(int32_t seats) {
+    SetUp();
+    std::vector<std::pair<int32_t, int32_t>> players;
+    for (int32_t seat = 0; seat < seats; ++seat)
+      players.emplace_back(seat, CreateMember(("rich" + std::to_string(seat)).c_str(), "100000000"));
+    StartTable();
+    m_pBot = std::make_unique<CKavoBot>(*m_pClientTable, players, 5);
+    for (const auto& [seat, player] : players) Seat(seat, player);
+  }
+  ~CServerTableRun() override {
+    m_pBot.reset();
+    TearDown();
+  }
+  // Ticks until the bot sees the next round begin; false when the table fails.
+  bool Round() {
+    const int64_t rounds = m_pBot->Rounds();
+    while (m_pBot->Rounds() == rounds) {
+      if (m_pTable->ServerHandler() != 1) return false;
+      m_pBot->Poll();
+      m_Clock.Advance(500);
+    }
+    return true;
+  }
+  const CKavoBot& Bot() const { return *m_pBot; }
+  void TestBody() override {}
+
+ private:
+  std::unique_ptr<CKavoBot> m_pBot;
+};
+
+// Arguments: the seats; 1 keeps the database in the memory folder, 0 on the disk, where every
+// booking waits for the disk to confirm it.
+void BM_ServerTable(benchmark::State& state) {
+  const char* old = getenv("TMPDIR");
+  const std::string kept = old ? old : "";
+  if (state.range(1)) setenv("TMPDIR", "/dev/shm", 1);
+  const std::unique_ptr<CServerTableRun> run = std::make_unique<CServerTableRun>(static_cast<int32_t>(state.range(0)));
+  if (old) setenv("TMPDIR", kept.c_str(), 1);
+  else unsetenv("TMPDIR");
+  run->Round();  // past the first betting phase
+  for (auto _ : state)
+    if (!run->Round()) {
+      state.SkipWithError("the table failed");
+      break;
+    }
+  state.SetItemsProcessed(state.iterations());
+  // Settled hands a round: that every seat played.
+  state.counters["hands"] = static_cast<double>(run->Bot().Settlements()) / static_cast<double>(run->Bot().Rounds());
+}
+BENCHMARK(BM_ServerTable)
+    ->ArgNames({"seats", "memory"})
+    ->Args({1, 1})
+    ->Args({5, 1})
+    ->Args({1, 0})
+    ->Args({5, 0})
+    ->Unit(benchmark::kMicrosecond);
 }  // namespace
 
-BENCHMARK_MAIN();
+// The medians side by side: the harness against the reference, the table against the harness;
+// by the wall clock and by the processor time, which a loaded machine stretches less.
+class CKavoReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs)
+      if (run.aggregate_name == "median")
+        m_Medians[run.run_name.str()] = {run.GetAdjustedRealTime() * Nanoseconds(run),
+                                         run.GetAdjustedCPUTime() * Nanoseconds(run)};
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    for (int clock = 0; clock < 2; ++clock) {
+      const char* name = clock ? "processor time" : "wall clock";
+      const double harness = Time("BM_Harness", clock), reference = Time("BM_Reference", clock);
+      if (harness > 0 && reference > 0)
+        std::printf("\n%s: harness %.0f rounds/s, reference %.0f rounds/s, harness round / reference round %.2f "
+                    "(goal within 15)\n",
+                    name, 1e9 / harness, 1e9 / reference, harness / reference);
+      for (const char* seats : {"1", "5"})
+        for (const char* memory : {"1", "0"}) {
+          const double table = Time(std::string("BM_ServerTable/seats:") + seats + "/memory:" + memory, clock);
+          if (table > 0 && harness > 0)
+            std::printf("%s: server table, %s seat(s), database %s: %.0f rounds/s, %.5f of the harness's rate\n", name,
+                        seats, *memory == '1' ? "in memory" : "on disk", 1e9 / table, harness / table);
+        }
+    }
+  }
+
+ private:
+  static double Nanoseconds(const Run& run) {
+    switch (run.time_unit) {
+      case benchmark::kMicrosecond: return 1e3;
+      case benchmark::kMillisecond: return 1e6;
+      case benchmark::kSecond: return 1e9;
+      default: return 1;
+    }
+  }
+  double Time(const std::string& name, int clock) const {
+    const auto at = m_Medians.find(name);
+    return at == m_Medians.end() ? 0 : (clock ? at->second.second : at->second.first);
+  }
+  std::map<std::string, std::pair<double, double>> m_Medians;  // wall and processor nanoseconds a round
+};
+
+int main(int argc, char** argv) {
+  CKavoReporter reporter;
+  return xRunRepeatedBenchmarks(argc, argv, &reporter);
+}

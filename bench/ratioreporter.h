@@ -64,9 +64,10 @@ inline void xPrintLoad(const char* when) {
   std::printf("load %s: %s\n", when, line.c_str());
 }
 
-// Runs the registered benchmarks through the reporter with the load before and after. The machine
-// is shared: five repetitions and their aggregates unless the command line asks otherwise.
-inline int xRunRatioBenchmarks(int argc, char** argv, CRatioReporter& reporter) {
+// Runs the registered benchmarks through the reporter (null: the console's) with the load before
+// and after. The machine is shared: five repetitions and their aggregates unless the command line
+// asks otherwise.
+inline int xRunRepeatedBenchmarks(int argc, char** argv, benchmark::BenchmarkReporter* reporter) {
   std::vector<char*> args(argv, argv + argc);
   std::string repetitions = "--benchmark_repetitions=5", aggregates = "--benchmark_report_aggregates_only=true";
   bool given = false;
@@ -78,8 +79,13 @@ inline int xRunRatioBenchmarks(int argc, char** argv, CRatioReporter& reporter) 
   int count = static_cast<int>(args.size());
   benchmark::Initialize(&count, args.data());
   xPrintLoad("before");
-  benchmark::RunSpecifiedBenchmarks(&reporter);
+  if (reporter) benchmark::RunSpecifiedBenchmarks(reporter);
+  else benchmark::RunSpecifiedBenchmarks();
   xPrintLoad("after");
   benchmark::Shutdown();
   return 0;
+}
+
+inline int xRunRatioBenchmarks(int argc, char** argv, CRatioReporter& reporter) {
+  return xRunRepeatedBenchmarks(argc, argv, &reporter);
 }

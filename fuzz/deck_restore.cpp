@@ -24,6 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (used > size || used < 8 || deck.GetNumCardsLeft() < 0) abort();
   std::vector<uint8_t> again;
   deck.StoreState(again);
+  // The kept count of cards left is the sum of the copies the shoe stores.
+  int64_t listed = 0;
+  for (size_t at = 12; at + 4 <= again.size(); at += 8)
+    listed += static_cast<int32_t>(again[at] | again[at + 1] << 8 | again[at + 2] << 16 | uint32_t(again[at + 3]) << 24);
+  if (listed != deck.GetNumCardsLeft()) abort();
   // Entries of zero copies are dropped and a count at or below 0 stays what it was: compare the
   // pairs only when the store held exactly what the shoe holds now.
   if (again.size() == used && std::vector<uint8_t>(store.begin() + 8, store.begin() + long(used)) !=

@@ -18,15 +18,6 @@ int32_t TenAsOne(int32_t rank) { return rank > KAVO_RANK_TEN ? KAVO_RANK_TEN : r
 
 bool Between(int32_t value, int32_t low, int32_t high) { return value >= low && value <= high; }
 
-int32_t DealerOutcome(const CBlackJackServerPlayer& dealer) {
-  int32_t soft = 0, hard = 0;
-  dealer.GetTotals(soft, hard);
-  const SKavoHandTotal total = KavoNormaliseTotal(soft, hard, dealer.GetNumCards(), 0);
-  if (total.m_Natural) return KAVO_DEALER_BLACKJACK;
-  if (total.m_Total > 21) return KAVO_DEALER_BUST;
-  return total.m_Total - 17;
-}
-
 // The settlement's result in halves of the hand's bet.
 int32_t HalfUnits(int32_t condition) {
   switch (condition) {
@@ -37,6 +28,15 @@ int32_t HalfUnits(int32_t condition) {
   }
 }
 }  // namespace
+
+int32_t KavoDealerOutcome(const CBlackJackServerPlayer& dealer) {
+  int32_t soft = 0, hard = 0;
+  dealer.GetTotals(soft, hard);
+  const SKavoHandTotal total = KavoNormaliseTotal(soft, hard, dealer.GetNumCards(), 0);
+  if (total.m_Natural) return KAVO_DEALER_BLACKJACK;
+  if (total.m_Total > 21) return KAVO_DEALER_BUST;
+  return total.m_Total - 17;
+}
 
 CKavoRulesHarness::CKavoRulesHarness(const SKavoRules& rules)
     : m_Rules(rules), m_pTable(new CBlackJackServerTable),
@@ -168,7 +168,7 @@ int32_t CKavoRulesHarness::PlayRound(SKavoRoundResult& result) {
     if (!KavoDealerDraws(soft, hard, m_Rules.m_DrawOnSoft17)) break;
     if (!Draw(code) || !m_pDealer->AddCard(code)) return 0;
   }
-  result.m_DealerOutcome = DealerOutcome(*m_pDealer);
+  result.m_DealerOutcome = KavoDealerOutcome(*m_pDealer);
 
   // Settlement: a natural is paid against the dealer's 22 of three cards, a peeked dealer
   // natural meets the unplayed hand, the rest meets the dealer's final hand.

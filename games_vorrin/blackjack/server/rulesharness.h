@@ -30,6 +30,8 @@ enum EKavoDealerOutcome : int32_t {
   KAVO_DEALER_BUST,
   KAVO_DEALER_OUTCOMES,
 };
+// The class of a dealer's hand as it stands (played out or not).
+int32_t KavoDealerOutcome(const CBlackJackServerPlayer& dealer);
 
 struct SKavoRoundResult {
   int32_t m_UpRank = 0;          // the dealer's up card's rank (0 ace .. 9 ten-value)

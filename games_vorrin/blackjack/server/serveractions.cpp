@@ -207,7 +207,9 @@ int32_t CBlackJackServerTable::Double(int32_t& turnDone) {
 
 int32_t CBlackJackServerTable::Split(int32_t& turnDone) {
   CBlackJackServerPlayer* record = GetPlayer(m_CurrentSeat);
-  if (!record->CanSplit() || FreeMoneyForDecision(m_CurrentSeat) < record->GetBet()) return EndTurn(0, turnDone);
+  // A turn that ends here, refused or with split aces, takes the seat's think mark with it, as
+  // every other end of a turn does: the next seat's marks would show it still thinking.
+  if (!record->CanSplit() || FreeMoneyForDecision(m_CurrentSeat) < record->GetBet()) return EndTurn(1, turnDone);
   record->SetBetHand2(record->GetBet());
   const int32_t aces = record->DoSplit();
   record->GetTotalStake();
@@ -219,7 +221,7 @@ int32_t CBlackJackServerTable::Split(int32_t& turnDone) {
     // Each split ace takes exactly one card.
     record->SetCurrentHand(KAVO_HAND_1);
     if (!SendChangeGameState(KAVO_GS_CARD) || !DealCard(m_CurrentSeat)) return 0;
-    return EndTurn(0, turnDone);
+    return EndTurn(1, turnDone);
   }
   turnDone = 0;
   return StartTurn(m_CardsSincePause);

@@ -11,12 +11,14 @@ SKavoHandTotal KavoNormaliseTotal(int32_t soft, int32_t hard, int32_t count, int
 SKavoOutcome KavoSettleHand(const SKavoHandTotal& player, const SKavoHandTotal& dealer,
                             const CHugeFixedPoint<10, 10>& bet) {
   using TMoney = CHugeFixedPoint<10, 10>;
+  static const TMoney kNaturalPays("2.5");
   if (player.m_Natural) {
     if (dealer.m_Natural) return {bet, KAVO_WIN_PUSH};
-    return {bet * TMoney("2.5"), KAVO_WIN_NATURAL};
+    return {bet * kNaturalPays, KAVO_WIN_NATURAL};
   }
   if (player.m_Total <= 21 && !dealer.m_Natural) {
-    if (dealer.m_Total > 21 || dealer.m_Total < player.m_Total) return {bet * 2, KAVO_WIN_WON};
+    // The sum is the exact double, without a digit-by-digit product on every won hand.
+    if (dealer.m_Total > 21 || dealer.m_Total < player.m_Total) return {bet + bet, KAVO_WIN_WON};
     if (dealer.m_Total == player.m_Total) return {bet, KAVO_WIN_PUSH};
   }
   return {TMoney(), KAVO_WIN_LOST};

@@ -1,5 +1,6 @@
 #include "common/cards/deck.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "common/tables/servertablebase.h"
@@ -9,6 +10,7 @@
 
 namespace {
 constexpr int64_t kMaxCards = std::numeric_limits<int32_t>::max();
+constexpr int32_t kMaxIndexedValues = 4096;
 
 void PutLong(std::vector<uint8_t>& out, int32_t v) { xStatePutLong(out, static_cast<uint32_t>(v)); }
 int32_t GetLong(const uint8_t* p) { return static_cast<int32_t>(xStateGetLong(p)); }
@@ -20,10 +22,12 @@ int32_t CDeck::Init(int32_t copies, int32_t values) {
   Exit();
   if (copies < 0 || values < 0 || int64_t(copies) * values > kMaxCards) {
     m_Copies = m_NumValues = m_NumEntries = 0;
+    m_ByValue.clear();
     return 0;
   }
   m_Copies = copies;
   m_NumValues = values;
+  m_ByValue.assign(values <= kMaxIndexedValues ? static_cast<size_t>(values) : 0, nullptr);
   m_NumEntries = -1;
   return Shuffle();
 }
@@ -31,7 +35,9 @@ int32_t CDeck::Init(int32_t copies, int32_t values) {
 int32_t CDeck::Exit() {
   for (int16_t ok = m_Entries.First(); ok; ok = m_Entries.Next()) delete static_cast<SEntry*>(m_Entries.Get());
   m_Entries.KillAll();
+  std::fill(m_ByValue.begin(), m_ByValue.end(), nullptr);
   m_NumEntries = 0;
+  m_NumCards = 0;
   return 1;
 }
 
@@ -48,6 +54,7 @@ int32_t CDeck::AddCard(int32_t value) {
   if (value < 0 || value >= m_NumValues || GetNumCardsLeft() >= kMaxCards) return 0;
   if (SEntry* e = FindEntry(value)) {
     ++e->m_Count;
+    ++m_NumCards;
     return 1;
   }
   return AppendEntry(value, 1);
@@ -82,16 +89,12 @@ int32_t CDeck::RemoveCard(uint32_t value) {
 }
 
 void CDeck::TakeAtCursor(SEntry* e) {
+  --m_NumCards;
   if (--e->m_Count > 0) return;
+  if (!m_ByValue.empty()) m_ByValue[static_cast<size_t>(e->m_Value)] = nullptr;
   delete e;
   m_Entries.Delete(1);
   --m_NumEntries;
-}
-
-int32_t CDeck::GetNumCardsLeft() const {
-  int64_t sum = 0;
-  for (const CNode* n = m_Entries.HeadNode(); n; n = n->m_pNext) sum += static_cast<const SEntry*>(n->m_pData)->m_Count;
-  return static_cast<int32_t>(sum);
 }
 
 int32_t CDeck::GetCopiesLeft(int32_t value) const {
@@ -100,6 +103,8 @@ int32_t CDeck::GetCopiesLeft(int32_t value) const {
 }
 
 CDeck::SEntry* CDeck::FindEntry(int32_t value) const {
+  if (value < 0 || value >= m_NumValues) return nullptr;
+  if (!m_ByValue.empty()) return m_ByValue[static_cast<size_t>(value)];
   for (const CNode* n = m_Entries.HeadNode(); n; n = n->m_pNext) {
     SEntry* e = static_cast<SEntry*>(n->m_pData);
     if (e->m_Value == value) return e;
@@ -113,7 +118,9 @@ int32_t CDeck::AppendEntry(int32_t value, int32_t count) {
     delete e;
     return 0;
   }
+  if (!m_ByValue.empty()) m_ByValue[static_cast<size_t>(value)] = e;
   m_NumEntries = m_Entries.GetNumNodes();
+  m_NumCards += count;
   return 1;
 }
 

@@ -37,7 +37,8 @@ class CDeck {
   // One copy less; 0 when the value is not below the number of values or none of it is left.
   virtual int32_t RemoveCard(uint32_t value);
 
-  int32_t GetNumCardsLeft() const;
+  // Kept as the entries change, not counted: every draw asks for it.
+  int32_t GetNumCardsLeft() const { return m_NumCards; }
   int32_t GetCopies() const { return m_Copies; }
   int32_t GetNumValues() const { return m_NumValues; }
   // -1 between Init and its Shuffle.
@@ -72,5 +73,9 @@ class CDeck {
   int32_t m_Copies = 0;
   int32_t m_NumValues = 0;
   int32_t m_NumEntries = -1;
+  int32_t m_NumCards = 0;  // the sum of the entries' copies
   CLList m_Entries;  // owned SEntry records, removed when their count reaches 0
+  // Each value's entry (null: none left), so that a card given back finds it at once; empty for
+  // a shoe of more values than a card game has, which walks the list instead.
+  std::vector<SEntry*> m_ByValue;
 };

@@ -272,6 +272,86 @@ TEST_F(DeckTest, RandomStoresNeverBreakTheShoe) {
   EXPECT_GT(restored, 200);  // the walk saw real shoes, not only refusals
 }
 
+// The count of cards left is kept, not summed: after every kind of change it must equal the sum of
+// the copies the store lists, and each value's copies must match its listed entry, both for a
+// shoe of card values and for one of more values than are looked up directly.
+TEST_F(DeckTest, TheCardCountFollowsEveryChange) {
+  struct SCase {
+    const char* what;
+    int32_t copies, values;
+  } const cases[] = {{"six decks", 6, 52}, {"one deck", 1, 52}, {"many values", 1, 5000}, {"no copies", 0, 9000}};
+  for (const SCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    CDeck deck;
+    ASSERT_EQ(deck.Init(c.copies, c.values), 1);
+    const auto check = [&](const char* step) {
+      SCOPED_TRACE(step);
+      const std::vector<int32_t> pairs = Entries(deck);
+      int64_t sum = 0;
+      std::vector<int32_t> listed(static_cast<size_t>(c.values));
+      for (size_t i = 0; i + 1 < pairs.size(); i += 2) {
+        sum += pairs[i + 1];
+        listed[static_cast<size_t>(pairs[i])] = pairs[i + 1];
+      }
+      ASSERT_EQ(deck.GetNumCardsLeft(), sum);
+      for (int32_t v = 0; v < c.values; ++v) ASSERT_EQ(deck.GetCopiesLeft(v), listed[static_cast<size_t>(v)]) << v;
+      ASSERT_EQ(deck.GetCopiesLeft(-1), 0);
+      ASSERT_EQ(deck.GetCopiesLeft(c.values), 0);
+    };
+    check("init");
+    std::vector<int32_t> drawn;
+    for (int32_t i = 0; i < 400; ++i) {
+      const int32_t card = deck.GetCard();
+      if (card >= 0) drawn.push_back(card);
+    }
+    check("draws");
+    for (int32_t v : {0, 7, c.values - 1}) deck.RemoveCard(static_cast<uint32_t>(v));
+    deck.RemoveCard(static_cast<uint32_t>(c.values));
+    check("removals");
+    for (size_t i = 0; i < drawn.size(); i += 2) ASSERT_EQ(deck.AddCard(drawn[i]), 1);
+    EXPECT_EQ(deck.AddCard(c.values), 0);
+    check("cards given back");
+    g_Source.failing = true;
+    EXPECT_EQ(deck.GetCard(), -1);
+    g_Source.failing = false;
+    check("a failed draw");
+
+    std::vector<uint8_t> bytes;
+    deck.StoreState(bytes);
+    CDeck restored;
+    ASSERT_EQ(restored.Init(c.copies, c.values), 1);
+    size_t used = 0;
+    ASSERT_EQ(restored.RestoreState(bytes.data(), bytes.size(), used), 1);
+    EXPECT_EQ(restored.GetNumCardsLeft(), deck.GetNumCardsLeft());
+    for (int32_t i = 0; i < 50 && deck.GetNumCardsLeft() > 0; ++i) {
+      g_Source.generator.seed(static_cast<uint32_t>(i));
+      const int32_t a = deck.GetCard();
+      g_Source.generator.seed(static_cast<uint32_t>(i));
+      ASSERT_EQ(restored.GetCard(), a) << "the index and the list agree after a restore";
+    }
+    check("draws after the store");
+    // A refused store empties the shoe and its count.
+    const std::vector<uint8_t> hostile = Longs({c.copies, 2, 0, 1, 0, 1});
+    ASSERT_EQ(restored.RestoreState(hostile.data(), hostile.size(), used), 0);
+    EXPECT_EQ(restored.GetNumCardsLeft(), 0);
+    EXPECT_EQ(restored.GetCard(), -1);
+    ASSERT_EQ(restored.Shuffle(), 1);
+    EXPECT_EQ(restored.GetNumCardsLeft(), c.copies * c.values);
+    while (deck.GetCard() >= 0) {
+    }
+    check("run dry");
+    ASSERT_EQ(deck.AddCard(c.values / 2), 1);
+    check("a card into an empty shoe");
+    ASSERT_EQ(deck.Shuffle(), 1);
+    check("shuffle");
+    ASSERT_EQ(deck.Exit(), 1);
+    check("exit");
+    EXPECT_EQ(deck.Init(-1, c.values), 0);
+    EXPECT_EQ(deck.GetNumCardsLeft(), 0);
+    EXPECT_EQ(deck.AddCard(0), 0) << "a refused shoe has no values";
+  }
+}
+
 // Pearson's chi-square of the draws at one place of the deal over many seeded one-deck shoes,
 // against the 0.999 quantile of the distribution with 51 degrees of freedom.
 TEST_F(DeckTest, DrawsAreUniformOverSeededShoes) {

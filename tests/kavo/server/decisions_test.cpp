@@ -102,6 +102,19 @@ TEST_F(CKavoDecisionTest, DoubleRefusedForMoneyEndsTheTurnWithoutACard) {
   EXPECT_EQ(Record(kSeat).GetNumCards(), 2);
 }
 
+TEST_F(CKavoDecisionTest, ASplitRefusedForMoneyEndsTheTurnAndClearsItsThinkMark) {
+  const int32_t bob = CreateMember("bob", "19.99");
+  Ready(bob, {C8, C8 + 13});
+  m_pTable->SetThinking(kSeat);
+  PlayerNodePackets();
+  RigShoe({K});
+  EXPECT_EQ(Play(KAVO_ACTION_SPLIT), 1);
+  EXPECT_TRUE(Packets().empty());
+  EXPECT_EQ(Record(kSeat).IsSplit(), 0);
+  EXPECT_EQ(m_pTable->GetThinking(kSeat), 0);
+  EXPECT_EQ(PlayerNodePackets().size(), 1u) << "the marks sent without the seat's";
+}
+
 TEST_F(CKavoDecisionTest, DoubleOnAllowedTotalsOnly) {
   const uint32_t sums[] = {10, 11};
   m_pTable->SetValidDoubleSums(2, sums);

@@ -21,10 +21,21 @@ std::string KavoItem(const std::string& text, const std::string& name) {
 }
 
 CKavoBot::CKavoBot(CCommNode& table, int32_t playerId, std::vector<int32_t> seats, uint32_t seed)
-    : m_Table(table), m_PlayerId(playerId), m_Random(seed) {
+    : m_Table(table), m_Random(seed) {
   for (int32_t seat : seats) {
     SSeat s;
     s.m_Seat = seat;
+    s.m_PlayerId = playerId;
+    m_Seats.push_back(s);
+  }
+}
+
+CKavoBot::CKavoBot(CCommNode& table, const std::vector<std::pair<int32_t, int32_t>>& seatPlayers, uint32_t seed)
+    : m_Table(table), m_Random(seed) {
+  for (const auto& [seat, playerId] : seatPlayers) {
+    SSeat s;
+    s.m_Seat = seat;
+    s.m_PlayerId = playerId;
     m_Seats.push_back(s);
   }
 }
@@ -53,9 +64,14 @@ void CKavoBot::Poll() {
   }
   if (m_PresentationDue) {
     m_PresentationDue = false;
-    if (m_Table.SendInit() && m_Table.NewItem(TABLE_MSG_PRESENTATIONDONE, KEND) &&
-        m_Table.NewItem(TABLE_ITEM_USERID, KLONG, m_PlayerId, KEND))
-      m_Table.SendKCBLPacket();
+    // One answer per player, from his first seat.
+    for (size_t i = 0; i < m_Seats.size(); ++i) {
+      bool first = true;
+      for (size_t j = 0; j < i; ++j) first = first && m_Seats[j].m_PlayerId != m_Seats[i].m_PlayerId;
+      if (first && m_Table.SendInit() && m_Table.NewItem(TABLE_MSG_PRESENTATIONDONE, KEND) &&
+          m_Table.NewItem(TABLE_ITEM_USERID, KLONG, m_Seats[i].m_PlayerId, KEND))
+        m_Table.SendKCBLPacket();
+    }
   }
 }
 
@@ -66,7 +82,7 @@ void CKavoBot::Handle(const std::string& record) {
       s.m_Insured = false;
       s.m_Insurance = TMoney();
       const int32_t bet = 5 + static_cast<int32_t>(m_Random() % 46);
-      Send(m_PlayerId, s.m_Seat, KAVO_MSG_PLAYERBET,
+      Send(s.m_PlayerId, s.m_Seat, KAVO_MSG_PLAYERBET,
            "Bet = " + std::to_string(bet) + "\n" + (m_SideBet ? "SuperSeven = 1\n" : "") + "finalFlag = 1\n");
     }
     return;
@@ -74,12 +90,12 @@ void CKavoBot::Handle(const std::string& record) {
   const std::string state = KavoItem(record, "ChangeGameState");
   if (state == "11") {
     for (const SSeat& s : m_Seats)
-      Send(m_PlayerId, s.m_Seat, KAVO_MSG_INSURANCE,
+      Send(s.m_PlayerId, s.m_Seat, KAVO_MSG_INSURANCE,
            "Insurance = " + std::string(!m_StandOnly && Chance(50) ? "1" : "0") + "\n");
     return;
   }
   if (state == "5" && m_TurnSeat >= 0) {
-    Decide(m_TurnSeat);
+    if (const SSeat* s = Find(m_TurnSeat)) Decide(*s);
     m_TurnSeat = -1;
     return;
   }
@@ -107,8 +123,8 @@ void CKavoBot::HandleChunk(const std::string& chunk, int32_t pays) {
   const size_t comma2 = chunk.find(',', comma + 1), semi = chunk.find(';', comma2);
   const int32_t player = std::stoi(chunk.substr(comma + 2, comma2 - comma - 2));
   const int32_t seatNo = std::stoi(chunk.substr(comma2 + 2, semi - comma2 - 2));
-  SSeat* seat = player == m_PlayerId ? Find(seatNo) : nullptr;
-  if (!seat) return;
+  SSeat* seat = Find(seatNo);
+  if (!seat || seat->m_PlayerId != player) return;
   if (name == KAVO_MSG_TABLEINFO) {
     seat->m_Bet = TMoney(KavoItem(chunk, "Bet").c_str());
     seat->m_Side = KavoItem(chunk, "SuperSeven") == "TRUE";
@@ -140,24 +156,25 @@ void CKavoBot::HandleChunk(const std::string& chunk, int32_t pays) {
   }
 }
 
-void CKavoBot::Decide(int32_t seat) {
+void CKavoBot::Decide(const SSeat& seat) {
   static const int32_t kActions[] = {KAVO_ACTION_HIT, KAVO_ACTION_STAND, KAVO_ACTION_DOUBLE, KAVO_ACTION_SPLIT};
   const int32_t action = m_StandOnly ? KAVO_ACTION_STAND : kActions[m_Random() % 4];
   if (m_Mischief && Chance(m_Mischief)) Stray(seat);
   if (m_Mischief && Chance(m_Mischief / 10)) {
-    Send(m_PlayerId, seat, KAVO_MSG_PLAYERACTION, "Acton = 1\n");
+    Send(seat.m_PlayerId, seat.m_Seat, KAVO_MSG_PLAYERACTION, "Acton = 1\n");
     return;
   }
-  Send(m_PlayerId, seat, KAVO_MSG_PLAYERACTION, "Action = " + std::to_string(action) + "\n");
+  Send(seat.m_PlayerId, seat.m_Seat, KAVO_MSG_PLAYERACTION, "Action = " + std::to_string(action) + "\n");
   if (m_Mischief && Chance(m_Mischief)) Stray(seat);
 }
 
-void CKavoBot::Stray(int32_t seat) {
+void CKavoBot::Stray(const SSeat& seat) {
+  const int32_t player = seat.m_PlayerId, at = seat.m_Seat;
   switch (m_Random() % 5) {
-    case 0: Send(m_PlayerId, (seat + 1) % KAVO_NUM_SEATS, KAVO_MSG_PLAYERACTION, "Action = 1\n"); break;
-    case 1: Send(m_PlayerId + 1000, seat, KAVO_MSG_PLAYERACTION, "Action = 1\n"); break;
-    case 2: Send(m_PlayerId, seat, KAVO_MSG_PLAYERACTION, "Action = 3\n"); break;
-    case 3: Send(m_PlayerId, seat, KAVO_MSG_PLAYERACTION, "Action = 77\n"); break;
-    default: Send(m_PlayerId, seat, KAVO_MSG_INSURANCE, "Insurance = 1\n"); break;
+    case 0: Send(player, (at + 1) % KAVO_NUM_SEATS, KAVO_MSG_PLAYERACTION, "Action = 1\n"); break;
+    case 1: Send(player + 1000, at, KAVO_MSG_PLAYERACTION, "Action = 1\n"); break;
+    case 2: Send(player, at, KAVO_MSG_PLAYERACTION, "Action = 3\n"); break;
+    case 3: Send(player, at, KAVO_MSG_PLAYERACTION, "Action = 77\n"); break;
+    default: Send(player, at, KAVO_MSG_INSURANCE, "Insurance = 1\n"); break;
   }
 }

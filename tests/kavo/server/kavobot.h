@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ostrel/base/money.h"
@@ -18,6 +19,8 @@ class CKavoBot {
   using TMoney = CHugeFixedPoint<10, 10>;
 
   CKavoBot(CCommNode& table, int32_t playerId, std::vector<int32_t> seats, uint32_t seed);
+  // Several players, each at his seat (seat, player id).
+  CKavoBot(CCommNode& table, const std::vector<std::pair<int32_t, int32_t>>& seatPlayers, uint32_t seed);
 
   // Reads every record waiting and answers it.
   void Poll();
@@ -38,6 +41,7 @@ class CKavoBot {
  private:
   struct SSeat {
     int32_t m_Seat = 0;
+    int32_t m_PlayerId = 0;
     TMoney m_Bet;
     bool m_Side = false;
     bool m_Insured = false;
@@ -47,12 +51,11 @@ class CKavoBot {
   void Handle(const std::string& record);
   void HandleChunk(const std::string& chunk, int32_t pays);
   void Send(int32_t playerId, int32_t seat, const char* name, const std::string& items);
-  void Decide(int32_t seat);
-  void Stray(int32_t seat);
+  void Decide(const SSeat& seat);
+  void Stray(const SSeat& seat);
   bool Chance(int32_t percent) { return static_cast<int32_t>(m_Random() % 100) < percent; }
 
   CCommNode& m_Table;
-  int32_t m_PlayerId;
   std::vector<SSeat> m_Seats;
   std::mt19937 m_Random;
   bool m_SideBet = false;
