@@ -380,8 +380,7 @@ int32_t CBlackJackClientTable::AnimateSettlement() {
   if (!ChipSettlementStep(done)) return 0;
   if (!done) return 1;
   EndOfAnimation();
-  // A watcher has nobody to report for.
-  if (HaveSlot()) SendPresentationDone();
+  FinishPresentation();
   return 1;
 }
 
@@ -399,6 +398,11 @@ int32_t CBlackJackClientTable::AnimateFinalWin() {
     EndOfAnimation();
   }
   return 1;
+}
+
+int32_t CBlackJackClientTable::FinishPresentation() {
+  // A watcher has nobody to report for.
+  return HaveSlot() ? SendPresentationDone() : 1;
 }
 
 bool CBlackJackClientTable::IsOwnSeat(int32_t seat) const {

@@ -206,6 +206,8 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
     KAVO_SAMPLE_NOBLACKJACK = 39,
     KAVO_SAMPLE_WINPAID = 41,
   };
+  // The round's presentation on this client is over: the server half is told.
+  virtual int32_t FinishPresentation();
   // Runs animation `number` from its first step; 0 stops it.
   void StartAnimation(int32_t number);
   int32_t GetAnimationNumber() const { return m_Animation; }
