@@ -4,6 +4,7 @@
 // over the seats, which start at seat 0 at every table and end with the chip speed back at 20.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <vector>
@@ -32,6 +33,7 @@ class CResultRecord : public CBlackJackPlayerData {
     SetReportedBet(hand, bet);
     SetWin(hand, win);
   }
+  void Insure() { m_Insured = 1; }
 };
 
 // The table with its layout's places set by hand: the dealer's chip place, the seats' icons
@@ -84,6 +86,7 @@ class CAnimTable : public CBlackJackClientTable {
   void Say(std::initializer_list<int32_t> samples) { SetSampleSequence(samples); }
   int32_t SequenceHead() const { return m_SampleSequence[0]; }
   bool IconPlaceOf(int32_t seat, int32_t& x, int32_t& y) const { return IconPlace(seat, x, y); }
+  bool HandoutPlaceOf(int32_t seat, int32_t& x, int32_t& y) { return HandoutPlace(seat, KAVO_HAND_UNSPLIT, x, y); }
 
   int32_t m_Presented = 0;
 
@@ -171,11 +174,10 @@ class CKavoAnimations : public CTableScreen {
     return frames;
   }
 
-  // Whether chips show on the screen layer at the point.
-  static bool ChipsAt(int32_t x, int32_t y) {
-    const TRGBA c = At(ScreenBytes(), x, y);
-    return c.r == 200 && c.g == 30 && c.b == 30;
-  }
+  // Whether chips show on the screen layer (or the persistent one) at the point.
+  static bool ChipsAt(int32_t x, int32_t y) { return IsChip(At(ScreenBytes(), x, y)); }
+  static bool StampedAt(int32_t x, int32_t y) { return IsChip(At(PersistentBytes(), x, y)); }
+  static bool IsChip(const TRGBA& c) { return c.r == 200 && c.g == 30 && c.b == 30; }
 
   // The dealer pocket's lists, the last four of which lift the hidden card, each `frames` long:
   // slide out to the right, lift, lay back face down, lay back turned over.
@@ -433,6 +435,88 @@ TEST_F(CKavoAnimations, AFlightThatCannotBeSetUpFailsTheStepAndLeavesTheRunReset
   table.StartAnimation(CBlackJackClientTable::KAVO_ANIM_COLLECT);
   EXPECT_EQ(RunChain(table), (std::vector<int32_t>{2, 13, 14, 20}));
   EXPECT_EQ(table.m_Presented, 1);
+}
+
+// ---- single flights ----
+
+struct SPoint {
+  int32_t X = -1, Y = -1;
+};
+
+struct SFlightCase {
+  const char* What;
+  int32_t Animation;
+  std::function<void(CAnimTable&)> Prepare;
+  std::function<SPoint(CAnimTable&)> Target;
+  bool Stamped;  // kept on the table once landed, until the round's chips are settled
+};
+
+const SFlightCase kFlights[] = {
+    {"a natural's win to the seat's hand-out point", 3,
+     [](CAnimTable& t) { t.Record(kTurnSeat).SetResult(KAVO_HAND_UNSPLIT, KAVO_WIN_NATURAL, TMoney(10), TMoney(15)); },
+     [](CAnimTable& t) {
+       SPoint p;
+       t.HandoutPlaceOf(kTurnSeat, p.X, p.Y);
+       return p;
+     },
+     true},
+    {"a bust's bet to the dealer", 15,
+     [](CAnimTable& t) {
+       t.Record(kTurnSeat).SetResult(KAVO_HAND_UNSPLIT, KAVO_WIN_LOST, TMoney(10), TMoney());
+       t.Record(kTurnSeat).MarkDone();
+     },
+     [](CAnimTable&) { return SPoint{kDealerX, kDealerY}; }, false},
+    {"a lost insurance to the dealer", 5,
+     [](CAnimTable& t) {
+       t.Record(1).SetResult(KAVO_HAND_UNSPLIT, KAVO_WIN_LOST, TMoney(20), TMoney());
+       t.Record(1).Insure();
+       t.SetInsurance(0, -1);
+     },
+     [](CAnimTable&) { return SPoint{kDealerX, kDealerY}; }, false},
+    {"a paid insurance beside its stake", 5,
+     [](CAnimTable& t) {
+       t.Record(1).SetResult(KAVO_HAND_UNSPLIT, KAVO_WIN_LOST, TMoney(20), TMoney());
+       t.Record(1).Insure();
+       t.Record(1).SetInsuranceStake(TMoney(20));
+       t.SetInsurance(1, 22);
+     },
+     [](CAnimTable& t) {
+       SPoint p;
+       t.GetInsuranceSpot(1, 1, p.X, p.Y);
+       return p;
+     },
+     true},
+    {"a bonus win to the player", 21,
+     [](CAnimTable& t) { t.Record(kTurnSeat).SetWin(KAVO_HAND_1, TMoney(7)); },
+     [](CAnimTable& t) {
+       SPoint p;
+       t.IconPlaceOf(kTurnSeat, p.X, p.Y);
+       return p;
+     },
+     false},
+};
+
+TEST_F(CKavoAnimations, EachFlightLandsAtItsPlaceAndStampsLeaveWithTheRound) {
+  for (const SFlightCase& c : kFlights) {
+    SCOPED_TRACE(c.What);
+    std::unique_ptr<CAnimTable> table = NewTable();
+    c.Prepare(*table);
+    const SPoint at = c.Target(*table);
+    ASSERT_FALSE(StampedAt(at.X, at.Y));
+    table->StartAnimation(c.Animation);
+    bool landed = false;
+    for (int32_t n = 0; n < 100 && table->GetAnimationNumber() != 0; ++n) {
+      ASSERT_EQ(table->IdleHandler(), 1);
+      landed = landed || ChipsAt(at.X, at.Y);
+      Frame();
+    }
+    EXPECT_TRUE(landed);
+    EXPECT_EQ(StampedAt(at.X, at.Y), c.Stamped);
+    // The round's end takes every chip off the table.
+    table->StartAnimation(CBlackJackClientTable::KAVO_ANIM_SETTLE);
+    RunChain(*table);
+    EXPECT_FALSE(StampedAt(at.X, at.Y));
+  }
 }
 
 }  // namespace
