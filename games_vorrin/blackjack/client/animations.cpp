@@ -75,8 +75,6 @@ int32_t CBlackJackClientTable::IdleHandler() {
   }
 }
 
-void CBlackJackClientTable::StartAnimation(int32_t number) { ChainAnimation(number); }
-
 void CBlackJackClientTable::ChainAnimation(int32_t number) {
   m_Animation = number;
   m_AnimSeen = number;
@@ -256,6 +254,11 @@ int32_t CBlackJackClientTable::PlaySampleSequence() {
     return 1;
   }
   if (!m_SequenceRunning) {
+    // The value display may have started its line already: it is followed, not begun again.
+    if (m_SampleSequence[0] >= 0 && m_pSamples->IsPlaying(static_cast<uint32_t>(m_SampleSequence[0]))) {
+      m_SequenceRunning = 1;
+      return 0;
+    }
     int32_t n = 0;
     for (; n < kSequenceLength && m_SampleSequence[n] >= 0; ++n) m_SequenceIds[n] = static_cast<uint32_t>(m_SampleSequence[n]);
     m_SequenceIds[n] = SAMPLE_SEQUENCE_END;

@@ -208,11 +208,9 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   };
   // The round's presentation on this client is over: the server half is told.
   virtual int32_t FinishPresentation();
-  // Runs animation `number` from its first step; 0 stops it.
-  void StartAnimation(int32_t number);
+  // The running animation (the framework's field holds its number), 0 none. The game states
+  // start one by setting the number; the handler starts it from its first step.
   int32_t GetAnimationNumber() const { return m_Animation; }
-  int32_t GetClearMode() const { return m_ClearMode; }
-  void SetClearMode(int32_t mode) { m_ClearMode = mode; }
   // Plays m_SampleSequence (ended by -1) one sample after the other; 1 once it has ended, at once
   // while reconnecting.
   int32_t PlaySampleSequence();

@@ -73,6 +73,10 @@ class CAnimTable : public CBlackJackClientTable {
     return 1;
   }
 
+  // What the game states do: an animation started by its number, the clearing that follows.
+  void Begin(int32_t number) { m_Animation = number; }
+  void SetClear(int32_t mode) { m_ClearMode = mode; }
+  int32_t ClearMode() const { return m_ClearMode; }
   CResultRecord& Record(int32_t seat) { return static_cast<CResultRecord&>(*GetPlayerRecord(seat)); }
   void SetInsurance(int32_t pays, int32_t card) {
     m_InsurancePays = pays;
@@ -238,16 +242,16 @@ TEST_F(CKavoAnimations, EveryStartingAnimationRunsItsChainToTheEnd) {
   for (const SChainCase& c : kChains) {
     SCOPED_TRACE(c.What);
     std::unique_ptr<CAnimTable> table = NewTable();
-    table->SetClearMode(c.ClearMode);
+    table->SetClear(c.ClearMode);
     table->SetInsurance(c.Pays, 22);
     table->SetScannedCard(c.Scanned);
     if (c.Bust) table->Record(kTurnSeat).MarkDone();
-    table->StartAnimation(c.Start);
+    table->Begin(c.Start);
     std::vector<int32_t> chain = RunChain(*table);
     if (c.DealerSpeaks && chain.back() == CBlackJackClientTable::KAVO_ANIM_SAY) chain.pop_back();
     EXPECT_EQ(chain, c.Chain);
     EXPECT_EQ(table->m_Presented, c.Presented);
-    EXPECT_EQ(table->GetClearMode(), 0) << "every clearing is used up";
+    EXPECT_EQ(table->ClearMode(), 0) << "every clearing is used up";
     for (int32_t run = 0; run < 5; ++run) {
       EXPECT_EQ(table->GetChipRunSeat(run), 0) << run;
       EXPECT_EQ(table->IsChipRunStarted(run), 0) << run;
@@ -257,15 +261,15 @@ TEST_F(CKavoAnimations, EveryStartingAnimationRunsItsChainToTheEnd) {
 
 TEST_F(CKavoAnimations, NumbersOutsideTheTableDoNothing) {
   CAnimTable& table = *m_Client;
-  table.SetClearMode(2);
+  table.SetClear(2);
   table.Say({38, 7});
   const std::vector<uint8_t> before = PersistentBytes();
   for (int32_t number : {0, -1, 22, 1000}) {
     SCOPED_TRACE(number);
-    table.StartAnimation(number);
+    table.Begin(number);
     EXPECT_EQ(table.IdleHandler(), 1);
     EXPECT_EQ(table.GetAnimationNumber(), number);
-    EXPECT_EQ(table.GetClearMode(), 2);
+    EXPECT_EQ(table.ClearMode(), 2);
     EXPECT_EQ(table.SequenceHead(), 38);
     EXPECT_EQ(table.m_Presented, 0);
     EXPECT_EQ(table.GetCardTable().GetNumAnims(), 0);
@@ -283,7 +287,7 @@ TEST_F(CKavoAnimations, ThePeekPlaysItsFramesOrLandsAtOnceWhileReconnecting) {
     DealerMoves(*table, kFrames);
     table->SetSound(1);
     table->SetReconnecting(reconnecting);
-    table->StartAnimation(CBlackJackClientTable::KAVO_ANIM_PEEK);
+    table->Begin(CBlackJackClientTable::KAVO_ANIM_PEEK);
     int32_t steps = 0;
     EXPECT_EQ(RunChain(*table, &steps), (std::vector<int32_t>{7, 19, 11, 12}));
     if (reconnecting) {
@@ -306,7 +310,7 @@ TEST_F(CKavoAnimations, SpokenLinesPlayInTurnOrEndAtOnceWhileReconnecting) {
     table.SetSound(1);
     table.SetReconnecting(reconnecting);
     table.Say({38, 7});
-    table.StartAnimation(CBlackJackClientTable::KAVO_ANIM_SAY);
+    table.Begin(CBlackJackClientTable::KAVO_ANIM_SAY);
     int32_t steps = 0;
     RunChain(table, &steps);
     // Started, on to the second sample, ended.
@@ -420,7 +424,7 @@ TEST_F(CKavoAnimations, AFlightThatCannotBeSetUpFailsTheStepAndLeavesTheRunReset
   for (const SFailCase& c : {SFailCase{"settlement", 20, 0}, SFailCase{"collection", 2, 1}}) {
     SCOPED_TRACE(c.What);
     table.SetChipStack(nullptr);
-    table.StartAnimation(c.Animation);
+    table.Begin(c.Animation);
     EXPECT_EQ(table.IdleHandler(), 0);
     EXPECT_EQ(table.GetChipRunSeat(c.Run), 0);
     EXPECT_EQ(table.IsChipRunStarted(c.Run), 0);
@@ -432,7 +436,7 @@ TEST_F(CKavoAnimations, AFlightThatCannotBeSetUpFailsTheStepAndLeavesTheRunReset
   stack->SetChipBitmap(&m_Strip);
   stack->SetDimension(kChipW, kChipH);
   table.SetChipStack(stack);
-  table.StartAnimation(CBlackJackClientTable::KAVO_ANIM_COLLECT);
+  table.Begin(CBlackJackClientTable::KAVO_ANIM_COLLECT);
   EXPECT_EQ(RunChain(table), (std::vector<int32_t>{2, 13, 14, 20}));
   EXPECT_EQ(table.m_Presented, 1);
 }
@@ -503,7 +507,7 @@ TEST_F(CKavoAnimations, EachFlightLandsAtItsPlaceAndStampsLeaveWithTheRound) {
     c.Prepare(*table);
     const SPoint at = c.Target(*table);
     ASSERT_FALSE(StampedAt(at.X, at.Y));
-    table->StartAnimation(c.Animation);
+    table->Begin(c.Animation);
     bool landed = false;
     for (int32_t n = 0; n < 100 && table->GetAnimationNumber() != 0; ++n) {
       ASSERT_EQ(table->IdleHandler(), 1);
@@ -513,7 +517,7 @@ TEST_F(CKavoAnimations, EachFlightLandsAtItsPlaceAndStampsLeaveWithTheRound) {
     EXPECT_TRUE(landed);
     EXPECT_EQ(StampedAt(at.X, at.Y), c.Stamped);
     // The round's end takes every chip off the table.
-    table->StartAnimation(CBlackJackClientTable::KAVO_ANIM_SETTLE);
+    table->Begin(CBlackJackClientTable::KAVO_ANIM_SETTLE);
     RunChain(*table);
     EXPECT_FALSE(StampedAt(at.X, at.Y));
   }
