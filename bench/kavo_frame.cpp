@@ -3,7 +3,6 @@
 // areas restored from the persistent layer, then the table's animation step with three cards in
 // flight over their shadows) and a settlement frame (the same with the five seats' chips flying to their players).
 // Goal: each frame within 10 times the blit, well inside the 20 ms frame.
-#include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -13,18 +12,12 @@
 #include "client/clienttable.h"
 #include "client/playerdata.h"
 #include "common/widgets/chipstack.h"
+#include "feltscreen.h"
 #include "fennic/fennic.h"
-#include "ostrel/graphics/bitmap.h"
-#include "ostrel/screens/dibscreen.h"
-#include "ostrel/system/frameloop.h"
-#include "ostrel/system/globals.h"
-#include "ostrel/system/winmsg.h"
-#include "platform/display/headless.h"
 #include "ratioreporter.h"
 
 namespace {
 using TMoney = CBlackJackClientTable::TMoney;
-constexpr int32_t kW = 800, kH = 600;
 constexpr int32_t kChipW = 28, kChipH = 14;
 constexpr int32_t kDealFrames = 40;
 
@@ -75,31 +68,11 @@ class CBenchTable : public CBlackJackClientTable {
   CBlackJackPlayerData* NewPlayerRecord() override { return new CBenchRecord; }
 };
 
-// The runtime's windowed screen on the headless backend, the persistent layer holding the felt,
-// and the client table seen from the middle seat with its records and chip stack.
-class CRig {
+// The felt screen with the client table seen from the middle seat, its records and chip stack.
+class CRig : public CFeltScreen {
  public:
   CRig() {
-    PlatformSetDisplay(PlatformHeadlessDisplay());
-    glb = new SGlobals(1);
-    sglb = new SSysGlobals;
-    CDibScreen* s = nullptr;
-    m_Ok = xCreateGlobals() && xInit() && (s = sglb->m_pDibScreen) && s->InitModeRez(kW, kH, 24, VMODE_WINDOW) &&
-           s->SetScreenWindowProperties(0, -1, -1) && s->SetPersistentMode(1);
     if (!m_Ok) return;
-    glb->m_pCurrentScreen = s;
-    TPlatformMessage m;
-    while (PlatformDisplay()->PeekMessage(m)) SystemWindowProc(sglb->m_hMainWnd, m.message, m.wParam, m.lParam);
-    m_Felt.CreateRGB(kW, kH, 24, 8, 8, 8, 16, 8, 0, 0);
-    for (int32_t y = 0; y < kH; ++y)
-      for (int32_t x = 0; x < kW; ++x) {
-        const TRGBA c(10, static_cast<uint8_t>(90 + (x + y) % 40), 40);
-        m_Felt.PutPixel(x, y, &c);
-      }
-    s->MakeScreenFormat(&m_Felt, 0);
-    s->DrawBitmapPersistent(&m_Felt, 0, 0, 0, 0, -1, -1, 0, 0);
-    s->FlipPage();
-    s->ClearBuffer();
     MakeChipStrip();
     m_pTable = std::make_unique<CBenchTable>();
     CCardTable& scene = m_pTable->GetCardTable();
@@ -118,18 +91,7 @@ class CRig {
     stack->SetDimension(kChipW, kChipH);
     m_pTable->SetChipStack(stack);
   }
-  ~CRig() {
-    m_pTable.reset();
-    xExit();
-    xFreeGlobals();
-    delete sglb;
-    delete glb;
-    sglb = nullptr;
-    glb = nullptr;
-    PlatformSetDisplay(nullptr);
-  }
-  bool Ok() const { return m_Ok; }
-  CDibScreen& Screen() { return *sglb->m_pDibScreen; }
+  ~CRig() { m_pTable.reset(); }
   CBenchTable& Table() { return *m_pTable; }
   // The last frame shown, and what it drew on the screen layer restored from the persistent one.
   void Frame() {
@@ -152,8 +114,7 @@ class CRig {
         }
   }
 
-  bool m_Ok = false;
-  CBitmap m_Felt, m_Strip;
+  CBitmap m_Strip;
   std::unique_ptr<CBenchTable> m_pTable;
 };
 
@@ -227,22 +188,6 @@ void SettlementFrameOurs(benchmark::State& state) {
   }
 }
 
-// One SDL_BlitSurface of the whole 800 x 600 picture between two surfaces of the screen's format.
-void BlitSdl(benchmark::State& state) {
-  SDL_Surface* from = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 24, SDL_PIXELFORMAT_BGR24);
-  SDL_Surface* to = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 24, SDL_PIXELFORMAT_BGR24);
-  if (!from || !to) {
-    state.SkipWithError(SDL_GetError());
-    return;
-  }
-  SDL_memset(from->pixels, 0x5a, static_cast<size_t>(from->pitch) * kH);
-  for (auto _ : state) {
-    SDL_BlitSurface(from, nullptr, to, nullptr);
-    benchmark::DoNotOptimize(to->pixels);
-  }
-  SDL_FreeSurface(from);
-  SDL_FreeSurface(to);
-}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -250,7 +195,7 @@ int main(int argc, char** argv) {
     const std::string n(name);
     benchmark::RegisterBenchmark((n + "/ostrel").c_str(), n == "DealFrame" ? DealFrameOurs : SettlementFrameOurs)
         ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark((n + "/sdl").c_str(), BlitSdl)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark((n + "/sdl").c_str(), xBlitSdlFullScreen)->Unit(benchmark::kMicrosecond);
   }
   CRatioReporter reporter("sdl", "each frame within 10x, under 20 ms");
   return xRunRatioBenchmarks(argc, argv, reporter);
