@@ -4,6 +4,7 @@
 // over the seats, which start at seat 0 at every table and end with the chip speed back at 20.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -194,7 +195,7 @@ class CKavoAnimations : public CTableScreen {
     dealer->AddMove(List(out, up, frames));
     dealer->AddMove(List(up, rest, frames));
     dealer->AddMove(List(up, turned, frames));
-    m_BackDown = rest;
+    std::copy(std::begin(rest), std::end(rest), m_BackDown);
     CObject* shoe = table.GetCardTable().GetCardObj(-1, 0, 0, 0, 1, 1);
     ASSERT_NE(shoe, nullptr);
     table.SetShoeCard(shoe);
@@ -202,7 +203,7 @@ class CKavoAnimations : public CTableScreen {
 
   CBitmap m_Strip;
   std::unique_ptr<CAnimTable> m_Client;
-  const double* m_BackDown = nullptr;
+  double m_BackDown[POSE_AXES] = {};
 };
 
 // ---- chains ----
