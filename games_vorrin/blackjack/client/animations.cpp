@@ -39,7 +39,7 @@ int32_t CBlackJackClientTable::IdleHandler() {
     case KAVO_ANIM_REVEALPAID:
       if (CardStep()) {
         ShowSeatHandValue(KAVO_DEALER);
-        SetSampleSequence({KAVO_SAMPLE_BLACKJACK, KAVO_SAMPLE_SEVEN});
+        SetSampleSequence(KAVO_SAMPLE_BLACKJACK, KAVO_SAMPLE_SEVEN);
         ChainAnimation(KAVO_ANIM_INSURANCEWAIT);
       }
       return 1;
@@ -51,7 +51,7 @@ int32_t CBlackJackClientTable::IdleHandler() {
       return 1;
     case KAVO_ANIM_PEEKNONE:
       if (CardStep()) {
-        SetSampleSequence({KAVO_SAMPLE_NOBLACKJACK});
+        SetSampleSequence(KAVO_SAMPLE_NOBLACKJACK);
         ChainAnimation(KAVO_ANIM_SAY);
       }
       return 1;
@@ -240,12 +240,11 @@ void CBlackJackClientTable::TurnDealerCard(int32_t code) {
 
 // ---- 12 and the spoken lines ----
 
-void CBlackJackClientTable::SetSampleSequence(std::initializer_list<int32_t> samples) {
+void CBlackJackClientTable::SetSampleSequence(int32_t first, int32_t second) {
   EndSampleSequence();
-  int32_t n = 0;
-  for (int32_t id : samples)
-    if (n < kSequenceLength - 1) m_SampleSequence[n++] = id;
-  while (n < kSequenceLength) m_SampleSequence[n++] = -1;
+  m_SampleSequence[0] = first;
+  m_SampleSequence[1] = second;
+  m_SampleSequence[2] = -1;
 }
 
 int32_t CBlackJackClientTable::PlaySampleSequence() {
@@ -408,7 +407,7 @@ int32_t CBlackJackClientTable::FinishPresentation() {
   return HaveSlot() ? SendPresentationDone() : 1;
 }
 
-bool CBlackJackClientTable::IsOwnSeat(int32_t seat) const {
+bool CBlackJackClientTable::HoldsSeat(int32_t seat) const {
   int32_t seats[KAVO_NUM_SEATS] = {};
   GetIndex(seats);
   return seat >= 0 && seat < KAVO_NUM_SEATS && seats[seat];

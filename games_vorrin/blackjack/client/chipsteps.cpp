@@ -239,7 +239,7 @@ void CBlackJackClientTable::ChipCollectionStep(int32_t& done) {
 
 bool CBlackJackClientTable::PlanBetReturn(int32_t seat, SChipFlight& flight) {
   CBlackJackPlayerData* record = GetPlayerRecord(seat);
-  if (!record || !IsOwnSeat(seat)) return false;
+  if (!record || !HoldsSeat(seat)) return false;
   // Refused when betting closed: the seat kept a bet the server never took.
   flight.Amount = record->GetBet(KAVO_HAND_1);
   if (!(flight.Amount > TMoney()) || record->GetReportedBet(KAVO_HAND_1) > TMoney()) return false;

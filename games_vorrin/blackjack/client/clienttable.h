@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -310,7 +309,8 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   void TurnDealerCard(int32_t code);
   int32_t SampleStopped(int32_t id);
   void PlaySampleOnce(int32_t id, int32_t wait);
-  void SetSampleSequence(std::initializer_list<int32_t> samples);
+  // A spoken line of one or two samples.
+  void SetSampleSequence(int32_t first, int32_t second = -1);
   void ShowValueAfterCard();
 
   // Places on the screen, for the current view.
@@ -342,7 +342,7 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   // The hands a seat's record plays: 0 unsplit, else 1 and 2.
   static int32_t FirstHand(const CBlackJackPlayerData& record);
   static int32_t LastHand(const CBlackJackPlayerData& record);
-  bool IsOwnSeat(int32_t seat) const;
+  bool HoldsSeat(int32_t seat) const;
   // The turn seat's hand leaving the table: its cards fly to the discard place.
   void StartHandDiscard(CBlackJackPlayerData& record);
 

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -88,7 +87,7 @@ class CAnimTable : public CBlackJackClientTable {
   void SetSound(int32_t on) { m_SoundOn = on; }
   void SetShoeCard(CObject* card) { m_pShoeCard = card; }  // the table owns it
   CObject* ShoeCard() const { return m_pShoeCard; }
-  void Say(std::initializer_list<int32_t> samples) { SetSampleSequence(samples); }
+  void Say(int32_t first, int32_t second = -1) { SetSampleSequence(first, second); }
   int32_t SequenceHead() const { return m_SampleSequence[0]; }
   bool IconPlaceOf(int32_t seat, int32_t& x, int32_t& y) const { return IconPlace(seat, x, y); }
   bool HandoutPlaceOf(int32_t seat, int32_t& x, int32_t& y) { return HandoutPlace(seat, KAVO_HAND_UNSPLIT, x, y); }
@@ -263,7 +262,7 @@ TEST_F(CKavoAnimations, EveryStartingAnimationRunsItsChainToTheEnd) {
 TEST_F(CKavoAnimations, NumbersOutsideTheTableDoNothing) {
   CAnimTable& table = *m_Client;
   table.SetClear(2);
-  table.Say({38, 7});
+  table.Say(38, 7);
   const std::vector<uint8_t> before = PersistentBytes();
   for (int32_t number : {0, -1, 22, 1000}) {
     SCOPED_TRACE(number);
@@ -310,7 +309,7 @@ TEST_F(CKavoAnimations, SpokenLinesPlayInTurnOrEndAtOnceWhileReconnecting) {
     CAnimTable& table = *m_Client;
     table.SetSound(1);
     table.SetReconnecting(reconnecting);
-    table.Say({38, 7});
+    table.Say(38, 7);
     table.Begin(CBlackJackClientTable::KAVO_ANIM_SAY);
     int32_t steps = 0;
     RunChain(table, &steps);
