@@ -1,27 +1,45 @@
-// Frames of the blackjack client table at 800 x 600 in 24 bits on the headless screen, beside one
-// SDL_BlitSurface of the whole 800 x 600 picture: a deal frame (the last frame presented and its
-// areas restored from the persistent layer, then the table's animation step with three cards in
-// flight over their shadows) and a settlement frame (the same with the five seats' chips flying to their players).
-// Goal: each frame within 10 times the blit, well inside the 20 ms frame.
+// Frames of a blackjack table with both halves in this process on the headless 800 x 600 screen
+// (the server table's handler, then the client table's, then the runtime's pass that presents the
+// frame), beside one SDL_BlitSurface of the whole 800 x 600 picture: a frame during the deal (three
+// cards in flight over their shadows) and one during the chip settlement (the seats' chips flying
+// to their players). Goal: each frame within 10 times the blit, well inside the 20 ms frame.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "client/clienttable.h"
 #include "client/playerdata.h"
+#include "common/database/stovaconn.h"
 #include "common/widgets/chipstack.h"
 #include "feltscreen.h"
 #include "fennic/fennic.h"
+#include "limitsscript.h"
+#include "ostrel/resources/basepack.h"
+#include "ostrel/resources/resdata.h"
+#include "ostrel/screens/dibscreen.h"
+#include "ostrel/system/frameloop.h"
+#include "ostrel/system/globals.h"
+#include "ostrel/system/winmsg.h"
+#include "ostrelcomm/commlib.h"
+#include "platform/clock/clock.h"
+#include "platform/display/headless.h"
 #include "ratioreporter.h"
+#include "server/servertable.h"
 
 namespace {
 using TMoney = CBlackJackClientTable::TMoney;
-constexpr int32_t kChipW = 28, kChipH = 14;
+constexpr int32_t kTableId = KAVO_GAMEID_REGULAR * 1000 + 1;
 constexpr int32_t kDealFrames = 40;
 
-std::string Data(const char* name) { return std::string(VORRIN_TEST_DATA_DIR) + "/fennic/" + name; }
+uint32_t g_Now = 1000;
+uint32_t BenchNow() { return g_Now; }
+void BenchSleep(uint32_t ms) { g_Now += ms; }
 
 // A seat's record with a settlement result, as the round's packets leave it.
 class CBenchRecord : public CBlackJackPlayerData {
@@ -34,95 +52,112 @@ class CBenchRecord : public CBlackJackPlayerData {
   }
 };
 
-// The client table with its places as the layout gives them for the middle seat's view.
+// The client table, its animations started as the game states start them.
 class CBenchTable : public CBlackJackClientTable {
  public:
-  CBenchTable() {
-    m_Layout.MaxCardsInPocket = 12;
-    m_Layout.ChipXSize = kChipW;
-    m_Layout.ChipYSize = kChipH;
-    m_Layout.BetRemoveOffset[1] = -20;
-    for (int32_t v = 0; v < KAVO_VIEWS; ++v) {
-      m_Layout.DealerCoords[2 * v] = 400;
-      m_Layout.DealerCoords[2 * v + 1] = 140;
-      for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) {
-        m_Layout.PlayerIconCoords[2 * (v * KAVO_NUM_SEATS + seat)] = 90 + 155 * seat;
-        m_Layout.PlayerIconCoords[2 * (v * KAVO_NUM_SEATS + seat) + 1] = 560;
-      }
-    }
-    for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) {
-      for (int32_t k = 0; k < KAVO_HANDOUT_SPOTS; ++k) {
-        m_Layout.Handout3DCoords[2 * (seat * KAVO_HANDOUT_SPOTS + k)] = -0.28 + 0.14 * seat;
-        m_Layout.Handout3DCoords[2 * (seat * KAVO_HANDOUT_SPOTS + k) + 1] = 0.16;
-      }
-      for (int32_t spot = 0; spot < KAVO_CHIP_SPOTS; ++spot)
-        SetChipSpot(seat, spot, 90 + 155 * seat + 14 * (spot % 3 - 1), 430 + 12 * (spot / 3));
-    }
-  }
-  int32_t Exit() override { return 1; }
-  // An animation started as the game states start it.
   void Begin(int32_t number) { m_Animation = number; }
+  // The card scene seen through the camera of the table's view, as its layout gives it.
+  void LookFromView() {
+    const int32_t v = GetViewIndex();
+    CCamera* camera = m_CardTable.GetActiveCamera();
+    camera->SetPosition(m_Layout.Camera[v][0], m_Layout.Camera[v][1], m_Layout.Camera[v][2]);
+    camera->SetRotate(m_Layout.CameraRot[v][0], m_Layout.CameraRot[v][1], m_Layout.CameraRot[v][2]);
+    m_CardTable.SetCameraFOV(m_Layout.HFov, m_Layout.VFov);
+  }
   CBenchRecord& Record(int32_t seat) { return static_cast<CBenchRecord&>(*GetPlayerRecord(seat)); }
 
  protected:
   CBlackJackPlayerData* NewPlayerRecord() override { return new CBenchRecord; }
 };
 
-// The felt screen with the client table seen from the middle seat, its records and chip stack.
-class CRig : public CFeltScreen {
- public:
-  CRig() {
-    if (!m_Ok) return;
-    MakeChipStrip();
-    m_pTable = std::make_unique<CBenchTable>();
-    CCardTable& scene = m_pTable->GetCardTable();
-    m_Ok = scene.Init(KAVO_HAND_POSITIONS, 4, 13, 13) && scene.SetCardSize(40, 56) &&
-           scene.SetCardDimension(0.063, 0.088) &&
-           scene.SetTextureNames(Data("faces.bmp").c_str(), Data("back.bmp").c_str()) && scene.LoadTextures() &&
-           m_pTable->CreatePlayerRecords();
-    scene.GetActiveCamera()->SetPosition(0, 0.42, 0.62);
-    scene.GetActiveCamera()->SetRotate(-34, 0, 0);
-    scene.SetCameraFOV(50, 38.5);
-    scene.GetLight()->SetPosition(-0.4, 1.4, 0.3, 0);
-    scene.SetPersistent(&m_Felt);
-    auto* stack = new CChipStack;
-    stack->Init();
-    stack->SetChipBitmap(&m_Strip);
-    stack->SetDimension(kChipW, kChipH);
-    m_pTable->SetChipStack(stack);
-  }
-  ~CRig() { m_pTable.reset(); }
-  CBenchTable& Table() { return *m_pTable; }
-  // The last frame shown, and what it drew on the screen layer restored from the persistent one.
-  void Frame() {
-    Screen().FlipPage();
-    Screen().ClearBuffer();
-  }
+// The process once: the clock in the benchmark's hand, the headless 800 x 600 screen, the
+// communication library, a working folder in memory that shows the install folder's data, the
+// base pack and the player database with a member and the table's record.
+int32_t g_Member = 0;
+bool Process() {
+  static const bool ready = [] {
+    static std::string path = access("/dev/shm", W_OK) == 0 ? "/dev/shm/bench_kavoframeXXXXXX"
+                                                            : "/tmp/bench_kavoframeXXXXXX";
+    if (!mkdtemp(path.data()) || chdir(path.c_str()) != 0) return false;
+    atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(path, ignored);
+    });
+    std::error_code failed;
+    for (const auto& entry : std::filesystem::directory_iterator(VORRIN_DIST_DIR, failed))
+      std::filesystem::create_symlink(entry.path(), entry.path().filename(), failed);
+    // No sound card is needed to measure frames.
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    PlatformSetClock(BenchNow);
+    PlatformSetSleep(BenchSleep);
+    PlatformSetDisplay(PlatformHeadlessDisplay());
+    glb = new SGlobals(1);
+    sglb = new SSysGlobals;
+    if (xCreateGlobals() != 1 || xInit() != 1 || xCommStartup(glb, sglb) != 1) return false;
+    CDibScreen* s = sglb->m_pDibScreen;
+    if (!s || !s->AddWindowVideoMode(800, 600, 24, -1) || !s->InitModeRez(800, 600, 24, VMODE_WINDOW)) return false;
+    glb->m_pCurrentScreen = s;
+    if (!s->SetScreenWindowProperties(0, -1, -1) || !s->SetPersistentMode(1)) return false;
+    TPlatformMessage m;
+    while (PlatformDisplay()->PeekMessage(m)) SystemWindowProc(sglb->m_hMainWnd, m.message, m.wParam, m.lParam);
+    static CResData base;
+    if (xLoadBaseResData(&base, path.c_str()) != 1) return false;
+    CStovaConn db;
+    if (db.Init() != 1) return false;
+    c2stovaUser user;
+    snprintf(user.m_UserName, sizeof user.m_UserName, "ann");
+    user.m_Cash = TStovaMoney("1000000");
+    uint32_t id = 0;
+    int32_t ok = 0;
+    if (db.CreateUser(&user, id, "", "", "", "", "", "EN", "", ok) != 1) return false;
+    g_Member = static_cast<int32_t>(id);
+    db.Exit();
+    return true;
+  }();
+  return ready;
+}
 
- private:
-  // Six chips of their colours side by side, corners see-through.
-  void MakeChipStrip() {
-    const TRGBA green(0, 255, 0), colours[6] = {{230, 230, 230}, {200, 30, 30}, {30, 60, 200},
-                                                {20, 20, 20},    {140, 40, 170}, {230, 190, 20}};
-    m_Strip.CreateRGB(6 * (kChipW + 1), kChipH, 24, 8, 8, 8, 16, 8, 0, 0);
-    m_Strip.Fill(&green);
-    for (int32_t k = 0; k < 6; ++k)
-      for (int32_t y = 0; y < kChipH; ++y)
-        for (int32_t x = 0; x < kChipW; ++x) {
-          const bool corner = (x < 2 || x >= kChipW - 2) && (y < 2 || y >= kChipH - 2);
-          if (!corner) m_Strip.PutPixel(k * (kChipW + 1) + x, y, &colours[k]);
-        }
-  }
+// Both halves as the module starts them for play for fun, the player joined and watching.
+struct SPair {
+  std::unique_ptr<CBenchTable> m_pClient;
+  std::unique_ptr<CBlackJackServerTable> m_pServer;
+  std::vector<std::unique_ptr<C3DMove>> m_Moves;
+  std::vector<std::unique_ptr<C3DMoveList>> m_Lists;
 
-  CBitmap m_Strip;
-  std::unique_ptr<CBenchTable> m_pTable;
-};
-
-// Three seats' cards dealt from the shoe, each over 40 frames, again once they landed.
-class CDeal {
- public:
-  explicit CDeal(CBenchTable& table) : m_Table(table) {
+  // Empty when both halves are up and the player joined, else what failed.
+  std::string Start() {
+    // The table's record, as the lobby leaves it for every visit (a table takes its own away).
+    CStovaConn db;
+    c2stovaTable record;
+    record.m_TableId = kTableId;
+    record.m_TableType = STOVA_TABLE_RESERVED;
+    record.m_PlayerSettings[1] = 1;  // the first limit level
+    record.m_PlayerSettings[2] = 1;  // the first decision time
+    uint32_t tableId = 0;
+    int32_t ok = 0;
+    if (db.Init() != 1) return "no database";
+    db.DeleteTable(kTableId, ok);
+    if (db.CreateTable(&record, 0, tableId, ok) != 1) return "no table record";
+    db.Exit();
+    m_pClient = std::make_unique<CBenchTable>();
+    m_pClient->SetPlayerId(g_Member);
+    m_pClient->SetUserName("ann");
+    if (m_pClient->InitTable(kTableId, 0, 0, 0, 0) != 1) return "the client table's set-up failed";
+    m_pServer = std::make_unique<CBlackJackServerTable>();
+    SKavoLimits limits;
+    if (!LoadLimitsScript(m_pClient->GetLimitsScriptName(), limits)) return "no limits script";
+    ApplyLimits(limits, *m_pServer);
+    m_pServer->SetStovaConnection(new CServerTableDatabase);
+    m_pServer->SetReserveId(g_Member);
+    if (m_pServer->InitTable(kTableId, 0, 0, 0, 0) != 1) return "the server table's set-up failed";
+    for (int i = 0; i < 3000 && !m_pClient->IsJoined(); ++i)
+      if (!Frame()) return "a half stopped before the player joined";
+    if (CChipStack* stack = m_pClient->GetChipStack()) stack->SetAnimation(1);
+    m_pClient->LookFromView();
+    // Cards from the shoe to seats 1 to 3 where the table has no deal of its own yet.
     for (int32_t seat = 1; seat <= 3; ++seat) {
+      CPocket* pocket = m_pClient->GetCardTable().GetPocket(seat);
+      if (!pocket || pocket->GetNumMoves() > 0) continue;
       m_Moves.emplace_back(std::make_unique<C3DMove>());
       C3DMove& m = *m_Moves.back();
       m.Init(nullptr, kDealFrames);
@@ -134,60 +169,64 @@ class CDeal {
       m.SetRotZ(60, 0, 20.0 * seat - 40, 0);
       m_Lists.emplace_back(std::make_unique<C3DMoveList>());
       m_Lists.back()->AddMove(&m);
-      table.GetCardTable().GetPocket(seat)->AddMove(m_Lists.back().get());
+      pocket->AddMove(m_Lists.back().get());
     }
+    return m_pClient->IsJoined() ? "" : "the player did not join";
   }
-  // A new deal once the table's card move has ended.
-  void Keep() {
-    if (m_Table.GetAnimationNumber() != 0) return;
+  ~SPair() {
+    if (m_pClient) m_pClient->ExitTable();
+    if (m_pServer) m_pServer->ExitTable();
+  }
+  // One frame as the module's loop runs it.
+  bool Frame() {
+    g_Now += KAVO_TIMER_MS;
+    xHandler();
+    return m_pServer->ServerHandler() && m_pClient->ClientHandler();
+  }
+  // A new deal once the last one landed.
+  void KeepDealing() {
+    if (m_pClient->GetAnimationNumber() != 0) return;
     for (int32_t seat = 1; seat <= 3; ++seat) {
-      CBlackJackPlayerData& record = *m_Table.GetPlayerRecord(seat);
+      CBlackJackPlayerData& record = m_pClient->Record(seat);
       record.RemoveCards();
       record.AddCard(3 * seat + 1);
       record.AnimateCard(0);
     }
-    // Seen from the start of the flight on, as in play.
-    for (int32_t f = 0; f < 12; ++f) m_Table.GetCardTable().Handler();
-    m_Table.Begin(CBlackJackClientTable::KAVO_ANIM_CARD);
+    m_pClient->Begin(CBlackJackClientTable::KAVO_ANIM_CARD);
   }
-
- private:
-  CBenchTable& m_Table;
-  std::vector<std::unique_ptr<C3DMove>> m_Moves;
-  std::vector<std::unique_ptr<C3DMoveList>> m_Lists;
+  // A new settlement of the five seats once the last one ended.
+  void KeepSettling() {
+    if (m_pClient->GetAnimationNumber() != 0) return;
+    for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) m_pClient->Record(seat).Won(TMoney(125 + 30 * seat));
+    m_pClient->Begin(CBlackJackClientTable::KAVO_ANIM_SETTLE);
+  }
 };
 
 void DealFrameOurs(benchmark::State& state) {
-  CRig rig;
-  if (!rig.Ok()) {
-    state.SkipWithError("no screen or textures");
-    return;
+  if (!Process()) return state.SkipWithError("no process");
+  SPair pair;
+  if (const std::string failed = pair.Start(); !failed.empty()) {
+    std::fprintf(stderr, "%s\n", failed.c_str());
+    return state.SkipWithError(failed.c_str());
   }
-  CDeal deal(rig.Table());
   for (auto _ : state) {
-    rig.Frame();
-    deal.Keep();
-    benchmark::DoNotOptimize(rig.Table().IdleHandler());
+    pair.KeepDealing();
+    if (!pair.Frame()) return state.SkipWithError("the table ended");
   }
 }
 
 void SettlementFrameOurs(benchmark::State& state) {
-  CRig rig;
-  if (!rig.Ok()) {
-    state.SkipWithError("no screen or textures");
-    return;
+  if (!Process()) return state.SkipWithError("no process");
+  SPair pair;
+  if (const std::string failed = pair.Start(); !failed.empty()) {
+    std::fprintf(stderr, "%s\n", failed.c_str());
+    return state.SkipWithError(failed.c_str());
   }
-  CBenchTable& table = rig.Table();
   for (auto _ : state) {
-    rig.Frame();
-    if (table.GetAnimationNumber() == 0) {
-      for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) table.Record(seat).Won(TMoney(125 + 30 * seat));
-      table.Begin(CBlackJackClientTable::KAVO_ANIM_SETTLE);
-    }
-    benchmark::DoNotOptimize(table.IdleHandler());
+    pair.KeepSettling();
+    if (!pair.Frame()) return state.SkipWithError("the table ended");
   }
 }
-
 }  // namespace
 
 int main(int argc, char** argv) {
