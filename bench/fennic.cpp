@@ -3,7 +3,6 @@
 // arrow with its shadow drawn) and a full redraw as at a view switch (the table picture and 16
 // pockets of 3 cards into the persistent layer), each beside one SDL_BlitSurface of the whole
 // 800 x 600 picture. Goals: a deal frame within 4 times the blit, a full redraw under 10 ms.
-#include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -12,77 +11,34 @@
 #include <string>
 #include <vector>
 
+#include "feltscreen.h"
 #include "fennic/fennic.h"
-#include "ostrel/graphics/bitmap.h"
-#include "ostrel/screens/dibscreen.h"
-#include "ostrel/system/frameloop.h"
-#include "ostrel/system/globals.h"
-#include "ostrel/system/winmsg.h"
-#include "platform/display/headless.h"
 #include "ratioreporter.h"
 
 namespace {
-constexpr int32_t kW = 800, kH = 600;
 
 std::string Data(const char* name) { return std::string(VORRIN_TEST_DATA_DIR) + "/fennic/" + name; }
 
-void PaintFelt(CBitmap& b) {
-  b.CreateRGB(kW, kH, 24, 8, 8, 8, 16, 8, 0, 0);
-  for (int32_t y = 0; y < kH; ++y)
-    for (int32_t x = 0; x < kW; ++x) {
-      const TRGBA c(10, static_cast<uint8_t>(90 + (x + y) % 40), 40);
-      b.PutPixel(x, y, &c);
-    }
-}
-
-// The runtime's windowed screen in 800 x 600 x 24 on the headless backend, the persistent layer
-// holding the felt, and a card table seen from the middle seat.
-class CRig {
+// The felt screen with a card table seen from the middle seat and the arrow's texture.
+class CRig : public CFeltScreen {
  public:
   CRig() {
-    PlatformSetDisplay(PlatformHeadlessDisplay());
-    glb = new SGlobals(1);
-    sglb = new SSysGlobals;
-    CDibScreen* s = nullptr;
-    m_Ok = xCreateGlobals() && xInit() && (s = sglb->m_pDibScreen) && s->InitModeRez(kW, kH, 24, VMODE_WINDOW) &&
-           s->SetScreenWindowProperties(0, -1, -1) && s->SetPersistentMode(1);
     if (!m_Ok) return;
-    glb->m_pCurrentScreen = s;
-    TPlatformMessage m;
-    while (PlatformDisplay()->PeekMessage(m)) SystemWindowProc(sglb->m_hMainWnd, m.message, m.wParam, m.lParam);
-    PaintFelt(m_Felt);
-    s->MakeScreenFormat(&m_Felt, 0);
-    s->DrawBitmapPersistent(&m_Felt, 0, 0, 0, 0, -1, -1, 0, 0);
-    s->FlipPage();
-    s->ClearBuffer();
     m_Ok = m_Table.Init(16, 4, 13, 13) && m_Table.SetCardSize(40, 56) && m_Table.SetCardDimension(0.063, 0.088) &&
            m_Table.SetTextureNames(Data("faces.bmp").c_str(), Data("back.bmp").c_str()) && m_Table.LoadTextures() &&
-           m_Arrow.Load(Data("arrow.bmp").c_str(), 0) && s->MakeScreenFormat(&m_Arrow, 0);
+           m_Arrow.Load(Data("arrow.bmp").c_str(), 0) && Screen().MakeScreenFormat(&m_Arrow, 0);
     m_Table.GetActiveCamera()->SetPosition(0, 0.42, 0.62);
     m_Table.GetActiveCamera()->SetRotate(-34, 0, 0);
     m_Table.SetCameraFOV(50, 38.5);
     m_Table.GetLight()->SetPosition(-0.4, 1.4, 0.3, 0);
     m_Table.SetPersistent(&m_Felt);
   }
-  ~CRig() {
-    m_Table.Exit();
-    xExit();
-    xFreeGlobals();
-    delete sglb;
-    delete glb;
-    sglb = nullptr;
-    glb = nullptr;
-    PlatformSetDisplay(nullptr);
-  }
-  bool Ok() const { return m_Ok; }
-  CDibScreen& Screen() { return *sglb->m_pDibScreen; }
+  ~CRig() { m_Table.Exit(); }
   CCardTable& Table() { return m_Table; }
-  CBitmap& Felt() { return m_Felt; }
   CBitmap& Arrow() { return m_Arrow; }
 
  private:
-  bool m_Ok = false;
-  CBitmap m_Felt, m_Arrow;
+  CBitmap m_Arrow;
   CCardTable m_Table;
 };
 
@@ -189,23 +145,6 @@ void FullRedrawOurs(benchmark::State& state) {
   }
 }
 
-// One SDL_BlitSurface of the whole 800 x 600 picture between two surfaces of the screen's format.
-void BlitSdl(benchmark::State& state) {
-  SDL_Surface* from = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 24, SDL_PIXELFORMAT_BGR24);
-  SDL_Surface* to = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 24, SDL_PIXELFORMAT_BGR24);
-  if (!from || !to) {
-    state.SkipWithError(SDL_GetError());
-    return;
-  }
-  SDL_memset(from->pixels, 0x5a, static_cast<size_t>(from->pitch) * kH);
-  for (auto _ : state) {
-    SDL_BlitSurface(from, nullptr, to, nullptr);
-    benchmark::DoNotOptimize(to->pixels);
-  }
-  SDL_FreeSurface(from);
-  SDL_FreeSurface(to);
-}
-
 void PrintLoad(const char* when) {
   std::ifstream load("/proc/loadavg");
   std::string line;
@@ -218,7 +157,7 @@ void Register() {
     const std::string n(name);
     benchmark::RegisterBenchmark((n + "/ostrel").c_str(), n == "DealFrame" ? DealFrameOurs : FullRedrawOurs)
         ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark((n + "/sdl").c_str(), BlitSdl)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark((n + "/sdl").c_str(), xBlitSdlFullScreen)->Unit(benchmark::kMicrosecond);
   }
 }
 }  // namespace

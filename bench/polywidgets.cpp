@@ -9,17 +9,11 @@
 
 #include "common/widgets/arrow.h"
 #include "common/widgets/polydeck.h"
+#include "feltscreen.h"
 #include "fennic/fennic.h"
-#include "ostrel/graphics/bitmap.h"
-#include "ostrel/screens/dibscreen.h"
-#include "ostrel/system/frameloop.h"
-#include "ostrel/system/globals.h"
-#include "ostrel/system/winmsg.h"
-#include "platform/display/headless.h"
 #include "ratioreporter.h"
 
 namespace {
-constexpr int32_t kW = 800, kH = 600;
 constexpr double kArrowW = 0.015, kArrowH = 0.03;
 // A shoe 10 by 16 cm and 12 cm high, standing on the table to the dealer's right.
 constexpr double kShoeAt[6] = {0.25, 0.12, -0.2, 0, 25, 0};
@@ -33,55 +27,24 @@ const CPolyDeck::TQuad kShoe[CPolyDeck::NUM_QUADS] = {
 
 std::string Data(const char* name) { return std::string(VORRIN_TEST_DATA_DIR) + "/fennic/" + name; }
 
-// The runtime's windowed screen with the felt in its persistent layer, a camera at the middle
-// seat and a light above the table.
-class CRig {
+// The felt screen with the shoe's and the arrow's pictures, a camera at the middle seat and a
+// light above the table.
+class CRig : public CFeltScreen {
  public:
   CRig() {
-    PlatformSetDisplay(PlatformHeadlessDisplay());
-    glb = new SGlobals(1);
-    sglb = new SSysGlobals;
-    CDibScreen* s = nullptr;
-    m_Ok = xCreateGlobals() && xInit() && (s = sglb->m_pDibScreen) && s->InitModeRez(kW, kH, 24, VMODE_WINDOW) &&
-           s->SetScreenWindowProperties(0, -1, -1) && s->SetPersistentMode(1);
     if (!m_Ok) return;
-    glb->m_pCurrentScreen = s;
-    TPlatformMessage m;
-    while (PlatformDisplay()->PeekMessage(m)) SystemWindowProc(sglb->m_hMainWnd, m.message, m.wParam, m.lParam);
-    m_Felt.CreateRGB(kW, kH, 24, 8, 8, 8, 16, 8, 0, 0);
-    for (int32_t y = 0; y < kH; ++y)
-      for (int32_t x = 0; x < kW; ++x) {
-        const TRGBA c(10, static_cast<uint8_t>(90 + (x + y) % 40), 40);
-        m_Felt.PutPixel(x, y, &c);
-      }
-    m_Ok = s->MakeScreenFormat(&m_Felt, 0) && s->DrawBitmapPersistent(&m_Felt, 0, 0, 0, 0, -1, -1, 0, 0) &&
-           m_Top.Load(Data("back.bmp").c_str(), 0) && s->MakeScreenFormat(&m_Top, 0) &&
+    CDibScreen* s = &Screen();
+    m_Ok = m_Top.Load(Data("back.bmp").c_str(), 0) && s->MakeScreenFormat(&m_Top, 0) &&
            m_Texture.Load(Data("arrow.bmp").c_str(), 0) && s->MakeScreenFormat(&m_Texture, 0);
-    s->FlipPage();
-    s->ClearBuffer();
     m_Camera.SetPosition(0, 0.42, 0.62);
     m_Camera.SetRotate(-34, 0, 0);
     m_Camera.SetFOV(50, 38.5);
     m_Light.SetPosition(-0.4, 1.4, 0.3, 0);
   }
-  ~CRig() {
-    xExit();
-    xFreeGlobals();
-    delete sglb;
-    delete glb;
-    sglb = nullptr;
-    glb = nullptr;
-    PlatformSetDisplay(nullptr);
-  }
-  bool Ok() const { return m_Ok; }
-  CDibScreen& Screen() { return *sglb->m_pDibScreen; }
 
-  CBitmap m_Felt, m_Top, m_Texture;
+  CBitmap m_Top, m_Texture;
   CCamera m_Camera;
   CLight m_Light;
-
- private:
-  bool m_Ok = false;
 };
 
 // Step f of an arrow from (0, 0.06, 0.1) to (0, 0.1, 0.1) and back, as the arrow's path has it.

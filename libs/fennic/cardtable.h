@@ -59,6 +59,7 @@ class CCardTable : public CSceneHandler {
   // The view's table picture (not owned), drawn back where a card at rest leaves its place.
   // Cards drawn into the persistent layer before count as gone: the caller repaints.
   int32_t SetPersistent(CBitmap* tablePicture);
+  CBitmap* GetTablePicture() const { return m_pTablePicture; }
   // Pocket p's cards at rest, bottom to top, or its card i, as the drawing switches say; area
   // (may be null) gets the rectangle drawn. 0 when nothing was drawn.
   int32_t DrawPocket(int32_t p, CRect* area);

@@ -271,10 +271,152 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
 
 
   // ==== animations and chip steps (animations.cpp, chipsteps.cpp) ====
-  int32_t IdleHandler() override { return 1; }
-  virtual int32_t ChipSettlementStep(int32_t& done) { done = 1; return 1; }
-  virtual void HandClearingStep() {}
-  virtual void ChipCollectionStep(int32_t& done) { done = 1; }
+  // One step of the running animation (1-21), chaining into the next; 0 when a chip flight
+  // cannot be set up or the settlement fails, else 1. Other numbers do nothing.
+  int32_t IdleHandler() override;
+  // Each seat's bet and win fly to its icon and its record starts afresh; 0 on a flight that
+  // cannot be set up. done = 1 after the last seat.
+  virtual int32_t ChipSettlementStep(int32_t& done);
+  // The turn seat's hand leaves the table; a bust's bet then flies to the dealer (animation 17).
+  virtual void HandClearingStep();
+  // The lost hands' chips fly to the dealer, seat by seat; done = 1 after the last seat.
+  virtual void ChipCollectionStep(int32_t& done);
+  // The animations the game states start, and those they chain into.
+  enum : int32_t {
+    KAVO_ANIM_NONE = 0,
+    KAVO_ANIM_CARD = 1,            // a card move, then the clearing the clear mode names
+    KAVO_ANIM_COLLECT = 2,         // lost hands' chips to the dealer
+    KAVO_ANIM_NATURAL = 3,         // a natural's win paid
+    KAVO_ANIM_INSURANCEWAIT = 4,   // the insurance result spoken
+    KAVO_ANIM_INSURANCE = 5,       // insurance chips settled
+    KAVO_ANIM_REVEAL = 6,          // the hidden card shown for the insurance result
+    KAVO_ANIM_PEEK = 7,            // the dealer's peek
+    KAVO_ANIM_REVEALLOST = 8,
+    KAVO_ANIM_REVEALPAID = 9,
+    KAVO_ANIM_PEEKBLACKJACK = 10,
+    KAVO_ANIM_PEEKNONE = 11,
+    KAVO_ANIM_SAY = 12,            // a spoken sequence
+    KAVO_ANIM_CLEARHANDS = 13,
+    KAVO_ANIM_CLEARDEALER = 14,
+    KAVO_ANIM_CLEARSEAT = 15,      // the turn seat's hand after a bust or a natural
+    KAVO_ANIM_BETRETURN = 16,
+    KAVO_ANIM_BUSTBET = 17,
+    KAVO_ANIM_REVEALRESULT = 18,
+    KAVO_ANIM_PEEKRESULT = 19,
+    KAVO_ANIM_SETTLE = 20,
+    KAVO_ANIM_FINALWIN = 21,
+  };
+  // Samples the animations play.
+  enum : int32_t {
+    KAVO_SAMPLE_SEVEN = 7,
+    KAVO_SAMPLE_REVEAL = 12,
+    KAVO_SAMPLE_INSURANCELOST = 35,
+    KAVO_SAMPLE_BETRETURN = 36,
+    KAVO_SAMPLE_BLACKJACK = 38,
+    KAVO_SAMPLE_NOBLACKJACK = 39,
+    KAVO_SAMPLE_WINPAID = 41,
+  };
+  // The round's presentation on this client is over: the server half is told.
+  virtual int32_t FinishPresentation();
+  // The running animation (the framework's field holds its number), 0 none. The game states
+  // start one by setting the number; the handler starts it from its first step.
+  int32_t GetAnimationNumber() const { return m_Animation; }
+  // Plays m_SampleSequence (ended by -1) one sample after the other; 1 once it has ended, at once
+  // while reconnecting.
+  int32_t PlaySampleSequence();
+  // The seat whose run of chip flights is under way (0 when none is) and whether its flight has
+  // started, for a run: 0 settlement, 1 collection, 2 bet return, 3 insurance.
+  int32_t GetChipRunSeat(int32_t run) const;
+  int32_t IsChipRunStarted(int32_t run) const;
+
+ protected:
+  // Where a flight of chips starts and ends, and what it carries.
+  struct SChipFlight {
+    TMoney Amount;
+    int32_t FromX = 0, FromY = 0, ToX = 0, ToY = 0;
+    int32_t StampAtEnd = 0;
+  };
+  // A run of flights over the seats, kept by the table so that a run cut short at one table
+  // never shifts the next table's.
+  struct SChipRun {
+    int32_t Seat = 0;
+    int32_t Started = 0;
+  };
+  enum : int32_t { CHIPRUN_SETTLE, CHIPRUN_COLLECT, CHIPRUN_RETURN, CHIPRUN_INSURANCE, CHIPRUN_SINGLE, CHIPRUNS };
+  // The seat's flight of a run: false when the seat has none.
+  using TPlanFlight = bool (CBlackJackClientTable::*)(int32_t seat, SChipFlight& flight);
+  using TLandFlight = void (CBlackJackClientTable::*)(int32_t seat);
+  // One step of a run over seats first..last: 1 after the last seat (run reset, chip speed 20),
+  // 0 while it goes on, -1 when a flight cannot be set up (run reset as well).
+  int32_t StepChipRun(SChipRun& run, int32_t first, int32_t last, TPlanFlight plan, TLandFlight land);
+  void EndChipRun(SChipRun& run);
+
+  // The animations of more than one step.
+  int32_t AnimateCardMove();
+  int32_t AnimateCollection();
+  int32_t AnimateNatural();
+  int32_t AnimateInsuranceWait();
+  int32_t AnimateInsuranceSettlement();
+  int32_t AnimateDealerReveal(int32_t next);
+  int32_t AnimateRevealResult();
+  int32_t AnimatePeekResult();
+  int32_t AnimateBustBet();
+  int32_t AnimateClearing(int32_t (CBlackJackClientTable::*step)(int32_t&), int32_t mode, int32_t next);
+  int32_t AnimateSettlement();
+  int32_t AnimateBetReturn();
+  int32_t AnimateFinalWin();
+  // The single flight of m_FlightSeat: as StepChipRun.
+  int32_t FlySingle(TPlanFlight plan, TLandFlight land);
+  void EndSampleSequence();
+  // A chain into the next animation, or the end of the running one.
+  void ChainAnimation(int32_t number);
+  void EndOfAnimation();
+  // The scene's card lists one frame on; true once none plays (the ended ones forgotten).
+  bool CardStep();
+  // Dealer move MAXCARDSINPOCKET + k on the object, at its last frame while reconnecting.
+  void StartDealerMove(int32_t k, CObject* object);
+  // The card of the dealer's peek or insurance result turned over in place of the shoe's card.
+  void TurnDealerCard(int32_t code);
+  int32_t SampleStopped(int32_t id);
+  void PlaySampleOnce(int32_t id, int32_t wait);
+  // A spoken line of one or two samples.
+  void SetSampleSequence(int32_t first, int32_t second = -1);
+  void ShowValueAfterCard();
+
+  // Places on the screen, for the current view.
+  bool DealerPlace(int32_t& x, int32_t& y) const;
+  bool IconPlace(int32_t seat, int32_t& x, int32_t& y) const;
+  bool HandPlace(int32_t seat, int32_t hand, int32_t& x, int32_t& y) const;
+  bool HandoutPlace(int32_t seat, int32_t hand, int32_t& x, int32_t& y);
+  // The screen rectangle a stack of the amount covers when drawn at (x, y); false for none.
+  bool StackArea(const TMoney& amount, int32_t x, int32_t y, CRect& area);
+  // The table picture drawn back over the area, the hands over it again.
+  void RepaintArea(const CRect& area);
+  void RepaintStampedChips();
+
+  // The flights of each run.
+  bool PlanSettlement(int32_t seat, SChipFlight& flight);
+  void LandSettlement(int32_t seat);
+  bool PlanCollection(int32_t seat, SChipFlight& flight);
+  void LandCollection(int32_t seat);
+  bool PlanBetReturn(int32_t seat, SChipFlight& flight);
+  void LandBetReturn(int32_t seat);
+  bool PlanInsurance(int32_t seat, SChipFlight& flight);
+  void LandInsurance(int32_t seat);
+  bool PlanNaturalWin(int32_t seat, SChipFlight& flight);
+  void LandNaturalWin(int32_t seat);
+  bool PlanBustBet(int32_t seat, SChipFlight& flight);
+  void LandBustBet(int32_t seat);
+  bool PlanFinalWin(int32_t seat, SChipFlight& flight);
+  void LandFinalWin(int32_t seat);
+  // The hands a seat's record plays: 0 unsplit, else 1 and 2.
+  static int32_t FirstHand(const CBlackJackPlayerData& record);
+  static int32_t LastHand(const CBlackJackPlayerData& record);
+  bool HoldsSeat(int32_t seat) const;
+  // The turn seat's hand leaving the table: its cards fly to the discard place.
+  void StartHandDiscard(CBlackJackPlayerData& record);
+
+ public:
   // ==== end of animations and chip steps ====
 
   // ---- the table's own operations ----
@@ -535,6 +677,24 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
 
 
   // ---- members of animations and chip steps ----
+  // Which clearing follows a card move: 1 the players' hands, 2 the dealer's, 3 the turn seat's.
+  int32_t m_ClearMode = 0;
+  // The animation whose steps m_AnimStage counts; a number set elsewhere starts at stage 0.
+  int32_t m_AnimSeen = 0;
+  int32_t m_AnimStage = 0;
+  SChipRun m_ChipRuns[CHIPRUNS];
+  // A flight of a step without a result could not be set up.
+  int32_t m_ChipFlightFailed = 0;
+  // The seat and hand whose flight of animation 3, 17 or 21 runs.
+  int32_t m_FlightSeat = 0, m_FlightHand = 0;
+  int32_t m_FlightSample = -1;
+  // The dealer's cards whose value was shown last.
+  int32_t m_DealerCardsValued = 0;
+  // The sequence handed to the sample container while it plays.
+  int32_t m_SequenceRunning = 0;
+  uint32_t m_SequenceIds[4] = {};
+  // Chips stamped into the table's picture, taken away at the end of the round.
+  std::vector<CRect> m_StampedChips;
   // ---- end of members of animations and chip steps ----
 };
 
