@@ -665,7 +665,6 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   TMoney InsuranceStake(int32_t seat) const;
 
   int32_t m_HandledState = 0;  // the game state whose single pass is done
-  int32_t m_ClearMode = 0;
   int32_t m_DealtToDealer = 0;
   int32_t m_HoleCardDealt = 0;
   int32_t m_ShowHoleCard = 0;
