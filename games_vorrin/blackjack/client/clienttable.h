@@ -146,6 +146,12 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   void ResetTimeoutMeter() {}
   int32_t UpdatePlayerIcons() { return 1; }
   void SetWatchMode(int32_t on) { (void)on; }
+  // One icon per seat on the main dialog's seat controls, cut from the icon strip (not owned):
+  // cell size, the male, female and other icon counts, the extra cell count, and whether the
+  // other players' cash shows. 0 for a missing strip or controls.
+  int32_t CreatePlayerIcons(CBitmap* strip, int32_t cellWidth, int32_t cellHeight, int32_t male, int32_t female,
+                            int32_t other, int32_t extra, int32_t showOtherCash);
+  void DeletePlayerIcons();
   // ==== end of round packets, seat icons and table display ====
 
 
