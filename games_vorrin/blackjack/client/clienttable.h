@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -338,6 +339,9 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   // The chunk of a double, split or bust (by its game state), fitting the seat.
   int32_t ReadSeatOnly(int32_t kind, int32_t& seat);
   int32_t ReadTurn(int32_t& seat, int32_t& hand);
+  // Every chunk of that name in the received record, each of a seat with its record, to read;
+  // 0 at the first that fails, and for a record with none.
+  int32_t ReadSeatChunks(const char* name, const std::function<int32_t(int32_t seat, int32_t playerId)>& read);
   int32_t ReadWins(int32_t protection);
   int32_t ReadWinChunk(int32_t seat, int32_t playerId, int32_t protection);
   int32_t ReadTableInfos();

@@ -260,20 +260,26 @@ int32_t CBlackJackClientTable::ReadWinChunk(int32_t seat, int32_t playerId, int3
   return 1;
 }
 
-int32_t CBlackJackClientTable::ReadWins(int32_t protection) {
-  CKCBL& record = GetTableNode()->m_RecvKCBL;
-  record.MainChunk();
-  record.FirstItem();
+int32_t CBlackJackClientTable::ReadSeatChunks(const char* name,
+                                              const std::function<int32_t(int32_t, int32_t)>& read) {
+  CCommNode* node = GetTableNode();
+  node->m_RecvKCBL.MainChunk();
+  node->m_RecvKCBL.FirstItem();
   int32_t chunks = 0;
   for (;;) {
     int32_t seat = -1, playerId = 0;
-    if (!CTableBase::RecvEnterPlayerData(GetTableNode(), seat, playerId, KAVO_MSG_PLAYERWIN)) return 0;
+    if (!CTableBase::RecvEnterPlayerData(node, seat, playerId, name)) return 0;
     if (seat == -1) break;
     if (++chunks > kMaxChunks || seat < 0 || seat >= KAVO_NUM_SEATS || !GetPlayerRecord(seat)) return 0;
-    if (!ReadWinChunk(seat, playerId, protection)) return 0;
-    if (!CTableBase::RecvExitPlayerData(GetTableNode())) return 0;
+    if (!read(seat, playerId) || !CTableBase::RecvExitPlayerData(node)) return 0;
   }
+  // A record without one chunk of its kind is not the record the reader waits for.
   return chunks > 0;
+}
+
+int32_t CBlackJackClientTable::ReadWins(int32_t protection) {
+  return ReadSeatChunks(KAVO_MSG_PLAYERWIN,
+                        [&](int32_t seat, int32_t playerId) { return ReadWinChunk(seat, playerId, protection); });
 }
 
 int32_t CBlackJackClientTable::RecvPlayerWin(int32_t& received) {
@@ -332,19 +338,8 @@ int32_t CBlackJackClientTable::ReadTableInfoChunk(int32_t seat, int32_t playerId
 }
 
 int32_t CBlackJackClientTable::ReadTableInfos() {
-  CKCBL& record = GetTableNode()->m_RecvKCBL;
-  record.MainChunk();
-  record.FirstItem();
-  int32_t chunks = 0;
-  for (;;) {
-    int32_t seat = -1, playerId = 0;
-    if (!CTableBase::RecvEnterPlayerData(GetTableNode(), seat, playerId, KAVO_MSG_TABLEINFO)) return 0;
-    if (seat == -1) break;
-    if (++chunks > kMaxChunks || seat < 0 || seat >= KAVO_NUM_SEATS || !GetPlayerRecord(seat)) return 0;
-    if (!ReadTableInfoChunk(seat, playerId)) return 0;
-    if (!CTableBase::RecvExitPlayerData(GetTableNode())) return 0;
-  }
-  return chunks > 0;
+  return ReadSeatChunks(KAVO_MSG_TABLEINFO,
+                        [&](int32_t seat, int32_t playerId) { return ReadTableInfoChunk(seat, playerId); });
 }
 
 // One record a call: the records behind it are not yet sorted from the framework's.

@@ -9,6 +9,7 @@
 #include "client/playerdata.h"
 #include "common/options/options.h"
 #include "common/widgets/chipstack.h"
+#include "common/widgets/forfundlg.h"
 #include "common/options/optionsdlg.h"
 #include "ostrel/controls/progress.h"
 #include "ostrel/sound/milesmusic.h"
@@ -261,6 +262,13 @@ int32_t CBlackJackClientTable::UpdateAfterStateChange() {
     if (own[seat] && connection && connection->m_Joined) view = seat;
   }
   if (view == -1) return 1;
+  if (view == KAVO_VIEW_DEFAULT) {
+    // The table is seen from the middle already: only the practice dialog takes its place.
+    m_ViewIndex = view;
+    const int32_t* place = &m_Layout.PracticeDlgPosXY[2 * view];
+    if (m_pForFun && place[0] != -1 && place[1] != -1) m_pForFun->SetPos(place[0], place[1]);
+    return 1;
+  }
   if (view == m_ViewIndex) return 1;
   m_ViewIndex = view;
   return SetCameraView(view);
