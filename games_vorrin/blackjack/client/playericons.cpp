@@ -79,6 +79,8 @@ int32_t CBlackJackClientTable::UpdatePlayerIcons() {
     const int32_t mode = GetSlotStatus(seat);
     const char* name = GetSeatUserName(seat);
     if (icon && name && *name) icon->SetName(name);
+    // A seat the client has not heard of yet keeps what it shows.
+    if (mode < kSeatEmpty) continue;
     if (icon) icon->SetPlayMode(mode);
     CControlBase* arrow = m_pSeatStatics[seat];
     if (mode == kSeatEmpty) {
@@ -111,7 +113,9 @@ CDialog* CBlackJackClientTable::PanelWindow() const {
 void CBlackJackClientTable::MovePanelWindow(int32_t y) {
   CPanel* panel = GetPanel();
   CDialog* window = PanelWindow();
-  if (!panel || !window) return;
+  // Before the player has joined (the framework's own set-up) and while the table is greyed the
+  // panel waits below the screen; showing the table slides it home.
+  if (!panel || !window || IsGreyed() || !(IsJoined() || GetCreateMode())) return;
   int32_t x = 0, at = 0;
   window->GetPos(x, at);
   panel->MoveWindow(window, x, y, m_Layout.PanelAnimFrames);

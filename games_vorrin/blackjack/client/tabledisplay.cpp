@@ -300,11 +300,16 @@ int32_t CBlackJackClientTable::ExitGameChecked() {
 // ---- the table's dialogs ----
 
 void CBlackJackClientTable::MainDialogCallback(int32_t event, int32_t windowId, int32_t controlId, int32_t, void* user) {
-  auto* table = static_cast<CBlackJackClientTable*>(static_cast<CClientTableBase*>(user));
-  if (table) table->OnMainDialogEvent(event, windowId, controlId);
+  // The table's dialogs carry the table itself as their user value.
+  if (auto* table = static_cast<CBlackJackClientTable*>(user)) table->OnMainDialogEvent(event, windowId, controlId);
 }
 
 void CBlackJackClientTable::OnMainDialogEvent(int32_t event, int32_t windowId, int32_t controlId) {
+  if (controlId == kTableInfo) {
+    if (event == kEventPress) RequestTableInfoPopup(1);
+    if (event == kEventRelease) RequestTableInfoPopup(2);
+    return;
+  }
   if (event != kEventCommand) return;
   if (windowId >= kInsuranceFirst && windowId < kInsuranceFirst + KAVO_NUM_SEATS) {
     if (controlId == kInsuranceYes || controlId == kInsuranceNo) {

@@ -42,10 +42,10 @@ class CDisplayTable : public CBlackJackClientTable {
   }
   bool Build() {
     if (!m_MainScript.Load(KAVO_SCRIPT_MAIN)) return false;
-    if (!m_MainDialog.Create(&m_MainScript, 110, MainDialogCallback, 0, static_cast<CClientTableBase*>(this)))
+    if (!m_MainDialog.Create(&m_MainScript, 110, MainDialogCallback, 0, static_cast<CBlackJackClientTable*>(this)))
       return false;
     m_pSecondDialog = new CDialog;
-    if (!m_pSecondDialog->Create(&m_MainScript, 200, MainDialogCallback, 0, static_cast<CClientTableBase*>(this)))
+    if (!m_pSecondDialog->Create(&m_MainScript, 200, MainDialogCallback, 0, static_cast<CBlackJackClientTable*>(this)))
       return false;
     return CreatePlayerRecords() == 1;
   }
@@ -282,14 +282,14 @@ TEST_F(CKavoDisplayTest, WatchModeInAndOut) {
   EXPECT_EQ(m_pTable->WatchText(), "You are watching table 1020007. Click a free betting circle to join the game.");
   EXPECT_EQ(m_pTable->TimeoutMeterRunning(), 0);
   // Control 202 of the watch dialog leaves watching.
-  CBlackJackClientTable::MainDialogCallback(2, 200, 202, 0, static_cast<CClientTableBase*>(m_pTable.get()));
+  CBlackJackClientTable::MainDialogCallback(2, 200, 202, 0, static_cast<CBlackJackClientTable*>(m_pTable.get()));
   EXPECT_EQ(m_pTable->IsWatchMode(), 0);
 }
 
 // ---- the table's commands ----
 
 TEST_F(CKavoDisplayTest, CommandTable) {
-  void* user = static_cast<CClientTableBase*>(m_pTable.get());
+  void* user = static_cast<CBlackJackClientTable*>(m_pTable.get());
   // 122 to 126 ask for seats 1 to 5.
   CBlackJackClientTable::MainDialogCallback(2, 110, 124, 0, user);
   EXPECT_EQ(m_pTable->WantSeat(), 3);
@@ -299,6 +299,11 @@ TEST_F(CKavoDisplayTest, CommandTable) {
   m_pTable->DestroyServerMsg();
   CBlackJackClientTable::MainDialogCallback(2, 10, 30, 0, user);
   EXPECT_EQ(m_pTable->WantToDestroyServerMsg(), 1);
+  // The table-info button: pressed asks for the popup, released for its closing.
+  CBlackJackClientTable::MainDialogCallback(3, 110, 301, 0, user);
+  EXPECT_EQ(m_pTable->GetTableInfoRequest(), 1);
+  CBlackJackClientTable::MainDialogCallback(20, 110, 301, 0, user);
+  EXPECT_EQ(m_pTable->GetTableInfoRequest(), 2);
   // A decision button outside the player's turn sets nothing.
   m_pTable->SetTurn(KAVO_NUM_SEATS);
   for (int32_t button = 155; button <= 158; ++button) {
