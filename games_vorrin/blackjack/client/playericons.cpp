@@ -96,7 +96,7 @@ int32_t CBlackJackClientTable::UpdatePlayerIcons() {
       icon->SetBubble(GetThinkBubble(seat));
       icon->HideJoinButton();
     }
-    if (betting) ShowControl(arrow, own[seat] != 0);
+    ShowControl(arrow, betting && own[seat] != 0);
     if (mode == kSeatPlaying && icon)
       icon->SetIcon(GetIconFlags(seat) & kIconFlagFemale ? 1 : 0, GetIconValue(seat), own[seat] ? 0 : 1);
   }

@@ -9,6 +9,7 @@
 #include "client/clienttable.h"
 #include "client/playerdata.h"
 #include "kavotablefixture.h"
+#include "ostrel/controls/static.h"
 #include "ostrel/sound/milesmusic.h"
 
 namespace {
@@ -27,9 +28,14 @@ class CHeardMusic : public CMilesMusic {
 
 class CStateTable : public CBlackJackClientTable {
  public:
+  void SetBetting() { m_ClientState = TABLE_CLIENTSTATE_BETTING; }
+  void SetSlot(int32_t seat, int32_t mode) { m_SlotStatus[static_cast<size_t>(seat)] = mode; }
+  // The seat's "bet here" arrow.
+  bool ArrowShown(int32_t seat) const { return m_pSeatStatics[seat] && m_pSeatStatics[seat]->GetState() != XGUI_HIDDEN; }
   int32_t WantSeat() const { return m_WantAllocSeat; }
   void SetRemote(int32_t on) { m_RealMoney = on; }
   void SetView(int32_t view) { m_ViewIndex = view; }
+  void SetMaxHandsForTest(int32_t n) { m_MaxNumHands = n; }
 };
 
 class KavoStateChange : public CKavoTableFixture {
@@ -113,6 +119,50 @@ TEST_F(KavoStateChange, QuittingTheProgramLeavesEvenWithABet) {
   T().ExitGame();
   glb->m_UserWantsToQuit = 0;
   EXPECT_EQ(T().IsLeaving(), 1);
+}
+
+// The seats' arrows while the seated player bets: on the free seats he may still take and on his
+// own, never on another's; at the one-deck table only on his own.
+struct SArrowCase {
+  const char* Name;
+  int32_t TableId;
+  int32_t MaxHands;  // how many seats Ann may hold (the layout's MAXNUMHANDS)
+  bool Free, Own, Others;
+};
+
+class KavoSeatArrows : public KavoStateChange, public ::testing::WithParamInterface<SArrowCase> {};
+
+TEST_P(KavoSeatArrows, OnlyWhereABetMayGo) {
+  const SArrowCase& c = GetParam();
+  ASSERT_EQ(StartTable(std::make_unique<CStateTable>(), c.TableId), 1);
+  Sit({1}, {1});
+  const int32_t bob = 9;
+  ASSERT_NE(T().AllocateSlot(3, bob), 0);
+  for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) T().SetSlot(seat, seat == 1 || seat == 3 ? 1 : 0);
+  T().SetMaxHandsForTest(c.MaxHands);
+  T().SetBetting();
+  ASSERT_EQ(T().ShowSeatPanel(), 1);
+  ASSERT_EQ(T().IsSitting(), 1);
+  EXPECT_EQ(T().ArrowShown(0), c.Free);
+  EXPECT_EQ(T().ArrowShown(1), c.Own);
+  EXPECT_EQ(T().ArrowShown(3), c.Others);
+}
+
+const SArrowCase kArrows[] = {
+    {"regular", KAVO_TEST_TABLE_ID, 5, true, true, false},
+    {"regularAllHandsHeld", KAVO_TEST_TABLE_ID, 1, false, true, false},
+    {"oneDeck", KAVO_TEST_ONEDECK_TABLE_ID, 5, false, true, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Tables, KavoSeatArrows, ::testing::ValuesIn(kArrows),
+                         [](const ::testing::TestParamInfo<SArrowCase>& info) { return info.param.Name; });
+
+TEST_F(KavoStateChange, NoArrowsOutsideTheBettingTime) {
+  ASSERT_EQ(StartTable(std::make_unique<CStateTable>()), 1);
+  Sit({1}, {1});
+  for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) T().SetSlot(seat, seat == 1 ? 1 : 0);
+  ASSERT_EQ(T().ShowSeatPanel(), 1);
+  for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) EXPECT_FALSE(T().ArrowShown(seat)) << seat;
 }
 
 }  // namespace
