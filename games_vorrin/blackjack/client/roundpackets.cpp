@@ -166,7 +166,6 @@ int32_t CBlackJackClientTable::ReadSeatOnly(int32_t kind, int32_t& seat) {
   return 1;
 }
 
-
 int32_t CBlackJackClientTable::RecvDouble(int32_t& seat, int32_t& received) {
   if (!TakeRecord(received)) return 0;
   return !received || ReadOne(GetTableNode(), received, [&] { return ReadSeatOnly(KAVO_GS_DOUBLE, seat); });
