@@ -152,4 +152,3 @@ int32_t CBlackJackClientTable::PlaySample(int32_t id) {
   return m_pSamples->Play(static_cast<uint32_t>(id));
 }
 
-void CBlackJackClientTable::MainDialogCallback(int32_t, int32_t, int32_t, int32_t, void*) {}

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -24,6 +25,7 @@ class CBitmap;
 class CBlackJackPlayerData;
 class CChipStack;
 class CObject;
+class CPlayerIcon;
 class CProgress;
 class CSampleContainer;
 class CSpotHighlight;
@@ -171,32 +173,61 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
 
 
   // ==== round packets, seat icons and table display (roundpackets.cpp, tabledisplay.cpp, playericons.cpp) ====
-  int32_t NewRoundStarted() override { return 1; }
-  int32_t SetRoundTimer(int32_t, int32_t) override { return 1; }
-  int32_t ShowTimeLeft(int32_t) override { return 1; }
-  int32_t PlayerDataReceived() override { return 1; }
-  int32_t PlayHandler() override { return 1; }
-  int32_t ChooseSeat() override { return 1; }
-  int32_t UpdateSeats() override { return 1; }
-  int32_t ReconnectFinished() override { return 1; }
-  void PlayClickSound() override {}
+  int32_t NewRoundStarted() override { return NewRound(); }
+  int32_t SetRoundTimer(int32_t total, int32_t remaining) override { return StartRoundTimer(total, remaining); }
+  int32_t ShowTimeLeft(int32_t ms) override;
+  int32_t PlayerDataReceived() override { return UpdatePlayerIcons(); }
+  int32_t PlayHandler() override { return RecvPlayerTableInfo(); }
+  int32_t ChooseSeat() override { return ShowSeatPanel(); }
+  int32_t UpdateSeats() override { return HideSeatPanel(); }
+  int32_t ReconnectFinished() override { return UpdateAfterStateChange(); }
+  int32_t OptionsChanged() override { return OptionsChangedKavo(); }
+  void PlayClickSound() override { PlayClick(); }
+  int32_t ExitGame() override { return ExitGameChecked(); }
   // Readers of the round's records: 0 on a read failure, else 1; `received` tells whether one came.
-  int32_t RecvCard(int32_t& card, int32_t& seat, int32_t& hand, int32_t& received) { (void)card; (void)seat; (void)hand; received = 0; return 1; }
-  int32_t RecvDouble(int32_t& seat, int32_t& received) { (void)seat; received = 0; return 1; }
-  int32_t RecvSplit(int32_t& seat, int32_t& received) { (void)seat; received = 0; return 1; }
-  int32_t RecvBust(int32_t& seat, int32_t& received) { (void)seat; received = 0; return 1; }
-  int32_t RecvTurn(int32_t& seat, int32_t& hand, int32_t& received) { (void)seat; (void)hand; received = 0; return 1; }
-  int32_t RecvPlayerWin(int32_t& received) { received = 0; return 1; }
-  int32_t RecvPlayerWinProtection(int32_t& received) { received = 0; return 1; }
+  // Every seat, hand, card and amount is checked against the table before it is used.
+  int32_t RecvCard(int32_t& card, int32_t& seat, int32_t& hand, int32_t& received);
+  int32_t RecvDouble(int32_t& seat, int32_t& received);
+  int32_t RecvSplit(int32_t& seat, int32_t& received);
+  int32_t RecvBust(int32_t& seat, int32_t& received);
+  int32_t RecvTurn(int32_t& seat, int32_t& hand, int32_t& received);
+  int32_t RecvPlayerWin(int32_t& received);
+  int32_t RecvPlayerWinProtection(int32_t& received);
+  // Every "KavoPlayerTableInfo" waiting: other seats' bets, and the own bets the server refused.
+  int32_t RecvPlayerTableInfo();
+  int32_t NewRound();
+  int32_t StartRoundTimer(int32_t total, int32_t remaining);
+  void ResetTimeoutMeter();
   // Writes a hand's value text and starts its spoken sequence.
-  void ShowHandValue(int32_t soft, int32_t hard, int32_t control, int32_t cards, int32_t split, int32_t doubled) {
-    (void)soft; (void)hard; (void)control; (void)cards; (void)split; (void)doubled;
-  }
-  void ClearValueTexts() {}
-  void ShowValueTexts(int32_t on) { (void)on; }
-  void ResetTimeoutMeter() {}
-  int32_t UpdatePlayerIcons() { return 1; }
-  void SetWatchMode(int32_t on) { (void)on; }
+  void ShowHandValue(int32_t soft, int32_t hard, int32_t control, int32_t cards, int32_t split, int32_t doubled);
+  void ClearValueTexts();
+  void ShowValueTexts(int32_t on);
+  int32_t OptionsChangedKavo();
+  void PlayClick();
+  int32_t UpdatePlayerIcons();
+  void SetWatchMode(int32_t on);
+  // One icon per seat on the main dialog's seat controls, cut from the icon strip (not owned):
+  // cell size, the male, female and other icon counts, the extra cell count, and whether the
+  // other players' cash shows. 0 for a missing strip or controls.
+  int32_t CreatePlayerIcons(CBitmap* strip, int32_t cellWidth, int32_t cellHeight, int32_t male, int32_t female,
+                            int32_t other, int32_t extra, int32_t showOtherCash);
+  void DeletePlayerIcons();
+  int32_t ShowSeatPanel();
+  int32_t HideSeatPanel();
+  int32_t UpdateAfterStateChange();
+  // Leaves, unless the player has a bet on the table: then the dealer tells him to wait.
+  int32_t ExitGameChecked();
+  // Set by the round while the dealer's value is to be shown without speech, and while a
+  // player's hand shows its soft total alone.
+  void SetDealerValueSilent(int32_t on) { m_DealerValueSilent = on; }
+  void SetSoftValueOnly(int32_t on) { m_SoftValueOnly = on; }
+  // ---- read by the round and the tests ----
+  int32_t IsWatchMode() const { return m_WatchMode; }
+  int32_t IsSitting() const { return m_Sitting; }
+  int32_t JoinButtonsShown() const { return m_JoinButtonsShown; }
+  int32_t ReminderSaid() const { return m_ReminderSaid; }
+  int32_t TimeoutMeterRunning() const { return m_MeterRunning; }
+  CPlayerIcon* GetPlayerIcon(int32_t seat) const;
   // ==== end of round packets, seat icons and table display ====
 
 
@@ -607,6 +638,56 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
 
 
   // ---- members of round packets, seat icons and table display ----
+  // The table's own dialog event, as MainDialogCallback hands it on.
+  void OnMainDialogEvent(int32_t event, int32_t windowId, int32_t controlId);
+  // The table node's next record into its received record; 1 with received 0 when none waits.
+  int32_t TakeRecord(int32_t& received);
+  // The seat's chunk of that name in the received record: seat 0..4 with its record, or 0.
+  int32_t EnterSeatChunk(const char* name, int32_t& seat, int32_t& playerId);
+  // A hand number ("Split") that fits the seat: 0 unsplit, 1 or 2 split.
+  int32_t FitsHand(int32_t seat, int32_t hand) const;
+  // The pocket a card of that hand lands in holds fewer cards than a hand may.
+  int32_t PocketHasRoom(int32_t pocket);
+  int32_t ReadCard(int32_t& card, int32_t& seat, int32_t& hand);
+  // The chunk of a double, split or bust (by its game state), fitting the seat.
+  int32_t ReadSeatOnly(int32_t kind, int32_t& seat);
+  int32_t ReadTurn(int32_t& seat, int32_t& hand);
+  // Every chunk of that name in the received record, each of a seat with its record, to read;
+  // 0 at the first that fails, and for a record with none.
+  int32_t ReadSeatChunks(const char* name, const std::function<int32_t(int32_t seat, int32_t playerId)>& read);
+  int32_t ReadWins(int32_t protection);
+  int32_t ReadWinChunk(int32_t seat, int32_t playerId, int32_t protection);
+  int32_t ReadTableInfos();
+  int32_t ReadTableInfoChunk(int32_t seat, int32_t playerId);
+  // The own seat's bet refused by the server: its stake back, the chips rebuilt, the reason said.
+  void TakeBackRefusedBet(int32_t seat, const TMoney& stakeBefore);
+  // The gross a settled hand returns to the player, with the side bet settled in its chunk.
+  TMoney ChunkGross(CBlackJackPlayerData& record, int32_t hand) const;
+  // A value text, cut to the control's own buffer.
+  void WriteValueText(int32_t control, const char* text);
+  // The spoken sequence of a value: first, then second unless it is -1.
+  void SpeakValue(int32_t first, int32_t second);
+  void MovePanelWindow(int32_t y);
+  CDialog* PanelWindow() const;
+  int32_t IsRemoteTable() const { return IsRealMoney(); }
+  int32_t OwnSeatHasBet();
+  int32_t m_WatchMode = 0;
+  int32_t m_Sitting = 0;
+  int32_t m_JoinButtonsShown = 0;
+  int32_t m_ReminderSaid = 0;
+  int32_t m_MeterRunning = 0;
+  int32_t m_DealerValueSilent = 0;
+  int32_t m_SoftValueOnly = 0;
+  uint32_t m_SpeechIds[3] = {};  // the value's sequence as the sample container plays it
+  // The seat icons, owned; they go before the main dialog that holds their controls.
+  struct SPlayerIcons {
+    CPlayerIcon* Icons[KAVO_NUM_SEATS] = {};
+    SPlayerIcons() = default;
+    SPlayerIcons(const SPlayerIcons&) = delete;
+    SPlayerIcons& operator=(const SPlayerIcons&) = delete;
+    ~SPlayerIcons() { Free(); }
+    void Free();
+  } m_PlayerIcons;
   // ---- end of members of round packets, seat icons and table display ----
 
 
