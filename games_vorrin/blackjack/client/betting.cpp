@@ -149,7 +149,7 @@ int32_t CBlackJackClientTable::BetClick() {
   if (!MouseReachesTable(x, y, left || right)) return 1;
   const int32_t seat = SpotSeatAt(x, y);
   if (seat < 0) return 1;
-  const int32_t own = IsOwnSeat(seat);
+  const int32_t own = IsSeatMine(seat);
   const int32_t ownSeats = OwnSeatCount();
   const CPlayerConnection* connection = GetPlayerConnection(seat);
   const bool free = connection && !connection->IsHeld() && !connection->IsReserved();
@@ -247,7 +247,7 @@ int32_t CBlackJackClientTable::CloseBetting() {
   SetBetSent(1);
   int32_t sent = 1;
   for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) {
-    CBlackJackPlayerData* record = IsOwnSeat(seat) ? GetPlayerRecord(seat) : nullptr;
+    CBlackJackPlayerData* record = IsSeatMine(seat) ? GetPlayerRecord(seat) : nullptr;
     if (!record) continue;
     const TMoney bet = record->GetBet(KAVO_HAND_1);
     const char* message = nullptr;
@@ -280,7 +280,7 @@ int32_t CBlackJackClientTable::RepeatBets() {
   if (m_BetPlacedThisRound || !IsBettingOpen()) return 1;
   m_BetPlacedThisRound = 1;
   for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) {
-    CBlackJackPlayerData* record = IsOwnSeat(seat) ? GetPlayerRecord(seat) : nullptr;
+    CBlackJackPlayerData* record = IsSeatMine(seat) ? GetPlayerRecord(seat) : nullptr;
     if (!record || !(record->GetOldBet() > TMoney())) continue;
     // Limits may have moved since the bet was made: the old bet passes them like a new one.
     const char* message = nullptr;
@@ -309,7 +309,7 @@ int32_t CBlackJackClientTable::RepeatBets() {
 
 void CBlackJackClientTable::UpdateDealButton() {
   for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) {
-    CBlackJackPlayerData* record = IsOwnSeat(seat) ? GetPlayerRecord(seat) : nullptr;
+    CBlackJackPlayerData* record = IsSeatMine(seat) ? GetPlayerRecord(seat) : nullptr;
     if (record && record->GetBet(KAVO_HAND_1) >= m_MinTable && record->GetBet(KAVO_HAND_1) > TMoney()) {
       SetBetButtons(m_MinTable);
       return;

@@ -374,7 +374,7 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   void RefundToProtection(const TMoney& amount);
   // The free money of the seat's player for a new bet on the seat: his cash less his other stakes.
   TMoney FreeMoneyForSeat(int32_t seat) const;
-  int32_t IsOwnSeat(int32_t seat) const;
+  int32_t IsSeatMine(int32_t seat) const;
   // After a bet changed: texts, the own total, the bet sent, stacks and chip buttons.
   void AfterBetChange();
   // Refused bets start their way back to the seats (animation 16).

@@ -27,14 +27,14 @@ const TMoney& OneAndAHalf() {
 
 // ---- who sits where ----
 
-int32_t CBlackJackClientTable::IsOwnSeat(int32_t seat) const {
+int32_t CBlackJackClientTable::IsSeatMine(int32_t seat) const {
   const CPlayerConnection* connection = GetPlayerConnection(seat);
   return connection && GetPlayerId() != 0 && connection->m_PlayerId == GetPlayerId() ? 1 : 0;
 }
 
 int32_t CBlackJackClientTable::OwnSeatCount() const {
   int32_t count = 0;
-  for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) count += IsOwnSeat(seat);
+  for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) count += IsSeatMine(seat);
   return count;
 }
 
@@ -134,7 +134,7 @@ int32_t CBlackJackClientTable::SeatFreed(int32_t seat, int32_t playerId) {
     // A bet that was never made final comes back; a final one belongs to the round.
     if (record && !m_BettingClosed) RefundToProtection(record->GetTotalStake(1));
     RefundPendingBet(seat);
-    if (OwnSeatCount() - IsOwnSeat(seat) <= 0) {
+    if (OwnSeatCount() - IsSeatMine(seat) <= 0) {
       SetWatchMode(1);
       if (!m_BettingClosed) UpdateDealButton();
     }
