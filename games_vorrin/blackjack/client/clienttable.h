@@ -69,10 +69,51 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   const char* GetHelpErrText() override { return MainString(KAVOSTR_HELPERROR); }
   const char* GetLiveSupportURL() override { return MainString(KAVOSTR_LIVESUPPORT); }
 
-  // ==== set-up, layout, camera views and card moves (tablesetup.cpp, cameraview.cpp, cardmoves.cpp) ====
-  int32_t InitClientGame() override { return 1; }
-  int32_t ExitClientGame() override { return 1; }
-  int32_t SetRoundActive(int32_t) override { return 1; }
+  // ==== set-up, layout, camera views and card moves (tablesetup.cpp, layoutkeys.cpp, cameraview.cpp, cardmoves.cpp) ====
+  // The table built from its main script, or 0 with everything made so far taken down again.
+  int32_t InitClientGame() override;
+  int32_t ExitClientGame() override;
+  // The framework's numbered game operations, each the named step below.
+  int32_t GameOp15() override { return LoadSmallChips(); }
+  int32_t GameOp16() override { return FreeTablePictures(); }
+  int32_t GameOp17() override { return LoadSounds(); }
+  int32_t GameOp18() override { return ReadLayoutKeys(); }
+  int32_t GameOp19() override { return LoadMainScriptAndDialogs(); }
+  int32_t GameOp20() override { return FreeMainScriptAndDialogs(); }
+  // "smallChipBm1" to "smallChipBm5"; 0 at the first one missing.
+  virtual int32_t LoadSmallChips();
+  // The view's table picture and spot map deleted; 1.
+  virtual int32_t FreeTablePictures();
+  // Samples 0-40 when the caller gave a music object, 41 and 42 whenever named; 1.
+  virtual int32_t LoadSounds();
+  // The data chunk's layout keys, checked; 0 (naming the key) at the first missing or bad one.
+  virtual int32_t ReadLayoutKeys();
+  // The main script, the main dialog, the action and second dialogs (made by the panel) and the
+  // five insurance windows, hidden; 0 at the first that fails.
+  virtual int32_t LoadMainScriptAndDialogs();
+  virtual int32_t FreeMainScriptAndDialogs();
+  static constexpr int32_t KAVO_SMALL_CHIPS = 5;
+  // on: the view's picture shown and the panel slid home; off: the table greyed.
+  int32_t SetRoundActive(int32_t on) override;
+  // The table's 20 ms tick: carries out the pending table-info popup request.
+  void TimerHandler(uint32_t period) override;
+  // 1 shows, 2 hides the table-info popup on the next tick.
+  void RequestTableInfoPopup(int32_t request) { m_TableInfoRequest = request; }
+  int32_t GetTableInfoRequest() const { return m_TableInfoRequest; }
+  int32_t IsGreyed() const { return m_Greyed; }
+  CBitmap* GetSmallChip(int32_t i) const { return i >= 0 && i < KAVO_SMALL_CHIPS ? m_pSmallChips[i] : nullptr; }
+  const std::vector<CRect>& GetClearAreas() const { return m_ClearAreas; }
+  CSpotHighlight* GetSpotHighlight() const { return m_pSpotHighlight; }
+  CDialog* GetTableInfoPopup() const { return m_pTableInfoPopup; }
+  CDialog& GetMainDialog() { return m_MainDialog; }
+  CDialog* GetActionDialog() const { return m_pActionDialog; }
+  CDialog* GetSecondDialog() const { return m_pSecondDialog; }
+  CDialog* GetInsuranceDialog(int32_t seat) const { return seat >= 0 && seat < KAVO_NUM_SEATS ? m_pInsuranceDlg[seat] : nullptr; }
+  CBitmap* GetTablePicture() const { return m_pTablePicture; }
+  void SetBetSign(int32_t sign) { m_BetSign = sign; }
+  // The move lists of the 16 pockets (cardmoves.cpp).
+  int32_t BuildMoveTable();
+  void FreeMoveTable();
   // The view of seat `view` (0-4): camera, pictures, control places, projected spots.
   virtual int32_t SetCameraView(int32_t view) { (void)view; return 1; }
   // One card of the end-of-round clearing per call; `done` is set after the last.
@@ -342,6 +383,32 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   int32_t m_DealerCardsShown = 0;
 
   // ---- members of set-up, layout, camera views and card moves ----
+  // Set-up steps in their order, and the tear-down that undoes whatever of them was done.
+  int32_t SetUpTable();
+  int32_t CreateTableObjects();
+  int32_t LoadPlayerIcons();
+  int32_t SetUpChipStack();
+  int32_t SetUpPanel();
+  int32_t SetUpOptionsAndTexts();
+  void ParkDialogs();
+  int32_t CreateChipStatics();
+  int32_t LoadSpotLight();
+  int32_t SetUpCardTable();
+  int32_t CreateShoeAndMoveList();
+  void BuildClearAreas();
+  void FreeClearCoords();
+  int32_t TearDownTable();
+  // Shows the table-info popup at the view's place with the bet sign's picture; 0 when it cannot
+  // be created.
+  int32_t ShowTableInfoPopup();
+
+  CBitmap* m_pSmallChips[KAVO_SMALL_CHIPS] = {};  // the script's
+  CBitmap* m_pTablePicture = nullptr;             // owned; the view's 800 x 600 table picture
+  CBitmap* m_pSpotMap = nullptr;                  // owned; the view's spot map
+  int32_t m_Greyed = 0;
+  int32_t m_TableInfoRequest = 0;  // 0 none, 1 show, 2 hide
+  int32_t m_PanelReady = 0;        // the panel's Init succeeded
+  std::vector<int32_t> m_ClearCoords;  // CLEAR_COORDS as read, until the areas are built
   // ---- end of members of set-up, layout, camera views and card moves ----
 
 
