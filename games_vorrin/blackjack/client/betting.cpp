@@ -116,8 +116,10 @@ int32_t CBlackJackClientTable::SeatOfSpotValue(int32_t value) {
   return value >= 1 && value <= KAVO_NUM_SEATS ? value - 1 : -1;
 }
 
+const CBitmap* CBlackJackClientTable::BetSpotMap() const { return SpotMapOf(*this); }
+
 int32_t CBlackJackClientTable::SpotSeatAt(int32_t x, int32_t y) {
-  const CBitmap* map = SpotMapOf(*this);
+  const CBitmap* map = BetSpotMap();
   if (!map || !map->m_pData || map->m_RGBFlag != 0 || map->m_BytesPerPixel != 1 || x < 0 || y < 0) return -1;
   const int32_t mx = x / 2, my = y / 2;
   if (mx >= map->m_Width || my >= map->m_Height) return -1;

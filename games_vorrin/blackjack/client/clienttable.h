@@ -429,6 +429,8 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
 
   // The seat under the mouse's spot map point, -1 none.
   int32_t SpotSeatAt(int32_t x, int32_t y);
+  // The spot map the clicks are read from: the current view's.
+  virtual const CBitmap* BetSpotMap() const;
   // Whether the mouse at (x, y) may reach the table (pressed: a click is meant).
   static bool MouseReachesTable(int32_t x, int32_t y, bool pressed);
   // A bet on a free seat: the seat asked for with the chip as its pending bet.
