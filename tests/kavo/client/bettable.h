@@ -13,6 +13,8 @@
 #include "client/playerdata.h"
 #include "common/tables/playerconnection.h"
 #include "common/tables/tableprotocol.h"
+#include "common/widgets/panel.h"
+#include "common/info/translate.h"
 #include "ostrelcomm/commnode.h"
 
 using TBetMoney = CBlackJackClientTable::TMoney;
@@ -107,4 +109,20 @@ class CBetTable : public CBlackJackClientTable {
 
  protected:
   CBlackJackPlayerData* NewPlayerRecord() override { return new CFlagRecord; }
+};
+
+// The betting table on the main script's dialog 110 and the shipped panel.
+class CPanelBetTable : public CBetTable {
+ public:
+  bool Build() {
+    if (!m_MainScript.Load(KAVO_SCRIPT_MAIN)) return false;
+    if (!m_MainDialog.Create(&m_MainScript, 110, nullptr, 0, this)) return false;
+    m_pCurrency = std::make_unique<CTranslate>();
+    m_pCurrency->SetCurrency(m_MainScript.GetResString(10800));
+    auto* panel = new CPanel;
+    m_pPanel = panel;
+    return panel->Init(&m_MainScript, this, 4, nullptr, nullptr) == 1;
+  }
+  CDialog& MainDialog() { return m_MainDialog; }
+  void SetCurrencyPattern(const char* pattern) { m_pCurrency->SetCurrency(pattern); }
 };
