@@ -116,6 +116,9 @@ int32_t CBlackJackClientTable::SeatAllocated(int32_t seat, int32_t playerId, int
       if (placed < 0) ok = 0;
     }
     if (m_pPlayerSeatState) m_pPlayerSeatState[seat] = kSeatSeated;
+    // The framework marks a seat joined only when it restores one; a granted seat is joined too,
+    // or the player could never bet on it.
+    if (CPlayerConnection* connection = GetPlayerConnection(seat)) connection->m_Joined = 1;
   } else if (result == -1) {
     RefundPendingBet(seat);
   }
