@@ -175,7 +175,7 @@ int32_t CBlackJackClientTable::UpdateBetTexts() {
     const CPlayerConnection* connection = GetPlayerConnection(seat);
     char text[kCashTextSize] = {};
     if (connection && connection->IsHeld())
-      currency.CreateCurrStr(text, "%5.2f", GetSeatMoney(seat) - PlayerTotalBet(seat));
+      currency.CreateCurrStr(text, "%5.2f", PlayerCash(seat) - PlayerTotalBet(seat));
     // The control's own buffer bounds the text, whatever the currency makes of it.
     SetTextBuffer(&m_MainDialog, kCashControl + seat, text);
   }

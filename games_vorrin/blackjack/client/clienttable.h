@@ -441,6 +441,8 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   // The pending bet goes back to player protection.
   void RefundPendingBet(int32_t seat);
   void RefundToProtection(const TMoney& amount);
+  // The cash of the seat's player.
+  TMoney PlayerCash(int32_t seat) const;
   // The free money of the seat's player for a new bet on the seat: his cash less his other stakes.
   TMoney FreeMoneyForSeat(int32_t seat) const;
   int32_t IsSeatMine(int32_t seat) const;

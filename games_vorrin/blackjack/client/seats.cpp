@@ -199,7 +199,14 @@ int32_t CBlackJackClientTable::PlayerNetWin(int32_t seat) const {
   return net > TMoney() ? 1 : 0;
 }
 
+TMoney CBlackJackClientTable::PlayerCash(int32_t seat) const {
+  // A seat just granted has no cash of its own until the server's next money list: the player's
+  // cash is that of his first seat, as the framework's GetCash has it.
+  const int32_t first = IsSeatMine(seat) ? GetIndex() : seat;
+  return GetSeatMoney(first);
+}
+
 TMoney CBlackJackClientTable::FreeMoneyForSeat(int32_t seat) const {
   // His cash less what all his seats stake: what a new bet anywhere may still take.
-  return GetSeatMoney(seat) - PlayerTotalBet(seat);
+  return PlayerCash(seat) - PlayerTotalBet(seat);
 }

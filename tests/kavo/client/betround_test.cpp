@@ -154,12 +154,9 @@ class CBetRoundTest : public CKavoTableFixture {
     Run(1);
   }
 
-  std::unique_ptr<CStovaConn> m_pDb;
-  std::unique_ptr<CBlackJackServerTable> m_pServer;
-  int32_t m_Ann = 0;
-};
-
-TEST_F(CBetRoundTest, ClickedBetsReachTheServerTableAndComeBackAsItsAnswers) {
+  // Both halves started, the player seated on seat 1 and a betting time begun with time left;
+  // the table shown and chip 25 selected.
+  void SeatedInBetting() {
   StartBoth();
   CBlackJackClientTable& client = Table();
   ASSERT_TRUE(RunUntil([&] { return client.IsJoined() != 0; })) << "not joined";
@@ -179,6 +176,16 @@ TEST_F(CBetRoundTest, ClickedBetsReachTheServerTableAndComeBackAsItsAnswers) {
   Run(1);
   TableInfos().clear();
 
+  }
+
+  std::unique_ptr<CStovaConn> m_pDb;
+  std::unique_ptr<CBlackJackServerTable> m_pServer;
+  int32_t m_Ann = 0;
+};
+
+TEST_F(CBetRoundTest, ClickedBetsReachTheServerTableAndComeBackAsItsAnswers) {
+  SeatedInBetting();
+  if (HasFatalFailure()) return;
   ClickAt(XMOUSE_LEFT, SpotX(1), kSpotY);
   Run(3);
   CBlackJackServerPlayer* seat1 = m_pServer->GetPlayer(1);
@@ -196,6 +203,37 @@ TEST_F(CBetRoundTest, ClickedBetsReachTheServerTableAndComeBackAsItsAnswers) {
   EXPECT_TRUE(seat1->GetBet().IsZero());
   ASSERT_EQ(TableInfos().size(), 2u);
   EXPECT_TRUE(TableInfos()[1].Bet.IsZero());
+
+  // Two chips, one press each; the end of the time sends them as final.
+  ClickAt(XMOUSE_LEFT, SpotX(1), kSpotY);
+  ClickAt(XMOUSE_LEFT, SpotX(1), kSpotY);
+  Run(3);
+  EXPECT_EQ(seat1->GetBet(), TMoney(50));
+  ASSERT_TRUE(RunUntil([&] { return Table().IsBettingClosed() != 0; }, 3000));
+  Run(3);
+  EXPECT_EQ(seat1->GetFinalFlag(), 1);
+  EXPECT_EQ(seat1->GetBet(), TMoney(50));
+  EXPECT_EQ(Table().GetPlayerRecord(1)->GetReportedBet(1), TMoney(50));
+}
+
+TEST_F(CBetRoundTest, AFreeSeatClickedIsAskedForAndGetsItsBetOnceGranted) {
+  SeatedInBetting();
+  if (HasFatalFailure()) return;
+  CBlackJackClientTable& client = Table();
+  ASSERT_GE(client.MaxOwnSeats(), 2);
+  ClickAt(XMOUSE_LEFT, SpotX(3), kSpotY);
+  EXPECT_EQ(client.GetPendingBet(3), 25);
+  ASSERT_TRUE(RunUntil([&] { int32_t mine[KAVO_NUM_SEATS] = {};
+    client.GetIndex(mine);
+    return mine[3] != 0 && client.GetPendingBet(3) == 0; }, 200));
+  Run(3);
+  CBlackJackServerPlayer* seat3 = m_pServer->GetPlayer(3);
+  ASSERT_NE(seat3, nullptr);
+  EXPECT_EQ(seat3->GetBet(), TMoney(25));
+  ASSERT_FALSE(TableInfos().empty());
+  EXPECT_EQ(TableInfos().back().Seat, 3);
+  EXPECT_EQ(TableInfos().back().Bet, TMoney(25));
+  EXPECT_EQ(client.GetSeatRequest(), -1);
 }
 
 }  // namespace
