@@ -82,8 +82,10 @@ void CBlackJackClientTable::HideStack(CStatic* control) {
 // ---- the bet spots ----
 
 int32_t CBlackJackClientTable::UpdateChipStacks(int32_t, int32_t reported) {
-  if (!m_BetsChanged) return 1;
+  // The stacks stand where the view puts the spots: a new view rebuilds them too.
+  if (!m_BetsChanged && m_StacksView == m_ViewIndex) return 1;
   m_BetsChanged = 0;
+  m_StacksView = m_ViewIndex;
   for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) {
     CBlackJackPlayerData* record = GetPlayerRecord(seat);
     int32_t amounts[KAVO_CHIP_SPOTS] = {};

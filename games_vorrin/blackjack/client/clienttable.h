@@ -422,6 +422,7 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   int32_t m_SeatRequest = -1;
   int32_t m_OneDeck = 0;
   int32_t m_BetsChanged = 1;
+  int32_t m_StacksView = -1;  // the view the stacks were last built for
   int32_t m_BetPlacedThisRound = 0;
   int32_t m_BettingClosed = 0;
   int32_t m_ClickLatch = 0;

@@ -74,6 +74,7 @@ class CBetTable : public CBlackJackClientTable {
   void SetRealMoney(int32_t on) { m_RealMoney = on; }
   void SetClientState(int32_t state) { m_ClientState = state; }
   void SetMaxHands(int32_t n) { m_MaxNumHands = n; }
+  void SetView(int32_t view) { m_ViewIndex = view; }
   void SetOneDeck(int32_t on) { m_OneDeck = on; }
   void SetCash(int32_t seat, const char* cash) { m_Money[static_cast<size_t>(seat)] = TMoney(cash); }
   // A chip change behind player protection, as a click makes it.

@@ -147,11 +147,18 @@ TEST_F(CBettingTest, StacksStandOnTheSpotsOfTheirHands) {
   T().Rec(0).SetBet(1, M("60"));
   T().UpdateChipStacks(-1, 0);
   EXPECT_EQ(T().GetSpotAmount(0, 4), 40);
+  // Another view puts the spots elsewhere: the stacks follow.
+  T().SetView(4);
+  T().UpdateChipStacks(-1, 0);
+  EXPECT_EQ(T().GetSpotAmount(0, 4), 60);
+  T().Rec(0).SetBet(1, M("40"));
+  T().MarkBetsChanged();
+  T().UpdateChipStacks(-1, 0);
   // A split seat's finished first hand leaves its row.
   T().Rec(2).SetDone(0, 1, 0);
   T().MarkBetsChanged();
   T().UpdateChipStacks(-1, 0);
-  EXPECT_EQ(T().GetSpotAmount(0, 4), 60);
+  EXPECT_EQ(T().GetSpotAmount(0, 4), 40);
   for (int32_t spot : {0, 1, 2, 4}) EXPECT_EQ(T().GetSpotAmount(2, spot), 0) << spot;
   EXPECT_EQ(T().GetSpotAmount(2, 7), 30);
 }
