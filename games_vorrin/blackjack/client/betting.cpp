@@ -32,11 +32,6 @@ using TMoney = CBlackJackClientTable::TMoney;
 // Operations of other parts of the table that may not have been built into this tree yet: each
 // answers neutrally until its part is there.
 template <class T>
-const CBitmap* SpotMapOf(const T& table) {
-  if constexpr (requires { table.GetSpotMap(); }) return table.GetSpotMap();
-  else return nullptr;
-}
-template <class T>
 void StartAnimationOf(T& table, int32_t number) {
   if constexpr (requires { table.StartAnimation(number); }) table.StartAnimation(number);
 }
@@ -116,7 +111,7 @@ int32_t CBlackJackClientTable::SeatOfSpotValue(int32_t value) {
   return value >= 1 && value <= KAVO_NUM_SEATS ? value - 1 : -1;
 }
 
-const CBitmap* CBlackJackClientTable::BetSpotMap() const { return SpotMapOf(*this); }
+const CBitmap* CBlackJackClientTable::BetSpotMap() const { return GetSpotMap(); }
 
 int32_t CBlackJackClientTable::SpotSeatAt(int32_t x, int32_t y) {
   const CBitmap* map = BetSpotMap();
