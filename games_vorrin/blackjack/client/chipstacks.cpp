@@ -112,6 +112,7 @@ int32_t CBlackJackClientTable::UpdateChipStacks(int32_t, int32_t reported) {
       GetChipSpot(seat, spot, x, y);
       ShowStack(control, m_pChipBitmaps[seat * KAVO_CHIP_SPOTS + spot], TMoney(amounts[spot]), x, y);
     }
+    if (m_InsuranceAmounts[seat] > TMoney()) ShowInsuranceChips(seat, m_InsuranceAmounts[seat]);
   }
   return 1;
 }
@@ -135,6 +136,7 @@ CStatic* CBlackJackClientTable::InsuranceStatic(int32_t seat, int32_t spot) {
   auto bitmap = std::unique_ptr<CBitmap>(new (std::nothrow) CBitmap);
   auto control = std::unique_ptr<CStatic>(new (std::nothrow) CStatic);
   if (!bitmap || !control || !control->Create("", 0, 0, 0, 0, kChipStaticFlags)) return nullptr;
+  control->SetFlag(CNTRL_HASBITMAP);
   control->SetBitmap(bitmap.get(), bitmap.get(), bitmap.get(), bitmap.get());
   control->SetState(XGUI_HIDDEN);
   m_MainDialog.AddCntrl(control.get(), ADDCNTRL_LAST);
@@ -144,6 +146,8 @@ CStatic* CBlackJackClientTable::InsuranceStatic(int32_t seat, int32_t spot) {
 }
 
 void CBlackJackClientTable::ShowInsuranceChips(int32_t seat, const TMoney& amount) {
+  if (seat < 0 || seat >= KAVO_NUM_SEATS) return;
+  m_InsuranceAmounts[seat] = amount;
   if (!(amount > TMoney())) {
     HideStack(GetInsuranceChipStatic(seat, kInsuranceStakeSpot));
     return;
@@ -165,6 +169,7 @@ void CBlackJackClientTable::DrawInsuranceChips(int32_t seat) {
 }
 
 void CBlackJackClientTable::HideInsuranceChips(int32_t seat) {
+  if (seat >= 0 && seat < KAVO_NUM_SEATS) m_InsuranceAmounts[seat] = TMoney();
   for (int32_t spot = 0; spot < KAVO_INSURANCE_SPOTS; ++spot) HideStack(GetInsuranceChipStatic(seat, spot));
 }
 

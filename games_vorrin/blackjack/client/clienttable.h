@@ -456,6 +456,7 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   // ---- members of betting, seats and chip stacks ----
   // Chip stacks: every spot's amount in whole units as the last rebuild showed it.
   int32_t m_SpotAmounts[KAVO_NUM_SEATS][KAVO_CHIP_SPOTS] = {};
+  TMoney m_InsuranceAmounts[KAVO_NUM_SEATS];
   // The insurance spots' stack pictures and controls, made when first shown.
   std::unique_ptr<CBitmap> m_pInsuranceBitmaps[KAVO_NUM_SEATS * KAVO_INSURANCE_SPOTS];
   std::unique_ptr<CStatic> m_pInsuranceStatics[KAVO_NUM_SEATS * KAVO_INSURANCE_SPOTS];
