@@ -150,8 +150,8 @@ int32_t CBlackJackClientTable::BetClick() {
   const int32_t ownSeats = OwnSeatCount();
   const CPlayerConnection* connection = GetPlayerConnection(seat);
   const bool free = connection && !connection->IsHeld() && !connection->IsReserved();
-  if (!own && (m_OneDeck ? !free : false)) return 1;
-  if (!own && ownSeats >= MaxOwnSeats()) return 1;
+  // Another player's seat at the one-deck table, or any seat beyond the most a player may hold.
+  if (!own && ((m_OneDeck && !free) || ownSeats >= MaxOwnSeats())) return 1;
   if (CWinCtrl* windows = glb->m_pWinCtrl) mouse->SetCursor(windows->GetButtonCursor(), 0);
   if ((!left && !right) || m_ClickLatch) return 1;
   m_ClickLatch = 1;

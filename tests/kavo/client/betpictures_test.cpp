@@ -117,8 +117,9 @@ TEST_F(BetPictures, TheDealtRoundShowsEachBetAsStacksOnItsSpots) {
     EXPECT_GT(OffPicture(shot, control), w * h / 3) << s.Seat << "/" << s.Spot;
   }
   // The doubled seat's middle spot and the split seat's unsplit spot stay empty.
-  for (const SSpot& s : {SSpot{0, 4, 0}, SSpot{2, 4, 0}, SSpot{1, 4, 0}})
+  for (const SSpot& s : {SSpot{0, 4, 0}, SSpot{2, 4, 0}, SSpot{1, 4, 0}}) {
     EXPECT_EQ(table.GetSpotChipStatic(s.Seat, s.Spot)->GetState(), XGUI_HIDDEN) << s.Seat << "/" << s.Spot;
+  }
   CStatic* insurance = table.GetInsuranceChipStatic(4, 0);
   ASSERT_NE(insurance, nullptr);
   EXPECT_NE(insurance->GetState(), XGUI_HIDDEN);
