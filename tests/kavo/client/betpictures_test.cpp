@@ -100,8 +100,9 @@ TEST_F(BetPictures, TheDealtRoundShowsEachBetAsStacksOnItsSpots) {
   ASSERT_EQ(table.UpdateChipStacks(-1, 0), 1);
   table.ShowInsuranceChips(4, TMoney(65));
   const TRgbImage shot = Shot();
-  if (const char* folder = std::getenv("VORRIN_KAVO_SHOTS"))
+  if (const char* folder = std::getenv("VORRIN_KAVO_SHOTS")) {
     ASSERT_TRUE(WritePng(std::string(folder) + "/client_dealt_round_bets.png", shot));
+  }
 
   struct SSpot {
     int32_t Seat, Spot, Amount;
