@@ -165,6 +165,8 @@ void CBlackJackClientTable::ProjectSpots() {
       project(&l.InsuranceCoords[2 * (seat * KAVO_INSURANCE_SPOTS + k)], x, y);
       SetInsuranceSpot(seat, k, x, y);
     }
+    project(&l.SideBetChip3DCoords[2 * seat], m_SideBetSpots[seat][0], m_SideBetSpots[seat][1]);
+    project(&l.SideBetHandout3DCoords[2 * seat], m_SideBetHandouts[seat][0], m_SideBetHandouts[seat][1]);
   }
 }
 

@@ -49,6 +49,10 @@ CBlackJackClientTable::~CBlackJackClientTable() {
   for (CStatic* s : m_pSeatStatics) delete s;
   for (CBitmap* b : m_pChipBitmaps) delete b;
   for (CBitmap* b : m_pSeatBitmaps) delete b;
+  // The view's pictures, when the table goes without its tear-down.
+  m_CardTable.SetPersistent(nullptr);
+  delete m_pTablePicture;
+  delete m_pSpotMap;
 }
 
 // ---- the seat records ----

@@ -256,13 +256,73 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   // ==== end of round packets, seat icons and table display ====
 
 
-  // ==== game states and player actions (gamestates.cpp, playeractions.cpp) ====
-  int32_t GameStateHandler() override { return 1; }
+  // ==== game states and player actions (gamestates.cpp, playeractions.cpp, insurance.cpp) ====
+  // What the round's last "ChangeGameState" asks of this client, one pass per frame; 0 on a record
+  // that cannot be read or when the table is left.
+  int32_t GameStateHandler() override;
   // Sends or carries out what the player chose on his turn.
-  virtual int32_t CarryOutPendingAction() { return 1; }
-  int32_t SendInsurance(int32_t seat, int32_t take) { (void)seat; (void)take; return 1; }
+  virtual int32_t CarryOutPendingAction();
+  // "KavoPlayerAction" with "Action" for the seat's player; 0 when the send fails.
+  int32_t SendPlayerAction(int32_t action, int32_t seat);
+  // The answer to the insurance offer for an own seat; a stake goes through player protection.
+  // 0 when the send fails.
+  int32_t SendInsurance(int32_t seat, int32_t take);
   // The hand value of a seat (0-4) or the dealer (5) into its text control.
-  void ShowSeatHandValue(int32_t seat) { (void)seat; }
+  void ShowSeatHandValue(int32_t seat);
+  // Readers of the table node's next record: 0 on a bad record, else 1 with received telling
+  // whether the record was the one asked for (anything else stays for the caller).
+  int32_t RecvInsuranceAnswer(int32_t& seat, int32_t& take, int32_t& received);
+  int32_t RecvInsuranceResult(int32_t& received);
+  int32_t RecvScanCard(int32_t& card, int32_t& received);
+  // "TimeOut" in seconds (0 to 3600) and "ServerTime" as sent.
+  int32_t RecvPlayerTimeOut(int32_t& seconds, uint32_t& serverTime, int32_t& received);
+  // The same records' items from a record already received (the node's m_RecvKCBL), checked:
+  // 0 when an item is missing or out of range, with nothing written.
+  struct SInsuranceResult {
+    TMoney Wins[KAVO_NUM_SEATS];
+    int32_t Listed[KAVO_NUM_SEATS] = {};
+    int32_t Pays = 0;
+    int32_t Card = -1;  // the hole card when the insurance pays
+  };
+  static int32_t ParseInsuranceAnswer(CKCBL& record, int32_t& seat, int32_t& take);
+  static int32_t ParseInsuranceResult(CCommNode* node, SInsuranceResult& result);
+  static int32_t ParseScanCard(CKCBL& record, int32_t& card);
+  static int32_t ParsePlayerTimeOut(CKCBL& record, int32_t& seconds, uint32_t& serverTime);
+  // What is left of a decision time of totalMs when the server's stamp lies lagMs behind: a lag
+  // of up to 7 s is the round trip every client has; beyond it the time is lost.
+  static int32_t DecisionTimeLeft(int32_t totalMs, int32_t lagMs);
+
+  // ---- what the animations read and set ----
+  // Which clearing follows a card move: 0 none, 1 the hands, 2 the dealer, 3 the turn seat.
+  int32_t GetClearMode() const { return m_ClearMode; }
+  void SetClearMode(int32_t mode) { m_ClearMode = mode; }
+  int32_t IsDealtToDealer() const { return m_DealtToDealer; }
+  int32_t IsSplitSeen() const { return m_SplitSeen; }
+  int32_t IsDoubleSeen() const { return m_DoubleSeen; }
+  int32_t IsHoleCardDealt() const { return m_HoleCardDealt; }
+  int32_t IsHoleCardToShow() const { return m_ShowHoleCard; }
+  // The hand the last bust closed (1 or 2; 0 unsplit).
+  int32_t GetBustHand() const { return m_BustHand; }
+  int32_t GetInsurancePays() const { return m_InsurancePays; }
+  int32_t GetInsuranceDealerCard() const { return m_InsuranceDealerCard; }
+  int32_t GetScannedCard() const { return m_ScannedCard; }
+  int32_t IsActionSent() const { return m_ActionSent; }
+  int32_t IsInsuranceAnswered(int32_t seat) const {
+    return seat >= 0 && seat < KAVO_NUM_SEATS ? m_InsuranceAnswered[seat] : 0;
+  }
+  int32_t IsInsuranceOffered() const { return m_InsuranceOffered; }
+  int32_t IsInsuranceWindowShown(int32_t seat) const {
+    return seat >= 0 && seat < KAVO_NUM_SEATS ? m_InsuranceDlgShown[seat] : 0;
+  }
+  // The seat's money covers its bets and half its bet more.
+  int32_t CanAffordInsurance(int32_t seat) const;
+  int32_t IsSpotLit() const { return m_SpotLit; }
+  int32_t GetActionButtons() const { return m_HitStandEnabled | m_SplitEnabled << 1 | m_DoubleEnabled << 2; }
+  int32_t IsInsuranceRoundDone() const { return m_InsuranceRoundDone; }
+  // The face-down card the dealer's extra moves carry (the hole card until it is turned).
+  CObject* GetHoleCardObject();
+  // The button's choice while it is the player's turn (155 hit, 156 stand, 157 split, 158 double).
+  void ActionButtonPressed(int32_t controlId);
   // ==== end of game states and player actions ====
 
 
@@ -445,6 +505,9 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   std::vector<std::unique_ptr<C3DMove>> m_DealMoves;
   int32_t m_DealerValuePos[2] = {};
   int32_t m_HandoutSpots[KAVO_NUM_SEATS][KAVO_HANDOUT_SPOTS][2] = {};
+  // The side-bet table's bet spot and hand-out point of each seat in the current view.
+  int32_t m_SideBetSpots[KAVO_NUM_SEATS][2] = {};
+  int32_t m_SideBetHandouts[KAVO_NUM_SEATS][2] = {};
   int32_t m_ClearSeat = KAVO_NUM_SEATS - 1;
   int32_t m_ClearWhich = 0;  // 0 the second split hand, 1 the first, 2 the seat's own hand
   std::vector<std::unique_ptr<CObject>> m_ClearClones;
@@ -510,6 +573,68 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
 
 
   // ---- members of game states and player actions ----
+  // One pass of each game state (gamestates.cpp).
+  int32_t StateNewRound();
+  int32_t StateCard();
+  int32_t StateFirstPassDone();
+  int32_t StateTurn();
+  int32_t StateSettle();
+  int32_t StateNatural();
+  int32_t StateSplit();
+  int32_t StateDouble();
+  int32_t StateTimeOut();
+  int32_t StateInsuranceOffer();
+  int32_t StateInsuranceResolved();
+  int32_t StatePeek();
+  int32_t StateBust();
+  int32_t StateBonus();
+  // A card the server sent to a seat or the dealer (-1 the dealer's face-down card); 0 when the
+  // card cannot be placed or moved.
+  int32_t DealCard(int32_t card, int32_t seat);
+  int32_t DealHoleCard();
+  void TurnHoleCardOver();
+  // Plays a move list on an object, or draws its end while the table reconnects.
+  int32_t PlayMove(C3DMoveList* list, CObject* object);
+  void StartAnimation(int32_t n) { m_Animation = n; }
+  // Decision time on the turn (playeractions.cpp).
+  int32_t DecisionTime();
+  void SetActionButtons(int32_t hitStand, int32_t split, int32_t doubled);
+  void DisableActionButtons();
+  void SetProgress(int32_t value);
+  // The turn's light on the seat's spot; -1 takes it away.
+  void LightSpot(int32_t seat);
+  // The action dialog in (1) or out of sight, the panel's window the other way.
+  void SlideActionDialog(int32_t in);
+  CDialog* PanelSlideWindow() const;
+  int32_t IsOwnSeat(int32_t seat) const;
+  int32_t OwnSeats(int32_t* seats) const;
+  // The table node's waiting record is taken and freed unread.
+  void DropWaitingRecord();
+  // A reader found no record of its own: whatever waits instead is dropped.
+  bool NothingCame(int32_t received);
+  // The table node's waiting record taken into the node's received record when its top level
+  // holds the keyword (with that text as its value when one is given): 1 taken, -1 none waits or
+  // it is another record (left queued), 0 unreadable.
+  int32_t TakeWaitingRecord(const char* keyword, const char* value = nullptr);
+  // The player-protection steps of a stake: staged and validated (0 refused, nothing kept).
+  int32_t StageStake(const TMoney& stake);
+  // Insurance (insurance.cpp).
+  int32_t ReadInsuranceAnswers();
+  void OfferInsurance();
+  void ShowInsuranceWindow(int32_t seat, int32_t show);
+  void HideAllInsuranceWindows();
+  int32_t InsuranceTimedOut();
+  TMoney InsuranceStake(int32_t seat) const;
+
+  int32_t m_HandledState = 0;  // the game state whose single pass is done
+  int32_t m_ClearMode = 0;
+  int32_t m_DealtToDealer = 0;
+  int32_t m_HoleCardDealt = 0;
+  int32_t m_ShowHoleCard = 0;
+  int32_t m_SplitSeen = 0, m_DoubleSeen = 0, m_BustSeen = 0;
+  int32_t m_SpotLit = 0;
+  int32_t m_BustHand = 0;
+  int32_t m_InsuranceResultRead = 0;  // 1 read, 2 shown
   // ---- end of members of game states and player actions ----
 
 

@@ -9,6 +9,7 @@
 #include <limits>
 #include <vector>
 
+#include "chipstrip.h"
 #include "ostrel/graphics/bitmap.h"
 #include "ostrel/screens/screenbase.h"
 #include "ostrel/system/globals.h"
@@ -17,12 +18,10 @@
 namespace {
 using TMoney = CChipStack::TMoney;
 
-constexpr int32_t kW = 20, kH = 12;     // one chip
+constexpr int32_t kW = kStripChipW, kH = kStripChipH;  // one chip
 constexpr int32_t kScreenW = 320, kScreenH = 240;
-const TRGBA kGreen(0, 255, 0);
-// The chips of 1, 5, 25, 100 and 500, then the fraction chip.
-const TRGBA kChipColours[6] = {{230, 230, 230}, {200, 30, 30}, {30, 60, 200},
-                               {20, 20, 20},    {140, 40, 170}, {230, 190, 20}};
+const TRGBA& kGreen = kStripGreen;
+const TRGBA (&kChipColours)[6] = kStripColours;
 
 uint32_t Rgb(const TRGBA& c) { return uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b; }
 
@@ -32,25 +31,12 @@ uint32_t BitmapPixel(const CBitmap& b, int32_t x, int32_t y) {
   return Rgb(c);
 }
 
-// The chip strip made in code: six chips side by side, each chip width + 1 pixel apart, each a
-// block of its colour with its 2 by 2 corners left green.
-void MakeStrip(CBitmap& strip) {
-  ASSERT_EQ(strip.CreateRGB(6 * (kW + 1), kH, 24, 8, 8, 8, 16, 8, 0, 0), 1);
-  strip.Fill(&kGreen);
-  for (int k = 0; k < 6; ++k)
-    for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) {
-        const bool corner = (x < 2 || x >= kW - 2) && (y < 2 || y >= kH - 2);
-        if (!corner) strip.PutPixel(k * (kW + 1) + x, y, &kChipColours[k]);
-      }
-}
-
 class ChipStackTest : public CGuiTest {
  protected:
   void SetUp() override {
     CGuiTest::SetUp();
     StartScreen(kScreenW, kScreenH, 24);
-    MakeStrip(m_Strip);
+    MakeChipStrip(m_Strip);
     m_Stack.Init();
     m_Stack.SetChipBitmap(&m_Strip);
     m_Stack.SetDimension(kW, kH);
