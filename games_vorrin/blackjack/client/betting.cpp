@@ -29,12 +29,6 @@ constexpr int32_t kPressWindows[] = {110, 203, 204, 205, 206, 207, 100, 137, 138
 
 using TMoney = CBlackJackClientTable::TMoney;
 
-// Operations of other parts of the table that may not have been built into this tree yet: each
-// answers neutrally until its part is there.
-template <class T>
-void StartAnimationOf(T& table, int32_t number) {
-  if constexpr (requires { table.StartAnimation(number); }) table.StartAnimation(number);
-}
 constexpr int32_t kAnimationBetReturn = 16;
 
 // Money a limit may hold: present, parsed, not negative.
@@ -362,7 +356,7 @@ int32_t CBlackJackClientTable::IsBettingOpen() const {
   return !m_BettingClosed && GetClientState() == TABLE_CLIENTSTATE_BETTING;
 }
 
-void CBlackJackClientTable::StartBetReturn() { StartAnimationOf(*this, kAnimationBetReturn); }
+void CBlackJackClientTable::StartBetReturn() { StartAnimation(kAnimationBetReturn); }
 
 void CBlackJackClientTable::CloseBettingDialogs() {
   if (CPanel* panel = GetPanel(); panel && m_pActionDialog)
