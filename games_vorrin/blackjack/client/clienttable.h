@@ -142,33 +142,89 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
 
 
   // ==== betting, seats and chip stacks (betting.cpp, seats.cpp, chipstacks.cpp) ====
-  int32_t GameSpecReceived() override { return 1; }
-  int32_t BetHandler() override { return 1; }
-  int32_t BettingHandler() override { return 1; }
-  int32_t BetDone() override { return 1; }
-  int32_t SetOldBet() override { return 1; }
-  int32_t PlayerLeftSlot(int32_t, int32_t) override { return 1; }
-  int32_t SlotAllocated(int32_t, int32_t, int32_t) override { return 1; }
-  int32_t SeatRequestDone() override { return 1; }
-  TMoney GetClientPlayerTotalBet() override { return TMoney(); }
-  // The seat's bet grows by `amount` (negative takes chips off) once the limits allow it.
-  virtual int32_t ChangeBet(int32_t amount, int32_t seat, int32_t send) { (void)amount; (void)seat; (void)send; return 1; }
-  virtual int32_t SendPlayerBet(int32_t seat, int32_t final) { (void)seat; (void)final; return 1; }
-  virtual int32_t UpdateBetTexts() { return 1; }
-  // Rebuilds the stacks of `seat` (-1 every seat) from the bets, or from the server's reported ones.
-  virtual int32_t UpdateChipStacks(int32_t seat, int32_t reported) { (void)seat; (void)reported; return 1; }
-  virtual void UpdateDealButton() {}
-  TMoney PlayerTotalBet(int32_t seat) const { (void)seat; return TMoney(); }
-  TMoney PlayerTotalReturn(int32_t seat) const { (void)seat; return TMoney(); }
-  int32_t PlayerNetWin(int32_t seat) const { (void)seat; return 0; }
+  int32_t GameSpecReceived() override { return ReadTableLimits(); }
+  int32_t BetHandler() override { return BetClick(); }
+  int32_t BettingHandler() override { return BetClickAllowed(); }
+  int32_t BetDone() override { return CloseBetting(); }
+  int32_t SetOldBet() override { return RepeatBets(); }
+  int32_t PlayerLeftSlot(int32_t seat, int32_t playerId) override { return SeatFreed(seat, playerId); }
+  int32_t SlotAllocated(int32_t seat, int32_t playerId, int32_t answer) override {
+    return SeatAllocated(seat, playerId, answer);
+  }
+  int32_t SeatRequestDone() override { return CanRequestSeat(); }
+  TMoney GetClientPlayerTotalBet() override { return OwnTotalBet(); }
+  // The limits of the player node's "GameSpec" chunk; 0 for a missing, negative or malformed one,
+  // which leaves the limits in force.
+  int32_t ReadTableLimits();
+  // One frame of the mouse over the bet spots; 0 only when the seat list cannot be read.
+  virtual int32_t BetClick();
+  // Reads the waiting table-information records; 0 when that failed.
+  int32_t BetClickAllowed();
+  // Betting time is over: the final bets sent, the refused ones given back.
+  int32_t CloseBetting();
+  // Last round's bets again, once a round.
+  int32_t RepeatBets();
+  int32_t SeatAllocated(int32_t seat, int32_t playerId, int32_t result);
+  int32_t SeatFreed(int32_t seat, int32_t playerId);
+  // 1 when no seat request is wanted now.
+  int32_t CanRequestSeat();
+  TMoney OwnTotalBet();
+  // The seat's bet grows by `amount` (negative takes chips off) once the limits allow it: 1 when
+  // the bet stands (and was sent with `send`), 0 when refused, -1 when it could not be sent (the
+  // record unchanged but for 1).
+  virtual int32_t ChangeBet(int32_t amount, int32_t seat, int32_t send);
+  virtual int32_t SendPlayerBet(int32_t seat, int32_t final);
+  virtual int32_t UpdateBetTexts();
+  // Rebuilds the stacks of every seat from the bets, or from the server's reported ones; only
+  // when bets changed since the last rebuild. `seat` is kept for the callers.
+  virtual int32_t UpdateChipStacks(int32_t seat, int32_t reported);
+  virtual void UpdateDealButton();
+  // The deal button (413) and the repeat button (416) for an own bet of `amount`.
+  void SetBetButtons(const TMoney& amount);
+  // Over every seat of the seat's player.
+  TMoney PlayerTotalBet(int32_t seat) const;
+  TMoney PlayerTotalReturn(int32_t seat) const;
+  // 1 when the player's net result is above zero.
+  int32_t PlayerNetWin(int32_t seat) const;
   // Insurance stacks on the seat's insurance spots.
-  virtual void ShowInsuranceChips(int32_t seat, const TMoney& amount) { (void)seat; (void)amount; }
-  virtual void DrawInsuranceChips(int32_t seat) { (void)seat; }
-  virtual void HideSpotChips(int32_t seat, int32_t spot) { (void)seat; (void)spot; }
-  virtual void HideSeatChips(int32_t seat) { (void)seat; }
-  virtual void HideInsuranceChips(int32_t seat) { (void)seat; }
+  virtual void ShowInsuranceChips(int32_t seat, const TMoney& amount);
+  virtual void DrawInsuranceChips(int32_t seat);
+  virtual void HideSpotChips(int32_t seat, int32_t spot);
+  virtual void HideSeatChips(int32_t seat);
+  virtual void HideInsuranceChips(int32_t seat);
   // A refusal or notice in the panel's chat as "<Dealer> text".
-  void SayDealer(const char* text) { (void)text; }
+  void SayDealer(const char* text);
+
+  // Round flags the round packets and game states read and reset.
+  int32_t IsBettingClosed() const { return m_BettingClosed; }
+  int32_t IsBetPlacedThisRound() const { return m_BetPlacedThisRound; }
+  // A new round: betting open, nothing placed, the stacks to be rebuilt.
+  void OpenBetting();
+  void MarkBetsChanged() { m_BetsChanged = 1; }
+  int32_t IsOneDeck() const { return m_OneDeck; }
+  // Betting runs and has not been closed.
+  int32_t IsBettingOpen() const;
+  // The stack a bet spot shows, in whole units (0 none).
+  int32_t GetSpotAmount(int32_t seat, int32_t spot) const;
+  // The seat a request is pending for (-1 none) and a seat's pending bet.
+  int32_t GetSeatRequest() const { return m_SeatRequest; }
+  int32_t GetPendingBet(int32_t seat) const;
+  // Seats the player holds, and the most he may hold at this table.
+  int32_t OwnSeatCount() const;
+  int32_t MaxOwnSeats() const;
+  // The last "<Dealer>" line said.
+  const char* GetLastDealerLine() const { return m_LastDealerLine; }
+  // The chip control of a bet spot (seat 0-4, spot 0-8) or of an insurance spot (0-1).
+  CStatic* GetSpotChipStatic(int32_t seat, int32_t spot) const;
+  CStatic* GetInsuranceChipStatic(int32_t seat, int32_t spot) const;
+
+  // What a right click takes off a bet of `bet` whole units: the largest of 500, 100, 25, 5 and 1
+  // that divides it (0 for no bet).
+  static int32_t RightClickAmount(int32_t bet);
+  // The seat (0-4) of a spot map value, -1 for none.
+  static int32_t SeatOfSpotValue(int32_t value);
+  // The stack amounts of one hand on its three spots (outer, middle, outer), whole units.
+  static void HandSpotAmounts(int32_t amount, int32_t doubled, int32_t (&spots)[3]);
   // ==== end of betting, seats and chip stacks ====
 
 
@@ -634,6 +690,54 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
 
 
   // ---- members of betting, seats and chip stacks ----
+  // Chip stacks: every spot's amount in whole units as the last rebuild showed it.
+  int32_t m_SpotAmounts[KAVO_NUM_SEATS][KAVO_CHIP_SPOTS] = {};
+  TMoney m_InsuranceAmounts[KAVO_NUM_SEATS];
+  // The insurance spots' stack pictures and controls, made when first shown.
+  std::unique_ptr<CBitmap> m_pInsuranceBitmaps[KAVO_NUM_SEATS * KAVO_INSURANCE_SPOTS];
+  std::unique_ptr<CStatic> m_pInsuranceStatics[KAVO_NUM_SEATS * KAVO_INSURANCE_SPOTS];
+  int32_t m_PendingBets[KAVO_NUM_SEATS] = {};
+  int32_t m_SeatRequest = -1;
+  int32_t m_OneDeck = 0;
+  int32_t m_BetsChanged = 1;
+  int32_t m_StacksView = -1;  // the view the stacks were last built for
+  int32_t m_BetPlacedThisRound = 0;
+  int32_t m_BettingClosed = 0;
+  int32_t m_ClickLatch = 0;
+  char m_LastDealerLine[256] = {};
+
+  // The seat under the mouse's spot map point, -1 none.
+  int32_t SpotSeatAt(int32_t x, int32_t y);
+  // The spot map the clicks are read from: the current view's.
+  virtual const CBitmap* BetSpotMap() const;
+  // Whether the mouse at (x, y) may reach the table (pressed: a click is meant).
+  static bool MouseReachesTable(int32_t x, int32_t y, bool pressed);
+  // A bet on a free seat: the seat asked for with the chip as its pending bet.
+  void RequestSeatWithBet(int32_t seat, int32_t chip);
+  // A bet change that player protection stands behind: committed only when it was sent. As
+  // ChangeBet answers.
+  int32_t ProtectedChange(int32_t seat, int32_t amount);
+  // The pending bet goes back to player protection.
+  void RefundPendingBet(int32_t seat);
+  void RefundToProtection(const TMoney& amount);
+  // The cash of the seat's player.
+  TMoney PlayerCash(int32_t seat) const;
+  // The free money of the seat's player for a new bet on the seat: his cash less his other stakes.
+  TMoney FreeMoneyForSeat(int32_t seat) const;
+  int32_t IsSeatMine(int32_t seat) const;
+  // After a bet changed: texts, the own total, the bet sent, stacks and chip buttons.
+  void AfterBetChange();
+  // Refused bets start their way back to the seats (animation 16).
+  void StartBetReturn();
+  // The action buttons slid away and the seat arrows hidden once betting is over.
+  void CloseBettingDialogs();
+  void CheckChipButtonsAgainstMax();
+  void ShowOwnTotal();
+  // One stack control placed at a screen point, or hidden.
+  void ShowStack(CStatic* control, CBitmap* bitmap, const TMoney& amount, int32_t x, int32_t y);
+  void HideStack(CStatic* control);
+  // The insurance spot's control, made on first use; null without memory.
+  CStatic* InsuranceStatic(int32_t seat, int32_t spot);
   // ---- end of members of betting, seats and chip stacks ----
 
 
