@@ -109,9 +109,9 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   CDialog* GetActionDialog() const { return m_pActionDialog; }
   CDialog* GetSecondDialog() const { return m_pSecondDialog; }
   CDialog* GetInsuranceDialog(int32_t seat) const { return seat >= 0 && seat < KAVO_NUM_SEATS ? m_pInsuranceDlg[seat] : nullptr; }
-  CBitmap* GetTablePicture() const { return m_pTablePicture; }
   void SetBetSign(int32_t sign) { m_BetSign = sign; }
-  // The move lists of the 16 pockets (cardmoves.cpp).
+  // What the camera views and card moves own and the set-up uses.
+  CBitmap* GetTablePicture() const { return m_pTablePicture; }
   int32_t BuildMoveTable();
   void FreeMoveTable();
   // The view of seat `view` (0-4): camera, pictures, control places, projected spots.
@@ -347,8 +347,9 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   int32_t ShowTableInfoPopup();
 
   CBitmap* m_pSmallChips[KAVO_SMALL_CHIPS] = {};  // the script's
-  CBitmap* m_pTablePicture = nullptr;             // owned; the view's 800 x 600 table picture
-  CBitmap* m_pSpotMap = nullptr;                  // owned; the view's spot map
+  // The view's 800 x 600 table picture and its spot map, owned; the camera views make them.
+  CBitmap* m_pTablePicture = nullptr;
+  CBitmap* m_pSpotMap = nullptr;
   int32_t m_Greyed = 0;
   int32_t m_TableInfoRequest = 0;  // 0 none, 1 show, 2 hide
   int32_t m_PanelReady = 0;        // the panel's Init succeeded
