@@ -4,7 +4,9 @@
 #include "common/tables/servertablebase.h"
 #include "ostrel/system/frameloop.h"
 #include "ostrel/system/startuplog.h"
+#include "ostrel/system/sysservices.h"
 #include "ostrelcomm/commtcp.h"
+#include "platform/display/display.h"
 
 namespace {
 constexpr int32_t kFrameMs = 20;
@@ -29,7 +31,14 @@ int32_t RunTableLoop(CClientTableBase& client, CServerTableBase* server, int32_t
   SetUpdateTime(kFrameMs);
   xLogStartupSuccess();
   for (;;) {
-    xHandler();
+    // A closed window or a quit request ends the visit as leaving does. The closed window's flag
+    // stays set and a quit request is posted again, so that the host ends too.
+    const int32_t quit = xHandler();
+    if (quit != 0 || xDoUserWantToQuit()) {
+      if (remote) FlushLink(link);
+      if (quit != 0) PlatformPostQuit(quit);
+      return KAVO_RESULT_LEFT;
+    }
     if (server && !server->ServerHandler()) return KAVO_RESULT_LEFT;
     if (!client.ClientHandler()) {
       if (remote) FlushLink(link);

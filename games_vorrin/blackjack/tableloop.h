@@ -16,7 +16,8 @@ enum : int32_t {
 };
 
 // 20 ms frames: the server half (when in this process) before the client half, then the wish
-// flags, then the remote link. With `remote` a stopping client table first lets the link flush.
+// flags, then the remote link. With `remote` a stopping client table first lets the link flush. A
+// closed window or a quit request ends the visit as leaving; the host sees either afterwards.
 int32_t RunTableLoop(CClientTableBase& client, CServerTableBase* server, int32_t remote, CCommRemoteClient* link);
 
 // The loop's answer once the client table wants to leave.

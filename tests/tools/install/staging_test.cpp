@@ -22,6 +22,10 @@ namespace {
 const std::string kDist = VORRIN_DIST_DIR;
 // What the install builder stages beside the listed files, besides the packages.
 const std::set<std::string> kBuiltLists = {"filemap.lst", "srvmap.lst", "modstatus.lst"};
+// Staged for the developers but not shipped: the for-fun table host that `make run` starts, and
+// what it writes in its folder when run (the player database, the options, the start-up log).
+const std::set<std::string> kNotShipped = {"kavotable", "c2user.stova", "c2user.stova-journal", "options.cfg",
+                                           "startup.log"};
 
 // Calls f(module, name) for every normal file of every module.
 template <class F>
@@ -73,7 +77,7 @@ TEST_F(Staging, EveryStagedFileBelongsToAModuleAndEveryListedFileIsStaged) {
 
   std::set<std::string> unlisted, missing;
   for (const std::string& s : staged)
-    if (!listed.count(s) && !expected.count(s)) unlisted.insert(s);
+    if (!listed.count(s) && !expected.count(s) && !kNotShipped.count(s)) unlisted.insert(s);
   for (const std::string& l : listed)
     if (!staged.count(l)) missing.insert(l);
   for (const std::string& b : expected)
