@@ -109,23 +109,33 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   CDialog* GetActionDialog() const { return m_pActionDialog; }
   CDialog* GetSecondDialog() const { return m_pSecondDialog; }
   CDialog* GetInsuranceDialog(int32_t seat) const { return seat >= 0 && seat < KAVO_NUM_SEATS ? m_pInsuranceDlg[seat] : nullptr; }
-  void SetBetSign(int32_t sign) { m_BetSign = sign; }
-  // What the camera views and card moves own and the set-up uses.
   CBitmap* GetTablePicture() const { return m_pTablePicture; }
+  void SetBetSign(int32_t sign) { m_BetSign = sign; }
+  // The view of seat `view` (0-4): camera, pictures, control places, projected spots. 0 when a
+  // picture, the arrow's texture or the arrows fail.
+  virtual int32_t SetCameraView(int32_t view);
+  // One card of the end-of-round clearing per call; `done` is set after the last.
+  virtual int32_t ClearHandsStep(int32_t& done);
+  virtual int32_t ClearDealerCard(int32_t& done);
+  // Redraw the seats' cards, clipped to `rect` grown by 2 pixels when one is given.
+  virtual void RedrawAllHands(const CRect* rect);
+  virtual void RedrawOtherHands(int32_t seat, const CRect* rect);
+  virtual void RedrawHandsInRect(int32_t seat, const CRect* rect);
+  virtual void RestoreClearAreas();
+  virtual void EraseDealerPlaceholder();
+  virtual void CloseTableInfoPopup();
+  // The scripted deals of every pocket; 0 when no template card can be had.
   int32_t BuildMoveTable();
   void FreeMoveTable();
-  // The view of seat `view` (0-4): camera, pictures, control places, projected spots.
-  virtual int32_t SetCameraView(int32_t view) { (void)view; return 1; }
-  // One card of the end-of-round clearing per call; `done` is set after the last.
-  virtual int32_t ClearHandsStep(int32_t& done) { done = 1; return 1; }
-  virtual int32_t ClearDealerCard(int32_t& done) { done = 1; return 1; }
-  // Redraw the seats' cards, clipped to `rect` grown by 2 pixels when one is given.
-  virtual void RedrawAllHands(const CRect* rect) { (void)rect; }
-  virtual void RedrawOtherHands(int32_t seat, const CRect* rect) { (void)seat; (void)rect; }
-  virtual void RedrawHandsInRect(int32_t seat, const CRect* rect) { (void)seat; (void)rect; }
-  virtual void RestoreClearAreas() {}
-  virtual void EraseDealerPlaceholder() {}
-  virtual void CloseTableInfoPopup() {}
+  // A new list of a move type for card `card` of a pocket, built on `object` and positioned at its
+  // first move; the table keeps it and its moves until FreeMoveTable. Null for an unknown type.
+  C3DMoveList* CreateMoveList(int32_t type, int32_t card, CObject* object);
+  // The current view's spot map (null before the first view).
+  CBitmap* GetSpotMap() const { return m_pSpotMap; }
+  // A seat's hand-out point on the screen in the current view.
+  bool GetHandoutSpot(int32_t seat, int32_t spot, int32_t& x, int32_t& y) const;
+  int32_t GetDealerValueX() const { return m_DealerValuePos[0]; }
+  int32_t GetDealerValueY() const { return m_DealerValuePos[1]; }
   // ==== end of set-up, layout, camera views and card moves ====
 
 
@@ -347,13 +357,46 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   int32_t ShowTableInfoPopup();
 
   CBitmap* m_pSmallChips[KAVO_SMALL_CHIPS] = {};  // the script's
-  // The view's 800 x 600 table picture and its spot map, owned; the camera views make them.
-  CBitmap* m_pTablePicture = nullptr;
-  CBitmap* m_pSpotMap = nullptr;
+  CBitmap* m_pTablePicture = nullptr;             // owned; the view's 800 x 600 table picture
+  CBitmap* m_pSpotMap = nullptr;                  // owned; the view's spot map
   int32_t m_Greyed = 0;
   int32_t m_TableInfoRequest = 0;  // 0 none, 1 show, 2 hide
   int32_t m_PanelReady = 0;        // the panel's Init succeeded
   std::vector<int32_t> m_ClearCoords;  // CLEAR_COORDS as read, until the areas are built
+  // Camera views and card moves.
+  void FreeViewPictures();
+  void PlaceSeatControls(int32_t view);
+  int32_t InitArrows();
+  void ProjectSpots();
+  void PlaceChipControls();
+  void DrawPictureOver(const CRect& area);
+  // A record's hands; the dealer's up card stays over his face-down hole card.
+  void DrawRecordHand(int32_t seat);
+  // The clearing: the pocket and the place of a hand in the clearing order, its next hand
+  // holding cards, and one card of a pocket sent to a pose.
+  struct SClearHand {
+    int32_t Pocket, Position;
+  };
+  bool ClearHandAt(int32_t seat, int32_t which, SClearHand& hand) const;
+  bool NextHandWithCards(int32_t seat, int32_t which, SClearHand& hand);
+  void NextClearHand();
+  // The top card of a pocket of `seat` (5 the dealer) flies, as a copy, to a pose.
+  void ClearCard(int32_t seat, int32_t pocket, const double (&to)[6], double frames, bool arc);
+  void FreeClearing();
+  std::unique_ptr<CObject> m_pMoveTemplate;  // the card the deals are built on
+  // The deals' lists and moves; the pockets only point to them.
+  std::vector<std::unique_ptr<C3DMoveList>> m_DealLists;
+  std::vector<std::unique_ptr<C3DMove>> m_DealMoves;
+  int32_t m_DealerValuePos[2] = {};
+  int32_t m_HandoutSpots[KAVO_NUM_SEATS][KAVO_HANDOUT_SPOTS][2] = {};
+  // The side-bet table's bet spot and hand-out point of each seat in the current view.
+  int32_t m_SideBetSpots[KAVO_NUM_SEATS][2] = {};
+  int32_t m_SideBetHandouts[KAVO_NUM_SEATS][2] = {};
+  int32_t m_ClearSeat = KAVO_NUM_SEATS - 1;
+  int32_t m_ClearWhich = 0;  // 0 the second split hand, 1 the first, 2 the seat's own hand
+  std::vector<std::unique_ptr<CObject>> m_ClearClones;
+  std::vector<std::unique_ptr<C3DMove>> m_ClearMoves;
+  std::vector<std::unique_ptr<C3DMoveList>> m_ClearLists;
   // ---- end of members of set-up, layout, camera views and card moves ----
 
 

@@ -11,6 +11,10 @@ inline constexpr int32_t KAVO_CHIP_SPOTS = 9;        // bet spots of a seat
 inline constexpr int32_t KAVO_HANDOUT_SPOTS = 3;     // hand-out points of a seat
 inline constexpr int32_t KAVO_INSURANCE_SPOTS = 2;   // insurance spots of a seat
 inline constexpr int32_t KAVO_CHIP_KINDS = 6;        // five denominations and the sixth value
+// The side-bet table's script gives each seat one more bet spot (the side bet's) and one more
+// hand-out point (where its win lands) after the regular ones.
+inline constexpr int32_t KAVO_SIDEBET_CHIP_SPOTS = KAVO_CHIP_SPOTS + 1;
+inline constexpr int32_t KAVO_SIDEBET_HANDOUT_SPOTS = KAVO_HANDOUT_SPOTS + 1;
 
 struct SKavoLayout {
   int32_t PracticeDlgPosXY[2 * KAVO_VIEWS];
@@ -40,6 +44,9 @@ struct SKavoLayout {
   double HFov, VFov;
   double Chip3DCoords[2 * KAVO_CHIP_SPOTS * KAVO_VIEWS];
   double Handout3DCoords[2 * KAVO_HANDOUT_SPOTS * KAVO_VIEWS];
+  // The side-bet table's extra spot and point of each seat (x, z); zeros at the other tables.
+  double SideBetChip3DCoords[2 * KAVO_VIEWS];
+  double SideBetHandout3DCoords[2 * KAVO_VIEWS];
   int32_t NumClearAreas;
   int32_t ChipXSize, ChipYSize;
   int32_t DealerCoords[2 * KAVO_VIEWS];

@@ -80,8 +80,8 @@ std::vector<SKeyPlace> KeysInto(SKavoLayoutRead& read) {
   k.Double("YDEALEROFFSET", l.YDealerOffset, KAVO_VIEWS);
   k.Double("HFOV", &l.HFov);
   k.Double("VFOV", &l.VFov);
-  k.Double("CHIP3DCOORDS", l.Chip3DCoords, 2 * KAVO_CHIP_SPOTS * KAVO_VIEWS);
-  k.Double("HANDOUT3DCOORDS", l.Handout3DCoords, 2 * KAVO_HANDOUT_SPOTS * KAVO_VIEWS);
+  k.Double("CHIP3DCOORDS", read.Chip3DAll, 2 * read.ChipSpotsPerSeat * KAVO_VIEWS);
+  k.Double("HANDOUT3DCOORDS", read.Handout3DAll, 2 * read.HandoutSpotsPerSeat * KAVO_VIEWS);
   k.Long("NUM_CLEARAREAS", &l.NumClearAreas);
   k.Add("CLEAR_COORDS", EType::Long, kCountOfAreas, kRequired, &read.ClearCoords);
   k.Long("CHIPXSIZE", &l.ChipXSize);
@@ -252,6 +252,23 @@ bool HoldsTogether(const SKavoLayoutRead& read, std::string& fault) {
   return true;
 }
 
+// The seats' spots as read, seat after seat, into the regular places and, past them, the
+// side-bet table's own.
+void SplitSeatSpots(SKavoLayoutRead& read) {
+  SKavoLayout& l = read.Layout;
+  const auto split = [](const double* all, int32_t perSeat, double* regular, int32_t regularPerSeat, double* extra) {
+    for (int32_t seat = 0; seat < KAVO_VIEWS; ++seat)
+      for (int32_t k = 0; k < perSeat; ++k) {
+        const double* xz = all + 2 * (seat * perSeat + k);
+        double* into = k < regularPerSeat ? regular + 2 * (seat * regularPerSeat + k) : extra + 2 * seat;
+        into[0] = xz[0];
+        into[1] = xz[1];
+      }
+  };
+  split(read.Chip3DAll, read.ChipSpotsPerSeat, l.Chip3DCoords, KAVO_CHIP_SPOTS, l.SideBetChip3DCoords);
+  split(read.Handout3DAll, read.HandoutSpotsPerSeat, l.Handout3DCoords, KAVO_HANDOUT_SPOTS, l.SideBetHandout3DCoords);
+}
+
 }  // namespace
 
 std::vector<SKavoLayoutKey> xKavoLayoutKeys() {
@@ -262,6 +279,12 @@ std::vector<SKavoLayoutKey> xKavoLayoutKeys() {
 }
 
 int32_t xReadKavoLayout(CKCBL& data, SKavoLayoutRead& read, std::string& fault) {
+  // Only the two tables' spot counts fit the buffers.
+  if ((read.ChipSpotsPerSeat != KAVO_CHIP_SPOTS && read.ChipSpotsPerSeat != KAVO_SIDEBET_CHIP_SPOTS) ||
+      (read.HandoutSpotsPerSeat != KAVO_HANDOUT_SPOTS && read.HandoutSpotsPerSeat != KAVO_SIDEBET_HANDOUT_SPOTS)) {
+    fault = "is read for a table with other spot counts";
+    return 0;
+  }
   const int32_t restart = data.RestartMode(1);
   bool ok = true;
   for (const SKeyPlace& place : KeysInto(read))
@@ -271,5 +294,6 @@ int32_t xReadKavoLayout(CKCBL& data, SKavoLayoutRead& read, std::string& fault) 
     read.HasCashierMsgTime = data.FindItem("CASHIERMSGTIME") ? 1 : 0;
   }
   data.RestartMode(restart);
+  if (ok) SplitSeatSpots(read);
   return ok && HoldsTogether(read, fault) ? 1 : 0;
 }

@@ -30,6 +30,13 @@ struct SKavoLayoutRead {
   int32_t HasMaxRoundsBeforeMsg = 0;
   int32_t CashierMsgTime = 0;
   int32_t HasCashierMsgTime = 0;
+  // Spots of a seat in "CHIP3DCOORDS" and "HANDOUT3DCOORDS": the regular counts, or the side-bet
+  // table's, whose last spot and point of each seat go to the layout's side-bet places. Set by
+  // the caller before the read.
+  int32_t ChipSpotsPerSeat = KAVO_CHIP_SPOTS;
+  int32_t HandoutSpotsPerSeat = KAVO_HANDOUT_SPOTS;
+  double Chip3DAll[2 * KAVO_SIDEBET_CHIP_SPOTS * KAVO_VIEWS] = {};
+  double Handout3DAll[2 * KAVO_SIDEBET_HANDOUT_SPOTS * KAVO_VIEWS] = {};
 };
 
 // The rules the table's code relies on.

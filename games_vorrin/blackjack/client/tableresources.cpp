@@ -92,6 +92,8 @@ int32_t CBlackJackClientTable::ReadLayoutKeys() {
     return 0;
   }
   SKavoLayoutRead read;
+  read.ChipSpotsPerSeat = GetNumChipPositions();
+  read.HandoutSpotsPerSeat = GetNumHandoutPositions();
   std::string fault;
   const int32_t ok = xReadKavoLayout(m_MainScript, read, fault);
   if (!m_MainScript.ExitDataChunk() && ok) {

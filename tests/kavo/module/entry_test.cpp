@@ -132,7 +132,7 @@ class KavoVisit : public CKavoTableFixture {
 };
 
 TEST_F(KavoVisit, EachGamePlaysForFunAndLeavesNothingBehind) {
-  for (const int32_t tableId : {1020001, 1020999, 1022001}) {
+  for (const int32_t tableId : {1020001, 1020999, 1021001, 1022001}) {
     const int32_t player = PreparePlayer(static_cast<uint32_t>(tableId));
     EXPECT_EQ(VisitClosedAtOnce(player, tableId), KAVO_RESULT_LEFT) << tableId;
     xSetUserWantToQuit(0);
