@@ -29,6 +29,14 @@ void FreePicture(P& picture) {
   picture = nullptr;
 }
 
+template <size_t N>
+void DeleteStatics(CStatic* (&statics)[N]) {
+  for (CStatic*& s : statics) {
+    delete s;
+    s = nullptr;
+  }
+}
+
 template <class T>
 void DestroyDialog(T*& dialog) {
   if (dialog) dialog->Destroy();
@@ -72,14 +80,8 @@ int32_t CBlackJackClientTable::FreeMainScriptAndDialogs() {
   DestroyDialog(m_pActionDialog);
   DestroyDialog(m_pSecondDialog);
   for (CDialog*& window : m_pInsuranceDlg) DestroyDialog(window);
-  for (CStatic*& s : m_pChipStatics) {
-    delete s;
-    s = nullptr;
-  }
-  for (CStatic*& s : m_pSeatStatics) {
-    delete s;
-    s = nullptr;
-  }
+  DeleteStatics(m_pChipStatics);
+  DeleteStatics(m_pSeatStatics);
   m_pTimeoutBar = nullptr;
   for (CBitmap*& chip : m_pSmallChips) chip = nullptr;
   m_MainScript.Free();
