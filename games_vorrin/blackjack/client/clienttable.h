@@ -650,7 +650,6 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   CBitmap* m_pSpotMap = nullptr;                  // owned; the view's spot map
   int32_t m_Greyed = 0;
   int32_t m_TableInfoRequest = 0;  // 0 none, 1 show, 2 hide
-  int32_t m_PanelReady = 0;        // the panel's Init succeeded
   std::vector<int32_t> m_ClearCoords;  // CLEAR_COORDS as read, until the areas are built
   // Camera views and card moves.
   void FreeViewPictures();

@@ -2,6 +2,7 @@
 // chips, and the freeing of each.
 #include <new>
 #include <string>
+#include <type_traits>
 
 #include "client/clienttable.h"
 #include "client/layoutkeys.h"
@@ -20,6 +21,21 @@ constexpr int32_t kSamplesAlways[] = {41, 42};
 constexpr int32_t kPlayerIconsString = 10400;
 constexpr const char* kSmallChipNames[] = {"smallChipBm1", "smallChipBm2", "smallChipBm3", "smallChipBm4",
                                            "smallChipBm5"};
+
+// A picture held by a plain or an owning pointer.
+template <class P>
+void FreePicture(P& picture) {
+  if constexpr (std::is_pointer_v<P>) delete picture;
+  picture = nullptr;
+}
+
+template <size_t N>
+void DeleteStatics(CStatic* (&statics)[N]) {
+  for (CStatic*& s : statics) {
+    delete s;
+    s = nullptr;
+  }
+}
 
 template <class T>
 void DestroyDialog(T*& dialog) {
@@ -64,14 +80,8 @@ int32_t CBlackJackClientTable::FreeMainScriptAndDialogs() {
   DestroyDialog(m_pActionDialog);
   DestroyDialog(m_pSecondDialog);
   for (CDialog*& window : m_pInsuranceDlg) DestroyDialog(window);
-  for (CStatic*& s : m_pChipStatics) {
-    delete s;
-    s = nullptr;
-  }
-  for (CStatic*& s : m_pSeatStatics) {
-    delete s;
-    s = nullptr;
-  }
+  DeleteStatics(m_pChipStatics);
+  DeleteStatics(m_pSeatStatics);
   m_pTimeoutBar = nullptr;
   for (CBitmap*& chip : m_pSmallChips) chip = nullptr;
   m_MainScript.Free();
@@ -148,9 +158,7 @@ int32_t CBlackJackClientTable::LoadSmallChips() {
 }
 
 int32_t CBlackJackClientTable::FreeTablePictures() {
-  delete m_pTablePicture;
-  m_pTablePicture = nullptr;
-  delete m_pSpotMap;
-  m_pSpotMap = nullptr;
+  FreePicture(m_pTablePicture);
+  FreePicture(m_pSpotMap);
   return 1;
 }

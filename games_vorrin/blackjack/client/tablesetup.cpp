@@ -56,6 +56,15 @@ template <class T>
 T* Make() {
   return new (std::nothrow) T;
 }
+
+template <size_t N>
+void FreeBitmaps(CBitmap* (&bitmaps)[N]) {
+  for (CBitmap*& b : bitmaps) {
+    if (b) b->Free();
+    delete b;
+    b = nullptr;
+  }
+}
 }  // namespace
 
 int32_t CBlackJackClientTable::InitClientGame() {
@@ -299,16 +308,8 @@ int32_t CBlackJackClientTable::TearDownTable() {
   m_pPlayerIconBitmap = nullptr;
   delete m_pShoeCard;
   m_pShoeCard = nullptr;
-  for (CBitmap*& b : m_pChipBitmaps) {
-    if (b) b->Free();
-    delete b;
-    b = nullptr;
-  }
-  for (CBitmap*& b : m_pSeatBitmaps) {
-    if (b) b->Free();
-    delete b;
-    b = nullptr;
-  }
+  FreeBitmaps(m_pChipBitmaps);
+  FreeBitmaps(m_pSeatBitmaps);
   FreeClearCoords();
   m_ClearAreas.clear();
   if (m_pChipStack) m_pChipStack->Exit();

@@ -27,8 +27,8 @@ int32_t CBlackJackClientTable::SetRoundActive(int32_t on) {
   CScreenBase* screen = Screen();
   if (on) {
     if (m_pSamples) m_pSamples->Enable(0);
-    if (screen && m_pTablePicture) {
-      screen->DrawBitmapPersistent(m_pTablePicture, 0, 0, 0, 0, kScreenWidth, kScreenHeight, 0, 0);
+    if (CBitmap* picture = GetTablePicture(); screen && picture) {
+      screen->DrawBitmapPersistent(picture, 0, 0, 0, 0, kScreenWidth, kScreenHeight, 0, 0);
       screen->CachePersistentBitmap();
     }
     xHandler();

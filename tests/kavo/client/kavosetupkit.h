@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "client/playerdata.h"
@@ -26,10 +27,7 @@ class CProbeTable : public CBlackJackClientTable {
   int32_t PanelWindowHomeY() const { return m_PanelWindowHomeY; }
   int32_t ActionDialogHomeY() const { return m_ActionDialogHomeY; }
   int32_t SecondDialogHomeY() const { return m_SecondDialogHomeY; }
-  void SetTablePicture(CBitmap* picture) {
-    delete m_pTablePicture;
-    m_pTablePicture = picture;
-  }
+  void SetTablePicture(CBitmap* picture) { m_pTablePicture = decltype(m_pTablePicture)(picture); }
   // Anything of the table's own still standing after its tear-down.
   std::vector<std::string> Remains() const {
     std::vector<std::string> r;
@@ -48,7 +46,7 @@ class CProbeTable : public CBlackJackClientTable {
                    {m_pTableInfoPopup, "table-info popup"}, {m_pChipStack, "chip stack"},
                    {m_pChipDrawBitmap, "chip drawing bitmap"}, {m_pSpotHighlight, "spot highlight"},
                    {m_pArrow, "arrow"}, {m_pShoeCard, "shoe card"}, {m_pPlayerIconBitmap, "player icons"},
-                   {m_pTablePicture, "table picture"}, {m_pSpotMap, "spot map"}, {m_ppPlayers, "hand records"}};
+                   {GetTablePicture(), "table picture"}, {Raw(m_pSpotMap), "spot map"}, {m_ppPlayers, "hand records"}};
     for (const auto& s : singles)
       if (s.p) r.push_back(s.what);
     if (m_CardTable.GetNumPockets()) r.push_back("pockets");
@@ -59,6 +57,12 @@ class CProbeTable : public CBlackJackClientTable {
   }
 
  private:
+  // A plain or an owning pointer's object.
+  template <class P>
+  static const void* Raw(const P& p) {
+    if constexpr (std::is_pointer_v<P>) return p;
+    else return p.get();
+  }
   std::string m_Script;
 };
 

@@ -165,10 +165,25 @@ TEST_F(KavoSetup, MalformedValuesFailTheSetUpByNameAndLeaveNothing) {
       {"MAXCARDSINPOCKET", "19"},
       {"MAXCARDSINPOCKET", "21"},
       {"NUMPOCKETS", "15"},
+      {"PLAYERICONS_MALE", "-1"},
+      {"SPOTCOORDS", "{ 369, 402, 0, 80, 244, 366, 78, 78, 153, 291, 76, 72, 110, 194, 72, 66, 116, 97, 69, 58, 494, 381, 79, 78, "
+                     "365, 401, 79, 80, 238, 371, 79, 78, 144, 299, 75, 72, 96, 204, 73, 65, 589, 307, 77, 73, 489, 376, 78, 78, "
+                     "360, 401, 80, 80, 233, 376, 78, 78, 134, 307, 77, 73, 631, 204, 73, 65, 581, 299, 75, 72, 483, 371, 79, 78, "
+                     "356, 401, 79, 80, 227, 381, 79, 78, 615, 97, 69, 58, 618, 194, 72, 66, 571, 291, 76, 72, 478, 366, 78, 78, "
+                     "352, 402, 79, 80 }"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.Key) + " = " + c.Value);
     ExpectRefused(WithItem(script, c.Key, c.Value), std::string("\"") + c.Key + "\"");
+  }
+}
+
+TEST_F(KavoSetup, TheStartSeatPicksTheViewAndASeatOffTheTableKeepsTheMiddleOne) {
+  for (auto [seat, view] : {std::pair{-1, 2}, {0, 0}, {4, 4}, {5, 2}, {1000, 2}, {-7, 2}}) {
+    SCOPED_TRACE(seat);
+    ASSERT_EQ(StartTable(nullptr, KAVO_TEST_TABLE_ID, seat), 1);
+    EXPECT_EQ(Table().GetViewIndex(), view);
+    EXPECT_EQ(EndTable(), 1);
   }
 }
 
