@@ -27,7 +27,10 @@ class CProbeTable : public CBlackJackClientTable {
   int32_t PanelWindowHomeY() const { return m_PanelWindowHomeY; }
   int32_t ActionDialogHomeY() const { return m_ActionDialogHomeY; }
   int32_t SecondDialogHomeY() const { return m_SecondDialogHomeY; }
-  void SetTablePicture(CBitmap* picture) { m_pTablePicture = decltype(m_pTablePicture)(picture); }
+  void SetTablePicture(CBitmap* picture) {
+    delete m_pTablePicture;
+    m_pTablePicture = picture;
+  }
   // Anything of the table's own still standing after its tear-down.
   std::vector<std::string> Remains() const {
     std::vector<std::string> r;
