@@ -757,8 +757,7 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   int32_t ReadTurn(int32_t& seat, int32_t& hand);
   // Every chunk of that name in the received record, each of a seat with its record, to read;
   // 0 at the first that fails, and for a record with none.
-  int32_t ReadSeatChunks(const char* name, const std::function<int32_t(int32_t seat, int32_t playerId)>& read,
-                         int32_t noneIsRecord = 0);
+  int32_t ReadSeatChunks(const char* name, const std::function<int32_t(int32_t seat, int32_t playerId)>& read);
   int32_t ReadWins(int32_t protection);
   int32_t ReadWinChunk(int32_t seat, int32_t playerId, int32_t protection);
   int32_t ReadTableInfos();

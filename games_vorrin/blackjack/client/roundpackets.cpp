@@ -259,8 +259,8 @@ int32_t CBlackJackClientTable::ReadWinChunk(int32_t seat, int32_t playerId, int3
   return 1;
 }
 
-int32_t CBlackJackClientTable::ReadSeatChunks(const char* name, const std::function<int32_t(int32_t, int32_t)>& read,
-                                              int32_t noneIsRecord) {
+int32_t CBlackJackClientTable::ReadSeatChunks(const char* name,
+                                              const std::function<int32_t(int32_t, int32_t)>& read) {
   CCommNode* node = GetTableNode();
   node->m_RecvKCBL.MainChunk();
   node->m_RecvKCBL.FirstItem();
@@ -272,9 +272,8 @@ int32_t CBlackJackClientTable::ReadSeatChunks(const char* name, const std::funct
     if (++chunks > kMaxChunks || seat < 0 || seat >= KAVO_NUM_SEATS || !GetPlayerRecord(seat)) return 0;
     if (!read(seat, playerId) || !CTableBase::RecvExitPlayerData(node)) return 0;
   }
-  // A record without one chunk of its kind is not the record the reader waits for, unless the
-  // reader takes whatever the round sends (the seats' bets come between the framework's records).
-  return chunks > 0 || noneIsRecord;
+  // A record without one chunk of its kind is not the record the reader waits for.
+  return chunks > 0;
 }
 
 int32_t CBlackJackClientTable::ReadWins(int32_t protection) {
@@ -339,7 +338,7 @@ int32_t CBlackJackClientTable::ReadTableInfoChunk(int32_t seat, int32_t playerId
 
 int32_t CBlackJackClientTable::ReadTableInfos() {
   return ReadSeatChunks(KAVO_MSG_TABLEINFO,
-                        [&](int32_t seat, int32_t playerId) { return ReadTableInfoChunk(seat, playerId); }, 1);
+                        [&](int32_t seat, int32_t playerId) { return ReadTableInfoChunk(seat, playerId); });
 }
 
 // One record a call: the records behind it are not yet sorted from the framework's.
