@@ -42,6 +42,7 @@ int32_t StartServerTable(CBlackJackServerTable*& server, int32_t type, int32_t t
   ApplyLimits(limits, *server);
   server->SetRestoreMode(flags.m_Restore);
   server->SetReserveId(playerId);
+  server->SetBetTimeout(KAVO_FOR_FUN_BET_SECONDS);
   if (!server->InitTable(tableId, 0, 0, 0, 0)) return 0;
   server->SetLogStatus(flags.m_Log);
   server->SetMaxTimeOuts(5);

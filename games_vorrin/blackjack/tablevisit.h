@@ -34,6 +34,9 @@ struct SKavoVisitArgs {
 void HandOverToClientTable(CBlackJackClientTable& client, const SKavoVisitArgs& args, const SKavoVisitFlags& flags);
 // The chat joins the channel named by the table id; 0 when it refuses the name.
 int32_t JoinTableChannel(CChatClient& chat, int32_t tableId);
+// The seconds a for-fun round gives its players to bet.
+inline constexpr int32_t KAVO_FOR_FUN_BET_SECONDS = 15;
+
 // The in-process server table of the type with the limits of the client table's script, started;
 // 0 (what was made stays in `server` for the caller's tear-down) on any failure.
 int32_t StartServerTable(CBlackJackServerTable*& server, int32_t type, int32_t tableId,

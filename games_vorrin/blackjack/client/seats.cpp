@@ -12,13 +12,6 @@ using TMoney = CBlackJackClientTable::TMoney;
 // The seat's record states the round view keeps.
 constexpr int32_t kSeatSeated = 1;
 
-// The watch mode of the table display, neutral until that part is built into this tree.
-template <class T>
-int32_t WatchModeOf(const T& table) {
-  if constexpr (requires { table.IsWatchMode(); }) return table.IsWatchMode();
-  else return 0;
-}
-
 const TMoney& OneAndAHalf() {
   static const TMoney factor("1.5");
   return factor;
@@ -51,7 +44,7 @@ int32_t CBlackJackClientTable::GetPendingBet(int32_t seat) const {
 
 int32_t CBlackJackClientTable::CanRequestSeat() {
   const int32_t own = OwnSeatCount();
-  if (own >= MaxOwnSeats() || WatchModeOf(*this)) return 1;
+  if (own >= MaxOwnSeats() || IsWatchMode()) return 1;
   if (own == 0) return 0;
   return m_BettingClosed ? 1 : 0;
 }

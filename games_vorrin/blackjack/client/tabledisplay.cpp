@@ -100,6 +100,7 @@ void CBlackJackClientTable::ResetTimeoutMeter() {
 // ---- a new round ----
 
 int32_t CBlackJackClientTable::NewRound() {
+  OpenBetting();
   m_ReminderSaid = 0;
   m_MeterRunning = 0;
   for (int32_t seat = 0; seat <= KAVO_NUM_SEATS; ++seat)
@@ -323,14 +324,8 @@ void CBlackJackClientTable::OnMainDialogEvent(int32_t event, int32_t windowId, i
     case kStand:
     case kSplit:
     case kDouble:
-      // A decision only on the player's own turn, once.
-      if (m_TurnSeat < 0 || m_TurnSeat >= KAVO_NUM_SEATS || m_ActionSent) return;
-      if (const CPlayerConnection* c = GetPlayerConnection(m_TurnSeat); !c || c->m_PlayerId != GetPlayerId()) return;
       PlayClick();
-      m_PendingAction = controlId == kHit     ? KAVO_ACTION_HIT
-                        : controlId == kStand ? KAVO_ACTION_STAND
-                        : controlId == kSplit ? KAVO_ACTION_SPLIT
-                                              : KAVO_ACTION_DOUBLE;
+      ActionButtonPressed(controlId);
       return;
     case kRepeatBets:
       SetOldBet();

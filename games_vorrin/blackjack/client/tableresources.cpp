@@ -133,6 +133,12 @@ int32_t CBlackJackClientTable::LoadPlayerIcons() {
     xKavoSetupFault("could not load the picture %s", file);
     return 0;
   }
+  const SKavoLayout& l = m_Layout;
+  if (!CreatePlayerIcons(m_pPlayerIconBitmap, l.PlayerIconsWidth, l.PlayerIconsHeight, l.PlayerIconsMale,
+                         l.PlayerIconsFemale, l.PlayerIconsOther, 1, l.ShowOtherUsersCash)) {
+    xKavoSetupFault("the seat icons could not be made from %s", file);
+    return 0;
+  }
   return 1;
 }
 

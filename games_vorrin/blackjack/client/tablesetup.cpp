@@ -304,6 +304,7 @@ int32_t CBlackJackClientTable::TearDownTable() {
   delete m_pChipDrawBitmap;
   m_pChipDrawBitmap = nullptr;
   m_CardTable.Exit();
+  DeletePlayerIcons();
   delete m_pPlayerIconBitmap;
   m_pPlayerIconBitmap = nullptr;
   delete m_pShoeCard;

@@ -76,11 +76,16 @@ int32_t CClientTableBase::RoundMachine() {
   CCommNode* table = m_pTableNode;
   const bool runs = !m_Animation && (m_Joined || m_CreateMode) && m_TimeDiffDone && m_PracticeDone;
   if (!runs) return IdleHandler();
+  // The server's state records may have moved the client past its first state before the round
+  // could run: the table is shown once all the same.
+  if (!m_RoundShown) {
+    m_RoundShown = 1;
+    m_CreateMode = 0;
+    SetRoundActive(1);
+  }
   switch (m_ClientState) {
     case TABLE_CLIENTSTATE_NONE:
-      m_CreateMode = 0;
       m_ClientState = TABLE_CLIENTSTATE_WAITING;
-      SetRoundActive(1);
       return 1;
     case TABLE_CLIENTSTATE_WAITING: {
       if (m_BotMode) SetRoundActive(1);

@@ -115,6 +115,7 @@ int32_t CClientTableBase::Init(int32_t realMoney, int32_t, int32_t) {
     }
   }
   UpdateSeats();
+  m_RoundShown = 0;
   SetRoundActive(0);
   return 1;
 }

@@ -386,6 +386,7 @@ class CClientTableBase : public CTableBase, public CPanelTable {
   int32_t m_BotMode = 0;
   int32_t m_BotParams[4] = {};
   int32_t m_ClientState = TABLE_CLIENTSTATE_NONE;
+  int32_t m_RoundShown = 0;
   int32_t m_GameState = 0;
   int32_t m_ExitStep = CLIENTEXIT_JOINING;
   int32_t m_AllocStep = 0;

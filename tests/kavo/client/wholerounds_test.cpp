@@ -25,6 +25,7 @@
 #include "ostrel/graphics/bitmap.h"
 #include "server/scripteddeck.h"
 #include "server/servertable.h"
+#include "tablevisit.h"
 
 namespace {
 using TMoney = CBlackJackClientTable::TMoney;
@@ -139,6 +140,7 @@ class KavoWholeRounds : public CKavoTableFixture {
     ApplyLimits(limits, *m_pServer);
     m_pServer->SetStovaConnection(new CServerTableDatabase);
     m_pServer->SetReserveId(kPlayerId);
+    m_pServer->SetBetTimeout(KAVO_FOR_FUN_BET_SECONDS);
     m_pServer->SetMaxTimeOuts(5);
     ASSERT_EQ(m_pServer->InitTable(KAVO_TEST_TABLE_ID, 0, 0, 0, 0), 1);
     ASSERT_TRUE(RunUntil([&] { return Client().IsJoined() && Client().HavePlayerIds(); })) << "joined";
@@ -256,8 +258,9 @@ TEST_P(KavoWholeRoundPaths, PlaysToThePresentationReportWithTheBalanceShownAndAC
     EXPECT_EQ(Client().GetPlayerRecord(seat)->GetNumCards(), 0) << seat;
 }
 
-// The rounds need the table's betting, game states and round packets; until all of them are in,
-// the seat request waits for the betting's answer and the paths stay switched off.
+// Every path now plays through to its presentation and books the right balance; the table picture
+// is not yet whole again when the next round's betting opens (a few chip-sized spots of the last
+// round stay on the persistent picture), so the paths stay switched off until that is mended.
 INSTANTIATE_TEST_SUITE_P(DISABLED_Paths, KavoWholeRoundPaths, ::testing::ValuesIn(kPaths),
                          [](const ::testing::TestParamInfo<SRoundPath>& info) {
                            std::string name;
