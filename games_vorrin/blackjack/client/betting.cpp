@@ -107,13 +107,15 @@ int32_t CBlackJackClientTable::SeatOfSpotValue(int32_t value) {
 
 const CBitmap* CBlackJackClientTable::BetSpotMap() const { return GetSpotMap(); }
 
-int32_t CBlackJackClientTable::SpotSeatAt(int32_t x, int32_t y) {
+int32_t CBlackJackClientTable::SpotValueAt(int32_t x, int32_t y) {
   const CBitmap* map = BetSpotMap();
-  if (!map || !map->m_pData || map->m_RGBFlag != 0 || map->m_BytesPerPixel != 1 || x < 0 || y < 0) return -1;
+  if (!map || !map->m_pData || map->m_RGBFlag != 0 || map->m_BytesPerPixel != 1 || x < 0 || y < 0) return 0;
   const int32_t mx = x / 2, my = y / 2;
-  if (mx >= map->m_Width || my >= map->m_Height) return -1;
-  return SeatOfSpotValue(map->m_pData[static_cast<size_t>(my) * static_cast<size_t>(map->m_Pitch) + static_cast<size_t>(mx)]);
+  if (mx >= map->m_Width || my >= map->m_Height) return 0;
+  return map->m_pData[static_cast<size_t>(my) * static_cast<size_t>(map->m_Pitch) + static_cast<size_t>(mx)];
 }
+
+int32_t CBlackJackClientTable::SpotSeatAt(int32_t x, int32_t y) { return SeatOfSpotValue(SpotValueAt(x, y)); }
 
 bool CBlackJackClientTable::MouseReachesTable(int32_t x, int32_t y, bool pressed) {
   CWinCtrl* windows = glb ? glb->m_pWinCtrl : nullptr;
@@ -138,7 +140,8 @@ int32_t CBlackJackClientTable::BetClick() {
   const bool left = (buttons & XMOUSE_LBUTTON) != 0, right = (buttons & XMOUSE_RBUTTON) != 0;
   if (!left && !right) m_ClickLatch = 0;
   if (!MouseReachesTable(x, y, left || right)) return 1;
-  const int32_t seat = SpotSeatAt(x, y);
+  const int32_t spot = SpotValueAt(x, y);
+  const int32_t seat = SeatOfSpot(spot);
   if (seat < 0) return 1;
   const int32_t own = IsSeatMine(seat);
   const int32_t ownSeats = OwnSeatCount();
@@ -150,14 +153,17 @@ int32_t CBlackJackClientTable::BetClick() {
   if ((!left && !right) || m_ClickLatch) return 1;
   m_ClickLatch = 1;
 
-  if (own) {
-    CBlackJackPlayerData* record = GetPlayerRecord(seat);
-    const int32_t amount = left ? GetCurrentChip() : RightClickAmount(record ? KavoWholeUnits(record->GetBet(1)) : 0);
-    if (amount != 0 && ProtectedChange(seat, amount) < 0) return 0;
-  } else if (free && GetCurrentChip() > 0 && m_PendingBets[seat] == 0 && m_SeatRequest < 0) {
+  if (own) return OwnSpotClick(spot, seat, left);
+  if (free && GetCurrentChip() > 0 && m_PendingBets[seat] == 0 && m_SeatRequest < 0) {
     RequestSeatWithBet(seat, GetCurrentChip());
   }
   return 1;
+}
+
+int32_t CBlackJackClientTable::OwnSpotClick(int32_t, int32_t seat, bool left) {
+  CBlackJackPlayerData* record = GetPlayerRecord(seat);
+  const int32_t amount = left ? GetCurrentChip() : RightClickAmount(record ? KavoWholeUnits(record->GetBet(1)) : 0);
+  return amount != 0 && ProtectedChange(seat, amount) < 0 ? 0 : 1;
 }
 
 int32_t CBlackJackClientTable::BetClickAllowed() {

@@ -707,6 +707,12 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
 
   // The seat under the mouse's spot map point, -1 none.
   int32_t SpotSeatAt(int32_t x, int32_t y);
+  // The spot map's value at the screen point, 0 outside it.
+  int32_t SpotValueAt(int32_t x, int32_t y);
+  // A click on a spot of an own seat: 0 only when the change could not be sent.
+  virtual int32_t OwnSpotClick(int32_t spot, int32_t seat, bool left);
+  // The seat a spot map value belongs to, -1 none.
+  virtual int32_t SeatOfSpot(int32_t spot) { return SeatOfSpotValue(spot); }
   // The spot map the clicks are read from: the current view's.
   virtual const CBitmap* BetSpotMap() const;
   // Whether the mouse at (x, y) may reach the table (pressed: a click is meant).

@@ -19,4 +19,15 @@ class CSuperSevenClientTable : public CBlackJackClientTable {
 
  protected:
   CBlackJackPlayerData* NewPlayerRecord() override;
+  // Spots 1-5 are the seats' regular bets, 6-10 their side bets.
+  int32_t SeatOfSpot(int32_t spot) override;
+  int32_t OwnSpotClick(int32_t spot, int32_t seat, bool left) override;
+
+ private:
+  int32_t SideBetClick(int32_t seat, bool left);
+  int32_t RegularSpotClick(int32_t seat, bool left);
+  // The side bet of the seat set or cleared, sent and shown; 0 when it could not be sent.
+  int32_t SetSideBet(int32_t seat, int32_t on);
+  // A dealer line from the main script, its default when the script lacks it.
+  void SayDealerString(int32_t id, const char* fallback);
 };
