@@ -123,7 +123,7 @@ class KavoRemote : public CKavoTableFixture {
   SServingSide m_Serving;
 };
 
-TEST_F(KavoRemote, ADroppedLinkEndsTheVisitWithNothingLeft) {
+TEST_F(KavoRemote, ALinkDroppedWhileTheTableIsBuiltEndsTheVisitWithNothingLeft) {
   const int32_t player = PreparePlayer();
   ServeTable(player);
   Connect();
