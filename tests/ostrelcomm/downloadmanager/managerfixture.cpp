@@ -21,17 +21,9 @@ SManagerRun DownloadManagerTest::Run(bool remove, int maxSteps) {
       const std::string name = SiteName(site->m_pUrl, site->m_Port);
       if (run.m_Sites.empty() || run.m_Sites.back() != name) run.m_Sites.push_back(name);
     }
-    while (manager.IsDownloadedNote()) {
-      SManagerNote note{};
-      char* local = nullptr;
-      char* remote = nullptr;
-      if (!manager.GetDownloadedNote(note.m_Time, note.m_HasSize, note.m_Size, local, remote)) break;
-      note.m_Local = local;
-      note.m_Remote = remote;
-      xFree(local);
-      xFree(remote);
+    for (SDownloadNote& note : TakeDownloadNotes(manager)) {
       if (remove) manager.RemoveFinishedFile(note.m_Local.c_str());
-      run.m_Notes.push_back(note);
+      run.m_Notes.push_back(std::move(note));
     }
     run.m_Done = manager.IsDone();
     m_Clock.Advance(1);

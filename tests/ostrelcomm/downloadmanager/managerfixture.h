@@ -9,16 +9,11 @@
 #include <vector>
 
 #include "ostrelcomm/download/downloadmanager.h"
+#include "support/downloadnotes.h"
 #include "support/tempdir.h"
 #include "support/testclock.h"
 
-struct SManagerNote {
-  uint32_t m_Time;
-  int32_t m_HasSize;
-  uint32_t m_Size;
-  std::string m_Local;
-  std::string m_Remote;
-};
+using SManagerNote = SDownloadNote;
 
 // What a run of the manager saw.
 struct SManagerRun {

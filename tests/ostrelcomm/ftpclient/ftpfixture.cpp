@@ -43,19 +43,7 @@ bool FtpClientTest::RunTo(int32_t state, uint32_t advanceMs, int maxSteps) {
 }
 
 std::vector<SFtpNote> FtpClientTest::TakeNotes() {
-  std::vector<SFtpNote> notes;
-  while (m_Client.IsDownloadedNote()) {
-    SFtpNote note{};
-    char* local = nullptr;
-    char* remote = nullptr;
-    if (!m_Client.GetDownloadedNote(note.m_Time, note.m_HasSize, note.m_Size, local, remote)) break;
-    note.m_Local = local;
-    note.m_Remote = remote;
-    xFree(local);
-    xFree(remote);
-    notes.push_back(note);
-  }
-  return notes;
+  return TakeDownloadNotes(m_Client);
 }
 
 int FtpClientTest::FullLogCount(const std::string& text) const {

@@ -11,14 +11,9 @@
 #include "support/ftppeers.h"
 #include "support/tempdir.h"
 #include "support/testclock.h"
+#include "support/downloadnotes.h"
 
-struct SFtpNote {
-  uint32_t m_Time;
-  int32_t m_HasSize;
-  uint32_t m_Size;
-  std::string m_Local;
-  std::string m_Remote;
-};
+using SFtpNote = SDownloadNote;
 
 enum class EFtpRun { Idle, Failed, Stuck };
 

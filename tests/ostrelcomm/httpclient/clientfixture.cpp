@@ -27,19 +27,7 @@ ERun HTTPClientTest::Run(CHTTPClient& client, uint32_t advanceMs, int maxSteps) 
 }
 
 std::vector<SNote> HTTPClientTest::TakeNotes(CHTTPClient& client) {
-  std::vector<SNote> notes;
-  while (client.IsDownloadedNote()) {
-    SNote note{};
-    char* local = nullptr;
-    char* remote = nullptr;
-    if (!client.GetDownloadedNote(note.m_Time, note.m_HasSize, note.m_Size, local, remote)) break;
-    note.m_Local = local;
-    note.m_Remote = remote;
-    xFree(local);
-    xFree(remote);
-    notes.push_back(note);
-  }
-  return notes;
+  return TakeDownloadNotes(client);
 }
 
 std::vector<std::string> HTTPClientTest::LogLines() const {

@@ -10,14 +10,9 @@
 #include "ostrelcomm/httpclient/httpclient.h"
 #include "support/tempdir.h"
 #include "support/testclock.h"
+#include "support/downloadnotes.h"
 
-struct SNote {
-  uint32_t m_Time;
-  int32_t m_HasSize;
-  uint32_t m_Size;
-  std::string m_Local;
-  std::string m_Remote;
-};
+using SNote = SDownloadNote;
 
 // How a run ended.
 enum class ERun { Idle, Failed, Stuck };
