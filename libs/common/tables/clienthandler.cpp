@@ -256,6 +256,9 @@ int32_t CClientTableBase::InitExitHandler() {
         delete m_pForFun;
         m_pForFun = nullptr;
         OpenForFun(TABLEDLG_FORFUN_ANSWER);
+        // The dialog tells the balance the player leaves with, as the server has it after the
+        // last round; a lost server leaves it empty and the dialog closes at its longest wait.
+        AskPracticeMoney();
       }
       return 1;
     case CLIENTEXIT_FORFUN:
@@ -378,20 +381,22 @@ void CClientTableBase::OpenForFun(int32_t section) {
   }
 }
 
+int32_t CClientTableBase::AskPracticeMoney() {
+  CCommNode* node = m_pPlayerNode;
+  return node && node->SendInit() &&
+         SendEnterPrivatePlayerData(node, TABLE_CLIENT_CHUNK_SEAT, m_PlayerId, TABLE_CHUNK_GETFORPRACTICEMONEY) &&
+         SendExitPrivatePlayerData(node) && node->SendKCBLPacket();
+}
+
 int32_t CClientTableBase::HandlePlayForPracticeMoney() {
   static char kNotCreated[] = "CForFunDlg was not created";
   static char kNotValid[] = "Forfundialog not valid";
   switch (m_PracticeStep) {
-    case 0: {
+    case 0:
       OpenForFun(TABLEDLG_FORFUN_REQUEST);
-      CCommNode* node = m_pPlayerNode;
-      if (!(node->SendInit() &&
-            SendEnterPrivatePlayerData(node, TABLE_CLIENT_CHUNK_SEAT, m_PlayerId, TABLE_CHUNK_GETFORPRACTICEMONEY) &&
-            SendExitPrivatePlayerData(node) && node->SendKCBLPacket()))
-        return 0;
+      if (!AskPracticeMoney()) return 0;
       m_PracticeStep = 1;
       return 1;
-    }
     case 1:
       if (!m_pForFun) throw kNotCreated;
       if (m_PracticeAmountKnown) m_PracticeStep = 2;

@@ -367,7 +367,8 @@ int32_t CClientTableBase::CheckPlayerStatusData() {
       RecvExitPrivatePlayerData(node);
       if (read && seat == 0 && player > 0 && player == m_PlayerId) {
         m_PracticeAmountKnown = 1;
-        if (m_pForFun && m_pForFun->GetID() == TABLEDLG_FORFUN_REQUEST) {
+        const int32_t shown = m_pForFun ? m_pForFun->GetID() : 0;
+        if (shown == TABLEDLG_FORFUN_REQUEST || shown == TABLEDLG_FORFUN_ANSWER) {
           m_pForFun->SetMoney(amount);
           m_pForFun->ShowWindow();
         }

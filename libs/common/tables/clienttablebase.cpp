@@ -274,13 +274,16 @@ int32_t CClientTableBase::SetTextBuffer(CDialog* dialog, int32_t id, const char*
 
 // ---- player protection ----
 
+bool CClientTableBase::PlaysAgainstLimits() const { return m_RealMoney && !GetIsPlayingForPractice(); }
+
+// The day's losses are the process's: play money must not use up the real-money limit.
 void CClientTableBase::PlayerProtectionCommitBet() {
-  Protection().LossThisDay += m_StagedBet;
+  if (PlaysAgainstLimits()) Protection().LossThisDay += m_StagedBet;
   m_StagedBet = TMoney();
 }
 
 void CClientTableBase::PlayerProtectionCommitWin() {
-  Protection().LossThisDay -= m_StagedWin;
+  if (PlaysAgainstLimits()) Protection().LossThisDay -= m_StagedWin;
   m_StagedWin = TMoney();
 }
 
@@ -311,7 +314,7 @@ void CClientTableBase::ShowLimitBox(int32_t textId, const char* argument) {
 
 int32_t CClientTableBase::PlayerProtectionValidateBet(char*& message) {
   // Practice play never counts against the limits.
-  if (GetIsPlayingForPractice() || !m_RealMoney) return 1;
+  if (!PlaysAgainstLimits()) return 1;
   const SProtection& p = Protection();
   const TMoney zero;
   struct SLimit {

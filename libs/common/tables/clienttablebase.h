@@ -297,6 +297,8 @@ class CClientTableBase : public CTableBase, public CPanelTable {
   // 1 when the staged bet stays within the player's loss limits; else a box and message points
   // at its text.
   int32_t PlayerProtectionValidateBet(char*& message);
+  // Real money at a table that is not a practice table: only such play counts against the limits.
+  bool PlaysAgainstLimits() const;
   void PlayerProtectionUpdateSessionTime();
   int32_t PlayerProtectionCheckSessionTime();
   int32_t PlayerProtectionCheckSelfExclusion();
@@ -343,6 +345,8 @@ class CClientTableBase : public CTableBase, public CPanelTable {
   int32_t StartReconnect();
   // The practice-money dialog on a section; throws the texts the game module catches.
   void OpenForFun(int32_t section);
+  // "GetForPracticeMoney": the answer fills the dialog's amount.
+  int32_t AskPracticeMoney();
   void ShowLimitBox(int32_t textId, const char* argument);
   void DeleteReconnectNode();
   void FreeHeldBack();

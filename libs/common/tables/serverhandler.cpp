@@ -142,10 +142,15 @@ int32_t CServerTableBase::StateMachine() {
     }
 
     case SERVERSTATE_BETTING: {
-      if (m_pTableNode->IsDataAvailable() && m_pTableNode->RecvKCBLPacket()) {
+      // Every bet already sent is read before the half-time check judges the seats: a player
+      // betting on several seats sends a record a seat in one frame.
+      for (int32_t n = 0; n < SERVERTABLE_BET_RECORDS_PER_FRAME && m_pTableNode->IsDataAvailable(); ++n) {
+        if (!m_pTableNode->RecvKCBLPacket()) continue;
         const int32_t handled = HandleBetPacket();
         m_pTableNode->RecvKCBLFree();
         if (!handled) return 0;
+        // Records behind the last final bet belong to the round.
+        if (HasAllPlayersFinalFlag() == 1) break;
       }
       const int32_t left = TimeLeft();
       if (left < 0 || HasAllPlayersFinalFlag() == 1) {

@@ -328,7 +328,9 @@ int32_t CServerTableBase::DeletePlayer(int32_t seat) {
 int32_t CServerTableBase::TimeLeft() {
   if (GetRestorePending() && !m_Sleeping && !m_DieWait) return m_TimeOut;
   const int32_t left = CTableBase::TimeLeft();
-  xSetXHandlerMaxWaitTime(left);
+  // The time is out only below 0: at the mark itself a frame that waited nothing would find the
+  // same 0 again, and a clock that moves only while the loop waits would never get past it.
+  xSetXHandlerMaxWaitTime(left == 0 ? 1 : left);
   return left;
 }
 

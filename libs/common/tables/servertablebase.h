@@ -64,6 +64,8 @@ inline constexpr int32_t SERVERTABLE_DEFAULT_PRESENTATIONWAIT_MS = 20000;
 inline constexpr int32_t SERVERTABLE_DEFAULT_RESERVEDTIMEOUT_MS = 60000;
 // How long a manager-run table without players waits before it sends its clients "Quit".
 inline constexpr int32_t SERVERTABLE_IDLE_TIMEOUT_MS = 60000;
+// Bet records one frame of the betting time reads at most; the rest wait for the next frame.
+inline constexpr int32_t SERVERTABLE_BET_RECORDS_PER_FRAME = 64;
 // The database texts of SetDatabase are cut to this many characters.
 inline constexpr size_t SERVERTABLE_DBTEXT_MAX = 50;
 // Join requests: the lengths of the queued name and reason.

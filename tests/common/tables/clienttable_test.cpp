@@ -254,6 +254,26 @@ TEST_F(ClientProtection, LossLimitsPassUpToTheAvailableAmountAndNameTheFirstExce
   }
 }
 
+TEST_F(ClientProtection, OnlyRealMoneyAtARealTableMovesTheDaysLosses) {
+  struct SCase {
+    int32_t tableType;
+    int32_t realMoney;
+    const char* lossAfter;  // after a bet of 10 and a win of 4
+  } cases[] = {{1, 1, "6"}, {TABLE_TYPE_PRACTICE, 1, "0"}, {TABLE_TYPE_PRACTICE_PRIVATE, 1, "0"}, {1, 0, "0"}};
+  for (const SCase& c : cases) {
+    m_pClient->ExitTable();
+    StartClient(9, c.realMoney);
+    m_pClient->SetTableType(c.tableType);
+    CClientTableBase::Protection() = CClientTableBase::SProtection();
+    m_pClient->PlayerProtectionSetBet(Money("10"));
+    m_pClient->PlayerProtectionCommitBet();
+    m_pClient->PlayerProtectionSetWin(Money("4"));
+    m_pClient->PlayerProtectionCommitWin();
+    EXPECT_EQ(CClientTableBase::Protection().LossThisDay, Money(c.lossAfter)) << c.tableType << " " << c.realMoney;
+    EXPECT_EQ(m_pClient->PlayerProtectionGetWin(), Money()) << "the staged win is used up either way";
+  }
+}
+
 TEST_F(ClientProtection, SessionTimeCountsOnlyWhileSeatedAtARealMoneyTable) {
   auto& p = CClientTableBase::Protection();
   p.MaxSessionTime = 5000;
@@ -445,6 +465,32 @@ TEST_F(ClientTable, PracticeMoneyIsAskedForChosenAndSent) {
   ASSERT_TRUE(RunUntil([&] { return !m_pServerDb->m_Calls.empty() && m_pServerDb->m_Calls.back().rfind("PracticeSetUserCash", 0) == 0; }));
   EXPECT_NE(m_pServerDb->m_Calls.back().find(" 400"), std::string::npos) << m_pServerDb->m_Calls.back();
   ASSERT_TRUE(RunUntil([&] { return m_pClient->IsPracticeDone() != 0; }, 40000, 500));
+}
+
+TEST_F(ClientTable, LeavingAPracticeTableShowsTheBalanceTheServerHolds) {
+  const int32_t me = static_cast<int32_t>(CreateMember("lu", "1000"));
+  StartServer(me, TABLE_TYPE_PRACTICE);
+  StartClient(me);
+  m_pClient->m_WantSeat = 1;
+  ASSERT_TRUE(RunUntil([&] { return m_pClient->GetPracticeStep() == 2; }));
+  snprintf(m_pClient->GetForFunDlg()->GetTextBuffer(FORFUN_AMOUNT, 0), 24, "%s", "400");
+  ASSERT_TRUE(RunUntil([&] { return m_pClient->IsPracticeDone() != 0; }, 80000, 500));
+  ASSERT_TRUE(RunUntil([&] { return m_pClient->HaveSlot() != 0; }));
+  // The balance moves after the dialog chose it, as a round's settlement moves it.
+  int32_t ok = 0;
+  ASSERT_EQ(m_pDb->SetUserCash(static_cast<uint32_t>(me), TStovaMoney("387.5"), ok), 1);
+  m_pClient->ExitGame();
+  ASSERT_TRUE(RunUntil([&] {
+    CForFunDlg* dialog = m_pClient->GetForFunDlg();
+    return m_pClient->GetExitStep() == CLIENTEXIT_FORFUN && dialog && dialog->GetID() == TABLEDLG_FORFUN_ANSWER &&
+           *dialog->GetTextBuffer(FORFUN_AMOUNTTEXT, 0);
+  }));
+  EXPECT_STREQ(m_pClient->GetForFunDlg()->GetTextBuffer(FORFUN_AMOUNTTEXT, 0), "387.50");
+  // The dialog still closes by its button.
+  const CRect r = m_pClient->GetForFunDlg()->GetCtrl(FORFUN_CLOSE)->ScreenRect();
+  Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  ASSERT_TRUE(RunUntil([&] { return m_pClient->WantExit() != 0; }));
+  EXPECT_EQ(m_pClient->GetForFunDlg(), nullptr);
 }
 
 TEST_F(ClientTable, AMissingPracticeWindowEndsTheTable) {

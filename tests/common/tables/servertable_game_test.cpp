@@ -69,6 +69,15 @@ TEST_F(ServerTableGame, TheTimeLeftIsAlsoTheLongestWaitOfTheNextFrame) {
   EXPECT_EQ(glb->m_MaxWait, 3500);
 }
 
+TEST_F(ServerTableGame, AtTheMarkTheNextFrameStillWaitsAMillisecond) {
+  m_pTable->SetTimeoutTime(5000, -1);
+  m_pTable->StartTimer();
+  m_Clock.Advance(5000);
+  glb->m_MaxWaitFlag = 0;
+  EXPECT_EQ(m_pTable->TimeLeft(), 0);
+  EXPECT_EQ(glb->m_MaxWait, 1);
+}
+
 TEST_F(ServerTableGame, AllSlotsOfAPlayerCountForHisBets) {
   ASSERT_TRUE(m_pClient->AllocateSlot(3));
   ASSERT_TRUE(Tick());

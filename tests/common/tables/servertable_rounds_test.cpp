@@ -97,6 +97,20 @@ TEST_F(ServerTableRounds, ASecondSeatWithoutABetIsReleasedAtHalfTime) {
   EXPECT_TRUE(m_pTable->GetPlayerConnection(0)->IsHeld()) << "his first seat stays";
 }
 
+TEST_F(ServerTableRounds, BetsWaitingInOneFrameAreAllReadBeforeTheHalfTimeCheck) {
+  Seated({0, 1, 2});
+  ASSERT_TRUE(Run(9900));
+  // A record a seat, all in the frame that crosses half time.
+  ASSERT_TRUE(m_pClient->Bet(0, 25));
+  ASSERT_TRUE(m_pClient->Bet(1, 10));
+  m_Clock.Advance(200);
+  ASSERT_TRUE(Tick());
+  EXPECT_EQ(m_pTable->Calls("Bet "), (std::vector<std::string>{"Bet 0 25", "Bet 1 10"}));
+  EXPECT_TRUE(m_pTable->GetPlayerConnection(1)->IsHeld()) << "his second seat with a bet stays";
+  EXPECT_FALSE(m_pTable->GetPlayerConnection(2)->IsHeld()) << "the one without goes";
+  EXPECT_EQ(m_pTable->GetState(), SERVERSTATE_BETTING);
+}
+
 TEST_F(ServerTableRounds, AFirstSeatWithoutABetSwapsWithHisSecondSeatThatHasOne) {
   Seated({0, 1});
   EXPECT_EQ(Rows("SELECT seat, user_id FROM table_seats ORDER BY seat"),
