@@ -9,8 +9,6 @@
 #include "platform/display/display.h"
 
 namespace {
-constexpr int32_t kFrameMs = 20;
-
 // Queued packets (the leave message above all) must reach the server before the visit ends. The
 // link's own handler writes them; a link that fails or drops counts as flushed.
 void FlushLink(CCommRemoteClient* link) {
@@ -27,8 +25,8 @@ int32_t ExitWish(CClientTableBase& client) {
 }
 
 int32_t RunTableLoop(CClientTableBase& client, CServerTableBase* server, int32_t remote, CCommRemoteClient* link) {
-  SetMinimumFrameTime(kFrameMs);
-  SetUpdateTime(kFrameMs);
+  SetMinimumFrameTime(KAVO_FRAME_MS);
+  SetUpdateTime(KAVO_FRAME_MS);
   xLogStartupSuccess();
   for (;;) {
     // A closed window or a quit request ends the visit as leaving does. The closed window's flag

@@ -7,6 +7,9 @@ class CClientTableBase;
 class CServerTableBase;
 class CCommRemoteClient;
 
+// The length of a frame: 50 frames a second.
+inline constexpr int32_t KAVO_FRAME_MS = 20;
+
 // What the loop answers to the module's caller.
 enum : int32_t {
   KAVO_RESULT_ENDED = 0,    // the client table stopped, or the link was lost

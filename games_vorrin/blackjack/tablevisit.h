@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 class CBlackJackClientTable;
 class CBlackJackServerTable;
@@ -41,3 +42,25 @@ inline constexpr int32_t KAVO_FOR_FUN_BET_SECONDS = 15;
 // 0 (what was made stays in `server` for the caller's tear-down) on any failure.
 int32_t StartServerTable(CBlackJackServerTable*& server, int32_t type, int32_t tableId,
                          CBlackJackClientTable& client, int32_t playerId, const SKavoVisitFlags& flags);
+
+// A link whose server no longer answers fails its first read: 1 while it still stands. The visit
+// asks before it builds anything, so that a dead link costs no table set-up (which loads for a
+// long time without looking at the link).
+int32_t LinkStillStands(CCommRemoteClient& link);
+
+// A remote table's client speaks only once the link knows the served table's nodes: a record sent
+// to a node the far side has not announced yet is dropped, and the join would wait for an answer
+// to it in vain. 1 once the nodes the client sends on are known; 0 when the link fails or drops,
+// the program is asked to quit (posted again for the host), or they are not known within
+// `KAVO_SERVED_TABLE_WAIT_MS` of the clock.
+inline constexpr uint32_t KAVO_SERVED_TABLE_WAIT_MS = 30000;
+int32_t AwaitServedTable(CBlackJackClientTable& client, CCommRemoteClient& link);
+
+// Makes the client table of a table type; the module makes the game's own class.
+using TKavoClientMaker = std::function<CBlackJackClientTable*(int32_t type)>;
+
+// One table visit, from the table id to the end of the table loop, with the module's answers
+// (0 to 3); nothing of the table is left when it returns. The screen's flip is off while the
+// table is built (unless the player creates the table) and on again at every return.
+int32_t RunTableVisit(int32_t tableId, const char* userName, const SKavoVisitArgs& args, const SKavoVisitFlags& flags,
+                      const TKavoClientMaker& makeClient = {});

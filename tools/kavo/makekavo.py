@@ -75,7 +75,9 @@ def small_pictures(scene):
         ("tray.bmp", lambda: panel.tray(260, 52, [(8 + 50 * k, 4, 44, 44) for k in range(5)])),
         ("traylight.bmp", lambda: panel.tray_light(48, 48)),
         ("nameplate.bmp", lambda: misc.plate(*c["tag"])),
-        ("sitdown.bmp", looks(lambda state: misc.plate(*c["tag"], "SIT DOWN", state))),
+        # A seat that cannot be taken offers nothing: the disabled look is see-through.
+        ("sitdown.bmp", looks(lambda state: misc.plate(*c["tag"], "SIT DOWN", state) if state < 3
+                              else misc.see_through(*c["tag"]))),
         ("bubble.bmp", lambda: misc.bubble(*c["bubble"])),
         ("infobutton.bmp", looks(lambda state: misc.round_button(26, "i", state))),
         ("closebutton.bmp", looks(lambda state: misc.round_button(26, "x", state))),

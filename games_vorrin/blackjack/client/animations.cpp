@@ -15,6 +15,8 @@ constexpr int32_t kMoveLift = 3;
 constexpr int32_t kMoveBackDown = 4;
 constexpr int32_t kMoveTurnOver = 5;
 constexpr int32_t kSequenceLength = 3;
+// The edge a card's picture may spill past its measured rectangle.
+constexpr int32_t kShoeCardMargin = 2;
 }  // namespace
 
 int32_t CBlackJackClientTable::IdleHandler() {
@@ -219,15 +221,24 @@ void CBlackJackClientTable::StartDealerMove(int32_t k, CObject* object) {
   CPocket* pocket = m_CardTable.GetPocket(KAVO_DEALER);
   C3DMoveList* list = pocket ? pocket->GetMove(GetMaxCardsInPocket() + k) : nullptr;
   if (!list || !object) return;
+  // The shoe's card belongs to no pocket, so the scene cannot take its last resting picture away
+  // when it moves on: that is done here, or each pose it rested in would stay on the felt.
+  if (object == m_pShoeCard) TakeAwayShoeCard();
   if (IsReconnecting()) m_CardTable.DrawLastFrame(list, object);
   else m_CardTable.StartAnim(list, object);
+}
+
+void CBlackJackClientTable::TakeAwayShoeCard() {
+  CRect area;
+  if (!m_pShoeCard || !m_CardTable.DrawObject(*m_pShoeCard, QUAD_MEASURE, &area)) return;
+  area.Inflate(kShoeCardMargin, kShoeCardMargin);
+  RepaintArea(area);
 }
 
 void CBlackJackClientTable::TurnDealerCard(int32_t code) {
   // The shoe's card rests where it was lifted to; the dealer's real card takes its place there.
   if (m_pShoeCard) {
-    CRect area;
-    if (m_CardTable.DrawObject(*m_pShoeCard, QUAD_MEASURE, &area)) RepaintArea(area);
+    TakeAwayShoeCard();
     m_CardTable.ForgetObject(m_pShoeCard);
   }
   CBlackJackPlayerData* dealer = GetPlayerRecord(KAVO_DEALER);
@@ -378,6 +389,11 @@ int32_t CBlackJackClientTable::AnimateBetReturn() {
 }
 
 int32_t CBlackJackClientTable::AnimateSettlement() {
+  if (m_AnimStage == 0) {
+    // Nobody's turn is left to show: the last turn's spot goes dark with the round.
+    LightSpot(-1);
+    m_AnimStage = 1;
+  }
   int32_t done = 0;
   if (!ChipSettlementStep(done)) return 0;
   if (!done) return 1;

@@ -1,12 +1,16 @@
 // The table's chip flights: runs over the seats (settlement, collection of lost hands, refused
 // bets handed back, insurance) and the single flights of a natural, a bust and a bonus win.
 #include <cmath>
+#include <vector>
+#include <cstdio>
 
 #include "client/clienttable.h"
 #include "client/playerdata.h"
 #include "common/widgets/chipstack.h"
 #include "fennic/cardtable.h"
+#include "ostrel/controls/static.h"
 #include "ostrel/graphics/bitmap.h"
+#include "ostrel/resources/resflags.h"
 #include "ostrel/screens/screenbase.h"
 #include "ostrel/system/globals.h"
 #include "spothighlight.h"
@@ -19,6 +23,7 @@ constexpr int32_t kChipSpeed = 20;
 constexpr int32_t kSpotsPerRow = 3;
 constexpr int32_t kInsuranceStakeSpot = 0;
 constexpr int32_t kInsuranceWinSpot = 1;
+constexpr int32_t kUnsplitBetSpot = kSpotsPerRow + 1;
 
 int32_t HandRow(int32_t hand) {
   switch (hand) {
@@ -180,10 +185,35 @@ bool CBlackJackClientTable::PlanSettlement(int32_t seat, SChipFlight& flight) {
   return IconPlace(seat, flight.ToX, flight.ToY);
 }
 
+void CBlackJackClientTable::RecordStampAreas(int32_t seat, std::vector<CRect>& areas) {
+  const CBlackJackPlayerData* record = GetPlayerRecord(seat);
+  if (!record) return;
+  // As the record draws its hand: an insured bet with its insurance beside it, a paid natural's
+  // win on the bet.
+  auto add = [&](const TMoney& amount, bool onInsurance, int32_t spot) {
+    int32_t x = 0, y = 0;
+    CRect area;
+    const bool placed = onInsurance ? GetInsuranceSpot(seat, spot, x, y) : GetChipSpot(seat, spot, x, y);
+    if (placed && StackArea(amount, x, y, area)) areas.push_back(area);
+  };
+  const TMoney bet = record->GetBet(KAVO_HAND_1);
+  if (record->IsInsured()) {
+    add(bet, false, kUnsplitBetSpot);
+    add(bet * TMoney("0.5"), true, kInsuranceStakeSpot);
+  }
+  if (record->IsWon()) add(record->GetWin(KAVO_HAND_1), false, kUnsplitBetSpot);
+}
+
 void CBlackJackClientTable::LandSettlement(int32_t seat) {
   HideSeatChips(seat);
   HideInsuranceChips(seat);
+  // The next insurance shows its stake on its control again.
+  if (CStatic* control = GetInsuranceChipStatic(seat, kInsuranceStakeSpot)) control->SetFlag(CNTRL_HASBITMAP);
+  // The record's own stamps go with it: the hands are drawn again over them once it is reset.
+  std::vector<CRect> stamped;
+  RecordStampAreas(seat, stamped);
   if (CBlackJackPlayerData* record = GetPlayerRecord(seat)) record->Reset();
+  for (const CRect& area : stamped) RepaintArea(area);
   UpdateBetTexts();
 }
 
@@ -275,10 +305,12 @@ bool CBlackJackClientTable::PlanInsurance(int32_t seat, SChipFlight& flight) {
     flight.FromY = y;
     return true;
   }
-  // The stake stays; the insurance pays beside it.
+  // The stake stays, stamped where it lies; its control stops drawing it over the stamp, and the
+  // insurance pays beside it.
   if (m_pChipStack && m_pChipStack->Stamp(stake, x, y)) {
     CRect area;
     if (StackArea(stake, x, y, area)) m_StampedChips.push_back(area);
+    if (CStatic* control = GetInsuranceChipStatic(seat, kInsuranceStakeSpot)) control->RemoveFlag(CNTRL_HASBITMAP);
   }
   flight.Amount = record->GetInsuranceStake();
   flight.StampAtEnd = 1;

@@ -348,6 +348,8 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   // The seat's money covers its bets and half its bet more.
   int32_t CanAffordInsurance(int32_t seat) const;
   int32_t IsSpotLit() const { return m_SpotLit; }
+  // The seat arrows the turns start (null without the table's set-up).
+  CArrow* GetArrow() const { return m_pArrow; }
   int32_t GetActionButtons() const { return m_HitStandEnabled | m_SplitEnabled << 1 | m_DoubleEnabled << 2; }
   int32_t IsInsuranceRoundDone() const { return m_InsuranceRoundDone; }
   // The face-down card the dealer's extra moves carry (the hole card until it is turned).
@@ -462,6 +464,8 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   bool CardStep();
   // Dealer move MAXCARDSINPOCKET + k on the object, at its last frame while reconnecting.
   void StartDealerMove(int32_t k, CObject* object);
+  // The shoe's card's picture where it rests taken out of the persistent layer.
+  void TakeAwayShoeCard();
   // The card of the dealer's peek or insurance result turned over in place of the shoe's card.
   void TurnDealerCard(int32_t code);
   int32_t SampleStopped(int32_t id);
@@ -480,6 +484,8 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   // The table picture drawn back over the area, the hands over it again.
   void RepaintArea(const CRect& area);
   void RepaintStampedChips();
+  // Where the seat's record stamps chips when its hand is drawn (insurance, a natural's win).
+  void RecordStampAreas(int32_t seat, std::vector<CRect>& areas);
 
   // The flights of each run.
   bool PlanSettlement(int32_t seat, SChipFlight& flight);
@@ -719,6 +725,9 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   static bool MouseReachesTable(int32_t x, int32_t y, bool pressed);
   // A bet on a free seat: the seat asked for with the chip as its pending bet.
   void RequestSeatWithBet(int32_t seat, int32_t chip);
+  // The framework reads bet clicks only of a player who holds a seat; one who holds none yet takes
+  // his first seat by betting on it, so his clicks are read here, each frame of the joined table.
+  void SeatlessBetClick();
   // A bet change that player protection stands behind: committed only when it was sent. As
   // ChangeBet answers.
   int32_t ProtectedChange(int32_t seat, int32_t amount);
@@ -823,6 +832,9 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   void TurnHoleCardOver();
   // Plays a move list on an object, or draws its end while the table reconnects.
   int32_t PlayMove(C3DMoveList* list, CObject* object);
+  // The dealer's value text at its place of the view, shifted as far on the screen as the
+  // dealer's last card of the count lies from his first.
+  void FollowDealerCards(int32_t cards);
   void StartAnimation(int32_t n) { m_Animation = n; }
   // Decision time on the turn (playeractions.cpp).
   int32_t DecisionTime();

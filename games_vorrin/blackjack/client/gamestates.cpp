@@ -10,6 +10,7 @@
 #include "fennic/move.h"
 #include "fennic/object.h"
 #include "fennic/pocket.h"
+#include "ostrel/controls/controlbase.h"
 #include "ostrel/controls/progress.h"
 #include "ostrel/sound/samplecontainer.h"
 #include "ostrelcomm/commnode.h"
@@ -205,6 +206,12 @@ int32_t CBlackJackClientTable::StateSplit() {
   CRect area;
   CPocket* seatPocket = m_CardTable.GetPocket(seat);
   const bool hasArea = seatPocket && seatPocket->GetTotalClip(&area);
+  // The two cards leave their place: their picture goes before the neighbours are drawn over it.
+  if (hasArea) {
+    CRect grown = area;
+    grown.Inflate(2, 2);
+    DrawPictureOver(grown);
+  }
   RedrawOtherHands(seat, hasArea ? &area : nullptr);
   record->DoSplit();
   ChangeBet(WholeUnits(record->GetBet(KAVO_HAND_1)), seat, 0);
@@ -278,7 +285,7 @@ int32_t CBlackJackClientTable::StateBust() {
   m_BustSeen = 1;
   CBlackJackPlayerData* record = GetPlayerRecord(m_TurnSeat < GetNumSlots() ? m_TurnSeat : seat);
   if (!record) return 0;
-  m_BustHand = record->GetCurrentHand();
+  m_BustHand = record->IsSplit() ? record->GetCurrentHand() : KAVO_HAND_UNSPLIT;
   record->MarkDone();
   m_ClearMode = 3;
   StartAnimation(15);
@@ -370,9 +377,34 @@ void CBlackJackClientTable::ShowSeatHandValue(int32_t seat) {
     std::snprintf(text, sizeof text, "%ld", static_cast<long>(m_LastValueTotal));
     SetTextBuffer(&m_MainDialog, m_LastValueCtrl, text);
   }
+  if (control == kValueDealer) FollowDealerCards(record->GetNumCards());
   int32_t soft = 0, hard = 0;
   record->GetHandTotals(soft, hard);
   ShowHandValue(soft, hard, control, record->GetNumCards(), record->IsSplit(), record->IsDoubled());
   m_LastValueCtrl = control;
   m_LastValueTotal = soft;
+}
+
+void CBlackJackClientTable::FollowDealerCards(int32_t cards) {
+  CControlBase* text = m_MainDialog.GetCtrl(kValueDealer);
+  if (!text) return;
+  // The dealer's cards lie one offset further apart each on the felt; the text keeps its distance
+  // from the last of them as it had from the first.
+  const double* at = &m_Layout.DeckPos[2 * KAVO_DEALER];
+  const double* step = &m_Layout.DeckOffset[2 * KAVO_DEALER];
+  const int32_t further = cards > 1 ? cards - 1 : 0;
+  int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  int32_t dx = 0, dy = 0;
+  if (further && m_CardTable.ProjectPoint2Screen(at[0], m_Layout.TableY, at[1], x0, y0) &&
+      m_CardTable.ProjectPoint2Screen(at[0] + further * step[0], m_Layout.TableY, at[1] + further * step[1], x1, y1)) {
+    dx = x1 / 2 - x0 / 2;
+    dy = y1 / 2 - y0 / 2;
+  }
+  int32_t x = 0, y = 0;
+  text->GetPos(x, y);
+  const int32_t wantX = m_DealerValuePos[0] + dx, wantY = m_DealerValuePos[1] + dy;
+  if (x == wantX && y == wantY) return;
+  text->Validate();  // the old place is drawn again without it
+  text->SetPos(wantX, wantY);
+  text->Validate();
 }

@@ -90,6 +90,7 @@ class CBlackJackPlayerData {
   const TMoney& GetOldBet() const { return m_OldBet; }
   void SetOldBet(const TMoney& amount) { m_OldBet = amount; }
   int32_t IsInsured() const { return m_Insured; }
+  int32_t IsWon() const { return m_Won; }
   int32_t IsBetPlaced() const { return m_BetPlaced; }
   void SetBetPlaced(int32_t placed) { m_BetPlaced = placed; }
   int32_t IsDealer() const { return m_IsDealer; }

@@ -60,7 +60,12 @@ void CBlackJackClientTable::RequestSeatWithBet(int32_t seat, int32_t chip) {
     SayDealer(refusal);
     return;
   }
-  if (!m_BetLimitCheck.Check(TMoney(chip), GetCash(), m_MinTable, m_MaxTable, 0, message)) {
+  // The seat is not his yet, so it has no cash to check against. With a seat elsewhere his cash
+  // there bounds the bet; without one the seat's cash, once granted, does (the bet is placed
+  // through ChangeBet, which refunds what that cash cannot carry).
+  const int32_t own = GetIndex();
+  const TMoney free = own >= 0 ? FreeMoneyForSeat(own) : TMoney(chip);
+  if (!m_BetLimitCheck.Check(TMoney(chip), free, m_MinTable, m_MaxTable, 0, message)) {
     PlayerProtectionResetBet();
     SayDealer(message);
     return;
@@ -73,6 +78,11 @@ void CBlackJackClientTable::RequestSeatWithBet(int32_t seat, int32_t chip) {
   PlayerProtectionCommitBet();
   m_PendingBets[seat] = chip;
   m_SeatRequest = seat;
+}
+
+void CBlackJackClientTable::SeatlessBetClick() {
+  if (OwnSeatCount() != 0 || !IsJoined() || !IsTimeDiffDone() || !IsPracticeDone()) return;
+  BetClick();
 }
 
 void CBlackJackClientTable::RefundToProtection(const TMoney& amount) {
@@ -97,6 +107,8 @@ int32_t CBlackJackClientTable::SeatAllocated(int32_t seat, int32_t playerId, int
       if (!SetCameraView(seat)) ok = 0;
     }
     if (CPanel* panel = GetPanel()) {
+      // The chips were switched off while the player had no seat; they come back with their looks.
+      panel->SetChips(0);
       CheckChipButtonsAgainstMax();
       panel->SwitchScrollAndBet(1);
     }

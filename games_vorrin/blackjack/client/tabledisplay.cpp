@@ -22,7 +22,6 @@ constexpr int32_t kTimeoutMeter = 132;
 constexpr int32_t kValueFirst = 159;  // 159 + seat, 164 the dealer, 165 + seat, 170 + seat
 constexpr int32_t kValueCount = 16;
 constexpr int32_t kDealerValue = 164;
-constexpr int32_t kDealerPosition = KAVO_DEALER;  // the dealer's text among a view's 16
 // Buttons of the action dialog and of the table's dialogs.
 constexpr int32_t kHit = 155, kStand = 156, kSplit = 157, kDouble = 158;
 constexpr int32_t kRepeatBets = 190;
@@ -121,6 +120,7 @@ int32_t CBlackJackClientTable::NewRound() {
     for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat)
       if (own[seat]) m_pPlayerSeatState[seat] = kSeatPlaying;
   if (panel) {
+    panel->SetChips(0);
     panel->CheckChipButtons(WholeAmount(m_MaxTable));
     panel->SwitchScrollAndBet(1);
     panel->ShowTotalBet(GetClientPlayerTotalBet());
@@ -143,7 +143,8 @@ void CBlackJackClientTable::WriteValueText(int32_t control, const char* text) {
   if (!buffer || size <= 0) return;
   snprintf(buffer, static_cast<size_t>(size), "%s", text);
   box->FormatText();
-  box->Invalidate();
+  // Writing the buffer does not mark the control for the next frame's drawing; Validate does.
+  box->Validate();
 }
 
 void CBlackJackClientTable::SpeakValue(int32_t first, int32_t second) {
@@ -202,13 +203,9 @@ void CBlackJackClientTable::ShowHandValue(int32_t soft, int32_t hard, int32_t co
 
 void CBlackJackClientTable::ClearValueTexts() {
   for (int32_t control = kValueFirst; control < kValueFirst + kValueCount; ++control) WriteValueText(control, "");
-  // The dealer's text follows his cards during the round; it starts at its place of the view.
-  const int32_t view = m_ViewIndex;
-  if (view < 0 || view >= KAVO_VIEWS) return;
-  if (CControlBase* dealer = m_MainDialog.GetCtrl(kDealerValue)) {
-    const int32_t* place = &m_Layout.CardValueCoords[2 * (KAVO_HAND_POSITIONS * view + kDealerPosition)];
-    dealer->SetPos(place[0], place[1]);
-  }
+  // The dealer's text follows his cards during the round; it starts at the place the view gave it
+  // (the last of a view's 16 places, not the dealer's hand position).
+  if (CControlBase* dealer = m_MainDialog.GetCtrl(kDealerValue)) dealer->SetPos(m_DealerValuePos[0], m_DealerValuePos[1]);
 }
 
 void CBlackJackClientTable::ShowValueTexts(int32_t on) {

@@ -26,6 +26,7 @@
 #include "ostrel/system/frameloop.h"
 #include "ostrel/system/globals.h"
 #include "spothighlight.h"
+#include "tablevisit.h"
 
 namespace {
 constexpr int32_t kActionDialog = 138;
@@ -57,6 +58,15 @@ T* Make() {
   return new (std::nothrow) T;
 }
 
+// The loading goes on only while a remote table's link stands: a link whose server stopped
+// answering fails its read here, and the rest of the set-up would load for nothing.
+bool RemoteLinkStands(const CBlackJackClientTable& table) {
+  CCommRemoteClient* link = table.GetCommObj();
+  if (!link || LinkStillStands(*link)) return true;
+  xKavoSetupFault("the link to the table's server was lost");
+  return false;
+}
+
 template <size_t N>
 void FreeBitmaps(CBitmap* (&bitmaps)[N]) {
   for (CBitmap*& b : bitmaps) {
@@ -86,15 +96,15 @@ int32_t CBlackJackClientTable::SetUpTable() {
   }
   // 2, 3.
   if (!CreateTableObjects() || !LoadMainScriptAndDialogs() || !ReadLayoutKeys() || !LoadSounds() ||
-      !LoadSmallChips())
+      !LoadSmallChips() || !RemoteLinkStands(*this))
     return 0;
   // 4 to 9.
-  if (!SetUpChipStack() || !SetUpPanel() || !SetUpOptionsAndTexts()) return 0;
+  if (!SetUpChipStack() || !SetUpPanel() || !SetUpOptionsAndTexts() || !RemoteLinkStands(*this)) return 0;
   ParkDialogs();
   m_BetLimitCheck.SetTexts(MainString(kStrMinPrefix), MainString(kStrMinSuffix), MainString(kStrMaxPrefix),
                            MainString(kStrMaxSuffix), MainString(kStrNoMoney));
   // 10 to 13.
-  if (!CreateChipStatics() || !LoadSpotLight() || !SetUpCardTable()) return 0;
+  if (!CreateChipStatics() || !LoadSpotLight() || !SetUpCardTable() || !RemoteLinkStands(*this)) return 0;
   // 14.
   if (!CreatePlayerRecords()) {
     xKavoSetupFault("out of memory for the hand records");

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "client/clienttable.h"
+#include "common/widgets/arrow.h"
 #include "common/widgets/panel.h"
 #include "ostrel/controls/controlbase.h"
 #include "ostrel/graphics/bitmap.h"
@@ -53,6 +54,10 @@ int32_t CBlackJackClientTable::SetRoundActive(int32_t on) {
 }
 
 void CBlackJackClientTable::TimerHandler(uint32_t) {
+  // The arrow lives on the screen layer, which every frame gives back to the felt: it is drawn
+  // again each frame (it draws nothing while stopped).
+  if (m_pArrow) m_pArrow->Handler();
+  SeatlessBetClick();
   const int32_t request = m_TableInfoRequest;
   m_TableInfoRequest = 0;
   if (request == kRequestShow) ShowTableInfoPopup();

@@ -4,6 +4,7 @@
 #include "common/widgets/panel.h"
 #include "ostrel/base/xstring.h"
 #include "ostrel/controls/progress.h"
+#include "ostrel/graphics/rgba.h"
 #include "ostrel/resources/resflags.h"
 #include "ostrelcomm/commnode.h"
 #include "spothighlight.h"
@@ -12,6 +13,9 @@ namespace {
 // Dialogs out of sight wait just below the 800 x 600 screen.
 constexpr int32_t kParkedY = 600;
 constexpr int32_t kButtonHit = 155, kButtonStand = 156, kButtonSplit = 157, kButtonDouble = 158;
+// The buttons are drawn by the toolkit, face and label: a button the hand does not allow dims its
+// label too, or only a slightly greyer face would tell it from an offered one.
+const TRGBA kOfferedLabel{255, 255, 255, 0}, kRefusedLabel{120, 132, 124, 0};
 }  // namespace
 
 int32_t CBlackJackClientTable::OwnSeats(int32_t* seats) const {
@@ -34,10 +38,19 @@ void CBlackJackClientTable::SetProgress(int32_t value) {
 }
 
 void CBlackJackClientTable::SetActionButtons(int32_t hitStand, int32_t split, int32_t doubled) {
-  for (int32_t id : {kButtonHit, kButtonStand})
-    hitStand ? EnableBtn(m_pActionDialog, id) : DisableBtn(m_pActionDialog, id);
-  split ? EnableBtn(m_pActionDialog, kButtonSplit) : DisableBtn(m_pActionDialog, kButtonSplit);
-  doubled ? EnableBtn(m_pActionDialog, kButtonDouble) : DisableBtn(m_pActionDialog, kButtonDouble);
+  // The buttons are offered again every frame of the turn: one that is already on keeps its state,
+  // or a button held down would be released by the table and never give its command.
+  auto offer = [this](int32_t id, int32_t on) {
+    CControlBase* button = m_pActionDialog ? m_pActionDialog->GetCtrl(id) : nullptr;
+    const int32_t state = button ? button->GetState() : XGUI_DISABLED;
+    if (on && state != XGUI_DISABLED && state != XGUI_HIDDEN) return;
+    on ? EnableBtn(m_pActionDialog, id) : DisableBtn(m_pActionDialog, id);
+    if (button) button->SetTextColor(on ? kOfferedLabel : kRefusedLabel);
+  };
+  offer(kButtonHit, hitStand);
+  offer(kButtonStand, hitStand);
+  offer(kButtonSplit, split);
+  offer(kButtonDouble, doubled);
   m_HitStandEnabled = hitStand;
   m_SplitEnabled = split;
   m_DoubleEnabled = doubled;

@@ -14,6 +14,8 @@
 #include "client/playerdata.h"
 #include "common/widgets/chipstack.h"
 #include "fennic/cardtable.h"
+#include "ostrel/controls/static.h"
+#include "ostrel/resources/resflags.h"
 
 namespace {
 using TMoney = CBlackJackClientTable::TMoney;
@@ -91,6 +93,16 @@ class CAnimTable : public CBlackJackClientTable {
   int32_t SequenceHead() const { return m_SampleSequence[0]; }
   bool IconPlaceOf(int32_t seat, int32_t& x, int32_t& y) const { return IconPlace(seat, x, y); }
   bool HandoutPlaceOf(int32_t seat, int32_t& x, int32_t& y) { return HandoutPlace(seat, KAVO_HAND_UNSPLIT, x, y); }
+
+  // The player sits at every seat.
+  void HoldEverySeat() {
+    m_NumSeats = KAVO_NUM_SEATS;
+    m_ppPlayerConnections = new CPlayerConnection*[KAVO_NUM_SEATS];
+    for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) m_ppPlayerConnections[seat] = new CPlayerConnection(seat);
+    SetPlayerId(kMe);
+    for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) AllocateSlot(seat, kMe);
+  }
+  static constexpr int32_t kMe = 7;
 
   int32_t m_Presented = 0;
 
@@ -303,6 +315,33 @@ TEST_F(CKavoAnimations, ThePeekPlaysItsFramesOrLandsAtOnceWhileReconnecting) {
   }
 }
 
+TEST_F(CKavoAnimations, TheLiftedCardLeavesNoPictureWhereItRestedOnTheWay) {
+  for (const int32_t reconnecting : {0, 1}) {
+    SCOPED_TRACE(reconnecting);
+    std::unique_ptr<CAnimTable> table = NewTable();
+    DealerMoves(*table, 4);
+    table->SetReconnecting(reconnecting);
+    const std::vector<uint8_t> felt = PersistentBytes();
+    table->Begin(CBlackJackClientTable::KAVO_ANIM_PEEK);
+    // Slid out, lifted and laid back: it rests in the table's picture on its way...
+    bool rested = false;
+    for (int32_t n = 0; n < 100 && table->GetAnimationNumber() != 0; ++n) {
+      ASSERT_EQ(table->IdleHandler(), 1);
+      rested = rested || !Changed(felt, PersistentBytes()).empty();
+      Frame();
+    }
+    EXPECT_TRUE(rested);
+    // ...but never where it rested before: only where it lies now may the felt not show.
+    CRect rest;
+    ASSERT_EQ(table->GetCardTable().DrawObject(*table->ShoeCard(), QUAD_MEASURE, &rest), 1);
+    rest.Inflate(2, 2);
+    int32_t elsewhere = 0;
+    for (const auto& [x, y] : Changed(felt, PersistentBytes()))
+      elsewhere += x < rest.left || x > rest.right || y < rest.top || y > rest.bottom;
+    EXPECT_EQ(elsewhere, 0);
+  }
+}
+
 TEST_F(CKavoAnimations, SpokenLinesPlayInTurnOrEndAtOnceWhileReconnecting) {
   for (const int32_t reconnecting : {0, 1}) {
     SCOPED_TRACE(reconnecting);
@@ -387,6 +426,38 @@ TEST_F(CKavoAnimations, TheSettlementPaysTheSeatsThatKeepChipsAndResetsEveryReco
   }
   EXPECT_EQ(table.GetChipRunSeat(0), 0);
   EXPECT_EQ(table.IsChipRunStarted(0), 0);
+  EXPECT_EQ(ChipSpeed(table), 20);
+}
+
+TEST_F(CKavoAnimations, RefusedBetsGoBackSeatBySeatToTheirPlayerAndTheRunEndsAtSpeedTwenty) {
+  CAnimTable& table = *m_Client;
+  table.HoldEverySeat();
+  ASSERT_EQ(table.GetIndex(), 0);
+  // Bets the server never took: none was reported back.
+  for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) table.Record(seat).SetBet(KAVO_HAND_1, TMoney(5 * (seat + 1)));
+  table.GetChipStack()->SetSpeed(4);
+  table.Begin(CBlackJackClientTable::KAVO_ANIM_BETRETURN);
+  // Without animation each flight shows once, at the player's icon, and the run moves on.
+  std::vector<int32_t> seats;
+  bool back[KAVO_NUM_SEATS] = {};
+  for (int32_t n = 0; n < 200 && table.GetAnimationNumber() != 0; ++n) {
+    ASSERT_EQ(table.IdleHandler(), 1);
+    seats.push_back(table.GetChipRunSeat(2));
+    for (int32_t s = 0; s < KAVO_NUM_SEATS; ++s) {
+      int32_t x = 0, y = 0;
+      ASSERT_TRUE(table.IconPlaceOf(s, x, y));
+      back[s] = back[s] || ChipsAt(x, y);
+    }
+    Frame();
+  }
+  EXPECT_EQ(table.GetAnimationNumber(), 0);
+  EXPECT_EQ(seats, (std::vector<int32_t>{1, 2, 3, 4, 0}));
+  for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) {
+    EXPECT_TRUE(back[seat]) << seat;
+    EXPECT_EQ(table.Record(seat).GetBet(KAVO_HAND_1), TMoney()) << seat;
+  }
+  EXPECT_EQ(table.GetChipRunSeat(2), 0);
+  EXPECT_EQ(table.IsChipRunStarted(2), 0);
   EXPECT_EQ(ChipSpeed(table), 20);
 }
 
@@ -521,6 +592,60 @@ TEST_F(CKavoAnimations, EachFlightLandsAtItsPlaceAndStampsLeaveWithTheRound) {
     RunChain(*table);
     EXPECT_FALSE(StampedAt(at.X, at.Y));
   }
+}
+
+// ---- the insurance and the records' own stamps ----
+
+TEST_F(CKavoAnimations, APaidInsuranceStampsItsStakeAndItsControlStopsDrawingItUntilTheSettlement) {
+  CAnimTable& table = *m_Client;
+  table.Record(1).SetResult(KAVO_HAND_UNSPLIT, KAVO_WIN_LOST, TMoney(20), TMoney());
+  table.Record(1).Insure();
+  table.Record(1).SetInsuranceStake(TMoney(20));
+  table.DrawInsuranceChips(1);
+  CStatic* stake = table.GetInsuranceChipStatic(1, 0);
+  ASSERT_NE(stake, nullptr);
+  ASSERT_TRUE(stake->GetFlags() & CNTRL_HASBITMAP);
+  int32_t x = 0, y = 0;
+  ASSERT_TRUE(table.GetInsuranceSpot(1, 0, x, y));
+  table.SetInsurance(1, 22);
+  table.Begin(CBlackJackClientTable::KAVO_ANIM_INSURANCE);
+  RunChain(table);
+  EXPECT_TRUE(StampedAt(x, y)) << "the stake lies in the table's picture";
+  EXPECT_FALSE(stake->GetFlags() & CNTRL_HASBITMAP) << "and its control no longer draws it";
+  // A lost insurance keeps its control as it was.
+  std::unique_ptr<CAnimTable> lost = NewTable();
+  lost->Record(1).SetResult(KAVO_HAND_UNSPLIT, KAVO_WIN_LOST, TMoney(20), TMoney());
+  lost->Record(1).Insure();
+  lost->DrawInsuranceChips(1);
+  lost->SetInsurance(0, -1);
+  lost->Begin(CBlackJackClientTable::KAVO_ANIM_INSURANCE);
+  RunChain(*lost);
+  ASSERT_NE(lost->GetInsuranceChipStatic(1, 0), nullptr);
+  EXPECT_TRUE(lost->GetInsuranceChipStatic(1, 0)->GetFlags() & CNTRL_HASBITMAP);
+  // The round's end takes the stamp away and gives the control its picture back.
+  table.Begin(CBlackJackClientTable::KAVO_ANIM_SETTLE);
+  RunChain(table);
+  EXPECT_FALSE(StampedAt(x, y));
+  EXPECT_TRUE(stake->GetFlags() & CNTRL_HASBITMAP);
+}
+
+TEST_F(CKavoAnimations, TheChipsARecordStampsWithItsHandLeaveWithTheSettlement) {
+  CAnimTable& table = *m_Client;
+  // An insured seat and a seat paid for its natural, as their hands are drawn over and over.
+  table.Record(1).SetResult(KAVO_HAND_UNSPLIT, KAVO_WIN_LOST, TMoney(20), TMoney());
+  table.Record(1).Insure();
+  table.Record(3).SetResult(KAVO_HAND_UNSPLIT, KAVO_WIN_NATURAL, TMoney(10), TMoney(15));
+  table.Record(3).SetWon(1);
+  const std::vector<uint8_t> felt = PersistentBytes();
+  table.RedrawAllHands(nullptr);
+  SPoint bet1, insurance1, bet3;
+  ASSERT_TRUE(table.GetChipSpot(1, 4, bet1.X, bet1.Y));
+  ASSERT_TRUE(table.GetInsuranceSpot(1, 0, insurance1.X, insurance1.Y));
+  ASSERT_TRUE(table.GetChipSpot(3, 4, bet3.X, bet3.Y));
+  for (const SPoint& p : {bet1, insurance1, bet3}) ASSERT_TRUE(StampedAt(p.X, p.Y)) << p.X << "," << p.Y;
+  table.Begin(CBlackJackClientTable::KAVO_ANIM_SETTLE);
+  RunChain(table);
+  EXPECT_TRUE(Changed(felt, PersistentBytes()).empty());
 }
 
 }  // namespace

@@ -29,6 +29,8 @@ class CClickTable : public CPanelBetTable {
     Paint(20, 140, 6);
   }
   const CBitmap* BetSpotMap() const override { return &m_Map; }
+  // In at the table without a seat: the time difference known and the practice money settled.
+  void WatchJoined() { m_Joined = m_TimeDiffDone = m_PracticeDone = 1; }
 
  private:
   void Paint(int32_t x0, int32_t y0, uint8_t value) {
@@ -165,6 +167,55 @@ TEST_F(CBetClickTest, AFreeSeatIsAskedForWithTheChipUpToTheMostSeats) {
   ClickAt(XMOUSE_LEFT, SpotX(4), kSpotY);
   EXPECT_EQ(T().GetSeatRequest(), -1);
   EXPECT_EQ(T().GetPendingBet(4), 0);
+}
+
+// The framework hands bet clicks only to a player with a seat: one without takes his first seat
+// by betting on it through the table's own frame, and the seat's cash he does not have yet does
+// not refuse the chip.
+TEST_F(CBetClickTest, APlayerWithoutASeatTakesOneByBettingOnIt) {
+  CClickTable seatless;
+  ASSERT_TRUE(seatless.Build());
+  seatless.SetLimits("1", "1000");
+  seatless.SetCurrentChip(25);
+  auto click = [&](int32_t x) {
+    for (bool down : {true, false}) {
+      Display().QueueMouseButton(XMOUSE_LEFT, down, x, kSpotY);
+      Frame();
+      seatless.TimerHandler(0);
+    }
+  };
+  // Not yet in at the table: the click asks for nothing.
+  click(SpotX(2));
+  EXPECT_EQ(seatless.GetSeatRequest(), -1);
+  seatless.WatchJoined();
+  ASSERT_EQ(seatless.IsAllowedToBet(), 0);
+  click(SpotX(2));
+  EXPECT_EQ(seatless.GetSeatRequest(), 2);
+  EXPECT_EQ(seatless.GetPendingBet(2), 25);
+  EXPECT_TRUE(seatless.Sent.empty());
+  // Granted: the seat comes with its cash and the chip is placed and sent.
+  seatless.Sit(2, CBetTable::kMe, "1000");
+  ASSERT_EQ(seatless.SeatAllocated(2, CBetTable::kMe, 1), 1);
+  EXPECT_EQ(seatless.Sent, (std::vector<SSentBet>{{2, 0, M("25")}}));
+  EXPECT_EQ(seatless.GetPendingBet(2), 0);
+  // Seated, his clicks are the framework's: the table's frame leaves them alone.
+  click(SpotX(2));
+  EXPECT_EQ(seatless.Sent.size(), 1u);
+  // Above the table's maximum the chip asks for no seat.
+  CClickTable high;
+  ASSERT_TRUE(high.Build());
+  high.SetLimits("1", "20");
+  high.SetCurrentChip(25);
+  high.WatchJoined();
+  for (bool down : {true, false}) {
+    Display().QueueMouseButton(XMOUSE_LEFT, down, SpotX(3), kSpotY);
+    Frame();
+    high.TimerHandler(0);
+  }
+  EXPECT_EQ(high.GetSeatRequest(), -1);
+  EXPECT_EQ(high.GetPendingBet(3), 0);
+  high.GetPanel()->Exit();
+  seatless.GetPanel()->Exit();
 }
 
 TEST_F(CBetClickTest, AtTheOneDeckTableAnotherPlayersSeatAndASecondSeatAreIgnored) {

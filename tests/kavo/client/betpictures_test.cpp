@@ -26,20 +26,6 @@ class BetPictures : public CKavoTableFixture {
     pocket->GetCard(card, pocket->GetNumCards() - 1);
     ASSERT_EQ(Table().GetCardTable().DrawLastFrame(pocket->GetMove(pocket->GetNumCards() - 1), card), 1);
   }
-  TRgbImage Shot() {
-    for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat)
-      if (CControlBase* bubble = Table().GetMainDialog().GetCtrl(145 + seat)) bubble->SetState(XGUI_HIDDEN);
-    Frame();
-    Frame();
-    TRgbImage image{800, 600, {}};
-    image.rgb.reserve(800 * 600 * 3);
-    for (int32_t y = 0; y < 600; ++y)
-      for (int32_t x = 0; x < 800; ++x) {
-        const uint32_t p = ScreenPixel(x, y);
-        image.rgb.insert(image.rgb.end(), {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8), static_cast<uint8_t>(p)});
-      }
-    return image;
-  }
   // Pixels of the control's rectangle on the shot that differ from the table picture.
   int32_t OffPicture(const TRgbImage& shot, CControlBase* control) {
     const CRect r = control->ScreenRect();
@@ -99,7 +85,7 @@ TEST_F(BetPictures, TheDealtRoundShowsEachBetAsStacksOnItsSpots) {
   table.MarkBetsChanged();
   ASSERT_EQ(table.UpdateChipStacks(-1, 0), 1);
   table.ShowInsuranceChips(4, TMoney(65));
-  const TRgbImage shot = Shot();
+  const TRgbImage shot = ShotBetweenTurns();
   if (const char* folder = std::getenv("VORRIN_KAVO_SHOTS")) {
     ASSERT_TRUE(WritePng(std::string(folder) + "/client_dealt_round_bets.png", shot));
   }
@@ -129,7 +115,7 @@ TEST_F(BetPictures, TheDealtRoundShowsEachBetAsStacksOnItsSpots) {
   // Hidden again, the spots show the table.
   table.HideSeatChips(0);
   table.HideInsuranceChips(4);
-  const TRgbImage cleared = Shot();
+  const TRgbImage cleared = ShotBetweenTurns();
   EXPECT_EQ(OffPicture(cleared, table.GetSpotChipStatic(0, 3)), 0);
   EXPECT_EQ(OffPicture(cleared, insurance), 0);
 }

@@ -298,6 +298,7 @@ TEST_F(CBettingTest, OnlyASentBetIsStakedWithPlayerProtection) {
 // ---- the end of betting ----
 
 TEST_F(CBettingTest, ClosingSendsTheFinalBetsAndGivesTheRefusedOnesBack) {
+  T().SetRealMoney(1);  // the day's losses count real money only
   T().SetLimits("5", "100");
   T().Sit(0, CBetTable::kMe, "1000");
   T().Sit(1, CBetTable::kMe, "1000");
@@ -366,16 +367,31 @@ TEST_F(CBettingTest, RepeatedBetsComeOnceARound) {
   EXPECT_EQ(T().Sent.size(), 2u);
 }
 
-// Off until the table-information reader answers a table without its nodes as "nothing waits":
-// it fails here since the reader landed, so BetClickAllowed answers 0.
-TEST_F(CBettingTest, DISABLED_BettingOpensAgainWhenTheFrameworkStartsARound) {
-  T().Sit(0, CBetTable::kMe, "1000");
-  ASSERT_EQ(T().CloseBetting(), 1);
-  EXPECT_EQ(T().BetClickAllowed(), 1);
-  EXPECT_EQ(T().IsBettingClosed(), 1);
-  T().SetBetSent(0);  // as the framework's new round does
-  EXPECT_EQ(T().BetClickAllowed(), 1);
-  EXPECT_EQ(T().IsBettingClosed(), 0);
+// The betting handler reads the other seats' bets off the table node each frame: a table whose
+// node is gone has no round to bet in (the framework ends it), and answers 0.
+TEST_F(CBettingTest, BettingOpensAgainWhenTheFrameworkStartsARound) {
+  class CLinkedTable : public CBetTable {
+   public:
+    CLinkedTable() { m_pTableNode = new CCommNode; }
+    void DropTableNode() {
+      delete m_pTableNode;
+      m_pTableNode = nullptr;
+    }
+  } table;
+  table.Sit(0, CBetTable::kMe, "1000");
+  table.SetLimits("5", "100");
+  table.Rec(0).SetBet(1, M("10"));
+  ASSERT_EQ(table.CloseBetting(), 1);
+  EXPECT_EQ(table.IsBettingOpen(), 0);
+  EXPECT_EQ(table.BetClickAllowed(), 1);
+  EXPECT_EQ(table.IsBettingClosed(), 1) << "the bets sent stay closed";
+  table.SetBetSent(0);  // as the framework's new round does
+  EXPECT_EQ(table.BetClickAllowed(), 1);
+  EXPECT_EQ(table.IsBettingClosed(), 0);
+  EXPECT_EQ(table.IsBettingOpen(), 1);
+  EXPECT_EQ(table.Sent, (std::vector<SSentBet>{{0, 1, M("10")}})) << "the final bet went once";
+  table.DropTableNode();
+  EXPECT_EQ(table.BetClickAllowed(), 0);
 }
 
 // ---- seats ----

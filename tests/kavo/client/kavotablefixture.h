@@ -27,11 +27,14 @@
 #include "ostrel/dialogs/winctrl.h"
 #include "ostrel/resources/basepack.h"
 #include "ostrel/resources/resdata.h"
+#include "ostrel/resources/resflags.h"
+#include "ostrel/controls/controlbase.h"
 #include "ostrel/screens/screenbase.h"
 #include "ostrel/system/frameloop.h"
 #include "ostrel/system/globals.h"
 #include "ostrelcomm/commlib.h"
 #include "support/guiharness.h"
+#include "support/png.h"
 #include "support/tempdir.h"
 
 inline constexpr int32_t KAVO_TEST_TABLE_ID = KAVO_GAMEID_REGULAR * 1000 + 1;
@@ -117,6 +120,22 @@ class CKavoTableFixture : public CGuiTest {
     if (CWinCtrl* wc = xWinCtrl()) l.Windows = wc->NumWindows();
     if (CLList* nodes = xCommNodeList(0)) l.Nodes = nodes->GetNumNodes();
     return l;
+  }
+  // The screen after two frames of the loop, as a player sees it between turns: the seats'
+  // thinking bubbles hidden.
+  TRgbImage ShotBetweenTurns() {
+    for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat)
+      if (CControlBase* bubble = m_pTable->GetMainDialog().GetCtrl(145 + seat)) bubble->SetState(XGUI_HIDDEN);
+    Frame();
+    Frame();
+    TRgbImage image{800, 600, {}};
+    image.rgb.reserve(800 * 600 * 3);
+    for (int32_t y = 0; y < 600; ++y)
+      for (int32_t x = 0; x < 800; ++x) {
+        const uint32_t p = ScreenPixel(x, y);
+        image.rgb.insert(image.rgb.end(), {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8), static_cast<uint8_t>(p)});
+      }
+    return image;
   }
   // What stood before the table was made.
   const SKavoLeftovers& Before() const { return m_Before; }

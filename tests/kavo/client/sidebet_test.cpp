@@ -20,6 +20,7 @@
 #include "ostrel/input/mouse.h"
 #include "ostrelcomm/commnode.h"
 #include "platform/display/headless.h"
+#include "platform/display/keys.h"
 
 namespace {
 
@@ -70,6 +71,7 @@ class CSideBetTable : public CSuperSevenClientTable {
     AllocateSlot(seat, kMe);
     m_Money[static_cast<size_t>(seat)] = TMoney(cash);
   }
+  void SetRealMoney(int32_t on) { m_RealMoney = on; }
   void SetLimits(const char* min, const char* max) {
     m_MinTable = TMoney(min);
     m_MaxTable = TMoney(max);
@@ -93,6 +95,16 @@ class CSideBetTable : public CSuperSevenClientTable {
   CBitmap m_Map;
 };
 
+// The loss-limit boxes the table asked for, answered at once.
+std::vector<std::string>& Boxes() {
+  static std::vector<std::string> boxes;
+  return boxes;
+}
+int32_t RecordBox(const char*, const char* text) {
+  Boxes().push_back(text ? text : "");
+  return 1;
+}
+
 int32_t SpotX(int32_t seat) { return 2 * (30 + 70 * seat); }
 constexpr int32_t kRegularY = 230, kSideY = 310;
 
@@ -101,6 +113,8 @@ class CSideBetClickTest : public CKavoTest {
   void SetUp() override {
     CKavoTest::SetUp();
     CClientTableBase::Protection() = {};
+    CClientTableBase::SetMessageBoxFunc(RecordBox);
+    Boxes().clear();
     m_Table = std::make_unique<CSideBetTable>();
     ASSERT_TRUE(m_Table->Build());
     m_Table->SetLimits("5", "1000");
@@ -111,6 +125,8 @@ class CSideBetClickTest : public CKavoTest {
   void TearDown() override {
     if (m_Table && m_Table->GetPanel()) m_Table->GetPanel()->Exit();
     m_Table.reset();
+    CClientTableBase::SetMessageBoxFunc(nullptr);
+    CClientTableBase::Protection() = {};
     CKavoTest::TearDown();
   }
   void ClickAt(int32_t button, int32_t x, int32_t y) {
@@ -138,6 +154,12 @@ TEST_F(CSideBetClickTest, ClicksOnRegularAndSideBetSpots) {
     int32_t SideAfter;
     const char* Said;  // part of the dealer's line, null: none
     bool Sends;
+    // Real money with a loss limit for the day: the limit and the day's losses before and after. A
+    // refusal of the limit shows the box, and the dealer says its text (empty without the
+    // common script here: Said "").
+    const char* LossPerDay = nullptr;
+    const char* LossBefore = "0";
+    const char* LossAfter = "0";
   };
   const SCase cases[] = {
       {"a side bet without a regular bet", "0", 0, "1000", kSide, XMOUSE_LEFT, "0", 0, "without a regular", false},
@@ -150,12 +172,26 @@ TEST_F(CSideBetClickTest, ClicksOnRegularAndSideBetSpots) {
       {"a chip off above the last one", "50", 1, "1000", kRegular, XMOUSE_RIGHT, "25", 1, nullptr, true},
       {"the last chip without a side bet", "25", 0, "1000", kRegular, XMOUSE_RIGHT, "0", 0, nullptr, true},
       {"a chip on beside the side bet", "25", 1, "1000", kRegular, XMOUSE_LEFT, "50", 1, nullptr, true},
+      {"the unit within the day's loss limit", "25", 0, "1000", kSide, XMOUSE_LEFT, "25", 1, nullptr, true, "100",
+       "99", "100"},
+      {"the unit beyond the day's loss limit", "25", 0, "1000", kSide, XMOUSE_LEFT, "25", 0, "", false, "100",
+       "99.50", "99.50"},
+      {"the day's loss limit spent", "25", 0, "1000", kSide, XMOUSE_LEFT, "25", 0, "", false, "100", "100",
+       "100"},
+      {"the side bet cleared gives its unit back to the day", "25", 1, "1000", kSide, XMOUSE_RIGHT, "25", 0, nullptr,
+       true, "100", "100", "99"},
+      {"a chip off under the side bet within the limit", "50", 1, "1000", kRegular, XMOUSE_RIGHT, "25", 1, nullptr,
+       true, "100", "100", "75"},
   };
   for (const SCase& c : cases) {
     T().Rec(1).SetBet(1, M(c.Bet));
     T().Rec(1).SetSideBet(c.SideBet);
     T().Rec(1).GetTotalStake(0);
     T().Sit(1, c.Cash);
+    T().SetRealMoney(c.LossPerDay ? 1 : 0);
+    CClientTableBase::Protection().LossPerDay = TMoney(c.LossPerDay ? c.LossPerDay : "0");
+    CClientTableBase::Protection().LossThisDay = M(c.LossBefore);
+    Boxes().clear();
     T().Sent.clear();
     T().ForgetDealerLine();
     ClickAt(c.Button, SpotX(1), c.Where == kSide ? kSideY : kRegularY);
@@ -167,6 +203,11 @@ TEST_F(CSideBetClickTest, ClicksOnRegularAndSideBetSpots) {
     } else {
       EXPECT_STREQ(T().LastDealerLine(), "") << c.What;
     }
+    if (c.LossPerDay) EXPECT_EQ(CClientTableBase::Protection().LossThisDay, M(c.LossAfter)) << c.What;
+    // A refusal of the loss limit shows its box, and the dealer says the same.
+    const bool boxed = c.LossPerDay && c.Said;
+    EXPECT_EQ(Boxes().size(), boxed ? 1u : 0u) << c.What;
+    if (boxed && !Boxes().empty()) EXPECT_NE(std::strstr(T().LastDealerLine(), Boxes()[0].c_str()), nullptr) << c.What;
     if (c.Sends)
       EXPECT_EQ(T().Sent, (std::vector<SSent>{{1, M(c.BetAfter), c.SideAfter}})) << c.What;
     else
@@ -180,4 +221,27 @@ TEST_F(CSideBetClickTest, TheSideBetSpotOfAnotherPlayersOrAFreeSeatPlacesNoSideB
   EXPECT_TRUE(T().Sent.empty());
 }
 
+}  // namespace
+
+namespace {
+// With the program's own box: the refusal is modal and waits for the player's OK, so a headless
+// run that never answers it waits for ever (which is what hung before the click table answered its
+// boxes through the table's box hook). Answered with Enter, the click returns with nothing placed.
+TEST_F(CSideBetClickTest, ALossLimitRefusalWaitsForTheBoxAndReturns) {
+  CClientTableBase::SetMessageBoxFunc(nullptr);
+  T().Rec(1).SetBet(1, M("25"));
+  T().Rec(1).GetTotalStake(0);
+  T().SetRealMoney(1);
+  CClientTableBase::Protection().LossPerDay = M("100");
+  CClientTableBase::Protection().LossThisDay = M("100");
+  Display().QueueMouseButton(XMOUSE_LEFT, true, SpotX(1), kSideY);
+  Frame();
+  // The answer waits in the queue for the box's own loop.
+  Display().QueueKey(XVK_RETURN, true);
+  Display().QueueKey(XVK_RETURN, false);
+  ASSERT_EQ(T().BetClick(), 1);
+  EXPECT_EQ(std::strncmp(T().LastDealerLine(), "<Dealer> ", 9), 0);
+  EXPECT_EQ(T().Rec(1).GetSideBet(), 0);
+  EXPECT_TRUE(T().Sent.empty());
+}
 }  // namespace

@@ -59,8 +59,7 @@ class KavoTableDealer : public CKavoTableTest, public ::testing::WithParamInterf
 TEST_P(KavoTableDealer, TheDealersHandsAndUpCardsMatchTheExactOdds) {
   const SCase& c = GetParam();
   const CKavoSeededRandom random(31u + static_cast<uint32_t>(c.m_DrawOnSoft17));
-  // Two players, so that neither seat is a player's second one, which the table gives up when
-  // its bet comes late.
+  // Two players at two seats (one player on both plays the same; the seats test shows it).
   const std::vector<std::pair<int32_t, int32_t>> seats = {{1, CreateMember("ann1", "100000000")},
                                                           {3, CreateMember("bob3", "100000000")}};
   StartTable(KAVO_GAMEID_REGULAR, [&](CBlackJackServerTable& table) { table.SetDrawOnSoft17(c.m_DrawOnSoft17); });

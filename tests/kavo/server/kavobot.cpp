@@ -1,10 +1,13 @@
 #include "kavobot.h"
 
+#include <gtest/gtest.h>
+
 #include "common/tables/tableprotocol.h"
 #include "kavoprotocol.h"
 #include "kavoserverkit.h"
 #include "ostrel/containers/objpool.h"
 #include "ostrelcomm/commnode.h"
+#include "support/testclock.h"
 
 std::string KavoItem(const std::string& text, const std::string& name) {
   const std::string key = name + " = ";
@@ -75,23 +78,37 @@ void CKavoBot::Poll() {
   }
 }
 
+std::string CKavoBot::SideBetItem(bool side) const {
+  // A scripted side-bet table says no as its client does; otherwise only a wish is written.
+  if (side) return "SuperSeven = 1\n";
+  return m_SideBetRounds.empty() ? "" : "SuperSeven = 0\n";
+}
+
 void CKavoBot::Handle(const std::string& record) {
   if (KavoItem(record, "Command") == "NewRound") {
     ++m_Rounds;
+    const bool side = m_SideBetRounds.empty()
+                          ? m_SideBet
+                          : m_SideBetRounds[static_cast<size_t>(m_Rounds - 1) % m_SideBetRounds.size()];
     for (SSeat& s : m_Seats) {
       s.m_Insured = false;
       s.m_Insurance = TMoney();
-      const int32_t bet = 5 + static_cast<int32_t>(m_Random() % 46);
+      const int32_t bet = m_FixedBet > 0 ? m_FixedBet : 5 + static_cast<int32_t>(m_Random() % 46);
       Send(s.m_PlayerId, s.m_Seat, KAVO_MSG_PLAYERBET,
-           "Bet = " + std::to_string(bet) + "\n" + (m_SideBet ? "SuperSeven = 1\n" : "") + "finalFlag = 1\n");
+           "Bet = " + std::to_string(bet) + "\n" + SideBetItem(side) + "finalFlag = 1\n");
     }
     return;
   }
   const std::string state = KavoItem(record, "ChangeGameState");
   if (state == "11") {
-    for (const SSeat& s : m_Seats)
-      Send(s.m_PlayerId, s.m_Seat, KAVO_MSG_INSURANCE,
-           "Insurance = " + std::string(!m_StandOnly && Chance(50) ? "1" : "0") + "\n");
+    for (const SSeat& s : m_Seats) {
+      bool wanted = !m_StandOnly && Chance(50);
+      if (!m_ScriptedInsurance.empty()) {
+        wanted = m_ScriptedInsurance.front() != 0;
+        m_ScriptedInsurance.pop_front();
+      }
+      Send(s.m_PlayerId, s.m_Seat, KAVO_MSG_INSURANCE, "Insurance = " + std::string(wanted ? "1" : "0") + "\n");
+    }
     return;
   }
   if (state == "5" && m_TurnSeat >= 0) {
@@ -158,7 +175,11 @@ void CKavoBot::HandleChunk(const std::string& chunk, int32_t pays) {
 
 void CKavoBot::Decide(const SSeat& seat) {
   static const int32_t kActions[] = {KAVO_ACTION_HIT, KAVO_ACTION_STAND, KAVO_ACTION_DOUBLE, KAVO_ACTION_SPLIT};
-  const int32_t action = m_StandOnly ? KAVO_ACTION_STAND : kActions[m_Random() % 4];
+  int32_t action = m_StandOnly ? KAVO_ACTION_STAND : kActions[m_Random() % 4];
+  if (!m_ScriptedActions.empty()) {
+    action = m_ScriptedActions.front();
+    m_ScriptedActions.pop_front();
+  }
   if (m_Mischief && Chance(m_Mischief)) Stray(seat);
   if (m_Mischief && Chance(m_Mischief / 10)) {
     Send(seat.m_PlayerId, seat.m_Seat, KAVO_MSG_PLAYERACTION, "Acton = 1\n");
@@ -177,4 +198,17 @@ void CKavoBot::Stray(const SSeat& seat) {
     case 3: Send(player, at, KAVO_MSG_PLAYERACTION, "Action = 77\n"); break;
     default: Send(player, at, KAVO_MSG_INSURANCE, "Insurance = 1\n"); break;
   }
+}
+
+void KavoPlayRounds(CServerTableBase& table, CKavoBot& bot, CTestClock& clock, int64_t rounds,
+                    const std::function<void(int64_t)>& newRound) {
+  for (int64_t ticks = 1; bot.Rounds() <= rounds && ticks <= (rounds + 1) * 400; ++ticks) {
+    ASSERT_EQ(table.ServerHandler(), 1) << "tick " << ticks << ", round " << bot.Rounds();
+    const int64_t before = bot.Rounds();
+    bot.Poll();
+    if (bot.Rounds() != before && newRound) newRound(bot.Rounds());
+    if (::testing::Test::HasFatalFailure()) return;
+    clock.Advance(500);
+  }
+  ASSERT_EQ(bot.Rounds(), rounds + 1) << "every round ends";
 }

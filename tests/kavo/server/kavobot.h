@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <random>
 #include <string>
 #include <utility>
@@ -13,6 +15,8 @@
 #include "ostrel/base/money.h"
 
 class CCommNode;
+class CServerTableBase;
+class CTestClock;
 
 class CKavoBot {
  public:
@@ -33,6 +37,16 @@ class CKavoBot {
   void SetMischief(int32_t percent) { m_Mischief = percent; }
   // Always stand (and never take insurance).
   void SetStandOnly(bool on) { m_StandOnly = on; }
+  // Bets this amount on every seat (0: at random).
+  void SetBet(int32_t amount) { m_FixedBet = amount; }
+  // Decisions and insurance answers (one a seat, in the order the seats were given) taken in turn
+  // from these lists while they last, and the side bet of each round (cycled), instead of chance.
+  void Script(std::deque<int32_t> actions, std::deque<int32_t> insurance, std::vector<bool> sideBets = {}) {
+    m_ScriptedActions = std::move(actions);
+    m_ScriptedInsurance = std::move(insurance);
+    m_SideBetRounds = std::move(sideBets);
+  }
+  size_t ScriptedActionsLeft() const { return m_ScriptedActions.size(); }
 
   const TMoney& Ledger() const { return m_Ledger; }
   int64_t Rounds() const { return m_Rounds; }
@@ -51,6 +65,7 @@ class CKavoBot {
   void Handle(const std::string& record);
   void HandleChunk(const std::string& chunk, int32_t pays);
   void Send(int32_t playerId, int32_t seat, const char* name, const std::string& items);
+  std::string SideBetItem(bool side) const;
   void Decide(const SSeat& seat);
   void Stray(const SSeat& seat);
   bool Chance(int32_t percent) { return static_cast<int32_t>(m_Random() % 100) < percent; }
@@ -60,6 +75,10 @@ class CKavoBot {
   std::mt19937 m_Random;
   bool m_SideBet = false;
   bool m_StandOnly = false;
+  int32_t m_FixedBet = 0;
+  std::deque<int32_t> m_ScriptedActions;
+  std::deque<int32_t> m_ScriptedInsurance;
+  std::vector<bool> m_SideBetRounds;
   int32_t m_Mischief = 0;
   int32_t m_TurnSeat = -1;
   bool m_PresentationDue = false;
@@ -70,3 +89,9 @@ class CKavoBot {
 
 // The value of "Name = value" in a flattened record or chunk; "" when missing.
 std::string KavoItem(const std::string& text, const std::string& name);
+
+// Runs the table's tick and the bot, the clock half a second a tick, until the bot has seen
+// rounds + 1 new rounds (so rounds whole rounds), at most 400 ticks a round; newRound (the count
+// of new rounds seen) runs as each one's record arrives. Stops at the first fatal failure.
+void KavoPlayRounds(CServerTableBase& table, CKavoBot& bot, CTestClock& clock, int64_t rounds,
+                    const std::function<void(int64_t)>& newRound);

@@ -52,6 +52,11 @@ def plate(w, h, text=None, state=0):
     return keyed.finish(img, S, common.KEY, (24, 60, 46))
 
 
+def see_through(w, h):
+    """A cell of nothing but the see-through colour: a look that shows what lies below."""
+    return keyed.finish(Image.new("RGBA", (w * F, h * F), (0, 0, 0, 0)), F, common.KEY, (24, 60, 46))
+
+
 def bubble(w, h):
     """A think bubble with three dots: the seat's player is deciding."""
     img = Image.new("RGBA", (w * F, h * F), (0, 0, 0, 0))
