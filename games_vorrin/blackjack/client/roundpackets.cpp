@@ -42,6 +42,15 @@ bool ChunkMoney(CKCBL& record, const char* keyword, TMoney& value) {
   return true;
 }
 
+bool RecordIsBlank(CKCBL& record) {
+  record.MainChunk();
+  for (int32_t more = record.FirstItem(); more; more = record.NextItem(0)) {
+    const char* keyword = record.GetKeyword();
+    if (record.ItemType() != 1 || (keyword && *keyword) || record.GetNumStrings() > 0) return false;
+  }
+  return true;
+}
+
 bool IsHandNumber(int32_t hand) { return hand >= KAVO_HAND_UNSPLIT && hand <= KAVO_HAND_2; }
 
 // Frees the table node's received record when the reader is done with it.
@@ -337,6 +346,10 @@ int32_t CBlackJackClientTable::ReadTableInfoChunk(int32_t seat, int32_t playerId
 }
 
 int32_t CBlackJackClientTable::ReadTableInfos() {
+  // The round-start record holds a section for every occupied seat: none when every player left
+  // before the round began. It then holds nothing (an empty text reads back as one blank item);
+  // a record with other items is not ours.
+  if (RecordIsBlank(GetTableNode()->m_RecvKCBL)) return 1;
   return ReadSeatChunks(KAVO_MSG_TABLEINFO,
                         [&](int32_t seat, int32_t playerId) { return ReadTableInfoChunk(seat, playerId); });
 }

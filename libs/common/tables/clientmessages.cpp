@@ -75,12 +75,15 @@ int32_t CClientTableBase::CheckChangeState() {
       table->SnoopDeletePacket();
       continue;
     }
-    int32_t stop = 0;
-    const int32_t taken = HandleTableRecord(table->m_RecvKCBL, stop);
+    int32_t stop = 0, stateChanged = 0;
+    const int32_t taken = HandleTableRecord(table->m_RecvKCBL, stop, stateChanged);
     table->SnoopFreeKCBL();
     if (stop) return 0;
     if (!taken) break;
     table->SnoopDeletePacket();
+    // The game sees every game state: the next record waits until the round machine has run
+    // this one (a server in the same process sends a whole deal in one frame).
+    if (stateChanged) return 1;
     // The reconnect ended with this record: the node it came through can go now.
     if (m_ReconnectEndSeen == 1) {
       m_ReconnectEndSeen = 2;
@@ -91,7 +94,7 @@ int32_t CClientTableBase::CheckChangeState() {
   return 1;
 }
 
-int32_t CClientTableBase::HandleTableRecord(CKCBL& record, int32_t& stop) {
+int32_t CClientTableBase::HandleTableRecord(CKCBL& record, int32_t& stop, int32_t& gameStateChanged) {
   int32_t value = 0;
   if (Long(record, TABLE_MSG_CHANGECLIENTSTATE, value)) {
     if (value >= TABLE_CLIENTSTATE_NONE && value <= TABLE_CLIENTSTATE_GAME) m_ClientState = value;
@@ -100,6 +103,7 @@ int32_t CClientTableBase::HandleTableRecord(CKCBL& record, int32_t& stop) {
   if (Long(record, TABLE_MSG_CHANGEGAMESTATE, value)) {
     m_ClientState = TABLE_CLIENTSTATE_GAME;
     m_GameState = value;
+    gameStateChanged = 1;
     return 1;
   }
   if (Has(record, TABLE_MSG_HELLO)) return 1;

@@ -336,7 +336,7 @@ class CClientTableBase : public CTableBase, public CPanelTable {
   void ReadSeatLongs(CKCBL& record, std::vector<int32_t>& into, bool playerIds);
   void ReadIcon(CKCBL& record);
   // One record of the table node; 1 when the framework took it.
-  int32_t HandleTableRecord(CKCBL& record, int32_t& stop);
+  int32_t HandleTableRecord(CKCBL& record, int32_t& stop, int32_t& gameStateChanged);
   int32_t StartRound(CKCBL& record);
   void ReadPlayerSeats(CKCBL& record);
   void HandleAllocationRecord(CKCBL& record);

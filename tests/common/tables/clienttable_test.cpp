@@ -115,6 +115,22 @@ TEST_F(ClientTable, AReasonOneDeallocationOfTheOwnSeatEndsTheTable) {
   EXPECT_FALSE(Frame());
 }
 
+// A server in the same process sends a whole deal within one frame: the game still sees every
+// state, in order, one a frame.
+TEST_F(ClientTable, EveryGameStateOfOneFrameReachesTheGameInOrder) {
+  const int32_t me = static_cast<int32_t>(CreateMember("di"));
+  SitDown(me, 0);
+  auto table = ServerNode(TABLE_NODE_TABLE);
+  m_pClient->m_Calls.clear();
+  for (const char* state : {"1", "2", "3", "2"}) ASSERT_TRUE(Send(*table, std::string("ChangeGameState = ") + state + "\n"));
+  for (int i = 0; i < 6; ++i) ASSERT_TRUE(Frame());
+  std::vector<std::string> seen;
+  for (const std::string& call : m_pClient->Calls("GameState")) {
+    if (seen.empty() || seen.back() != call) seen.push_back(call);
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"GameState 1", "GameState 2", "GameState 3", "GameState 2"}));
+}
+
 // ---- reconnect: the replay, then the live records from the own "Hello" on ----
 
 class ClientReconnect : public CClientTableTest {

@@ -26,7 +26,10 @@ class CDummyClientGame : public CClientTableBase {
   int32_t ExitClientGame() override { return 1; }
   int32_t SetRoundTimer(int32_t lengthMs, int32_t elapsedMs) override;
   int32_t PlayerDataReceived() override;
-  int32_t GameStateHandler() override { return 1; }
+  int32_t GameStateHandler() override {
+    m_Calls.push_back("GameState " + std::to_string(GetGameState()));
+    return 1;
+  }
   int32_t IdleHandler() override { return 1; }
   int32_t PlayHandler() override;
   int32_t BetDone() override;

@@ -298,6 +298,17 @@ TEST_F(CKavoPacketTest, OtherSeatsBetsAreTakenOwnAcceptedOnesPassedOver) {
   EXPECT_EQ(Losses(), TMoney());
 }
 
+// Every player left before the round began: the server's round start holds no section, and the
+// table goes on (it took such a record for a broken one and ended).
+TEST_F(CKavoPacketTest, ARoundStartWithEverySeatEmptyIsReadAsNothing) {
+  Start(KAVO_GAMEID_REGULAR, {});
+  ASSERT_EQ(m_pTable->StartPlay(), 1);
+  ASSERT_EQ(Forward(), 1);
+  EXPECT_EQ(Client().RecvPlayerTableInfo(), 1);
+  EXPECT_EQ(m_pClientTable->NumWaitingPackets(), 0);
+  for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) EXPECT_EQ(Rec(seat).GetBet(1), TMoney()) << seat;
+}
+
 TEST_F(CKavoPacketTest, ARefusedOwnBetComesBackOffTheTableAndTheLosses) {
   Start(KAVO_GAMEID_REGULAR, {2});
   // The player placed 600 on seat 2: committed to protection, then refused by the server (above

@@ -577,10 +577,12 @@ class CKavoInsuranceTest : public CKavoStatesTest {
     SitDown(3);
     ASSERT_NE(m_pClient->AllocateSlot(4, m_Ann), 0);  // a seat without a bet
   }
-  void Offer(int32_t timeLeftMs = 30000) {
-    m_pClient->SetTimeoutTime(timeLeftMs, 32000);
-    m_pClient->StartTimer();
+  // The server's order: the offer announced, its time-out, then the wait for the answers, sent
+  // in one frame and seen by the game one state a frame.
+  void Offer() {
     State(KAVO_GS_INSURANCEOFFER);
+    State(KAVO_GS_TIMEOUT);
+    ServerSends("Command = PlayerTimeOut\nTimeOut = 30\nServerTime = " + std::to_string(m_Clock.Now()) + "\n");
     State(KAVO_GS_WAITINSURANCE);
     ASSERT_EQ(Pump(), 1);
   }

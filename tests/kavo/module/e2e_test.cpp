@@ -444,11 +444,6 @@ TEST_P(KavoEndToEnd, ANewPlayerPlaysARoundByClicksAndTheCashShownIsTheBookedBala
     // balance on the way out and ends with him.
     EXPECT_GE(scripted.Step(), CScriptedPlayer::kBalanceShown) << scripted.StepName();
     EXPECT_TRUE(result == KAVO_RESULT_LEFT || result == KAVO_RESULT_ENDED) << result;
-  } else if (plan.m_SideBet) {
-    // Now and then the side-bet table ends the visit (0) at the close box instead of showing the
-    // practice balance; the cash is checked below all the same.
-    EXPECT_GE(scripted.Step(), CScriptedPlayer::kBalanceShown) << scripted.StepName();
-    EXPECT_TRUE(result == KAVO_RESULT_LEFT || result == KAVO_RESULT_ENDED) << result;
   } else {
     EXPECT_EQ(scripted.Step(), CScriptedPlayer::kGone) << scripted.StepName();
     EXPECT_EQ(result, KAVO_RESULT_LEFT);
@@ -471,11 +466,7 @@ const SRoundPlan kPlans[] = {
     {"one-deck private table, stand", 1022, "kavo_onedeck_", 0, false},
 };
 
-// Switched off until mended: now and then (about one program run in two) a visit ends with 0 at
-// the close box instead of 1, at every table: in the playing state the table reads a record on its
-// table node that carries no seat section and takes it for a failed read. Passing such records
-// over made the leave hang now and then instead, so the cause is still to be found.
-INSTANTIATE_TEST_SUITE_P(DISABLED_Tables, KavoEndToEnd, ::testing::ValuesIn(kPlans),
+INSTANTIATE_TEST_SUITE_P(Tables, KavoEndToEnd, ::testing::ValuesIn(kPlans),
                          [](const ::testing::TestParamInfo<SRoundPlan>& info) {
                            std::string name;
                            for (const char* c = info.param.m_What; *c; ++c)
