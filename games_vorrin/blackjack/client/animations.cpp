@@ -89,6 +89,10 @@ bool CBlackJackClientTable::CardStep() {
   m_CardTable.Handler();
   if (m_CardTable.IsAnyPolyAnim()) return false;
   m_CardTable.RemoveAllPolygons();
+  if (m_HoleCardLanding) {
+    m_HoleCardLanding = 0;
+    TuckHoleCardUnder();
+  }
   return true;
 }
 
@@ -223,7 +227,11 @@ void CBlackJackClientTable::StartDealerMove(int32_t k, CObject* object) {
   if (!list || !object) return;
   // The shoe's card belongs to no pocket, so the scene cannot take its last resting picture away
   // when it moves on: that is done here, or each pose it rested in would stay on the felt.
-  if (object == m_pShoeCard) TakeAwayShoeCard();
+  if (object == m_pShoeCard) {
+    TakeAwayShoeCard();
+    // Laid down again face down: it goes back under the up card.
+    m_HoleCardLanding = k == kMoveBackDown;
+  }
   if (IsReconnecting()) m_CardTable.DrawLastFrame(list, object);
   else m_CardTable.StartAnim(list, object);
 }
@@ -233,6 +241,11 @@ void CBlackJackClientTable::TakeAwayShoeCard() {
   if (!m_pShoeCard || !m_CardTable.DrawObject(*m_pShoeCard, QUAD_MEASURE, &area)) return;
   area.Inflate(kShoeCardMargin, kShoeCardMargin);
   RepaintArea(area);
+}
+
+void CBlackJackClientTable::TuckHoleCardUnder() {
+  CRect area;
+  if (m_pShoeCard && m_CardTable.DrawObject(*m_pShoeCard, QUAD_MEASURE, &area)) RedrawAllHands(&area);
 }
 
 void CBlackJackClientTable::TurnDealerCard(int32_t code) {

@@ -466,6 +466,8 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   void StartDealerMove(int32_t k, CObject* object);
   // The shoe's card's picture where it rests taken out of the persistent layer.
   void TakeAwayShoeCard();
+  // The hands drawn again over the face-down card where it came to rest, the up card on top.
+  void TuckHoleCardUnder();
   // The card of the dealer's peek or insurance result turned over in place of the shoe's card.
   void TurnDealerCard(int32_t code);
   int32_t SampleStopped(int32_t id);
@@ -869,6 +871,9 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   int32_t m_HandledState = 0;  // the game state whose single pass is done
   int32_t m_DealtToDealer = 0;
   int32_t m_HoleCardDealt = 0;
+  // The face-down card is in flight to its resting place: where it lands, the hands (the up card
+  // above all) are drawn over it again.
+  int32_t m_HoleCardLanding = 0;
   int32_t m_ShowHoleCard = 0;
   int32_t m_SplitSeen = 0, m_DoubleSeen = 0, m_BustSeen = 0;
   int32_t m_SpotLit = 0;

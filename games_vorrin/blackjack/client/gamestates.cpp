@@ -99,7 +99,7 @@ int32_t CBlackJackClientTable::StateNewRound() {
   m_SpotLit = 0;
   m_HitStandEnabled = m_SplitEnabled = m_DoubleEnabled = 0;
   m_ActionSent = m_SplitSeen = m_DoubleSeen = m_BustSeen = 0;
-  m_DealtToDealer = m_HoleCardDealt = m_ShowHoleCard = 0;
+  m_DealtToDealer = m_HoleCardDealt = m_HoleCardLanding = m_ShowHoleCard = 0;
   m_BustHand = 0;
   m_InsuranceResultRead = 0;
   m_ClearMode = 0;
@@ -330,7 +330,10 @@ int32_t CBlackJackClientTable::DealHoleCard() {
   CPocket* pocket = m_CardTable.GetPocket(GetNumSlots());
   C3DMoveList* list = pocket ? pocket->GetMove(GetMaxCardsInPocket()) : nullptr;
   CObject* object = GetHoleCardObject();
-  if (list && object && PlayMove(list, object)) StartAnimation(1);
+  if (list && object && PlayMove(list, object)) {
+    m_HoleCardLanding = 1;
+    StartAnimation(1);
+  }
   PlaySample(kSampleHoleCard);
   return 1;
 }

@@ -100,8 +100,10 @@ void CBlackJackClientTable::EraseDealerPlaceholder() {
   m_CardTable.m_DrawPersistent = 0;
   m_CardTable.m_DrawScreen = 1;
   m_CardTable.m_DrawPixels = 0;
+  // The placeholder's place alone: the up card beside it stays, and is drawn again where the
+  // two overlap.
   CRect area;
-  const int32_t measured = m_CardTable.DrawPocket(kDealer, &area);
+  const int32_t measured = m_CardTable.DrawCard(kDealer, dealer->GetNumCards() - 1, &area);
   m_CardTable.m_DrawPersistent = persistent;
   m_CardTable.m_DrawScreen = screen;
   m_CardTable.m_DrawPixels = pixels;
@@ -109,6 +111,7 @@ void CBlackJackClientTable::EraseDealerPlaceholder() {
   if (!measured) return;
   area.Inflate(kRedrawMargin, kRedrawMargin);
   DrawPictureOver(area);
+  RedrawAllHands(&area);
 }
 
 void CBlackJackClientTable::CloseTableInfoPopup() {

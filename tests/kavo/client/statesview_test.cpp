@@ -3,11 +3,15 @@
 // server's records sent on a server node of the table's name.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 #include <string>
 
 #include "client/playerdata.h"
+#include "fennic/cardtable.h"
 #include "fennic/pocket.h"
+#include "fennic/quaddraw.h"
 #include "kavotablefixture.h"
 #include "common/widgets/arrow.h"
 #include "common/widgets/panel.h"
@@ -17,6 +21,7 @@
 #include "ostrel/sound/samplecontainer.h"
 #include "ostrel/sound/soundtest.h"
 #include "spothighlight.h"
+#include "support/png.h"
 #include "ostrel/resources/resflags.h"
 #include "ostrelcomm/commnode.h"
 
@@ -66,6 +71,15 @@ class CKavoStatesViewTest : public CKavoTableFixture {
     T().CheckState();
     return T().GameStateHandler();
   }
+  // Animations played to their end, a frame at a time.
+  void PlayAnimations() {
+    for (int32_t i = 0; i < 1000 && T().IsAnimationRunning(); ++i) {
+      m_Clock.Advance(20);
+      ASSERT_EQ(T().IdleHandler(), 1);
+      Frame();
+    }
+    ASSERT_EQ(T().IsAnimationRunning(), 0);
+  }
   static int32_t StateOf(CDialog* dialog, int32_t control) {
     CControlBase* c = dialog ? dialog->GetCtrl(control) : nullptr;
     return c ? c->GetState() : -1;
@@ -110,6 +124,53 @@ TEST_F(CKavoStatesViewTest, TheTurnsButtonsFollowTheHand) {
   ASSERT_EQ(T().GameStateHandler(), 1);
   for (int32_t button : {157, 158}) EXPECT_EQ(StateOf(T().GetActionDialog(), button), XGUI_DISABLED) << button;
   EXPECT_EQ(StateOf(T().GetActionDialog(), 155), XGUI_RELEASED);
+}
+
+// The pixels of a rectangle (less a border of 3) that two pictures have alike, and how many it has.
+std::pair<int32_t, int32_t> AlikeIn(const TRgbImage& a, const TRgbImage& b, const CRect& r) {
+  int32_t all = 0, alike = 0;
+  for (int32_t y = r.top + 3; y <= r.bottom - 3; ++y)
+    for (int32_t x = r.left + 3; x <= r.right - 3; ++x) {
+      const size_t i = static_cast<size_t>((y * 800 + x) * 3);
+      ++all;
+      if (a.rgb[i] == b.rgb[i] && a.rgb[i + 1] == b.rgb[i + 1] && a.rgb[i + 2] == b.rgb[i + 2]) ++alike;
+    }
+  return {alike, all};
+}
+
+// As the server deals: the face-down card after the first pass, the up card after the second. The
+// up card comes to rest over the face-down card, and stays whole over it when the dealer peeks
+// under a ten and finds no ace.
+TEST_F(CKavoStatesViewTest, TheUpCardRestsOverTheFaceDownCardAlsoAfterThePeek) {
+  ASSERT_EQ(T().SetRoundActive(1), 1);  // the table in colour, as in play
+  Frames(T().GetLayout().PanelAnimFrames + 2);
+  ASSERT_EQ(Receive("ChangeGameState = 3\n"), 1);
+  EXPECT_EQ(T().IsHoleCardDealt(), 1);
+  PlayAnimations();
+  const TRgbImage holeOnly = ShotBetweenTurns();
+  ASSERT_EQ(Receive("ChangeGameState = 2\n"), 1);
+  ASSERT_EQ(Receive("DealerCard = 48\n"), 1);  // the ten of spades: no red on its face
+  PlayAnimations();
+  const TRgbImage dealt = ShotBetweenTurns();
+  CRect up, hole, overlap;
+  ASSERT_EQ(T().GetCardTable().GetPocket(KAVO_DEALER)->GetClip(0, &up), 1);
+  ASSERT_NE(T().GetHoleCardObject(), nullptr);
+  ASSERT_EQ(T().GetCardTable().DrawObject(*T().GetHoleCardObject(), QUAD_MEASURE, &hole), 1);
+  ASSERT_TRUE(overlap.Intersect(&up, &hole));
+  const auto [backShows, overlapping] = AlikeIn(holeOnly, dealt, overlap);
+  ASSERT_GT(overlapping, 100) << "the two cards overlap";
+  EXPECT_EQ(backShows, 0) << "of " << overlapping << " pixels where the cards overlap the back shows";
+
+  ASSERT_EQ(Receive("ChangeGameState = 13\n"), 1);
+  ASSERT_EQ(Receive("ScanCard = -1\n"), 1);
+  PlayAnimations();
+  const TRgbImage peeked = ShotBetweenTurns();
+  const auto [kept, whole] = AlikeIn(dealt, peeked, up);
+  EXPECT_EQ(kept, whole) << "the peek left the up card whole and on top";
+  if (const char* folder = std::getenv("VORRIN_KAVO_SHOTS")) {
+    WritePng(std::string(folder) + "/dealer_dealt.png", dealt);
+    WritePng(std::string(folder) + "/dealer_peeked.png", peeked);
+  }
 }
 
 // The dealer's value text goes along with his cards as they spread on the felt, keeping its
