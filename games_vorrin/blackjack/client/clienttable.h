@@ -234,7 +234,8 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   int32_t ShowTimeLeft(int32_t ms) override;
   int32_t PlayerDataReceived() override { return UpdatePlayerIcons(); }
   int32_t PlayHandler() override { return RecvPlayerTableInfo(); }
-  int32_t ChooseSeat() override { return ShowSeatPanel(); }
+  // The seat the host named on arrival is asked for once, when it is free; then the seat panel.
+  int32_t ChooseSeat() override;
   int32_t UpdateSeats() override { return HideSeatPanel(); }
   int32_t ReconnectFinished() override { return UpdateAfterStateChange(); }
   int32_t OptionsChanged() override { return OptionsChangedKavo(); }
@@ -793,6 +794,7 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   int32_t OwnSeatHasBet();
   int32_t m_WatchMode = 0;
   int32_t m_Sitting = 0;
+  int32_t m_StartSeatAsked = 0;  // the host's start seat was looked at
   int32_t m_JoinButtonsShown = 0;
   int32_t m_ReminderSaid = 0;
   int32_t m_MeterRunning = 0;

@@ -42,6 +42,15 @@ int32_t CBlackJackClientTable::GetPendingBet(int32_t seat) const {
   return seat >= 0 && seat < KAVO_NUM_SEATS ? m_PendingBets[seat] : 0;
 }
 
+int32_t CBlackJackClientTable::ChooseSeat() {
+  const int32_t start = GetStartSlotPos();
+  if (!m_StartSeatAsked && start >= 0 && start < KAVO_NUM_SEATS && OwnSeatCount() == 0 && !IsWatchMode()) {
+    m_StartSeatAsked = 1;
+    if (GetSlotStatus(start) == TABLE_SLOTSTATUS_FREE) SetWantToAllocSlot(start + 1);
+  }
+  return ShowSeatPanel();
+}
+
 int32_t CBlackJackClientTable::CanRequestSeat() {
   const int32_t own = OwnSeatCount();
   if (own >= MaxOwnSeats() || IsWatchMode()) return 1;

@@ -87,6 +87,7 @@ int32_t CBlackJackClientTable::SetUpTable() {
   // 1.
   m_InsuranceOffered = m_InsuranceRoundDone = 0;
   m_ActionSent = 0;
+  m_StartSeatAsked = 0;
   m_PendingAction = KAVO_ACTION_PENDING_NONE;
   m_SoundOn = m_pMusic ? 1 : 0;
   m_ViewIndex = KAVO_VIEW_DEFAULT;

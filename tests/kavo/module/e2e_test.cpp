@@ -139,6 +139,7 @@ class CScriptedPlayer : public CTimer {
     kTakeMoney,
     kMoneyTaken,
     kSitDown,
+    kSeatGranted,
     kPickChip,
     kBetOnSeat,
     kSideBet,
@@ -149,12 +150,17 @@ class CScriptedPlayer : public CTimer {
     kBalanceShown,
     kGone,
   };
-  static constexpr const char* kStepNames[] = {"practice money asked", "practice money granted", "sit down", "chip",
+  static constexpr const char* kStepNames[] = {"practice money asked", "practice money granted", "sit down",
+                                               "seat granted", "chip",
                                                "bet on the seat", "side bet", "deal", "decision",
                                                "round over", "leave", "closing balance", "gone"};
 
+  // How he comes to his seat: SIT DOWN; a click on its bet spot (the table's chip, chosen from its
+  // limits, is the bet); or the host names it on arrival and he only waits for it.
+  enum ESeatBy { kBySitDown, kByBet, kOnArrival };
   // With `leaveAfterDeciding` he closes the window as soon as he has decided.
-  CScriptedPlayer(const SRoundPlan& plan, bool leaveAfterDeciding) : m_Plan(plan), m_LeaveEarly(leaveAfterDeciding) {}
+  CScriptedPlayer(const SRoundPlan& plan, bool leaveAfterDeciding, ESeatBy seatBy)
+      : m_Plan(plan), m_LeaveEarly(leaveAfterDeciding), m_SeatBy(seatBy) {}
 
   // Every 20 ms of the table's clock, at the start of the loop's pass.
   void TimerHandler(uint32_t) override {
@@ -184,6 +190,8 @@ class CScriptedPlayer : public CTimer {
   }
 
   EStep Step() const { return m_Step; }
+  // What the seat was taken with, in cents (0 unless taken by a bet).
+  int64_t SeatBet() const { return m_SeatBet; }
   const char* StepName() const { return kStepNames[m_Step]; }
   bool GaveUp() const { return m_GaveUp; }
   int32_t Hits() const { return m_HitsDone; }
@@ -224,6 +232,11 @@ class CScriptedPlayer : public CTimer {
       display->QueueMouseButton(XMOUSE_LEFT, m.m_Kind == 1, m.m_X, m.m_Y);
     m_Clicks.erase(m_Clicks.begin());
   }
+  void ClickSpot(int32_t spot) {
+    int32_t x = 0, y = 0;
+    ASSERT_TRUE(SpotPoint(m_Plan.m_SpotMaps, kFrontView, spot, x, y));
+    Click(x, y);
+  }
   const char* SeatCash() {
     CDialog* table = ShownWindow(kTableWindow);
     CControlBase* cash = table ? table->GetCtrl(kCashOfSeat1 + kSeat) : nullptr;
@@ -242,7 +255,8 @@ class CScriptedPlayer : public CTimer {
       case kTakeMoney:
         if (ClickControl(ForFunWindow(TABLEDLG_FORFUN_REQUEST), FORFUN_CLOSE)) {
           m_Step = kMoneyTaken;
-        } else if (m_Frames > kNoMoneyAskedFrames && Pressable(ShownWindow(kTableWindow), kSitDownOfSeat1 + kSeat)) {
+        } else if (m_Frames > kNoMoneyAskedFrames &&
+                   (Pressable(ShownWindow(kTableWindow), kSitDownOfSeat1 + kSeat) || *SeatCash() != 0)) {
           // A private table plays with the player's own balance: no practice money is offered.
           m_Step = kSitDown;
         }
@@ -251,26 +265,37 @@ class CScriptedPlayer : public CTimer {
         if (ClickControl(ForFunWindow(TABLEDLG_FORFUN_CHOSEN), FORFUN_CLOSE)) m_Step = kSitDown;
         return;
       case kSitDown:
-        if (ClickControl(ShownWindow(kTableWindow), kSitDownOfSeat1 + kSeat)) m_Step = kPickChip;
+        if (m_SeatBy == kOnArrival) {
+          m_Step = kSeatGranted;
+          return;
+        }
+        if (!Pressable(ShownWindow(kTableWindow), kSitDownOfSeat1 + kSeat)) return;
+        if (m_SeatBy == kBySitDown) {
+          if (ClickControl(ShownWindow(kTableWindow), kSitDownOfSeat1 + kSeat)) m_Step = kPickChip;
+          return;
+        }
+        ClickSpot(kSeat + 1);
+        m_Step = kSeatGranted;
+        return;
+      case kSeatGranted:
+        // The seat is his once its cash shows; the chip he bet it with has left it.
+        if (*SeatCash() == 0 || Pressable(ShownWindow(kTableWindow), kSitDownOfSeat1 + kSeat)) return;
+        m_SeatBet = 500000 - CentsOf(SeatCash());
+        m_Step = kPickChip;
         return;
       case kPickChip:
         if (ClickControl(ShownWindowWith(kChip25), kChip25)) m_Step = kBetOnSeat;
         return;
-      case kBetOnSeat: {
-        int32_t x = 0, y = 0;
-        ASSERT_TRUE(SpotPoint(m_Plan.m_SpotMaps, kFrontView, kSeat + 1, x, y));
-        Click(x, y);
+      case kBetOnSeat:
+        ClickSpot(kSeat + 1);
         m_Step = kSideBet;
         return;
-      }
       case kSideBet:
         // Seated with the bet on the spot: the deal button comes on.
         if (!Pressable(ShownWindowWith(PANEL_CTRL_BET1), PANEL_CTRL_BET1)) return;
         m_CashWithBet = SeatCash();
         if (m_Plan.m_SideBet) {
-          int32_t x = 0, y = 0;
-          ASSERT_TRUE(SpotPoint(m_Plan.m_SpotMaps, kFrontView, kFirstSideBetSpot + kSeat, x, y));
-          Click(x, y);
+          ClickSpot(kFirstSideBetSpot + kSeat);
           m_SideBetPlaced = true;
         }
         m_Step = kDeal;
@@ -334,6 +359,8 @@ class CScriptedPlayer : public CTimer {
 
   const SRoundPlan m_Plan;
   const bool m_LeaveEarly;
+  const ESeatBy m_SeatBy;
+  int64_t m_SeatBet = 0;
   EStep m_Step = kTakeMoney;
   std::vector<SMouse> m_Clicks;
   int32_t m_Wait = 0;
@@ -374,11 +401,11 @@ class KavoEndToEnd : public CKavoTableFixture, public ::testing::WithParamInterf
     db.Exit();
     return static_cast<int32_t>(player);
   }
-  int32_t Visit(int32_t player, int32_t tableId, CScriptedPlayer& scripted) {
+  int32_t Visit(int32_t player, int32_t tableId, CScriptedPlayer& scripted, int32_t startSeat = -1) {
     EXPECT_EQ(scripted.AddTimer(KAVO_TIMER_MS), 1);
     char name[32];
     std::snprintf(name, sizeof name, "%s", KAVOHOST_PLAYER);
-    const int32_t result = m_xMain(player, tableId, nullptr, nullptr, name, nullptr, nullptr, -1, 0, 0);
+    const int32_t result = m_xMain(player, tableId, nullptr, nullptr, name, nullptr, nullptr, startSeat, 0, 0);
     scripted.RemoveAllTimers();
     return result;
   }
@@ -402,7 +429,7 @@ TEST_P(KavoEndToEnd, ANewPlayerSitsBetsDealsAndDecidesByClicks) {
   const SRoundPlan& plan = GetParam();
   const int32_t tableId = plan.m_Game * 1000 + 1;
   const int32_t player = PreparePlayer(static_cast<uint32_t>(tableId));
-  CScriptedPlayer scripted(plan, true);
+  CScriptedPlayer scripted(plan, true, CScriptedPlayer::kBySitDown);
   const int32_t result = Visit(player, tableId, scripted);
   ASSERT_FALSE(scripted.GaveUp()) << "stuck at: " << scripted.StepName();
   // The private table is its owner's: it ends with him when he leaves it by the close box.
@@ -425,15 +452,18 @@ TEST_P(KavoEndToEnd, ANewPlayerSitsBetsDealsAndDecidesByClicks) {
   EXPECT_EQ(Leftovers(), Before());
 }
 
-// The whole round to its end and the leave by the close box: the cash shown is the balance the
-// server booked.
+// The seat taken by a click on its bet spot, a 25 chip added, the whole round to its end and the
+// leave by the close box: the cash shown is the balance the server booked.
 TEST_P(KavoEndToEnd, ANewPlayerPlaysARoundByClicksAndTheCashShownIsTheBookedBalance) {
   const SRoundPlan& plan = GetParam();
   const int32_t tableId = plan.m_Game * 1000 + 1;
   const int32_t player = PreparePlayer(static_cast<uint32_t>(tableId));
-  CScriptedPlayer scripted(plan, false);
+  CScriptedPlayer scripted(plan, false, CScriptedPlayer::kByBet);
   const int32_t result = Visit(player, tableId, scripted);
   ASSERT_FALSE(scripted.GaveUp()) << "stuck at: " << scripted.StepName();
+  // The seat came with the table's chip on it; the 25 went on top.
+  EXPECT_GT(scripted.SeatBet(), 0);
+  EXPECT_EQ(CentsOf(scripted.CashWithBet().c_str()), 500000 - scripted.SeatBet() - 2500) << scripted.CashWithBet();
   // A natural on either side wants no decision.
   if (scripted.Decided()) {
     EXPECT_EQ(scripted.Hits(), plan.m_Hits);
@@ -455,6 +485,24 @@ TEST_P(KavoEndToEnd, ANewPlayerPlaysARoundByClicksAndTheCashShownIsTheBookedBala
   EXPECT_EQ(CentsOf(scripted.CashShown().c_str()), balances[0]) << scripted.CashShown();
   EXPECT_EQ(balances[1], balances[0]);
   EXPECT_EQ(balances[2], balances[0]);
+  Frame();
+  EXPECT_EQ(Leftovers(), Before());
+}
+
+// The host names his seat: the table asks for it once it knows the seats, and he plays from it
+// without a click to sit down.
+TEST_P(KavoEndToEnd, TheSeatTheHostNamesIsTakenOnArrival) {
+  const SRoundPlan& plan = GetParam();
+  const int32_t tableId = plan.m_Game * 1000 + 1;
+  const int32_t player = PreparePlayer(static_cast<uint32_t>(tableId));
+  CScriptedPlayer scripted(plan, true, CScriptedPlayer::kOnArrival);
+  const int32_t result = Visit(player, tableId, scripted, kSeat);
+  ASSERT_FALSE(scripted.GaveUp()) << "stuck at: " << scripted.StepName();
+  EXPECT_GE(scripted.Step(), CScriptedPlayer::kBalanceShown) << scripted.StepName();
+  EXPECT_TRUE(result == KAVO_RESULT_LEFT || (plan.m_Game == KAVO_GAMEID_ONEDECK && result == KAVO_RESULT_ENDED)) << result;
+  EXPECT_EQ(scripted.SeatBet(), 0);
+  EXPECT_EQ(CentsOf(scripted.CashWithBet().c_str()), 497500) << scripted.CashWithBet();
+  xSetUserWantToQuit(0);
   Frame();
   EXPECT_EQ(Leftovers(), Before());
 }
