@@ -17,6 +17,7 @@
 #include <string>
 
 #include "forfunplayer.h"
+#include "kavoxmain.h"
 #include "ostrel/resources/basepack.h"
 #include "ostrel/resources/resdata.h"
 #include "ostrel/screens/dibscreen.h"
@@ -31,13 +32,7 @@
 #include "platform/display/display.h"
 #include "stova/stovaconn.h"
 
-class CChatClient;
-class CCommRemoteClient;
-struct TServerMsg;
-
 namespace {
-using TXMain = int32_t (*)(int32_t, int32_t, CChatClient*, CCommRemoteClient*, char*, CMilesMusic*, TServerMsg*,
-                           int32_t, int32_t, int32_t);
 constexpr int kHostFailed = 10;
 constexpr int32_t kTableNumber = 1;  // the first table of its game
 
@@ -82,7 +77,7 @@ uint32_t PreparePlayer(uint32_t tableId) {
 int RunTable(int32_t tableId, int32_t playerId) {
   CDynamicLibrary module;
   if (module.Load("kavo.dll", DYNLIB_INHERIT_OSTREL) != 1) return Fail("the blackjack module kavo.so did not load");
-  const auto xMain = reinterpret_cast<TXMain>(module.GetSymbol("xMain"));
+  const auto xMain = reinterpret_cast<TKavoXMain>(module.GetSymbol("xMain"));
   if (!xMain) return Fail("kavo.so has no xMain");
   std::unique_ptr<CMilesMusic> music;
   if (sglb->m_pMusic == nullptr) music = std::make_unique<CMilesMusic>();

@@ -132,17 +132,21 @@ void CBlackJackClientTable::HideSeatChips(int32_t seat) {
 CStatic* CBlackJackClientTable::InsuranceStatic(int32_t seat, int32_t spot) {
   if (seat < 0 || seat >= KAVO_NUM_SEATS || spot < 0 || spot >= KAVO_INSURANCE_SPOTS) return nullptr;
   const int32_t i = seat * KAVO_INSURANCE_SPOTS + spot;
-  if (m_pInsuranceStatics[i]) return m_pInsuranceStatics[i].get();
-  auto bitmap = std::unique_ptr<CBitmap>(new (std::nothrow) CBitmap);
-  auto control = std::unique_ptr<CStatic>(new (std::nothrow) CStatic);
-  if (!bitmap || !control || !control->Create("", 0, 0, 0, 0, kChipStaticFlags)) return nullptr;
-  control->SetFlag(CNTRL_HASBITMAP);
-  control->SetBitmap(bitmap.get(), bitmap.get(), bitmap.get(), bitmap.get());
-  control->SetState(XGUI_HIDDEN);
-  m_MainDialog.AddCntrl(control.get(), ADDCNTRL_LAST);
-  m_pInsuranceBitmaps[i] = std::move(bitmap);
-  m_pInsuranceStatics[i] = std::move(control);
+  if (!m_pInsuranceStatics[i] && !MakeChipStatic(m_pInsuranceBitmaps[i], m_pInsuranceStatics[i])) return nullptr;
   return m_pInsuranceStatics[i].get();
+}
+
+bool CBlackJackClientTable::MakeChipStatic(std::unique_ptr<CBitmap>& bitmap, std::unique_ptr<CStatic>& control) {
+  auto newBitmap = std::unique_ptr<CBitmap>(new (std::nothrow) CBitmap);
+  auto newControl = std::unique_ptr<CStatic>(new (std::nothrow) CStatic);
+  if (!newBitmap || !newControl || !newControl->Create("", 0, 0, 0, 0, kChipStaticFlags)) return false;
+  newControl->SetFlag(CNTRL_HASBITMAP);
+  newControl->SetBitmap(newBitmap.get(), newBitmap.get(), newBitmap.get(), newBitmap.get());
+  newControl->SetState(XGUI_HIDDEN);
+  m_MainDialog.AddCntrl(newControl.get(), ADDCNTRL_LAST);
+  bitmap = std::move(newBitmap);
+  control = std::move(newControl);
+  return true;
 }
 
 void CBlackJackClientTable::ShowInsuranceChips(int32_t seat, const TMoney& amount) {

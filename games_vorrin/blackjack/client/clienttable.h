@@ -753,6 +753,9 @@ class CBlackJackClientTable : public CClientTableBase, public CTimer {
   // One stack control placed at a screen point, or hidden.
   void ShowStack(CStatic* control, CBitmap* bitmap, const TMoney& amount, int32_t x, int32_t y);
   void HideStack(CStatic* control);
+  // A hidden chip-stack control on the table's dialog, drawing its own bitmap; false when either
+  // cannot be made.
+  bool MakeChipStatic(std::unique_ptr<CBitmap>& bitmap, std::unique_ptr<CStatic>& control);
   // The insurance spot's control, made on first use; null without memory.
   CStatic* InsuranceStatic(int32_t seat, int32_t spot);
   // ---- end of members of betting, seats and chip stacks ----

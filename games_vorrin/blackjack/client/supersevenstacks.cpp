@@ -1,17 +1,11 @@
 // The tenth chip place of each seat on the side-bet table: the one-unit stack of the side bet,
 // made with the table, placed with each view and shown as the seat's flag stands.
-#include <new>
-
 #include "client/betamounts.h"
 #include "client/playerdata.h"
 #include "client/supersevenclienttable.h"
 #include "ostrel/controls/static.h"
 #include "ostrel/graphics/bitmap.h"
 #include "ostrel/resources/resflags.h"
-
-namespace {
-constexpr uint32_t kChipStaticFlags = 0x102;
-}  // namespace
 
 CSuperSevenClientTable::CSuperSevenClientTable() = default;
 
@@ -48,15 +42,7 @@ int32_t CSuperSevenClientTable::ExitClientGame() {
 
 int32_t CSuperSevenClientTable::CreateSideStacks() {
   for (int32_t seat = 0; seat < KAVO_NUM_SEATS; ++seat) {
-    auto bitmap = std::unique_ptr<CBitmap>(new (std::nothrow) CBitmap);
-    auto control = std::unique_ptr<CStatic>(new (std::nothrow) CStatic);
-    if (!bitmap || !control || !control->Create("", 0, 0, 0, 0, kChipStaticFlags)) return 0;
-    control->SetFlag(CNTRL_HASBITMAP);
-    control->SetBitmap(bitmap.get(), bitmap.get(), bitmap.get(), bitmap.get());
-    control->SetState(XGUI_HIDDEN);
-    m_MainDialog.AddCntrl(control.get(), ADDCNTRL_LAST);
-    m_pSideBitmaps[seat] = std::move(bitmap);
-    m_pSideStatics[seat] = std::move(control);
+    if (!MakeChipStatic(m_pSideBitmaps[seat], m_pSideStatics[seat])) return 0;
     m_SideStackAmounts[seat] = 0;
   }
   return 1;

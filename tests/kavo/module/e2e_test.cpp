@@ -15,11 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "../client/kavotablefixture.h"
 #include "common/tables/clienttablebase.h"
 #include "common/widgets/forfundlg.h"
 #include "common/widgets/panel.h"
-#include "forfunplayer.h"
+#include "kavomodulefixture.h"
 #include "ostrel/controls/controlbase.h"
 #include "ostrel/dialogs/dialog.h"
 #include "ostrel/dialogs/winctrl.h"
@@ -37,15 +36,8 @@
 #include "support/pyoracle.h"
 #include "tableloop.h"
 
-class CChatClient;
-class CCommRemoteClient;
-class CMilesMusic;
-struct TServerMsg;
 
 namespace {
-
-using TXMain = int32_t (*)(int32_t, int32_t, CChatClient*, CCommRemoteClient*, char*, CMilesMusic*, TServerMsg*,
-                           int32_t, int32_t, int32_t);
 
 // The table's own windows and controls, as its scripts number them.
 constexpr int32_t kTableWindow = 110;
@@ -375,33 +367,23 @@ class CScriptedPlayer : public CTimer {
   std::string m_CashShown, m_CashWithBet;
 };
 
-class KavoEndToEnd : public CKavoTableFixture, public ::testing::WithParamInterface<SRoundPlan> {
+class KavoEndToEnd : public CKavoModuleFixture, public ::testing::WithParamInterface<SRoundPlan> {
  protected:
   void SetUp() override {
-    CKavoTableFixture::SetUp();
+    CKavoModuleFixture::SetUp();
     // The player database is the visit's own.
     for (const char* name : {"c2user.stova", "c2user.stova-journal", "c2user.stova-wal", "c2user.stova-shm"})
       std::filesystem::remove(m_Dir.File(name));
     // By name, as the casino client loads it from its install folder.
-    ASSERT_EQ(m_Module.Load(m_Dir.File("kavo.dll").c_str(), DYNLIB_INHERIT_OSTREL), 1);
-    m_xMain = reinterpret_cast<TXMain>(m_Module.GetSymbol("xMain"));
-    ASSERT_NE(m_xMain, nullptr);
+    LoadModule(m_Dir.File("kavo.dll").c_str());
   }
-  void TearDown() override {
-    xSetUserWantToQuit(0);
-    CKavoTableFixture::TearDown();
+  // The scripted player's visit to the plan's table (its first), prepared as the host does; xMain's
+  // answer.
+  int32_t PlayVisit(CScriptedPlayer& scripted, int32_t startSeat = -1) {
+    const int32_t tableId = GetParam().m_Game * 1000 + 1;
+    return Visit(PreparePlayer(static_cast<uint32_t>(tableId)), tableId, scripted, startSeat);
   }
-  // The player "vorrin" and the table's record, as the host makes them.
-  int32_t PreparePlayer(uint32_t tableId) {
-    CStovaConn db;
-    EXPECT_EQ(db.Init(), 1);
-    const uint32_t player = EnsureForFunPlayer(db, KAVOHOST_PLAYER, KAVOHOST_START_CASH);
-    EXPECT_NE(player, 0u);
-    EXPECT_EQ(EnsureTableRecord(db, tableId, player), 1);
-    db.Exit();
-    return static_cast<int32_t>(player);
-  }
-  int32_t Visit(int32_t player, int32_t tableId, CScriptedPlayer& scripted, int32_t startSeat = -1) {
+  int32_t Visit(int32_t player, int32_t tableId, CScriptedPlayer& scripted, int32_t startSeat) {
     EXPECT_EQ(scripted.AddTimer(KAVO_TIMER_MS), 1);
     char name[32];
     std::snprintf(name, sizeof name, "%s", KAVOHOST_PLAYER);
@@ -418,19 +400,14 @@ class KavoEndToEnd : public CKavoTableFixture, public ::testing::WithParamInterf
     for (const std::string& line : lines) cents.push_back(line == "-" ? -1 : CentsOf(line.c_str()));
     return cents;
   }
-
-  CDynamicLibrary m_Module;
-  TXMain m_xMain = nullptr;
 };
 
 // Sitting down, the chip, the bet spot, the deal and the decision, by clicks alone: the bet
 // leaves the seat's cash, the cards come and the action dialog takes his decision.
 TEST_P(KavoEndToEnd, ANewPlayerSitsBetsDealsAndDecidesByClicks) {
   const SRoundPlan& plan = GetParam();
-  const int32_t tableId = plan.m_Game * 1000 + 1;
-  const int32_t player = PreparePlayer(static_cast<uint32_t>(tableId));
   CScriptedPlayer scripted(plan, true, CScriptedPlayer::kBySitDown);
-  const int32_t result = Visit(player, tableId, scripted);
+  const int32_t result = PlayVisit(scripted);
   ASSERT_FALSE(scripted.GaveUp()) << "stuck at: " << scripted.StepName();
   // The private table is its owner's: it ends with him when he leaves it by the close box.
   if (scripted.Step() == CScriptedPlayer::kGone || plan.m_Game != KAVO_GAMEID_ONEDECK) {
@@ -456,10 +433,8 @@ TEST_P(KavoEndToEnd, ANewPlayerSitsBetsDealsAndDecidesByClicks) {
 // leave by the close box: the cash shown is the balance the server booked.
 TEST_P(KavoEndToEnd, ANewPlayerPlaysARoundByClicksAndTheCashShownIsTheBookedBalance) {
   const SRoundPlan& plan = GetParam();
-  const int32_t tableId = plan.m_Game * 1000 + 1;
-  const int32_t player = PreparePlayer(static_cast<uint32_t>(tableId));
   CScriptedPlayer scripted(plan, false, CScriptedPlayer::kByBet);
-  const int32_t result = Visit(player, tableId, scripted);
+  const int32_t result = PlayVisit(scripted);
   ASSERT_FALSE(scripted.GaveUp()) << "stuck at: " << scripted.StepName();
   // The seat came with the table's chip on it; the 25 went on top.
   EXPECT_GT(scripted.SeatBet(), 0);
@@ -493,10 +468,8 @@ TEST_P(KavoEndToEnd, ANewPlayerPlaysARoundByClicksAndTheCashShownIsTheBookedBala
 // without a click to sit down.
 TEST_P(KavoEndToEnd, TheSeatTheHostNamesIsTakenOnArrival) {
   const SRoundPlan& plan = GetParam();
-  const int32_t tableId = plan.m_Game * 1000 + 1;
-  const int32_t player = PreparePlayer(static_cast<uint32_t>(tableId));
   CScriptedPlayer scripted(plan, true, CScriptedPlayer::kOnArrival);
-  const int32_t result = Visit(player, tableId, scripted, kSeat);
+  const int32_t result = PlayVisit(scripted, kSeat);
   ASSERT_FALSE(scripted.GaveUp()) << "stuck at: " << scripted.StepName();
   EXPECT_GE(scripted.Step(), CScriptedPlayer::kBalanceShown) << scripted.StepName();
   EXPECT_TRUE(result == KAVO_RESULT_LEFT || (plan.m_Game == KAVO_GAMEID_ONEDECK && result == KAVO_RESULT_ENDED)) << result;

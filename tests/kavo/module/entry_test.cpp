@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "../client/kavotablefixture.h"
+#include "kavomodulefixture.h"
 #include "client/clienttable.h"
 #include "common/chat/chatclient.h"
 #include "forfunplayer.h"
@@ -21,22 +21,16 @@
 #include "tableloop.h"
 #include "tablevisit.h"
 
-class CChatClient;
-class CCommRemoteClient;
-class CMilesMusic;
-struct TServerMsg;
 
 namespace {
 
-using TXMain = int32_t (*)(int32_t, int32_t, CChatClient*, CCommRemoteClient*, char*, CMilesMusic*, TServerMsg*,
-                           int32_t, int32_t, int32_t);
 
 class KavoModule : public CRuntimeTest {
  protected:
   void SetUp() override {
     CRuntimeTest::SetUp();
     ASSERT_EQ(m_Module.Load(VORRIN_KAVO_MODULE, DYNLIB_INHERIT_OSTREL), 1);
-    m_xMain = reinterpret_cast<TXMain>(m_Module.GetSymbol("xMain"));
+    m_xMain = reinterpret_cast<TKavoXMain>(m_Module.GetSymbol("xMain"));
     ASSERT_NE(m_xMain, nullptr);
   }
   int32_t Visit(int32_t tableId, int32_t flags = 0, int32_t startSlot = -1) {
@@ -46,7 +40,7 @@ class KavoModule : public CRuntimeTest {
   static int32_t Windows() { return glb->m_pWinCtrl ? glb->m_pWinCtrl->NumWindows() : 0; }
 
   CDynamicLibrary m_Module;
-  TXMain m_xMain = nullptr;
+  TKavoXMain m_xMain = nullptr;
 };
 
 TEST_F(KavoModule, ExportsTheContractAndTheEntry) {
@@ -86,27 +80,11 @@ TEST(KavoTableLoop, TheWishesGiveTheResult) {
 
 // The module in a process like the host's: the headless 800 x 600 screen, the communication
 // library, a working folder that shows the install folder and holds the player database.
-class KavoVisit : public CKavoTableFixture {
+class KavoVisit : public CKavoModuleFixture {
  protected:
   void SetUp() override {
-    CKavoTableFixture::SetUp();
-    ASSERT_EQ(m_Module.Load(VORRIN_KAVO_MODULE, DYNLIB_INHERIT_OSTREL), 1);
-    m_xMain = reinterpret_cast<TXMain>(m_Module.GetSymbol("xMain"));
-    ASSERT_NE(m_xMain, nullptr);
-  }
-  void TearDown() override {
-    xSetUserWantToQuit(0);
-    CKavoTableFixture::TearDown();
-  }
-  // The player and the table's record, as the host makes them; the player's id.
-  int32_t PreparePlayer(uint32_t tableId) {
-    CStovaConn db;
-    EXPECT_EQ(db.Init(), 1);
-    const uint32_t player = EnsureForFunPlayer(db, KAVOHOST_PLAYER, KAVOHOST_START_CASH);
-    EXPECT_NE(player, 0u);
-    EXPECT_EQ(EnsureTableRecord(db, tableId, player), 1);
-    db.Exit();
-    return static_cast<int32_t>(player);
+    CKavoModuleFixture::SetUp();
+    LoadModule(VORRIN_KAVO_MODULE);
   }
   // One visit whose window is closed before its first frame: the tables are built, the loop runs
   // one pass and the visit ends as leaving.
@@ -126,9 +104,6 @@ class KavoVisit : public CKavoTableFixture {
     fs::remove(xrs / file);
     std::ofstream(xrs / file) << text;
   }
-
-  CDynamicLibrary m_Module;
-  TXMain m_xMain = nullptr;
 };
 
 TEST_F(KavoVisit, EachGamePlaysForFunAndLeavesNothingBehind) {

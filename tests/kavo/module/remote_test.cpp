@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "../client/kavotablefixture.h"
+#include "kavomodulefixture.h"
 #include "common/tables/servertablebase.h"
 #include "forfunplayer.h"
 #include "ostrel/controls/controlbase.h"
@@ -28,14 +28,9 @@
 #include "tableloop.h"
 #include "tablevisit.h"
 
-class CChatClient;
-class CMilesMusic;
-struct TServerMsg;
 
 namespace {
 
-using TXMain = int32_t (*)(int32_t, int32_t, CChatClient*, CCommRemoteClient*, char*, CMilesMusic*, TServerMsg*,
-                           int32_t, int32_t, int32_t);
 using TMoney = CBlackJackClientTable::TMoney;
 constexpr int32_t kRemote = 1;
 constexpr int32_t kTableId = 1020001;
@@ -180,14 +175,12 @@ class CClicker {
   int32_t m_X = 0, m_Y = 0;
 };
 
-class KavoRemote : public CKavoTableFixture {
+class KavoRemote : public CKavoModuleFixture {
  protected:
   void SetUp() override {
-    CKavoTableFixture::SetUp();
-    ASSERT_EQ(m_Module.Load(VORRIN_KAVO_MODULE, DYNLIB_INHERIT_OSTREL), 1);
-    m_xMain = reinterpret_cast<TXMain>(m_Module.GetSymbol("xMain"));
-    ASSERT_NE(m_xMain, nullptr);
-    m_Player = PreparePlayer();
+    CKavoModuleFixture::SetUp();
+    LoadModule(VORRIN_KAVO_MODULE);
+    m_Player = PreparePlayer(kTableId);
     ASSERT_GT(m_Player, 0);
   }
   void TearDown() override {
@@ -197,15 +190,7 @@ class KavoRemote : public CKavoTableFixture {
     xSetXHandlerWaitMode(0);
     g_Serving = nullptr;
     m_pLink.reset();
-    CKavoTableFixture::TearDown();
-  }
-  static int32_t PreparePlayer() {
-    CStovaConn db;
-    EXPECT_EQ(db.Init(), 1);
-    const uint32_t player = EnsureForFunPlayer(db, KAVOHOST_PLAYER, KAVOHOST_START_CASH);
-    EXPECT_EQ(EnsureTableRecord(db, kTableId, player), 1);
-    db.Exit();
-    return static_cast<int32_t>(player);
+    CKavoModuleFixture::TearDown();
   }
   TMoney Balance() const {
     CStovaConn db;
@@ -285,8 +270,6 @@ class KavoRemote : public CKavoTableFixture {
     m_Serving.m_VisitOver = true;
   }
 
-  CDynamicLibrary m_Module;
-  TXMain m_xMain = nullptr;
   int32_t m_Player = 0;
   CSpawnedChild m_Peer;
   uint16_t m_Port = 0;
