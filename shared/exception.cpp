@@ -22,11 +22,8 @@ static_assert(sizeof(kRule) - 1 == 79);
 CException::CException(const char* method, const char* message, const char* source, int32_t line)
     : m_Method(OrDefault(method, "Unknown")),
       m_Message(OrDefault(message, "N/A")),
-      m_Source(OrDefault(source, "Unknown")),
+      m_Source(OrDefault(FileName(source), "Unknown")),
       m_Line(line) {}
-
-CException::CException(const char* method, const char* message, std::source_location where)
-    : CException(method, message, FileName(where.file_name()), static_cast<int32_t>(where.line())) {}
 
 std::string CException::Text() const {
   char buffer[EXCEPTION_REPORT_SIZE];

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <source_location>
 #include <string>
 
 // The report's text, cut to fit: at most this many bytes with its terminating zero.
@@ -13,10 +12,10 @@ inline constexpr size_t EXCEPTION_REPORT_SIZE = 1024;
 
 class CException {
  public:
-  // A missing method or source becomes "Unknown", a missing message "N/A".
-  CException(const char* method, const char* message, const char* source, int32_t line);
-  // Thrown here: the source file's name and the line are the caller's.
-  CException(const char* method, const char* message, std::source_location where = std::source_location::current());
+  // A missing method or source becomes "Unknown", a missing message "N/A". By default the source
+  // file and the line are where the exception is made; of a path only the file's name is kept.
+  CException(const char* method, const char* message, const char* source = __builtin_FILE(),
+             int32_t line = __builtin_LINE());
   virtual ~CException() = default;
   CException(const CException&) = default;
   CException& operator=(const CException&) = default;

@@ -15,8 +15,8 @@ std::string_view Word(char* const* argv, int32_t i) { return argv[i] ? std::stri
 
 bool Begins(std::string_view word, std::string_view start) { return word.substr(0, start.size()) == start; }
 
-[[noreturn]] void Refuse(std::source_location where = std::source_location::current()) {
-  throw CException("CCashierClientApp::Initialize()", "Invalid command-line arguments.", where);
+[[noreturn]] void Refuse(const char* source = __builtin_FILE(), int32_t line = __builtin_LINE()) {
+  throw CException("CCashierClientApp::Initialize()", "Invalid command-line arguments.", source, line);
 }
 
 // The rest of word `first`, then words first + 1 .. end - 1, each after one blank. The room is taken
