@@ -1,6 +1,5 @@
 #include "commandline.h"
 
-#include <cstring>
 #include <string_view>
 
 #include "portnumber.h"
