@@ -1,6 +1,6 @@
 #include "historyrow.h"
 
-#include <algorithm>
+#include <utility>
 
 #include "historydraw.h"
 #include "ostrel/graphics/bitmap.h"
