@@ -39,6 +39,8 @@ struct SLoadCase {
   std::string written;
 };
 
+void PrintTo(const SLoadCase& c, std::ostream* os) { *os << c.what; }
+
 class LoadCases : public ::testing::TestWithParam<SLoadCase> {};
 
 TEST_P(LoadCases, TextGivesTreeAndTreeGivesText) {
