@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -61,16 +65,12 @@ bool CXmlTokenizer::ScanTag(uint32_t open) {
 // The first "</name>" from `from` on that is not taken by an element of the same name opened
 // in between, so that an element nested in one of its own name closes at its own tag.
 uint32_t CXmlTokenizer::FindClosingTag(uint32_t from) const {
-  const char* name = m_pText + m_NameStart;
   const uint32_t n = m_NameLength;
   uint32_t open = 0;
   uint32_t nextClose = 0;  // the first '>' after the tag looked at, kept across the walk
-  for (uint32_t at = from;; ++at) {
-    at = FindByte(m_pText, at, m_Length, '<');
-    if (at == m_Length) return kNone;
-    const uint32_t rest = m_Length - at;
-    if (rest >= n + 3 && m_pText[at + 1] == '/' && std::memcmp(m_pText + at + 2, name, n) == 0 &&
-        m_pText[at + n + 2] == '>') {
+  for (uint32_t at = NextCandidate(from); at != m_Length; at = NextCandidate(at + 1)) {
+    if (m_Length - at >= n + 3 && m_pText[at + n + 2] == '>' && m_pText[at + 1] == '/' &&
+        std::memcmp(m_pText + at + 2, m_pText + m_NameStart, n) == 0) {
       if (open == 0) return at;
       --open;
       at += n + 2;
@@ -78,18 +78,47 @@ uint32_t CXmlTokenizer::FindClosingTag(uint32_t from) const {
       ++open;
     }
   }
+  return kNone;
+}
+
+// The first '<' at or after `from` that may start the closing tag or an opening tag of the
+// current name, m_Length when there is none. A content holds many tags of other names: sixteen
+// bytes at a time, only a '<' with "/" after it and '>' where the closing tag would end, or with
+// the name's first byte after it and a blank or '>' where the name would end, is handed on.
+uint32_t CXmlTokenizer::NextCandidate(uint32_t from) const {
+  const uint32_t n = m_NameLength;
+#if defined(__SSE2__)
+  if (n > 0) {
+    const __m128i lt = _mm_set1_epi8('<'), slash = _mm_set1_epi8('/'), gt = _mm_set1_epi8('>');
+    const __m128i first = _mm_set1_epi8(m_pText[m_NameStart]);
+    const __m128i space = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t'), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    for (; static_cast<uint64_t>(from) + n + 2 + 16 <= m_Length; from += 16) {
+      const char* p = m_pText + from;
+      const auto load = [](const char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
+      const __m128i opening = load(p), second = load(p + 1), nameEnd = load(p + n + 1), closeEnd = load(p + n + 2);
+      const __m128i closing = _mm_and_si128(_mm_cmpeq_epi8(second, slash), _mm_cmpeq_epi8(closeEnd, gt));
+      const __m128i ended = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(nameEnd, gt), _mm_cmpeq_epi8(nameEnd, space)),
+                                         _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(nameEnd, tab), _mm_cmpeq_epi8(nameEnd, cr)),
+                                                      _mm_cmpeq_epi8(nameEnd, lf)));
+      const __m128i named = _mm_and_si128(_mm_cmpeq_epi8(second, first), ended);
+      const int mask = _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(opening, lt), _mm_or_si128(closing, named)));
+      if (mask) return from + static_cast<uint32_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+  }
+#endif
+  return FindByte(m_pText, from, m_Length, '<');
 }
 
 // Whether the tag at `at` opens an element named as the current one, as ScanTag would read it:
 // same name, not an empty element, and a '>' to end it. Decided from the bytes after the name
 // and the next '>' alone, so that a long tag is never scanned twice.
 bool CXmlTokenizer::IsOpeningOfSameName(uint32_t at, uint32_t& nextClose) const {
+  // "<name/>" is empty and "<name/x" another name: only a blank or '>' can follow the name.
   const uint32_t n = m_NameLength;
-  if (m_Length - at < n + 2 || std::memcmp(m_pText + at + 1, m_pText + m_NameStart, n) != 0) return false;
+  if (m_Length - at < n + 2) return false;
   const char after = m_pText[at + n + 1];
-  if (after == '/') return false;  // "<name/>" is empty; "<name/x" is another name
+  if ((after != '>' && !IsBlank(after)) || std::memcmp(m_pText + at + 1, m_pText + m_NameStart, n) != 0) return false;
   if (after == '>') return n == 0 || m_pText[at + n] != '/';  // "<x/>" would be the empty "x"
-  if (!IsBlank(after)) return false;
   if (nextClose != m_Length && nextClose <= at) nextClose = FindByte(m_pText, at + 1, m_Length, '>');
   return nextClose != m_Length && m_pText[nextClose - 1] != '/';
 }

@@ -26,6 +26,7 @@ class CXmlTokenizer {
 
   bool ScanTag(uint32_t open);
   uint32_t FindClosingTag(uint32_t from) const;
+  uint32_t NextCandidate(uint32_t from) const;
   bool IsOpeningOfSameName(uint32_t at, uint32_t& nextClose) const;
 
   const char* m_pText;

@@ -50,6 +50,24 @@ TEST(XmlDifferential, GeneratedDocumentsReadAsLibxml2ReadsThem) {
   EXPECT_GT(sameNameNesting, 100);
 }
 
+// Tags of the same name, closing and opening, with each blank that may end a name, at every
+// offset within the blocks that the search for the closing tag reads at once.
+TEST(XmlDifferential, NestedNamesAtEveryOffset) {
+  for (const std::string name : {"a", "item", "a_much_longer_element_name.x"}) {
+    for (size_t pad = 0; pad < 40; ++pad) {
+      const std::string blanks(pad, ' ');
+      const std::string text = "<r>" + blanks + "<" + name + " k='1'>" + blanks + "<" + name + "\t>" + blanks + "<" +
+                               name + "x>1</" + name + "x><" + name + "/><" + name + "\n>2</" + name + ">" + blanks +
+                               "</" + name + "><" + name + "\r\n>3</" + name + ">" + blanks + "</" + name + ">" +
+                               blanks + "<" + name + ">4</" + name + "></r>";
+      CXmlDocument ours;
+      ours.Load(Text(text));
+      ASSERT_EQ(DumpXmlTree(ours), DumpLibxml2Reading(text)) << text;
+      ASSERT_EQ(ours.GetRoot()->GetNumChildren(), 2) << text;
+    }
+  }
+}
+
 // libxml2 also decodes the references that our reader keeps; these files use "&gt;" besides the
 // two that it reads.
 std::string DecodeOtherEntities(std::string_view text) {
