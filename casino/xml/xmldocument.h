@@ -28,7 +28,8 @@ class CXmlDocument : public CXmlParser {
   // Adds a leaf with the value at path, making the elements on the way that are missing (the
   // root too, in an empty document). False, with the tree unchanged, for a path that reaches no
   // node: null or empty, a first segment other than the root's name, one segment while there is
-  // a root, or deeper than XML_MAX_DEPTH. A path set twice holds two leaves.
+  // a root, or deeper than XML_MAX_DEPTH. A path set twice holds two leaves. A null value is an
+  // empty text.
   bool SetValue(const char* path, const char* value);
   bool SetValue(const char* path, const CString& value);
 
