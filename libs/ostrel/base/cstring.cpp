@@ -27,6 +27,10 @@ CString::CString(const char* text) : m_pText(nullptr), m_Length(0) {
   m_Length = length;
 }
 
+CString::CString(const char* text, uint32_t length) : m_pText(NewBuffer(length)), m_Length(length) {
+  if (length) std::memcpy(m_pText, text, length);
+}
+
 CString::CString(const CString& other) : m_pText(NewBuffer(other.m_Length)), m_Length(other.m_Length) {
   std::memcpy(m_pText, other.m_pText, m_Length);
 }

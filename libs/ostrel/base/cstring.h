@@ -12,6 +12,8 @@ class CString {
  public:
   CString();
   CString(const char* text);  // NOLINT: texts convert implicitly, as callers expect
+  // The first length bytes of text, zero bytes included (a piece of a larger text).
+  CString(const char* text, uint32_t length);
   CString(const CString& other);
   CString(CString&& other) noexcept;
   virtual ~CString();

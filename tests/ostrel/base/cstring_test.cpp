@@ -132,3 +132,14 @@ TEST(CString, CaseChangesOnlyAsciiLetters) {
   s.MakeLower();
   EXPECT_EQ(S(s), "az9\xE4");
 }
+
+TEST(CString, FromAPieceKeepsZeroBytes) {
+  const char text[] = "ab\0cd-rest";
+  const CString piece(text, 5);
+  EXPECT_EQ(piece.Length(), 5u);
+  EXPECT_EQ(S(piece), std::string("ab\0cd", 5));
+  EXPECT_EQ(piece[5], '\0');
+  EXPECT_EQ(CString(text, 0).Length(), 0u);
+  CString copy(piece);
+  EXPECT_TRUE(copy == piece);
+}
