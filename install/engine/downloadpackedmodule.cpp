@@ -190,7 +190,8 @@ void BDownLoadPackedModule::StartRound() {
 bool BDownLoadPackedModule::Prepare(SEntry& entry) {
   const SFVersionDownloadItem& item = *entry.m_pItem;
   const char* name = item.m_pPackedName;
-  if (!xStaysInFolder(nullptr, name)) return false;
+  // A folder in the file's place is never written over.
+  if (!xStaysInFolder(nullptr, name) || xFolderExists(name)) return false;
   if (!xFileExists(name)) {
     Queue(name, 0, 0);
     return true;
