@@ -43,6 +43,9 @@ void BInstaller::DeleteModuleFiles() {
   xRemoveReadOnly(BINSTALLER_FILEMAP);
   std::unique_ptr<CFVModuleHandler> map(new (std::nothrow) CFVModuleHandler);
   if (!map) BThrow("BInstaller::DeleteModuleFiles() Could not create Filemap\n");
+  // The list's reader stops at a quit request too: the player hears that he cancelled, not that
+  // the list did not read.
+  if (xDoUserWantToQuit()) BThrow("Cancel");
   if (!map->ReadModuleList(BINSTALLER_FILEMAP, 1, 1)) BThrow("Could not read ModuleFiles");
   for (const auto& module : m_DeleteModules) {
     if (xDoUserWantToQuit()) BThrow("Cancel");

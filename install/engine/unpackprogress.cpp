@@ -1,6 +1,8 @@
 #include "install/engine/unpackprogress.h"
 
+#include "ostrel/system/clock.h"
 #include "ostrel/system/frameloop.h"
+#include "ostrel/system/globals.h"
 
 namespace {
 uint64_t g_Unpacked = 0;
@@ -18,7 +20,11 @@ void BResetUnpackedBytes() {
 uint64_t BUnpackedBytes() { return g_Unpacked; }
 
 void BOnUnpackProgress(int32_t done, int32_t total, int32_t first) {
-  xHandler();
+  // One pass of the loop when a frame is due: a pass before then would wait out the rest of the
+  // frame, and a package of small files would unpack at one file a frame.
+  if (glb && (glb->m_MinimumFrameTime <= 0 ||
+              xTimeDiff(glb->m_LastFrameTime, xGetTime()) >= static_cast<uint32_t>(glb->m_MinimumFrameTime)))
+    xHandler();
   if (first && done == total) {
     // The archive's report of a written entry: what the coder has not counted of it.
     if (done > g_EntryCounted) g_Unpacked += static_cast<uint64_t>(done - g_EntryCounted);

@@ -8,5 +8,5 @@
 
 void BResetUnpackedBytes();
 uint64_t BUnpackedBytes();
-// The archive's progress callback: one frame of the loop and the count.
+// The archive's progress callback: a pass of the loop whenever a frame is due, and the count.
 void BOnUnpackProgress(int32_t done, int32_t total, int32_t first);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,6 @@
 #include "ostrel/resources/resdata.h"
 #include "ostrel/system/frameloop.h"
 #include "ostrel/system/timers.h"
-#include "platform/display/headless.h"
 #include "support/ftppeers.h"
 
 namespace fs = std::filesystem;
@@ -60,14 +60,7 @@ class InstallHookTest : public InstallTest {
  protected:
   void SetUp() override {
     InstallTest::SetUp();
-    // A program's globals and loop on the headless display, on the system clock: the servers are
-    // real and so are their time-outs.
-    PlatformHeadless()->Reset();
-    PlatformSetDisplay(PlatformHeadlessDisplay());
-    glb = new SGlobals(1);
-    sglb = new SSysGlobals;
-    ASSERT_EQ(xCreateGlobals(), 1);
-    ASSERT_EQ(xInit(), 1);
+    m_pRuntime = std::make_unique<CProgramRuntime>();
     ASSERT_EQ(m_Resources.Load(VORRIN_TEST_DATA_DIR "/install/hook.xrs"), 1);
     BSetInstallerResources(&m_Resources);
     BSetRestartFlag(INSTALLER_RESTART_NONE);
@@ -80,13 +73,7 @@ class InstallHookTest : public InstallTest {
     m_Items.KillAll();
     for (SFVersionDownloadItem* item : m_Owned) delete item;
     m_Resources.Free();
-    xExit();
-    xFreeGlobals();
-    delete sglb;
-    delete glb;
-    sglb = nullptr;
-    glb = nullptr;
-    PlatformSetDisplay(nullptr);
+    m_pRuntime.reset();
     InstallTest::TearDown();
   }
   // A packed file of the server as the updater lists it.
@@ -111,6 +98,7 @@ class InstallHookTest : public InstallTest {
     return m_Sites;
   }
 
+  std::unique_ptr<CProgramRuntime> m_pRuntime;
   CResData m_Resources;
   CVsftpdPeer m_Ftp;
   CFVModuleHandler m_Sites;

@@ -110,6 +110,31 @@ TEST_F(InstallHostileTest, BadPackagesWriteNothing) {
   fs::remove(Local("out"));
 }
 
+// Items whose installed name would leave the folder, straight or through a link: the packed file
+// arrives and is checked, then the unpacking refuses it and writes nothing.
+TEST_F(InstallHostileTest, ItemsNamedOutOfTheFolderAreNotUnpacked) {
+  UseServerList();
+  CTempDir outside;
+  fs::create_directory_symlink(outside.Path(), Local("out"));
+  const std::string packed = ReadWholeFile(ServerFile("kavo.so.bos"));
+  for (const char* normal : {"../escape.so", "out/escape.so", "/tmp/escape.so", "a/../../escape.so"}) {
+    SCOPED_TRACE(normal);
+    WriteWholeFile(Local("kavo.so.bos"), packed);
+    SFVersionDownloadItem item;
+    item.SetPackedName("kavo.so.bos");
+    item.SetNormName(normal);
+    item.m_PackedCRC = Crc(packed);
+    item.m_PackedSize = static_cast<uint32_t>(packed.size());
+    BInstaller installer(&m_Handler, BINSTALLER_NO_SOURCE);
+    ASSERT_EQ(installer.AddDownloadItem(&item), 1);
+    EXPECT_EQ(RunInstaller(installer), "Could not unpack kavo.so.bos");
+    EXPECT_TRUE(fs::is_empty(outside.Path()));
+    EXPECT_FALSE(fs::exists(m_Dir.File("escape.so")));
+    EXPECT_FALSE(fs::exists("/tmp/escape.so"));
+  }
+  fs::remove(Local("out"));
+}
+
 // Servers that send more bytes than the package has, fewer (the data connection closed halfway),
 // or another file: the set ends with a clear message after its rounds, nothing is unpacked.
 TEST_F(InstallHostileTest, ServersThatSendTheWrongBytes) {

@@ -14,6 +14,8 @@
 #include "ostrel/files/filehelpers.h"
 #include "support/ftppeers.h"
 #include "support/httppeers.h"
+#include "ostrel/system/frameloop.h"
+#include "platform/display/headless.h"
 #include "support/installrelease.h"
 
 namespace fs = std::filesystem;
@@ -162,4 +164,23 @@ bool InstallTest::Installed(const std::string& module) const {
   for (const std::string& name : ModuleFiles(module))
     if (ReadWholeFile(Local(name)) != ReleaseFiles().at(name)) return false;
   return true;
+}
+
+CProgramRuntime::CProgramRuntime() {
+  PlatformHeadless()->Reset();
+  PlatformSetDisplay(PlatformHeadlessDisplay());
+  glb = new SGlobals(1);
+  sglb = new SSysGlobals;
+  EXPECT_EQ(xCreateGlobals(), 1);
+  EXPECT_EQ(xInit(), 1);
+}
+
+CProgramRuntime::~CProgramRuntime() {
+  xExit();
+  xFreeGlobals();
+  delete sglb;
+  delete glb;
+  sglb = nullptr;
+  glb = nullptr;
+  PlatformSetDisplay(nullptr);
 }

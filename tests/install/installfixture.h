@@ -69,5 +69,15 @@ class InstallTest : public ::testing::Test {
   std::unique_ptr<CWorkingDir> m_pWork;
 };
 
+// A program's globals and loop on the headless display, on the system clock (the servers are real
+// and so are their time-outs), for as long as it lives.
+class CProgramRuntime {
+ public:
+  CProgramRuntime();
+  ~CProgramRuntime();
+  CProgramRuntime(const CProgramRuntime&) = delete;
+  CProgramRuntime& operator=(const CProgramRuntime&) = delete;
+};
+
 // The lines of a peer's log that hold text.
 int CountOf(const std::vector<std::string>& lines, const std::string& text);
