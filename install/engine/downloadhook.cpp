@@ -1,16 +1,29 @@
 #include "install/engine/downloadhook.h"
 
+#include <cstdio>
+
 #include "common/updater/fvmodulehandler.h"
 #include "common/updater/fversiondownloaditem.h"
 #include "install/engine/downloadpackedmodule.h"
 #include "install/engine/installerstate.h"
 #include "ostrel/containers/llist.h"
+#include "ostrel/controls/controlbase.h"
 #include "ostrel/controls/progress.h"
 #include "ostrel/dialogs/dialog.h"
 #include "ostrel/resources/resdata.h"
 #include "ostrel/system/frameloop.h"
 
 namespace {
+// Controls show their own buffer, which the script sizes; a text the control borrowed would not
+// outlive this frame.
+void ShowText(CDialog& dialog, int32_t id, const char* text) {
+  char* buffer = dialog.GetTextBuffer(id, 0);
+  const int32_t size = dialog.GetTextBufferSize(id);
+  if (!buffer || size <= 0) return;
+  std::snprintf(buffer, static_cast<size_t>(size), "%s", text ? text : "");
+  if (CControlBase* control = dialog.GetCtrl(id)) control->Validate();
+}
+
 void OnDialog(int32_t event, int32_t, int32_t controlId, int32_t, void* user) {
   if (event == GUIMSG_COMMAND && controlId == BHOOK_CANCEL && user) *static_cast<int32_t*>(user) = 1;
 }
@@ -27,7 +40,7 @@ class CHookDialog {
     if (TGuiCtrl* bar = m_Dialog.GetGuiCtrl(BHOOK_PROGRESS); bar && bar->m_Type == GUICTRL_PROGRESS)
       static_cast<CProgress*>(bar->m_pCntrl)->SetRange(0, static_cast<int32_t>(total >> m_Shift));
     m_Dialog.SetValue(BHOOK_PROGRESS, 0);
-    m_Dialog.SetText(BHOOK_TEXT, res->GetResString(BHOOK_TEXT_STRING, ""));
+    ShowText(m_Dialog, BHOOK_TEXT, res->GetResString(BHOOK_TEXT_STRING, ""));
   }
   ~CHookDialog() {
     if (m_Open) m_Dialog.Destroy();
@@ -39,9 +52,9 @@ class CHookDialog {
     if (!m_Open) return;
     char rate[64];
     BFormatRate(set.GetRate(), rate, sizeof rate);
-    m_Dialog.SetText(BHOOK_RATE, rate);
-    m_Dialog.SetText(BHOOK_FILE, set.GetCurrentFile());
-    if (*set.GetCurrentSite()) m_Dialog.SetText(BHOOK_SITE, set.GetCurrentSite());
+    ShowText(m_Dialog, BHOOK_RATE, rate);
+    ShowText(m_Dialog, BHOOK_FILE, set.GetCurrentFile());
+    if (*set.GetCurrentSite()) ShowText(m_Dialog, BHOOK_SITE, set.GetCurrentSite());
     m_Dialog.SetValue(BHOOK_PROGRESS, static_cast<int32_t>(set.GetBytesDone() >> m_Shift));
   }
 

@@ -1,7 +1,8 @@
 // The installer's download hook, which the updater of the common library calls (its Download
 // callback) to fetch the packed files of an update: a download set over the server's FTP sites,
 // shown in dialog 460 of the installer's resources (progress 105, text 104, rate 461, file 462,
-// site 463) until it ends or the player presses 464.
+// site 463) until it ends or the player presses 464. The texts go into the controls' own buffers:
+// the script gives 104 and 461 to 463 a TextBufferSize.
 #pragma once
 
 #include <cstdint>

@@ -129,7 +129,7 @@ TEST_F(InstallHookTest, EveryFileArrivesUnderTheDialog) {
     EXPECT_TRUE(watch.m_File == "kavo.so.bos" || watch.m_File == Package("Roulette")) << watch.m_File;
   EXPECT_EQ(watch.m_Site, "ftp://127.0.0.1");
   ASSERT_FALSE(watch.m_Rates.empty());
-  for (const std::string& rate : watch.m_Rates) EXPECT_NE(rate.find(" Kb/s"), std::string::npos) << rate;
+  for (const std::string& rate : watch.m_Rates) EXPECT_NE(rate.find(" Kb/s"), std::string::npos) << "[" << rate << "]";
 }
 
 // The file stalls (pyftpdlib's fault file): only the player's cancel ends the transfer.
