@@ -211,3 +211,69 @@ TEST_F(InstallPeersTest, WorkAddedWhileARoundRunsIsMergedIntoTheNext) {
   EXPECT_EQ(Served(m_Nginx), (std::vector<std::string>{"200 \"GET /" + Package("Black Jack") + " HTTP/1.1\"",
                                                         "200 \"GET /" + Package("Roulette") + " HTTP/1.1\""}));
 }
+
+// A file that is not checked and of unknown size (the parameter file) is fetched whole even when
+// a copy is there; one of known size must have that size when the round ends.
+TEST_F(InstallPeersTest, UncheckedFilesAreFetchedWholeAndMustHaveTheirSize) {
+  UseServerList();
+  StartHttp();
+  WriteWholeFile(m_Nginx.Www() + "/install.par", "fresh parameters");
+  WriteWholeFile(Local("install.par"), "stale parameters, and longer than the fresh ones");
+  SFVersionDownloadItem parameters;
+  parameters.SetPackedName("install.par");
+  parameters.m_PackedCRC = BDOWNLOAD_UNCHECKED;
+  parameters.m_PackedSize = 0xFFFFFFFFu;
+  BDownLoadPackedModule set(&m_Handler);
+  ASSERT_EQ(set.AddItem(&parameters), 1);
+  ASSERT_TRUE(RunSet(set));
+  ASSERT_EQ(set.GetState(), BDOWNLOAD_FINISHED) << set.GetError();
+  EXPECT_EQ(ReadWholeFile(Local("install.par")), "fresh parameters");
+  EXPECT_EQ(Served(m_Nginx), std::vector<std::string>{"200 \"GET /install.par HTTP/1.1\""});
+
+  // Not checked, but its size is known: a server's longer file fails every round.
+  WriteWholeFile(m_Nginx.Www() + "/sized.par", "twenty-two bytes long!");
+  SFVersionDownloadItem sized;
+  sized.SetPackedName("sized.par");
+  sized.m_PackedCRC = BDOWNLOAD_UNCHECKED;
+  sized.m_PackedSize = 10;
+  BDownLoadPackedModule second(&m_Handler);
+  ASSERT_EQ(second.AddItem(&sized), 1);
+  ASSERT_TRUE(RunSet(second));
+  EXPECT_EQ(second.GetState(), BDOWNLOAD_IDLE);
+  EXPECT_EQ(second.GetError(), BDOWNLOAD_ERR_TRANSFER);
+  EXPECT_EQ(second.GetRetryCount(), BDOWNLOAD_ROUNDS);
+  EXPECT_FALSE(fs::exists(Local("sized.par")));
+}
+
+// A package that is gone when unpacking begins ends the round with a message, not in silence.
+TEST_F(InstallPeersTest, APackageMissingAfterTheDownloadIsReported) {
+  UseServerList();
+  fs::create_directories(Local("modules"));
+  fs::copy_file(ServerFile(Package("Black Jack")), Local(Package("Black Jack")));
+  BInstaller installer(&m_Handler, BINSTALLER_NO_SOURCE);
+  const GamestxtCFVModule module = Module("Black Jack");
+  ASSERT_EQ(installer.AddDownloadModule(&module), 1);
+  for (int i = 0; i < 10 && installer.GetState() != BINSTALLER_UNPACK; ++i) installer.Handler();
+  ASSERT_EQ(installer.GetState(), BINSTALLER_UNPACK);
+  fs::remove(Local(Package("Black Jack")));
+  EXPECT_EQ(RunInstaller(installer), "Could not unpack " + Package("Black Jack"));
+}
+
+// A folder of the install folder that leads out of it is neither copied nor downloaded into.
+TEST_F(InstallPeersTest, NoCopyOrDownloadThroughALinkOut) {
+  UseServerList();
+  StartHttp();
+  CTempDir outside, cd;
+  fs::create_directory_symlink(outside.Path(), Local("modules"));
+  WriteWholeFile(cd.File("setup.exe"), "setup");
+  fs::create_directories(cd.File("modules"));
+  fs::copy_file(ServerFile(Package("Black Jack")), cd.File(Package("Black Jack")));
+  WriteWholeFile(Local("INSTALL.LOG"), "Source: " + cd.File("setup.exe") + "\n");
+  BInstaller installer(&m_Handler, 0);
+  const GamestxtCFVModule module = Module("Black Jack");
+  ASSERT_EQ(installer.AddDownloadModule(&module), 1);
+  EXPECT_EQ(RunInstaller(installer), "Could not open local file " + Package("Black Jack"));
+  EXPECT_TRUE(fs::is_empty(outside.Path()));
+  EXPECT_TRUE(Served(m_Nginx).empty());
+  fs::remove(Local("modules"));
+}
