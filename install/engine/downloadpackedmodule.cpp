@@ -30,6 +30,10 @@ struct SOwnedText {
 };
 
 bool FileCrc(const char* name, uint32_t& crc) { return Callback_FileCalcCRC(name, &crc) != 0; }
+
+// Bounds the manager's steps in one frame (new, sites, connect: a server list and a few dead
+// sites fit).
+constexpr int kManagerStepsPerFrame = 16;
 }  // namespace
 
 int32_t BIsKnownPackedSize(uint32_t size) { return size != 0 && size != 0xFFFFFFFFu ? 1 : 0; }
@@ -133,7 +137,9 @@ void BDownLoadPackedModule::Step() {
       Tidy();
       break;
     case BDOWNLOAD_START:
+      // The round's first transfer step in the same frame: a frame spent idle is 20 ms lost.
       StartRound();
+      if (m_State == BDOWNLOAD_DOWNLOADING) StepDownloading();
       break;
     case 2:
     case 3:
@@ -235,15 +241,21 @@ void BDownLoadPackedModule::Requeue(const char* name) {
 void BDownLoadPackedModule::StepDownloading() {
   if (!m_pManager) return Fail(BDOWNLOAD_FAILED, BDOWNLOAD_ERR_NO_MANAGER, nullptr);
   if (m_Queued) {
-    if (!m_pManager->Update()) return Fail(BDOWNLOAD_FAILED, BDOWNLOAD_ERR_TRANSFER, nullptr);
+    // The manager's own steps up to a connection wait for nothing: they run within one frame,
+    // which then waits on the sockets.
+    for (int steps = 0; steps < kManagerStepsPerFrame; ++steps) {
+      if (!m_pManager->Update()) return Fail(BDOWNLOAD_FAILED, BDOWNLOAD_ERR_TRANSFER, nullptr);
+      if (m_pManager->GetState() >= DownloadManager::DM_CONNECTED) break;
+    }
     if (!TakeNotes()) return;
   }
   if (!m_Queued || m_pManager->IsDone()) {
     CheckAll();
     if (m_State != BDOWNLOAD_DOWNLOADING) return;
   }
-  // A file that has been counted complete is no longer the manager's current one.
-  m_CurrentBytes = m_pManager->IsDownloading() ? m_pManager->GetDownloadBytesTransfered() : 0;
+  // Between two transfers the bytes stay as they were: those of a resumed file present, or none
+  // once a file was counted complete.
+  if (m_pManager->IsDownloading()) m_CurrentBytes = m_pManager->GetDownloadBytesTransfered();
   m_CurrentRate = m_pManager->GetDownloadSpeed();
   m_Rate.Sample(GetBytesDone(), xGetTime());
 }

@@ -187,12 +187,15 @@ TEST_F(InstallTest, IncompleteAndUnsafeEntriesEndTheSetAtOnce) {
   EXPECT_TRUE(fs::is_empty(m_Dir.File("outside")));
   fs::remove(Local("out"));
   fs::remove_all(m_Dir.File("outside"));
-  // Not checked and of unknown size: allowed, fetched whole (here from no site at all).
+  // Not checked and of unknown size: allowed, fetched whole (here from no site at all, so the
+  // round fails for want of the file, not of its entry).
   BDownLoadPackedModule set(&m_Handler);
   const SFVersionDownloadItem parameters = Item("install.par", BDOWNLOAD_UNCHECKED, 0xFFFFFFFFu);
   ASSERT_EQ(set.AddItem(&parameters), 1);
   set.Step();
-  EXPECT_EQ(set.GetState(), BDOWNLOAD_DOWNLOADING);
+  EXPECT_EQ(set.GetState(), BDOWNLOAD_FAILED);
+  EXPECT_EQ(set.GetError(), BDOWNLOAD_ERR_TRANSFER);
+  EXPECT_STREQ(set.GetErrorName(), "install.par");
 }
 
 // A local file that cannot be opened for writing (a folder in its place) ends the set with its name.

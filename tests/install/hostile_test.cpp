@@ -20,6 +20,7 @@
 #include "ostrel/files/archive.h"
 #include "ostrel/files/crc.h"
 #include "ostrel/files/filehelpers.h"
+#include "ostrel/system/debug.h"
 #include "ostrelcomm/download/downloadclient.h"
 #include "ostrelcomm/download/ftplog.h"
 #include "support/ftppeers.h"
@@ -180,11 +181,11 @@ TEST_F(InstallHostileTest, TheLogsHoldNoPassword) {
   Serve(ftp.Root());
   m_Handler.AddFtpSite(("ftp://127.0.0.1:" + std::to_string(ftp.Port())).c_str(), CPyFtpPeer::kLogin,
                        CPyFtpPeer::kPassword, "", -1, -1);
-  CDownloadClient::SetLogSwitch(1);
+  // The logs as a program switches them on: the manager takes the switch from the debug level.
+  CProgramRuntime runtime;
+  xSetDebugLevel(DBGL_MEMORY);
   BDownLoadPackedModule set(&m_Handler);
   ASSERT_EQ(set.AddModule("Black Jack"), 1);
-  set.Step();
-  CDownloadClient::SetLogSwitch(1);  // the manager sets it from the debug level as it is made
   ASSERT_TRUE(RunSet(set));
   CDownloadClient::SetLogSwitch(0);
   EXPECT_EQ(set.GetState(), BDOWNLOAD_FINISHED) << set.GetError();
