@@ -151,6 +151,23 @@ TEST_F(InstallPeersTest, AShorterFileResumesAndALongerOneStartsAgain) {
   EXPECT_EQ(Served(m_Nginx), std::vector<std::string>{"206 \"GET /" + Package("Roulette") + " HTTP/1.1\""});
 }
 
+// A local package of the right size with the wrong bytes is deleted and fetched whole.
+TEST_F(InstallPeersTest, ALocalPackageWithAWrongCrcIsFetchedWhole) {
+  UseServerList();
+  StartHttp();
+  const std::string roulette = PackageBytes("Roulette");
+  fs::create_directories(Local("modules"));
+  WriteWholeFile(Local(Package("Roulette")), std::string(roulette.size(), 'w'));
+  BDownLoadPackedModule set(&m_Handler);
+  ASSERT_EQ(set.AddModule("Roulette"), 1);
+  set.Step();
+  EXPECT_EQ(set.GetBytesDone(), 0u);
+  ASSERT_TRUE(RunSet(set));
+  ASSERT_EQ(set.GetState(), BDOWNLOAD_FINISHED) << set.GetError();
+  EXPECT_EQ(ReadWholeFile(Local(Package("Roulette"))), roulette);
+  EXPECT_EQ(Served(m_Nginx), std::vector<std::string>{"200 \"GET /" + Package("Roulette") + " HTTP/1.1\""});
+}
+
 // Site 1 serves a package of the right size with other bytes, also behind a resumed start: the
 // set takes site 2, which delivers it whole from offset 0.
 TEST_F(InstallPeersTest, AWrongCrcFallsOverToTheNextSiteFromOffsetZero) {
