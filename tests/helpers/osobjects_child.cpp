@@ -1,6 +1,10 @@
 // The other process of the operating-system object tests. It reports on stdout, one line per
 // step, and takes its orders from stdin; it dies with the test that started it.
 //   mutex-hold NAME     create and own the mutex, print "held <status>", wait for stdin's end
+//   mutex-hold-write NAME FILE
+//                       own the mutex, print "held <status>", then write stdin (to its end) to
+//                       FILE, replacing it whole, and release the mutex: a program's change of a
+//                       file under its lock
 //   mutex-probe NAME    print "open=<Open> status=<Create status> wait=<Wait(0)>"
 //   pipe-serve NAME     serve a channel: "wait" -> ClientReading, "write TEXT", "writen N"
 //   pipe-ask NAME N     open a channel as a client and print "got=<answer>" N times
@@ -20,6 +24,7 @@
 #include "ostrel/system/mutex.h"
 #include "ostrel/system/namedpipe.h"
 #include "ostrel/system/waitdeadline.h"
+#include "platform/files/resolver.h"
 
 namespace {
 
@@ -35,6 +40,19 @@ int MutexHold(const char* name) {
   std::string line;
   while (std::getline(std::cin, line)) {
   }
+  return 0;
+}
+
+int MutexHoldWrite(const char* name, const char* file) {
+  CMutex m;
+  uint32_t status = 0;
+  if (!m.Create(name, status) || !m.Wait(XINFINITE)) return 1;
+  Say("held " + std::to_string(status));
+  std::string text, line;
+  while (std::getline(std::cin, line)) text += line + "\n";
+  const int written = PlatformWriteFileReplacing(file, text.data(), static_cast<uint32_t>(text.size()));
+  m.Release();
+  Say("written " + std::to_string(written));
   return 0;
 }
 
@@ -103,6 +121,7 @@ int main(int argc, char** argv) {
   if (getppid() == 1) return 1;
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "mutex-hold" && argc == 3) return MutexHold(argv[2]);
+  if (mode == "mutex-hold-write" && argc == 4) return MutexHoldWrite(argv[2], argv[3]);
   if (mode == "mutex-probe" && argc == 3) return MutexProbe(argv[2]);
   if (mode == "pipe-serve" && argc == 3) return PipeServe(argv[2]);
   if (mode == "pipe-ask" && argc == 4) return PipeAsk(argv[2], std::atoi(argv[3]));

@@ -58,13 +58,13 @@ int32_t CKCBLModStatus::FindModule(const char* name) {
   return 0;
 }
 
-void CKCBLModStatus::Reread() {
+bool CKCBLModStatus::Reread() {
   std::string text;
-  if (!ReadText(MODSTATUS_FILE, text)) return;
+  if (!ReadText(MODSTATUS_FILE, text)) return false;
   // A file that does not parse keeps what was loaded before rather than losing every status.
   CKCBL probe;
   const auto length = static_cast<int32_t>(text.size());
-  if (probe.Import(text.data(), length)) Import(text.data(), length);
+  return probe.Import(text.data(), length) && Import(text.data(), length);
 }
 
 int32_t CKCBLModStatus::Store() {
@@ -94,6 +94,19 @@ int32_t CKCBLModStatus::SetFlagForThisModule(const char* name, int32_t status) {
   Reread();
   const int32_t changed = FindModule(name) ? ReplaceItem(nullptr, KSTRING, name, KLONG, status, KEND)
                                            : NewItem(MODSTATUS_KEYWORD, KSTRING, name, KLONG, status, KEND);
+  return changed ? Store() : 0;
+}
+
+int32_t CKCBLModStatus::ChangeFlagIf(const char* name, int32_t from, int32_t to) {
+  if (!name) return 0;
+  CStatusLock lock;
+  if (!Reread()) return 0;
+  int32_t status = MODSTATUS_NOT_INSTALLED;
+  const int32_t listed = FindModule(name);
+  if (listed && !GetLong(1, &status)) status = MODSTATUS_INVALID;
+  if (status != from) return 0;
+  const int32_t changed = listed ? ReplaceItem(nullptr, KSTRING, name, KLONG, to, KEND)
+                                 : NewItem(MODSTATUS_KEYWORD, KSTRING, name, KLONG, to, KEND);
   return changed ? Store() : 0;
 }
 

@@ -36,6 +36,12 @@ class CKCBLModStatus : public CKCBL {
   int32_t GetFlagForThisModule(const char* name);
   // Replaces the module's status or appends it, and saves; the save's result.
   int32_t SetFlagForThisModule(const char* name, int32_t status);
+  // A change that depends on the status, decided on the file as it stands on disk in one step
+  // under the lock: when the module's status there is from (a module the file does not list
+  // counts as 0), it becomes to, the file is replaced and the answer is 1. Otherwise, and when the
+  // file is missing or does not read, the answer is 0 and nothing is written. The data loaded
+  // here are the file's either way.
+  int32_t ChangeFlagIf(const char* name, int32_t from, int32_t to);
 
   // Over the entries of a games list, each stopping at the first entry without a module name:
   // 1 when every forced entry is installed.
@@ -50,8 +56,9 @@ class CKCBLModStatus : public CKCBL {
  private:
   // The cursor on the module's item; 0 (the cursor past the end) when there is none.
   int32_t FindModule(const char* name);
-  // The file as it is on disk now, when it exists and reads; else the data stay as they are.
-  void Reread();
+  // The file as it is on disk now, when it exists and reads (true); else the data stay as they
+  // are.
+  bool Reread();
   // Clears the file's read-only flag and replaces it with the data.
   int32_t Store();
 };

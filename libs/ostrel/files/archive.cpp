@@ -116,54 +116,76 @@ int32_t CArchive::AddFile(const char* sourcePath, const char* nameInArchive, int
   return 1;
 }
 
-int32_t CArchive::ExtractArchive(const char* archivePath, const char* targetFolder, int32_t deleteAfter) {
-  CFile in;
-  uint32_t size = 0;
-  if (!archivePath || !in.Open(archivePath, XFILE_READ) || !in.GetSize(&size)) return 0;
-  CArchiveCodecBase* codec = nullptr;
-  const int32_t codecSwitch = xArchiveCodecOf(archivePath);
-  std::vector<uint8_t> data;
-  bool everyEntry = true;
+namespace {
+// Where one entry's data lie and what they become.
+struct SArchiveEntry {
+  std::string m_Name;
+  uint32_t m_DataPos;
+  uint32_t m_DataLen;
+  uint32_t m_Unpacked;
+  uint32_t m_RecordLen;  // head, name and data
+  bool m_Stored;
+};
 
+// Every entry's head, name and sizes, read before anything is written: a package with one bad
+// entry anywhere, or that does not end exactly behind its last entry, writes nothing.
+bool ScanArchive(CFile& in, uint32_t size, const char* targetFolder, std::vector<SArchiveEntry>& entries) {
   for (uint32_t pos = 0; pos < size;) {
     uint8_t head[ARCHIVE_HEAD_SIZE];
-    if (size - pos < ARCHIVE_HEAD_SIZE || !in.Read(head, sizeof head)) return 0;
-    pos += ARCHIVE_HEAD_SIZE;
+    if (size - pos < ARCHIVE_HEAD_SIZE || !in.SeekRaw(pos) || !in.Read(head, sizeof head)) return false;
     const uint32_t packed = GetLE32(head);
     const uint32_t unpacked = GetLE32(head + 4);
     const int16_t nameLen = static_cast<int16_t>(head[8] | head[9] << 8);
     const bool stored = packed == ARCHIVE_STORED;
     const uint32_t dataLen = stored ? unpacked : packed;
-    if (nameLen <= 0 || static_cast<uint32_t>(nameLen) > size - pos) return 0;
-
+    pos += ARCHIVE_HEAD_SIZE;
+    if (nameLen <= 0 || static_cast<uint32_t>(nameLen) > size - pos) return false;
     std::string name(static_cast<size_t>(nameLen), '\0');
-    if (!in.Read(name.data(), static_cast<uint32_t>(nameLen))) return 0;
+    if (!in.Read(name.data(), static_cast<uint32_t>(nameLen))) return false;
     pos += static_cast<uint32_t>(nameLen);
-    if (name.find('\0') != std::string::npos || !xIsSafeRelativePath(name.c_str())) {
+    if (name.find('\0') != std::string::npos || !xStaysInFolder(targetFolder, name.c_str())) {
       xprintf("CArchive::ExtractArchive: refused entry name %s", name.c_str());
-      return 0;
+      return false;
     }
-    if (dataLen > size - pos || unpacked > ARCHIVE_MAX_ENTRY) return 0;
-    data.resize(dataLen);
-    if (!in.Read(data.data(), dataLen)) return 0;
+    if (dataLen > size - pos || unpacked > ARCHIVE_MAX_ENTRY) return false;
+    entries.push_back({std::move(name), pos, dataLen, unpacked,
+                       ARCHIVE_HEAD_SIZE + static_cast<uint32_t>(nameLen) + dataLen, stored});
     pos += dataLen;
+  }
+  return true;
+}
+}  // namespace
 
-    if (!stored) {
+int32_t CArchive::ExtractArchive(const char* archivePath, const char* targetFolder, int32_t deleteAfter) {
+  CFile in;
+  uint32_t size = 0;
+  if (!archivePath || !in.Open(archivePath, XFILE_READ) || !in.GetSize(&size)) return 0;
+  std::vector<SArchiveEntry> entries;
+  if (!ScanArchive(in, size, targetFolder, entries)) return 0;
+  CArchiveCodecBase* codec = nullptr;
+  const int32_t codecSwitch = xArchiveCodecOf(archivePath);
+  std::vector<uint8_t> data;
+  bool everyEntry = true;
+
+  for (const SArchiveEntry& entry : entries) {
+    data.resize(entry.m_DataLen);
+    if (!in.SeekRaw(entry.m_DataPos) || !in.Read(data.data(), entry.m_DataLen)) return 0;
+    if (!entry.m_Stored) {
       if (!codec && !(codec = Codec(codecSwitch))) return 0;
-      if (!codec->Unpack(data.data(), dataLen, unpacked, m_Out)) {
-        xprintf("CArchive::ExtractArchive: entry %s is damaged", name.c_str());
+      if (!codec->Unpack(data.data(), entry.m_DataLen, entry.m_Unpacked, m_Out)) {
+        xprintf("CArchive::ExtractArchive: entry %s is damaged", entry.m_Name.c_str());
         return 0;
       }
       data.swap(m_Out);
     }
 
-    char* merged = targetFolder ? String_MergeDirectoryAndFile(targetFolder, name.c_str()) : nullptr;
-    std::string target = merged ? merged : name;
+    char* merged = targetFolder ? String_MergeDirectoryAndFile(targetFolder, entry.m_Name.c_str()) : nullptr;
+    std::string target = merged ? merged : entry.m_Name;
     String_Free(merged);
     xCreateDirsForFile(target.c_str());
 
     if (m_pCallback) {
-      int32_t n = static_cast<int32_t>(ARCHIVE_HEAD_SIZE + static_cast<uint32_t>(nameLen) + dataLen);
+      const int32_t n = static_cast<int32_t>(entry.m_RecordLen);
       m_pCallback(n, n, 1);
     }
     const bool existed = PlatformPathExists(target.c_str());

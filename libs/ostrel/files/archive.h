@@ -39,9 +39,12 @@ class CArchive {
   int32_t Close();
   // The callback also goes to the coder, with user as its report interval.
   int32_t SetCallback(TFileProgressFunc callback, int32_t user = 0);
-  // Unpacks every entry below targetFolder (or the working folder when null). Names that would
-  // leave the folder, sizes the archive cannot hold and data that do not expand to the recorded
-  // size stop the extraction with 0. An existing file that may not be written is skipped (the
+  // Unpacks every entry below targetFolder (or the working folder when null). Every head, name
+  // and size is checked before the first file is written: a name that would leave the folder
+  // (also through a symbolic link), a size the archive cannot hold or an archive that does not
+  // end exactly behind its last entry fails with 0 and nothing written. Data that do not expand
+  // to the recorded size stop the extraction with 0; each file is replaced whole, so it is old or
+  // new, never cut. An existing file that may not be written is skipped (the
   // result is then 0, but the rest is extracted). With deleteAfter the archive is deleted when
   // every entry was written. Works whether or not an archive is open.
   int32_t ExtractArchive(const char* archivePath, const char* targetFolder, int32_t deleteAfter);

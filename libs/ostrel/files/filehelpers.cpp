@@ -108,3 +108,7 @@ int32_t xIsSafeRelativePath(const char* name) {
   }
   return 1;
 }
+
+int32_t xStaysInFolder(const char* folder, const char* name) {
+  return xIsSafeRelativePath(name) && PlatformStaysInsideFolder(folder, name) ? 1 : 0;
+}

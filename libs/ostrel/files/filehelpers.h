@@ -22,3 +22,7 @@ int32_t xCreateDirsForFile(const char* path);
 // 1 for a name that stays below the folder it is put in: not empty, not absolute, no drive
 // prefix, no ".." component. Names from archives, lists and servers must pass it.
 int32_t xIsSafeRelativePath(const char* name);
+// 1 for a name that passes xIsSafeRelativePath and, below folder (the working folder when null or
+// empty), meets no symbolic link that leads out of that folder or nowhere. Whatever is written,
+// renamed or deleted under a name from an archive, a list or a server passes it first.
+int32_t xStaysInFolder(const char* folder, const char* name);

@@ -88,8 +88,9 @@ int32_t SSite::ParseURL(const char* url) {
 }
 
 void SSite::Print() const {
+  // The log never holds a password: only whether there is one.
   CDownloadClient::LogString("SSite: %s:%d [%s] [%s:%s] [%d:%d]", Shown(m_pUrl), m_Port, Shown(m_pDirectory),
-                             Shown(m_pLoginName), Shown(m_pPassword), m_ConnectTimeout, m_DataTimeout);
+                             Shown(m_pLoginName), m_pPassword ? "****" : "", m_ConnectTimeout, m_DataTimeout);
 }
 
 std::string SSite::ConnectHost() const {

@@ -479,7 +479,7 @@ int32_t CFtpClient::PumpCommand() {
                         static_cast<uint32_t>(m_Out.size()), &m_Crypt) ||
         !m_CmdConnected)
       return 0;
-    m_Log.Sent(m_Out.data() + before, m_OutSent - before);
+    m_Log.SentLine(m_Out, before, m_OutSent);
     if (m_OutSent < m_Out.size()) break;  // the rest goes at the next pump
     m_Out.clear();
   }

@@ -26,6 +26,15 @@ void CFtpLog::Sent(const void* data, uint32_t size) const {
   if (m_On) Append(FTP_LOG_SEND, data, size);
 }
 
+void CFtpLog::SentLine(const std::string& line, uint32_t from, uint32_t to) const {
+  if (!m_On || from >= to) return;
+  if (line.compare(0, 5, "PASS ") != 0) return Sent(line.data() + from, to - from);
+  if (from == 0) {
+    static constexpr char kMasked[] = "PASS ****\r\n";
+    Sent(kMasked, sizeof kMasked - 1);
+  }
+}
+
 void CFtpLog::Received(const void* data, uint32_t size) const {
   if (m_On) Append(FTP_LOG_RECV, data, size);
 }

@@ -19,6 +19,9 @@ class CFtpLog {
   // The text and a line feed, to the full log.
   void Line(const std::string& text) const;
   void Sent(const void* data, uint32_t size) const;
+  // The bytes [from, to) of a command line as sent; a password goes to the log as "****", once,
+  // with the first bytes of its line.
+  void SentLine(const std::string& line, uint32_t from, uint32_t to) const;
   void Received(const void* data, uint32_t size) const;
   // Deletes all three files.
   static void Delete();

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -201,4 +202,55 @@ int32_t PlatformSameFile(const char* a, const char* b) {
 int32_t PlatformTruncateFile(const char* path, uint64_t size) {
   if (!path || size > static_cast<uint64_t>(INT64_MAX)) return 0;
   return truncate(PlatformResolvePath(path).c_str(), static_cast<off_t>(size)) == 0 ? 1 : 0;
+}
+
+namespace {
+// The real path (every link resolved) of an existing name; empty when it has none.
+std::string RealPath(const std::string& path) {
+  char* real = realpath(path.c_str(), nullptr);
+  if (!real) return {};
+  std::string result = real;
+  free(real);
+  return result;
+}
+
+bool IsBelow(const std::string& path, const std::string& root) {
+  if (root == "/") return !path.empty() && path[0] == '/';
+  return path == root || (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
+                          path[root.size()] == '/');
+}
+}  // namespace
+
+int32_t PlatformStaysInsideFolder(const char* folder, const char* name) {
+  if (!name) return 0;
+  const std::string base = folder && *folder ? PlatformResolvePath(folder) : std::string(".");
+  const std::string norm = PlatformNormalizePath(name);
+  if (norm.empty() || norm[0] == '/') return 0;
+  const std::string root = RealPath(base);
+  // A folder that is still to be made holds nothing yet: only the name's own form counts.
+  if (root.empty()) {
+    for (size_t pos = 0; pos <= norm.size();) {
+      size_t end = norm.find('/', pos);
+      if (end == std::string::npos) end = norm.size();
+      if (norm.compare(pos, end - pos, "..") == 0 && end - pos == 2) return 0;
+      pos = end + 1;
+    }
+    return NameExists(base) ? 0 : 1;
+  }
+  std::string prefix = base;
+  for (size_t pos = 0; pos < norm.size();) {
+    size_t end = norm.find('/', pos);
+    if (end == std::string::npos) end = norm.size();
+    const std::string comp = norm.substr(pos, end - pos);
+    pos = end + 1;
+    if (comp.empty() || comp == ".") continue;
+    if (comp == "..") return 0;
+    const std::string next = PlatformResolvePath(Join(prefix, comp).c_str());
+    struct stat st;
+    // Nothing below a missing part exists: what is made there is made inside.
+    if (lstat(next.c_str(), &st) != 0) return 1;
+    if (S_ISLNK(st.st_mode) && !IsBelow(RealPath(next), root)) return 0;
+    prefix = next;
+  }
+  return 1;
 }

@@ -38,3 +38,8 @@ int32_t PlatformPathExists(const char* path);
 int32_t PlatformFileWritable(const char* path);
 // Cuts (or extends) a file to size bytes.
 int32_t PlatformTruncateFile(const char* path, uint64_t size);
+// 1 when every part of name below folder (the working folder when null or empty) that exists is
+// a plain file or folder, or a symbolic link whose destination lies inside that folder; 0 for a
+// link that leads out of it or nowhere, and for an absolute name or one with a ".." component.
+// Parts that do not exist yet are made inside the folder.
+int32_t PlatformStaysInsideFolder(const char* folder, const char* name);

@@ -20,6 +20,7 @@
 #include "ostrel/files/archive.h"
 #include "ostrel/files/scramble.h"
 #include "ostrel/resources/resdata.h"
+#include "support/installrelease.h"
 #include "support/pyoracle.h"
 #include "support/tempdir.h"
 #include "updatetree.h"
@@ -27,57 +28,9 @@
 namespace fs = std::filesystem;
 
 namespace {
-// The release: a client with a program, a library and a script, a game, and shared files that
-// both use.
-constexpr char kSourceList[] = R"(
-{ = module, Client
-    Description = "The casino client and its libraries"
-    Classname = client
-    Mode = Normal
-    MustDownload = TRUE
-    File = casino
-    File = libostrel.so
-    File = xrs/mc_main.xrs
-    IndFile = fonts/sans10.xbf
-    IndFile = xrs/common.xrs
-}
-{ = module, "Black Jack"
-    Description = "Blackjack"
-    Classname = game
-    Mode = Normal
-    MustDownload = FALSE
-    File = kavo.so
-    File = pictures/kavo/table.bmp
-    IndFile = xrs/common.xrs
-}
-{ = module, Shared
-    Description = "Fonts and scripts that every module reads"
-    Classname = shared
-    Mode = Indirect
-    MustDownload = FALSE
-    File = fonts/sans10.xbf
-    File = xrs/common.xrs
-}
-)";
-
-const std::map<std::string, std::string>& Release() {
-  static const std::map<std::string, std::string> files = [] {
-    std::map<std::string, std::string> f;
-    std::string program, library, picture;
-    for (int i = 0; i < 5000; ++i) program += static_cast<char>((i * 7919) >> 3);
-    for (int i = 0; i < 20000; ++i) library += "symbol_" + std::to_string(i % 97) + ";";
-    for (int i = 0; i < 3000; ++i) picture += static_cast<char>(i % 251);
-    f["casino"] = program;
-    f["libostrel.so"] = library;
-    f["xrs/mc_main.xrs"] = "{ = Strings\n    MSG_WELCOME = 1, \"Welcome\"\n}\n";
-    f["fonts/sans10.xbf"] = std::string("XBF\0\x01", 5) + picture.substr(0, 700);
-    f["xrs/common.xrs"] = "{ = Strings\n    MSG_SHARED = 2, \"Shared\"\n}\n";
-    f["kavo.so"] = library.substr(0, 9000) + program;
-    f["pictures/kavo/table.bmp"] = "BM" + picture;
-    return f;
-  }();
-  return files;
-}
+// The release that the installer's suites share (support/installrelease.h).
+const char* const kSourceList = InstallReleaseList();
+const std::map<std::string, std::string>& Release() { return InstallReleaseFiles(); }
 
 const std::set<std::string> kClientFiles = {"casino", "libostrel.so", "xrs/mc_main.xrs", "fonts/sans10.xbf",
                                             "xrs/common.xrs"};

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -219,4 +220,65 @@ TEST_F(ModStatus, QueriesOverAGamesListStopAtTheFirstEntryWithoutAModule) {
   CKCBLModStatus s;
   EXPECT_EQ(s.bAllGameIsInstalled(nullptr), 1);
   EXPECT_EQ(s.pGetNotInstalled(nullptr), nullptr);
+}
+
+// A change that depends on the status is decided on the file as it stands: equal, other, unlisted
+// and unreadable statuses, a missing file and an empty one.
+TEST_F(ModStatus, ChangeFlagIfDecidesOnTheFileAsItStands) {
+  const TItems start = {{"Blackjack", 1}, {"blackjack", 2}, {"Roulette", 4}, {"Poker", -99},
+                        {"Keno", -99},    {"Bingo", 3}};
+  const struct {
+    const char* m_pName;
+    int32_t m_From, m_To, m_Answer;
+  } cases[] = {
+      {"blackjack", 2, 4, 1},  // equal to from
+      {"Roulette", 4, 2, 1},   {"Bingo", 3, 0, 1},
+      {"Blackjack", 0, 3, 0},  // another status
+      {"Roulette", 2, 4, 0},   {"BLACKJACK", 1, 4, 0},  // another spelling is unlisted: 0
+      {"Craps", 0, 3, 1},      // unlisted counts as 0: appended
+      {"Slots", 2, 4, 0},      {"Poker", 0, 3, 0},      // not a number
+      {"Keno", 0, 3, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.m_pName);
+    Use("status/modstatus.lst");
+    CKCBLModStatus s;
+    ASSERT_EQ(s.LoadFile(), 1);
+    const std::string before = File();
+    EXPECT_EQ(s.ChangeFlagIf(c.m_pName, c.m_From, c.m_To), c.m_Answer);
+    TItems want = start;
+    if (c.m_Answer) {
+      auto it = std::find_if(want.begin(), want.end(), [&](const auto& i) { return i.first == c.m_pName; });
+      if (it == want.end()) want.emplace_back(c.m_pName, c.m_To);
+      else it->second = c.m_To;
+      EXPECT_EQ(s.GetFlagForThisModule(c.m_pName), c.m_To);
+    } else {
+      EXPECT_EQ(File(), before) << "nothing written";
+    }
+    EXPECT_EQ(OnDisk(), want);
+    std::filesystem::remove(MODSTATUS_FILE);
+  }
+  CKCBLModStatus none;
+  EXPECT_EQ(none.ChangeFlagIf("Craps", 0, 3), 0);
+  EXPECT_FALSE(std::filesystem::exists(MODSTATUS_FILE)) << "a missing file is not made";
+  EXPECT_EQ(none.ChangeFlagIf(nullptr, 0, 3), 0);
+  WriteWholeFile(MODSTATUS_FILE, "");
+  EXPECT_EQ(none.ChangeFlagIf("Craps", 0, 3), 1) << "an empty file lists nothing";
+  EXPECT_EQ(OnDisk(), (TItems{{"Craps", 3}}));
+}
+
+TEST_F(ModStatus, ChangeFlagIfKeepsWhatAnotherProcessWroteAfterTheLoad) {
+  Use("status/modstatus.lst");
+  CKCBLModStatus installer;
+  ASSERT_EQ(installer.LoadFile(), 1);
+  ASSERT_TRUE(InChild([] {
+    CKCBLModStatus client;
+    return client.LoadFile() && client.SetFlagForThisModule("blackjack", 1) && client.SetFlagForThisModule("Craps", 2)
+               ? 0
+               : 1;
+  }));
+  EXPECT_EQ(installer.ChangeFlagIf("blackjack", 2, 4), 0) << "installed meanwhile";
+  EXPECT_EQ(installer.ChangeFlagIf("Craps", 2, 4), 1);
+  EXPECT_EQ(OnDisk(), (TItems{{"Blackjack", 1}, {"blackjack", 1}, {"Roulette", 4}, {"Poker", -99},
+                              {"Keno", -99}, {"Bingo", 3}, {"Craps", 4}}));
 }

@@ -121,3 +121,34 @@ TEST(Resolver, ReadOnlyFilesAreNotWritable) {
   chmod(dir.File("ro").c_str(), 0444);
   EXPECT_EQ(PlatformFileWritable(dir.File("ro").c_str()), 0);
 }
+
+// Links inside the install folder may be followed; a link that leads out of it, or nowhere, may
+// not, wherever it stands along the name.
+TEST(Resolver, NamesStayInTheirFolderThroughLinks) {
+  CTempDir dir;
+  const std::string root = dir.File("install"), outside = dir.File("outside");
+  fs::create_directories(root + "/games/Sub");
+  fs::create_directories(outside);
+  WriteWholeFile(root + "/games/file", "x");
+  fs::create_directory_symlink(outside, root + "/out");
+  fs::create_directory_symlink(root + "/games", root + "/in");
+  fs::create_directory_symlink("../../outside", root + "/games/up");
+  fs::create_symlink(outside + "/target", root + "/leaf");
+  fs::create_symlink(root + "/games/file", root + "/leafin");
+  fs::create_symlink(root + "/nowhere", root + "/dangling");
+  struct {
+    const char* name;
+    int32_t stays;
+  } cases[] = {
+      {"new.bin", 1},        {"games/file", 1},   {"GAMES/sub/new", 1}, {"in/file", 1},     {"in/new/deeper", 1},
+      {"leafin", 1},         {"out/x", 0},        {"OUT/x", 0},         {"out", 0},         {"in/up/x", 0},
+      {"games/up/x", 0},     {"leaf", 0},         {"dangling", 0},      {"../outside/x", 0}, {"/etc/passwd", 0},
+      {"", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(xStaysInFolder(root.c_str(), c.name), c.stays) << c.name;
+  // Without a folder the working folder is the one.
+  CWorkingDir work(root);
+  EXPECT_EQ(xStaysInFolder(nullptr, "games/file"), 1);
+  EXPECT_EQ(xStaysInFolder("", "out/x"), 0);
+  EXPECT_EQ(xStaysInFolder(nullptr, nullptr), 0);
+}

@@ -234,6 +234,27 @@ TEST(FtpLog, ThreeFilesWhileSwitchedOn) {
   EXPECT_TRUE(ReadWholeFile(dir.File(FTP_LOG_RECV)).empty());
 }
 
+// Command lines as the client sends them, in pieces when the socket takes only part: the
+// password never reaches the raw log.
+TEST(FtpLog, CommandLinesHideThePassword) {
+  CTempDir dir;
+  CWorkingDir work(dir.Path());
+  CFtpLog log;
+  log.Enable();
+  const std::string user = "USER player\r\n", pass = "PASS s3cret pass\r\n", rest = "REST 4096\r\n";
+  log.SentLine(user, 0, 4);
+  log.SentLine(user, 4, static_cast<uint32_t>(user.size()));
+  log.SentLine(pass, 0, 7);
+  log.SentLine(pass, 7, static_cast<uint32_t>(pass.size()));
+  log.SentLine(rest, 0, static_cast<uint32_t>(rest.size()));
+  log.SentLine(rest, 3, 3);
+  EXPECT_EQ(ReadWholeFile(dir.File(FTP_LOG_SEND)), "USER player\r\nPASS ****\r\nREST 4096\r\n");
+  CFtpLog::Delete();
+  EXPECT_TRUE(ReadWholeFile(dir.File(FTP_LOG_FULL)).empty());
+  EXPECT_TRUE(ReadWholeFile(dir.File(FTP_LOG_SEND)).empty());
+  EXPECT_TRUE(ReadWholeFile(dir.File(FTP_LOG_RECV)).empty());
+}
+
 TEST(FtpFaults, CountsAreUsedUpOneOccasionAtATime) {
   CFtpFaults f;
   EXPECT_FALSE(f.TakeConnect("host"));
