@@ -26,15 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int32_t whole = 0;
   switch (kind) {
     case EValueKind::Text:
-      whole = xFormatText(buffer.get(), bufferSize, format.c_str(), text.c_str());
+      whole = xCheckedFormatText(buffer.get(), bufferSize, format.c_str(), text.c_str());
       snprintf(plain.get(), bufferSize, "%s", text.c_str());
       break;
     case EValueKind::Integer:
-      whole = xFormatInteger(buffer.get(), bufferSize, format.c_str(), number);
+      whole = xCheckedFormatInteger(buffer.get(), bufferSize, format.c_str(), number);
       snprintf(plain.get(), bufferSize, "%d", number);
       break;
     case EValueKind::Floating:
-      whole = xFormatFloating(buffer.get(), bufferSize, format.c_str(), number / 7.0);
+      whole = xCheckedFormatFloating(buffer.get(), bufferSize, format.c_str(), number / 7.0);
       snprintf(plain.get(), bufferSize, "%.2f", number / 7.0);
       break;
   }

@@ -75,13 +75,13 @@ int32_t xIsOneValueFormat(const char* format, EValueKind kind) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 
-int32_t xFormatText(char* buffer, size_t size, const char* format, const char* text) {
+int32_t xCheckedFormatText(char* buffer, size_t size, const char* format, const char* text) {
   if (!buffer || !size) return 0;
   if (!xIsOneValueFormat(format, EValueKind::Text)) format = "%s";
   return Finish(buffer, size, snprintf(buffer, size, format, text ? text : ""));
 }
 
-int32_t xFormatInteger(char* buffer, size_t size, const char* format, int32_t value) {
+int32_t xCheckedFormatInteger(char* buffer, size_t size, const char* format, int32_t value) {
   if (!buffer || !size) return 0;
   const char conversion = format ? OnlyConversion(format, EValueKind::Integer) : 0;
   if (!conversion) format = "%d";
@@ -91,7 +91,7 @@ int32_t xFormatInteger(char* buffer, size_t size, const char* format, int32_t va
   return Finish(buffer, size, written);
 }
 
-int32_t xFormatFloating(char* buffer, size_t size, const char* format, double value) {
+int32_t xCheckedFormatFloating(char* buffer, size_t size, const char* format, double value) {
   if (!buffer || !size) return 0;
   if (!xIsOneValueFormat(format, EValueKind::Floating)) format = "%.2f";
   return Finish(buffer, size, snprintf(buffer, size, format, value));

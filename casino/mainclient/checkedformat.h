@@ -20,19 +20,19 @@ int32_t xIsOneValueFormat(const char* format, EValueKind kind);
 // Write the value through format, or through the plain form when format does not pass, with
 // snprintf into buffer, cut to size bytes with the terminator. 1 when written whole; 0 when cut,
 // and for a null buffer or size 0. A null text counts as empty.
-int32_t xFormatText(char* buffer, size_t size, const char* format, const char* text);
-int32_t xFormatInteger(char* buffer, size_t size, const char* format, int32_t value);
-int32_t xFormatFloating(char* buffer, size_t size, const char* format, double value);
+int32_t xCheckedFormatText(char* buffer, size_t size, const char* format, const char* text);
+int32_t xCheckedFormatInteger(char* buffer, size_t size, const char* format, int32_t value);
+int32_t xCheckedFormatFloating(char* buffer, size_t size, const char* format, double value);
 
 template <size_t N>
-int32_t xFormatText(char (&buffer)[N], const char* format, const char* text) {
-  return xFormatText(buffer, N, format, text);
+int32_t xCheckedFormatText(char (&buffer)[N], const char* format, const char* text) {
+  return xCheckedFormatText(buffer, N, format, text);
 }
 template <size_t N>
-int32_t xFormatInteger(char (&buffer)[N], const char* format, int32_t value) {
-  return xFormatInteger(buffer, N, format, value);
+int32_t xCheckedFormatInteger(char (&buffer)[N], const char* format, int32_t value) {
+  return xCheckedFormatInteger(buffer, N, format, value);
 }
 template <size_t N>
-int32_t xFormatFloating(char (&buffer)[N], const char* format, double value) {
-  return xFormatFloating(buffer, N, format, value);
+int32_t xCheckedFormatFloating(char (&buffer)[N], const char* format, double value) {
+  return xCheckedFormatFloating(buffer, N, format, value);
 }

@@ -86,11 +86,11 @@ const SFormatRow kRows[] = {
 int32_t FormatByKind(const SFormatRow& row, char* buffer) {
   switch (row.m_Kind) {
     case EValueKind::Text:
-      return xFormatText(buffer, row.m_Size, row.m_Format, "pay.zip");
+      return xCheckedFormatText(buffer, row.m_Size, row.m_Format, "pay.zip");
     case EValueKind::Integer:
-      return xFormatInteger(buffer, row.m_Size, row.m_Format, -42);
+      return xCheckedFormatInteger(buffer, row.m_Size, row.m_Format, -42);
     case EValueKind::Floating:
-      return xFormatFloating(buffer, row.m_Size, row.m_Format, 3.14159);
+      return xCheckedFormatFloating(buffer, row.m_Size, row.m_Format, 3.14159);
   }
   return -1;
 }
@@ -118,11 +118,11 @@ TEST(CheckedFormat, TheCheckAloneNamesOneConversionOfTheKind) {
 
 TEST(CheckedFormat, NullTextIsEmptyAndNoBufferWritesNothing) {
   char buffer[16];
-  EXPECT_EQ(xFormatText(buffer, "<%s>", nullptr), 1);
+  EXPECT_EQ(xCheckedFormatText(buffer, "<%s>", nullptr), 1);
   EXPECT_STREQ(buffer, "<>");
-  EXPECT_EQ(xFormatText(nullptr, 16, "%s", "x"), 0);
+  EXPECT_EQ(xCheckedFormatText(nullptr, 16, "%s", "x"), 0);
   buffer[0] = 'k';
-  EXPECT_EQ(xFormatInteger(buffer, 0, "%d", 1), 0);
+  EXPECT_EQ(xCheckedFormatInteger(buffer, 0, "%d", 1), 0);
   EXPECT_EQ(buffer[0], 'k');
 }
 
