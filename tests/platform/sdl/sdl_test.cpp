@@ -280,6 +280,19 @@ TEST_F(SdlDisplay, WindowPlaceSizeAndFullScreen) {
   EXPECT_FALSE(D().IsWindowMinimized());
 }
 
+// The dummy driver has no message box and no window manager: the message goes to stderr, and the
+// icon and maximise requests are taken without harm.
+TEST_F(SdlDisplay, SystemMessagesFallBackToStderrAndIconAndMaximiseAreTaken) {
+  testing::internal::CaptureStderr();
+  D().ShowSystemMessage("Error: Display", "Couldn't set screenmode! Caf\xE9");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: Display: Couldn't set screenmode! Caf\xC3\xA9\n");
+  const std::vector<uint32_t> icon(48 * 48, 0xFFC01020);
+  D().SetWindowIcon({icon.data(), 48, 48});
+  D().SetWindowIcon({nullptr, 0, 0});
+  D().MaximizeWindow();
+  EXPECT_TRUE(D().IsWindowOpen());
+}
+
 TEST_F(SdlDisplay, WarpingMovesThePointerAndReportsTheMove) {
   D().ShowWindow(true);
   D().SetWindowSize(640, 480);

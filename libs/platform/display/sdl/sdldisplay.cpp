@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <new>
 #include <vector>
 
@@ -33,6 +34,11 @@ class CSdlDisplay : public CQueuedDisplay {
     if (m_pWindow) SDL_RestoreWindow(m_pWindow);
   }
   bool IsWindowMinimized() const override { return HasFlag(SDL_WINDOW_MINIMIZED); }
+  void MaximizeWindow() override {
+    if (m_pWindow) SDL_MaximizeWindow(m_pWindow);
+  }
+  bool IsWindowMaximized() const override { return HasFlag(SDL_WINDOW_MAXIMIZED); }
+  void SetWindowIcon(const TDisplayImage& icon) override;
 
   void SetWindowStyle(uint32_t style) override;
   uint32_t GetWindowStyle() const override { return m_Style; }
@@ -70,6 +76,7 @@ class CSdlDisplay : public CQueuedDisplay {
 
   bool SetClipboardText(const char* text) override;
   bool GetClipboardText(std::string& text) override;
+  void ShowSystemMessage(const char* caption, const char* text) override;
 
   SDL_Window* Window() const { return m_pWindow; }
 
@@ -145,6 +152,23 @@ void CSdlDisplay::ShowWindow(bool visible) {
   } else {
     SDL_HideWindow(m_pWindow);
   }
+}
+
+void CSdlDisplay::SetWindowIcon(const TDisplayImage& icon) {
+  if (!m_pWindow || !icon.pixels || icon.width < 1 || icon.height < 1) return;
+  // SDL copies the pixels into the window's icon; the surface only lends them.
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(icon.pixels), icon.width,
+                                                            icon.height, 32, icon.width * 4, SDL_PIXELFORMAT_ARGB8888);
+  if (!surface) return;
+  SDL_SetWindowIcon(m_pWindow, surface);
+  SDL_FreeSurface(surface);
+}
+
+void CSdlDisplay::ShowSystemMessage(const char* caption, const char* text) {
+  const std::string title = PlatformUtf8FromCp1252(caption ? caption : "");
+  const std::string body = PlatformUtf8FromCp1252(text ? text : "");
+  if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), body.c_str(), m_pWindow) != 0)
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), body.c_str());
 }
 
 void CSdlDisplay::SetTitle(const char* title) {
