@@ -33,24 +33,39 @@ void AllocPointers(CResData* res) {
     if (!picture || !mouse->AllocCursor(picture, nullptr, picture->m_Width, picture->m_Height, 0, 0))
       xprintf("SetupClientGraphics: no mouse pointer from bitmap %d", RES_POINTER_FIRST + n);
   }
+  // The finger picture stands in where the desktop has no hand cursor of its own.
+  std::vector<uint32_t> finger;
+  CBitmap* picture = xResBitmapById(res, RES_FINGER_POINTER);
+  if (!PlatformDisplay()->HasSystemCursor(EDisplayCursor::Hand) && xBitmapToDisplayImage(picture, finger)) {
+    const TDisplayImage image{finger.data(), picture->m_Width, picture->m_Height};
+    // The fingertip, where tools/lobbypack draws it.
+    PlatformDisplay()->SetCursorPicture(EDisplayCursor::Hand, &image, picture->m_Width * 13 / 32,
+                                        picture->m_Height * 2 / 32);
+  }
   mouse->SetFingerResourceId(RES_FINGER_POINTER);
 }
 }  // namespace
 
-int32_t xSetWindowIconFromBitmap(CBitmap* picture) {
-  if (!picture || picture->m_Width < 1 || picture->m_Height < 1) return 0;
+bool xBitmapToDisplayImage(CBitmap* picture, std::vector<uint32_t>& pixels) {
+  if (!picture || picture->m_Width < 1 || picture->m_Height < 1) return false;
   TRGBA key{};
   picture->GetPixel(0, 0, &key);
-  std::vector<uint32_t> pixels(static_cast<size_t>(picture->m_Width) * static_cast<size_t>(picture->m_Height));
+  pixels.assign(static_cast<size_t>(picture->m_Width) * static_cast<size_t>(picture->m_Height), 0);
   for (int32_t y = 0; y < picture->m_Height; ++y) {
     for (int32_t x = 0; x < picture->m_Width; ++x) {
       TRGBA c{};
       picture->GetPixel(x, y, &c);
-      const bool transparent = c.r == key.r && c.g == key.g && c.b == key.b;
+      if (c.r == key.r && c.g == key.g && c.b == key.b) continue;
       pixels[static_cast<size_t>(y) * static_cast<size_t>(picture->m_Width) + static_cast<size_t>(x)] =
-          transparent ? 0u : 0xFF000000u | uint32_t{c.r} << 16 | uint32_t{c.g} << 8 | c.b;
+          0xFF000000u | uint32_t{c.r} << 16 | uint32_t{c.g} << 8 | c.b;
     }
   }
+  return true;
+}
+
+int32_t xSetWindowIconFromBitmap(CBitmap* picture) {
+  std::vector<uint32_t> pixels;
+  if (!xBitmapToDisplayImage(picture, pixels)) return 0;
   PlatformDisplay()->SetWindowIcon({pixels.data(), picture->m_Width, picture->m_Height});
   return 1;
 }

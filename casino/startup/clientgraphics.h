@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class CResData;
 class CBitmap;
@@ -13,8 +14,10 @@ inline constexpr int32_t RES_FINGER_POINTER = 102;
 inline constexpr int32_t RES_POINTER_FIRST = 10055;  // 10055, 10056, 10057: the own pointers
 inline constexpr int32_t RES_POINTER_COUNT = 3;
 
-// The window's icon from a picture whose top-left pixel is its transparent colour; 0 without a
-// picture.
+// A picture whose top-left pixel is its transparent colour, as the desktop takes pictures
+// (0xAARRGGBB rows); false without a picture.
+bool xBitmapToDisplayImage(CBitmap* picture, std::vector<uint32_t>& pixels);
+// The window's icon from such a picture; 0 without a picture.
 int32_t xSetWindowIconFromBitmap(CBitmap* picture);
 
 // 1 when the colour tables could be made; a missing picture only goes without.

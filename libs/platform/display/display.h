@@ -142,6 +142,9 @@ class CDisplayBackend {
   // False when the desktop has no cursor of that kind.
   virtual bool HasSystemCursor(EDisplayCursor cursor) const = 0;
   virtual void SetSystemCursor(EDisplayCursor cursor) = 0;
+  // The cursor of that kind shows the picture (a copy is taken; the hot spot in its pixels); a
+  // kind the desktop lacks becomes available so. Null gives the desktop's own back.
+  virtual void SetCursorPicture(EDisplayCursor cursor, const TDisplayImage* picture, int32_t hotX, int32_t hotY) = 0;
   virtual EDisplayCursor GetSystemCursor() const = 0;
   virtual void ShowPointer(bool visible) = 0;
   virtual bool IsPointerShown() const = 0;

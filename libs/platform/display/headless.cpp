@@ -42,6 +42,7 @@ void CHeadlessDisplay::Reset() {
   m_FullScreenVideo = false;
   m_MousePresent = true;
   for (bool& a : m_CursorAvailable) a = true;
+  for (SCursorPicture& p : m_CursorPictures) p = SCursorPicture{};
   m_Cursor = EDisplayCursor::Arrow;
   m_PointerShown = true;
   m_HasClipboard = false;
@@ -307,9 +308,34 @@ uint32_t CHeadlessDisplay::Pixel(int32_t x, int32_t y) const {
   return m_Surface[static_cast<size_t>(y) * m_SurfaceWidth + x];
 }
 
+void CHeadlessDisplay::SetCursorPicture(EDisplayCursor cursor, const TDisplayImage* picture, int32_t hotX,
+                                        int32_t hotY) {
+  const auto i = static_cast<int32_t>(cursor);
+  if (i < 0 || i >= 3) return;
+  SCursorPicture& p = m_CursorPictures[i];
+  p = SCursorPicture{};
+  if (!picture || !picture->pixels || picture->width < 1 || picture->height < 1) return;
+  p.m_Pixels.assign(picture->pixels,
+                    picture->pixels + static_cast<size_t>(picture->width) * static_cast<size_t>(picture->height));
+  p.m_Width = picture->width;
+  p.m_HotX = hotX;
+  p.m_HotY = hotY;
+}
+
+const std::vector<uint32_t>& CHeadlessDisplay::CursorPicture(EDisplayCursor cursor) const {
+  static const std::vector<uint32_t> none;
+  const auto i = static_cast<int32_t>(cursor);
+  return i >= 0 && i < 3 ? m_CursorPictures[i].m_Pixels : none;
+}
+
+int32_t CHeadlessDisplay::CursorPictureWidth(EDisplayCursor cursor) const {
+  const auto i = static_cast<int32_t>(cursor);
+  return i >= 0 && i < 3 ? m_CursorPictures[i].m_Width : 0;
+}
+
 bool CHeadlessDisplay::HasSystemCursor(EDisplayCursor cursor) const {
   const auto i = static_cast<int32_t>(cursor);
-  return i >= 0 && i < 3 && m_CursorAvailable[i];
+  return i >= 0 && i < 3 && (m_CursorAvailable[i] || !m_CursorPictures[i].m_Pixels.empty());
 }
 
 void CHeadlessDisplay::SetCursorAvailable(EDisplayCursor cursor, bool available) {

@@ -50,6 +50,7 @@ class CHeadlessDisplay : public CQueuedDisplay {
   bool HasMouse() const override { return m_MousePresent; }
   bool HasSystemCursor(EDisplayCursor cursor) const override;
   void SetSystemCursor(EDisplayCursor cursor) override { m_Cursor = cursor; }
+  void SetCursorPicture(EDisplayCursor cursor, const TDisplayImage* picture, int32_t hotX, int32_t hotY) override;
   EDisplayCursor GetSystemCursor() const override { return m_Cursor; }
   void ShowPointer(bool visible) override { m_PointerShown = visible; }
   bool IsPointerShown() const override { return m_PointerShown; }
@@ -94,6 +95,9 @@ class CHeadlessDisplay : public CQueuedDisplay {
   int32_t IconWidth() const { return m_IconWidth; }
   int32_t IconHeight() const { return m_IconHeight; }
   const std::vector<std::string>& SystemMessages() const { return m_SystemMessages; }
+  // The picture a cursor kind was given (empty: none), its width and its hot spot.
+  const std::vector<uint32_t>& CursorPicture(EDisplayCursor cursor) const;
+  int32_t CursorPictureWidth(EDisplayCursor cursor) const;
 
  protected:
   void ClientOrigin(int32_t& x, int32_t& y) const override;
@@ -129,6 +133,11 @@ class CHeadlessDisplay : public CQueuedDisplay {
   bool m_FullScreenVideo = false;
   bool m_MousePresent = true;
   bool m_CursorAvailable[3] = {true, true, true};
+  struct SCursorPicture {
+    std::vector<uint32_t> m_Pixels;
+    int32_t m_Width = 0, m_HotX = 0, m_HotY = 0;
+  };
+  SCursorPicture m_CursorPictures[3];
   EDisplayCursor m_Cursor = EDisplayCursor::Arrow;
   bool m_PointerShown = true;
   bool m_HasClipboard = false;

@@ -139,6 +139,27 @@ TEST_F(FullScreenAvailable, AFullScreenOptionOpensTheFullScreenAt16Bits) {
   EXPECT_TRUE(m_pLaunches->m_Started.empty());
 }
 
+class NoHandCursor : public AppInit {
+ protected:
+  void ConfigureDisplay(CHeadlessDisplay& display) override {
+    display.SetCursorAvailable(EDisplayCursor::Hand, false);
+  }
+};
+
+TEST_F(NoHandCursor, TheFingerPictureStandsInForTheDesktopsHand) {
+  ASSERT_EQ(StartClient(), 1);
+  EXPECT_TRUE(Display().HasSystemCursor(EDisplayCursor::Hand));
+  EXPECT_EQ(Display().CursorPictureWidth(EDisplayCursor::Hand), 32);
+  EXPECT_EQ(Display().CursorPicture(EDisplayCursor::Hand)[0], 0u);  // the key is transparent
+  EXPECT_EQ(glb->m_pMouse->GetFingerCursor(), EDisplayCursor::Hand);
+}
+
+TEST_F(AppInit, ADesktopWithAHandKeepsItsOwn) {
+  ASSERT_EQ(StartClient(), 1);
+  EXPECT_TRUE(Display().CursorPicture(EDisplayCursor::Hand).empty());
+  EXPECT_EQ(glb->m_pMouse->GetFingerCursor(), EDisplayCursor::Hand);
+}
+
 class SmallDesktop : public AppInit {
  protected:
   void ConfigureDisplay(CHeadlessDisplay& display) override { display.SetDesktop(640, 480, 32); }

@@ -279,6 +279,14 @@ TEST_F(Headless, IconSystemMessagesAndARefusedFullScreenAreKeptForTheTests) {
   d.ShowSystemMessage("Error: Display", "Couldn't set screenmode!");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: Display: Couldn't set screenmode!\n");
   EXPECT_EQ(d.SystemMessages(), std::vector<std::string>{"Error: Display|Couldn't set screenmode!"});
+  // A picture makes a missing cursor available; null takes it back.
+  d.SetCursorAvailable(EDisplayCursor::Hand, false);
+  const TDisplayImage hand{pixels, 2, 2};
+  d.SetCursorPicture(EDisplayCursor::Hand, &hand, 1, 0);
+  EXPECT_TRUE(d.HasSystemCursor(EDisplayCursor::Hand));
+  EXPECT_EQ(d.CursorPictureWidth(EDisplayCursor::Hand), 2);
+  d.SetCursorPicture(EDisplayCursor::Hand, nullptr, 0, 0);
+  EXPECT_FALSE(d.HasSystemCursor(EDisplayCursor::Hand));
   d.SetFullScreenFails(true);
   EXPECT_FALSE(d.SetFullScreen(EFullScreen::Desktop));
   EXPECT_TRUE(d.SetFullScreen(EFullScreen::Off));
