@@ -23,6 +23,7 @@
 #include "support/ftppeers.h"
 #include "support/httppeers.h"
 #include "support/pyoracle.h"
+#include "support/screenshot.h"
 
 namespace {
 
@@ -227,6 +228,7 @@ TEST_F(Downloads, WhileAFileComesTheDialogShowsItsNameSpeedAndShare) {
       files.push_back(file);
       rewrites.push_back(xGetTime());
       statuses.push_back(ControlText(DOWNLOADDIALOG, DOWNLOADDIALOG_STATUS));
+      if (files.size() == 3) EXPECT_TRUE(SaveShot("downloaddialog.png"));
     }
     bars.push_back(BarValue(DOWNLOADDIALOG, DOWNLOADDIALOG_BAR));
   });

@@ -6,9 +6,13 @@
 #include "casino/connection/messagewindow.h"
 #include "casino/connection/unpackprogress.h"
 #include "ostrel/sound/milessample.h"
+#include "ostrel/screens/screenbase.h"
+#include "ostrel/system/frameloop.h"
+#include "ostrel/system/globals.h"
 #include "ostrel/system/sysservices.h"
 #include "support/casinotest.h"
 #include "support/controlreaders.h"
+#include "support/screenshot.h"
 
 namespace {
 
@@ -51,6 +55,39 @@ TEST_F(Windows, MessageWindowShowsItsTextUntilOkOrTheCloseBox) {
     EXPECT_EQ(window.IsOpen(), 0);
     EXPECT_EQ(m_Sound.Starts(), 1);
   }
+}
+
+// The windows as the player sees them: drawn in the middle of the client's picture.
+TEST_F(Windows, TheWindowsAreDrawnWhereThePlayerSeesThem) {
+  auto differs = [](const TRgbImage& image, int32_t x, int32_t y) {
+    const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(image.width) + static_cast<size_t>(x)) * 3;
+    const size_t corner = 0;
+    return image.rgb[at] != image.rgb[corner] || image.rgb[at + 1] != image.rgb[corner + 1] ||
+           image.rgb[at + 2] != image.rgb[corner + 2];
+  };
+  // A persistent picture behind the windows, as the main client's screens keep one: a window that
+  // goes leaves that picture behind.
+  ASSERT_EQ(glb->m_pCurrentScreen->SetPersistentMode(1), 1);
+  bool drawn = false;
+  Autopilot()
+      .When([] { return IsSectionShown(MESSAGEWINDOW_PLAIN); }, [] {}, "the message shown")
+      .When([] { return true; }, [&] {
+              const TRgbImage picture = ShownPicture();
+              drawn = differs(picture, 400, 300) && picture.width == 800;
+              EXPECT_TRUE(SaveShot("messagewindow.png"));
+            }, "the picture taken")
+      .Press(MESSAGEWINDOW_PLAIN, MESSAGEWINDOW_OK);
+  MessageWindow window(Click());
+  EXPECT_EQ(window.Show("Your practice money has been refilled.\nGood luck at the tables!"), 1);
+  EXPECT_TRUE(drawn);
+
+  UnpackProgressWindow unpack;
+  ASSERT_EQ(unpack.Open(4, Click()), 1);
+  unpack.Step("kavo.dll.zpk");
+  unpack.Step("kavo_main.xrs.zpk");
+  xHandler();
+  EXPECT_TRUE(differs(ShownPicture(), 400, 300));
+  EXPECT_TRUE(SaveShot("unpackwindow.png"));
 }
 
 TEST_F(Windows, MessageWindowWithoutATextReturnsAtOnceAndStaysUntilClosed) {
