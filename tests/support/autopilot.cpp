@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
+#include <thread>
 
 #include "ostrel/controls/controlbase.h"
 #include "ostrel/controls/guitypes.h"
@@ -50,6 +52,22 @@ CAutopilot& CAutopilot::Add(SStep step) {
 CAutopilot& CAutopilot::When(const std::function<bool()>& ready, const std::function<void()>& act,
                              const std::string& what) {
   return Add({ready, act, what});
+}
+
+CAutopilot& CAutopilot::HoldUntil(const std::function<bool()>& answered, const std::string& what,
+                                  int32_t realTimeoutMs) {
+  return Add({[] { return true; },
+              [answered, what, realTimeoutMs] {
+                const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(realTimeoutMs);
+                while (!answered()) {
+                  if (std::chrono::steady_clock::now() >= end) {
+                    ADD_FAILURE() << "held the pass " << realTimeoutMs << " ms for " << what << " in vain";
+                    return;
+                  }
+                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+              },
+              "hold for " + what});
 }
 
 CAutopilot& CAutopilot::Do(int32_t section, const std::function<void(CDialog&)>& action, const std::string& what) {

@@ -11,6 +11,7 @@
 //   pilot.SetText(4070, 4072, "CODE1").Press(4070, 101);   // type into an edit, then OK
 //   pilot.Click(4000, 201);                                // a real click at the button's centre
 //   pilot.Close(4080);                                     // the close box
+//   pilot.Press(4000, 101).HoldUntil([&] { return peer.Answered(); }, "the answer");
 //   pilot.QuitAfter(200);                                  // ask the program to quit after pass 200
 //   EXPECT_EQ(window.Show("Hello"), 1);
 //
@@ -53,6 +54,11 @@ class CAutopilot : public CTimer {
   CAutopilot& Do(int32_t section, const std::function<void(CDialog&)>& action, const std::string& what = "act");
   // A step that waits for its own condition.
   CAutopilot& When(const std::function<bool()>& ready, const std::function<void()>& act, const std::string& what);
+  // Holds the pass it is reached in, in real time, until answered() (a loopback peer has sent its
+  // answer) or realTimeoutMs passed (a test failure): a wait that counts passes then meets the
+  // answer in its first pass, however busy the machine. Put it right after the step that makes
+  // the client ask; the test clock does not move meanwhile.
+  CAutopilot& HoldUntil(const std::function<bool()>& answered, const std::string& what, int32_t realTimeoutMs = 30000);
 
   // ---- beside the script ----
   // After that pass the program is asked to quit (its window's close message).

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <gtest/gtest-spi.h>
 
+#include <chrono>
+
 #include "casino/connection/messagewindow.h"
 #include "ostrel/system/clock.h"
 #include "ostrel/system/frameloop.h"
@@ -61,6 +63,32 @@ TEST_F(Kit, AWindowNobodyAnswersFailsByTheBudget) {
   EXPECT_NONFATAL_FAILURE(result = window.Show("Nobody reads this", MESSAGEWINDOW_PLAIN),
                           "waiting for: press 4081.101");
   EXPECT_EQ(result, 0);
+}
+
+// A pass held for a peer: the client's clock stands still while the test waits in real time.
+TEST_F(Kit, AHeldPassWaitsInRealTimeWithoutMovingTheClock) {
+  ASSERT_EQ(StartClient(), 1);
+  const auto start = std::chrono::steady_clock::now();
+  uint32_t heldAt = 0, after = 0;
+  Autopilot()
+      .When([] { return true; }, [&] { heldAt = xGetTime(); }, "note the time")
+      .HoldUntil([&] { return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(150); },
+                 "150 ms of real time")
+      .When([] { return true; }, [&] { after = xGetTime(); }, "note the time again")
+      .Press(MESSAGEWINDOW_PLAIN, MESSAGEWINDOW_OK);
+  MessageWindow window(nullptr);
+  EXPECT_EQ(window.Show("Waiting for the server"), 1);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+  EXPECT_EQ(after - heldAt, 40u);  // two passes of 20 ms: the hold took none of the clock's time
+  EXPECT_NONFATAL_FAILURE(
+      {
+        CAutopilot pilot;
+        pilot.HoldUntil([] { return false; }, "a peer that never answers", 30);
+        MessageWindow again(nullptr);
+        pilot.Press(MESSAGEWINDOW_PLAIN, MESSAGEWINDOW_OK);
+        again.Show("x");
+      },
+      "held the pass 30 ms for a peer that never answers in vain");
 }
 
 using KitDeathTest = Kit;
