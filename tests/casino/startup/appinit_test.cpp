@@ -224,7 +224,8 @@ TEST_F(AppInit, WithoutTheOptionScriptOrAReadableModeTheStartEnds) {
 }
 
 TEST_F(AppInit, ADamagedOptionsFileGivesTheDefaultsAndIsWrittenAgain) {
-  m_Folder.Write("options.cfg", std::string("\x01\xff{{{ = =\n\0garbage", 20));
+  static constexpr char kDamaged[] = "\x01\xff{{{ = =\n\0garbage";
+  m_Folder.Write("options.cfg", std::string(kDamaged, sizeof kDamaged - 1));
   ASSERT_EQ(StartClient(), 1);
   EXPECT_NE(Options().find(kWindowMode), std::string::npos) << Options();
   EXPECT_EQ(Screen(), sglb->m_pDibScreen);
