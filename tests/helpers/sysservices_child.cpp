@@ -4,6 +4,8 @@
 //       answers the peer with a send from inside the handler; "send" sends once at the start
 //   hang <title>               opens its main window and never runs a frame
 //   args <file> [words...]     writes the words it was started with into file, one a line
+//   find <title>               prints "found" when another program's window has the title, else
+//                              "missing"
 //   regset <key> <name> <text> sets a string value of the user's registry
 //   regget <key> <name>        prints a string value of the user's registry, or "missing"
 //   regbig <key> <name> <size> <file size limit>
@@ -148,6 +150,10 @@ int main(int argc, char** argv) {
     for (;;) pause();
   }
   if (mode == "args") return RunArgs(argc, argv);
+  if (mode == "find") {
+    Say(xFindWindow(argv[2]) ? "found" : "missing");
+    return 0;
+  }
   if (mode.starts_with("reg")) return RunRegistry(mode, argc, argv);
   return 2;
 }

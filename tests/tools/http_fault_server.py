@@ -9,6 +9,7 @@ Prints "port N" once it listens. Serves the files of FOLDER; the first path comp
   /chunked/F      chunked in pieces of varying size, with a trailer
   /untilclose/F   no length: the body ends when the server closes
   /drip/F         the header and ten bytes, then silence with the connection open
+  /paced/F        the body in pieces of 8 KiB, one every 50 ms (a steady 160 KiB/s)
   /closemid/F     half the body, then the connection closed
   /closeonce/F    as closemid the first time F is asked for, as plain afterwards
   /http10keep/F   HTTP/1.0 with "Connection: Keep-Alive, x-extra": kept
@@ -155,6 +156,12 @@ class Handler(socketserver.StreamRequestHandler):
             self.send(data[:10])
             time.sleep(60)
             return False
+        if mode == "paced":
+            self.head("200 OK", ["Content-Length: %d" % n, "Connection: keep-alive"])
+            for at in range(0, n, 8192):
+                self.send(data[at:at + 8192])
+                time.sleep(0.05)
+            return True
         if mode == "closemid" or mode == "closeonce":
             with SEEN_LOCK:
                 first = rest not in SEEN

@@ -202,7 +202,10 @@ void CMouse::SetCursor(uint32_t id, int32_t frame) {
   PlatformDisplay()->SetSystemCursor(cursor);
 }
 
-void CMouse::SetFingerResourceId(uint16_t) {}
+void CMouse::SetFingerResourceId(uint16_t) {
+  // The program may have put its own finger picture in place of a hand cursor the desktop lacks.
+  if (PlatformDisplay()->HasSystemCursor(EDisplayCursor::Hand)) m_Finger = EDisplayCursor::Hand;
+}
 
 intptr_t CMouse::WinMsgHandler(TWindowHandle, uint32_t message, uintptr_t wParam, intptr_t) {
   switch (message) {

@@ -141,8 +141,8 @@ class CMouse : public CMouseBase, public CWinMsg, public CMsgSys, public CTimer 
   // current screen shows a window mode.
   int32_t Init() override;
   void SetCursor(uint32_t id, int32_t frame) override;
-  // The program's own finger picture would replace the arrow standing in for a missing hand
-  // cursor; programs carry no cursor resources here, so the finger stays as it is.
+  // Called once the program has given the display its finger picture for the hand cursor
+  // (CDisplayBackend::SetCursorPicture): the finger becomes the hand where the arrow stood in.
   void SetFingerResourceId(uint16_t id);
   EDisplayCursor GetFingerCursor() const { return m_Finger; }
 

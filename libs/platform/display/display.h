@@ -69,6 +69,14 @@ enum class EFullScreen : int32_t {
 
 enum class EDisplayCursor : int32_t { Arrow, Hand, TextBeam };
 
+// A small picture for the desktop (the window's icon): rows top to bottom, each width words of
+// 0xAARRGGBB (alpha 0 fully transparent).
+struct TDisplayImage {
+  const uint32_t* pixels;
+  int32_t width;
+  int32_t height;
+};
+
 class CDisplayBackend {
  public:
   CDisplayBackend() = default;
@@ -89,6 +97,12 @@ class CDisplayBackend {
   virtual void MinimizeWindow() = 0;
   virtual void RestoreWindow() = 0;
   virtual bool IsWindowMinimized() const = 0;
+  // The window fills the desktop's work area with its frame, as its maximise box would; a
+  // restore gives it its former place back. A size message follows either way.
+  virtual void MaximizeWindow() = 0;
+  virtual bool IsWindowMaximized() const = 0;
+  // The picture the desktop shows for the window (task bar, title bar); a copy is taken.
+  virtual void SetWindowIcon(const TDisplayImage& icon) = 0;
 
   // Style bits above; a frame (caption or sizing frame) makes the window bordered, the sizing
   // frame makes it resizable.
@@ -128,6 +142,9 @@ class CDisplayBackend {
   // False when the desktop has no cursor of that kind.
   virtual bool HasSystemCursor(EDisplayCursor cursor) const = 0;
   virtual void SetSystemCursor(EDisplayCursor cursor) = 0;
+  // The cursor of that kind shows the picture (a copy is taken; the hot spot in its pixels); a
+  // kind the desktop lacks becomes available so. Null gives the desktop's own back.
+  virtual void SetCursorPicture(EDisplayCursor cursor, const TDisplayImage* picture, int32_t hotX, int32_t hotY) = 0;
   virtual EDisplayCursor GetSystemCursor() const = 0;
   virtual void ShowPointer(bool visible) = 0;
   virtual bool IsPointerShown() const = 0;
@@ -141,6 +158,11 @@ class CDisplayBackend {
   // IsKeyToggled.
   virtual bool IsKeyDown(uint32_t virtualKey) const = 0;
   virtual bool IsKeyToggled(uint32_t virtualKey) const = 0;
+
+  // A message for the player that needs no window of ours (the program could not start): the
+  // desktop's own message box where it has one, else the standard error stream. Returns when
+  // the player has read it. Texts are Windows-1252.
+  virtual void ShowSystemMessage(const char* caption, const char* text) = 0;
 
   // Clipboard text, Windows-1252 on our side.
   virtual bool SetClipboardText(const char* text) = 0;

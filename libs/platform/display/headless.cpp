@@ -1,6 +1,7 @@
 #include "platform/display/headless.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/display/pixels.h"
 
@@ -33,9 +34,15 @@ void CHeadlessDisplay::Reset() {
   m_SurfaceWidth = m_SurfaceHeight = 0;
   ClearPresented();
   m_PresentFails = false;
+  m_FullScreenFails = false;
+  m_Maximized = false;
+  m_IconPixels.clear();
+  m_IconWidth = m_IconHeight = 0;
+  m_SystemMessages.clear();
   m_FullScreenVideo = false;
   m_MousePresent = true;
   for (bool& a : m_CursorAvailable) a = true;
+  for (SCursorPicture& p : m_CursorPictures) p = SCursorPicture{};
   m_Cursor = EDisplayCursor::Arrow;
   m_PointerShown = true;
   m_HasClipboard = false;
@@ -47,6 +54,7 @@ bool CHeadlessDisplay::OpenWindow(const char* title, int32_t x, int32_t y, int32
   m_Open = true;
   m_Visible = false;
   m_Minimized = false;
+  m_Maximized = false;
   m_Title = title ? title : "";
   m_Style = 0;
   m_FullScreen = EFullScreen::Off;
@@ -62,6 +70,7 @@ void CHeadlessDisplay::CloseWindow() {
   m_Open = false;
   m_Visible = false;
   m_Minimized = false;
+  m_Maximized = false;
   ClearQueue();
   m_Surface.clear();
   m_SurfaceWidth = m_SurfaceHeight = 0;
@@ -80,9 +89,50 @@ void CHeadlessDisplay::MinimizeWindow() {
 }
 
 void CHeadlessDisplay::RestoreWindow() {
-  if (!m_Open || !m_Minimized) return;
-  m_Minimized = false;
+  if (!m_Open) return;
+  if (m_Minimized) {
+    m_Minimized = false;
+    QueueSize(m_Maximized ? XSIZE_MAXIMIZED : XSIZE_RESTORED);
+    return;
+  }
+  if (!m_Maximized) return;
+  m_Maximized = false;
+  m_X = m_RestoreX;
+  m_Y = m_RestoreY;
+  m_Width = m_RestoreWidth;
+  m_Height = m_RestoreHeight;
+  ResizeSurface();
   QueueSize(XSIZE_RESTORED);
+}
+
+void CHeadlessDisplay::MaximizeWindow() {
+  if (!m_Open || m_Maximized || m_FullScreen != EFullScreen::Off) return;
+  m_Maximized = true;
+  m_Minimized = false;
+  m_RestoreX = m_X;
+  m_RestoreY = m_Y;
+  m_RestoreWidth = m_Width;
+  m_RestoreHeight = m_Height;
+  m_X = m_Y = 0;
+  m_Width = ClampSide(m_DesktopWidth);
+  m_Height = ClampSide(m_DesktopHeight);
+  ResizeSurface();
+  QueueSize(XSIZE_MAXIMIZED);
+}
+
+void CHeadlessDisplay::SetWindowIcon(const TDisplayImage& icon) {
+  m_IconPixels.clear();
+  m_IconWidth = m_IconHeight = 0;
+  if (!icon.pixels || icon.width < 1 || icon.height < 1) return;
+  m_IconPixels.assign(icon.pixels, icon.pixels + static_cast<size_t>(icon.width) * static_cast<size_t>(icon.height));
+  m_IconWidth = icon.width;
+  m_IconHeight = icon.height;
+}
+
+void CHeadlessDisplay::ShowSystemMessage(const char* caption, const char* text) {
+  const std::string line = std::string(caption ? caption : "") + "|" + (text ? text : "");
+  m_SystemMessages.push_back(line);
+  std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
 }
 
 void CHeadlessDisplay::FrameInsets(int32_t& left, int32_t& top, int32_t& right, int32_t& bottom) const {
@@ -148,7 +198,7 @@ void CHeadlessDisplay::GetWindowRect(int32_t& x, int32_t& y, int32_t& width, int
 }
 
 bool CHeadlessDisplay::SetFullScreen(EFullScreen mode) {
-  if (!m_Open) return false;
+  if (!m_Open || (m_FullScreenFails && mode != EFullScreen::Off)) return false;
   if (mode == m_FullScreen) return true;
   if (m_FullScreen == EFullScreen::Off) {
     m_SavedX = m_X;
@@ -258,9 +308,34 @@ uint32_t CHeadlessDisplay::Pixel(int32_t x, int32_t y) const {
   return m_Surface[static_cast<size_t>(y) * m_SurfaceWidth + x];
 }
 
+void CHeadlessDisplay::SetCursorPicture(EDisplayCursor cursor, const TDisplayImage* picture, int32_t hotX,
+                                        int32_t hotY) {
+  const auto i = static_cast<int32_t>(cursor);
+  if (i < 0 || i >= 3) return;
+  SCursorPicture& p = m_CursorPictures[i];
+  p = SCursorPicture{};
+  if (!picture || !picture->pixels || picture->width < 1 || picture->height < 1) return;
+  p.m_Pixels.assign(picture->pixels,
+                    picture->pixels + static_cast<size_t>(picture->width) * static_cast<size_t>(picture->height));
+  p.m_Width = picture->width;
+  p.m_HotX = hotX;
+  p.m_HotY = hotY;
+}
+
+const std::vector<uint32_t>& CHeadlessDisplay::CursorPicture(EDisplayCursor cursor) const {
+  static const std::vector<uint32_t> none;
+  const auto i = static_cast<int32_t>(cursor);
+  return i >= 0 && i < 3 ? m_CursorPictures[i].m_Pixels : none;
+}
+
+int32_t CHeadlessDisplay::CursorPictureWidth(EDisplayCursor cursor) const {
+  const auto i = static_cast<int32_t>(cursor);
+  return i >= 0 && i < 3 ? m_CursorPictures[i].m_Width : 0;
+}
+
 bool CHeadlessDisplay::HasSystemCursor(EDisplayCursor cursor) const {
   const auto i = static_cast<int32_t>(cursor);
-  return i >= 0 && i < 3 && m_CursorAvailable[i];
+  return i >= 0 && i < 3 && (m_CursorAvailable[i] || !m_CursorPictures[i].m_Pixels.empty());
 }
 
 void CHeadlessDisplay::SetCursorAvailable(EDisplayCursor cursor, bool available) {

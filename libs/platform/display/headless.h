@@ -22,6 +22,9 @@ class CHeadlessDisplay : public CQueuedDisplay {
   void MinimizeWindow() override;
   void RestoreWindow() override;
   bool IsWindowMinimized() const override { return m_Minimized; }
+  void MaximizeWindow() override;
+  bool IsWindowMaximized() const override { return m_Maximized; }
+  void SetWindowIcon(const TDisplayImage& icon) override;
 
   void SetWindowStyle(uint32_t style) override;
   uint32_t GetWindowStyle() const override { return m_Style; }
@@ -47,10 +50,14 @@ class CHeadlessDisplay : public CQueuedDisplay {
   bool HasMouse() const override { return m_MousePresent; }
   bool HasSystemCursor(EDisplayCursor cursor) const override;
   void SetSystemCursor(EDisplayCursor cursor) override { m_Cursor = cursor; }
+  void SetCursorPicture(EDisplayCursor cursor, const TDisplayImage* picture, int32_t hotX, int32_t hotY) override;
   EDisplayCursor GetSystemCursor() const override { return m_Cursor; }
   void ShowPointer(bool visible) override { m_PointerShown = visible; }
   bool IsPointerShown() const override { return m_PointerShown; }
   void WarpPointer(int32_t x, int32_t y) override;
+
+  // Kept for the tests (SystemMessages) and written to the standard error stream.
+  void ShowSystemMessage(const char* caption, const char* text) override;
 
   bool SetClipboardText(const char* text) override;
   bool GetClipboardText(std::string& text) override;
@@ -65,6 +72,8 @@ class CHeadlessDisplay : public CQueuedDisplay {
   void SetCursorAvailable(EDisplayCursor cursor, bool available);
   void SetMousePresent(bool present) { m_MousePresent = present; }
   void SetPresentFails(bool fails) { m_PresentFails = fails; }
+  // Full screen is listed (with SetFullScreenVideo) but refused when asked for.
+  void SetFullScreenFails(bool fails) { m_FullScreenFails = fails; }
   // The desktop's own doings: queue the messages the window gets from them.
   void QueueClose() { PostMessage({XMSG_CLOSE, 0, 0}); }
   void QueueActivate(bool active) { PostMessage({XMSG_ACTIVATEAPP, active ? 1u : 0u, 0}); }
@@ -81,6 +90,14 @@ class CHeadlessDisplay : public CQueuedDisplay {
   void ClearPresented();
   const std::string& Title() const { return m_Title; }
   int32_t RaiseCount() const { return m_RaiseCount; }
+  // The icon last set (empty pixels: none), and every system message as "caption|text".
+  const std::vector<uint32_t>& IconPixels() const { return m_IconPixels; }
+  int32_t IconWidth() const { return m_IconWidth; }
+  int32_t IconHeight() const { return m_IconHeight; }
+  const std::vector<std::string>& SystemMessages() const { return m_SystemMessages; }
+  // The picture a cursor kind was given (empty: none), its width and its hot spot.
+  const std::vector<uint32_t>& CursorPicture(EDisplayCursor cursor) const;
+  int32_t CursorPictureWidth(EDisplayCursor cursor) const;
 
  protected:
   void ClientOrigin(int32_t& x, int32_t& y) const override;
@@ -93,6 +110,8 @@ class CHeadlessDisplay : public CQueuedDisplay {
   bool m_Open = false;
   bool m_Visible = false;
   bool m_Minimized = false;
+  bool m_Maximized = false;
+  int32_t m_RestoreX = 0, m_RestoreY = 0, m_RestoreWidth = 0, m_RestoreHeight = 0;
   std::string m_Title;
   uint32_t m_Style = 0;
   TFrameMetrics m_Metrics{};
@@ -107,9 +126,18 @@ class CHeadlessDisplay : public CQueuedDisplay {
   std::vector<TDisplayRect> m_Presented;
   int32_t m_PresentCount = 0;
   bool m_PresentFails = false;
+  bool m_FullScreenFails = false;
+  std::vector<uint32_t> m_IconPixels;
+  int32_t m_IconWidth = 0, m_IconHeight = 0;
+  std::vector<std::string> m_SystemMessages;
   bool m_FullScreenVideo = false;
   bool m_MousePresent = true;
   bool m_CursorAvailable[3] = {true, true, true};
+  struct SCursorPicture {
+    std::vector<uint32_t> m_Pixels;
+    int32_t m_Width = 0, m_HotX = 0, m_HotY = 0;
+  };
+  SCursorPicture m_CursorPictures[3];
   EDisplayCursor m_Cursor = EDisplayCursor::Arrow;
   bool m_PointerShown = true;
   bool m_HasClipboard = false;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/clock/clock.h"
+#include "platform/os/runtimedir.h"
 
 namespace {
 constexpr uint32_t kRequestMagic = 0x514D5756;  // "VWMQ"
@@ -34,18 +35,29 @@ std::string g_ListenName;
 TWindowRequestHandler g_Handler = nullptr;
 std::vector<SPending> g_Pending;
 
-// "\0vorrin-window/<uid>/<title in lower case>"; a title too long for a socket name is replaced
-// by its 64-bit FNV-1a hash.
+// "\0vorrin-window/<uid>/<session>/<title in lower case>": the session is a hash of the runtime
+// folder, so that programs of one desktop session find each other and sessions with a folder of
+// their own (each test of a parallel run) stay apart. A title too long for a socket name is
+// replaced by its hash.
+uint64_t Fnv1a(const std::string& text) {
+  uint64_t h = 1469598103934665603ull;
+  for (unsigned char c : text) h = (h ^ c) * 1099511628211ull;
+  return h;
+}
+
+std::string Hex64(uint64_t value) {
+  char hex[20];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(value));
+  return hex;
+}
+
 std::string SocketName(const char* title) {
   std::string folded;
   for (const char* p = title; *p; ++p) folded += (*p >= 'A' && *p <= 'Z') ? static_cast<char>(*p + 32) : *p;
-  std::string name = std::string(1, '\0') + "vorrin-window/" + std::to_string(geteuid()) + "/";
+  std::string name = std::string(1, '\0') + "vorrin-window/" + std::to_string(geteuid()) + "/" +
+                     Hex64(Fnv1a(PlatformRuntimeFolder())) + "/";
   if (name.size() + folded.size() <= sizeof(sockaddr_un::sun_path)) return name + folded;
-  uint64_t h = 1469598103934665603ull;
-  for (unsigned char c : folded) h = (h ^ c) * 1099511628211ull;
-  char hex[20];
-  std::snprintf(hex, sizeof hex, "#%016llx", static_cast<unsigned long long>(h));
-  return name + hex;
+  return name + "#" + Hex64(Fnv1a(folded));
 }
 
 socklen_t Address(const std::string& name, sockaddr_un& addr) {

@@ -18,11 +18,15 @@ bool EndsWithDll(const std::string& name) {
 
 }  // namespace
 
-std::string PlatformProgramFolder() {
+std::string PlatformProgramPath() {
   std::vector<char> buf(4096);
   ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
   if (n <= 0 || static_cast<size_t>(n) >= buf.size()) return {};
-  std::string exe(buf.data(), static_cast<size_t>(n));
+  return std::string(buf.data(), static_cast<size_t>(n));
+}
+
+std::string PlatformProgramFolder() {
+  const std::string exe = PlatformProgramPath();
   size_t slash = exe.rfind('/');
   if (slash == std::string::npos) return {};
   return exe.substr(0, slash == 0 ? 1 : slash);

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 
+// The running program's file, as the executable link names it (symbolic links resolved); empty
+// when it cannot be told.
+std::string PlatformProgramPath();
 // The folder of the running program (no trailing '/'); empty when it cannot be told.
 std::string PlatformProgramFolder();
 // The file a module name stands for, through the path resolver.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "platform/display/display.h"
 #include "platform/ipc/windowlink.h"
 #include "support/spawnedchild.h"
+#include "support/tempdir.h"
 #include "support/runtimefixture.h"
 
 namespace {
@@ -113,6 +115,24 @@ TEST_F(OtherWindows, FindRaiseAndMinimiseReachTheOtherProgram) {
   EXPECT_EQ(xSetForegroundWindow(Title("Nobody").c_str()), 0);
   EXPECT_EQ(xSetWindowMiniMized(Title("Nobody").c_str()), 0);
   xSendMessageToApplication(m_Peer.c_str(), XMSG_CASINO_INSTALLER, 6, 0);
+}
+
+// Programs of another desktop session (a runtime folder of their own, as each test of a parallel
+// run has) do not see each other's windows, even under the same title.
+TEST_F(OtherWindows, AWindowOfAnotherSessionIsNotFound) {
+  CTempDir session;
+  const char* own = std::getenv("XDG_RUNTIME_DIR");
+  const std::string saved = own ? own : "";
+  setenv("XDG_RUNTIME_DIR", session.Path().c_str(), 1);
+  const bool started = m_Process.StartProgram("sysservices_child", {"window", m_Peer, m_Own});
+  if (own)
+    setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+  else
+    unsetenv("XDG_RUNTIME_DIR");
+  ASSERT_TRUE(started);
+  ASSERT_TRUE(m_Process.WaitFor("ready"));
+  EXPECT_EQ(xFindWindow(m_Peer.c_str()), 0);
+  m_Process.Kill(SIGTERM);
 }
 
 TEST_F(OtherWindows, SendToAHungProgramGivesUpAfterTheTimeOut) {

@@ -245,6 +245,57 @@ TEST_F(Headless, ClipboardCursorsTitleAndReset) {
   EXPECT_EQ(d.GetDesktopDepth(), 32);
 }
 
+TEST_F(Headless, MaximiseFillsTheDesktopAndRestoreGivesThePlaceBack) {
+  d.SetWindowPos(30, 40);
+  d.SetWindowSize(200, 100);
+  Drain(d);
+  d.MaximizeWindow();
+  EXPECT_TRUE(d.IsWindowMaximized());
+  int32_t x = -1, y = -1, w = 0, h = 0;
+  d.GetWindowRect(x, y, w, h);
+  EXPECT_EQ((std::vector<int32_t>{x, y, w, h}), (std::vector<int32_t>{0, 0, 1280, 1024}));
+  std::vector<TPlatformMessage> seen = Drain(d);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].message, static_cast<uint32_t>(XMSG_SIZE));
+  EXPECT_EQ(seen[0].wParam, static_cast<uintptr_t>(XSIZE_MAXIMIZED));
+  d.RestoreWindow();
+  EXPECT_FALSE(d.IsWindowMaximized());
+  d.GetWindowRect(x, y, w, h);
+  EXPECT_EQ((std::vector<int32_t>{x, y, w, h}), (std::vector<int32_t>{30, 40, 200, 100}));
+  // Full screen is not maximised; a closed window neither.
+  ASSERT_TRUE(d.SetFullScreen(EFullScreen::Desktop));
+  d.MaximizeWindow();
+  EXPECT_FALSE(d.IsWindowMaximized());
+}
+
+TEST_F(Headless, IconSystemMessagesAndARefusedFullScreenAreKeptForTheTests) {
+  const uint32_t pixels[] = {0, 0xFF112233, 0xFF445566, 0};
+  d.SetWindowIcon({pixels, 2, 2});
+  EXPECT_EQ(d.IconPixels(), std::vector<uint32_t>(pixels, pixels + 4));
+  EXPECT_EQ(d.IconWidth(), 2);
+  d.SetWindowIcon({nullptr, 2, 2});
+  EXPECT_TRUE(d.IconPixels().empty());
+  testing::internal::CaptureStderr();
+  d.ShowSystemMessage("Error: Display", "Couldn't set screenmode!");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: Display: Couldn't set screenmode!\n");
+  EXPECT_EQ(d.SystemMessages(), std::vector<std::string>{"Error: Display|Couldn't set screenmode!"});
+  // A picture makes a missing cursor available; null takes it back.
+  d.SetCursorAvailable(EDisplayCursor::Hand, false);
+  const TDisplayImage hand{pixels, 2, 2};
+  d.SetCursorPicture(EDisplayCursor::Hand, &hand, 1, 0);
+  EXPECT_TRUE(d.HasSystemCursor(EDisplayCursor::Hand));
+  EXPECT_EQ(d.CursorPictureWidth(EDisplayCursor::Hand), 2);
+  d.SetCursorPicture(EDisplayCursor::Hand, nullptr, 0, 0);
+  EXPECT_FALSE(d.HasSystemCursor(EDisplayCursor::Hand));
+  d.SetFullScreenFails(true);
+  EXPECT_FALSE(d.SetFullScreen(EFullScreen::Desktop));
+  EXPECT_TRUE(d.SetFullScreen(EFullScreen::Off));
+  d.Reset();
+  EXPECT_TRUE(d.SystemMessages().empty());
+  d.OpenWindow("t", 0, 0, 8, 4);
+  EXPECT_TRUE(d.SetFullScreen(EFullScreen::Desktop));
+}
+
 TEST(DisplayChoice, HeadlessWhenAskedOrWithoutADisplay) {
   const std::pair<const char*, const char*> setups[][4] = {
       {{"VORRIN_DISPLAY", "headless"}, {"DISPLAY", ":99"}, {"WAYLAND_DISPLAY", nullptr}, {"SDL_VIDEODRIVER", "dummy"}},

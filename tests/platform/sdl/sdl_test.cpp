@@ -280,6 +280,27 @@ TEST_F(SdlDisplay, WindowPlaceSizeAndFullScreen) {
   EXPECT_FALSE(D().IsWindowMinimized());
 }
 
+// The dummy driver has no message box, no window manager and no cursors: the message goes to
+// stderr, and the icon, maximise and cursor requests are taken without harm.
+TEST_F(SdlDisplay, SystemMessagesFallBackToStderrAndIconAndMaximiseAreTaken) {
+  testing::internal::CaptureStderr();
+  D().ShowSystemMessage("Error: Display", "Couldn't set screenmode! Caf\xE9");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: Display: Couldn't set screenmode! Caf\xC3\xA9\n");
+  const std::vector<uint32_t> icon(48 * 48, 0xFFC01020);
+  D().SetWindowIcon({icon.data(), 48, 48});
+  D().SetWindowIcon({nullptr, 0, 0});
+  D().MaximizeWindow();
+  EXPECT_TRUE(D().IsWindowOpen());
+  // The dummy driver makes no cursors at all: the hand stays as unavailable as it was.
+  const bool hand = D().HasSystemCursor(EDisplayCursor::Hand);
+  const TDisplayImage finger{icon.data(), 48, 48};
+  D().SetCursorPicture(EDisplayCursor::Hand, &finger, 16, 2);
+  D().SetSystemCursor(EDisplayCursor::Hand);
+  D().SetCursorPicture(EDisplayCursor::Hand, nullptr, 0, 0);
+  EXPECT_EQ(D().HasSystemCursor(EDisplayCursor::Hand), hand);
+  D().SetSystemCursor(EDisplayCursor::Arrow);
+}
+
 TEST_F(SdlDisplay, WarpingMovesThePointerAndReportsTheMove) {
   D().ShowWindow(true);
   D().SetWindowSize(640, 480);

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <new>
 #include <vector>
 
@@ -33,6 +34,11 @@ class CSdlDisplay : public CQueuedDisplay {
     if (m_pWindow) SDL_RestoreWindow(m_pWindow);
   }
   bool IsWindowMinimized() const override { return HasFlag(SDL_WINDOW_MINIMIZED); }
+  void MaximizeWindow() override {
+    if (m_pWindow) SDL_MaximizeWindow(m_pWindow);
+  }
+  bool IsWindowMaximized() const override { return HasFlag(SDL_WINDOW_MAXIMIZED); }
+  void SetWindowIcon(const TDisplayImage& icon) override;
 
   void SetWindowStyle(uint32_t style) override;
   uint32_t GetWindowStyle() const override { return m_Style; }
@@ -63,6 +69,7 @@ class CSdlDisplay : public CQueuedDisplay {
   bool HasMouse() const override { return true; }
   bool HasSystemCursor(EDisplayCursor cursor) const override { return Cursor(cursor) != nullptr; }
   void SetSystemCursor(EDisplayCursor cursor) override;
+  void SetCursorPicture(EDisplayCursor cursor, const TDisplayImage* picture, int32_t hotX, int32_t hotY) override;
   EDisplayCursor GetSystemCursor() const override { return m_Cursor; }
   void ShowPointer(bool visible) override { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
   bool IsPointerShown() const override { return SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE; }
@@ -70,6 +77,7 @@ class CSdlDisplay : public CQueuedDisplay {
 
   bool SetClipboardText(const char* text) override;
   bool GetClipboardText(std::string& text) override;
+  void ShowSystemMessage(const char* caption, const char* text) override;
 
   SDL_Window* Window() const { return m_pWindow; }
 
@@ -96,6 +104,7 @@ class CSdlDisplay : public CQueuedDisplay {
   EFullScreen m_FullScreen = EFullScreen::Off;
   SDL_Rect m_Windowed{};  // the window's place before full screen
   SDL_Cursor* m_Cursors[3] = {};
+  SDL_Cursor* m_Pictures[3] = {};  // the program's own, in place of the desktop's
   EDisplayCursor m_Cursor = EDisplayCursor::Arrow;
   TDisplayColour m_Palette[256] = {};
   std::vector<uint32_t> m_Staging;
@@ -111,9 +120,11 @@ CSdlDisplay::CSdlDisplay() {
 
 CSdlDisplay::~CSdlDisplay() {
   CloseWindow();
-  for (SDL_Cursor*& c : m_Cursors) {
-    if (c) SDL_FreeCursor(c);
-    c = nullptr;
+  for (SDL_Cursor** list : {m_Cursors, m_Pictures}) {
+    for (int i = 0; i < 3; ++i) {
+      if (list[i]) SDL_FreeCursor(list[i]);
+      list[i] = nullptr;
+    }
   }
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
@@ -145,6 +156,23 @@ void CSdlDisplay::ShowWindow(bool visible) {
   } else {
     SDL_HideWindow(m_pWindow);
   }
+}
+
+void CSdlDisplay::SetWindowIcon(const TDisplayImage& icon) {
+  if (!m_pWindow || !icon.pixels || icon.width < 1 || icon.height < 1) return;
+  // SDL copies the pixels into the window's icon; the surface only lends them.
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(icon.pixels), icon.width,
+                                                            icon.height, 32, icon.width * 4, SDL_PIXELFORMAT_ARGB8888);
+  if (!surface) return;
+  SDL_SetWindowIcon(m_pWindow, surface);
+  SDL_FreeSurface(surface);
+}
+
+void CSdlDisplay::ShowSystemMessage(const char* caption, const char* text) {
+  const std::string title = PlatformUtf8FromCp1252(caption ? caption : "");
+  const std::string body = PlatformUtf8FromCp1252(text ? text : "");
+  if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), body.c_str(), m_pWindow) != 0)
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), body.c_str());
 }
 
 void CSdlDisplay::SetTitle(const char* title) {
@@ -340,7 +368,26 @@ bool CSdlDisplay::FillClient(const TDisplayRect& rect, TDisplayColour colour) {
 
 SDL_Cursor* CSdlDisplay::Cursor(EDisplayCursor cursor) const {
   const auto i = static_cast<int32_t>(cursor);
-  return i >= 0 && i < 3 ? m_Cursors[i] : nullptr;
+  if (i < 0 || i >= 3) return nullptr;
+  return m_Pictures[i] ? m_Pictures[i] : m_Cursors[i];
+}
+
+void CSdlDisplay::SetCursorPicture(EDisplayCursor cursor, const TDisplayImage* picture, int32_t hotX, int32_t hotY) {
+  const auto i = static_cast<int32_t>(cursor);
+  if (i < 0 || i >= 3) return;
+  SDL_Cursor* made = nullptr;
+  if (picture && picture->pixels && picture->width > 0 && picture->height > 0) {
+    SDL_Surface* surface =
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(picture->pixels), picture->width, picture->height, 32,
+                                           picture->width * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (surface) {
+      made = SDL_CreateColorCursor(surface, hotX, hotY);
+      SDL_FreeSurface(surface);
+    }
+  }
+  if (m_Pictures[i]) SDL_FreeCursor(m_Pictures[i]);
+  m_Pictures[i] = made;
+  if (m_Cursor == cursor) SetSystemCursor(cursor);
 }
 
 void CSdlDisplay::SetSystemCursor(EDisplayCursor cursor) {

@@ -1,0 +1,6 @@
+#include "support/recordingsound.h"
+
+void CRecordingSound::StartSample(TSoundHandle sample) {
+  CSilentSoundDevice::StartSample(sample);
+  ++m_Starts;
+}
